@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/menu_model.h"
+#include "app/progress.h"
+#include "app/recent_files.h"
+#include "app/text_file.h"
+#include "terrain/theater.h"
+
+#include <string>
+
+namespace vantor {
+
+enum class RunMode { Interactive, RadarBatch, AirbaseBatch };
+
+// What the current work produces; selects dialog titles and report headings.
+enum ListKind : int {
+    RadarProfilesKind = 0,
+    ObjectsKind = 1,
+    MisalignedRoadsKind = 4,
+    MisalignedRiversKind = 5,
+    BadTransitionsKind = 7,
+    CheckedMasterExportKind = 8,
+    AllScansReportKind = 10,
+    CityJunctionKind = 11,
+    AirbaseLevellingKind = 12,
+};
+
+inline constexpr int listModeObjects = 1;
+inline constexpr int listModeReports = 2;
+
+// Everything the program keeps between two commands. One instance lives for the whole run and
+// is passed by reference to every command.
+struct ApplicationState {
+    RunMode runMode = RunMode::Interactive;
+
+    int currentTheater = 2000;
+    // The geometry in force. While terrain is open it is the geometry of the open matrix: a
+    // theater chosen then moves the menu check but does not touch these dimensions.
+    TheaterDefinition theater = builtInTheater();
+    TheaterList theaters;
+
+    std::string startDirectory;
+    std::string csvDirectory;
+    std::string terrainDirectory;
+    std::string iniPath;
+    std::string sourcePath;
+    std::string outputPath;
+    std::string terrainPath;
+
+    bool terrainOpen = false;
+    bool matrixBuilt = false;
+    int listMode = listModeObjects;
+    int listKind = RadarProfilesKind;
+    bool listWindowPresent = false;
+    bool findDialogPresent = false;
+
+    TextFile toolSourceFile;
+    TextFile outputFile;
+    TextFile textReportFile;
+
+    bool writeToFile = true;
+    bool appendToOutput = false;
+    bool textReport = false;
+    bool scanAll = false;
+    bool abortRequested = false;
+    bool scriptLoaded = false;
+
+    int progressState = 0;
+    ProgressCounters progress;
+    bool progressWindowOpen = false;
+
+    RecentFileList recentFiles;
+    MenuModel menu;
+    std::string windowTitle = "Vantor";
+};
+
+} // namespace vantor

@@ -1,0 +1,127 @@
+#include "app/dispatcher.h"
+
+#include "app/application_state.h"
+#include "app/commands.h"
+#include "app/platform_calls.h"
+#include "app/recent_file_flow.h"
+#include "app/shell_texts.h"
+#include "app/startup.h"
+#include "app/version.h"
+#include "terrain/theater_selection.h"
+
+#include <string>
+
+namespace vantor {
+
+namespace {
+
+using enum PreconditionKind;
+
+constexpr Precondition preconditions[] = {
+    {cmd::OpenL2Terrain, TerrainClosed, texts::matrixAlreadyCreated},
+    {cmd::LoadL2mMatrix, TerrainClosed, texts::matrixAlreadyCreated},
+    {cmd::PlaceBridges, TerrainOpen, "Cannot place Bridges until the terrain file (L2) is opened."},
+    {cmd::CheckRivers, TerrainOpen, "Cannot scan Rivers until the terrain file (L2) is opened."},
+    {cmd::CheckRoads, TerrainOpen, "Cannot scan Roads until the terrain file (L2) is opened."},
+    {cmd::CheckPlaceMoveObjects, TerrainOpen,
+     "Cannot scan Objects until the terrain file (L2) is opened."},
+    {cmd::FindL2Info, TerrainOpen, "Cannot find L2 Info until the terrain file (L2) is opened."},
+    {cmd::CheckTransitions, TerrainOpen,
+     "Cannot scan Transitions until the terrain file (L2) is opened."},
+    {cmd::CheckCityJunction, TerrainOpen,
+     "Cannot scan Objects until the terrain file (L2) is opened."},
+    {cmd::GenerateSectionReport, TerrainOpenSilently, nullptr},
+    {cmd::SaveL2mMatrix, MatrixBuilt, nullptr},
+    {cmd::ListUnusedIds, ObjectList, nullptr},
+};
+
+bool preconditionHolds(const ApplicationState& state, const Precondition& p) {
+    switch (p.kind) {
+    case TerrainOpen:
+    case TerrainOpenSilently:
+        return state.terrainOpen;
+    case TerrainClosed:
+        return !state.terrainOpen;
+    case MatrixBuilt:
+        return state.matrixBuilt;
+    case ObjectList:
+        return state.listMode == listModeObjects && state.listWindowPresent;
+    }
+    return false;
+}
+
+bool checkPrecondition(const ApplicationState& state, const Platform& platform, int command) {
+    const Precondition* p = preconditionFor(command);
+    if (p == nullptr || preconditionHolds(state, *p)) {
+        return true;
+    }
+    if (p->message != nullptr) {
+        const bool isError = command == cmd::FindL2Info;
+        showMessage(platform, p->message, isError ? texts::error : texts::information,
+                    isError ? MessageIcon::Error : MessageIcon::Warning);
+    }
+    return false;
+}
+
+std::string aboutText() {
+    return std::string(texts::programName) + " " + vantorVersion() + "\r\n\r\n" + texts::purpose;
+}
+
+// A batch flow ends the program by itself, whatever became of its work.
+void endBatchFlow(const ApplicationState& state, const Platform& platform, RunMode mode) {
+    if (state.runMode == mode) {
+        postCloseRequest(platform);
+    }
+}
+
+} // namespace
+
+const Precondition* preconditionFor(int command) {
+    for (const Precondition& p : preconditions) {
+        if (p.command == command) {
+            return &p;
+        }
+    }
+    return nullptr;
+}
+
+bool dispatchCommand(ApplicationState& state, const Platform& platform, int command) {
+    if (!checkPrecondition(state, platform, command)) {
+        return false;
+    }
+    if (command >= cmd::TheaterFirst && command <= cmd::TheaterLast) {
+        return selectTheater(state, platform, command - cmd::TheaterFirst);
+    }
+    if (command >= cmd::RecentFileFirst && command <= cmd::RecentFileLast) {
+        return openRecentFile(state, platform, command);
+    }
+    switch (command) {
+    case cmd::Exit:
+        postCloseRequest(platform);
+        return true;
+    case cmd::About:
+        showMessage(platform, aboutText(), texts::aboutTitle, MessageIcon::Information);
+        return true;
+    case cmd::HowTo:
+        showMessage(platform, texts::howToText, texts::howToTitle, MessageIcon::Information);
+        return true;
+    case cmd::UsersManual:
+        return startHelp(platform);
+    case cmd::ProgressReport:
+        reportProgress(state, platform);
+        return true;
+    case cmd::CloseOutputFiles:
+        closeOutputFiles(state, platform);
+        return true;
+    case cmd::RadarProfiles:
+        endBatchFlow(state, platform, RunMode::RadarBatch);
+        return false;
+    case cmd::LevelAirbases:
+        endBatchFlow(state, platform, RunMode::AirbaseBatch);
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace vantor

@@ -1,0 +1,58 @@
+#include "app/file_lookup.h"
+
+#include "app/text_util.h"
+
+#include <system_error>
+
+namespace vantor {
+
+std::filesystem::path toFsPath(std::string_view utf8) {
+    std::u8string text;
+    text.reserve(utf8.size());
+    for (char c : utf8) {
+        text.push_back(static_cast<char8_t>(c));
+    }
+    return std::filesystem::path(text);
+}
+
+std::string fromFsPath(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    std::string out;
+    out.reserve(text.size());
+    for (char8_t c : text) {
+        out.push_back(static_cast<char>(c));
+    }
+    return out;
+}
+
+std::string folderPart(std::string_view path) {
+    const std::size_t last = path.find_last_of("\\/");
+    if (last == std::string_view::npos) {
+        return {};
+    }
+    return std::string(path.substr(0, last + 1));
+}
+
+std::filesystem::path findInFolder(std::string_view folder, std::string_view name) {
+    std::filesystem::path dir;
+    if (folder.empty()) {
+        std::error_code ec;
+        dir = std::filesystem::current_path(ec).root_path();
+    } else {
+        dir = toFsPath(folder);
+    }
+    const std::filesystem::path exact = dir / toFsPath(name);
+    std::error_code ec;
+    if (std::filesystem::exists(exact, ec)) {
+        return exact;
+    }
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (equalsIgnoreCase(fromFsPath(it->path().filename()), name)) {
+            return it->path();
+        }
+    }
+    return exact;
+}
+
+} // namespace vantor

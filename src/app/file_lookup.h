@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vantor {
+
+// Paths travel through the program as UTF-8 text, the way users type and see them; these
+// convert at the file system boundary.
+std::filesystem::path toFsPath(std::string_view utf8);
+std::string fromFsPath(const std::filesystem::path& path);
+
+// The folder part of a path: everything up to and including its last separator ('\' or '/'),
+// or empty when it has none.
+std::string folderPart(std::string_view path);
+
+// A fixed file name (a script, a list, the ini file) inside a folder. The suite's files come
+// from a platform whose file names ignore case, so the exact spelling is tried first and then
+// any entry of the folder whose name matches without regard to case. When nothing matches the
+// exactly spelled path is returned, so that the caller's "cannot open" message names it.
+// An empty folder stands for the root of the current drive.
+std::filesystem::path findInFolder(std::string_view folder, std::string_view name);
+
+} // namespace vantor

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace vantor {
+
+struct MenuModel;
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+struct MessageBoxRequest {
+    std::string text;
+    std::string title; // empty: the platform's default title
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+    bool ownedByMainWindow = true;
+};
+
+enum class FileDialogKind { Open, Save };
+
+struct FileRequest {
+    FileDialogKind kind = FileDialogKind::Open;
+    std::string title;
+    std::string filter; // "Description|*.ext||"
+    std::string initialName;
+    std::string initialFolder; // empty: the dialog's default folder
+};
+
+enum class FileRequestStatus { Chosen, Cancelled, Error };
+
+struct FileRequestResult {
+    FileRequestStatus status = FileRequestStatus::Cancelled;
+    std::string path;
+    int errorCode = 0;
+};
+
+// What the progress window shows.
+struct ProgressView {
+    std::string caption;
+    std::string label;
+    std::string counter;
+    int position = 0; // 0 to 4096; beyond that the bar stays full
+};
+
+// A read from the settings store. keyOpened is false when the key could not be created or
+// opened at all, which callers treat differently from a value that is merely missing.
+struct SettingRead {
+    bool keyOpened = true;
+    std::optional<std::string> value;
+};
+
+// The one seam between the core and a front end: the desktop program, the command line and the
+// test suite each fill it in. Any member may be left empty; the core then behaves as if the
+// user dismissed the dialog (see platform_calls.h).
+struct Platform {
+    std::function<MessageAnswer(const MessageBoxRequest&)> messageBox;
+    std::function<FileRequestResult(const FileRequest&)> requestFile;
+
+    std::function<void(const std::string&)> setWindowTitle;
+    std::function<void()> beep;
+    // Queued until the command that posts it has ended.
+    std::function<void(int)> postCommand;
+    std::function<void()> postCloseRequest;
+    // Shows the user's manual; false when it could not be started.
+    std::function<bool()> startHelp;
+    // The menu model changed; the front end renders it.
+    std::function<void(const MenuModel&)> menuChanged;
+
+    std::function<void(const ProgressView&)> progressOpen;
+    // Synchronous; the front end may let the progress window handle its input here, which is
+    // how the user asks a running operation to stop.
+    std::function<void(const ProgressView&)> progressReport;
+    std::function<void()> progressClose;
+
+    // Settings store: named text values under a key path such as "Software\Moravik\Quillon".
+    std::function<SettingRead(const std::string& key, const std::string& name)> readSetting;
+    std::function<bool(const std::string& key, const std::string& name, const std::string& text)>
+        writeSetting;
+};
+
+} // namespace vantor

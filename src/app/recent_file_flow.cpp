@@ -1,0 +1,81 @@
+#include "app/recent_file_flow.h"
+
+#include "app/application_state.h"
+#include "app/commands.h"
+#include "app/dispatcher.h"
+#include "app/file_lookup.h"
+#include "app/platform_calls.h"
+#include "app/shell_texts.h"
+#include "app/text_util.h"
+
+#include <cerrno>
+#include <system_error>
+
+namespace vantor {
+
+void rememberRecentFile(ApplicationState& state, const Platform& platform,
+                        const std::string& path) {
+    addRecentFile(state.recentFiles, path);
+    rebuildRecentFileMenu(state.recentFiles, state.menu.menus[FileMenu], cmd::Exit);
+    notifyMenuChanged(platform, state.menu);
+    storeRecentFiles(state.recentFiles, platform);
+}
+
+int fileOpenErrorCode(const std::string& path) {
+    const std::filesystem::path fsPath = toFsPath(path);
+    std::error_code ec;
+    if (std::filesystem::is_directory(fsPath, ec)) {
+        return 5;
+    }
+    TextFile probe;
+    errno = 0;
+    if (openTextFile(probe, path, "rb")) {
+        return 0;
+    }
+    switch (errno) {
+    case ENOENT:
+        return std::filesystem::exists(fsPath.parent_path(), ec) ? 2 : 3;
+    case ENOTDIR:
+        return 3;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return 5;
+    case ENAMETOOLONG:
+        return 206;
+    case EMFILE:
+        return 4;
+    default:
+        return errno != 0 ? errno : 2;
+    }
+}
+
+bool openRecentFile(ApplicationState& state, const Platform& platform, int command) {
+    const std::optional<std::string> path = recentFileById(state.recentFiles, command);
+    if (!path) {
+        return false;
+    }
+    if (const int code = fileOpenErrorCode(*path); code != 0) {
+        showMessage(platform, formatWithInt(texts::recentFileOpenError, code), *path,
+                    MessageIcon::Error);
+        removeRecentFileById(state.recentFiles, command);
+        storeRecentFiles(state.recentFiles, platform);
+        rebuildRecentFileMenu(state.recentFiles, state.menu.menus[FileMenu], cmd::Exit);
+        notifyMenuChanged(platform, state.menu);
+        return false;
+    }
+    state.terrainPath = *path;
+    state.sourcePath = *path;
+    const std::size_t dot = path->find('.');
+    const std::string_view extension =
+        dot == std::string::npos ? std::string_view() : std::string_view(*path).substr(dot + 1);
+    if (startsWithIgnoreCase(extension, "csv")) {
+        return dispatchCommand(state, platform, cmd::LoadSourceIntoList);
+    }
+    if (startsWithIgnoreCase(extension, "L2")) {
+        return dispatchCommand(state, platform, cmd::OpenTerrainAtPath);
+    }
+    return false;
+}
+
+} // namespace vantor

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/application_state.h"
+
+#include <string>
+
+namespace vantor {
+
+struct Platform;
+
+// The core's part of start-up, run once the main window exists. Interactive mode: records the
+// start folder (also the first CSV folder), reads the theaters and enables "Load L2M &Matrix
+// File...". Batch modes read nothing from the start folder, which stays empty. Then the recent
+// files are loaded into the File menu and, in a batch mode, its command is posted.
+void startUp(ApplicationState& state, const Platform& platform, RunMode mode,
+             const std::string& workingDirectory);
+
+// "&Close Output Files": asks before closing an output file that scans could still append to.
+void closeOutputFiles(ApplicationState& state, const Platform& platform);
+
+// The close request (E&xit, the window's close box, the end of a batch flow): closes every open
+// file without asking and removes the list and find windows. The front end then ends the program.
+void handleCloseRequest(ApplicationState& state, const Platform& platform);
+
+} // namespace vantor

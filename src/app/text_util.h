@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantor {
+
+// Letter case is compared the way the simulation's file system and its tools compare names:
+// ASCII letters only, every other byte as it is.
+char toLowerAscii(char c);
+std::string toLowerAscii(std::string_view text);
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+bool startsWithIgnoreCase(std::string_view text, std::string_view prefix);
+
+// A leading decimal integer after optional blanks and sign, as the suite's tools read numbers
+// from text. Empty when the text does not begin with a number. Values beyond 32 bits saturate.
+std::optional<std::int32_t> parseLeadingInt(std::string_view text);
+
+// A leading decimal real (digits, point, exponent) after optional blanks and sign.
+std::optional<float> parseLeadingFloat(std::string_view text);
+
+std::string trimBlanks(std::string_view text);
+
+// The message text with its first "%d" replaced by the number.
+std::string formatWithInt(std::string_view format, std::int64_t value);
+
+} // namespace vantor

@@ -1,0 +1,48 @@
+#include "terrain/theater_selection.h"
+
+#include "app/application_state.h"
+#include "app/commands.h"
+#include "app/file_lookup.h"
+#include "app/platform_calls.h"
+
+namespace vantor {
+
+namespace {
+
+IniFile readIni(const ApplicationState& state) { return loadIniFile(toFsPath(state.iniPath)); }
+
+} // namespace
+
+void loadTheaters(ApplicationState& state, const Platform& platform) {
+    state.iniPath = fromFsPath(findInFolder(state.startDirectory, theaterIniName));
+    const IniFile ini = readIni(state);
+    state.theaters = readTheaterList(ini);
+
+    Menu& theaterMenu = state.menu.menus[TheaterMenu];
+    for (std::size_t n = 0; n < state.theaters.names.size(); ++n) {
+        theaterMenu.items.push_back(
+            makeMenuItem(cmd::TheaterFirst + static_cast<int>(n), state.theaters.names[n]));
+    }
+    setMenuItemChecked(state.menu, cmd::TheaterFirst, true);
+    state.currentTheater = cmd::TheaterFirst;
+    notifyMenuChanged(platform, state.menu);
+
+    readTheaterGeometry(ini, iniValue(ini, "Location", "1", "Balkans"), state.theater);
+}
+
+bool selectTheater(ApplicationState& state, const Platform& platform, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= state.theaters.names.size()) {
+        return false;
+    }
+    if (!state.terrainOpen) {
+        readTheaterGeometry(readIni(state), state.theaters.names[static_cast<std::size_t>(index)],
+                            state.theater);
+    }
+    setMenuItemChecked(state.menu, state.currentTheater, false);
+    state.currentTheater = cmd::TheaterFirst + index;
+    setMenuItemChecked(state.menu, state.currentTheater, true);
+    notifyMenuChanged(platform, state.menu);
+    return true;
+}
+
+} // namespace vantor

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/application_state.h"
+#include "app/menu_model.h"
+#include "app/platform.h"
+
+#include <deque>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vantor::testing {
+
+struct RecordedMessage {
+    std::string text;
+    std::string title;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+// A platform driven by a script: questions and file dialogs take their answers from queues
+// (No and Cancel when a queue runs dry), and everything the core shows is recorded.
+struct ScriptedPlatform {
+    std::deque<MessageAnswer> answers;
+    std::deque<FileRequestResult> fileAnswers;
+    bool helpStarts = true;
+    bool settingsKeyOpens = true;
+    std::map<std::pair<std::string, std::string>, std::string> settings;
+
+    std::vector<RecordedMessage> messages;
+    std::vector<FileRequest> fileRequests;
+    std::vector<std::string> titles;
+    int beeps = 0;
+    std::deque<int> posted;
+    int closeRequests = 0;
+    int helpRequests = 0;
+    int menuChanges = 0;
+    MenuModel lastMenu;
+    std::vector<ProgressView> progressOpens;
+    std::vector<ProgressView> progressReports;
+    int progressCloses = 0;
+
+    Platform platform();
+
+    // Runs the posted commands in order, the way the message loop does once a command has
+    // ended; returns the number of close requests handled.
+    int runPosted(ApplicationState& state);
+};
+
+FileRequestResult chosen(std::string path);
+FileRequestResult cancelled();
+
+} // namespace vantor::testing
