@@ -3,6 +3,7 @@
 #include "app/text_util.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vantor {
 
@@ -68,6 +69,35 @@ void readTheaterGeometry(const IniFile& ini, std::string_view sectionName,
     readInt(ini, sectionName, "Y Sections", "64", theater.ySections);
     readInt(ini, sectionName, "X Tiles", "16", theater.xTiles);
     readInt(ini, sectionName, "Y Tiles", "16", theater.yTiles);
+}
+
+std::string describeGeometry(const TheaterDefinition& t) {
+    char corners[96];
+    std::snprintf(corners, sizeof corners, "SW %.3f %.3f, NE %.3f %.3f",
+                  static_cast<double>(t.swLongitude), static_cast<double>(t.swLatitude),
+                  static_cast<double>(t.neLongitude), static_cast<double>(t.neLatitude));
+    return std::to_string(t.xMapExtent) + " x " + std::to_string(t.yMapExtent) + " posts, " +
+           std::to_string(t.xSections) + " x " + std::to_string(t.ySections) +
+           " sections of " + std::to_string(t.xTiles) + " x " + std::to_string(t.yTiles) +
+           " posts, " + corners;
+}
+
+TheaterDefinition listedTheaterGeometry(const IniFile& ini, const TheaterList& list,
+                                        std::size_t index) {
+    TheaterDefinition t = builtInTheater();
+    if (index < list.names.size()) {
+        readTheaterGeometry(ini, list.names[index], t);
+    }
+    return t;
+}
+
+int findTheater(const TheaterList& list, std::string_view name) {
+    for (std::size_t i = 0; i < list.names.size(); ++i) {
+        if (equalsIgnoreCase(list.names[i], name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
 }
 
 std::int32_t sectionColumn(const TheaterDefinition& t, std::int32_t mapX) {

@@ -50,6 +50,17 @@ TheaterList readTheaterList(const IniFile& ini);
 void readTheaterGeometry(const IniFile& ini, std::string_view sectionName,
                          TheaterDefinition& theater);
 
+// One line describing a theater's geometry, e.g. "1024 x 1024 posts, 64 x 64 sections of
+// 16 x 16 posts, SW 11.000 36.625, NE 21.000 46.625".
+std::string describeGeometry(const TheaterDefinition& theater);
+
+// The geometry of the index-th listed theater as selecting it would read it on a fresh start.
+TheaterDefinition listedTheaterGeometry(const IniFile& ini, const TheaterList& list,
+                                        std::size_t index);
+
+// Index of the listed theater with this name (without regard to case), or -1.
+int findTheater(const TheaterList& list, std::string_view name);
+
 // Coordinates of a post given by Map X and Map Y.
 std::int32_t sectionColumn(const TheaterDefinition& t, std::int32_t mapX);
 std::int32_t sectionRow(const TheaterDefinition& t, std::int32_t mapY);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/application_state.h"
+#include "cli/cli_platform.h"
+
+#include <string>
+
+namespace vantor::cli {
+
+struct GlobalOptions {
+    std::string dir = ".";
+    std::string theater;
+    std::string terrain;
+    std::string source;
+    std::string out;
+    bool yes = false;
+    bool quiet = false;
+};
+
+// One run of the program without a window: started as the desktop program starts, commands
+// dispatched as the desktop program dispatches them.
+struct CliSession {
+    CliPlatform io;
+    ApplicationState state;
+    Platform platform;
+
+    // Starts the session in the start folder and selects --theater; false (with a message on
+    // standard error) when that theater is not listed.
+    bool start(const GlobalOptions& options);
+
+    // Dispatches the command, then everything it posted, as the message loop would.
+    bool run(int command);
+};
+
+} // namespace vantor::cli
