@@ -11,7 +11,7 @@ else()
     target_compile_options(vantor_warnings INTERFACE
         -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
         -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
-        -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+        -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
     if(VANTOR_WERROR)
         target_compile_options(vantor_warnings INTERFACE -Werror)
     endif()

@@ -6,11 +6,11 @@ struct ApplicationState;
 struct Platform;
 
 enum class PreconditionKind {
-    TerrainOpen,          // refused with a message until terrain is open
-    TerrainClosed,        // refused with a message once terrain is open
-    TerrainOpenSilently,  // nothing happens until terrain is open
-    MatrixBuilt,          // nothing happens until the matrix is complete
-    ObjectList,           // nothing happens unless the list window shows objects
+    TerrainOpen,         // refused with a message until terrain is open
+    TerrainClosed,       // refused with a message once terrain is open
+    TerrainOpenSilently, // nothing happens until terrain is open
+    MatrixBuilt,         // nothing happens until the matrix is complete
+    ObjectList,          // nothing happens unless the list window shows objects
 };
 
 struct Precondition {

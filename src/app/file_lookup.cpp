@@ -46,8 +46,7 @@ std::filesystem::path findInFolder(std::string_view folder, std::string_view nam
     if (std::filesystem::exists(exact, ec)) {
         return exact;
     }
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
-         it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         if (equalsIgnoreCase(fromFsPath(it->path().filename()), name)) {
             return it->path();
         }

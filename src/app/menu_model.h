@@ -15,7 +15,7 @@ struct MenuItem {
     bool separator = false;
     ItemState state = ItemState::Enabled;
     bool checked = false;
-    bool popup = false;             // a submenu; its items are in `items`
+    bool popup = false; // a submenu; its items are in `items`
     std::vector<MenuItem> items;
 };
 
@@ -29,7 +29,13 @@ struct MenuModel {
 };
 
 // Positions of the top-level menus.
-enum MenuPosition : std::size_t { FileMenu = 0, EditMenu = 1, ActionsMenu = 2, TheaterMenu = 3, HelpMenu = 4 };
+enum MenuPosition : std::size_t {
+    FileMenu = 0,
+    EditMenu = 1,
+    ActionsMenu = 2,
+    TheaterMenu = 3,
+    HelpMenu = 4
+};
 
 // The menu bar as the program starts, before the Theater entries and recent files are added.
 MenuModel buildMainMenu();

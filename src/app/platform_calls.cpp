@@ -50,7 +50,9 @@ void postCloseRequest(const Platform& platform) {
     }
 }
 
-bool startHelp(const Platform& platform) { return platform.startHelp && platform.startHelp(); }
+bool startHelp(const Platform& platform) {
+    return platform.startHelp && platform.startHelp();
+}
 
 void notifyMenuChanged(const Platform& platform, const MenuModel& menu) {
     if (platform.menuChanged) {

@@ -12,10 +12,10 @@ namespace {
 
 // Labels of the object check and radar states begin with a blank, as the suite shows them.
 constexpr std::array<ProgressTexts, 7> texts{{
-    {"Building Terrain Matrix", "Sections Completed:", "Sections Completed:",
-     "Sections Completed:", ProgressCounter::SectionsCompleted},
-    {"Placing Bridges", "Bridges Placed:", "Bridges Placed:", "Bridges Found:",
-     ProgressCounter::ObjectsCounted},
+    {"Building Terrain Matrix", "Sections Completed:", "Sections Completed:", "Sections Completed:",
+     ProgressCounter::SectionsCompleted},
+    {"Placing Bridges",
+     "Bridges Placed:", "Bridges Placed:", "Bridges Found:", ProgressCounter::ObjectsCounted},
     {"Scanning Misaligned Roads", "Misaligned Roads:", "Bad Roads Found:", "Bad Roads Reported:",
      ProgressCounter::ErrorsCounted},
     {"Scanning Misaligned Rivers", "Misaligned Rivers:", "Bad Rivers Found:",
@@ -90,6 +90,8 @@ void closeProgress(ApplicationState& state, const Platform& platform) {
     }
 }
 
-void requestAbort(ApplicationState& state) { state.abortRequested = true; }
+void requestAbort(ApplicationState& state) {
+    state.abortRequested = true;
+}
 
 } // namespace vantor

@@ -19,7 +19,9 @@ std::string keyPath(std::string_view subkey) {
     return key;
 }
 
-std::string slotName(std::size_t n) { return "File" + std::to_string(n); }
+std::string slotName(std::size_t n) {
+    return "File" + std::to_string(n);
+}
 
 } // namespace
 

@@ -20,10 +20,10 @@ inline constexpr const char* terrainFolderValue = "Terrain";
 // Most recently used files, newest first, shown as numbered entries of the File menu.
 struct RecentFileList {
     std::uint16_t count = 0;
-    std::uint16_t shown = 6;      // at most this many appear in the menu
-    std::uint16_t capacity = 9;   // at most this many are held and stored
+    std::uint16_t shown = 6;       // at most this many appear in the menu
+    std::uint16_t capacity = 9;    // at most this many are held and stored
     std::uint16_t entrySize = 128; // the suite's slot size; paths are kept whole regardless
-    std::uint16_t baseId = 8000;  // the separator above "E&xit"; entry n is baseId + n
+    std::uint16_t baseId = 8000;   // the separator above "E&xit"; entry n is baseId + n
     std::vector<std::string> entries;
 };
 

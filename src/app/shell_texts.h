@@ -16,7 +16,8 @@ inline constexpr const char* information = "Information";
 inline constexpr const char* error = "Error";
 inline constexpr const char* warning = "Warning";
 
-inline constexpr const char* howToTitle = "How to Select, Delete, Export and Find Objects in csv List";
+inline constexpr const char* howToTitle =
+    "How to Select, Delete, Export and Find Objects in csv List";
 inline constexpr const char* howToText =
     "To select objects: open a source csv file, highlight rows in the list (Shift and Ctrl "
     "extend the highlight) and choose Edit > Select Objects.\r\n"

@@ -35,9 +35,8 @@ void closeOutputFiles(ApplicationState& state, const Platform& platform) {
     if (!state.outputFile.isOpen()) {
         return;
     }
-    const MessageAnswer answer =
-        showMessage(platform, texts::closeAppendableOutput, texts::warning, MessageIcon::Question,
-                    MessageButtons::YesNo);
+    const MessageAnswer answer = showMessage(platform, texts::closeAppendableOutput, texts::warning,
+                                             MessageIcon::Question, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes) {
         return;
     }

@@ -6,6 +6,8 @@
 
 namespace vantor {
 
-const char* vantorVersion() { return VANTOR_VERSION; }
+const char* vantorVersion() {
+    return VANTOR_VERSION;
+}
 
 } // namespace vantor

@@ -6,7 +6,9 @@ namespace vantor::cli {
 
 namespace {
 
-void clearLine(std::FILE* f) { std::fputs("\r\033[K", f); }
+void clearLine(std::FILE* f) {
+    std::fputs("\r\033[K", f);
+}
 
 void printProgress(std::FILE* f, const ProgressView& v) {
     const int percent = std::clamp(v.position, 0, 4096) * 100 / 4096;

@@ -54,8 +54,8 @@ bool CliSession::start(const GlobalOptions& options) {
     }
     const int index = findTheater(state.theaters, options.theater);
     if (index < 0) {
-        std::fprintf(io.err, "Error: theater \"%s\" is not listed in %s\n",
-                     options.theater.c_str(), state.iniPath.c_str());
+        std::fprintf(io.err, "Error: theater \"%s\" is not listed in %s\n", options.theater.c_str(),
+                     state.iniPath.c_str());
         return false;
     }
     return run(cmd::TheaterFirst + index);

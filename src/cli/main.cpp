@@ -6,7 +6,6 @@
 #include "terrain/theater.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -101,4 +100,6 @@ int runCli(int argc, char** argv) {
 } // namespace
 } // namespace vantor::cli
 
-int main(int argc, char** argv) { return vantor::cli::runCli(argc, argv); }
+int main(int argc, char** argv) {
+    return vantor::cli::runCli(argc, argv);
+}

@@ -40,10 +40,8 @@ IniFile parseIniText(std::string_view text) {
         }
         if (line.front() == '[') {
             const std::size_t close = line.find(']');
-            const std::string name =
-                trimBlanks(std::string_view(line).substr(1, close == std::string::npos
-                                                                ? std::string::npos
-                                                                : close - 1));
+            const std::string name = trimBlanks(std::string_view(line).substr(
+                1, close == std::string::npos ? std::string::npos : close - 1));
             ini.sections.push_back(IniSection{name, {}});
             current = &ini.sections.back();
             continue;

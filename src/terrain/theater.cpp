@@ -39,11 +39,15 @@ std::int32_t floorDiv(std::int32_t a, std::int32_t b) {
     return q;
 }
 
-std::int32_t floorMod(std::int32_t a, std::int32_t b) { return b == 0 ? 0 : a - floorDiv(a, b) * b; }
+std::int32_t floorMod(std::int32_t a, std::int32_t b) {
+    return b == 0 ? 0 : a - floorDiv(a, b) * b;
+}
 
 } // namespace
 
-TheaterDefinition builtInTheater() { return TheaterDefinition{}; }
+TheaterDefinition builtInTheater() {
+    return TheaterDefinition{};
+}
 
 TheaterList readTheaterList(const IniFile& ini) {
     std::int32_t count = 1;
@@ -77,9 +81,8 @@ std::string describeGeometry(const TheaterDefinition& t) {
                   static_cast<double>(t.swLongitude), static_cast<double>(t.swLatitude),
                   static_cast<double>(t.neLongitude), static_cast<double>(t.neLatitude));
     return std::to_string(t.xMapExtent) + " x " + std::to_string(t.yMapExtent) + " posts, " +
-           std::to_string(t.xSections) + " x " + std::to_string(t.ySections) +
-           " sections of " + std::to_string(t.xTiles) + " x " + std::to_string(t.yTiles) +
-           " posts, " + corners;
+           std::to_string(t.xSections) + " x " + std::to_string(t.ySections) + " sections of " +
+           std::to_string(t.xTiles) + " x " + std::to_string(t.yTiles) + " posts, " + corners;
 }
 
 TheaterDefinition listedTheaterGeometry(const IniFile& ini, const TheaterList& list,

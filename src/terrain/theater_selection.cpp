@@ -9,7 +9,9 @@ namespace vantor {
 
 namespace {
 
-IniFile readIni(const ApplicationState& state) { return loadIniFile(toFsPath(state.iniPath)); }
+IniFile readIni(const ApplicationState& state) {
+    return loadIniFile(toFsPath(state.iniPath));
+}
 
 } // namespace
 

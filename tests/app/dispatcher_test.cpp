@@ -37,8 +37,8 @@ TEST(Dispatcher, TerrainCommandsWithoutTerrainAreRefusedWithTheirMessage) {
          "Information", MessageIcon::Warning},
         {cmd::CheckRivers, "Cannot scan Rivers until the terrain file (L2) is opened.",
          "Information", MessageIcon::Warning},
-        {cmd::CheckRoads, "Cannot scan Roads until the terrain file (L2) is opened.",
-         "Information", MessageIcon::Warning},
+        {cmd::CheckRoads, "Cannot scan Roads until the terrain file (L2) is opened.", "Information",
+         MessageIcon::Warning},
         {cmd::CheckPlaceMoveObjects, "Cannot scan Objects until the terrain file (L2) is opened.",
          "Information", MessageIcon::Warning},
         {cmd::CheckTransitions, "Cannot scan Transitions until the terrain file (L2) is opened.",
@@ -105,8 +105,8 @@ TEST(Dispatcher, SilentPreconditionsDoNothingAtAll) {
 TEST(Dispatcher, CommandsWithoutPreconditionHaveNone) {
     for (int command : std::initializer_list<int>{
              cmd::OpenSourceCsv, cmd::ExportObjects, cmd::Find, cmd::RemoveObjectLinks,
-                        cmd::CheckParentLinks, cmd::MoveObjectIds, cmd::RadarProfiles,
-                        cmd::LevelAirbases, cmd::CloseOutputFiles, cmd::Exit, 2000, 8001}) {
+             cmd::CheckParentLinks, cmd::MoveObjectIds, cmd::RadarProfiles, cmd::LevelAirbases,
+             cmd::CloseOutputFiles, cmd::Exit, 2000, 8001}) {
         EXPECT_EQ(preconditionFor(command), nullptr) << command;
     }
 }

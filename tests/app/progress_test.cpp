@@ -21,8 +21,8 @@ TEST(Progress, EachStateOpensWithItsCaptionAndReportsItsCounter) {
     const Case cases[] = {
         {1, "Building Terrain Matrix", "Sections Completed:", "Sections Completed:",
          "Sections Completed:", ProgressCounter::SectionsCompleted},
-        {2, "Placing Bridges", "Bridges Placed:", "Bridges Placed:", "Bridges Found:",
-         ProgressCounter::ObjectsCounted},
+        {2, "Placing Bridges",
+         "Bridges Placed:", "Bridges Placed:", "Bridges Found:", ProgressCounter::ObjectsCounted},
         {3, "Scanning Misaligned Roads", "Misaligned Roads:", "Bad Roads Found:",
          "Bad Roads Reported:", ProgressCounter::ErrorsCounted},
         {4, "Scanning Misaligned Rivers", "Misaligned Rivers:", "Bad Rivers Found:",

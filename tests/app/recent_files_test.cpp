@@ -23,10 +23,14 @@ std::string stored(const ScriptedPlatform& s, int n) {
 // The recent-file lines of the File menu: everything after its last fixed separator.
 Lines recentLines(const ApplicationState& state) {
     const Lines all = testing::describeMenu(state.menu.menus[FileMenu]);
-    const Lines fixedStart{"10203 &Open  Source csv File...", "10215 Open &L2 Terrain file ...",
-                           "10233 &Close Output Files (greyed)", "10205 &Export Objects ...",
-                           "---", "10228 Load L2M &Matrix File...",
-                           "10227 &Save L2M Matrix... (greyed)", "---"};
+    const Lines fixedStart{"10203 &Open  Source csv File...",
+                           "10215 Open &L2 Terrain file ...",
+                           "10233 &Close Output Files (greyed)",
+                           "10205 &Export Objects ...",
+                           "---",
+                           "10228 Load L2M &Matrix File...",
+                           "10227 &Save L2M Matrix... (greyed)",
+                           "---"};
     EXPECT_GE(all.size(), fixedStart.size() + 1);
     EXPECT_EQ(Lines(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(fixedStart.size())),
               fixedStart);
@@ -40,9 +44,7 @@ struct Fixture {
     ApplicationState state;
 
     void start() { startUp(state, scripted.platform(), RunMode::Interactive, dir.str()); }
-    void remember(const std::string& path) {
-        rememberRecentFile(state, scripted.platform(), path);
-    }
+    void remember(const std::string& path) { rememberRecentFile(state, scripted.platform(), path); }
 };
 
 TEST(RecentFiles, FirstStartWithoutSettingsHasNoEntriesAndNoExtraSeparator) {

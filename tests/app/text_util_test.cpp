@@ -1,7 +1,6 @@
 #include "app/text_util.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace vantor {
@@ -38,8 +37,8 @@ TEST(TextUtil, LeadingRealReadsDecimalNotation) {
         std::optional<float> value;
     };
     const Case cases[] = {
-        {"11.0", 11.0F},     {"36.625", 36.625F}, {" -3.5deg", -3.5F}, {".5", 0.5F},
-        {"2e2", 200.0F},     {"7", 7.0F},         {"abc", std::nullopt}, {"", std::nullopt},
+        {"11.0", 11.0F},       {"36.625", 36.625F},   {" -3.5deg", -3.5F},   {".5", 0.5F},
+        {"2e2", 200.0F},       {"7", 7.0F},           {"abc", std::nullopt}, {"", std::nullopt},
         {"inf", std::nullopt}, {"nan", std::nullopt}, {".", std::nullopt},
     };
     for (const Case& c : cases) {

@@ -4,9 +4,8 @@
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 
 namespace vantor {
 namespace {
@@ -24,8 +23,7 @@ TEST(CliEndToEnd, SampleThenTheatersListsEveryTheaterWithTheFirstMarked) {
 
     const auto run = cli({"--dir", dir.str(), "theaters"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("Theaters of " + (dir.path / "Quillon.ini").string()),
-              std::string::npos)
+    EXPECT_NE(run.out.find("Theaters of " + (dir.path / "Quillon.ini").string()), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("* 2000  Quillon Sample: 512 x 512 posts, 32 x 32 sections of 16 x "
                            "16 posts, SW 24.000 40.000, NE 28.000 44.000"),
@@ -50,11 +48,19 @@ TEST(CliEndToEnd, GlobalOptionsAndExitStatus) {
     const Case cases[] = {
         {"theater chosen by name in any case",
          {"--dir", dir.str(), "--theater", "QUILLON full", "theaters"},
-         0, "* 2001  Quillon Full", ""},
-        {"unknown theater", {"--dir", dir.str(), "--theater", "Nowhere", "theaters"}, 1, "",
+         0,
+         "* 2001  Quillon Full",
+         ""},
+        {"unknown theater",
+         {"--dir", dir.str(), "--theater", "Nowhere", "theaters"},
+         1,
+         "",
          "theater \"Nowhere\" is not listed"},
         {"no command", {"--dir", dir.str()}, 2, "", "subcommand"},
-        {"missing start folder", {"--dir", dir.str() + "/nowhere", "theaters"}, 1, "",
+        {"missing start folder",
+         {"--dir", dir.str() + "/nowhere", "theaters"},
+         1,
+         "",
          "does not exist"},
         {"unknown option", {"--bogus", "theaters"}, 2, "", "bogus"},
         {"version", {"--version"}, 0, "vantor-cli 0.", ""},
@@ -92,9 +98,8 @@ TEST(CliPlatform, MessagesPrintAsTitleAndTextAndQuestionsAnswerNoUnlessYes) {
         const Platform p = io.platform();
         p.messageBox({"Line one\r\nLine two", "Information", MessageIcon::Information,
                       MessageButtons::Ok, true});
-        const MessageAnswer answer =
-            p.messageBox({"Close it?", "Warning", MessageIcon::Question, MessageButtons::YesNo,
-                          true});
+        const MessageAnswer answer = p.messageBox(
+            {"Close it?", "Warning", MessageIcon::Question, MessageButtons::YesNo, true});
         EXPECT_EQ(answer, yes ? MessageAnswer::Yes : MessageAnswer::No);
         auto contents = [](std::FILE* f) {
             std::rewind(f);

@@ -86,6 +86,8 @@ FileRequestResult chosen(std::string path) {
     return FileRequestResult{FileRequestStatus::Chosen, std::move(path), 0};
 }
 
-FileRequestResult cancelled() { return FileRequestResult{FileRequestStatus::Cancelled, {}, 0}; }
+FileRequestResult cancelled() {
+    return FileRequestResult{FileRequestStatus::Cancelled, {}, 0};
+}
 
 } // namespace vantor::testing

@@ -39,8 +39,7 @@ TEST(IniFile, LookupsFollowThePrivateProfileRules) {
         {"", "orphan", "dflt", "dflt"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(iniValue(ini, c.section, c.key, c.def), c.expected)
-            << c.section << "/" << c.key;
+        EXPECT_EQ(iniValue(ini, c.section, c.key, c.def), c.expected) << c.section << "/" << c.key;
     }
 }
 

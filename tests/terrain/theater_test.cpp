@@ -25,7 +25,9 @@ struct Started {
         startUp(state, scripted.platform(), RunMode::Interactive, dir.str());
     }
     Lines theaterMenu() const { return testing::describeMenu(state.menu.menus[TheaterMenu]); }
-    bool select(int k) { return dispatchCommand(state, scripted.platform(), cmd::TheaterFirst + k); }
+    bool select(int k) {
+        return dispatchCommand(state, scripted.platform(), cmd::TheaterFirst + k);
+    }
 };
 
 const char* threeTheaters = "[Location]\n"
@@ -49,17 +51,19 @@ TEST(Theaters, TheIniListFillsTheTheaterMenuWithTheFirstChecked) {
     };
     const Case cases[] = {
         {"no ini file", "", {"2000 Balkans (checked)"}},
-        {"three theaters", threeTheaters,
-         {"2000 Korea (checked)", "2001 Balkans", "2002 Israel"}},
+        {"three theaters", threeTheaters, {"2000 Korea (checked)", "2001 Balkans", "2002 Israel"}},
         {"more than ten are cut to ten",
          "[Location]\nTheaters=12\n1=A\n2=B\n3=C\n4=D\n5=E\n6=F\n7=G\n8=H\n9=I\n10=J\n11=K\n12=L\n",
-         {"2000 A (checked)", "2001 B", "2002 C", "2003 D", "2004 E", "2005 F", "2006 G",
-          "2007 H", "2008 I", "2009 J"}},
-        {"a missing name key reads Balkans", "[Location]\nTheaters=3\n1=Korea\n2=Israel\n",
+         {"2000 A (checked)", "2001 B", "2002 C", "2003 D", "2004 E", "2005 F", "2006 G", "2007 H",
+          "2008 I", "2009 J"}},
+        {"a missing name key reads Balkans",
+         "[Location]\nTheaters=3\n1=Korea\n2=Israel\n",
          {"2000 Korea (checked)", "2001 Israel", "2002 Balkans"}},
-        {"a count that is no number keeps one", "[Location]\nTheaters=many\n1=Korea\n",
+        {"a count that is no number keeps one",
+         "[Location]\nTheaters=many\n1=Korea\n",
          {"2000 Korea (checked)"}},
-        {"section and key names ignore case", "[LOCATION]\ntheaters=2\n1=Korea\n2 = Israel \n",
+        {"section and key names ignore case",
+         "[LOCATION]\ntheaters=2\n1=Korea\n2 = Israel \n",
          {"2000 Korea (checked)", "2001 Israel"}},
         {"no theaters at all", "[Location]\nTheaters=0\n1=Korea\n[Korea]\nX Sections=32\n", {}},
     };
@@ -90,8 +94,8 @@ TEST(Theaters, WithoutIniTheGeometryIsTheStandardTheater) {
 
 TEST(Theaters, TheIniFileIsFoundWhateverTheCaseOfItsName) {
     Started s("[Location]\nTheaters=1\n1=Korea\n", "QUILLON.INI");
-    EXPECT_EQ(s.theaterMenu(), (Lines{"10206 Select Theater (disabled)", "---",
-                                      "2000 Korea (checked)"}));
+    EXPECT_EQ(s.theaterMenu(),
+              (Lines{"10206 Select Theater (disabled)", "---", "2000 Korea (checked)"}));
 }
 
 TEST(Theaters, SelectingMovesTheSingleCheckAndReadsTheGeometry) {
@@ -148,7 +152,7 @@ TEST(Coordinates, UserSectionAndTileNumbersCountSectYFromTheNorth) {
         std::int32_t sections, mapX, mapY, sectX, sectY, tileX, tileY;
     };
     const Case cases[] = {
-        {64, 100, 200, 6, 51, 5, 9}, {64, 15, 16, 0, 62, 16, 1},  {64, 0, 0, 0, 63, 1, 1},
+        {64, 100, 200, 6, 51, 5, 9},     {64, 15, 16, 0, 62, 16, 1},   {64, 0, 0, 0, 63, 1, 1},
         {64, 1023, 1023, 63, 0, 16, 16}, {128, 15, 16, 0, 126, 16, 1}, {32, 511, 0, 31, 31, 16, 1},
     };
     for (const Case& c : cases) {

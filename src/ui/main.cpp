@@ -1,0 +1,57 @@
+#include "app/command_line.h"
+#include "app/shell_texts.h"
+#include "app/version.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <exception>
+
+namespace {
+
+// The manual beside an installed program, else the one of the source tree it was built from.
+QString findManual() {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {appDir + "/../share/doc/vantor/README.md",
+                                     appDir + "/README.md", QString(VANTOR_SOURCE_MANUAL)}) {
+        if (QFileInfo::exists(candidate)) {
+            return QFileInfo(candidate).absoluteFilePath();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(vantor::texts::programName);
+    QApplication::setApplicationVersion(vantor::vantorVersion());
+    // The program ends with its close request, not when a dialog of a batch run closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+
+    vantor::ui::MainWindowOptions options;
+    options.mode = vantor::parseCommandLine(args.join(' ').toStdString());
+    options.startDirectory = QDir::toNativeSeparators(QDir::currentPath());
+    options.manualPath = findManual();
+
+    std::unique_ptr<vantor::ui::MainWindow> window;
+    try {
+        window = std::make_unique<vantor::ui::MainWindow>(options);
+    } catch (const std::exception&) {
+        QMessageBox::critical(nullptr, "Error", vantor::texts::couldNotStart);
+        return 0;
+    }
+    window->startUp();
+    if (options.mode == vantor::RunMode::Interactive) {
+        window->show();
+    }
+    QApplication::exec();
+    // The suite's programs end with status 1 after a normal run; batch scripts rely on it.
+    return 1;
+}

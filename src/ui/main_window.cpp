@@ -1,0 +1,332 @@
+#include "ui/main_window.h"
+
+#include "app/dispatcher.h"
+#include "app/menu_model.h"
+#include "app/progress.h"
+#include "app/shell_texts.h"
+#include "app/startup.h"
+#include "app/toolbar.h"
+#include "ui/progress_dialog.h"
+#include "ui/toolbar_icons.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace vantor::ui {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QMessageBox::Icon toQtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// "Object Export file|*.csv||" as a Qt name filter: "Object Export file (*.csv)".
+QString toQtFilter(const std::string& filter) {
+    const QStringList parts = qs(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (!parts[i].isEmpty()) {
+            filters << parts[i].trimmed() + " (" + parts[i + 1] + ")";
+        }
+    }
+    return filters.join(";;");
+}
+
+// The settings store's key path below the suite's key, as a QSettings group prefix.
+QString settingsName(const std::string& key, const std::string& name) {
+    QString group = qs(key);
+    const QString root = qs(settingsKey);
+    if (group.startsWith(root, Qt::CaseInsensitive)) {
+        group = group.mid(root.size());
+    }
+    group.replace('\\', '/');
+    while (group.startsWith('/')) {
+        group.remove(0, 1);
+    }
+    return group.isEmpty() ? qs(name) : group + '/' + qs(name);
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
+    setWindowTitle(texts::programName);
+    settings_ = options_.settingsFile.isEmpty()
+                    ? std::make_unique<QSettings>("Moravik", "Quillon")
+                    : std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
+    buildPlatform();
+    buildToolBar();
+
+    listArea_ = new QTreeWidget(this);
+    listArea_->setRootIsDecorated(false);
+    listArea_->setUniformRowHeights(true);
+    listArea_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    listArea_->setHeaderLabels({});
+    listArea_->header()->setVisible(false);
+    setCentralWidget(listArea_);
+
+    setGeometry(200, 200, 400, 400);
+    if (options_.mode == RunMode::Interactive) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect full = screen->availableGeometry();
+            setGeometry(full.x() + 100, full.y(), static_cast<int>(full.width() * 0.7),
+                        full.height());
+        }
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildPlatform() {
+    Platform& p = platform_;
+    p.messageBox = [this](const MessageBoxRequest& r) {
+        QMessageBox box(toQtIcon(r.icon), r.title.empty() ? QString("Error") : qs(r.title),
+                        qs(r.text).replace("\r\n", "\n"),
+                        r.buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
+                                                           : QMessageBox::Ok,
+                        r.ownedByMainWindow ? this : nullptr);
+        const int answer = box.exec();
+        if (r.buttons != MessageButtons::YesNo) {
+            return MessageAnswer::Ok;
+        }
+        return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    };
+    p.requestFile = [this](const FileRequest& r) {
+        QString folder = qs(r.initialFolder);
+        if (!r.initialName.empty() && r.initialName.find('*') == std::string::npos) {
+            folder = QDir(folder).filePath(qs(r.initialName));
+        }
+        const QString chosen =
+            r.kind == FileDialogKind::Open
+                ? QFileDialog::getOpenFileName(this, qs(r.title), folder, toQtFilter(r.filter))
+                : QFileDialog::getSaveFileName(this, qs(r.title), folder, toQtFilter(r.filter),
+                                               nullptr, QFileDialog::DontConfirmOverwrite);
+        if (chosen.isEmpty()) {
+            return FileRequestResult{};
+        }
+        return FileRequestResult{FileRequestStatus::Chosen,
+                                 QDir::toNativeSeparators(chosen).toStdString(), 0};
+    };
+    p.setWindowTitle = [this](const std::string& title) { setWindowTitle(qs(title)); };
+    p.beep = [] { QApplication::beep(); };
+    p.postCommand = [this](int command) {
+        posted_.push_back(command);
+        schedulePosted();
+    };
+    p.postCloseRequest = [this] {
+        posted_.push_back(0);
+        schedulePosted();
+    };
+    p.startHelp = [this] {
+        return !options_.manualPath.isEmpty() &&
+               QDesktopServices::openUrl(QUrl::fromLocalFile(options_.manualPath));
+    };
+    p.menuChanged = [this](const MenuModel&) {
+        menusDirty_ = true;
+        if (!busy_) {
+            renderMenus();
+        }
+    };
+    p.progressOpen = [this](const ProgressView& view) {
+        if (progress_ == nullptr) {
+            progress_ = new ProgressDialog(this, [this] { requestAbort(state_); });
+        }
+        progress_->showView(view);
+        progress_->show();
+        QCoreApplication::processEvents();
+    };
+    p.progressReport = [this](const ProgressView& view) {
+        if (progress_ == nullptr) {
+            return;
+        }
+        progress_->showView(view);
+        // Lets the progress window take its close box and Esc between rows of work; the
+        // window is modal, so nothing else of the program can be reached meanwhile.
+        QCoreApplication::processEvents();
+    };
+    p.progressClose = [this] {
+        if (progress_ != nullptr) {
+            progress_->hide();
+            progress_->deleteLater();
+            progress_ = nullptr;
+        }
+    };
+    p.readSetting = [this](const std::string& key, const std::string& name) {
+        SettingRead read;
+        read.keyOpened = settings_->status() == QSettings::NoError;
+        const QString qname = settingsName(key, name);
+        if (read.keyOpened && settings_->contains(qname)) {
+            read.value = settings_->value(qname).toString().toStdString();
+        }
+        return read;
+    };
+    p.writeSetting = [this](const std::string& key, const std::string& name,
+                            const std::string& text) {
+        if (!settings_->isWritable()) {
+            return false;
+        }
+        settings_->setValue(settingsName(key, name), qs(text));
+        settings_->sync();
+        return settings_->status() == QSettings::NoError;
+    };
+}
+
+void MainWindow::buildToolBar() {
+    toolBar_ = addToolBar("Toolbar");
+    toolBar_->setObjectName("toolbar");
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(16, 15));
+    int n = 0;
+    for (const ToolbarButton& button : toolbarButtons()) {
+        QAction* action = toolBar_->addAction(toolbarIcon(n++), QString());
+        action->setToolTip(button.tooltip);
+        action->setData(button.command);
+        const int command = button.command;
+        connect(
+            action, &QAction::triggered, this, [this, command] { runCommand(command); },
+            Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::startUp() {
+    vantor::startUp(state_, platform_, options_.mode, options_.startDirectory.toStdString());
+    renderMenus();
+}
+
+QAction* MainWindow::menuAction(int command) const {
+    auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::renderMenus() {
+    menusDirty_ = false;
+    QMenuBar* bar = menuBar();
+    for (QAction* old : bar->actions()) {
+        if (QMenu* menu = old->menu()) {
+            menu->deleteLater();
+        }
+    }
+    bar->clear();
+    actions_.clear();
+
+    std::function<void(QMenu*, const std::vector<MenuItem>&)> fill =
+        [&](QMenu* menu, const std::vector<MenuItem>& items) {
+            for (const MenuItem& item : items) {
+                if (item.separator) {
+                    menu->addSeparator();
+                    continue;
+                }
+                if (item.popup) {
+                    QMenu* sub = menu->addMenu(qs(item.text));
+                    fill(sub, item.items);
+                    continue;
+                }
+                QAction* action = menu->addAction(qs(item.text));
+                action->setEnabled(item.state == ItemState::Enabled);
+                action->setData(item.id);
+                const bool theaterEntry = item.id >= 2000 && item.id <= 2009;
+                action->setCheckable(theaterEntry || item.checked);
+                action->setChecked(item.checked);
+                actions_.try_emplace(item.id, action);
+                const int command = item.id;
+                connect(
+                    action, &QAction::triggered, this, [this, command] { runCommand(command); },
+                    Qt::QueuedConnection);
+            }
+        };
+    for (const Menu& menu : state_.menu.menus) {
+        QMenu* qmenu = new QMenu(qs(menu.title), bar);
+        fill(qmenu, menu.items);
+        bar->addMenu(qmenu);
+    }
+}
+
+void MainWindow::runCommand(int command) {
+    if (busy_) {
+        posted_.push_back(command);
+        return;
+    }
+    busy_ = true;
+    dispatchCommand(state_, platform_, command);
+    busy_ = false;
+    // Always render: a checkable entry toggles itself when clicked, the model says what holds.
+    renderMenus();
+    schedulePosted();
+}
+
+void MainWindow::schedulePosted() {
+    if (!posted_.empty()) {
+        QTimer::singleShot(0, this, &MainWindow::runPosted);
+    }
+}
+
+void MainWindow::runPosted() {
+    if (busy_ || posted_.empty()) {
+        return;
+    }
+    const int command = posted_.front();
+    posted_.pop_front();
+    if (command == 0) {
+        handleCloseRequest();
+        return;
+    }
+    runCommand(command);
+}
+
+void MainWindow::handleCloseRequest() {
+    if (closeRequested_) {
+        return;
+    }
+    closeRequested_ = true;
+    posted_.clear();
+    vantor::handleCloseRequest(state_, platform_);
+    close();
+    QCoreApplication::quit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore(); // a running command ends first
+        posted_.push_back(0);
+        return;
+    }
+    if (!closeRequested_) {
+        closeRequested_ = true;
+        vantor::handleCloseRequest(state_, platform_);
+        QCoreApplication::quit();
+    }
+    event->accept();
+}
+
+} // namespace vantor::ui

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/application_state.h"
+#include "app/platform.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <deque>
+#include <map>
+#include <memory>
+
+class QAction;
+class QSettings;
+class QToolBar;
+class QTreeWidget;
+
+namespace vantor::ui {
+
+class ProgressDialog;
+
+struct MainWindowOptions {
+    RunMode mode = RunMode::Interactive;
+    QString startDirectory;
+    QString settingsFile; // empty: the suite's own settings, QSettings("Moravik", "Quillon")
+    QString manualPath;   // the user's manual, opened by "User's Manual"
+};
+
+// The desktop front end: renders the core's menu model, forwards every menu item, toolbar
+// button and posted command to the dispatcher, and supplies the core's platform seam.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainWindow(MainWindowOptions options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The core's start-up; the window must exist. Posts the batch command in a batch mode.
+    void startUp();
+
+    // Runs a command as a menu choice does. A command chosen while another runs is queued.
+    void runCommand(int command);
+
+    ApplicationState& state() { return state_; }
+    const Platform& platform() const { return platform_; }
+    QAction* menuAction(int command) const;
+    QToolBar* toolBar() const { return toolBar_; }
+    ProgressDialog* progressDialog() const { return progress_; }
+    bool closeRequested() const { return closeRequested_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildPlatform();
+    void buildToolBar();
+    void renderMenus();
+    void schedulePosted();
+    void runPosted();
+    void handleCloseRequest();
+
+    MainWindowOptions options_;
+    ApplicationState state_;
+    Platform platform_;
+    std::unique_ptr<QSettings> settings_;
+    QToolBar* toolBar_ = nullptr;
+    QTreeWidget* listArea_ = nullptr;
+    ProgressDialog* progress_ = nullptr;
+    std::map<int, QAction*> actions_;
+    std::deque<int> posted_;
+    bool busy_ = false;
+    bool menusDirty_ = false;
+    bool closeRequested_ = false;
+};
+
+} // namespace vantor::ui

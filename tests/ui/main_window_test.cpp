@@ -1,0 +1,240 @@
+#include "app/commands.h"
+#include "app/progress.h"
+#include "app/recent_files.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+#include "ui/progress_dialog.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
+
+namespace vantor::ui {
+
+namespace {
+
+struct Item {
+    QString text;
+    bool enabled;
+};
+
+QList<Item> itemsOf(QMenu* menu) {
+    QList<Item> items;
+    for (QAction* a : menu->actions()) {
+        items.append({a->isSeparator() ? QString("---") : a->text(), a->isEnabled()});
+    }
+    return items;
+}
+
+QMenu* topMenu(MainWindow& w, int index) {
+    return w.menuBar()->actions().at(index)->menu();
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    testing::TempDir dir_;
+    std::unique_ptr<MainWindow> makeWindow(const QString& settingsName = "settings.ini") {
+        MainWindowOptions options;
+        options.startDirectory = QString::fromStdString(dir_.str());
+        options.settingsFile =
+            QString::fromStdString((dir_.path / settingsName.toStdString()).string());
+        auto w = std::make_unique<MainWindow>(options);
+        w->startUp();
+        return w;
+    }
+
+  private slots:
+    void initTestCase() {
+        dir_.write("Quillon.ini", "[Location]\nTheaters=3\n1=Korea\n2=Balkans\n3=Israel\n"
+                                  "[Israel]\nX Map Extent=2048\nY Map Extent=2048\n"
+                                  "X Sections=128\nY Sections=128\n");
+    }
+
+    void menusHaveThePartsTextsOrderAndGreyedItems() {
+        auto w = makeWindow();
+        QStringList titles;
+        for (QAction* a : w->menuBar()->actions()) {
+            titles << a->text();
+        }
+        QCOMPARE(titles, QStringList({"File", "Edit", "Actions", "Theater", "Help"}));
+
+        const QList<Item> file = itemsOf(topMenu(*w, 0));
+        const QList<std::pair<QString, bool>> expectedFile{{"&Open  Source csv File...", true},
+                                                           {"Open &L2 Terrain file ...", true},
+                                                           {"&Close Output Files", false},
+                                                           {"&Export Objects ...", true},
+                                                           {"---", true},
+                                                           {"Load L2M &Matrix File...", true},
+                                                           {"&Save L2M Matrix...", false},
+                                                           {"---", true},
+                                                           {"E&xit", true}};
+        QCOMPARE(file.size(), expectedFile.size());
+        for (int i = 0; i < file.size(); ++i) {
+            QCOMPARE(file[i].text, expectedFile[i].first);
+            QCOMPARE(file[i].enabled, expectedFile[i].second);
+        }
+
+        const QList<Item> actions = itemsOf(topMenu(*w, 2));
+        QStringList actionTexts;
+        QStringList greyed;
+        for (const Item& item : actions) {
+            actionTexts << item.text;
+            if (!item.enabled) {
+                greyed << item.text;
+            }
+        }
+        QCOMPARE(actionTexts,
+                 QStringList({"Check Roa&ds ...", "Check &Rivers ...", "Check &Transition Tiles",
+                              "&Generate Section Report...", "Output Te&xt Version...", "---",
+                              "Place Bridges ...", "Check &City and Junction Objects", "---",
+                              "&Find L2 Info...", "&List Unused Objective ID's ", "---",
+                              "Remove Object &Links", "Check Parent Links...", "Move object ID's",
+                              "---", "Create Radar LOS Profiles...", "Level Airbases",
+                              "Check/Place/Move Objects"}));
+        QCOMPARE(greyed,
+                 QStringList({"Check Roa&ds ...", "Check &Rivers ...", "Check &Transition Tiles",
+                              "&Generate Section Report...", "Output Te&xt Version...",
+                              "Place Bridges ...", "Check &City and Junction Objects",
+                              "&Find L2 Info...", "&List Unused Objective ID's "}));
+
+        QMenu* help = topMenu(*w, 4);
+        QCOMPARE(help->actions().size(), 2);
+        QMenu* howTo = help->actions().at(0)->menu();
+        QVERIFY(howTo != nullptr);
+        QCOMPARE(help->actions().at(0)->text(), QString("How to ..."));
+        QCOMPARE(itemsOf(howTo).size(), 3);
+        QCOMPARE(howTo->actions().at(2)->text(), QString("User's Manual"));
+        QCOMPARE(help->actions().at(1)->text(), QString("&About ..."));
+    }
+
+    void toolbarHasTwelveButtonsWithTheirTooltips() {
+        auto w = makeWindow();
+        const QList<QAction*> buttons = w->toolBar()->actions();
+        const QStringList expected{"Open source csv object file",
+                                   "Save added/selected objects to a csv file",
+                                   "Select highlighted objects",
+                                   "Mark for deletion selected items.",
+                                   "Find an object...",
+                                   "Unselect all selected objects",
+                                   "Open terrain L2 & Build Matrix",
+                                   "Check map for misaligned rivers",
+                                   "Check map for misaligned roads",
+                                   "Scan map and place bridges",
+                                   "Scan for missing Transistion tiles.",
+                                   "Check/place commercial and industrial Objects on urban tiles."};
+        QCOMPARE(buttons.size(), expected.size());
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons[i]->toolTip(), expected[i]);
+            QVERIFY(buttons[i]->isEnabled());
+            QVERIFY(!buttons[i]->icon().isNull());
+        }
+        QCOMPARE(buttons[6]->data().toInt(), int(cmd::OpenL2Terrain));
+    }
+
+    void theaterSelectionLeavesExactlyOneCheckedEntry() {
+        auto w = makeWindow();
+        QMenu* theater = topMenu(*w, 3);
+        QCOMPARE(theater->actions().at(0)->text(), QString("Select Theater"));
+        QVERIFY(!theater->actions().at(0)->isEnabled());
+        QCOMPARE(theater->actions().size(), 5);
+
+        w->menuAction(2002)->trigger();
+        QTRY_COMPARE(w->state().currentTheater, 2002);
+        QCOMPARE(w->state().theater.xSections, 128);
+        w->menuAction(2001)->trigger();
+        QTRY_COMPARE(w->state().currentTheater, 2001);
+        w->menuAction(2000)->trigger();
+        QTRY_COMPARE(w->state().currentTheater, 2000);
+        // Choosing the checked entry again keeps it checked.
+        w->menuAction(2000)->trigger();
+        QTest::qWait(20);
+
+        QStringList checked;
+        for (QAction* a : topMenu(*w, 3)->actions()) {
+            if (a->isChecked()) {
+                checked << a->text();
+            }
+        }
+        QCOMPARE(checked, QStringList({"Korea"}));
+    }
+
+    void recentFilesFromTheSettingsAppearAboveExit() {
+        const QString name = "recent.ini";
+        {
+            QSettings s(QString::fromStdString((dir_.path / name.toStdString()).string()),
+                        QSettings::IniFormat);
+            s.setValue("File1", "C:\\maps\\korea.csv");
+            s.setValue("File2", "C:\\maps\\korea.L2");
+        }
+        auto w = makeWindow(name);
+        QStringList tail;
+        const QList<Item> file = itemsOf(topMenu(*w, 0));
+        for (qsizetype i = file.size() - 4; i < file.size(); ++i) {
+            tail << file[i].text;
+        }
+        QCOMPARE(tail,
+                 QStringList({"&1 C:\\maps\\korea.csv", "&2 C:\\maps\\korea.L2", "---", "E&xit"}));
+    }
+
+    void progressWindowShowsItsTextsAndEscAsksToStop() {
+        auto w = makeWindow();
+        ApplicationState& state = w->state();
+        state.progressState = 1;
+        openProgress(state, w->platform());
+        ProgressDialog* dialog = w->progressDialog();
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(dialog->windowTitle(), QString("Building Terrain Matrix"));
+        QCOMPARE(dialog->labelText(), QString("Sections Completed:"));
+        QCOMPARE(dialog->counterText(), QString("0"));
+        state.progress.sectionsCompleted = 63;
+        state.progress.position = 63;
+        w->runCommand(cmd::ProgressReport);
+        QCOMPARE(dialog->counterText(), QString("63"));
+        QCOMPARE(dialog->barValue(), 63);
+        state.progress.position = 9000;
+        w->runCommand(cmd::ProgressReport);
+        QCOMPARE(dialog->barValue(), progressBarRange);
+
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(state.abortRequested);
+        QVERIFY(dialog->isVisible()); // only the flow closes it
+        dialog->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/progress_window.png");
+        closeProgress(state, w->platform());
+        QVERIFY(w->progressDialog() == nullptr);
+    }
+
+    void exitEndsTheProgramThroughTheCloseRequest() {
+        auto w = makeWindow();
+        w->show();
+        w->menuAction(cmd::Exit)->trigger();
+        QTRY_VERIFY(w->closeRequested());
+        QVERIFY(!w->isVisible());
+    }
+
+    void screenshotOfTheMainWindow() {
+        auto w = makeWindow();
+        w->resize(900, 500);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+        QVERIFY(w->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/main_window.png"));
+        QMenu* actions = topMenu(*w, 2);
+        actions->popup(w->mapToGlobal(QPoint(0, 0)));
+        QVERIFY(QTest::qWaitForWindowExposed(actions));
+        QVERIFY(actions->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/actions_menu.png"));
+        actions->hide();
+    }
+};
+
+} // namespace vantor::ui
+
+QTEST_MAIN(vantor::ui::MainWindowTest)
+#include "main_window_test.moc"
