@@ -71,7 +71,6 @@ struct ApplicationState {
 
     RecentFileList recentFiles;
     MenuModel menu;
-    std::string windowTitle = "Vantor";
 };
 
 } // namespace vantor

@@ -5,7 +5,6 @@ namespace vantor::texts {
 
 inline constexpr const char* programName = "Vantor";
 inline constexpr const char* couldNotStart = "Vantor couldn't start!";
-inline constexpr const char* toolbarNotCreated = "Toolbar Bar not created!";
 inline constexpr const char* matrixAlreadyCreated =
     "The L2 Terrain matrix has already been created.";
 inline constexpr const char* closeAppendableOutput =
