@@ -4,6 +4,7 @@
 #include "app/progress.h"
 #include "app/recent_files.h"
 #include "app/text_file.h"
+#include "terrain/terrain_matrix.h"
 #include "terrain/theater.h"
 
 #include <string>
@@ -49,6 +50,10 @@ struct ApplicationState {
 
     bool terrainOpen = false;
     bool matrixBuilt = false;
+    // Built once per run by reading terrain or loading a matrix file; carries its own
+    // dimensions and record format.
+    TerrainMatrix matrix;
+    bool findL2InfoPresent = false;
     int listMode = listModeObjects;
     int listKind = RadarProfilesKind;
     bool listWindowPresent = false;

@@ -6,6 +6,7 @@
 #include "app/recent_file_flow.h"
 #include "app/shell_texts.h"
 #include "app/startup.h"
+#include "app/terrain_flow.h"
 #include "app/version.h"
 #include "terrain/theater_selection.h"
 
@@ -113,6 +114,18 @@ bool dispatchCommand(ApplicationState& state, const Platform& platform, int comm
     case cmd::CloseOutputFiles:
         closeOutputFiles(state, platform);
         return true;
+    case cmd::OpenL2Terrain:
+        return openL2TerrainCommand(state, platform);
+    case cmd::OpenTerrainAtPath:
+        return openTerrainAtPath(state, platform);
+    case cmd::LoadL2mMatrix:
+        return loadMatrixCommand(state, platform);
+    case cmd::SaveL2mMatrix:
+        return saveMatrixCommand(state, platform);
+    case cmd::FindL2Info:
+        return showFindL2Info(state, platform);
+    case cmd::CloseFindL2Info:
+        return closeFindL2Info(state, platform);
     case cmd::RadarProfiles:
         endBatchFlow(state, platform, RunMode::RadarBatch);
         return false;

@@ -70,6 +70,11 @@ struct Platform {
     // The menu model changed; the front end renders it.
     std::function<void(const MenuModel&)> menuChanged;
 
+    // The modeless Find L2 Info window: created on first show, shown again later; closed by
+    // its Exit button through the core.
+    std::function<void()> showFindL2Info;
+    std::function<void()> closeFindL2Info;
+
     std::function<void(const ProgressView&)> progressOpen;
     // Synchronous; the front end may let the progress window handle its input here, which is
     // how the user asks a running operation to stop.

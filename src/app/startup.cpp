@@ -51,6 +51,12 @@ void handleCloseRequest(ApplicationState& state, const Platform& platform) {
     state.textReportFile.close();
     state.toolSourceFile.close();
     state.findDialogPresent = false;
+    if (state.findL2InfoPresent) {
+        state.findL2InfoPresent = false;
+        if (platform.closeFindL2Info) {
+            platform.closeFindL2Info();
+        }
+    }
     state.listWindowPresent = false;
 }
 

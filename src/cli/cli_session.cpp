@@ -4,6 +4,7 @@
 #include "app/dispatcher.h"
 #include "app/file_lookup.h"
 #include "app/startup.h"
+#include "app/text_util.h"
 
 #include <filesystem>
 #include <system_error>
@@ -59,6 +60,19 @@ bool CliSession::start(const GlobalOptions& options) {
         return false;
     }
     return run(cmd::TheaterFirst + index);
+}
+
+bool CliSession::openTerrain(const std::string& path) {
+    if (path.empty()) {
+        std::fprintf(io.err, "Error: this command needs --terrain FILE (an .L2 or .L2M file)\n");
+        return false;
+    }
+    const std::filesystem::path fsPath = toFsPath(path);
+    const bool matrixFile = equalsIgnoreCase(fromFsPath(fsPath.extension()), ".L2M");
+    io.answerFile(path);
+    run(matrixFile ? cmd::LoadL2mMatrix : cmd::OpenL2Terrain);
+    io.fileAnswers.clear();
+    return state.terrainOpen;
 }
 
 bool CliSession::run(int command) {

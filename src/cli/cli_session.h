@@ -30,6 +30,10 @@ struct CliSession {
 
     // Dispatches the command, then everything it posted, as the message loop would.
     bool run(int command);
+
+    // Opens --terrain: an L2M file is loaded as a matrix, anything else read as an L2 file with
+    // its O2 beside it. False (after the program's messages) when terrain did not open.
+    bool openTerrain(const std::string& path);
 };
 
 } // namespace vantor::cli

@@ -1,8 +1,10 @@
+#include "app/commands.h"
 #include "app/file_lookup.h"
 #include "app/version.h"
 #include "cli/cli_session.h"
 #include "sample/sample_theater.h"
 #include "terrain/ini_file.h"
+#include "terrain/l2_info.h"
 #include "terrain/theater.h"
 
 #include <CLI/CLI.hpp>
@@ -43,14 +45,74 @@ int listTheaters(const GlobalOptions& options) {
     return exitOk;
 }
 
-int writeSample(const GlobalOptions& options) {
+struct SampleCommand {
+    std::string dir;
+    SampleOptions sample;
+    int layout = 7;
+};
+
+int writeSample(const GlobalOptions& options, SampleCommand& command) {
+    const std::string folder = command.dir.empty() ? options.dir : command.dir;
+    command.sample.layout = command.layout == 9 ? NineByteRecords : SevenByteRecords;
     std::string error;
-    if (!writeSampleTheater(options.dir, error)) {
+    if (!writeSampleTheater(folder, command.sample, error)) {
         std::fprintf(stderr, "Error: %s\n", error.c_str());
         return exitFailed;
     }
     if (!options.quiet) {
-        std::printf("Wrote the sample theater into %s\n", options.dir.c_str());
+        std::printf("Wrote the sample theater into %s: %s of %d x %d sections, %d-byte records\n",
+                    folder.c_str(), sampleL2Name, command.sample.sections, command.sample.sections,
+                    command.layout);
+    }
+    return exitOk;
+}
+
+struct InfoCommand {
+    std::string mapX;
+    std::string mapY;
+};
+
+int printInfo(const GlobalOptions& options, const InfoCommand& command) {
+    CliSession session;
+    if (!session.start(options) || !session.openTerrain(options.terrain)) {
+        return exitFailed;
+    }
+    const L2Info info = lookupL2Info(session.state.matrix, command.mapX, command.mapY);
+    const TerrainMatrix& m = session.state.matrix;
+    if (!info.onMap) {
+        std::fprintf(stderr,
+                     "Error: Map X %lld, Map Y %lld is off the map (Map X 0 to %d, Map Y 0 to "
+                     "%d)\n",
+                     static_cast<long long>(info.mapX), static_cast<long long>(info.mapY),
+                     m.width - 1, m.height - 1);
+        return exitFailed;
+    }
+    const TheaterDefinition& t = session.state.theater;
+    const auto x = static_cast<std::int32_t>(info.mapX);
+    const auto y = static_cast<std::int32_t>(info.mapY);
+    std::printf("Map X %d, Map Y %d (Sect X %d, Sect Y %d, Tile X %d, Tile Y %d): Tile ID# %s, "
+                "Elevation %s\n",
+                x, y, userSectX(t, x), userSectY(t, y), userTileX(t, x), userTileY(t, y),
+                info.tileIdText.c_str(), info.elevationText.c_str());
+    return exitOk;
+}
+
+int saveMatrix(const GlobalOptions& options) {
+    if (options.out.empty()) {
+        std::fprintf(stderr, "Error: l2m needs --out FILE.L2M\n");
+        return exitUsage;
+    }
+    CliSession session;
+    if (!session.start(options) || !session.openTerrain(options.terrain)) {
+        return exitFailed;
+    }
+    session.io.answerFile(options.out);
+    if (!session.run(cmd::SaveL2mMatrix)) {
+        return exitFailed;
+    }
+    if (!options.quiet) {
+        std::printf("Saved the terrain matrix (%d x %d posts) to %s\n", session.state.matrix.width,
+                    session.state.matrix.height, options.out.c_str());
     }
     return exitOk;
 }
@@ -78,8 +140,29 @@ int runCli(int argc, char** argv) {
     CLI::App* theaters =
         app.add_subcommand("theaters", "List the theaters of Quillon.ini with their geometry; "
                                        "the current one is marked with *");
+    SampleCommand sampleCommand;
     CLI::App* sample = app.add_subcommand(
-        "sample", "Write the generated sample theater (Quillon.ini, ...) into --dir");
+        "sample", "Write the generated sample theater (Quillon.ini, Theater.L2, Theater.O2) into "
+                  "DIR (default: --dir)");
+    sample->add_option("DIR", sampleCommand.dir, "Folder to write into");
+    sample->add_option("--sections", sampleCommand.sample.sections, "Sections per side")
+        ->check(CLI::Range(1, 256))
+        ->capture_default_str();
+    sample->add_option("--layout", sampleCommand.layout, "L2 record size in bytes")
+        ->check(CLI::IsMember({7, 9}))
+        ->capture_default_str();
+    sample->add_option("--seed", sampleCommand.sample.seed, "Seed of the synthetic relief")
+        ->capture_default_str();
+
+    InfoCommand infoCommand;
+    CLI::App* info = app.add_subcommand(
+        "info", "Print tile ID and elevation of the post at Map X, Map Y of --terrain (as Find "
+                "L2 Info does: each value is read as a leading number)");
+    info->add_option("X", infoCommand.mapX, "Map X")->required();
+    info->add_option("Y", infoCommand.mapY, "Map Y")->required();
+
+    CLI::App* l2m = app.add_subcommand(
+        "l2m", "Save the terrain matrix of --terrain as an L2M file given by --out");
 
     try {
         app.parse(argc, argv);
@@ -92,7 +175,13 @@ int runCli(int argc, char** argv) {
         return listTheaters(options);
     }
     if (sample->parsed()) {
-        return writeSample(options);
+        return writeSample(options, sampleCommand);
+    }
+    if (info->parsed()) {
+        return printInfo(options, infoCommand);
+    }
+    if (l2m->parsed()) {
+        return saveMatrix(options);
     }
     return exitUsage;
 }

@@ -75,6 +75,14 @@ void readTheaterGeometry(const IniFile& ini, std::string_view sectionName,
     readInt(ini, sectionName, "Y Tiles", "16", theater.yTiles);
 }
 
+void applyTerrainGeometry(TheaterDefinition& t, std::int32_t sections) {
+    t.xTiles = t.yTiles = 16;
+    t.xSections = t.ySections = sections;
+    t.xMapExtent = t.yMapExtent = sections * 16;
+    t.lastMapX = t.lastMapY = t.xMapExtent - 1;
+    t.lastSectionColumn = t.lastSectionRow = sections - 1;
+}
+
 std::string describeGeometry(const TheaterDefinition& t) {
     char corners[96];
     std::snprintf(corners, sizeof corners, "SW %.3f %.3f, NE %.3f %.3f",

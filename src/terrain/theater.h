@@ -50,6 +50,10 @@ TheaterList readTheaterList(const IniFile& ini);
 void readTheaterGeometry(const IniFile& ini, std::string_view sectionName,
                          TheaterDefinition& theater);
 
+// The geometry that terrain files imply: a square map of sections of 16 x 16 posts, replacing
+// whatever the ini file said, the "last" values included.
+void applyTerrainGeometry(TheaterDefinition& theater, std::int32_t sectionsPerSide);
+
 // One line describing a theater's geometry, e.g. "1024 x 1024 posts, 64 x 64 sections of
 // 16 x 16 posts, SW 11.000 36.625, NE 21.000 46.625".
 std::string describeGeometry(const TheaterDefinition& theater);

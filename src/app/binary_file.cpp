@@ -1,0 +1,199 @@
+#include "app/binary_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace vantor {
+
+namespace {
+
+std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
+#ifdef _WIN32
+    std::wstring wideMode;
+    for (const char* m = mode; *m != '\0'; ++m) {
+        wideMode.push_back(static_cast<wchar_t>(*m));
+    }
+    return _wfopen(path.c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool seekTo(std::FILE* f, std::uint64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(f, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+std::string systemError() {
+    return std::strerror(errno);
+}
+
+} // namespace
+
+bool openForReading(BinaryReader& file, const std::filesystem::path& path) {
+    file.handle.reset(openFile(path, "rb"));
+    if (!file.isOpen()) {
+        file.error = systemError();
+        return false;
+    }
+    // The reads are large and positioned; the stream's own buffer would only add a copy.
+    std::setvbuf(file.handle.get(), nullptr, _IONBF, 0);
+    std::error_code ec;
+    file.size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        file.error = ec.message();
+        file.handle.reset();
+        return false;
+    }
+    return true;
+}
+
+ReadStatus readAt(BinaryReader& file, std::uint64_t offset, void* buffer, std::size_t count,
+                  std::size_t& got) {
+    got = 0;
+    if (offset >= file.size) {
+        return count == 0 ? ReadStatus::Ok : ReadStatus::EndOfFile;
+    }
+    if (!seekTo(file.handle.get(), offset)) {
+        file.error = systemError();
+        return ReadStatus::Error;
+    }
+    got = std::fread(buffer, 1, count, file.handle.get());
+    if (got == count) {
+        return ReadStatus::Ok;
+    }
+    if (std::ferror(file.handle.get()) != 0) {
+        file.error = systemError();
+        std::clearerr(file.handle.get());
+        return ReadStatus::Error;
+    }
+    std::clearerr(file.handle.get());
+    return ReadStatus::EndOfFile;
+}
+
+bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target) {
+    writer.target = target;
+    writer.temporary = target;
+    writer.temporary += ".vantor-partial";
+    writer.written = 0;
+    writer.handle.reset(openFile(writer.temporary, "wb"));
+    if (writer.handle == nullptr) {
+        writer.error = systemError();
+        return false;
+    }
+    return true;
+}
+
+bool safeWrite(SafeWriter& writer, const void* data, std::size_t count) {
+    if (writer.handle == nullptr) {
+        return false;
+    }
+    std::size_t allowed = count;
+    if (writer.written + count > writer.failAfterBytes) {
+        allowed = static_cast<std::size_t>(writer.failAfterBytes - writer.written);
+    }
+    const std::size_t put = std::fwrite(data, 1, allowed, writer.handle.get());
+    writer.written += put;
+    if (put != count) {
+        writer.error = put != allowed ? systemError() : "No space left on device";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+bool finish(SafeWriter& writer) {
+    if (writer.handle == nullptr) {
+        return false;
+    }
+    const bool flushed = std::fflush(writer.handle.get()) == 0;
+    if (!flushed) {
+        writer.error = systemError();
+    }
+    std::FILE* f = writer.handle.release();
+    const bool closed = std::fclose(f) == 0;
+    if (flushed && !closed) {
+        writer.error = systemError();
+    }
+    return flushed && closed;
+}
+
+} // namespace
+
+bool commitSafeWrite(SafeWriter& writer) {
+    if (!finish(writer)) {
+        abandonSafeWrite(writer);
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(writer.temporary, writer.target, ec);
+    if (ec) {
+        writer.error = ec.message();
+        abandonSafeWrite(writer);
+        return false;
+    }
+    return true;
+}
+
+void abandonSafeWrite(SafeWriter& writer) {
+    writer.handle.reset();
+    std::error_code ec;
+    if (!writer.temporary.empty()) {
+        std::filesystem::remove(writer.temporary, ec);
+    }
+}
+
+bool commitSafeWritePair(SafeWriter& first, SafeWriter& second) {
+    const bool firstDone = finish(first);
+    const bool secondDone = finish(second);
+    if (!firstDone || !secondDone) {
+        abandonSafeWrite(first);
+        abandonSafeWrite(second);
+        return false;
+    }
+    std::error_code ec;
+    // Keep the first target aside until the second is in place.
+    std::filesystem::path backup = first.target;
+    backup += ".vantor-old";
+    const bool hadFirst = std::filesystem::exists(first.target, ec);
+    if (hadFirst) {
+        std::filesystem::rename(first.target, backup, ec);
+        if (ec) {
+            first.error = ec.message();
+            abandonSafeWrite(first);
+            abandonSafeWrite(second);
+            return false;
+        }
+    }
+    std::filesystem::rename(first.temporary, first.target, ec);
+    if (!ec) {
+        std::filesystem::rename(second.temporary, second.target, ec);
+        if (ec) {
+            second.error = ec.message();
+        }
+    } else {
+        first.error = ec.message();
+    }
+    if (ec) {
+        std::error_code ignored;
+        if (hadFirst) {
+            std::filesystem::rename(backup, first.target, ignored);
+        } else {
+            std::filesystem::remove(first.target, ignored);
+        }
+        abandonSafeWrite(first);
+        abandonSafeWrite(second);
+        return false;
+    }
+    if (hadFirst) {
+        std::filesystem::remove(backup, ec);
+    }
+    return true;
+}
+
+} // namespace vantor

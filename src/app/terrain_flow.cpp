@@ -1,0 +1,228 @@
+#include "app/terrain_flow.h"
+
+#include "app/application_state.h"
+#include "app/commands.h"
+#include "app/dispatcher.h"
+#include "app/file_lookup.h"
+#include "app/menu_rules.h"
+#include "app/platform_calls.h"
+#include "app/recent_file_flow.h"
+#include "app/shell_texts.h"
+#include "app/text_util.h"
+#include "terrain/l2_reader.h"
+#include "terrain/l2m_file.h"
+
+namespace vantor {
+
+namespace {
+
+struct TerrainDialog {
+    int command;
+    FileDialogKind kind;
+    const char* title;
+    const char* filter;
+    const char* initialName;
+};
+
+constexpr TerrainDialog terrainDialogs[] = {
+    {cmd::OpenL2Terrain, FileDialogKind::Open, "Open L2 Terrain File", "Terrain L2 file|*.L2||",
+     "*.L2"},
+    {cmd::LoadL2mMatrix, FileDialogKind::Open, "Open L2M Terrain Matrix", "L2M Matrix file|*.L2M||",
+     "*.L2M"},
+    {cmd::SaveL2mMatrix, FileDialogKind::Save, "Save L2M Terrain Matrix", "L2M Matrix file|*.L2M||",
+     "*.L2M"},
+};
+
+void showDataFileOpenFailed(const Platform& platform, const std::string& path) {
+    showMessage(platform, terrain_texts::dataFileOpenFailed, path, MessageIcon::Error);
+}
+
+// Terrain is open for the rest of the run: the commands that need it are enabled.
+void finishTerrainOpen(ApplicationState& state, const Platform& platform) {
+    state.terrainOpen = true;
+    state.matrixBuilt = true;
+    applyMenuEvent(state, platform, MenuEvent::TerrainOpened);
+}
+
+} // namespace
+
+TerrainProgress terrainProgress(ApplicationState& state, const Platform& platform) {
+    TerrainProgress progress;
+    progress.report = [&state, &platform](std::int32_t counter, std::int32_t position) {
+        if (counter >= 0) {
+            state.progress.sectionsCompleted = counter;
+        }
+        state.progress.position = position;
+        dispatchCommand(state, platform, cmd::ProgressReport);
+    };
+    progress.abortRequested = [&state] { return state.abortRequested; };
+    return progress;
+}
+
+void showMessages(const Platform& platform, const TerrainResult& result) {
+    for (const MessageBoxRequest& message : result.messages) {
+        showMessage(platform, message);
+    }
+}
+
+bool requestTerrainFile(ApplicationState& state, const Platform& platform, int command) {
+    const TerrainDialog* dialog = nullptr;
+    for (const TerrainDialog& d : terrainDialogs) {
+        if (d.command == command) {
+            dialog = &d;
+        }
+    }
+    if (dialog == nullptr) {
+        return false;
+    }
+    if (!readFolder(platform, pathsSubkey, terrainFolderValue, state.terrainDirectory)) {
+        state.terrainDirectory.clear();
+    }
+    FileRequest request;
+    request.kind = dialog->kind;
+    request.title = dialog->title;
+    request.filter = dialog->filter;
+    request.initialName = dialog->initialName;
+    request.initialFolder = state.terrainDirectory;
+    const FileRequestResult result = requestFile(platform, request);
+    if (result.status == FileRequestStatus::Cancelled) {
+        return false;
+    }
+    if (result.status == FileRequestStatus::Error) {
+        showMessage(platform, formatWithInt("L2 file open error# %d", result.errorCode),
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
+    state.terrainDirectory = folderPart(result.path);
+    state.terrainPath = result.path;
+    return true;
+}
+
+bool openL2TerrainCommand(ApplicationState& state, const Platform& platform) {
+    if (!requestTerrainFile(state, platform, cmd::OpenL2Terrain)) {
+        return false;
+    }
+    return dispatchCommand(state, platform, cmd::OpenTerrainAtPath);
+}
+
+bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
+    if (state.terrainOpen) {
+        showMessage(platform, texts::matrixAlreadyCreated, texts::information,
+                    MessageIcon::Warning);
+        return false;
+    }
+    const std::string l2Path = state.terrainPath;
+    BinaryReader l2;
+    if (!openForReading(l2, toFsPath(l2Path))) {
+        showDataFileOpenFailed(platform, l2Path);
+        return false;
+    }
+    if (l2.size == 0) {
+        return false;
+    }
+    setWindowTitle(platform, l2Path);
+    rememberRecentFile(state, platform, l2Path);
+    storeFolder(platform, pathsSubkey, terrainFolderValue, state.terrainDirectory);
+
+    state.terrainPath = o2PathFor(l2Path);
+    BinaryReader o2;
+    if (!openForReading(o2, findBeside(state.terrainPath))) {
+        showDataFileOpenFailed(platform, state.terrainPath);
+        return false;
+    }
+
+    state.abortRequested = false;
+    state.matrixBuilt = false;
+    state.progressState = 1;
+    state.progress.sectionsCompleted = 0;
+    state.progress.position = 0;
+    openProgress(state, platform);
+    const TerrainResult result =
+        readTerrain(l2, o2, state.matrix, terrainProgress(state, platform));
+    l2.handle.reset();
+    o2.handle.reset();
+    closeProgress(state, platform);
+    showMessages(platform, result);
+    if (!result.ok()) {
+        return false;
+    }
+    // The geometry changes only with a complete read, so a failed one leaves the selected
+    // theater's geometry for a later matrix load to compare with.
+    applyTerrainGeometry(state.theater, state.matrix.sectionsX());
+    finishTerrainOpen(state, platform);
+    return true;
+}
+
+bool loadMatrixCommand(ApplicationState& state, const Platform& platform) {
+    if (state.terrainOpen) {
+        showMessage(platform, texts::matrixAlreadyCreated, texts::information,
+                    MessageIcon::Warning);
+        return false;
+    }
+    if (!requestTerrainFile(state, platform, cmd::LoadL2mMatrix)) {
+        return false;
+    }
+    BinaryReader file;
+    if (!openForReading(file, toFsPath(state.terrainPath)) || file.size == 0) {
+        return false;
+    }
+    setWindowTitle(platform, state.terrainPath);
+    state.abortRequested = false;
+    state.matrixBuilt = false;
+    state.progressState = 1;
+    state.progress.position = 0;
+    openProgress(state, platform);
+    const TerrainResult result =
+        loadL2m(file, state.theater, state.matrix, terrainProgress(state, platform));
+    file.handle.reset();
+    closeProgress(state, platform);
+    showMessages(platform, result);
+    if (!result.ok()) {
+        return false;
+    }
+    finishTerrainOpen(state, platform);
+    return true;
+}
+
+bool saveMatrixCommand(ApplicationState& state, const Platform& platform) {
+    if (!state.matrixBuilt) {
+        return false;
+    }
+    state.abortRequested = false;
+    if (!requestTerrainFile(state, platform, cmd::SaveL2mMatrix)) {
+        return false;
+    }
+    state.progressState = 1;
+    state.progress.position = 0;
+    openProgress(state, platform);
+    const TerrainResult result =
+        saveL2m(state.matrix, toFsPath(state.terrainPath), terrainProgress(state, platform));
+    closeProgress(state, platform);
+    showMessages(platform, result);
+    if (!result.ok()) {
+        return false;
+    }
+    applyMenuEvent(state, platform, MenuEvent::MatrixSaved);
+    return true;
+}
+
+bool showFindL2Info(ApplicationState& state, const Platform& platform) {
+    state.findL2InfoPresent = true;
+    if (platform.showFindL2Info) {
+        platform.showFindL2Info();
+    }
+    return true;
+}
+
+bool closeFindL2Info(ApplicationState& state, const Platform& platform) {
+    if (!state.findL2InfoPresent) {
+        return false;
+    }
+    state.findL2InfoPresent = false;
+    if (platform.closeFindL2Info) {
+        platform.closeFindL2Info();
+    }
+    return true;
+}
+
+} // namespace vantor

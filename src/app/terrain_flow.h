@@ -1,0 +1,32 @@
+#pragma once
+
+#include "terrain/terrain_io.h"
+
+namespace vantor {
+
+struct ApplicationState;
+struct Platform;
+
+// The terrain file dialog of a terrain command (10215, 10228 or 10227). On a choice the
+// terrain folder and terrainPath take the chosen file; false when cancelled or failed.
+bool requestTerrainFile(ApplicationState& state, const Platform& platform, int command);
+
+// "Open &L2 Terrain file ..." (10215): the dialog, then openTerrainAtPath.
+bool openL2TerrainCommand(ApplicationState& state, const Platform& platform);
+// 10221: reads the L2/O2 pair at terrainPath into the matrix with the progress window; on
+// success terrain is open for the rest of the run and the terrain commands are enabled.
+bool openTerrainAtPath(ApplicationState& state, const Platform& platform);
+// "Load L2M &Matrix File..." (10228).
+bool loadMatrixCommand(ApplicationState& state, const Platform& platform);
+// "&Save L2M Matrix..." (10227).
+bool saveMatrixCommand(ApplicationState& state, const Platform& platform);
+
+// Find L2 Info (10222 shows the window, 10223 closes it).
+bool showFindL2Info(ApplicationState& state, const Platform& platform);
+bool closeFindL2Info(ApplicationState& state, const Platform& platform);
+
+// Progress of a terrain operation through the progress window (counter -1 leaves the counter).
+TerrainProgress terrainProgress(ApplicationState& state, const Platform& platform);
+void showMessages(const Platform& platform, const TerrainResult& result);
+
+} // namespace vantor

@@ -1,0 +1,177 @@
+#include "terrain/l2_reader.h"
+
+#include "app/file_lookup.h"
+
+#include <cmath>
+
+namespace vantor {
+
+namespace {
+
+using namespace terrain_texts;
+
+std::int32_t integerSquareRoot(std::uint64_t n) {
+    auto root = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(n)));
+    while (root * root > n) {
+        --root;
+    }
+    while ((root + 1) * (root + 1) <= n) {
+        ++root;
+    }
+    return root > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<std::int32_t>(root);
+}
+
+TerrainResult readFailure(const BinaryReader& file, const char* title, const char* second) {
+    TerrainResult result;
+    addError(result, "Read error: " + file.error, title);
+    addError(result, second, title);
+    return result;
+}
+
+TerrainResult endOfL2() {
+    TerrainResult result;
+    addError(result, l2EndOfFile, "Error");
+    addError(result, l2Error, l2ReadError);
+    return result;
+}
+
+} // namespace
+
+std::int32_t sectionsFromO2Size(std::uint64_t o2Size) {
+    return integerSquareRoot(o2Size / 4);
+}
+
+RecordFormat recordFormatFor(std::uint64_t l2Size, std::span<const std::uint32_t> usedOffsets) {
+    if (l2Size % 7 != 0) {
+        return NineByteRecords;
+    }
+    constexpr std::uint64_t section7 = postsPerSection * 7;
+    constexpr std::uint64_t section9 = postsPerSection * 9;
+    bool allNineAligned = !usedOffsets.empty();
+    bool someNotSevenAligned = false;
+    for (std::uint32_t offset : usedOffsets) {
+        allNineAligned = allNineAligned && offset % section9 == 0;
+        someNotSevenAligned = someNotSevenAligned || offset % section7 != 0;
+    }
+    return allNineAligned && someNotSevenAligned ? NineByteRecords : SevenByteRecords;
+}
+
+std::string o2PathFor(const std::string& l2Path) {
+    std::string o2 = l2Path;
+    if (o2.size() >= 2) {
+        o2.replace(o2.size() - 2, 2, "O2");
+    }
+    return o2;
+}
+
+std::filesystem::path findBeside(const std::string& path) {
+    const std::string folder = folderPart(path);
+    const std::string name = path.substr(folder.size());
+    if (folder.empty()) {
+        return findInFolder(".", name);
+    }
+    return findInFolder(folder, name);
+}
+
+TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& matrix,
+                          const TerrainProgress& progress) {
+    releaseMatrix(matrix);
+    const std::int32_t sections = sectionsFromO2Size(o2.size);
+    if (sections == 0) {
+        // Not even one block offset: there is no map to read.
+        TerrainResult result;
+        addError(result, o2EndOfFile, o2ReadError);
+        addError(result, o2Error, o2ReadError);
+        return result;
+    }
+    const std::int32_t extent = sections <= maxSectionsPerSide ? sections * postsPerSectionSide : 0;
+    if (extent == 0) {
+        return failed(noMemoryText(sections * 16, sections * 16), "Error");
+    }
+
+    // The offsets of every section the map uses, read at once (4 bytes per section).
+    const auto blocks = static_cast<std::size_t>(sections) * static_cast<std::size_t>(sections);
+    std::vector<unsigned char> o2Bytes(blocks * 4);
+    std::size_t got = 0;
+    const ReadStatus o2Status = readAt(o2, 0, o2Bytes.data(), o2Bytes.size(), got);
+    if (o2Status == ReadStatus::Error) {
+        return readFailure(o2, o2ReadError, o2Error);
+    }
+    if (got != o2Bytes.size()) {
+        TerrainResult result;
+        addError(result, o2EndOfFile, o2ReadError);
+        addError(result, o2Error, o2ReadError);
+        return result;
+    }
+    std::vector<std::uint32_t> offsets(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        offsets[b] = loadU32(o2Bytes.data() + 4 * b);
+    }
+    const RecordFormat format = recordFormatFor(l2.size, offsets);
+    const std::size_t rs = recordSize(format);
+    const std::size_t sectionBytes = postsPerSection * rs;
+
+    if (!allocateMatrix(matrix, extent, extent, format)) {
+        return failed(noMemoryText(extent, extent), "Error");
+    }
+
+    // One row of sections at a time: sections stored one after another are fetched with a
+    // single read, and how much of each arrived decides where the end of the file is met.
+    const auto perRow = static_cast<std::size_t>(sections);
+    std::vector<unsigned char> rowBytes(perRow * sectionBytes);
+    std::vector<std::size_t> available(perRow);
+    TerrainPost* cell = matrix.posts.data();
+    for (std::int32_t sectionRow = 0; sectionRow < sections; ++sectionRow) {
+        const std::uint32_t* rowOffsets =
+            offsets.data() + static_cast<std::size_t>(sectionRow) * perRow;
+        for (std::size_t first = 0; first < perRow;) {
+            std::size_t last = first;
+            while (last + 1 < perRow && std::uint64_t{rowOffsets[last + 1]} ==
+                                            std::uint64_t{rowOffsets[last]} + sectionBytes) {
+                ++last;
+            }
+            const std::size_t count = (last - first + 1) * sectionBytes;
+            const ReadStatus status =
+                readAt(l2, rowOffsets[first], rowBytes.data() + first * sectionBytes, count, got);
+            if (status == ReadStatus::Error) {
+                releaseMatrix(matrix);
+                return readFailure(l2, l2ReadError, l2Error);
+            }
+            for (std::size_t s = first; s <= last; ++s) {
+                const std::size_t start = (s - first) * sectionBytes;
+                available[s] = got > start ? std::min(got - start, sectionBytes) : 0;
+            }
+            first = last + 1;
+        }
+
+        for (int rowInSection = 0; rowInSection < postsPerSectionSide; ++rowInSection) {
+            const std::size_t rowEnd =
+                static_cast<std::size_t>(rowInSection + 1) * postsPerSectionSide * rs;
+            for (std::size_t s = 0; s < perRow; ++s) {
+                if (available[s] < rowEnd) {
+                    releaseMatrix(matrix);
+                    return endOfL2();
+                }
+                const unsigned char* record =
+                    rowBytes.data() + s * sectionBytes +
+                    static_cast<std::size_t>(rowInSection) * postsPerSectionSide * rs;
+                for (int column = 0; column < postsPerSectionSide; ++column, record += rs) {
+                    *cell++ = decodeRecord(record, format);
+                }
+            }
+            if (progress.abortRequested && progress.abortRequested()) {
+                releaseMatrix(matrix);
+                TerrainResult result;
+                result.status = TerrainStatus::Aborted;
+                return result;
+            }
+        }
+        if (progress.report) {
+            const std::int32_t lastBlock = sectionRow * sections + sections - 1;
+            progress.report(lastBlock, lastBlock);
+        }
+    }
+    return {};
+}
+
+} // namespace vantor

@@ -1,0 +1,122 @@
+#include "terrain/l2m_file.h"
+
+#include <vector>
+
+namespace vantor {
+
+namespace {
+
+using namespace terrain_texts;
+
+TerrainResult writeFailure() {
+    TerrainResult result;
+    addError(result, l2mEndOfFile, "Error");
+    addError(result, l2Error, l2WriteError);
+    return result;
+}
+
+TerrainResult endOfFile() {
+    TerrainResult result;
+    addError(result, l2EndOfFile, "Error");
+    addError(result, l2Error, l2ReadError);
+    return result;
+}
+
+TerrainResult aborted() {
+    TerrainResult result;
+    result.status = TerrainStatus::Aborted;
+    return result;
+}
+
+std::int32_t progressPosition(std::size_t lastIndex) {
+    return static_cast<std::int32_t>(lastIndex / 256);
+}
+
+} // namespace
+
+TerrainResult saveL2m(const TerrainMatrix& matrix, const std::filesystem::path& path,
+                      const TerrainProgress& progress, std::uint64_t failAfterBytes) {
+    SafeWriter writer;
+    writer.failAfterBytes = failAfterBytes;
+    if (!beginSafeWrite(writer, path)) {
+        return failed(dataFileOpenFailed, path.string());
+    }
+    unsigned char header[l2mHeaderSize] = {};
+    storeU32(header, static_cast<std::uint32_t>(matrix.height));
+    storeU16(header + 4, static_cast<std::uint16_t>(matrix.width));
+    header[7] = matrix.recordFormat == SevenByteRecords ? 0 : 2;
+    if (!safeWrite(writer, header, sizeof header)) {
+        abandonSafeWrite(writer);
+        return writeFailure();
+    }
+    const auto width = static_cast<std::size_t>(matrix.width);
+    std::vector<unsigned char> row(width * l2mRecordSize);
+    for (std::int32_t y = 0; y < matrix.height; ++y) {
+        const TerrainPost* post = &matrix.posts[static_cast<std::size_t>(y) * width];
+        for (std::size_t x = 0; x < width; ++x) {
+            encodeRecord(post[x], NineByteRecords, row.data() + x * l2mRecordSize);
+        }
+        if (!safeWrite(writer, row.data(), row.size())) {
+            abandonSafeWrite(writer);
+            return writeFailure();
+        }
+        if (progress.abortRequested && progress.abortRequested()) {
+            abandonSafeWrite(writer);
+            return aborted();
+        }
+        if (progress.report) {
+            progress.report(-1, progressPosition(static_cast<std::size_t>(y + 1) * width - 1));
+        }
+    }
+    if (!commitSafeWrite(writer)) {
+        return writeFailure();
+    }
+    return {};
+}
+
+TerrainResult loadL2m(BinaryReader& file, TheaterDefinition& theater, TerrainMatrix& matrix,
+                      const TerrainProgress& progress) {
+    releaseMatrix(matrix);
+    unsigned char header[l2mHeaderSize];
+    std::size_t got = 0;
+    if (readAt(file, 0, header, sizeof header, got) != ReadStatus::Ok) {
+        return endOfFile();
+    }
+    const std::uint32_t rows = loadU32(header);
+    const std::uint16_t columns = loadU16(header + 4);
+    // A zero extent names no post: such a file is refused like any other misfit.
+    if (columns != theater.xMapExtent || rows != static_cast<std::uint32_t>(theater.yMapExtent) ||
+        rows != columns || columns % 16 != 0 || columns == 0) {
+        return failed(l2mSizeMismatch, l2mMatrixError);
+    }
+    const RecordFormat format = header[7] != 0 ? NineByteRecords : SevenByteRecords;
+    const std::int32_t extent = columns;
+    if (!allocateMatrix(matrix, extent, extent, format)) {
+        return failed(noMemoryText(extent, extent), "Error");
+    }
+    const auto width = static_cast<std::size_t>(extent);
+    std::vector<unsigned char> row(width * l2mRecordSize);
+    std::uint64_t offset = l2mHeaderSize;
+    for (std::int32_t y = 0; y < extent; ++y, offset += row.size()) {
+        const ReadStatus status = readAt(file, offset, row.data(), row.size(), got);
+        if (status != ReadStatus::Ok) {
+            releaseMatrix(matrix);
+            return endOfFile();
+        }
+        TerrainPost* post = &matrix.posts[static_cast<std::size_t>(y) * width];
+        for (std::size_t x = 0; x < width; ++x) {
+            post[x] = decodeRecord(row.data() + x * l2mRecordSize, NineByteRecords);
+        }
+        if (progress.abortRequested && progress.abortRequested()) {
+            releaseMatrix(matrix);
+            return aborted();
+        }
+        if (progress.report) {
+            progress.report(-1, progressPosition(static_cast<std::size_t>(y + 1) * width - 1));
+        }
+    }
+    applyTerrainGeometry(theater, extent / 16);
+    return {};
+}
+
+} // namespace vantor

@@ -1,0 +1,29 @@
+#include "terrain/terrain_io.h"
+
+#include <string>
+
+namespace vantor {
+
+void addError(TerrainResult& result, std::string text, std::string title) {
+    result.status = TerrainStatus::Failed;
+    MessageBoxRequest message;
+    message.text = std::move(text);
+    message.title = std::move(title);
+    message.icon = MessageIcon::Error;
+    result.messages.push_back(std::move(message));
+}
+
+TerrainResult failed(std::string text, std::string title) {
+    TerrainResult result;
+    addError(result, std::move(text), std::move(title));
+    return result;
+}
+
+std::string noMemoryText(std::int32_t width, std::int32_t height) {
+    std::string text = terrain_texts::noMemory;
+    text.replace(text.find("%d"), 2, std::to_string(width));
+    text.replace(text.find("%d"), 2, std::to_string(height));
+    return text;
+}
+
+} // namespace vantor

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace vantor {
+
+// How a terrain read or write reports back. The operations themselves show nothing: they hand
+// their messages to the flow, which shows them in order.
+struct TerrainProgress {
+    // After each row of work: the counter and bar position to show.
+    std::function<void(std::int32_t counter, std::int32_t position)> report;
+    // Polled after each map row; true stops the operation.
+    std::function<bool()> abortRequested;
+};
+
+enum class TerrainStatus { Ok, Aborted, Failed };
+
+struct TerrainResult {
+    TerrainStatus status = TerrainStatus::Ok;
+    std::vector<MessageBoxRequest> messages;
+
+    bool ok() const { return status == TerrainStatus::Ok; }
+};
+
+// Messages of the terrain files, as users of the suite know them.
+namespace terrain_texts {
+inline constexpr const char* dataFileOpenFailed = "Data File Open Failed. ";
+inline constexpr const char* seekFailed = " L2 Record Seek Failed";
+inline constexpr const char* l2EndOfFile = "L2 end of file reached";
+inline constexpr const char* o2EndOfFile = "O2 end of file reached";
+inline constexpr const char* l2Error = "L2 error";
+inline constexpr const char* o2Error = "O2 error";
+inline constexpr const char* l2ReadError = "L2 Read Error";
+inline constexpr const char* o2ReadError = "O2 Read Error";
+inline constexpr const char* l2WriteError = "L2 Write Error";
+inline constexpr const char* o2WriteError = "O2 Write Error";
+inline constexpr const char* l2mEndOfFile = "L2M end of file reached";
+inline constexpr const char* o2WriteFailed = "O2 file write error";
+inline constexpr const char* l2mSizeMismatch =
+    "This L2M matrix is not the same size as the current theater.";
+inline constexpr const char* l2mMatrixError = "L2M Matrix Error";
+inline constexpr const char* noMemory = "Not enough memory for a terrain matrix of %d x %d posts.";
+} // namespace terrain_texts
+
+// Adds a message box with an error icon.
+void addError(TerrainResult& result, std::string text, std::string title);
+TerrainResult failed(std::string text, std::string title);
+
+// The largest map the program accepts: the matrix file stores X Map Extent in 16 bits.
+inline constexpr std::int32_t maxSectionsPerSide = 4095;
+
+std::string noMemoryText(std::int32_t width, std::int32_t height);
+
+} // namespace vantor

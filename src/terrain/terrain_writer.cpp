@@ -1,0 +1,143 @@
+#include "terrain/terrain_writer.h"
+
+#include "app/binary_file.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace vantor {
+
+namespace {
+
+using namespace terrain_texts;
+
+bool isEmptySection(const TerrainMatrix& m, std::int32_t column, std::int32_t row) {
+    for (int y = 0; y < postsPerSectionSide; ++y) {
+        const TerrainPost* post =
+            &m.at(column * postsPerSectionSide, row * postsPerSectionSide + y);
+        for (int x = 0; x < postsPerSectionSide; ++x) {
+            if (post[x].tileId != 0 || post[x].elevation != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void encodeSection(const TerrainMatrix& m, std::int32_t column, std::int32_t row,
+                   std::vector<unsigned char>& out) {
+    const std::size_t rs = recordSize(m.recordFormat);
+    out.resize(postsPerSection * rs);
+    unsigned char* record = out.data();
+    for (int y = 0; y < postsPerSectionSide; ++y) {
+        const TerrainPost* post =
+            &m.at(column * postsPerSectionSide, row * postsPerSectionSide + y);
+        for (int x = 0; x < postsPerSectionSide; ++x, record += rs) {
+            encodeRecord(post[x], m.recordFormat, record);
+        }
+    }
+}
+
+TerrainResult l2WriteFailure() {
+    TerrainResult result;
+    addError(result, l2EndOfFile, "Error");
+    addError(result, l2Error, l2WriteError);
+    return result;
+}
+
+TerrainResult o2WriteFailure() {
+    TerrainResult result;
+    addError(result, o2WriteFailed, o2WriteError);
+    addError(result, o2Error, o2WriteError);
+    return result;
+}
+
+} // namespace
+
+TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesystem::path& l2Path,
+                                const std::filesystem::path& o2Path,
+                                const TerrainProgress& progress, const TerrainWriteFaults& faults) {
+    const std::int32_t sectionsX = matrix.sectionsX();
+    const std::int32_t sectionsY = matrix.sectionsY();
+    const std::size_t sectionBytes = postsPerSection * recordSize(matrix.recordFormat);
+
+    SafeWriter l2;
+    SafeWriter o2;
+    l2.failAfterBytes = faults.l2FailAfterBytes;
+    o2.failAfterBytes = faults.o2FailAfterBytes;
+    if (!beginSafeWrite(l2, l2Path)) {
+        return failed(dataFileOpenFailed, l2Path.string());
+    }
+    if (!beginSafeWrite(o2, o2Path)) {
+        abandonSafeWrite(l2);
+        return failed(dataFileOpenFailed, o2Path.string());
+    }
+    auto abandonBoth = [&] {
+        abandonSafeWrite(l2);
+        abandonSafeWrite(o2);
+    };
+
+    // The shared empty copy takes offset 0, so it is found and written before any other section.
+    std::vector<unsigned char> shared;
+    for (std::int32_t row = 0; row < sectionsY && shared.empty(); ++row) {
+        for (std::int32_t column = 0; column < sectionsX; ++column) {
+            if (isEmptySection(matrix, column, row)) {
+                encodeSection(matrix, column, row, shared);
+                break;
+            }
+        }
+    }
+    std::uint64_t nextOffset = 0;
+    if (!shared.empty()) {
+        if (!safeWrite(l2, shared.data(), shared.size())) {
+            abandonBoth();
+            return l2WriteFailure();
+        }
+        nextOffset = sectionBytes;
+    }
+
+    std::vector<unsigned char> records;
+    std::vector<unsigned char> entries(static_cast<std::size_t>(sectionsX) * 4);
+    for (std::int32_t row = 0; row < sectionsY; ++row) {
+        for (std::int32_t column = 0; column < sectionsX; ++column) {
+            encodeSection(matrix, column, row, records);
+            std::uint32_t offset = 0;
+            const bool sharesEmptyCopy =
+                !shared.empty() && records == shared && isEmptySection(matrix, column, row);
+            if (!sharesEmptyCopy) {
+                if (nextOffset > UINT32_MAX) {
+                    abandonBoth();
+                    return l2WriteFailure();
+                }
+                offset = static_cast<std::uint32_t>(nextOffset);
+                if (!safeWrite(l2, records.data(), records.size())) {
+                    abandonBoth();
+                    return l2WriteFailure();
+                }
+                nextOffset += sectionBytes;
+            }
+            storeU32(entries.data() + 4 * static_cast<std::size_t>(column), offset);
+        }
+        if (!safeWrite(o2, entries.data(), entries.size())) {
+            abandonBoth();
+            return o2WriteFailure();
+        }
+        if (progress.abortRequested && progress.abortRequested()) {
+            abandonBoth();
+            TerrainResult result;
+            result.status = TerrainStatus::Aborted;
+            return result;
+        }
+        if (progress.report) {
+            const std::int32_t lastBlock = row * sectionsX + sectionsX - 1;
+            progress.report(lastBlock, lastBlock);
+        }
+    }
+    if (!commitSafeWritePair(l2, o2)) {
+        return l2WriteFailure();
+    }
+    return {};
+}
+
+} // namespace vantor
