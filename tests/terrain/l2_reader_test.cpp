@@ -1,0 +1,217 @@
+#include "support/temp_dir.h"
+#include "support/terrain_files.h"
+#include "terrain/l2_reader.h"
+#include "terrain/terrain_writer.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <random>
+
+namespace vantor {
+namespace {
+
+using testing::Bytes;
+
+struct Pair {
+    testing::TempDir dir;
+    BinaryReader l2;
+    BinaryReader o2;
+    TerrainMatrix matrix;
+    std::vector<std::int32_t> reports;
+    int abortAfterRows = -1;
+    int rowsSeen = 0;
+
+    Pair(const Bytes& l2Bytes, const Bytes& o2Bytes) {
+        testing::writeBytes(dir.path / "T.L2", l2Bytes);
+        testing::writeBytes(dir.path / "T.O2", o2Bytes);
+        EXPECT_TRUE(openForReading(l2, dir.path / "T.L2"));
+        EXPECT_TRUE(openForReading(o2, dir.path / "T.O2"));
+    }
+    TerrainResult read() {
+        TerrainProgress progress;
+        progress.report = [this](std::int32_t counter, std::int32_t position) {
+            EXPECT_EQ(counter, position);
+            reports.push_back(counter);
+        };
+        progress.abortRequested = [this] {
+            return abortAfterRows >= 0 && ++rowsSeen > abortAfterRows;
+        };
+        return readTerrain(l2, o2, matrix, progress);
+    }
+};
+
+std::vector<std::string> texts(const TerrainResult& r) {
+    std::vector<std::string> out;
+    for (const MessageBoxRequest& m : r.messages) {
+        out.push_back(m.title + ": " + m.text);
+    }
+    return out;
+}
+
+TEST(L2Geometry, SectionsPerSideComeFromTheO2Size) {
+    const std::pair<std::uint64_t, std::int32_t> cases[] = {
+        {16384, 64}, {20000, 70}, {16383, 63},   {4, 1},
+        {3, 0},      {0, 0},      {262144, 256}, {1048576, 512},
+    };
+    for (const auto& [size, sections] : cases) {
+        EXPECT_EQ(sectionsFromO2Size(size), sections) << size;
+    }
+}
+
+TEST(L2Geometry, RecordLayoutFollowsTheL2SizeUnlessTheOffsetsRuleItOut) {
+    struct Case {
+        const char* name;
+        std::uint64_t size;
+        std::vector<std::uint32_t> offsets;
+        RecordFormat format;
+    };
+    const Case cases[] = {
+        {"size not a multiple of 7", 2304 * 2, {0, 2304}, NineByteRecords},
+        {"multiple of 7 and 9, offsets fit both", 16128, {0, 0}, SevenByteRecords},
+        {"multiple of 7, offsets only fit 9-byte sections",
+         2304 * 7,
+         {0, 2304, 4608},
+         NineByteRecords},
+        {"multiple of 7, 7-byte offsets", 1792 * 3, {0, 1792, 3584}, SevenByteRecords},
+        {"multiple of 7, every offset a multiple of both", 16128 * 2, {0, 16128}, SevenByteRecords},
+        {"multiple of 7, one offset fits neither", 1792 * 9, {0, 2304, 100}, SevenByteRecords},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(recordFormatFor(c.size, c.offsets), c.format) << c.name;
+    }
+}
+
+TEST(L2Geometry, TheO2PathReplacesTheLastTwoCharactersWhateverTheirCase) {
+    EXPECT_EQ(o2PathFor("C:\\Korea\\terrain\\theater.l2"), "C:\\Korea\\terrain\\theater.O2");
+    EXPECT_EQ(o2PathFor("/maps/THEATER.L2"), "/maps/THEATER.O2");
+    testing::TempDir dir;
+    dir.write("theater.o2", "x");
+    EXPECT_EQ(findBeside((dir.path / "theater.O2").string()), dir.path / "theater.o2");
+    dir.write("theater.O2", "y");
+    EXPECT_EQ(findBeside((dir.path / "theater.O2").string()), dir.path / "theater.O2")
+        << "the exact spelling comes first";
+}
+
+TEST(L2Records, FieldsDecodeLittleEndianInBothLayouts) {
+    const unsigned char seven[7] = {52, 18, 0x10, 0x27, 1, 2, 3};
+    const TerrainPost a = decodeRecord(seven, SevenByteRecords);
+    EXPECT_EQ(a.tileId, 4660u);
+    EXPECT_EQ(a.elevation, 10000u);
+    EXPECT_EQ(a.attribute1, 1);
+    EXPECT_EQ(a.attribute3, 3);
+    const unsigned char nine[9] = {1, 2, 3, 0, 0xFF, 0xFF, 7, 8, 9};
+    const TerrainPost b = decodeRecord(nine, NineByteRecords);
+    EXPECT_EQ(b.tileId, 197121u);
+    EXPECT_EQ(b.elevation, 65535u) << "elevation is unsigned";
+    EXPECT_EQ(b.attribute2, 8);
+    unsigned char back[9] = {};
+    encodeRecord(b, NineByteRecords, back);
+    EXPECT_TRUE(std::equal(back, back + 9, nine));
+}
+
+TEST(L2Reader, BlockReadingGivesExactlyTheRecordByRecordMatrix) {
+    // Sections stored in shuffled order, some sharing a copy, with gaps between them: the
+    // reader may not rely on sections being contiguous.
+    for (RecordFormat format : {SevenByteRecords, NineByteRecords}) {
+        const std::int32_t sections = 5;
+        const std::size_t sectionBytes = 256 * recordSize(format);
+        std::mt19937 rng(7);
+        const std::size_t stored = 18;
+        Bytes l2(stored * (sectionBytes + 3));
+        for (auto& b : l2) {
+            b = static_cast<unsigned char>(rng());
+        }
+        std::vector<std::uint32_t> offsets(sections * sections);
+        for (auto& o : offsets) {
+            o = static_cast<std::uint32_t>((rng() % stored) * (sectionBytes + 3));
+        }
+        // Contiguous runs too, which are read in one go.
+        offsets[0] = 0;
+        offsets[1] = static_cast<std::uint32_t>(sectionBytes);
+        offsets[2] = static_cast<std::uint32_t>(2 * sectionBytes);
+        Bytes o2 = testing::o2Bytes(offsets);
+        o2.resize(o2.size() + 9, 0xEE); // entries beyond the square are never read
+        // The sizes must name the layout under test.
+        l2.resize(format == SevenByteRecords ? (l2.size() / 7 + 1) * 7 : l2.size() / 7 * 7 + 1);
+        Pair pair(l2, o2);
+        const TerrainResult result = pair.read();
+        ASSERT_TRUE(result.ok()) << ::testing::PrintToString(texts(result));
+        EXPECT_EQ(pair.matrix.recordFormat, format);
+        EXPECT_EQ(pair.matrix.width, 80);
+        EXPECT_TRUE(pair.matrix.posts == testing::decodeRecordByRecord(l2, o2, format).posts);
+        EXPECT_EQ(pair.reports, (std::vector<std::int32_t>{4, 9, 14, 19, 24}));
+    }
+}
+
+TEST(L2Reader, SectionsSharingAnOffsetHaveIdenticalPosts) {
+    const TerrainMatrix source = testing::randomMatrix(1, SevenByteRecords, 3);
+    Bytes l2(256 * 7);
+    for (int i = 0; i < 256; ++i) {
+        encodeRecord(source.posts[static_cast<std::size_t>((i / 16) * 16 + i % 16)],
+                     SevenByteRecords, l2.data() + i * 7);
+    }
+    Pair pair(l2, testing::o2Bytes({0, 0, 0, 0}));
+    ASSERT_TRUE(pair.read().ok());
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_EQ(pair.matrix.at(x, y), pair.matrix.at(x + 16, y + 16));
+            EXPECT_EQ(pair.matrix.at(x, y), source.at(x, y));
+        }
+    }
+}
+
+TEST(L2Reader, ReadFailuresShowTheirMessagesAndLeaveNoMatrix) {
+    const Bytes oneSection(256 * 9, 1);
+    struct Case {
+        const char* name;
+        Bytes l2;
+        Bytes o2;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"an offset past the end of the L2",
+         oneSection,
+         testing::o2Bytes({0, 2304, 4608, 0}),
+         {"Error: L2 end of file reached", "L2 Read Error: L2 error"}},
+        {"a section cut short",
+         Bytes(oneSection.begin(), oneSection.end() - 2),
+         testing::o2Bytes({0}),
+         {"Error: L2 end of file reached", "L2 Read Error: L2 error"}},
+        {"an O2 without one whole entry",
+         oneSection,
+         Bytes{0, 0, 0},
+         {"O2 Read Error: O2 end of file reached", "O2 Read Error: O2 error"}},
+        {"an empty O2",
+         oneSection,
+         Bytes{},
+         {"O2 Read Error: O2 end of file reached", "O2 Read Error: O2 error"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Pair pair(c.l2, c.o2);
+        const TerrainResult result = pair.read();
+        EXPECT_EQ(result.status, TerrainStatus::Failed);
+        EXPECT_EQ(texts(result), c.messages);
+        for (const MessageBoxRequest& m : result.messages) {
+            EXPECT_EQ(m.icon, MessageIcon::Error);
+        }
+        EXPECT_TRUE(pair.matrix.empty());
+    }
+}
+
+TEST(L2Reader, AnAbortAfterAMapRowStopsTheReadWithoutAMessage) {
+    const TerrainMatrix source = testing::randomMatrix(4, NineByteRecords, 11);
+    testing::TempDir dir;
+    ASSERT_TRUE(writeTerrainFiles(source, dir.path / "A.L2", dir.path / "A.O2", {}).ok());
+    Pair pair(testing::readBytes(dir.path / "A.L2"), testing::readBytes(dir.path / "A.O2"));
+    pair.abortAfterRows = 20; // during the second row of sections
+    const TerrainResult result = pair.read();
+    EXPECT_EQ(result.status, TerrainStatus::Aborted);
+    EXPECT_TRUE(result.messages.empty());
+    EXPECT_TRUE(pair.matrix.empty());
+    EXPECT_EQ(pair.reports, (std::vector<std::int32_t>{3}));
+}
+
+} // namespace
+} // namespace vantor
