@@ -4,6 +4,10 @@
 #include <cstring>
 #include <system_error>
 
+#if defined(__unix__)
+#include <unistd.h>
+#endif
+
 namespace vantor {
 
 namespace {
@@ -20,7 +24,7 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
 #endif
 }
 
-bool seekTo(std::FILE* f, std::uint64_t offset) {
+[[maybe_unused]] bool seekTo(std::FILE* f, std::uint64_t offset) {
 #ifdef _WIN32
     return _fseeki64(f, static_cast<long long>(offset), SEEK_SET) == 0;
 #else
@@ -58,9 +62,29 @@ ReadStatus readAt(BinaryReader& file, std::uint64_t offset, void* buffer, std::s
     if (offset >= file.size) {
         return count == 0 ? ReadStatus::Ok : ReadStatus::EndOfFile;
     }
+#if defined(__unix__)
+    // One positioned read per call where the system has one.
+    const int fd = fileno(file.handle.get());
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (got < count) {
+        const ssize_t n = pread(fd, out + got, count - got, static_cast<off_t>(offset + got));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            file.error = systemError();
+            return ReadStatus::Error;
+        }
+        if (n == 0) {
+            return ReadStatus::EndOfFile;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return ReadStatus::Ok;
+#else
     if (!seekTo(file.handle.get(), offset)) {
         file.error = systemError();
-        return ReadStatus::Error;
+        return ReadStatus::SeekFailed;
     }
     got = std::fread(buffer, 1, count, file.handle.get());
     if (got == count) {
@@ -73,6 +97,7 @@ ReadStatus readAt(BinaryReader& file, std::uint64_t offset, void* buffer, std::s
     }
     std::clearerr(file.handle.get());
     return ReadStatus::EndOfFile;
+#endif
 }
 
 bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target) {

@@ -21,7 +21,7 @@ struct BinaryReader {
 
 bool openForReading(BinaryReader& file, const std::filesystem::path& path);
 
-enum class ReadStatus { Ok, EndOfFile, Error };
+enum class ReadStatus { Ok, EndOfFile, SeekFailed, Error };
 
 // Reads up to count bytes at offset; `got` says how many arrived (fewer at the end of the file).
 ReadStatus readAt(BinaryReader& file, std::uint64_t offset, void* buffer, std::size_t count,

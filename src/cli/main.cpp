@@ -68,33 +68,40 @@ int writeSample(const GlobalOptions& options, SampleCommand& command) {
 }
 
 struct InfoCommand {
-    std::string mapX;
-    std::string mapY;
+    std::vector<std::string> coordinates; // Map X, Map Y pairs
 };
 
 int printInfo(const GlobalOptions& options, const InfoCommand& command) {
+    if (command.coordinates.size() % 2 != 0) {
+        std::fprintf(stderr, "Error: info takes Map X and Map Y in pairs\n");
+        return exitUsage;
+    }
     CliSession session;
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
-    const L2Info info = lookupL2Info(session.state.matrix, command.mapX, command.mapY);
     const TerrainMatrix& m = session.state.matrix;
-    if (!info.onMap) {
-        std::fprintf(stderr,
-                     "Error: Map X %lld, Map Y %lld is off the map (Map X 0 to %d, Map Y 0 to "
-                     "%d)\n",
-                     static_cast<long long>(info.mapX), static_cast<long long>(info.mapY),
-                     m.width - 1, m.height - 1);
-        return exitFailed;
-    }
     const TheaterDefinition& t = session.state.theater;
-    const auto x = static_cast<std::int32_t>(info.mapX);
-    const auto y = static_cast<std::int32_t>(info.mapY);
-    std::printf("Map X %d, Map Y %d (Sect X %d, Sect Y %d, Tile X %d, Tile Y %d): Tile ID# %s, "
-                "Elevation %s\n",
-                x, y, userSectX(t, x), userSectY(t, y), userTileX(t, x), userTileY(t, y),
-                info.tileIdText.c_str(), info.elevationText.c_str());
-    return exitOk;
+    int status = exitOk;
+    for (std::size_t i = 0; i < command.coordinates.size(); i += 2) {
+        const L2Info info = lookupL2Info(m, command.coordinates[i], command.coordinates[i + 1]);
+        if (!info.onMap) {
+            std::fprintf(stderr,
+                         "Error: Map X %lld, Map Y %lld is off the map (Map X 0 to %d, Map Y 0 "
+                         "to %d)\n",
+                         static_cast<long long>(info.mapX), static_cast<long long>(info.mapY),
+                         m.width - 1, m.height - 1);
+            status = exitFailed;
+            continue;
+        }
+        const auto x = static_cast<std::int32_t>(info.mapX);
+        const auto y = static_cast<std::int32_t>(info.mapY);
+        std::printf("Map X %d, Map Y %d (Sect X %d, Sect Y %d, Tile X %d, Tile Y %d): Tile ID# "
+                    "%s, Elevation %s\n",
+                    x, y, userSectX(t, x), userSectY(t, y), userTileX(t, x), userTileY(t, y),
+                    info.tileIdText.c_str(), info.elevationText.c_str());
+    }
+    return status;
 }
 
 int saveMatrix(const GlobalOptions& options) {
@@ -156,10 +163,11 @@ int runCli(int argc, char** argv) {
 
     InfoCommand infoCommand;
     CLI::App* info = app.add_subcommand(
-        "info", "Print tile ID and elevation of the post at Map X, Map Y of --terrain (as Find "
+        "info", "Print tile ID and elevation of the posts at Map X, Map Y of --terrain (as Find "
                 "L2 Info does: each value is read as a leading number)");
-    info->add_option("X", infoCommand.mapX, "Map X")->required();
-    info->add_option("Y", infoCommand.mapY, "Map Y")->required();
+    info->add_option("X Y", infoCommand.coordinates, "Map X and Map Y, one pair per post")
+        ->required()
+        ->expected(2, -1);
 
     CLI::App* l2m = app.add_subcommand(
         "l2m", "Save the terrain matrix of --terrain as an L2M file given by --out");

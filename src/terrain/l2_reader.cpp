@@ -2,6 +2,7 @@
 
 #include "app/file_lookup.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vantor {
@@ -21,11 +22,27 @@ std::int32_t integerSquareRoot(std::uint64_t n) {
     return root > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<std::int32_t>(root);
 }
 
-TerrainResult readFailure(const BinaryReader& file, const char* title, const char* second) {
+// A failed seek has the suite's own message; any other failed read names the system's reason.
+TerrainResult readFailure(ReadStatus status, const BinaryReader& file, const char* title,
+                          const char* second) {
     TerrainResult result;
-    addError(result, "Read error: " + file.error, title);
+    if (status == ReadStatus::SeekFailed) {
+        addError(result, seekFailed, l2ReadError);
+    } else {
+        addError(result, "Read error: " + file.error, title);
+    }
     addError(result, second, title);
     return result;
+}
+
+// One row of a section, with the layout fixed at compile time so the loop has no branch.
+template <RecordFormat format>
+TerrainPost* decodeRow(const unsigned char* record, TerrainPost* cell) {
+    constexpr std::size_t rs = format == SevenByteRecords ? 7 : 9;
+    for (int column = 0; column < postsPerSectionSide; ++column, record += rs) {
+        *cell++ = decodeRecord(record, format);
+    }
+    return cell;
 }
 
 TerrainResult endOfL2() {
@@ -94,8 +111,8 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
     std::vector<unsigned char> o2Bytes(blocks * 4);
     std::size_t got = 0;
     const ReadStatus o2Status = readAt(o2, 0, o2Bytes.data(), o2Bytes.size(), got);
-    if (o2Status == ReadStatus::Error) {
-        return readFailure(o2, o2ReadError, o2Error);
+    if (o2Status == ReadStatus::Error || o2Status == ReadStatus::SeekFailed) {
+        return readFailure(o2Status, o2, o2ReadError, o2Error);
     }
     if (got != o2Bytes.size()) {
         TerrainResult result;
@@ -115,31 +132,48 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
         return failed(noMemoryText(extent, extent), "Error");
     }
 
-    // One row of sections at a time: sections stored one after another are fetched with a
-    // single read, and how much of each arrived decides where the end of the file is met.
+    // One row of sections at a time. The row's distinct offsets, in file order, are merged into
+    // runs of sections stored one after another, and each run is fetched with a single read; a
+    // section stored once and used many times (empty sea) is read once per row. How much of each
+    // section arrived decides where the end of the file is met.
     const auto perRow = static_cast<std::size_t>(sections);
     std::vector<unsigned char> rowBytes(perRow * sectionBytes);
-    std::vector<std::size_t> available(perRow);
+    std::vector<std::size_t> available(perRow); // per slot
+    std::vector<std::size_t> slotOf(perRow);    // per section column
+    std::vector<std::pair<std::uint32_t, std::size_t>> sorted(perRow);
     TerrainPost* cell = matrix.posts.data();
     for (std::int32_t sectionRow = 0; sectionRow < sections; ++sectionRow) {
         const std::uint32_t* rowOffsets =
             offsets.data() + static_cast<std::size_t>(sectionRow) * perRow;
-        for (std::size_t first = 0; first < perRow;) {
+        for (std::size_t s = 0; s < perRow; ++s) {
+            sorted[s] = {rowOffsets[s], s};
+        }
+        std::sort(sorted.begin(), sorted.end());
+        std::vector<std::uint32_t> slotOffsets;
+        slotOffsets.reserve(perRow);
+        for (const auto& [offset, column] : sorted) {
+            if (slotOffsets.empty() || slotOffsets.back() != offset) {
+                slotOffsets.push_back(offset);
+            }
+            slotOf[column] = slotOffsets.size() - 1;
+        }
+        for (std::size_t first = 0; first < slotOffsets.size();) {
             std::size_t last = first;
-            while (last + 1 < perRow && std::uint64_t{rowOffsets[last + 1]} ==
-                                            std::uint64_t{rowOffsets[last]} + sectionBytes) {
+            while (last + 1 < slotOffsets.size() &&
+                   std::uint64_t{slotOffsets[last + 1]} ==
+                       std::uint64_t{slotOffsets[last]} + sectionBytes) {
                 ++last;
             }
             const std::size_t count = (last - first + 1) * sectionBytes;
             const ReadStatus status =
-                readAt(l2, rowOffsets[first], rowBytes.data() + first * sectionBytes, count, got);
-            if (status == ReadStatus::Error) {
+                readAt(l2, slotOffsets[first], rowBytes.data() + first * sectionBytes, count, got);
+            if (status == ReadStatus::Error || status == ReadStatus::SeekFailed) {
                 releaseMatrix(matrix);
-                return readFailure(l2, l2ReadError, l2Error);
+                return readFailure(status, l2, l2ReadError, l2Error);
             }
-            for (std::size_t s = first; s <= last; ++s) {
-                const std::size_t start = (s - first) * sectionBytes;
-                available[s] = got > start ? std::min(got - start, sectionBytes) : 0;
+            for (std::size_t slot = first; slot <= last; ++slot) {
+                const std::size_t start = (slot - first) * sectionBytes;
+                available[slot] = got > start ? std::min(got - start, sectionBytes) : 0;
             }
             first = last + 1;
         }
@@ -148,15 +182,18 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
             const std::size_t rowEnd =
                 static_cast<std::size_t>(rowInSection + 1) * postsPerSectionSide * rs;
             for (std::size_t s = 0; s < perRow; ++s) {
-                if (available[s] < rowEnd) {
+                const std::size_t slot = slotOf[s];
+                if (available[slot] < rowEnd) {
                     releaseMatrix(matrix);
                     return endOfL2();
                 }
                 const unsigned char* record =
-                    rowBytes.data() + s * sectionBytes +
+                    rowBytes.data() + slot * sectionBytes +
                     static_cast<std::size_t>(rowInSection) * postsPerSectionSide * rs;
-                for (int column = 0; column < postsPerSectionSide; ++column, record += rs) {
-                    *cell++ = decodeRecord(record, format);
+                if (format == SevenByteRecords) {
+                    cell = decodeRow<SevenByteRecords>(record, cell);
+                } else {
+                    cell = decodeRow<NineByteRecords>(record, cell);
                 }
             }
             if (progress.abortRequested && progress.abortRequested()) {

@@ -2,9 +2,45 @@
 
 #include "app/binary_file.h"
 
+#include <cstdlib>
 #include <new>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace vantor {
+
+namespace {
+
+constexpr std::size_t hugePage = std::size_t{2} << 20;
+
+} // namespace
+
+void* allocateMatrixMemory(std::size_t bytes) {
+#if defined(__linux__)
+    if (bytes >= 2 * hugePage) {
+        const std::size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
+        void* p = std::aligned_alloc(hugePage, rounded);
+        if (p == nullptr) {
+            throw std::bad_alloc();
+        }
+        madvise(p, rounded, MADV_HUGEPAGE);
+        return p;
+    }
+#endif
+    return ::operator new(bytes);
+}
+
+void freeMatrixMemory(void* p, std::size_t bytes) noexcept {
+#if defined(__linux__)
+    if (bytes >= 2 * hugePage) {
+        std::free(p);
+        return;
+    }
+#endif
+    ::operator delete(p);
+}
 
 bool allocateMatrix(TerrainMatrix& matrix, std::int32_t width, std::int32_t height,
                     RecordFormat format) {
@@ -27,27 +63,9 @@ bool allocateMatrix(TerrainMatrix& matrix, std::int32_t width, std::int32_t heig
 }
 
 void releaseMatrix(TerrainMatrix& matrix) {
-    std::vector<TerrainPost>().swap(matrix.posts);
+    decltype(matrix.posts)().swap(matrix.posts);
     matrix.width = 0;
     matrix.height = 0;
-}
-
-TerrainPost decodeRecord(const unsigned char* r, RecordFormat format) {
-    TerrainPost post;
-    if (format == SevenByteRecords) {
-        post.tileId = loadU16(r);
-        post.elevation = loadU16(r + 2);
-        post.attribute1 = r[4];
-        post.attribute2 = r[5];
-        post.attribute3 = r[6];
-    } else {
-        post.tileId = loadU32(r);
-        post.elevation = loadU16(r + 4);
-        post.attribute1 = r[6];
-        post.attribute2 = r[7];
-        post.attribute3 = r[8];
-    }
-    return post;
 }
 
 void encodeRecord(const TerrainPost& post, RecordFormat format, unsigned char* r) {

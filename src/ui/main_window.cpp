@@ -1,11 +1,13 @@
 #include "ui/main_window.h"
 
+#include "app/commands.h"
 #include "app/dispatcher.h"
 #include "app/menu_model.h"
 #include "app/progress.h"
 #include "app/shell_texts.h"
 #include "app/startup.h"
 #include "app/toolbar.h"
+#include "ui/find_l2_info_dialog.h"
 #include "ui/progress_dialog.h"
 #include "ui/toolbar_icons.h"
 
@@ -156,6 +158,22 @@ void MainWindow::buildPlatform() {
         menusDirty_ = true;
         if (!busy_) {
             renderMenus();
+        }
+    };
+    p.showFindL2Info = [this] {
+        if (findL2Info_ == nullptr) {
+            findL2Info_ = new FindL2InfoDialog(this, state_.matrix,
+                                               [this] { runCommand(cmd::CloseFindL2Info); });
+        }
+        findL2Info_->show();
+        findL2Info_->raise();
+        findL2Info_->activateWindow();
+    };
+    p.closeFindL2Info = [this] {
+        if (findL2Info_ != nullptr) {
+            findL2Info_->hide();
+            findL2Info_->deleteLater();
+            findL2Info_ = nullptr;
         }
     };
     p.progressOpen = [this](const ProgressView& view) {

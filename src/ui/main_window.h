@@ -16,6 +16,7 @@ class QTreeWidget;
 
 namespace vantor::ui {
 
+class FindL2InfoDialog;
 class ProgressDialog;
 
 struct MainWindowOptions {
@@ -40,10 +41,11 @@ class MainWindow : public QMainWindow {
     void runCommand(int command);
 
     ApplicationState& state() { return state_; }
-    const Platform& platform() const { return platform_; }
+    Platform& platform() { return platform_; }
     QAction* menuAction(int command) const;
     QToolBar* toolBar() const { return toolBar_; }
     ProgressDialog* progressDialog() const { return progress_; }
+    FindL2InfoDialog* findL2InfoDialog() const { return findL2Info_; }
     bool closeRequested() const { return closeRequested_; }
 
   protected:
@@ -64,6 +66,7 @@ class MainWindow : public QMainWindow {
     QToolBar* toolBar_ = nullptr;
     QTreeWidget* listArea_ = nullptr;
     ProgressDialog* progress_ = nullptr;
+    FindL2InfoDialog* findL2Info_ = nullptr;
     std::map<int, QAction*> actions_;
     std::deque<int> posted_;
     bool busy_ = false;

@@ -5,6 +5,7 @@
 #include "support/temp_dir.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace vantor {
@@ -25,7 +26,7 @@ TEST(CliEndToEnd, SampleThenTheatersListsEveryTheaterWithTheFirstMarked) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("Theaters of " + (dir.path / "Quillon.ini").string()), std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("* 2000  Quillon Sample: 512 x 512 posts, 32 x 32 sections of 16 x "
+    EXPECT_NE(run.out.find("* 2000  Quillon Sample: 1024 x 1024 posts, 64 x 64 sections of 16 x "
                            "16 posts, SW 24.000 40.000, NE 28.000 44.000"),
               std::string::npos)
         << run.out;
@@ -72,6 +73,70 @@ TEST(CliEndToEnd, GlobalOptionsAndExitStatus) {
         const auto run = cli(c.args);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
         EXPECT_NE(run.out.find(c.inOut), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << run.err;
+    }
+}
+
+TEST(CliEndToEnd, TerrainCommandsReadTheSampleInBothLayoutsAndThroughAnL2m) {
+    for (const char* layout : {"7", "9"}) {
+        SCOPED_TRACE(layout);
+        testing::TempDir dir;
+        const auto sample = cli({"sample", dir.str(), "--sections", "4", "--layout", layout});
+        ASSERT_EQ(sample.exitCode, 0) << sample.err;
+        const std::string l2 = (dir.path / "Theater.L2").string();
+        const std::string l2m = (dir.path / "Theater.L2M").string();
+
+        const auto info = cli({"--dir", dir.str(), "--terrain", l2, "info", "33", "30"});
+        ASSERT_EQ(info.exitCode, 0) << info.err;
+        EXPECT_EQ(info.out.rfind("Map X 33, Map Y 30 (Sect X 2, Sect Y 2, Tile X 2, Tile Y 15): "
+                                 "Tile ID# ",
+                                 0),
+                  0u)
+            << info.out;
+
+        const auto save = cli({"--dir", dir.str(), "--terrain", l2, "--out", l2m, "l2m"});
+        ASSERT_EQ(save.exitCode, 0) << save.err;
+        EXPECT_EQ(std::filesystem::file_size(l2m), 9u + 9u * 64 * 64);
+
+        const auto fromMatrix = cli({"--dir", dir.str(), "--terrain", l2m, "info", "33", "30"});
+        EXPECT_EQ(fromMatrix.exitCode, 0) << fromMatrix.err;
+        EXPECT_EQ(fromMatrix.out, info.out) << "the matrix file holds the same posts";
+    }
+}
+
+TEST(CliEndToEnd, TerrainCommandErrorsEndWithTheirMessageAndStatus) {
+    testing::TempDir dir;
+    ASSERT_EQ(cli({"sample", dir.str(), "--sections", "2"}).exitCode, 0);
+    const std::string l2 = (dir.path / "Theater.L2").string();
+    std::filesystem::copy_file(l2, dir.path / "Lone.L2");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int exitCode;
+        const char* inErr;
+    };
+    const Case cases[] = {
+        {"info without terrain", {"--dir", dir.str(), "info", "1", "1"}, 1, "needs --terrain"},
+        {"off the map",
+         {"--dir", dir.str(), "--terrain", l2, "info", "32", "0"},
+         1,
+         "Map X 32, Map Y 0 is off the map (Map X 0 to 31, Map Y 0 to 31)"},
+        {"missing L2",
+         {"--dir", dir.str(), "--terrain", l2 + "x", "info", "1", "1"},
+         1,
+         "Data File Open Failed."},
+        {"L2 without its O2",
+         {"--dir", dir.str(), "--terrain", (dir.path / "Lone.L2").string(), "info", "1", "1"},
+         1,
+         "Lone.O2: Data File Open Failed."},
+        {"l2m without --out", {"--dir", dir.str(), "--terrain", l2, "l2m"}, 2, "needs --out"},
+        {"sample too large", {"sample", dir.str(), "--sections", "257"}, 2, "sections"},
+        {"sample layout", {"sample", dir.str(), "--layout", "8"}, 2, "layout"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto run = cli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
         EXPECT_NE(run.err.find(c.inErr), std::string::npos) << run.err;
     }
 }

@@ -25,7 +25,7 @@ TerrainMatrix randomMatrix(std::int32_t sections, RecordFormat format, std::uint
     allocateMatrix(m, sections * 16, sections * 16, format);
     std::mt19937 rng(seed);
     for (TerrainPost& p : m.posts) {
-        p.tileId = format == SevenByteRecords ? rng() & 0xFFFFu : rng();
+        p.tileId = static_cast<std::uint32_t>(format == SevenByteRecords ? rng() & 0xFFFFu : rng());
         p.elevation = static_cast<std::uint16_t>(rng());
         p.attribute1 = static_cast<std::uint8_t>(rng());
         p.attribute2 = static_cast<std::uint8_t>(rng());

@@ -1,12 +1,15 @@
 #include "app/commands.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
+#include "sample/sample_theater.h"
 #include "support/temp_dir.h"
+#include "ui/find_l2_info_dialog.h"
 #include "ui/main_window.h"
 #include "ui/progress_dialog.h"
 
 #include <QAction>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -217,6 +220,64 @@ class MainWindowTest : public QObject {
         w->menuAction(cmd::Exit)->trigger();
         QTRY_VERIFY(w->closeRequested());
         QVERIFY(!w->isVisible());
+    }
+
+    // Terrain opened through the file dialog (answered by the test) with the real progress
+    // window; closing the progress window with Esc stops a read.
+    void openingTerrainEnablesItsCommandsAndEscStopsARead() {
+        testing::TempDir terrainDir;
+        std::string error;
+        SampleOptions sample;
+        sample.sections = 8;
+        QVERIFY(writeSampleTheater(terrainDir.str(), sample, error));
+        const std::string l2 = (terrainDir.path / "Theater.L2").string();
+
+        auto w = makeWindow("terrain.ini");
+        w->platform().requestFile = [&](const FileRequest& r) {
+            return r.title == "Open L2 Terrain File"
+                       ? FileRequestResult{FileRequestStatus::Chosen, l2, 0}
+                       : FileRequestResult{};
+        };
+        const auto report = w->platform().progressReport;
+        w->platform().progressReport = [&](const ProgressView& view) {
+            report(view);
+            QVERIFY(w->progressDialog() != nullptr && w->progressDialog()->isVisible());
+            QTest::keyClick(w->progressDialog(), Qt::Key_Escape);
+        };
+        w->toolBar()->actions().at(6)->trigger();
+        QTRY_VERIFY(w->progressDialog() == nullptr);
+        QVERIFY(!w->state().terrainOpen);
+        QVERIFY(w->state().matrix.empty());
+
+        w->platform().progressReport = report;
+        w->toolBar()->actions().at(6)->trigger();
+        QTRY_VERIFY(w->state().terrainOpen);
+        QCOMPARE(w->state().matrix.width, 128);
+        QCOMPARE(w->windowTitle(), QString::fromStdString(l2));
+        QVERIFY(w->menuAction(cmd::CheckRoads)->isEnabled());
+        QVERIFY(w->menuAction(cmd::SaveL2mMatrix)->isEnabled());
+        QVERIFY(!w->menuAction(cmd::OpenL2Terrain)->isEnabled());
+
+        // Find L2 Info: one modeless window; Enter in a field runs Find.
+        w->runCommand(cmd::FindL2Info);
+        FindL2InfoDialog* find = w->findL2InfoDialog();
+        QVERIFY(find != nullptr && find->isVisible());
+        w->runCommand(cmd::FindL2Info);
+        QCOMPARE(w->findL2InfoDialog(), find);
+        find->mapXField()->setText("70abc");
+        find->mapYField()->setText("64");
+        QTest::keyClick(find->mapYField(), Qt::Key_Return);
+        const TerrainPost& post = w->state().matrix.at(70, 64);
+        QCOMPARE(find->tileIdText(), QString::number(post.tileId));
+        QCOMPARE(find->elevationText(), QString::number(post.elevation));
+        find->mapXField()->setText("128");
+        QTest::keyClick(find->mapXField(), Qt::Key_Return);
+        QCOMPARE(find->tileIdText(), QString("off map"));
+        QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+        find->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/find_l2_info.png");
+        QTest::keyClick(find, Qt::Key_Escape);
+        QTRY_VERIFY(w->findL2InfoDialog() == nullptr);
+        QVERIFY(!w->state().findL2InfoPresent);
     }
 
     void screenshotOfTheMainWindow() {

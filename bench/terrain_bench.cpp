@@ -1,0 +1,171 @@
+// Reading and saving terrain against the raw cost of moving the same bytes, in one run:
+// each terrain benchmark has a "Raw" twin that reads (or writes) the same files whole.
+
+#include "app/binary_file.h"
+#include "sample/sample_theater.h"
+#include "terrain/l2_reader.h"
+#include "terrain/l2m_file.h"
+#include "terrain/terrain_writer.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace vantor;
+namespace fs = std::filesystem;
+
+struct Theater {
+    fs::path l2;
+    fs::path o2;
+    fs::path l2m;
+};
+
+fs::path benchFolder() {
+    static const fs::path dir = [] {
+        fs::path d = fs::temp_directory_path() / "vantor-bench";
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+// The sample theaters, generated once per run: sections per side x layout.
+const Theater& theater(std::int32_t sections, RecordFormat layout) {
+    static std::map<std::pair<std::int32_t, int>, Theater> made;
+    const auto key = std::make_pair(sections, static_cast<int>(layout));
+    if (auto it = made.find(key); it != made.end()) {
+        return it->second;
+    }
+    static std::map<std::int32_t, TerrainMatrix> matrices;
+    if (!matrices.contains(sections)) {
+        SampleOptions options;
+        options.sections = sections;
+        matrices[sections] = generateSampleTerrain(options);
+    }
+    TerrainMatrix& m = matrices[sections];
+    m.recordFormat = layout;
+    const std::string stem =
+        "T" + std::to_string(sections) + "_" + std::to_string(recordSize(layout));
+    Theater t{benchFolder() / (stem + ".L2"), benchFolder() / (stem + ".O2"),
+              benchFolder() / (stem + ".L2M")};
+    writeTerrainFiles(m, t.l2, t.o2, {});
+    saveL2m(m, t.l2m, {});
+    return made[key] = t;
+}
+
+// The raw cost: one read of the whole file into freshly allocated memory, as any program that
+// loads a file pays it (the memory comes from the system, like the matrix's does).
+std::size_t readWhole(const fs::path& path, std::unique_ptr<unsigned char[]>& buffer) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    const auto size = static_cast<std::size_t>(fs::file_size(path));
+    buffer.reset(new unsigned char[size]);
+    const std::size_t got = std::fread(buffer.get(), 1, size, f);
+    std::fclose(f);
+    return got;
+}
+
+RecordFormat layoutOf(const benchmark::State& state) {
+    return state.range(1) == 7 ? SevenByteRecords : NineByteRecords;
+}
+
+void BM_ReadTerrain(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    TerrainMatrix matrix;
+    for (auto _ : state) {
+        BinaryReader l2;
+        BinaryReader o2;
+        openForReading(l2, t.l2);
+        openForReading(o2, t.o2);
+        const TerrainResult result = readTerrain(l2, o2, matrix, {});
+        benchmark::DoNotOptimize(result.status);
+        benchmark::DoNotOptimize(matrix.posts.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(fs::file_size(t.l2) + fs::file_size(t.o2)));
+}
+
+void BM_ReadTerrainRaw(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    std::unique_ptr<unsigned char[]> l2;
+    std::unique_ptr<unsigned char[]> o2;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readWhole(t.l2, l2) + readWhole(t.o2, o2));
+        l2.reset();
+        o2.reset();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(fs::file_size(t.l2) + fs::file_size(t.o2)));
+}
+
+void BM_LoadL2m(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    TerrainMatrix matrix;
+    for (auto _ : state) {
+        BinaryReader file;
+        openForReading(file, t.l2m);
+        TheaterDefinition theaterDef;
+        theaterDef.xMapExtent = theaterDef.yMapExtent =
+            static_cast<std::int32_t>(state.range(0)) * 16;
+        benchmark::DoNotOptimize(loadL2m(file, theaterDef, matrix, {}).status);
+    }
+}
+
+void BM_LoadL2mRaw(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    std::unique_ptr<unsigned char[]> bytes;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readWhole(t.l2m, bytes));
+        bytes.reset();
+    }
+}
+
+void BM_SaveL2m(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    BinaryReader l2;
+    BinaryReader o2;
+    openForReading(l2, t.l2);
+    openForReading(o2, t.o2);
+    TerrainMatrix matrix;
+    readTerrain(l2, o2, matrix, {});
+    const fs::path out = benchFolder() / "save.L2M";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(saveL2m(matrix, out, {}).status);
+    }
+}
+
+void BM_SaveL2mRaw(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    std::unique_ptr<unsigned char[]> bytes;
+    const std::size_t size = readWhole(t.l2m, bytes);
+    const fs::path out = benchFolder() / "raw.L2M";
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(out.c_str(), "wb");
+        benchmark::DoNotOptimize(std::fwrite(bytes.get(), 1, size, f));
+        std::fclose(f);
+    }
+}
+
+void sizes(benchmark::internal::Benchmark* b) {
+    for (std::int64_t sections : {64, 256}) {
+        for (std::int64_t layout : {7, 9}) {
+            b->Args({sections, layout});
+        }
+    }
+    b->ArgNames({"sections", "layout"})->Unit(benchmark::kMillisecond)->MinTime(1.0);
+}
+
+BENCHMARK(BM_ReadTerrain)->Apply(sizes);
+BENCHMARK(BM_ReadTerrainRaw)->Apply(sizes);
+BENCHMARK(BM_LoadL2m)->Apply(sizes);
+BENCHMARK(BM_LoadL2mRaw)->Apply(sizes);
+BENCHMARK(BM_SaveL2m)->Apply(sizes);
+BENCHMARK(BM_SaveL2mRaw)->Apply(sizes);
+
+} // namespace
+
+BENCHMARK_MAIN();
