@@ -4,6 +4,8 @@
 #include "app/progress.h"
 #include "app/recent_files.h"
 #include "app/text_file.h"
+#include "objectives/find.h"
+#include "objectives/list_model.h"
 #include "terrain/terrain_matrix.h"
 #include "terrain/theater.h"
 
@@ -56,8 +58,8 @@ struct ApplicationState {
     bool findL2InfoPresent = false;
     int listMode = listModeObjects;
     int listKind = RadarProfilesKind;
-    bool listWindowPresent = false;
-    bool findDialogPresent = false;
+    ListState list;
+    FindState find;
 
     TextFile toolSourceFile;
     TextFile outputFile;

@@ -2,6 +2,7 @@
 
 #include "app/application_state.h"
 #include "app/commands.h"
+#include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/recent_file_flow.h"
 #include "app/shell_texts.h"
@@ -46,7 +47,7 @@ bool preconditionHolds(const ApplicationState& state, const Precondition& p) {
     case MatrixBuilt:
         return state.matrixBuilt;
     case ObjectList:
-        return state.listMode == listModeObjects && state.listWindowPresent;
+        return state.listMode == listModeObjects && state.list.window.has_value();
     }
     return false;
 }
@@ -114,6 +115,30 @@ bool dispatchCommand(ApplicationState& state, const Platform& platform, int comm
     case cmd::CloseOutputFiles:
         closeOutputFiles(state, platform);
         return true;
+    case cmd::OpenSourceCsv:
+        return openSourceCommand(state, platform);
+    case cmd::LoadSourceIntoList:
+        return loadSourceIntoList(state, platform);
+    case cmd::ExportObjects:
+        return exportObjectsCommand(state, platform);
+    case cmd::ExportChosenFile:
+        return writeExportCommand(state, platform);
+    case cmd::OutputTextVersion:
+        return textVersionCommand(state, platform);
+    case cmd::SelectObjects:
+        return selectObjectsCommand(state, platform);
+    case cmd::ClearAllSelections:
+        return clearAllSelectionsCommand(state, platform);
+    case cmd::DeleteSelected:
+        return deleteSelectedCommand(state, platform);
+    case cmd::DestroyListWindow:
+        return destroyListCommand(state, platform);
+    case cmd::Find:
+        return findCommand(state, platform);
+    case cmd::CloseFindDialog:
+        return closeFindCommand(state, platform);
+    case cmd::ListUnusedIds:
+        return unusedIdsCommand(state, platform);
     case cmd::OpenL2Terrain:
         return openL2TerrainCommand(state, platform);
     case cmd::OpenTerrainAtPath:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -7,6 +8,13 @@
 namespace vantor {
 
 struct MenuModel;
+
+// What changed in the list window's rows.
+enum class ListChange {
+    Reset,      // created, destroyed, or filled anew
+    RowsAdded,  // rows appended at the end of the display
+    DataChanged // marks, highlights or the display order
+};
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, YesNo };
@@ -74,6 +82,15 @@ struct Platform {
     // its Exit button through the core.
     std::function<void()> showFindL2Info;
     std::function<void()> closeFindL2Info;
+
+    // The list window renders the core's rows; the core tells it what changed, and asks it to
+    // scroll a displayed row into view (the find dialog).
+    std::function<void(ListChange)> listChanged;
+    std::function<void(std::size_t displayPosition)> showListRow;
+    // The modeless Find Object dialog and the modal unused-identifier dialog.
+    std::function<void()> showFind;
+    std::function<void()> closeFind;
+    std::function<void()> showUnusedIds;
 
     std::function<void(const ProgressView&)> progressOpen;
     // Synchronous; the front end may let the progress window handle its input here, which is

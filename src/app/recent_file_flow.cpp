@@ -66,9 +66,11 @@ bool openRecentFile(ApplicationState& state, const Platform& platform, int comma
     }
     state.terrainPath = *path;
     state.sourcePath = *path;
-    const std::size_t dot = path->find('.');
+    // The kind of file comes from its name; a dot in a folder name says nothing about it.
+    const std::string_view name = std::string_view(*path).substr(folderPart(*path).size());
+    const std::size_t dot = name.find('.');
     const std::string_view extension =
-        dot == std::string::npos ? std::string_view() : std::string_view(*path).substr(dot + 1);
+        dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
     if (startsWithIgnoreCase(extension, "csv")) {
         return dispatchCommand(state, platform, cmd::LoadSourceIntoList);
     }

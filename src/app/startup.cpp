@@ -50,14 +50,19 @@ void handleCloseRequest(ApplicationState& state, const Platform& platform) {
     state.outputFile.close();
     state.textReportFile.close();
     state.toolSourceFile.close();
-    state.findDialogPresent = false;
+    if (state.find.present) {
+        state.find.present = false;
+        if (platform.closeFind) {
+            platform.closeFind();
+        }
+    }
+    destroyListWindow(state.list);
     if (state.findL2InfoPresent) {
         state.findL2InfoPresent = false;
         if (platform.closeFindL2Info) {
             platform.closeFindL2Info();
         }
     }
-    state.listWindowPresent = false;
 }
 
 } // namespace vantor

@@ -33,4 +33,33 @@ bool openTextFile(TextFile& file, const std::string& path, const char* mode) {
     return true;
 }
 
+bool readLine(std::FILE* file, std::string& line) {
+    line.clear();
+    if (file == nullptr) {
+        return false;
+    }
+    // Byte by byte, so that every byte of the line (even a NUL) is kept as it is.
+    for (int c = std::getc(file); c != EOF; c = std::getc(file)) {
+        line.push_back(static_cast<char>(c));
+        if (c == '\n') {
+            return true;
+        }
+    }
+    return !line.empty();
+}
+
+std::string_view withoutLineEnd(std::string_view line) {
+    if (!line.empty() && line.back() == '\n') {
+        line.remove_suffix(1);
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+bool writeText(std::FILE* file, std::string_view text) {
+    return file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
 } // namespace vantor

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vantor {
 
@@ -25,5 +26,21 @@ struct TextFile {
 
 // Opens path (UTF-8) with a C stdio mode such as "rb" or "w+b"; false when it cannot be opened.
 bool openTextFile(TextFile& file, const std::string& path, const char* mode);
+
+// Reads one whole line of any length, its line end ("\n" or "\r\n") included, into line.
+// False at the end of the file (or on a read error) with nothing read.
+bool readLine(std::FILE* file, std::string& line);
+
+// The line without its line end.
+std::string_view withoutLineEnd(std::string_view line);
+
+// The line end written after lines the program composes itself: the platform's own.
+#ifdef _WIN32
+inline constexpr const char* platformLineEnd = "\r\n";
+#else
+inline constexpr const char* platformLineEnd = "\n";
+#endif
+
+bool writeText(std::FILE* file, std::string_view text);
 
 } // namespace vantor

@@ -86,7 +86,7 @@ TEST(Dispatcher, SilentPreconditionsDoNothingAtAll) {
         {"unused ids without a list", cmd::ListUnusedIds, [](ApplicationState&) {}},
         {"unused ids while a report is listed", cmd::ListUnusedIds,
          [](ApplicationState& st) {
-             st.listWindowPresent = true;
+             createListWindow(st.list, listModeReports);
              st.listMode = listModeReports;
          }},
     };
@@ -146,12 +146,12 @@ TEST(Closing, CloseOutputFilesWithoutAnOutputFileAsksNothing) {
 TEST(Closing, ExitClosesAnOpenOutputFileWithoutAQuestion) {
     Session s;
     s.openOutput();
-    s.state.listWindowPresent = true;
+    createListWindow(s.state.list, listModeObjects);
     EXPECT_TRUE(s.run(cmd::Exit));
     EXPECT_EQ(s.scripted.runPosted(s.state), 1);
     EXPECT_TRUE(s.scripted.messages.empty());
     EXPECT_FALSE(s.state.outputFile.isOpen());
-    EXPECT_FALSE(s.state.listWindowPresent);
+    EXPECT_FALSE(s.state.list.window.has_value());
 }
 
 TEST(BatchModes, StartUpPostsTheBatchCommandAndTheFlowEndsTheProgram) {

@@ -158,10 +158,11 @@ TEST(RecentFileFlow, AMissingFileIsReportedAndRemovedEverywhere) {
 
 TEST(RecentFileFlow, AnExistingFileBecomesBothSourceAndTerrainPath) {
     Fixture f;
-    const std::string file = f.dir.write("objs.csv", "1.0 Objective Export\n").string();
+    const std::string file =
+        f.dir.write("objs.csv", "1.0 Objective Export\nName,\na, City, s, 1, 2, 3, 4,\n").string();
     f.start();
     f.remember(file);
-    dispatchCommand(f.state, f.scripted.platform(), 8001);
+    EXPECT_TRUE(dispatchCommand(f.state, f.scripted.platform(), 8001));
     EXPECT_TRUE(f.scripted.messages.empty());
     EXPECT_EQ(f.state.sourcePath, file);
     EXPECT_EQ(f.state.terrainPath, file);

@@ -1,0 +1,341 @@
+#include "app/list_flow.h"
+
+#include "app/application_state.h"
+#include "app/commands.h"
+#include "app/dispatcher.h"
+#include "app/file_lookup.h"
+#include "app/menu_rules.h"
+#include "app/platform_calls.h"
+#include "app/recent_file_flow.h"
+#include "app/shell_texts.h"
+#include "app/text_util.h"
+#include "objectives/unused_ids.h"
+#include "terrain/terrain_io.h"
+
+#include <ctime>
+
+namespace vantor {
+
+namespace {
+
+constexpr const char* closeAppendingOutput =
+    "You are about to close a .csv file you are appending objects/errors to.  Do you wish to "
+    "close it now?";
+constexpr const char* csvFilter = "Object Export file|*.csv||";
+
+struct ListKindRow {
+    char firstCharacter;
+    int listMode;
+    int listKind;
+    const char* title;
+    const char* readFailed;
+};
+
+constexpr ListKindRow listKinds[] = {
+    {'1', listModeObjects, ObjectsKind, "Placed Objects List", "Object Data read failed"},
+    {'2', listModeReports, MisalignedRoadsKind, "Bad Roads Report", "Bad Roads Report read failed"},
+    {'3', listModeReports, MisalignedRiversKind, "Bad Rivers Report",
+     "Bad Rivers Report read failed"},
+    {'4', listModeReports, BadTransitionsKind, "Bad Transition Tiles Report",
+     "Bad Transition Tiles Report read failed"},
+    {'9', listModeReports, AllScansReportKind, "All Bad Tiles Report",
+     "All Bad Tiles Report read failed"},
+};
+
+const char* outputTitle(int listKind) {
+    switch (listKind) {
+    case ObjectsKind:
+        return "Save Bridge Object Export File";
+    case MisalignedRoadsKind:
+        return "Save Bad Roads Report File";
+    case MisalignedRiversKind:
+        return "Save Bad Rivers Report File";
+    case BadTransitionsKind:
+        return "Save Bad Transitions Report File";
+    case CheckedMasterExportKind:
+        return "Save Object Checked Master Export File";
+    case AllScansReportKind:
+        return "Save All-Scans Report File";
+    case CityJunctionKind:
+        return "Save City/Junction CSV File";
+    default:
+        return "Save Object Export File";
+    }
+}
+
+void notifyList(const Platform& platform, ListChange change) {
+    if (platform.listChanged) {
+        platform.listChanged(change);
+    }
+}
+
+// Asks before an open output file is closed; Yes closes it and the list.
+bool closeOutputForSource(ApplicationState& state, const Platform& platform) {
+    if (!state.outputFile.isOpen()) {
+        return true;
+    }
+    if (showMessage(platform, closeAppendingOutput, texts::warning, MessageIcon::Question,
+                    MessageButtons::YesNo) != MessageAnswer::Yes) {
+        return false;
+    }
+    state.outputFile.close();
+    state.appendToOutput = false;
+    dispatchCommand(state, platform, cmd::DestroyListWindow);
+    return true;
+}
+
+// The CSV dialogs start in the last CSV folder; without a settings key, in the start folder.
+void prepareCsvFolder(ApplicationState& state, const Platform& platform) {
+    if (!readFolder(platform, pathsSubkey, csvFolderValue, state.csvDirectory)) {
+        state.csvDirectory = state.startDirectory;
+    }
+}
+
+} // namespace
+
+std::string withExtension(const std::string& path, const char* extension) {
+    const std::size_t nameStart = folderPart(path).size();
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) {
+        return path + extension;
+    }
+    return path.substr(0, dot) + extension;
+}
+
+bool requestSourceFile(ApplicationState& state, const Platform& platform, RequestForm form) {
+    if (!closeOutputForSource(state, platform)) {
+        return false;
+    }
+    prepareCsvFolder(state, platform);
+    FileRequest request;
+    request.kind = FileDialogKind::Open;
+    request.title = "Open Object File";
+    request.filter = csvFilter;
+    request.initialName = "*.csv";
+    request.initialFolder = state.csvDirectory;
+    const FileRequestResult result = requestFile(platform, request);
+    if (result.status == FileRequestStatus::Cancelled) {
+        return false;
+    }
+    if (result.status == FileRequestStatus::Error) {
+        showMessage(platform, formatWithInt("Data file open error# %d", result.errorCode),
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
+    state.csvDirectory = folderPart(result.path);
+    state.sourcePath = result.path;
+    (void)form; // the internal form leaves opening the file to its caller
+    return true;
+}
+
+bool openSourceCommand(ApplicationState& state, const Platform& platform) {
+    if (!requestSourceFile(state, platform, RequestForm::User)) {
+        return false;
+    }
+    return dispatchCommand(state, platform, cmd::LoadSourceIntoList);
+}
+
+bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
+    if (!closeOutputForSource(state, platform)) {
+        return false;
+    }
+    TextFile source;
+    if (!openTextFile(source, state.sourcePath, "rb")) {
+        return false;
+    }
+    std::string first;
+    std::string second;
+    readLine(source.handle.get(), first);
+    readLine(source.handle.get(), second);
+    destroyListWindow(state.list);
+    state.scanAll = false;
+    notifyList(platform, ListChange::Reset);
+
+    const ListKindRow* kind = nullptr;
+    for (const ListKindRow& row : listKinds) {
+        if (!first.empty() && first.front() == row.firstCharacter) {
+            kind = &row;
+        }
+    }
+    if (kind == nullptr) {
+        showMessage(platform, ".csv file type not recognized.", texts::error, MessageIcon::Error);
+        return false;
+    }
+    state.listMode = kind->listMode;
+    state.listKind = kind->listKind;
+    createListWindow(state.list, kind->listMode);
+    state.list.sourcePath = state.sourcePath;
+    const std::size_t rows = readRows(state.list, source.handle.get(), platform);
+    notifyList(platform, ListChange::Reset);
+    if (rows == 0) {
+        showMessage(platform, kind->readFailed, texts::error, MessageIcon::Error);
+        return false;
+    }
+    applyMenuEvent(state, platform,
+                   kind->listMode == listModeObjects ? MenuEvent::ObjectFileLoaded
+                                                     : MenuEvent::ReportLoaded);
+    setWindowTitle(platform, kind->title);
+    source.close();
+    rememberRecentFile(state, platform, state.sourcePath);
+    storeFolder(platform, pathsSubkey, csvFolderValue, state.csvDirectory);
+    return true;
+}
+
+bool requestOutputFile(ApplicationState& state, const Platform& platform, RequestForm form) {
+    prepareCsvFolder(state, platform);
+    FileRequest request;
+    request.kind = FileDialogKind::Save;
+    request.initialFolder = state.csvDirectory;
+    if (form == RequestForm::TextOnly) {
+        request.title = "Save Text Error Report Output File";
+        request.filter = "Text Report file  |*.txt||";
+        request.initialName = "*.txt";
+    } else {
+        request.title = outputTitle(state.listKind);
+        request.filter = csvFilter;
+        request.initialName = "*.csv";
+    }
+    const FileRequestResult result = requestFile(platform, request);
+    if (result.status == FileRequestStatus::Cancelled) {
+        return false;
+    }
+    if (result.status == FileRequestStatus::Error) {
+        showMessage(platform, formatWithInt("Export file open error# %d", result.errorCode),
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
+    state.csvDirectory = folderPart(result.path);
+    state.outputPath = withExtension(result.path, ".csv");
+
+    if (form == RequestForm::User && startsWithIgnoreCase(state.outputPath, state.sourcePath) &&
+        !state.sourcePath.empty()) {
+        showMessage(platform,
+                    "Cannot use the same file for Source and Export.  Select another file.",
+                    texts::error, MessageIcon::Warning);
+        postCommand(platform, cmd::ExportObjects);
+        return false;
+    }
+    if (form != RequestForm::TextOnly && !state.textReport) {
+        setWindowTitle(platform, state.outputPath);
+        rememberRecentFile(state, platform, state.outputPath);
+        storeFolder(platform, pathsSubkey, csvFolderValue, state.csvDirectory);
+    }
+    if (form == RequestForm::User) {
+        return true;
+    }
+    if (form != RequestForm::TextOnly) {
+        state.outputFile.close();
+        if (!openTextFile(state.outputFile, state.outputPath, "w+b")) {
+            showMessage(platform, terrain_texts::dataFileOpenFailed, state.outputPath,
+                        MessageIcon::Error);
+            return false;
+        }
+        state.appendToOutput = false;
+    }
+    if (form == RequestForm::TextOnly || state.textReport) {
+        const std::string textPath = withExtension(state.outputPath, ".txt");
+        if (!openTextFile(state.textReportFile, textPath, "w+b")) {
+            showMessage(platform, terrain_texts::dataFileOpenFailed, textPath, MessageIcon::Error);
+            return false;
+        }
+    }
+    applyMenuEvent(state, platform, MenuEvent::OutputRequestSucceeded);
+    return true;
+}
+
+bool exportObjectsCommand(ApplicationState& state, const Platform& platform) {
+    if (!requestOutputFile(state, platform, RequestForm::User)) {
+        return false;
+    }
+    return dispatchCommand(state, platform, cmd::ExportChosenFile);
+}
+
+bool writeExportCommand(ApplicationState& state, const Platform&) {
+    return writeExport(state.list, state.outputPath);
+}
+
+bool textVersionCommand(ApplicationState& state, const Platform& platform) {
+    if (!state.list.window || state.list.window->listMode != listModeReports) {
+        return false;
+    }
+    if (!requestOutputFile(state, platform, RequestForm::TextOnly)) {
+        return false;
+    }
+    writeTextVersion(state.list, state.textReportFile.handle.get(), state.listKind, state.scanAll,
+                     std::time(nullptr));
+    notifyList(platform, ListChange::DataChanged);
+    const bool written = std::fflush(state.textReportFile.handle.get()) == 0 &&
+                         std::ferror(state.textReportFile.handle.get()) == 0;
+    state.textReportFile.close();
+    state.appendToOutput = false;
+    return written;
+}
+
+bool selectObjectsCommand(ApplicationState& state, const Platform& platform) {
+    markHighlighted(state.list, MarkSelected);
+    notifyList(platform, ListChange::DataChanged);
+    return true;
+}
+
+bool clearAllSelectionsCommand(ApplicationState& state, const Platform& platform) {
+    showMessage(platform, "Are you sure you want to unselect all selected objects?", "Caution",
+                MessageIcon::Warning);
+    clearAllMarks(state.list);
+    notifyList(platform, ListChange::DataChanged);
+    return true;
+}
+
+bool deleteSelectedCommand(ApplicationState& state, const Platform& platform) {
+    markHighlighted(state.list, MarkDeleted);
+    notifyList(platform, ListChange::DataChanged);
+    return true;
+}
+
+bool destroyListCommand(ApplicationState& state, const Platform& platform) {
+    destroyListWindow(state.list);
+    notifyList(platform, ListChange::Reset);
+    return true;
+}
+
+bool findCommand(ApplicationState& state, const Platform& platform) {
+    if (!state.find.present) {
+        createFindDialog(state.find, state.listMode);
+    }
+    if (platform.showFind) {
+        platform.showFind();
+    }
+    return true;
+}
+
+bool closeFindCommand(ApplicationState& state, const Platform& platform) {
+    if (!state.find.present) {
+        return false;
+    }
+    state.find.present = false;
+    if (platform.closeFind) {
+        platform.closeFind();
+    }
+    return true;
+}
+
+bool unusedIdsCommand(ApplicationState& state, const Platform& platform) {
+    if (state.list.window) {
+        sortRows(*state.list.window, 2, true);
+        notifyList(platform, ListChange::DataChanged);
+    }
+    if (platform.showUnusedIds) {
+        platform.showUnusedIds();
+    }
+    return true;
+}
+
+std::string unusedIdListing(ApplicationState& state, const Platform& platform, bool ranges) {
+    UnusedListing listing =
+        listUnusedIds(identifiersInExport(state.list.sourcePath), ranges, unusedListingRoom);
+    if (listing.exceeded) {
+        showMessage(platform, unusedListingExceeded, texts::warning, MessageIcon::Information);
+    }
+    return listing.text;
+}
+
+} // namespace vantor

@@ -1,0 +1,76 @@
+#include "objectives/export_format.h"
+
+#include "app/text_file.h"
+#include "app/text_util.h"
+
+#include <array>
+
+namespace vantor {
+
+std::optional<std::size_t> fieldAfterCommas(int k, std::string_view line) {
+    std::size_t pos = 0;
+    for (int i = 0; i < k; ++i) {
+        const std::size_t comma = line.find(',', pos);
+        if (comma == std::string_view::npos) {
+            return std::nullopt;
+        }
+        pos = comma + 1;
+    }
+    return pos;
+}
+
+std::string_view fieldText(int k, std::string_view line) {
+    const std::optional<std::size_t> start = fieldAfterCommas(k, line);
+    if (!start) {
+        return {};
+    }
+    const std::size_t end = line.find(',', *start);
+    return line.substr(*start,
+                       end == std::string_view::npos ? std::string_view::npos : end - *start);
+}
+
+std::int32_t readIntField(int k, std::string_view line) {
+    if (!fieldAfterCommas(k, line)) {
+        return 0;
+    }
+    return parseLeadingInt(fieldText(k, line)).value_or(0);
+}
+
+bool replaceIntField(int k, std::string& line, std::int64_t value) {
+    const std::optional<std::size_t> start = fieldAfterCommas(k, line);
+    if (!start) {
+        return false;
+    }
+    const std::size_t end = line.find(',', *start);
+    if (end == std::string::npos) {
+        line.replace(*start, std::string::npos, std::to_string(value) + "\r\n");
+    } else {
+        line.replace(*start, end - *start, std::to_string(value));
+    }
+    return true;
+}
+
+std::string titleTime(std::time_t when) {
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &when);
+#else
+    localtime_r(&when, &local);
+#endif
+    static constexpr std::array<const char*, 7> days{"Sun", "Mon", "Tue", "Wed",
+                                                     "Thu", "Fri", "Sat"};
+    static constexpr std::array<const char*, 12> months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char text[32];
+    std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %04d",
+                  days[static_cast<std::size_t>(local.tm_wday % 7)],
+                  months[static_cast<std::size_t>(local.tm_mon % 12)], local.tm_mday, local.tm_hour,
+                  local.tm_min, local.tm_sec, local.tm_year + 1900);
+    return text;
+}
+
+std::string exportTitleLine(std::time_t when) {
+    return std::string(exportTitle) + "  " + titleTime(when) + platformLineEnd;
+}
+
+} // namespace vantor

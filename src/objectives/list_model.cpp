@@ -1,0 +1,409 @@
+#include "objectives/list_model.h"
+
+#include "app/binary_file.h"
+#include "app/file_lookup.h"
+#include "app/platform_calls.h"
+#include "app/text_file.h"
+#include "app/text_util.h"
+#include "objectives/export_format.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vantor {
+
+namespace {
+
+constexpr std::array<std::array<const char*, 5>, 3> errorTexts{{
+    {"", "No Road to West", "No Road to North", "No Road to East", "No Road to South"},
+    {"", "No River to West", "No River to North", "No River to East", "No River to South"},
+    {"", "No Transition to West", "No Transition to North", "No Transition to East",
+     "No Transition to South"},
+}};
+
+// The fields of a line split at one separator character.
+std::vector<std::string_view> split(std::string_view line, char separator) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = line.find(separator, start);
+        if (at == std::string_view::npos) {
+            fields.push_back(line.substr(start));
+            return fields;
+        }
+        fields.push_back(line.substr(start, at - start));
+        start = at + 1;
+    }
+}
+
+std::int32_t number(const std::vector<std::string_view>& fields, std::size_t i) {
+    return i < fields.size() ? parseLeadingInt(fields[i]).value_or(0) : 0;
+}
+
+// One objective line as a row; none when the line holds no separator to split it at. The
+// separator is ',' until a line without a comma but with a ';' turns the read to ';'.
+std::optional<ListObjectRow> objectRow(ListWindow& window, std::string_view line) {
+    if (!window.semicolons && line.find(',') == std::string_view::npos &&
+        line.find(';') != std::string_view::npos) {
+        window.semicolons = true;
+    }
+    const char separator = window.semicolons ? ';' : ',';
+    if (line.find(separator) == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::vector<std::string_view> f = split(line, separator);
+    ListObjectRow row;
+    row.name = std::string(f[0]);
+    row.type = f.size() > 1 ? std::string(f[1]) : std::string();
+    row.identifier = number(f, 3);
+    row.ocdId = number(f, 4);
+    row.x = number(f, 5);
+    row.y = number(f, 6);
+    return row;
+}
+
+ListReportRow reportRow(std::string_view line) {
+    const std::vector<std::string_view> f = split(line, ',');
+    auto u16 = [&](std::size_t i) { return static_cast<std::uint16_t>(number(f, i)); };
+    ListReportRow row;
+    row.sectX = u16(0);
+    row.sectY = u16(1);
+    row.tileX = u16(2);
+    row.tileY = u16(3);
+    row.tileId = u16(4);
+    row.mapX = u16(5);
+    row.mapY = u16(6);
+    row.errorCode = u16(8);
+    return row;
+}
+
+enum class LineOutcome { Row, NoRow, LimitReported, PastLimit };
+
+LineOutcome takeLine(ListWindow& window, std::string_view rawLine, const Platform& platform) {
+    if (window.linesCounted >= maxListRows) {
+        window.lineRows.push_back(-1);
+        if (window.linesCounted == maxListRows) {
+            showMessage(platform, rowLimitMessage, "Error", MessageIcon::Error);
+            ++window.linesCounted;
+            return LineOutcome::LimitReported;
+        }
+        return LineOutcome::PastLimit;
+    }
+    const std::string_view line = withoutLineEnd(rawLine);
+    std::size_t row = 0;
+    if (window.listMode == 1) {
+        std::optional<ListObjectRow> parsed = objectRow(window, line);
+        if (!parsed) {
+            window.lineRows.push_back(-1);
+            return LineOutcome::NoRow;
+        }
+        row = window.objectRows.size();
+        window.objectRows.push_back(std::move(*parsed));
+    } else {
+        row = window.reportRows.size();
+        window.reportRows.push_back(reportRow(line));
+    }
+    window.lineRows.push_back(static_cast<std::int64_t>(row));
+    window.display.push_back(row);
+    window.highlighted.push_back(0);
+    ++window.linesCounted;
+    return LineOutcome::Row;
+}
+
+int compareText(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char ca = toLowerAscii(a[i]);
+        const char cb = toLowerAscii(b[i]);
+        if (ca != cb) {
+            return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb) ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+std::int64_t compareRows(const ListWindow& w, std::size_t a, std::size_t b, int column) {
+    if (w.listMode == 1) {
+        const ListObjectRow& ra = w.objectRows[a];
+        const ListObjectRow& rb = w.objectRows[b];
+        switch (column) {
+        case 0:
+            return compareText(ra.name, rb.name);
+        case 1:
+            return compareText(ra.type, rb.type);
+        case 2:
+            return std::int64_t{ra.identifier} - rb.identifier;
+        case 3:
+            return std::int64_t{ra.ocdId} - rb.ocdId;
+        case 4:
+            return std::int64_t{ra.x} - rb.x;
+        case 5:
+            return std::int64_t{ra.y} - rb.y;
+        default:
+            return 0;
+        }
+    }
+    const ListReportRow& ra = w.reportRows[a];
+    const ListReportRow& rb = w.reportRows[b];
+    const std::array<std::uint16_t, 8> va{ra.sectX,  ra.sectY, ra.tileX, ra.tileY,
+                                          ra.tileId, ra.mapX,  ra.mapY,  ra.errorCode};
+    const std::array<std::uint16_t, 8> vb{rb.sectX,  rb.sectY, rb.tileX, rb.tileY,
+                                          rb.tileId, rb.mapX,  rb.mapY,  rb.errorCode};
+    if (column < 0 || column > 7) {
+        return 0;
+    }
+    const auto c = static_cast<std::size_t>(column);
+    return std::int64_t{va[c]} - vb[c];
+}
+
+} // namespace
+
+std::vector<ListColumn> listColumns(int listMode) {
+    if (listMode == 1) {
+        return {{"Name", 150}, {"Type", 100}, {"ID#", 60}, {"OCD ID#", 80}, {"X", 40}, {"Y", 40}};
+    }
+    return {{"Sect X", 70},   {"Sect Y", 70}, {"Tile X", 70}, {"Tile Y", 70},
+            {"Tile ID#", 85}, {"X", 70},      {"Y", 70},      {"Error", 150}};
+}
+
+std::size_t rowCount(const ListWindow& window) {
+    return window.listMode == 1 ? window.objectRows.size() : window.reportRows.size();
+}
+
+std::int32_t markOf(const ListWindow& window, std::size_t row) {
+    return window.listMode == 1 ? window.objectRows[row].mark : window.reportRows[row].mark;
+}
+
+void setMark(ListWindow& window, std::size_t row, std::int32_t mark) {
+    if (window.listMode == 1) {
+        window.objectRows[row].mark = mark;
+    } else {
+        window.reportRows[row].mark = mark;
+    }
+}
+
+void createListWindow(ListState& list, int listMode) {
+    list.window.emplace();
+    list.window->listMode = listMode;
+}
+
+void destroyListWindow(ListState& list) {
+    list.window.reset();
+}
+
+std::size_t readRows(ListState& list, std::FILE* file, const Platform& platform) {
+    if (!list.window) {
+        return 0;
+    }
+    ListWindow& window = *list.window;
+    window.semicolons = false;
+    std::string line;
+    while (readLine(file, line)) {
+        if (takeLine(window, line, platform) == LineOutcome::LimitReported) {
+            return window.linesCounted;
+        }
+    }
+    if (std::ferror(file) != 0) {
+        return 0;
+    }
+    return window.linesCounted;
+}
+
+std::size_t addRow(ListState& list, std::string_view line, const Platform& platform) {
+    if (!list.window) {
+        return 0;
+    }
+    takeLine(*list.window, line, platform);
+    return list.window->linesCounted;
+}
+
+const char* reportErrorText(std::uint16_t errorCode, int listKind, bool scanAll) {
+    int kind = listKind;
+    int direction = errorCode;
+    if (listKind == 10 || scanAll) {
+        kind = errorCode % 10;
+        direction = errorCode / 10;
+    }
+    std::size_t table = 0;
+    switch (kind) {
+    case 4:
+        table = 0;
+        break;
+    case 5:
+        table = 1;
+        break;
+    case 7:
+        table = 2;
+        break;
+    default:
+        return "";
+    }
+    if (direction < 0 || direction > 4) {
+        return "";
+    }
+    return errorTexts[table][static_cast<std::size_t>(direction)];
+}
+
+std::string cellText(const ListWindow& window, std::size_t displayPosition, int column,
+                     int listKind, bool scanAll) {
+    const std::size_t row = window.display[displayPosition];
+    if (window.listMode == 1) {
+        const ListObjectRow& r = window.objectRows[row];
+        switch (column) {
+        case 0:
+            return r.name;
+        case 1:
+            return r.type;
+        case 2:
+            return std::to_string(r.identifier);
+        case 3:
+            return std::to_string(r.ocdId);
+        case 4:
+            return std::to_string(r.x);
+        case 5:
+            return std::to_string(r.y);
+        default:
+            return {};
+        }
+    }
+    const ListReportRow& r = window.reportRows[row];
+    switch (column) {
+    case 0:
+        return std::to_string(r.sectX);
+    case 1:
+        return std::to_string(r.sectY);
+    case 2:
+        return std::to_string(r.tileX);
+    case 3:
+        return std::to_string(r.tileY);
+    case 4:
+        return std::to_string(r.tileId);
+    case 5:
+        return std::to_string(r.mapX);
+    case 6:
+        return std::to_string(r.mapY);
+    case 7:
+        return reportErrorText(r.errorCode, listKind, scanAll);
+    default:
+        return {};
+    }
+}
+
+void sortRows(ListWindow& window, int column, bool ascending) {
+    std::stable_sort(window.display.begin(), window.display.end(),
+                     [&](std::size_t a, std::size_t b) {
+                         const std::int64_t r = compareRows(window, a, b, column);
+                         return ascending ? r < 0 : r > 0;
+                     });
+}
+
+void sortByHeader(ListState& list, int column) {
+    if (list.window) {
+        sortRows(*list.window, column, list.sortAscending);
+    }
+    list.sortAscending = !list.sortAscending;
+}
+
+void toggleMark(ListWindow& window, std::size_t row) {
+    if (row >= rowCount(window)) {
+        return;
+    }
+    setMark(window, row, markOf(window, row) != MarkNone ? MarkNone : MarkSelected);
+}
+
+void activateHighlighted(ListWindow& window) {
+    if (std::count(window.highlighted.begin(), window.highlighted.end(), 1) > 1) {
+        for (std::size_t row = 0; row < window.highlighted.size(); ++row) {
+            if (window.highlighted[row] != 0) {
+                setMark(window, row, MarkSelected);
+            }
+        }
+    }
+}
+
+void markHighlighted(ListState& list, std::int32_t mark) {
+    if (mark == MarkDeleted) {
+        list.deletionMode = true;
+    }
+    if (!list.window) {
+        return;
+    }
+    for (std::size_t row = 0; row < list.window->highlighted.size(); ++row) {
+        if (list.window->highlighted[row] != 0) {
+            setMark(*list.window, row, mark);
+        }
+    }
+}
+
+void clearAllMarks(ListState& list) {
+    if (list.window) {
+        for (std::size_t row = 0; row < rowCount(*list.window); ++row) {
+            setMark(*list.window, row, MarkNone);
+        }
+    }
+    list.deletionMode = false;
+}
+
+bool writeExport(const ListState& list, const std::string& exportPath) {
+    TextFile source;
+    if (list.sourcePath.empty() || !openTextFile(source, list.sourcePath, "rb")) {
+        return false;
+    }
+    SafeWriter out;
+    if (!beginSafeWrite(out, toFsPath(exportPath))) {
+        return false;
+    }
+    std::string line;
+    for (int header = 0; header < 2; ++header) {
+        if (readLine(source.handle.get(), line) && !safeWrite(out, line.data(), line.size())) {
+            abandonSafeWrite(out);
+            return false;
+        }
+    }
+    const ListWindow* window = list.window ? &*list.window : nullptr;
+    for (std::size_t k = 0; readLine(source.handle.get(), line); ++k) {
+        const std::int64_t row =
+            window != nullptr && k < window->lineRows.size() ? window->lineRows[k] : -1;
+        const std::int32_t mark =
+            row >= 0 ? markOf(*window, static_cast<std::size_t>(row)) : MarkNone;
+        const bool copy = mark == MarkSelected || (list.deletionMode && mark == MarkNone);
+        if (copy && !safeWrite(out, line.data(), line.size())) {
+            abandonSafeWrite(out);
+            return false;
+        }
+    }
+    return commitSafeWrite(out);
+}
+
+void writeTextVersion(ListState& list, std::FILE* file, int listKind, bool scanAll,
+                      std::time_t when) {
+    if (!list.window || list.window->listMode != 2) {
+        return;
+    }
+    ListWindow& window = *list.window;
+    // Four stable sorts leave the rows ordered by Sect X, Sect Y, Tile X, then Tile Y.
+    for (int column : {3, 2, 1, 0}) {
+        sortRows(window, column, true);
+    }
+    list.sortAscending = true;
+    const char* title = "Balkans Theater Bad Road/River/Transition Tiles Report";
+    if (listKind != 10 && !scanAll) {
+        title = listKind == 4   ? "Balkans Theater Misaligned Roads Report"
+                : listKind == 5 ? "Balkans Theater Misaligned Rivers Report"
+                                : "Balkans Theater Misaligned Transitions Report";
+    }
+    const std::string eol = platformLineEnd;
+    std::string text = std::string(title) + " - " + titleTime(when) + eol;
+    text += "Sect X\tSect Y\tTile X\tTile Y\tTileID#\tMap X\tMap Y\t\tError Type" + eol;
+    for (std::size_t position : window.display) {
+        const ListReportRow& r = window.reportRows[position];
+        text += std::to_string(r.sectX) + " \t " + std::to_string(r.sectY) + " \t " +
+                std::to_string(r.tileX) + " \t " + std::to_string(r.tileY) + " \t " +
+                std::to_string(r.tileId) + " \t " + std::to_string(r.mapX) + " \t " +
+                std::to_string(r.mapY) + "\t " + reportErrorText(r.errorCode, listKind, scanAll) +
+                eol;
+    }
+    writeText(file, text);
+}
+
+} // namespace vantor

@@ -1,0 +1,59 @@
+#include "objectives/object_table.h"
+
+#include "app/text_file.h"
+#include "objectives/export_format.h"
+
+#include <algorithm>
+
+namespace vantor {
+
+namespace {
+
+std::string keptText(std::string_view field) {
+    return std::string(field.substr(0, std::min(field.size(), maxTypeLength)));
+}
+
+} // namespace
+
+ObjectTableLoad loadObjectTable(std::FILE* source, ObjectTable& table,
+                                const std::function<void(std::size_t)>& placed) {
+    table.clear();
+    ObjectTableLoad load;
+    if (source == nullptr) {
+        return load;
+    }
+    std::rewind(source);
+    std::string line;
+    if (!readLine(source, line) || !readLine(source, line)) {
+        std::rewind(source);
+        return load;
+    }
+    std::int32_t largest = 0;
+    while (readLine(source, line)) {
+        const std::string_view text = withoutLineEnd(line);
+        if (text.find(',') == std::string_view::npos) {
+            continue;
+        }
+        if (!fieldAfterCommas(YField + 1, text)) {
+            break; // the Y field must be followed by a comma
+        }
+        ObjectRecord record;
+        record.type = keptText(fieldText(TypeField, text));
+        record.subtype = keptText(fieldText(SubtypeField, text));
+        record.identifier = readIntField(IdField, text);
+        record.objectiveClass = readIntField(ObjectiveField, text);
+        record.x = readIntField(XField, text);
+        record.y = readIntField(YField, text);
+        largest = std::max(largest, record.identifier);
+        table.push_back(std::move(record));
+        if (placed) {
+            placed(table.size() - 1);
+        }
+    }
+    std::rewind(source);
+    load.count = table.size();
+    load.nextIdentifier = largest + 1;
+    return load;
+}
+
+} // namespace vantor

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+// The listing box of the dialog holds 9,999 characters; the command line has no such limit.
+inline constexpr std::size_t unusedListingRoom = 9999;
+inline constexpr const char* unusedListingExceeded =
+    "Number of ID Numbers able to be listed has been exceeded.  Some Id's are not listed.";
+
+struct UnusedListing {
+    std::string text;
+    bool exceeded = false; // a piece did not fit; the rest was not examined
+};
+
+// The identifiers between the lowest and the highest in use that belong to no object: one by
+// one (" 4, 5, 6,") or as ranges (" 4 - 6\r\n"), numbers shown unsigned. The identifiers are
+// taken sorted, each once: an identifier used by several objects is one identifier in use.
+UnusedListing listUnusedIds(std::vector<std::int32_t> identifiers, bool ranges,
+                            std::size_t room = std::numeric_limits<std::size_t>::max());
+
+// The identifiers of every object line of an objective export (not only the rows a list shows).
+std::vector<std::int32_t> identifiersInExport(const std::string& path);
+
+} // namespace vantor

@@ -1,0 +1,254 @@
+#include "app/commands.h"
+#include "app/dispatcher.h"
+#include "app/list_flow.h"
+#include "app/recent_files.h"
+#include "app/startup.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+#include "support/terrain_files.h"
+
+#include <gtest/gtest.h>
+
+namespace vantor {
+namespace {
+
+using testing::chosen;
+
+const std::string header = "1.0 Objective Export  Mon Dec 07 12:19:30 2026\r\nName, Type,\r\n";
+const std::string objects = "a, City, s, 3, 1, 5, 6, 0,\r\nb, Town, s, 1, 1, 5, 6, 0,\r\n"
+                            "c, Town, s, 2, 1, 5, 6, 0,\r\n";
+
+struct Session {
+    testing::TempDir dir;
+    testing::ScriptedPlatform scripted;
+    ApplicationState state;
+
+    Session() { startUp(state, scripted.platform(), RunMode::Interactive, dir.str()); }
+    bool run(int command) { return dispatchCommand(state, scripted.platform(), command); }
+    std::string file(const std::string& name, const std::string& text) {
+        return dir.write(name, text).string();
+    }
+    bool open(const std::string& path) {
+        scripted.fileAnswers.push_back(chosen(path));
+        return run(cmd::OpenSourceCsv);
+    }
+    std::string read(const std::string& path) {
+        const auto bytes = testing::readBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    std::vector<std::string> messages() const {
+        std::vector<std::string> out;
+        for (const auto& m : scripted.messages) {
+            out.push_back(m.title + ": " + m.text);
+        }
+        return out;
+    }
+    ItemState menuState(int id) const { return findMenuItem(state.menu, id)->state; }
+};
+
+TEST(ListFlow, TheFirstCharacterDecidesWhatIsListed) {
+    struct Case {
+        const char* title;
+        std::string text;
+        int listMode;
+        int listKind;
+        const char* windowTitle;
+        ItemState unusedIds;
+    };
+    const Case cases[] = {
+        {"objects", header + objects, 1, 1, "Placed Objects List", ItemState::Enabled},
+        {"roads", "2 roads\r\nSect X,\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", 2, 4, "Bad Roads Report",
+         ItemState::Greyed},
+        {"rivers", "3\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", 2, 5, "Bad Rivers Report",
+         ItemState::Greyed},
+        {"transitions", "4\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", 2, 7,
+         "Bad Transition Tiles Report", ItemState::Greyed},
+        {"all scans", "9\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 14,\r\n", 2, 10, "All Bad Tiles Report",
+         ItemState::Greyed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        Session s;
+        const std::string path = s.file("list.csv", c.text);
+        ASSERT_TRUE(s.open(path));
+        const FileRequest& r = s.scripted.fileRequests.back();
+        EXPECT_EQ(r.title, "Open Object File");
+        EXPECT_EQ(r.filter, "Object Export file|*.csv||");
+        EXPECT_EQ(r.initialName, "*.csv");
+        EXPECT_EQ(s.state.listMode, c.listMode);
+        EXPECT_EQ(s.state.listKind, c.listKind);
+        EXPECT_EQ(s.scripted.titles.back(), c.windowTitle);
+        EXPECT_EQ(s.menuState(cmd::ListUnusedIds), c.unusedIds);
+        EXPECT_EQ(s.menuState(cmd::OutputTextVersion), ItemState::Enabled);
+        EXPECT_EQ(recentFile(s.state.recentFiles, 0), path);
+        EXPECT_EQ(s.scripted.settings.at({"Software\\Moravik\\Quillon\\Paths", "Work1"}),
+                  s.dir.str() + "/");
+        EXPECT_TRUE(s.messages().empty());
+    }
+}
+
+TEST(ListFlow, FilesThatCannotBeListedSayWhy) {
+    struct Case {
+        std::string text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {header, "Error: Object Data read failed"},
+        {"2\r\nh\r\n", "Error: Bad Roads Report read failed"},
+        {"9\r\n", "Error: All Bad Tiles Report read failed"},
+        {"Name, Type\r\n", "Error: .csv file type not recognized."},
+        {"", "Error: .csv file type not recognized."},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        EXPECT_FALSE(s.open(s.file("bad.csv", c.text)));
+        EXPECT_EQ(s.messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(s.state.recentFiles.count, 0);
+    }
+}
+
+TEST(ListFlow, OpeningASourceWhileAnOutputFileIsOpenAsksFirst) {
+    Session s;
+    const std::string first = s.file("first.csv", header + objects);
+    ASSERT_TRUE(s.open(first));
+    ASSERT_TRUE(openTextFile(s.state.outputFile, (s.dir.path / "out.csv").string(), "w+b"));
+    const std::string second = s.file("second.csv", header + objects);
+
+    s.scripted.answers.push_back(MessageAnswer::No);
+    s.scripted.fileAnswers.push_back(chosen(second));
+    EXPECT_FALSE(s.run(cmd::OpenSourceCsv));
+    EXPECT_EQ(s.messages().back(),
+              "Warning: You are about to close a .csv file you are appending objects/errors to.  "
+              "Do you wish to close it now?");
+    EXPECT_TRUE(s.state.outputFile.isOpen());
+    EXPECT_TRUE(s.state.list.window.has_value());
+    EXPECT_EQ(s.state.sourcePath, first);
+    EXPECT_EQ(s.scripted.fileRequests.size(), 1u) << "No asks for no file";
+
+    s.scripted.answers.push_back(MessageAnswer::Yes);
+    EXPECT_TRUE(s.run(cmd::OpenSourceCsv));
+    EXPECT_FALSE(s.state.outputFile.isOpen());
+    EXPECT_EQ(s.state.sourcePath, second);
+}
+
+TEST(ListFlow, ExportWritesTheMarkedLinesUnderACsvName) {
+    Session s;
+    const std::string source = s.file("objs.csv", header + objects);
+    ASSERT_TRUE(s.open(source));
+    s.state.list.window->highlighted = {1, 0, 1};
+    s.run(cmd::SelectObjects);
+    s.scripted.fileAnswers.push_back(chosen((s.dir.path / "picked.dat").string()));
+    ASSERT_TRUE(s.run(cmd::ExportObjects));
+    EXPECT_EQ(s.scripted.fileRequests.back().title, "Save Bridge Object Export File");
+    const std::string out = (s.dir.path / "picked.csv").string();
+    EXPECT_EQ(s.read(out), header + "a, City, s, 3, 1, 5, 6, 0,\r\nc, Town, s, 2, 1, 5, 6, 0,\r\n");
+    EXPECT_EQ(s.state.outputPath, out);
+    EXPECT_EQ(s.scripted.titles.back(), out);
+    EXPECT_EQ(recentFile(s.state.recentFiles, 0), out);
+    EXPECT_FALSE(s.state.outputFile.isOpen()) << "the export does not become the output file";
+}
+
+TEST(ListFlow, ExportingOntoTheSourceIsRefusedAndTheDialogComesBack) {
+    Session s;
+    const std::string source = s.file("objs.csv", header + objects);
+    ASSERT_TRUE(s.open(source));
+    const std::string before = s.read(source);
+    std::string upper = source;
+    upper.replace(upper.size() - 8, 8, "OBJS.CSV");
+    s.scripted.fileAnswers.push_back(chosen(upper));
+    EXPECT_FALSE(s.run(cmd::ExportObjects));
+    EXPECT_EQ(s.messages().back(),
+              "Error: Cannot use the same file for Source and Export.  Select another file.");
+    EXPECT_EQ(s.scripted.messages.back().icon, MessageIcon::Warning);
+    ASSERT_EQ(s.scripted.posted.size(), 1u);
+    EXPECT_EQ(s.scripted.posted.front(), cmd::ExportObjects);
+    s.scripted.runPosted(s.state);
+    EXPECT_EQ(s.scripted.fileRequests.size(), 3u) << "the save dialog is shown once more";
+    EXPECT_EQ(s.read(source), before);
+}
+
+TEST(ListFlow, OutputNamesAreCutAtTheDotOfTheFileNameOnly) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\maps\\objs.dat", "C:\\maps\\objs.csv"},
+        {"C:\\maps\\objs", "C:\\maps\\objs.csv"},
+        {"C:\\my.maps\\objs", "C:\\my.maps\\objs.csv"},
+        {"/home/u/v1.2/out", "/home/u/v1.2/out.csv"},
+        {"/home/u/a.b.c", "/home/u/a.b.csv"},
+    };
+    for (const auto& [chosenPath, output] : cases) {
+        EXPECT_EQ(withExtension(chosenPath, ".csv"), output);
+    }
+    EXPECT_EQ(withExtension("/r/rep.csv", ".txt"), "/r/rep.txt");
+}
+
+TEST(ListFlow, TextVersionOfAReportGoesBesideTheChosenName) {
+    Session s;
+    ASSERT_TRUE(s.open(s.file("roads.csv", "2\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 3,\r\n")));
+    s.scripted.fileAnswers.push_back(chosen((s.dir.path / "roads-text.csv").string()));
+    ASSERT_TRUE(s.run(cmd::OutputTextVersion));
+    const FileRequest& r = s.scripted.fileRequests.back();
+    EXPECT_EQ(r.title, "Save Text Error Report Output File");
+    EXPECT_EQ(r.filter, "Text Report file  |*.txt||");
+    EXPECT_EQ(r.initialName, "*.txt");
+    const std::string text = s.read((s.dir.path / "roads-text.txt").string());
+    EXPECT_EQ(text.rfind("Balkans Theater Misaligned Roads Report - ", 0), 0u);
+    EXPECT_NE(text.find("1 \t 2 \t 3 \t 4 \t 5 \t 6 \t 7\t No Road to East\n"), std::string::npos);
+    EXPECT_FALSE(s.state.textReportFile.isOpen());
+    EXPECT_EQ(s.menuState(cmd::CloseOutputFiles), ItemState::Enabled);
+
+    Session objectsList;
+    ASSERT_TRUE(objectsList.open(objectsList.file("o.csv", header + objects)));
+    EXPECT_FALSE(objectsList.run(cmd::OutputTextVersion)) << "an object list has no text version";
+    EXPECT_EQ(objectsList.scripted.fileRequests.size(), 1u);
+}
+
+TEST(ListFlow, RecentEntriesOpenByTheirFileNamesExtension) {
+    Session s;
+    std::filesystem::create_directories(s.dir.path / "v1.2");
+    const std::string csv = s.file("v1.2/objs.CSV", header + objects);
+    s.scripted.settings[{settingsKey, "File1"}] = csv;
+    ApplicationState restarted;
+    startUp(restarted, s.scripted.platform(), RunMode::Interactive, s.dir.str());
+    EXPECT_TRUE(dispatchCommand(restarted, s.scripted.platform(), 8001));
+    EXPECT_TRUE(restarted.list.window.has_value());
+    EXPECT_EQ(restarted.listKind, 1);
+}
+
+TEST(ListFlow, UnusedIdsSortTheListByIdentifierAndReadTheWholeFile) {
+    Session s;
+    int shown = 0;
+    Platform platform = s.scripted.platform();
+    platform.showUnusedIds = [&] { ++shown; };
+    std::string body = objects;
+    for (int id = 10; id < 4200; ++id) {
+        body += "x, Town, s, " + std::to_string(id) + ", 1, 5, 6, 0,\r\n";
+    }
+    body += "z, Town, s, 4300, 1, 5, 6, 0,\r\n";
+    s.scripted.fileAnswers.push_back(chosen(s.file("many.csv", header + body)));
+    ASSERT_TRUE(dispatchCommand(s.state, platform, cmd::OpenSourceCsv));
+    ASSERT_TRUE(dispatchCommand(s.state, platform, cmd::ListUnusedIds));
+    EXPECT_EQ(shown, 1);
+    const ListWindow& w = *s.state.list.window;
+    EXPECT_EQ(w.objectRows[w.display[0]].identifier, 1);
+    EXPECT_EQ(w.objectRows[w.display[1]].identifier, 2);
+    // Identifiers beyond the 4096 rows shown are in use too: only the real gaps are free.
+    EXPECT_EQ(unusedIdListing(s.state, platform, true), " 4 - 9\r\n 4200 - 4299\r\n");
+}
+
+TEST(ListFlow, ClearAllAsksForCautionAndEndsDeletionMode) {
+    Session s;
+    ASSERT_TRUE(s.open(s.file("o.csv", header + objects)));
+    s.state.list.window->highlighted = {0, 1, 0};
+    s.run(cmd::DeleteSelected);
+    EXPECT_TRUE(s.state.list.deletionMode);
+    EXPECT_EQ(s.state.list.window->objectRows[1].mark, MarkDeleted);
+    s.run(cmd::ClearAllSelections);
+    EXPECT_EQ(s.messages().back(),
+              "Caution: Are you sure you want to unselect all selected objects?");
+    EXPECT_EQ(s.scripted.messages.back().buttons, MessageButtons::Ok);
+    EXPECT_FALSE(s.state.list.deletionMode);
+    EXPECT_EQ(s.state.list.window->objectRows[1].mark, MarkNone);
+}
+
+} // namespace
+} // namespace vantor
