@@ -2,6 +2,7 @@
 #include "app/file_lookup.h"
 #include "app/version.h"
 #include "cli/cli_session.h"
+#include "cli/list_commands.h"
 #include "sample/sample_theater.h"
 #include "terrain/ini_file.h"
 #include "terrain/l2_info.h"
@@ -172,6 +173,9 @@ int runCli(int argc, char** argv) {
     CLI::App* l2m = app.add_subcommand(
         "l2m", "Save the terrain matrix of --terrain as an L2M file given by --out");
 
+    ListCommands listCommands;
+    addListCommands(app, listCommands);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -190,6 +194,9 @@ int runCli(int argc, char** argv) {
     }
     if (l2m->parsed()) {
         return saveMatrix(options);
+    }
+    if (const int status = runListCommands(options, listCommands); status >= 0) {
+        return status;
     }
     return exitUsage;
 }

@@ -141,6 +141,91 @@ TEST(CliEndToEnd, TerrainCommandErrorsEndWithTheirMessageAndStatus) {
     }
 }
 
+const std::string objectsFile =
+    "1.0 Objective Export  Mon Dec 07 12:19:30 2026\r\nName, Type,\r\n"
+    "Seoul, City, s, 5, 7, 1, 2, 0,\r\nPusan, Town, s, 9, 3, 4, 5, 0,\r\n"
+    "Inchon, City, s, 7, 1, 2, 3, 0,\r\n";
+
+std::string fileText(const std::filesystem::path& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::string text;
+    for (int c; f != nullptr && (c = std::fgetc(f)) != EOF;) {
+        text.push_back(static_cast<char>(c));
+    }
+    if (f != nullptr) {
+        std::fclose(f);
+    }
+    return text;
+}
+
+TEST(CliEndToEnd, ListCommandsPrintExportAndListUnusedIdentifiers) {
+    testing::TempDir dir;
+    const std::string source = dir.write("o.csv", objectsFile).string();
+    const std::string report =
+        dir.write("r.csv",
+                  "2 roads\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n0, 0, 1, 1, 8, 9, 9, x, 4,\r\n")
+            .string();
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"list sorted ascending",
+         {"list", source, "--sort", "id#:asc"},
+         0,
+         "Name\tType\tID#\tOCD ID#\tX\tY\nSeoul\t City\t5\t7\t1\t2\nInchon\t City\t7\t1\t2\t3\n"
+         "Pusan\t Town\t9\t3\t4\t5\n"},
+        {"a report with its error texts",
+         {"list", report},
+         0,
+         "Sect X\tSect Y\tTile X\tTile Y\tTile ID#\tX\tY\tError\n1\t2\t3\t4\t5\t6\t7\tNo Road to "
+         "West\n0\t0\t1\t1\t8\t9\t9\tNo Road to South\n"},
+        {"single unused identifiers", {"--source", source, "unused-ids"}, 0, " 6, 8,\n"},
+        {"unused ranges",
+         {"--source", source, "unused-ids", "--ranges"},
+         0,
+         " 6 - 6\r\n 8 - 8\r\n"},
+        {"a sort that names no column", {"list", source, "--sort", "Height"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto run = cli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_EQ(run.out, c.out);
+    }
+
+    const auto selected = cli({"--quiet", "--source", source, "--out",
+                               (dir.path / "sel.dat").string(), "export", "--select", "9,5"});
+    ASSERT_EQ(selected.exitCode, 0) << selected.err;
+    EXPECT_EQ(fileText(dir.path / "sel.csv"),
+              "1.0 Objective Export  Mon Dec 07 12:19:30 2026\r\nName, Type,\r\n"
+              "Seoul, City, s, 5, 7, 1, 2, 0,\r\nPusan, Town, s, 9, 3, 4, 5, 0,\r\n");
+    const auto deleted = cli({"--quiet", "--source", source, "--out",
+                              (dir.path / "del.csv").string(), "export", "--delete", "9"});
+    ASSERT_EQ(deleted.exitCode, 0) << deleted.err;
+    EXPECT_EQ(fileText(dir.path / "del.csv"),
+              "1.0 Objective Export  Mon Dec 07 12:19:30 2026\r\nName, Type,\r\n"
+              "Seoul, City, s, 5, 7, 1, 2, 0,\r\nInchon, City, s, 7, 1, 2, 3, 0,\r\n");
+
+    const auto sameFile = cli({"--source", source, "--out", source, "export", "--delete", "9"});
+    EXPECT_EQ(sameFile.exitCode, 1);
+    EXPECT_NE(sameFile.err.find("Cannot use the same file for Source and Export."),
+              std::string::npos);
+    EXPECT_EQ(fileText(source), objectsFile) << "the source is never written";
+
+    const auto text =
+        cli({"--out", (dir.path / "r.txt").string(), "text-version", "--report", report});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    const std::string written = fileText(dir.path / "r.txt");
+    EXPECT_EQ(written.substr(written.find('\n') + 1),
+              "Sect X\tSect Y\tTile X\tTile Y\tTileID#\tMap X\tMap Y\t\tError Type\n"
+              "0 \t 0 \t 1 \t 1 \t 8 \t 9 \t 9\t No Road to South\n"
+              "1 \t 2 \t 3 \t 4 \t 5 \t 6 \t 7\t No Road to West\n");
+    EXPECT_EQ(cli({"--out", "x.txt", "text-version", "--report", source}).exitCode, 1);
+}
+
 TEST(CliEndToEnd, WithoutAnIniFileTheBuiltInTheaterIsListed) {
     testing::TempDir dir;
     const auto run = cli({"--dir", dir.str(), "theaters"});
