@@ -2,12 +2,15 @@
 
 #include "app/commands.h"
 #include "app/dispatcher.h"
+#include "app/list_flow.h"
 #include "app/menu_model.h"
 #include "app/progress.h"
 #include "app/shell_texts.h"
 #include "app/startup.h"
 #include "app/toolbar.h"
+#include "ui/find_dialog.h"
 #include "ui/find_l2_info_dialog.h"
+#include "ui/list_view.h"
 #include "ui/progress_dialog.h"
 #include "ui/toolbar_icons.h"
 
@@ -18,7 +21,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -26,7 +28,6 @@
 #include <QSettings>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <QUrl>
 
 namespace vantor::ui {
@@ -90,13 +91,9 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     buildPlatform();
     buildToolBar();
 
-    listArea_ = new QTreeWidget(this);
-    listArea_->setRootIsDecorated(false);
-    listArea_->setUniformRowHeights(true);
-    listArea_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    listArea_->setHeaderLabels({});
-    listArea_->header()->setVisible(false);
-    setCentralWidget(listArea_);
+    listView_ = new ListView(state_, {}, this);
+    listView_->showChange(true);
+    setCentralWidget(listView_);
 
     setGeometry(200, 200, 400, 400);
     if (options_.mode == RunMode::Interactive) {
@@ -174,6 +171,35 @@ void MainWindow::buildPlatform() {
             findL2Info_->hide();
             findL2Info_->deleteLater();
             findL2Info_ = nullptr;
+        }
+    };
+    p.listChanged = [this](ListChange change) {
+        listView_->showChange(change != ListChange::DataChanged);
+    };
+    p.showListRow = [this](std::size_t position) { listView_->scrollToDisplayRow(position); };
+    p.showFind = [this] {
+        if (find_ == nullptr) {
+            find_ = new FindDialog(this, state_, platform_,
+                                   [this] { runCommand(cmd::CloseFindDialog); });
+        }
+        find_->show();
+        find_->raise();
+        find_->activateWindow();
+    };
+    p.closeFind = [this] {
+        if (find_ != nullptr) {
+            find_->hide();
+            find_->deleteLater();
+            find_ = nullptr;
+        }
+    };
+    p.showUnusedIds = [this] {
+        UnusedIdsDialog dialog(
+            this, [this](bool ranges) { return unusedIdListing(state_, platform_, ranges); });
+        if (unusedIdsShown) {
+            unusedIdsShown(dialog);
+        } else {
+            dialog.exec();
         }
     };
     p.progressOpen = [this](const ProgressView& view) {

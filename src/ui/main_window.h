@@ -6,17 +6,20 @@
 #include <QMainWindow>
 #include <QString>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 
 class QAction;
 class QSettings;
 class QToolBar;
-class QTreeWidget;
 
 namespace vantor::ui {
 
+class FindDialog;
 class FindL2InfoDialog;
+class ListView;
+class UnusedIdsDialog;
 class ProgressDialog;
 
 struct MainWindowOptions {
@@ -46,6 +49,10 @@ class MainWindow : public QMainWindow {
     QToolBar* toolBar() const { return toolBar_; }
     ProgressDialog* progressDialog() const { return progress_; }
     FindL2InfoDialog* findL2InfoDialog() const { return findL2Info_; }
+    FindDialog* findDialog() const { return find_; }
+    ListView* listView() const { return listView_; }
+    // Shows the unused-identifier dialog modally; tests may take it over before it runs.
+    std::function<void(UnusedIdsDialog&)> unusedIdsShown;
     bool closeRequested() const { return closeRequested_; }
 
   protected:
@@ -64,7 +71,8 @@ class MainWindow : public QMainWindow {
     Platform platform_;
     std::unique_ptr<QSettings> settings_;
     QToolBar* toolBar_ = nullptr;
-    QTreeWidget* listArea_ = nullptr;
+    ListView* listView_ = nullptr;
+    FindDialog* find_ = nullptr;
     ProgressDialog* progress_ = nullptr;
     FindL2InfoDialog* findL2Info_ = nullptr;
     std::map<int, QAction*> actions_;

@@ -3,15 +3,23 @@
 #include "app/recent_files.h"
 #include "sample/sample_theater.h"
 #include "support/temp_dir.h"
+#include "support/terrain_files.h"
+#include "ui/find_dialog.h"
 #include "ui/find_l2_info_dialog.h"
+#include "ui/list_view.h"
 #include "ui/main_window.h"
 #include "ui/progress_dialog.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
@@ -278,6 +286,96 @@ class MainWindowTest : public QObject {
         QTest::keyClick(find, Qt::Key_Escape);
         QTRY_VERIFY(w->findL2InfoDialog() == nullptr);
         QVERIFY(!w->state().findL2InfoPresent);
+    }
+
+    // A file loaded into the list view, sorted by a header click, a mark toggled with a
+    // double-click, rows highlighted and selected, then exported.
+    void listWindowLoadsSortsMarksAndExports() {
+        testing::TempDir files;
+        const std::string header =
+            "1.0 Objective Export  Mon Dec 07 12:19:30 2026\r\nName, Type, Subtype,\r\n";
+        std::string body;
+        for (int id = 1; id <= 6; ++id) {
+            body += "Town" + std::to_string(id) + ", Town, s, " + std::to_string(id * 10) +
+                    ", 3, " + std::to_string(id) + ", 7, 0,\r\n";
+        }
+        const std::string source = files.write("objs.csv", header + body).string();
+        const std::string out = (files.path / "out.csv").string();
+
+        auto w = makeWindow("list.ini");
+        w->resize(900, 500);
+        w->show();
+        w->platform().requestFile = [&](const FileRequest& r) {
+            const std::string path = r.kind == FileDialogKind::Open ? source : out;
+            return FileRequestResult{FileRequestStatus::Chosen, path, 0};
+        };
+        w->toolBar()->actions().at(0)->trigger();
+        QTRY_VERIFY(w->state().list.window.has_value());
+        ListView* view = w->listView();
+        QCOMPARE(view->model()->rowCount(), 6);
+        QCOMPARE(view->model()->headerData(2, Qt::Horizontal).toString(), QString("ID#"));
+        QCOMPARE(view->columnWidth(0), 150);
+        QCOMPARE(w->windowTitle(), QString("Placed Objects List"));
+        QVERIFY(w->menuAction(cmd::ListUnusedIds)->isEnabled());
+
+        // First click on "ID#" sorts descending.
+        view->header()->sectionClicked(2);
+        QCOMPARE(view->model()->index(0, 2).data().toString(), QString("60"));
+
+        // A double-click on the displayed first row (ID 60) selects it; again clears it.
+        const QRect first = view->visualRect(view->model()->index(0, 1));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(w->state().list.window->objectRows[5].mark, int(MarkSelected));
+        QTest::mouseClick(view->viewport(), Qt::RightButton, {}, first.center());
+        QCOMPARE(w->state().list.window->objectRows[5].mark, int(MarkNone));
+        // An edit of the first column never sticks.
+        QVERIFY(!view->model()->setData(view->model()->index(0, 0), "Renamed", Qt::EditRole));
+
+        // Highlight the rows of IDs 50 and 20, select them, export: file order.
+        view->selectionModel()->select(view->model()->index(1, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view->selectionModel()->select(view->model()->index(4, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        w->runCommand(cmd::SelectObjects);
+        QCOMPARE(w->state().list.window->objectRows[4].mark, int(MarkSelected));
+        QCOMPARE(w->state().list.window->objectRows[1].mark, int(MarkSelected));
+        QVERIFY(!view->model()->index(1, 0).data(Qt::DecorationRole).isNull());
+        QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+        w->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/list_window.png");
+        w->runCommand(cmd::ExportObjects);
+        const auto bytes = testing::readBytes(out);
+        const std::string lines(bytes.begin(), bytes.end());
+        QCOMPARE(QString::fromStdString(lines),
+                 QString::fromStdString(header + "Town2, Town, s, 20, 3, 2, 7, 0,\r\n" +
+                                        "Town5, Town, s, 50, 3, 5, 7, 0,\r\n"));
+
+        // Find: ID# 30, selecting what it finds; the row is highlighted in the view.
+        w->runCommand(cmd::Find);
+        FindDialog* find = w->findDialog();
+        QVERIFY(find != nullptr && find->isVisible());
+        QVERIFY(find->fieldButton(3)->isChecked());
+        find->selectWhenFoundBox()->click();
+        find->searchField()->setText("30");
+        QTest::keyClick(find->searchField(), Qt::Key_Return);
+        QCOMPARE(w->state().list.window->objectRows[2].mark, int(MarkSelected));
+        const QModelIndexList highlighted = view->selectionModel()->selectedRows();
+        QVERIFY(std::any_of(highlighted.begin(), highlighted.end(),
+                            [](const QModelIndex& i) { return i.data().toString() == "Town3"; }));
+        find->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/find_dialog.png");
+        find->close();
+        QTRY_VERIFY(w->findDialog() == nullptr);
+
+        // Unused identifiers: the dialog lists the gaps between 10 and 60.
+        QString listed;
+        w->unusedIdsShown = [&](UnusedIdsDialog& dialog) {
+            dialog.list(true);
+            listed = dialog.listingText();
+            dialog.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/unused_ids.png");
+        };
+        w->runCommand(cmd::ListUnusedIds);
+        QCOMPARE(listed, QString(" 11 - 19\n 21 - 29\n 31 - 39\n 41 - 49\n 51 - 59\n"));
+        // The list is sorted by identifier, ascending.
+        QCOMPARE(view->model()->index(0, 2).data().toString(), QString("10"));
     }
 
     void screenshotOfTheMainWindow() {

@@ -1,0 +1,236 @@
+#include "ui/list_view.h"
+
+#include "app/application_state.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+
+namespace vantor::ui {
+
+namespace {
+
+// State icons: unmarked, selected, marked for deletion.
+QIcon stateIcon(int which) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 90), 2));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(5, 5, 22, 22), 3, 3);
+    if (which == 1) {
+        p.setPen(QPen(QColor(20, 140, 40), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF({{9, 16}, {14, 22}, {24, 9}}));
+    } else if (which == 2) {
+        p.setPen(QPen(QColor(200, 30, 30), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(10, 10), QPointF(22, 22));
+        p.drawLine(QPointF(22, 10), QPointF(10, 22));
+    }
+    p.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+ListTableModel::ListTableModel(ApplicationState& state, QObject* parent)
+    : QAbstractTableModel(parent), state_(state) {
+    for (int i = 0; i < 3; ++i) {
+        icons_[i] = stateIcon(i);
+    }
+}
+
+int ListTableModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !state_.list.window) {
+        return 0;
+    }
+    return static_cast<int>(state_.list.window->display.size());
+}
+
+int ListTableModel::columnCount(const QModelIndex& parent) const {
+    if (parent.isValid()) {
+        return 0;
+    }
+    const int mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+    return static_cast<int>(listColumns(mode).size());
+}
+
+QVariant ListTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !state_.list.window || index.row() >= rowCount()) {
+        return {};
+    }
+    const ListWindow& w = *state_.list.window;
+    const auto position = static_cast<std::size_t>(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return QString::fromStdString(
+            cellText(w, position, index.column(), state_.listKind, state_.scanAll));
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+    case Qt::DecorationRole:
+        if (index.column() == 0) {
+            const std::int32_t mark = markOf(w, w.display[position]);
+            return icons_[mark == MarkSelected ? 1 : mark == MarkDeleted ? 2 : 0];
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    const int mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+    const std::vector<ListColumn> columns = listColumns(mode);
+    if (section < 0 || static_cast<std::size_t>(section) >= columns.size()) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return QString(columns[static_cast<std::size_t>(section)].title);
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return int(Qt::AlignCenter);
+    }
+    return {};
+}
+
+Qt::ItemFlags ListTableModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (index.column() == 0) {
+        f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+bool ListTableModel::setData(const QModelIndex&, const QVariant&, int) {
+    return false;
+}
+
+void ListTableModel::reset() {
+    beginResetModel();
+    endResetModel();
+}
+
+void ListTableModel::refresh() {
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    }
+}
+
+ListView::ListView(ApplicationState& state, std::function<void()> marksChanged, QWidget* parent)
+    : QTreeView(parent), state_(state), marksChanged_(std::move(marksChanged)),
+      model_(new ListTableModel(state, this)) {
+    setModel(model_);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::EditKeyPressed);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        sortByHeader(state_.list, column);
+        showChange(false);
+    });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { highlightChanged(); });
+    connect(this, &QAbstractItemView::activated, this, [this] {
+        if (state_.list.window) {
+            activateHighlighted(*state_.list.window);
+            model_->refresh();
+        }
+    });
+}
+
+void ListView::showChange(bool reset) {
+    if (reset) {
+        model_->reset();
+        const int mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+        const std::vector<ListColumn> columns = listColumns(mode);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            setColumnWidth(static_cast<int>(i), columns[i].width);
+        }
+    } else {
+        model_->refresh();
+    }
+    applyHighlight();
+}
+
+void ListView::scrollToDisplayRow(std::size_t position) {
+    scrollTo(model_->index(static_cast<int>(position), 0));
+}
+
+void ListView::highlightChanged() {
+    if (syncing_ || !state_.list.window) {
+        return;
+    }
+    ListWindow& w = *state_.list.window;
+    std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        const auto position = static_cast<std::size_t>(index.row());
+        if (position < w.display.size()) {
+            w.highlighted[w.display[position]] = 1;
+        }
+    }
+}
+
+void ListView::applyHighlight() {
+    if (!state_.list.window) {
+        return;
+    }
+    const ListWindow& w = *state_.list.window;
+    QItemSelection selection;
+    for (std::size_t p = 0; p < w.display.size(); ++p) {
+        if (w.highlighted[w.display[p]] != 0) {
+            const int row = static_cast<int>(p);
+            selection.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+        }
+    }
+    syncing_ = true;
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    syncing_ = false;
+}
+
+void ListView::toggleAt(const QPoint& pos) {
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid() || !state_.list.window) {
+        return; // a click outside the rows does nothing
+    }
+    ListWindow& w = *state_.list.window;
+    toggleMark(w, w.display[static_cast<std::size_t>(index.row())]);
+    model_->refresh();
+    if (marksChanged_) {
+        marksChanged_();
+    }
+}
+
+void ListView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        toggleAt(event->position().toPoint());
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        toggleAt(event->position().toPoint());
+        // Several highlighted rows: the activation selects them all.
+        if (state_.list.window && std::count(state_.list.window->highlighted.begin(),
+                                             state_.list.window->highlighted.end(), 1) > 1) {
+            emit activated(indexAt(event->position().toPoint()));
+        }
+        return;
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+} // namespace vantor::ui
