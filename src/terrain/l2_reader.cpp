@@ -45,13 +45,6 @@ TerrainPost* decodeRow(const unsigned char* record, TerrainPost* cell) {
     return cell;
 }
 
-TerrainResult endOfL2() {
-    TerrainResult result;
-    addError(result, l2EndOfFile, "Error");
-    addError(result, l2Error, l2ReadError);
-    return result;
-}
-
 } // namespace
 
 std::int32_t sectionsFromO2Size(std::uint64_t o2Size) {
@@ -96,10 +89,7 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
     const std::int32_t sections = sectionsFromO2Size(o2.size);
     if (sections == 0) {
         // Not even one block offset: there is no map to read.
-        TerrainResult result;
-        addError(result, o2EndOfFile, o2ReadError);
-        addError(result, o2Error, o2ReadError);
-        return result;
+        return failed(o2EndOfFile, o2ReadError, o2Error, o2ReadError);
     }
     const std::int32_t extent = sections <= maxSectionsPerSide ? sections * postsPerSectionSide : 0;
     if (extent == 0) {
@@ -115,10 +105,7 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
         return readFailure(o2Status, o2, o2ReadError, o2Error);
     }
     if (got != o2Bytes.size()) {
-        TerrainResult result;
-        addError(result, o2EndOfFile, o2ReadError);
-        addError(result, o2Error, o2ReadError);
-        return result;
+        return failed(o2EndOfFile, o2ReadError, o2Error, o2ReadError);
     }
     std::vector<std::uint32_t> offsets(blocks);
     for (std::size_t b = 0; b < blocks; ++b) {
@@ -185,7 +172,7 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
                 const std::size_t slot = slotOf[s];
                 if (available[slot] < rowEnd) {
                     releaseMatrix(matrix);
-                    return endOfL2();
+                    return l2EndOfFileOnRead();
                 }
                 const unsigned char* record =
                     rowBytes.data() + slot * sectionBytes +
@@ -198,9 +185,7 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
             }
             if (progress.abortRequested && progress.abortRequested()) {
                 releaseMatrix(matrix);
-                TerrainResult result;
-                result.status = TerrainStatus::Aborted;
-                return result;
+                return aborted();
             }
         }
         if (progress.report) {

@@ -9,23 +9,7 @@ namespace {
 using namespace terrain_texts;
 
 TerrainResult writeFailure() {
-    TerrainResult result;
-    addError(result, l2mEndOfFile, "Error");
-    addError(result, l2Error, l2WriteError);
-    return result;
-}
-
-TerrainResult endOfFile() {
-    TerrainResult result;
-    addError(result, l2EndOfFile, "Error");
-    addError(result, l2Error, l2ReadError);
-    return result;
-}
-
-TerrainResult aborted() {
-    TerrainResult result;
-    result.status = TerrainStatus::Aborted;
-    return result;
+    return failed(l2mEndOfFile, "Error", l2Error, l2WriteError);
 }
 
 std::int32_t progressPosition(std::size_t lastIndex) {
@@ -80,7 +64,7 @@ TerrainResult loadL2m(BinaryReader& file, TheaterDefinition& theater, TerrainMat
     unsigned char header[l2mHeaderSize];
     std::size_t got = 0;
     if (readAt(file, 0, header, sizeof header, got) != ReadStatus::Ok) {
-        return endOfFile();
+        return l2EndOfFileOnRead();
     }
     const std::uint32_t rows = loadU32(header);
     const std::uint16_t columns = loadU16(header + 4);
@@ -101,7 +85,7 @@ TerrainResult loadL2m(BinaryReader& file, TheaterDefinition& theater, TerrainMat
         const ReadStatus status = readAt(file, offset, row.data(), row.size(), got);
         if (status != ReadStatus::Ok) {
             releaseMatrix(matrix);
-            return endOfFile();
+            return l2EndOfFileOnRead();
         }
         TerrainPost* post = &matrix.posts[static_cast<std::size_t>(y) * width];
         for (std::size_t x = 0; x < width; ++x) {

@@ -19,6 +19,29 @@ TerrainResult failed(std::string text, std::string title) {
     return result;
 }
 
+TerrainResult failed(std::string text, std::string title, std::string then, std::string thenTitle) {
+    TerrainResult result;
+    addError(result, std::move(text), std::move(title));
+    addError(result, std::move(then), std::move(thenTitle));
+    return result;
+}
+
+TerrainResult aborted() {
+    TerrainResult result;
+    result.status = TerrainStatus::Aborted;
+    return result;
+}
+
+TerrainResult l2EndOfFileOnRead() {
+    return failed(terrain_texts::l2EndOfFile, "Error", terrain_texts::l2Error,
+                  terrain_texts::l2ReadError);
+}
+
+TerrainResult l2EndOfFileOnWrite() {
+    return failed(terrain_texts::l2EndOfFile, "Error", terrain_texts::l2Error,
+                  terrain_texts::l2WriteError);
+}
+
 std::string noMemoryText(std::int32_t width, std::int32_t height) {
     std::string text = terrain_texts::noMemory;
     text.replace(text.find("%d"), 2, std::to_string(width));

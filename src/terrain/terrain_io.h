@@ -49,6 +49,13 @@ inline constexpr const char* noMemory = "Not enough memory for a terrain matrix 
 // Adds a message box with an error icon.
 void addError(TerrainResult& result, std::string text, std::string title);
 TerrainResult failed(std::string text, std::string title);
+// The low-level message first, then the one that ends the operation.
+TerrainResult failed(std::string text, std::string title, std::string then, std::string thenTitle);
+TerrainResult aborted();
+
+// The failures several terrain files share.
+TerrainResult l2EndOfFileOnRead();  // "L2 end of file reached", then "L2 error" (read)
+TerrainResult l2EndOfFileOnWrite(); // "L2 end of file reached", then "L2 error" (write)
 
 // The largest map the program accepts: the matrix file stores X Map Extent in 16 bits.
 inline constexpr std::int32_t maxSectionsPerSide = 4095;

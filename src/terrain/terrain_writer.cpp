@@ -39,18 +39,8 @@ void encodeSection(const TerrainMatrix& m, std::int32_t column, std::int32_t row
     }
 }
 
-TerrainResult l2WriteFailure() {
-    TerrainResult result;
-    addError(result, l2EndOfFile, "Error");
-    addError(result, l2Error, l2WriteError);
-    return result;
-}
-
 TerrainResult o2WriteFailure() {
-    TerrainResult result;
-    addError(result, o2WriteFailed, o2WriteError);
-    addError(result, o2Error, o2WriteError);
-    return result;
+    return failed(o2WriteFailed, o2WriteError, o2Error, o2WriteError);
 }
 
 } // namespace
@@ -92,7 +82,7 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
     if (!shared.empty()) {
         if (!safeWrite(l2, shared.data(), shared.size())) {
             abandonBoth();
-            return l2WriteFailure();
+            return l2EndOfFileOnWrite();
         }
         nextOffset = sectionBytes;
     }
@@ -108,12 +98,12 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
             if (!sharesEmptyCopy) {
                 if (nextOffset > UINT32_MAX) {
                     abandonBoth();
-                    return l2WriteFailure();
+                    return l2EndOfFileOnWrite();
                 }
                 offset = static_cast<std::uint32_t>(nextOffset);
                 if (!safeWrite(l2, records.data(), records.size())) {
                     abandonBoth();
-                    return l2WriteFailure();
+                    return l2EndOfFileOnWrite();
                 }
                 nextOffset += sectionBytes;
             }
@@ -125,9 +115,7 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
         }
         if (progress.abortRequested && progress.abortRequested()) {
             abandonBoth();
-            TerrainResult result;
-            result.status = TerrainStatus::Aborted;
-            return result;
+            return aborted();
         }
         if (progress.report) {
             const std::int32_t lastBlock = row * sectionsX + sectionsX - 1;
@@ -135,7 +123,7 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
         }
     }
     if (!commitSafeWritePair(l2, o2)) {
-        return l2WriteFailure();
+        return l2EndOfFileOnWrite();
     }
     return {};
 }
