@@ -6,6 +6,8 @@
 #include "app/text_file.h"
 #include "objectives/find.h"
 #include "objectives/list_model.h"
+#include "scans/scan_parameters.h"
+#include "scans/tile_script.h"
 #include "terrain/terrain_matrix.h"
 #include "terrain/theater.h"
 
@@ -71,6 +73,11 @@ struct ApplicationState {
     bool scanAll = false;
     bool abortRequested = false;
     bool scriptLoaded = false;
+
+    ScanParameters scan;
+    TileScript script;
+    // The bridge placement's rotating selector, shared by every variable for the whole run.
+    std::int32_t bridgeSelector = 0;
 
     int progressState = 0;
     ProgressCounters progress;

@@ -6,6 +6,7 @@
 #include "app/platform_calls.h"
 #include "app/recent_file_flow.h"
 #include "app/shell_texts.h"
+#include "app/scan_flow.h"
 #include "app/startup.h"
 #include "app/terrain_flow.h"
 #include "app/version.h"
@@ -139,6 +140,13 @@ bool dispatchCommand(ApplicationState& state, const Platform& platform, int comm
         return closeFindCommand(state, platform);
     case cmd::ListUnusedIds:
         return unusedIdsCommand(state, platform);
+    case cmd::PlaceBridges:
+    case cmd::CheckRoads:
+    case cmd::CheckRivers:
+    case cmd::CheckTransitions:
+        return scanCommand(state, platform, command);
+    case cmd::GenerateSectionReport:
+        return allScansCommand(state, platform);
     case cmd::OpenL2Terrain:
         return openL2TerrainCommand(state, platform);
     case cmd::OpenTerrainAtPath:

@@ -251,6 +251,10 @@ bool exportObjectsCommand(ApplicationState& state, const Platform& platform) {
 }
 
 bool writeExportCommand(ApplicationState& state, const Platform&) {
+    // A list a scan filled pairs with the output file still being written.
+    if (state.outputFile.isOpen()) {
+        std::fflush(state.outputFile.handle.get());
+    }
     return writeExport(state.list, state.outputPath);
 }
 

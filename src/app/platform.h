@@ -8,6 +8,7 @@
 namespace vantor {
 
 struct MenuModel;
+struct ScanDialogModel;
 
 // What changed in the list window's rows.
 enum class ListChange {
@@ -77,6 +78,10 @@ struct Platform {
     std::function<bool()> startHelp;
     // The menu model changed; the front end renders it.
     std::function<void(const MenuModel&)> menuChanged;
+
+    // The scan parameters dialog: edits the model through the core's field rules; true for
+    // Begin, false for Cancel. Left empty, the dialog is taken as cancelled.
+    std::function<bool(ScanDialogModel&)> editScanParameters;
 
     // The modeless Find L2 Info window: created on first show, shown again later; closed by
     // its Exit button through the core.

@@ -1,0 +1,185 @@
+#include "scans/edge_scan.h"
+
+#include "app/application_state.h"
+#include "app/commands.h"
+#include "app/dispatcher.h"
+#include "app/platform_calls.h"
+#include "app/text_util.h"
+#include "objectives/export_format.h"
+
+#include <array>
+#include <ctime>
+
+namespace vantor {
+
+namespace {
+
+struct Direction {
+    std::uint8_t bit;
+    std::uint8_t opposite;
+    int dx;
+    int dy;
+    int code;
+};
+
+// Tested in this order: West, East, North, South.
+constexpr std::array<Direction, 4> directions{{
+    {1, 4, -1, 0, 1},
+    {4, 1, 1, 0, 3},
+    {2, 8, 0, 1, 2},
+    {8, 2, 0, -1, 4},
+}};
+
+const char* scanName(int listKind) {
+    return listKind == 4 ? "Road" : listKind == 5 ? "River" : "Transition";
+}
+
+std::string summary(int listKind, bool written, std::int32_t count) {
+    const std::string what = listKind == 7 ? " bad Transition tiles were found"
+                                           : std::string(" bad ") + scanName(listKind) +
+                                                 " alignments were found";
+    return std::to_string(count) + what + (written ? " & written." : ".");
+}
+
+const char* summaryTitle(int listKind) {
+    return listKind == 4   ? "Road Scan Finished"
+           : listKind == 5 ? "River Scan Finished"
+                           : "Transition Tiles Scan Finished";
+}
+
+int errorCode(int direction, int listKind, bool scanAll) {
+    return scanAll ? direction * 10 + listKind : direction;
+}
+
+} // namespace
+
+const char* edgeReportTitle(int listKind, bool scanAll) {
+    if (scanAll) {
+        return "9 Balkans Theater Bad Road/River/Transition Tiles Report";
+    }
+    return listKind == 4   ? "2 Tile Scanner - Misaligned Roads Report"
+           : listKind == 5 ? "3 Tile Scanner - Misaligned Rivers Report"
+                           : "4 Tile Scanner - Missing Transition Tiles Report";
+}
+
+const char* edgeTextReportTitle(int listKind) {
+    return listKind == 4   ? "Balkans Theater Misaligned Roads Report"
+           : listKind == 5 ? "Balkans Theater Misaligned Rivers Report"
+                           : "Balkans Theater Misaligned Transitions Report";
+}
+
+std::string edgeReportLine(const EdgeBreak& b, int listKind, bool scanAll,
+                           std::int32_t ySections) {
+    const std::int32_t sectX = b.mapX / 16;
+    const std::int32_t sectY = ySections - 1 - b.mapY / 16;
+    return std::to_string(sectX) + ", " + std::to_string(sectY) + ", " +
+           std::to_string(b.mapX % 16 + 1) + ", " + std::to_string(b.mapY % 16 + 1) + ", " +
+           std::to_string(b.tileId) + ", " + std::to_string(b.mapX) + ", " +
+           std::to_string(b.mapY) + ", " + reportErrorText(static_cast<std::uint16_t>(b.direction), listKind, false) +
+           ", " + std::to_string(errorCode(b.direction, listKind, scanAll));
+}
+
+std::string edgeTextReportLine(const EdgeBreak& b, int listKind, bool scanAll,
+                               std::int32_t ySections) {
+    const std::int32_t sectX = b.mapX / 16;
+    const std::int32_t sectY = ySections - 1 - b.mapY / 16;
+    return std::to_string(sectX) + " \t " + std::to_string(sectY) + " \t " +
+           std::to_string(b.mapX % 16 + 1) + " \t " + std::to_string(b.mapY % 16 + 1) + " \t " +
+           std::to_string(b.tileId) + " \t " + std::to_string(b.mapX) + " \t " +
+           std::to_string(b.mapY) + " \t " +
+           reportErrorText(static_cast<std::uint16_t>(b.direction), listKind, false) + " \t " +
+           std::to_string(errorCode(b.direction, listKind, scanAll));
+}
+
+std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform) {
+    const TerrainMatrix& m = state.matrix;
+    const TileScript& script = state.script;
+    const int listKind = state.listKind;
+    const bool scanAll = state.scanAll;
+    const bool write = state.writeToFile && state.outputFile.isOpen();
+    const bool text = write && state.textReport && state.textReportFile.isOpen();
+    std::FILE* csv = state.outputFile.handle.get();
+    std::FILE* txt = state.textReportFile.handle.get();
+    const std::string eol = platformLineEnd;
+    state.progress.errorsCounted = 0;
+
+    if (write && !state.appendToOutput) {
+        const std::string when = titleTime(std::time(nullptr));
+        writeText(csv, std::string(edgeReportTitle(listKind, scanAll)) + " - " + when + eol +
+                           edgeReportColumns + eol);
+        if (text && !scanAll) {
+            writeText(txt, std::string(edgeTextReportTitle(listKind)) + " - " + when + eol +
+                               edgeTextReportColumns + eol);
+        }
+    }
+
+    // The area never reaches past the matrix, whatever the theater says.
+    const std::int32_t x0 = std::max(state.scan.startMapX, 0);
+    const std::int32_t y0 = std::max(state.scan.startMapY, 0);
+    const std::int32_t x1 = std::min(state.theater.lastMapX, m.width - 1);
+    const std::int32_t y1 = std::min(state.theater.lastMapY, m.height - 1);
+    const auto lower = static_cast<std::uint32_t>(script.lowerBound);
+    const auto upper = static_cast<std::uint32_t>(script.upperBound);
+    for (std::int32_t y = y0; y <= y1; ++y) {
+        const TerrainPost* row = m.posts.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m.width);
+        for (std::int32_t x = x0; x <= x1; ++x) {
+            const std::uint32_t tile = row[x].tileId;
+            if (tile < lower || tile > upper) {
+                continue;
+            }
+            const TileRecord* record = findTile(script, static_cast<std::int32_t>(tile));
+            if (record == nullptr) {
+                continue;
+            }
+            for (const Direction& d : directions) {
+                if ((record->edgeMask & d.bit) == 0) {
+                    continue;
+                }
+                const std::int32_t nx = x + d.dx;
+                const std::int32_t ny = y + d.dy;
+                bool broken = !m.contains(nx, ny);
+                if (!broken) {
+                    const TileRecord* next =
+                        findTile(script, static_cast<std::int32_t>(m.at(nx, ny).tileId));
+                    broken = next == nullptr || (next->edgeMask & d.opposite) == 0;
+                }
+                if (!broken) {
+                    continue;
+                }
+                ++state.progress.errorsCounted;
+                if (!write) {
+                    continue;
+                }
+                const EdgeBreak b{x, y, tile, d.code};
+                const std::string line = edgeReportLine(b, listKind, scanAll, m.sectionsY());
+                writeText(csv, line + eol);
+                if (text) {
+                    writeText(txt, edgeTextReportLine(b, listKind, scanAll, m.sectionsY()) + eol);
+                }
+                addRow(state.list, line, platform);
+                if (platform.listChanged) {
+                    platform.listChanged(ListChange::RowsAdded);
+                }
+            }
+            state.progress.position = (y * 1024 + x) / 256;
+            dispatchCommand(state, platform, cmd::ProgressReport);
+        }
+    }
+
+    if (!scanAll) {
+        if (write) {
+            std::fflush(csv);
+            if (text) {
+                std::fflush(txt);
+            }
+        }
+        showMessage(platform, summary(listKind, state.writeToFile, state.progress.errorsCounted),
+                    summaryTitle(listKind), MessageIcon::Information);
+    }
+    state.script.tiles.clear();
+    state.script.firstRecord.clear();
+    state.scriptLoaded = false;
+    return state.progress.errorsCounted;
+}
+
+} // namespace vantor

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vantor {
+
+struct ApplicationState;
+struct Platform;
+
+// Report titles and lines of the road, river and transition scans.
+const char* edgeReportTitle(int listKind, bool scanAll);
+const char* edgeTextReportTitle(int listKind);
+inline constexpr const char* edgeReportColumns =
+    "Sect X, Sect Y, Tile X, Tile Y, Tile ID#, Map X, Map Y, Error Type, Error Code";
+inline constexpr const char* edgeTextReportColumns =
+    "Sect X\tSect Y\tTile X\tTile Y\tTileID#\tMap X\tMap Y\t\tError Type";
+
+struct EdgeBreak {
+    std::int32_t mapX = 0;
+    std::int32_t mapY = 0;
+    std::uint32_t tileId = 0;
+    int direction = 0; // 1 West, 2 North, 3 East, 4 South
+};
+
+// The CSV and text report lines of one break (without their line ends). Sect Y counts section
+// rows from the theater's own north edge.
+std::string edgeReportLine(const EdgeBreak& b, int listKind, bool scanAll, std::int32_t ySections);
+std::string edgeTextReportLine(const EdgeBreak& b, int listKind, bool scanAll,
+                               std::int32_t ySections);
+
+// The road, river or transition scan (by listKind 4, 5 or 7) over the search area with the
+// loaded script: every edge of a listed tile that the neighbour does not continue is a break,
+// written to the report, added to the list and counted. Returns the number of breaks.
+std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform);
+
+} // namespace vantor

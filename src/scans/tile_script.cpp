@@ -1,0 +1,221 @@
+#include "scans/tile_script.h"
+
+#include "app/file_lookup.h"
+#include "app/text_util.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace vantor {
+
+namespace {
+
+std::vector<std::string_view> splitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = line.find(',', start);
+        fields.push_back(line.substr(start, comma == std::string_view::npos ? std::string_view::npos
+                                                                            : comma - start));
+        if (comma == std::string_view::npos) {
+            return fields;
+        }
+        start = comma + 1;
+    }
+}
+
+// Fields a line does not have read as 0 (and letters as none).
+struct Fields {
+    std::vector<std::string_view> f;
+    std::int32_t number(std::size_t i) const {
+        return i < f.size() ? parseLeadingInt(f[i]).value_or(0) : 0;
+    }
+    // The letter is the field's second character: scripts write a blank after each comma.
+    char letter(std::size_t i) const { return i < f.size() && f[i].size() >= 2 ? f[i][1] : 0; }
+    // A field is followed by a comma when another field comes after it.
+    bool commaAfter(std::size_t i) const { return i + 1 < f.size(); }
+};
+
+MessageBoxRequest errorMessage(std::string text, std::string title, MessageIcon icon) {
+    MessageBoxRequest m;
+    m.text = std::move(text);
+    m.title = std::move(title);
+    m.icon = icon;
+    return m;
+}
+
+void index(TileScript& s) {
+    s.firstRecord.clear();
+    s.firstBridge.clear();
+    s.opposing.clear();
+    for (std::size_t i = 0; i < s.tiles.size(); ++i) {
+        const TileRecord& r = s.tiles[i];
+        s.firstRecord.try_emplace(r.tileId, i);
+        if (r.span > 0) {
+            s.firstBridge.try_emplace(r.tileId, i);
+        }
+        if (r.span < 0) {
+            s.opposing[r.tileId] = true;
+        }
+    }
+}
+
+} // namespace
+
+const char* scriptFileName(ScriptKind kind) {
+    switch (kind) {
+    case ScriptKind::Bridge:
+        return "Object-BridgeScript.dat";
+    case ScriptKind::Road:
+        return "Object-RoadScript.dat";
+    case ScriptKind::River:
+        return "Object-RiverScript.dat";
+    case ScriptKind::Object:
+        return "Object-ObjectScript.dat";
+    case ScriptKind::Transition:
+        return "Object-TransitionScript.dat";
+    case ScriptKind::Checker:
+        return "Object-CheckerScript.dat";
+    case ScriptKind::CityChecker:
+        return "Object-CityCheckerScript.dat";
+    }
+    return "";
+}
+
+void clearTileScript(TileScript& s, ScriptKind kind) {
+    s.tiles.clear();
+    s.ranges.clear();
+    s.entries.clear();
+    s.checkers.clear();
+    for (auto& v : s.variables) {
+        v.clear();
+    }
+    s.upperBound = 0;
+    s.lowerBound = kind == ScriptKind::Road || kind == ScriptKind::River ? 99999 : 0;
+    index(s);
+}
+
+const TileRecord* findTile(const TileScript& s, std::int32_t tileId) {
+    const auto it = s.firstRecord.find(tileId);
+    return it == s.firstRecord.end() ? nullptr : &s.tiles[it->second];
+}
+
+ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text) {
+    clearTileScript(s, kind);
+    ScriptLoad load;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        if (startsWithIgnoreCase(line, "***END")) {
+            break;
+        }
+        const Fields d{splitFields(line)};
+        const std::optional<std::int32_t> type = parseLeadingInt(d.f[0]);
+        if (!type || *type < 0 || *type > 8 || *type == 6) {
+            continue;
+        }
+        switch (*type) {
+        case 0:
+        case 1: {
+            TileRecord r;
+            r.tileId = d.number(1);
+            r.variable = static_cast<std::uint16_t>(d.number(2));
+            const auto span = static_cast<std::int16_t>(d.number(3));
+            r.span = *type == 0 ? static_cast<std::int16_t>(-span) : span;
+            r.direction = d.letter(4);
+            r.letters = {d.letter(5), d.letter(6), d.letter(7)};
+            s.tiles.push_back(r);
+            break;
+        }
+        case 2: {
+            RandomSelectEntry e;
+            e.objectiveType = d.number(1);
+            e.variable = static_cast<std::uint16_t>(d.number(2));
+            e.xOffset = static_cast<std::int16_t>(d.number(4));
+            e.yOffset = static_cast<std::int16_t>(d.number(5));
+            s.entries.push_back(e);
+            if (e.variable < 1 || e.variable > randomSelectVariables ||
+                s.variables[e.variable].size() >= entriesPerVariable) {
+                load.messages.push_back(errorMessage("Number of Random Select variables exceeded",
+                                                     "Error", MessageIcon::Error));
+                index(s);
+                return load;
+            }
+            s.variables[e.variable].push_back(e);
+            break;
+        }
+        case 3: {
+            const std::int32_t count = d.number(1);
+            if (s.lowerBound == 0) {
+                s.lowerBound = d.number(2);
+            }
+            if (s.upperBound == 0) {
+                s.upperBound = d.number(3);
+            }
+            for (std::int32_t i = 0; i < count; ++i) {
+                const auto at = static_cast<std::size_t>(4 + 2 * i);
+                if (at >= d.f.size()) {
+                    break; // the pairs the line does not hold are not invented
+                }
+                s.ranges.push_back({d.number(at), d.number(at + 1)});
+            }
+            break;
+        }
+        case 8: {
+            CheckerRecord c;
+            c.tileId = d.number(1);
+            std::array<std::int32_t*, 4> classes{&c.cityClass, &c.townClass, &c.villageClass,
+                                                 &c.junctionClass};
+            std::size_t at = 2;
+            for (std::int32_t* value : classes) {
+                if (!d.commaAfter(at)) {
+                    break;
+                }
+                *value = d.number(at++);
+            }
+            c.newJunctionClass = d.number(at);
+            s.checkers.push_back(c);
+            break;
+        }
+        default: { // 4, 5 and 7: edge tile lines
+            TileRecord r;
+            r.tileId = d.number(1);
+            r.edgeMask = static_cast<std::uint8_t>(
+                (d.number(5) + d.number(6) + d.number(7) + d.number(8)) & 0xFF);
+            s.lowerBound = std::min(s.lowerBound, r.tileId);
+            s.upperBound = std::max(s.upperBound, r.tileId);
+            s.tiles.push_back(r);
+            break;
+        }
+        }
+    }
+    index(s);
+    load.ok = true;
+    return load;
+}
+
+ScriptLoad loadTileScript(TileScript& s, ScriptKind kind, const std::string& startDirectory) {
+    const std::filesystem::path path = findInFolder(startDirectory, scriptFileName(kind));
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        ScriptLoad load;
+        load.messages.push_back(errorMessage(" Could not script file: " + fromFsPath(path),
+                                             "Missing Script File", MessageIcon::Information));
+        return load;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return parseTileScript(s, kind, text);
+}
+
+} // namespace vantor
