@@ -84,7 +84,7 @@ struct ApplicationState {
     bool progressWindowOpen = false;
 
     RecentFileList recentFiles;
-    MenuModel menu;
+    MenuModel menu = buildMainMenu();
 };
 
 } // namespace vantor

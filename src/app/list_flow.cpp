@@ -147,7 +147,10 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
     std::string second;
     readLine(source.handle.get(), first);
     readLine(source.handle.get(), second);
-    destroyListWindow(state.list);
+    // The previous rows go now; the window itself is replaced only for a file it can list.
+    if (state.list.window) {
+        createListWindow(state.list, state.list.window->listMode);
+    }
     state.scanAll = false;
     notifyList(platform, ListChange::Reset);
 

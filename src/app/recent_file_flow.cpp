@@ -71,10 +71,14 @@ bool openRecentFile(ApplicationState& state, const Platform& platform, int comma
     const std::size_t dot = name.find('.');
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+    // The folder stored after the open is the recent file's own, as after a file dialog;
+    // otherwise an entry chosen first thing would store an empty or unrelated folder.
     if (startsWithIgnoreCase(extension, "csv")) {
+        state.csvDirectory = folderPart(*path);
         return dispatchCommand(state, platform, cmd::LoadSourceIntoList);
     }
     if (startsWithIgnoreCase(extension, "L2")) {
+        state.terrainDirectory = folderPart(*path);
         return dispatchCommand(state, platform, cmd::OpenTerrainAtPath);
     }
     return false;

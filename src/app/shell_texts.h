@@ -20,11 +20,14 @@ inline constexpr const char* howToTitle =
 inline constexpr const char* howToText =
     "To select objects: open a source csv file, highlight rows in the list (Shift and Ctrl "
     "extend the highlight) and choose Edit > Select Objects.\r\n"
+    "To select or deselect a single object, double-click the left mouse button or single-click "
+    "the right mouse button on its Name.\r\n"
     "To delete objects: highlight rows and choose Edit > Delete Selected; the rows are marked "
     "for deletion.\r\n"
     "To export: choose File > Export Objects ... and a new file name. The selected rows are "
     "written; once any row is marked for deletion, every row that is not marked is written "
     "too.\r\n"
+    "Note:  All objects except those marked for deletion will be written to the export file.\r\n"
     "To find an object: choose Edit > Find ..., pick a field and type the value.\r\n"
     "To place objects: open the L2 terrain file, then choose a scan or check from the Actions "
     "menu; its settings dialog sets the search area and the output file.";

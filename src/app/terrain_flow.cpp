@@ -170,6 +170,7 @@ bool loadMatrixCommand(ApplicationState& state, const Platform& platform) {
     state.abortRequested = false;
     state.matrixBuilt = false;
     state.progressState = 1;
+    state.progress.sectionsCompleted = 0;
     state.progress.position = 0;
     openProgress(state, platform);
     const TerrainResult result =
@@ -193,6 +194,7 @@ bool saveMatrixCommand(ApplicationState& state, const Platform& platform) {
         return false;
     }
     state.progressState = 1;
+    state.progress.sectionsCompleted = 0;
     state.progress.position = 0;
     openProgress(state, platform);
     const TerrainResult result =

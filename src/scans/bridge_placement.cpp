@@ -15,7 +15,9 @@ namespace vantor {
 
 namespace {
 
-std::string n(std::int64_t v) { return std::to_string(v); }
+std::string n(std::int64_t v) {
+    return std::to_string(v);
+}
 
 bool inRanges(const TileScript& script, std::uint32_t tile) {
     for (const TileIdRange& r : script.ranges) {
@@ -107,15 +109,15 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
                 const std::int32_t oy = record.direction == 'W' ? y : y + 1;
                 if (!m.contains(ox, oy) || !isOpposingTile(script, m.at(ox, oy).tileId)) {
                     ++rejected;
-                    rejections += "TileID = " + n(tile) + "\t X = " + n(x) + "\t Y= " + n(y) +
-                                  "\r\n";
+                    rejections +=
+                        "TileID = " + n(tile) + "\t X = " + n(x) + "\t Y= " + n(y) + "\r\n";
                     continue;
                 }
             }
             // A bridge whose variable offers no object cannot be placed; it uses no identifier.
-            const std::vector<RandomSelectEntry>* entries =
-                record.variable <= randomSelectVariables ? &script.variables[record.variable]
-                                                         : nullptr;
+            const std::vector<RandomSelectEntry>* entries = record.variable <= randomSelectVariables
+                                                                ? &script.variables[record.variable]
+                                                                : nullptr;
             if (entries == nullptr || entries->empty()) {
                 ++withoutEntries;
                 continue;
@@ -123,9 +125,9 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
             if (write) {
                 const std::int32_t pick = rotatingEntry(state.bridgeSelector, entries->size());
                 const RandomSelectEntry& e = (*entries)[static_cast<std::size_t>(pick - 1)];
-                const std::string line = bridgeObjectLine(
-                    {counter, e.objectiveType, x + e.xOffset, y + e.yOffset, p.owner, p.supply,
-                     p.priority, p.controller});
+                const std::string line =
+                    bridgeObjectLine({counter, e.objectiveType, x + e.xOffset, y + e.yOffset,
+                                      p.owner, p.supply, p.priority, p.controller});
                 writeText(out, line + eol);
                 addRow(state.list, line, platform);
                 if (platform.listChanged) {
@@ -147,11 +149,8 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
             }
             ++placed;
             state.progress.objectsCounted = placed;
-            state.progress.position =
-                static_cast<std::int32_t>((std::int64_t{state.theater.xTiles} *
-                                               state.theater.xSections * y +
-                                           x) /
-                                          256);
+            state.progress.position = static_cast<std::int32_t>(
+                (std::int64_t{state.theater.xTiles} * state.theater.xSections * y + x) / 256);
             dispatchCommand(state, platform, cmd::ProgressReport);
         }
         if (state.abortRequested) {

@@ -35,9 +35,9 @@ const char* scanName(int listKind) {
 }
 
 std::string summary(int listKind, bool written, std::int32_t count) {
-    const std::string what = listKind == 7 ? " bad Transition tiles were found"
-                                           : std::string(" bad ") + scanName(listKind) +
-                                                 " alignments were found";
+    const std::string what =
+        listKind == 7 ? " bad Transition tiles were found"
+                      : std::string(" bad ") + scanName(listKind) + " alignments were found";
     return std::to_string(count) + what + (written ? " & written." : ".");
 }
 
@@ -68,15 +68,15 @@ const char* edgeTextReportTitle(int listKind) {
                            : "Balkans Theater Misaligned Transitions Report";
 }
 
-std::string edgeReportLine(const EdgeBreak& b, int listKind, bool scanAll,
-                           std::int32_t ySections) {
+std::string edgeReportLine(const EdgeBreak& b, int listKind, bool scanAll, std::int32_t ySections) {
     const std::int32_t sectX = b.mapX / 16;
     const std::int32_t sectY = ySections - 1 - b.mapY / 16;
     return std::to_string(sectX) + ", " + std::to_string(sectY) + ", " +
            std::to_string(b.mapX % 16 + 1) + ", " + std::to_string(b.mapY % 16 + 1) + ", " +
            std::to_string(b.tileId) + ", " + std::to_string(b.mapX) + ", " +
-           std::to_string(b.mapY) + ", " + reportErrorText(static_cast<std::uint16_t>(b.direction), listKind, false) +
-           ", " + std::to_string(errorCode(b.direction, listKind, scanAll));
+           std::to_string(b.mapY) + ", " +
+           reportErrorText(static_cast<std::uint16_t>(b.direction), listKind, false) + ", " +
+           std::to_string(errorCode(b.direction, listKind, scanAll));
 }
 
 std::string edgeTextReportLine(const EdgeBreak& b, int listKind, bool scanAll,
@@ -121,7 +121,8 @@ std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform) {
     const auto lower = static_cast<std::uint32_t>(script.lowerBound);
     const auto upper = static_cast<std::uint32_t>(script.upperBound);
     for (std::int32_t y = y0; y <= y1; ++y) {
-        const TerrainPost* row = m.posts.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m.width);
+        const TerrainPost* row =
+            m.posts.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m.width);
         for (std::int32_t x = x0; x <= x1; ++x) {
             const std::uint32_t tile = row[x].tileId;
             if (tile < lower || tile > upper) {

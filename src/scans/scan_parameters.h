@@ -20,8 +20,8 @@ struct ScanParameters {
     std::int32_t searchRange = 0; // 0 to 4
     std::int32_t owner = 1;       // index into the country list
     std::int32_t controller = 1;
-    std::int32_t priority = 20;  // 0 to 100
-    std::int32_t supply = 235;   // 0 to 255
+    std::int32_t priority = 20; // 0 to 100
+    std::int32_t supply = 235;  // 0 to 255
 };
 
 inline constexpr std::array<const char*, 8> countryNames{"XX",  "US",  "ROK",  "Japanese",
@@ -60,7 +60,7 @@ struct ScanDialogModel {
 };
 
 struct FieldRange {
-    std::int64_t low;  // INT64_MIN: no lower limit
+    std::int64_t low; // INT64_MIN: no lower limit
     std::int64_t high;
 };
 FieldRange scanFieldRange(const ScanDialogModel& model, ScanField field);

@@ -24,11 +24,11 @@ const char* scriptFileName(ScriptKind kind);
 
 struct TileRecord {
     std::int32_t tileId = 0;
-    std::uint16_t variable = 0;  // bridge lines: random-select variable of the object
-    std::int16_t span = 0;       // 1 one-tile bridge, 2 two-tile; negative for opposing tiles
-    char direction = 0;          // letter 1: 'W' puts the opposing tile to the east
+    std::uint16_t variable = 0;    // bridge lines: random-select variable of the object
+    std::int16_t span = 0;         // 1 one-tile bridge, 2 two-tile; negative for opposing tiles
+    char direction = 0;            // letter 1: 'W' puts the opposing tile to the east
     std::array<char, 3> letters{}; // letters 2 to 4, read and kept
-    std::uint8_t edgeMask = 0;   // edge lines: 1 West, 2 North, 4 East, 8 South
+    std::uint8_t edgeMask = 0;     // edge lines: 1 West, 2 North, 4 East, 8 South
 };
 
 struct RandomSelectEntry {
@@ -52,7 +52,7 @@ struct CheckerRecord {
     std::int32_t newJunctionClass = 0;
 };
 
-inline constexpr int randomSelectVariables = 59;  // variables 1 to 59
+inline constexpr int randomSelectVariables = 59; // variables 1 to 59
 inline constexpr std::size_t entriesPerVariable = 39;
 
 // The tables one script file fills. The tile, range, entry and checker tables grow as needed;

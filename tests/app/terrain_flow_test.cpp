@@ -178,8 +178,12 @@ TEST(TerrainFlow, ARecentL2EntryOpensTerrain) {
     s.scripted.settings[{settingsKey, "File1"}] = s.l2;
     ApplicationState restarted;
     startUp(restarted, s.scripted.platform(), RunMode::Interactive, s.dir.str());
+    s.scripted.settings.erase({"Software\\Moravik\\Quillon\\Paths", "Terrain"});
     EXPECT_TRUE(dispatchCommand(restarted, s.scripted.platform(), 8001));
     EXPECT_TRUE(restarted.terrainOpen);
+    EXPECT_EQ(s.scripted.settings.at({"Software\\Moravik\\Quillon\\Paths", "Terrain"}),
+              s.dir.str() + "/")
+        << "the folder stored is the recent file's own";
 }
 
 TEST(TerrainFlow, SaveAndLoadTheMatrix) {

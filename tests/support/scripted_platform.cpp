@@ -28,6 +28,13 @@ Platform ScriptedPlatform::platform() {
         fileAnswers.pop_front();
         return a;
     };
+    p.editScanParameters = [this](ScanDialogModel& model) {
+        scanDialogs.push_back(model);
+        if (scanEdit) {
+            scanEdit(model);
+        }
+        return scanBegin;
+    };
     p.setWindowTitle = [this](const std::string& t) { titles.push_back(t); };
     p.beep = [this] { ++beeps; };
     p.postCommand = [this](int id) { posted.push_back(id); };

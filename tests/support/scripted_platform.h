@@ -3,8 +3,10 @@
 #include "app/application_state.h"
 #include "app/menu_model.h"
 #include "app/platform.h"
+#include "scans/scan_parameters.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -26,6 +28,11 @@ struct ScriptedPlatform {
     std::deque<FileRequestResult> fileAnswers;
     bool helpStarts = true;
     bool settingsKeyOpens = true;
+    // The scan parameters dialog: edited by scanEdit (if any), then Begin unless scanBegin is
+    // false; every model shown is recorded as it opened.
+    bool scanBegin = true;
+    std::function<void(ScanDialogModel&)> scanEdit;
+    std::vector<ScanDialogModel> scanDialogs;
     std::map<std::pair<std::string, std::string>, std::string> settings;
 
     std::vector<RecordedMessage> messages;

@@ -1,0 +1,93 @@
+#include "scans/scan_parameters.h"
+
+#include <gtest/gtest.h>
+
+namespace vantor {
+namespace {
+
+ScanDialogModel wholeMap() {
+    ScanDialogModel m;
+    m.theater = builtInTheater();
+    m.endMapX = 1023;
+    m.endMapY = 1023;
+    return m;
+}
+
+TEST(ScanDialog, SectionFieldsFollowTheMapFieldsAndBack) {
+    ScanDialogModel m = wholeMap();
+    EXPECT_EQ(scanFieldValue(m, ScanField::StartSectX), 0);
+    EXPECT_EQ(scanFieldValue(m, ScanField::StartSectY), 63);
+    EXPECT_EQ(scanFieldValue(m, ScanField::EndSectX), 63);
+    EXPECT_EQ(scanFieldValue(m, ScanField::EndSectY), 0);
+
+    FieldTyped t = typeScanField(m, ScanField::EndSectY, "0");
+    EXPECT_EQ(m.endMapY, 1023);
+    EXPECT_EQ(t.moved, ScanField::EndMapY);
+    typeScanField(m, ScanField::StartSectY, "62");
+    EXPECT_EQ(m.parameters.startMapY, 16);
+    typeScanField(m, ScanField::EndSectX, "2");
+    EXPECT_EQ(m.endMapX, 47);
+    t = typeScanField(m, ScanField::StartMapX, "37");
+    EXPECT_EQ(t.moved, ScanField::StartSectX);
+    EXPECT_EQ(scanFieldValue(m, ScanField::StartSectX), 2);
+}
+
+TEST(ScanDialog, ValuesOutsideTheirRangeBeepAndAreReplaced) {
+    struct Case {
+        ScanField field;
+        const char* text;
+        bool beep;
+        std::int32_t value;
+    };
+    const Case cases[] = {
+        {ScanField::StartMapX, "1024", true, 0},
+        {ScanField::EndMapX, "1024", true, 1023},
+        {ScanField::EndMapY, "-1", true, 1023},
+        {ScanField::StartMapY, "1023", false, 1023},
+        {ScanField::StartSectX, "64", true, 0},
+        {ScanField::EndSectY, "64", true, 63},
+        {ScanField::StartingObjectId, "65537", true, 65536},
+        {ScanField::StartingObjectId, "-5", false, -5},
+        {ScanField::Priority, "100", false, 100},
+        {ScanField::Priority, "101", true, 100},
+        {ScanField::Priority, "-1", true, 100},
+        {ScanField::Supply, "300", true, 255},
+        {ScanField::Supply, "12abc", false, 12},
+        {ScanField::Supply, "abc", false, 235}, // no number: the value stays
+    };
+    for (const Case& c : cases) {
+        ScanDialogModel m = wholeMap();
+        const FieldTyped t = typeScanField(m, c.field, c.text);
+        EXPECT_EQ(t.beep, c.beep) << c.text;
+        EXPECT_EQ(scanFieldValue(m, c.field), c.value) << c.text;
+    }
+}
+
+TEST(ScanDialog, BeginChecksTheAreaAndTitlesFollowTheScan) {
+    ScanDialogModel m = wholeMap();
+    EXPECT_FALSE(beginCheck(m));
+    m.parameters.startMapX = 500;
+    m.endMapX = 400;
+    EXPECT_EQ(beginCheck(m), "Ending X is less then the Starting X.");
+    m.endMapX = 600;
+    m.parameters.startMapY = 9;
+    m.endMapY = 8;
+    EXPECT_EQ(beginCheck(m), "Ending Y is less then the Starting Y.");
+
+    EXPECT_EQ(scanDialogTitle(4, true), "Scan All For Bad Tiles");
+    EXPECT_EQ(scanDialogTitle(1, false), "Bridge Object Placement");
+    EXPECT_EQ(scanDialogTitle(4, false), "Bad Roads Scan");
+    EXPECT_EQ(scanDialogTitle(5, false), "Bad Rivers Scan");
+    EXPECT_EQ(scanDialogTitle(6, false), "Bad Object Placemant Scan");
+    EXPECT_EQ(scanDialogTitle(7, false), "Bad Transition Tile Scan");
+    EXPECT_EQ(scanDialogTitle(8, false), "Object Placement/Adjustment Parameters");
+
+    toggleWriteToFile(m);
+    EXPECT_FALSE(m.writeToFile);
+    EXPECT_FALSE(m.appendEnabled);
+    toggleWriteToFile(m);
+    EXPECT_TRUE(m.appendEnabled);
+}
+
+} // namespace
+} // namespace vantor
