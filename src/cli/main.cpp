@@ -3,6 +3,7 @@
 #include "app/version.h"
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"
+#include "cli/scan_commands.h"
 #include "sample/sample_theater.h"
 #include "terrain/ini_file.h"
 #include "terrain/l2_info.h"
@@ -56,7 +57,8 @@ int writeSample(const GlobalOptions& options, SampleCommand& command) {
     const std::string folder = command.dir.empty() ? options.dir : command.dir;
     command.sample.layout = command.layout == 9 ? NineByteRecords : SevenByteRecords;
     std::string error;
-    if (!writeSampleTheater(folder, command.sample, error)) {
+    SampleFeatures features;
+    if (!writeSampleTheater(folder, command.sample, error, &features)) {
         std::fprintf(stderr, "Error: %s\n", error.c_str());
         return exitFailed;
     }
@@ -64,6 +66,11 @@ int writeSample(const GlobalOptions& options, SampleCommand& command) {
         std::printf("Wrote the sample theater into %s: %s of %d x %d sections, %d-byte records\n",
                     folder.c_str(), sampleL2Name, command.sample.sections, command.sample.sections,
                     command.layout);
+        std::printf("  laid on it: %d road, %d river and %d transition breaks; %d one-tile and "
+                    "%d two-tile bridges, %d two-tile bridges without their far tile\n",
+                    features.roadBreaks, features.riverBreaks, features.transitionBreaks,
+                    features.oneTileBridges, features.twoTileBridges,
+                    features.bridgesWithoutFarTile);
     }
     return exitOk;
 }
@@ -175,6 +182,8 @@ int runCli(int argc, char** argv) {
 
     ListCommands listCommands;
     addListCommands(app, listCommands);
+    ScanCommands scanCommands;
+    addScanCommands(app, scanCommands);
 
     try {
         app.parse(argc, argv);
@@ -196,6 +205,9 @@ int runCli(int argc, char** argv) {
         return saveMatrix(options);
     }
     if (const int status = runListCommands(options, listCommands); status >= 0) {
+        return status;
+    }
+    if (const int status = runScanCommands(options, scanCommands); status >= 0) {
         return status;
     }
     return exitUsage;

@@ -90,7 +90,9 @@ TerrainPost landPost(double feet, double wetness, std::uint64_t variantBits) {
 
 } // namespace
 
-TerrainMatrix generateSampleTerrain(const SampleOptions& options) {
+SampleFeatures laySampleFeatures(TerrainMatrix& m);
+
+TerrainMatrix generateSampleTerrain(const SampleOptions& options, SampleFeatures* features) {
     TerrainMatrix matrix;
     const std::int32_t extent = options.sections * postsPerSectionSide;
     if (!allocateMatrix(matrix, extent, extent, options.layout)) {
@@ -116,6 +118,10 @@ TerrainMatrix generateSampleTerrain(const SampleOptions& options) {
             const double wetness = valueNoise(x, y, std::max(size / 16.0, 6.0), seed ^ 0x5A5Au);
             matrix.at(x, y) = landPost(feet, wetness, hash(x, y, seed ^ 0x77u));
         }
+    }
+    const SampleFeatures laid = laySampleFeatures(matrix);
+    if (features != nullptr) {
+        *features = laid;
     }
     return matrix;
 }
@@ -149,8 +155,8 @@ std::string sampleIniText(const SampleOptions& options) {
     return text;
 }
 
-bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
-                        std::string& error) {
+bool writeSampleTheater(const std::string& folder, const SampleOptions& options, std::string& error,
+                        SampleFeatures* features) {
     if (options.sections < 1 || options.sections > 256) {
         error = "The sample theater has 1 to 256 sections per side, not " +
                 std::to_string(options.sections);
@@ -163,17 +169,24 @@ bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
         error = "Cannot create folder " + folder + ": " + ec.message();
         return false;
     }
-    {
-        const std::filesystem::path ini = dir / theaterIniName;
-        std::ofstream out(ini, std::ios::binary | std::ios::trunc);
-        out << sampleIniText(options);
+    const std::pair<const char*, std::string> texts[] = {
+        {theaterIniName, sampleIniText(options)},
+        {"Object-BridgeScript.dat", sampleScript(1)},
+        {"Object-RoadScript.dat", sampleScript(2)},
+        {"Object-RiverScript.dat", sampleScript(3)},
+        {"Object-TransitionScript.dat", sampleScript(5)},
+    };
+    for (const auto& [name, text] : texts) {
+        const std::filesystem::path file = dir / name;
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << text;
         out.close();
         if (!out) {
-            error = "Cannot write " + fromFsPath(ini);
+            error = "Cannot write " + fromFsPath(file);
             return false;
         }
     }
-    const TerrainMatrix matrix = generateSampleTerrain(options);
+    const TerrainMatrix matrix = generateSampleTerrain(options, features);
     if (matrix.empty()) {
         error = "Not enough memory for the sample terrain";
         return false;

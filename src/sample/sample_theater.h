@@ -19,7 +19,24 @@ inline constexpr std::uint32_t highland = 3000;
 inline constexpr std::uint32_t mountain = 4000;
 inline constexpr std::uint32_t snow = 5000;
 inline constexpr std::uint32_t variants = 16;
+// Features laid on the land, tile id = base + edge mask (1 West, 2 North, 4 East, 8 South).
+inline constexpr std::uint32_t road = 10000;
+inline constexpr std::uint32_t river = 11000;
+inline constexpr std::uint32_t transition = 12000;
+inline constexpr std::uint32_t bridge = 13001;        // one-tile bridge
+inline constexpr std::uint32_t bridgeWest = 13002;    // two-tile bridge, far tile to the east
+inline constexpr std::uint32_t bridgeFarTile = 13003; // the far tile of a two-tile bridge
 } // namespace sample_tiles
+
+// What was laid on the sample terrain, so that its scans have known results.
+struct SampleFeatures {
+    std::int32_t roadBreaks = 0; // each gap in a road breaks it twice
+    std::int32_t riverBreaks = 0;
+    std::int32_t transitionBreaks = 0;
+    std::int32_t oneTileBridges = 0;
+    std::int32_t twoTileBridges = 0;
+    std::int32_t bridgesWithoutFarTile = 0;
+};
 
 struct SampleOptions {
     std::int32_t sections = 64; // sections per side, 1 to 256
@@ -33,13 +50,20 @@ inline constexpr const char* sampleO2Name = "Theater.O2";
 
 // A deterministic synthetic terrain: smooth relief with sea around the edges, lowlands, forests,
 // highlands and snow-capped mountains. Our own data; nothing from the simulation.
-TerrainMatrix generateSampleTerrain(const SampleOptions& options);
+// With features, roads run along rows and rivers along columns of the land, crossing on
+// bridges, with transition strips and a few deliberate gaps.
+TerrainMatrix generateSampleTerrain(const SampleOptions& options,
+                                    SampleFeatures* features = nullptr);
+
+// The scripts that describe the sample's tiles.
+std::string sampleScript(int kind); // 1 bridge, 2 road, 3 river, 5 transition
 
 // The ini text naming the sample theater (first, with its own geometry) and two more theaters.
 std::string sampleIniText(const SampleOptions& options);
 
-// Writes Quillon.ini, Theater.L2 and Theater.O2 into folder (created when missing).
-bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
-                        std::string& error);
+// Writes Quillon.ini, Theater.L2, Theater.O2 and the four scan scripts into folder (created
+// when missing).
+bool writeSampleTheater(const std::string& folder, const SampleOptions& options, std::string& error,
+                        SampleFeatures* features = nullptr);
 
 } // namespace vantor

@@ -1,0 +1,206 @@
+#include "cli/scan_commands.h"
+
+#include "app/commands.h"
+#include "app/list_flow.h"
+#include "app/text_util.h"
+#include "scans/scan_parameters.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <limits>
+
+namespace vantor::cli {
+
+namespace {
+
+constexpr int exitOk = 0;
+constexpr int exitFailed = 1;
+constexpr int exitUsage = 2;
+
+// A country by its number in the list or its name.
+std::optional<std::int32_t> country(const std::string& text) {
+    for (std::size_t i = 0; i < countryNames.size(); ++i) {
+        if (equalsIgnoreCase(text, countryNames[i])) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    const std::optional<std::int32_t> n = parseLeadingInt(text);
+    if (n && std::to_string(*n) == trimBlanks(text) && *n >= 0 && *n <= 7) {
+        return n;
+    }
+    return std::nullopt;
+}
+
+std::string rangeText(const FieldRange& r) {
+    if (r.low == std::numeric_limits<std::int64_t>::min()) {
+        return "at most " + std::to_string(r.high);
+    }
+    return std::to_string(r.low) + " to " + std::to_string(r.high);
+}
+
+// Applies the options to the dialog's model, refusing (rather than clamping) values outside
+// the dialog's ranges. An empty string means every value was accepted.
+std::string applyOptions(const ScanCommands& c, ScanDialogModel& m, bool forBridges) {
+    struct Value {
+        ScanField field;
+        const char* option;
+        std::optional<std::int32_t> value;
+    };
+    std::vector<Value> values;
+    if (!c.area.empty()) {
+        values.push_back({ScanField::StartMapX, "--area X0", c.area[0]});
+        values.push_back({ScanField::StartMapY, "--area Y0", c.area[1]});
+        values.push_back({ScanField::EndMapX, "--area X1", c.area[2]});
+        values.push_back({ScanField::EndMapY, "--area Y1", c.area[3]});
+    }
+    if (forBridges) {
+        values.push_back({ScanField::StartingObjectId, "--start-id", c.startId});
+        values.push_back({ScanField::Priority, "--priority", c.priority});
+        values.push_back({ScanField::Supply, "--supply", c.supply});
+    }
+    for (const Value& v : values) {
+        if (!v.value) {
+            continue;
+        }
+        const FieldRange range = scanFieldRange(m, v.field);
+        if (*v.value < range.low || *v.value > range.high) {
+            return std::string(v.option) + " must be " + rangeText(range) + ", not " +
+                   std::to_string(*v.value);
+        }
+        typeScanField(m, v.field, std::to_string(*v.value));
+    }
+    if (forBridges) {
+        for (const auto& [text, target, name] :
+             {std::tuple{c.owner, &m.parameters.owner, "--owner"},
+              std::tuple{c.controller, &m.parameters.controller, "--controller"}}) {
+            if (!text) {
+                continue;
+            }
+            const std::optional<std::int32_t> n = country(*text);
+            if (!n) {
+                return std::string(name) +
+                       " must be 0 to 7 or a country (XX, US, ROK, Japanese, "
+                       "CIS, PRC, DPRK, Gorn), not " +
+                       *text;
+            }
+            *target = *n;
+        }
+    }
+    m.writeToFile = !c.countOnly;
+    m.appendToOutput = c.append && m.appendEnabled;
+    m.textReport = c.text && m.textReportEnabled;
+    if (const std::optional<std::string> refused = beginCheck(m)) {
+        return *refused;
+    }
+    return {};
+}
+
+int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
+    const bool combined = command == cmd::GenerateSectionReport;
+    const bool bridges = command == cmd::PlaceBridges;
+    if (options.out.empty() && !c.countOnly) {
+        std::fprintf(stderr, "Error: give --out FILE.csv, or --count-only to write nothing\n");
+        return exitUsage;
+    }
+    if (c.append && (c.countOnly || combined)) {
+        std::fprintf(stderr, "Error: --append adds to an existing --out; it does not go with %s\n",
+                     combined ? "the combined report" : "--count-only");
+        return exitUsage;
+    }
+    CliSession session;
+    if (!session.start(options) || !session.openTerrain(options.terrain)) {
+        return exitFailed;
+    }
+    ApplicationState& state = session.state;
+    if (c.append) {
+        if (!openTextFile(state.outputFile, options.out, "ab")) {
+            std::fprintf(stderr, "Error: cannot append to %s\n", options.out.c_str());
+            return exitFailed;
+        }
+        state.outputPath = options.out;
+        if (c.text && !bridges) {
+            openTextFile(state.textReportFile, withExtension(options.out, ".txt"), "ab");
+        }
+    }
+    std::string refused;
+    session.platform.editScanParameters = [&](ScanDialogModel& model) {
+        refused = applyOptions(c, model, bridges);
+        return refused.empty();
+    };
+    if (!options.out.empty()) {
+        session.io.answerFile(options.out);
+        if (combined && c.text) {
+            session.io.answerFile(withExtension(options.out, ".txt"));
+        }
+    }
+    const bool ran = session.run(command);
+    if (!refused.empty()) {
+        std::fprintf(stderr, "Error: %s\n", refused.c_str());
+        return exitUsage;
+    }
+    return ran ? exitOk : exitFailed;
+}
+
+void areaOption(CLI::App* app, ScanCommands& c) {
+    app->add_option("--area", c.area,
+                    "Search area X0,Y0,X1,Y1 in map coordinates, inclusive "
+                    "(default: the whole map)")
+        ->delimiter(',')
+        ->expected(4);
+}
+
+} // namespace
+
+void addScanCommands(CLI::App& app, ScanCommands& c) {
+    const char* edgeHelp = " breaks into --out (the scripts come from --dir)";
+    c.roads = app.add_subcommand("roads", std::string("Report misaligned roads") + edgeHelp);
+    c.rivers = app.add_subcommand("rivers", std::string("Report misaligned rivers") + edgeHelp);
+    c.transitions = app.add_subcommand("transitions",
+                                       std::string("Report missing transition tiles") + edgeHelp);
+    for (CLI::App* scan : {c.roads, c.rivers, c.transitions}) {
+        areaOption(scan, c);
+        scan->add_flag("--text", c.text, "Also write the tab-separated text report beside --out");
+        scan->add_flag("--append", c.append, "Append to an existing --out (no new header)");
+        scan->add_flag("--count-only", c.countOnly, "Count the breaks; write no file");
+    }
+    c.report = app.add_subcommand(
+        "report", "The combined report: roads, rivers and transitions into one --out");
+    areaOption(c.report, c);
+    c.report->add_flag("--text", c.text, "Also write its text version beside --out");
+
+    c.bridges = app.add_subcommand("bridges", "Place bridge objectives on the bridge tiles into "
+                                              "--out; rejected bridges go to NoOpposingTile.txt "
+                                              "in --dir");
+    areaOption(c.bridges, c);
+    c.bridges->add_option("--start-id", c.startId,
+                          "Starting object ID# (default 6000; at most "
+                          "65536)");
+    c.bridges->add_option("--owner", c.owner, "Owner: 0 to 7 or a country name (default 1, US)");
+    c.bridges->add_option("--controller", c.controller,
+                          "Controller: 0 to 7 or a country name (default 1, US)");
+    c.bridges->add_option("--priority", c.priority, "Priority, 0 to 100 (default 20)");
+    c.bridges->add_option("--supply", c.supply, "Supply, 0 to 255 (default 235)");
+    c.bridges->add_flag("--append", c.append, "Append to an existing --out (no new header)");
+    c.bridges->add_flag("--count-only", c.countOnly, "Count the bridges; write nothing");
+}
+
+int runScanCommands(const GlobalOptions& options, const ScanCommands& c) {
+    if (c.roads->parsed()) {
+        return runScan(options, c, cmd::CheckRoads);
+    }
+    if (c.rivers->parsed()) {
+        return runScan(options, c, cmd::CheckRivers);
+    }
+    if (c.transitions->parsed()) {
+        return runScan(options, c, cmd::CheckTransitions);
+    }
+    if (c.report->parsed()) {
+        return runScan(options, c, cmd::GenerateSectionReport);
+    }
+    if (c.bridges->parsed()) {
+        return runScan(options, c, cmd::PlaceBridges);
+    }
+    return -1;
+}
+
+} // namespace vantor::cli
