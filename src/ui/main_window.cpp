@@ -12,6 +12,7 @@
 #include "ui/find_l2_info_dialog.h"
 #include "ui/list_view.h"
 #include "ui/progress_dialog.h"
+#include "ui/scan_parameters_dialog.h"
 #include "ui/toolbar_icons.h"
 
 #include <QAction>
@@ -172,6 +173,13 @@ void MainWindow::buildPlatform() {
             findL2Info_->deleteLater();
             findL2Info_ = nullptr;
         }
+    };
+    p.editScanParameters = [this](ScanDialogModel& model) {
+        ScanParametersDialog dialog(this, model, platform_);
+        if (scanParametersShown) {
+            return scanParametersShown(dialog);
+        }
+        return dialog.exec() == QDialog::Accepted;
     };
     p.listChanged = [this](ListChange change) {
         listView_->showChange(change != ListChange::DataChanged);

@@ -19,6 +19,7 @@ namespace vantor::ui {
 class FindDialog;
 class FindL2InfoDialog;
 class ListView;
+class ScanParametersDialog;
 class UnusedIdsDialog;
 class ProgressDialog;
 
@@ -53,6 +54,8 @@ class MainWindow : public QMainWindow {
     ListView* listView() const { return listView_; }
     // Shows the unused-identifier dialog modally; tests may take it over before it runs.
     std::function<void(UnusedIdsDialog&)> unusedIdsShown;
+    // Likewise for the scan parameters dialog: returns true for Begin.
+    std::function<bool(ScanParametersDialog&)> scanParametersShown;
     bool closeRequested() const { return closeRequested_; }
 
   protected:

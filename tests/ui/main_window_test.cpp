@@ -9,9 +9,11 @@
 #include "ui/list_view.h"
 #include "ui/main_window.h"
 #include "ui/progress_dialog.h"
+#include "ui/scan_parameters_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -376,6 +378,79 @@ class MainWindowTest : public QObject {
         QCOMPARE(listed, QString(" 11 - 19\n 21 - 29\n 31 - 39\n 41 - 49\n 51 - 59\n"));
         // The list is sorted by identifier, ascending.
         QCOMPARE(view->model()->index(0, 2).data().toString(), QString("10"));
+    }
+
+    // A road scan from the toolbar: the scan parameters dialog validates as the user types,
+    // and the list fills with the report's lines.
+    void roadScanShowsItsDialogAndFillsTheList() {
+        testing::TempDir theater;
+        std::string error;
+        SampleOptions sample;
+        sample.sections = 16;
+        SampleFeatures features;
+        QVERIFY(writeSampleTheater(theater.str(), sample, error, &features));
+        MainWindowOptions options;
+        options.startDirectory = QString::fromStdString(theater.str());
+        options.settingsFile = QString::fromStdString((theater.path / "settings.ini").string());
+        MainWindow w(options);
+        w.startUp();
+        w.show();
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string out = (theater.path / "roads.csv").string();
+        w.platform().requestFile = [&](const FileRequest& r) {
+            return FileRequestResult{FileRequestStatus::Chosen,
+                                     r.kind == FileDialogKind::Open ? l2 : out, 0};
+        };
+        QStringList messages;
+        w.platform().messageBox = [&](const MessageBoxRequest& m) {
+            messages << QString::fromStdString(m.title + ": " + m.text);
+            return MessageAnswer::Ok;
+        };
+        w.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(w.state().terrainOpen);
+
+        struct Seen {
+            bool shown = false;
+            QString title, endSectY, startSectY, startXAfterTyping;
+            bool priorityEnabled = true, ownerEnabled = true, textEnabled = false,
+                 appendEnabled = true;
+        } seen;
+        w.scanParametersShown = [&](ScanParametersDialog& dialog) {
+            seen.shown = true;
+            seen.title = dialog.windowTitle();
+            seen.endSectY = dialog.field(ScanField::EndSectY)->text();
+            seen.startSectY = dialog.field(ScanField::StartSectY)->text();
+            seen.priorityEnabled = dialog.field(ScanField::Priority)->isEnabled();
+            seen.ownerEnabled = dialog.ownerBox()->isEnabled();
+            seen.textEnabled = dialog.textBox()->isEnabled();
+            seen.appendEnabled = dialog.appendBox()->isEnabled();
+            QLineEdit* startX = dialog.field(ScanField::StartMapX);
+            startX->clear();
+            QTest::keyClicks(startX, "999"); // beyond the 256-post map: replaced by 0
+            seen.startXAfterTyping = startX->text();
+            dialog.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/scan_parameters.png");
+            dialog.begin();
+            return dialog.result() == QDialog::Accepted;
+        };
+        w.runCommand(cmd::CheckRoads);
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.title, QString("Bad Roads Scan"));
+        QCOMPARE(seen.endSectY, QString("0"));
+        QCOMPARE(seen.startSectY, QString("15"));
+        QVERIFY(!seen.priorityEnabled);
+        QVERIFY(!seen.ownerEnabled);
+        QVERIFY(seen.textEnabled);
+        QVERIFY(!seen.appendEnabled); // no output file is open
+        QCOMPARE(seen.startXAfterTyping, QString("0"));
+        QCOMPARE(messages.last(), QString("Road Scan Finished: %1 bad Road alignments were found "
+                                          "& written.")
+                                      .arg(features.roadBreaks));
+        QVERIFY(w.state().list.window.has_value());
+        QCOMPARE(static_cast<int>(w.state().list.window->reportRows.size()), features.roadBreaks);
+        QCOMPARE(w.listView()->model()->rowCount(), features.roadBreaks);
+        QCOMPARE(w.listView()->model()->headerData(7, Qt::Horizontal).toString(), QString("Error"));
+        QVERIFY(w.listView()->model()->index(0, 7).data().toString().startsWith("No Road to"));
+        w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/road_scan.png");
     }
 
     void screenshotOfTheMainWindow() {

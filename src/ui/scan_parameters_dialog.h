@@ -1,0 +1,48 @@
+#pragma once
+
+#include "scans/scan_parameters.h"
+
+#include <QDialog>
+#include <map>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace vantor {
+struct Platform;
+}
+
+namespace vantor::ui {
+
+// "Object Placement/Adjustment Parameters": edits the core's dialog model, each keystroke
+// going through the core's field rules (range, replacement and beep, map/section coupling).
+class ScanParametersDialog : public QDialog {
+    Q_OBJECT
+  public:
+    ScanParametersDialog(QWidget* owner, ScanDialogModel& model, const Platform& platform);
+
+    QLineEdit* field(ScanField f) const { return fields_.at(f); }
+    QCheckBox* writeBox() const { return write_; }
+    QCheckBox* appendBox() const { return append_; }
+    QCheckBox* textBox() const { return text_; }
+    QComboBox* ownerBox() const { return owner_; }
+
+    void begin();
+
+  private:
+    void typed(ScanField f, const QString& text);
+    void show(ScanField f);
+
+    ScanDialogModel& model_;
+    const Platform& platform_;
+    std::map<ScanField, QLineEdit*> fields_;
+    QCheckBox* write_;
+    QCheckBox* append_;
+    QCheckBox* text_;
+    QComboBox* range_;
+    QComboBox* owner_;
+    QComboBox* controller_;
+};
+
+} // namespace vantor::ui
