@@ -4,6 +4,7 @@
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -224,6 +225,88 @@ TEST(CliEndToEnd, ListCommandsPrintExportAndListUnusedIdentifiers) {
               "0 \t 0 \t 1 \t 1 \t 8 \t 9 \t 9\t No Road to South\n"
               "1 \t 2 \t 3 \t 4 \t 5 \t 6 \t 7\t No Road to West\n");
     EXPECT_EQ(cli({"--out", "x.txt", "text-version", "--report", source}).exitCode, 1);
+}
+
+TEST(CliEndToEnd, ScansOfTheSampleFindWhatWasLaidOnIt) {
+    testing::TempDir dir;
+    const auto sample = cli({"sample", dir.str(), "--sections", "16"});
+    ASSERT_EQ(sample.exitCode, 0) << sample.err;
+    // "laid on it: R road, V river and T transition breaks; ..."
+    int roads = 0, rivers = 0, transitions = 0, one = 0, two = 0, missing = 0;
+    ASSERT_EQ(std::sscanf(sample.out.substr(sample.out.find("laid on it:")).c_str(),
+                          "laid on it: %d road, %d river and %d transition breaks; %d one-tile and "
+                          "%d two-tile bridges, %d",
+                          &roads, &rivers, &transitions, &one, &two, &missing),
+              6)
+        << sample.out;
+    const std::string l2 = (dir.path / "Theater.L2").string();
+    const std::string out = (dir.path / "roads.csv").string();
+    const std::vector<std::string> base{"--dir", dir.str(), "--terrain", l2};
+    auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), more.begin(), more.end());
+        return cli(args);
+    };
+
+    const auto road = with({"--out", out, "roads", "--text"});
+    ASSERT_EQ(road.exitCode, 0) << road.err;
+    EXPECT_EQ(road.out, "Road Scan Finished: " + std::to_string(roads) +
+                            " bad Road alignments were found & written.\n");
+    const std::string report = fileText(out);
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), roads + 2);
+    EXPECT_TRUE(std::filesystem::exists(dir.path / "roads.txt"));
+
+    const auto appended = with({"--out", out, "roads", "--append"});
+    ASSERT_EQ(appended.exitCode, 0) << appended.err;
+    const std::string twice = fileText(out);
+    EXPECT_EQ(std::count(twice.begin(), twice.end(), '\n'), 2 * roads + 2) << "no second header";
+
+    EXPECT_EQ(with({"rivers", "--count-only"}).out,
+              "River Scan Finished: " + std::to_string(rivers) +
+                  " bad River alignments were found.\n");
+    EXPECT_EQ(with({"transitions", "--count-only"}).out,
+              "Transition Tiles Scan Finished: " + std::to_string(transitions) +
+                  " bad Transition tiles were found.\n");
+
+    const auto combined = with({"--out", (dir.path / "all.csv").string(), "report", "--text"});
+    ASSERT_EQ(combined.exitCode, 0) << combined.err;
+    const std::string all = fileText(dir.path / "all.csv");
+    EXPECT_EQ(all.rfind("9 Balkans Theater Bad Road/River/Transition Tiles Report - ", 0), 0u);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), roads + rivers + transitions + 2);
+    EXPECT_TRUE(std::filesystem::exists(dir.path / "all.txt"));
+
+    const auto bridges = with({"--out", (dir.path / "b.csv").string(), "bridges", "--start-id",
+                               "3799", "--owner", "ROK"});
+    ASSERT_EQ(bridges.exitCode, 0) << bridges.err;
+    EXPECT_NE(bridges.out.find(" " + std::to_string(one + two) + " Bridges were placed.\n " +
+                               std::to_string(missing) + " Rejected due to no opposing tile."),
+              std::string::npos)
+        << bridges.out;
+    const std::string placed = fileText(dir.path / "b.csv");
+    EXPECT_NE(placed.find("0, Bridge, XXXX, 3799, "), std::string::npos);
+    EXPECT_NE(placed.find("0, Bridge, XXXX, 18579, "), std::string::npos);
+    EXPECT_NE(placed.find(",0,0,0,0, 2, 3799,0,0, 235,0,0,1, 20,0, 1,0, 0 0,"), std::string::npos)
+        << "owner ROK is country 2";
+    const std::string rejected = fileText(dir.path / "NoOpposingTile.txt");
+    EXPECT_EQ(std::count(rejected.begin(), rejected.end(), '\n'), missing);
+
+    struct Refused {
+        std::vector<std::string> args;
+        const char* inErr;
+    };
+    const Refused refused[] = {
+        {{"--out", out, "bridges", "--priority", "101"}, "--priority must be 0 to 100, not 101"},
+        {{"--out", out, "bridges", "--start-id", "70000"}, "--start-id must be at most 65536"},
+        {{"--out", out, "roads", "--area", "0,0,300,10"}, "--area X1 must be 0 to 255, not 300"},
+        {{"--out", out, "roads", "--area", "50,0,40,10"}, "Ending X is less then the Starting X."},
+        {{"--out", out, "bridges", "--owner", "Mars"}, "--owner must be 0 to 7"},
+        {{"roads"}, "--count-only"},
+    };
+    for (const Refused& r : refused) {
+        const auto run = with(r.args);
+        EXPECT_EQ(run.exitCode, 2) << r.inErr << run.err;
+        EXPECT_NE(run.err.find(r.inErr), std::string::npos) << run.err;
+    }
 }
 
 TEST(CliEndToEnd, WithoutAnIniFileTheBuiltInTheaterIsListed) {
