@@ -22,12 +22,9 @@ struct Grid {
 };
 
 std::uint8_t maskOf(Grid& g, std::int32_t x, std::int32_t y, unsigned char k) {
-    std::uint8_t mask = 0;
-    mask |= g.is(x - 1, y, k) ? 1 : 0;
-    mask |= g.is(x, y + 1, k) ? 2 : 0;
-    mask |= g.is(x + 1, y, k) ? 4 : 0;
-    mask |= g.is(x, y - 1, k) ? 8 : 0;
-    return mask;
+    const int mask = (g.is(x - 1, y, k) ? 1 : 0) | (g.is(x, y + 1, k) ? 2 : 0) |
+                     (g.is(x + 1, y, k) ? 4 : 0) | (g.is(x, y - 1, k) ? 8 : 0);
+    return static_cast<std::uint8_t>(mask);
 }
 
 bool land(const TerrainMatrix& m, std::int32_t x, std::int32_t y) {
