@@ -177,8 +177,7 @@ std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform) {
         showMessage(platform, summary(listKind, state.writeToFile, state.progress.errorsCounted),
                     summaryTitle(listKind), MessageIcon::Information);
     }
-    state.script.tiles.clear();
-    state.script.firstRecord.clear();
+    emptyTileTable(state.script);
     state.scriptLoaded = false;
     return state.progress.errorsCounted;
 }

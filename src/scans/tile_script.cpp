@@ -95,6 +95,11 @@ void clearTileScript(TileScript& s, ScriptKind kind) {
     index(s);
 }
 
+void emptyTileTable(TileScript& s) {
+    s.tiles.clear();
+    index(s);
+}
+
 const TileRecord* findTile(const TileScript& s, std::int32_t tileId) {
     const auto it = s.firstRecord.find(tileId);
     return it == s.firstRecord.end() ? nullptr : &s.tiles[it->second];

@@ -74,6 +74,8 @@ struct TileScript {
 };
 
 void clearTileScript(TileScript& script, ScriptKind kind);
+// What a scan does when it ends: the tile records go, so the next scan reads its own script.
+void emptyTileTable(TileScript& script);
 
 // The first record with this tile id, or null.
 const TileRecord* findTile(const TileScript& script, std::int32_t tileId);
