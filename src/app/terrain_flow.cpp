@@ -44,6 +44,16 @@ void finishTerrainOpen(ApplicationState& state, const Platform& platform) {
     applyMenuEvent(state, platform, MenuEvent::TerrainOpened);
 }
 
+// Before a read or load: a fresh abort flag and counters, and the progress window.
+void startTerrainProgress(ApplicationState& state, const Platform& platform) {
+    state.abortRequested = false;
+    state.matrixBuilt = false;
+    state.progressState = 1;
+    state.progress.sectionsCompleted = 0;
+    state.progress.position = 0;
+    openProgress(state, platform);
+}
+
 } // namespace
 
 TerrainProgress terrainProgress(ApplicationState& state, const Platform& platform) {
@@ -131,12 +141,7 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
         return false;
     }
 
-    state.abortRequested = false;
-    state.matrixBuilt = false;
-    state.progressState = 1;
-    state.progress.sectionsCompleted = 0;
-    state.progress.position = 0;
-    openProgress(state, platform);
+    startTerrainProgress(state, platform);
     const TerrainResult result =
         readTerrain(l2, o2, state.matrix, terrainProgress(state, platform));
     l2.handle.reset();
@@ -167,12 +172,7 @@ bool loadMatrixCommand(ApplicationState& state, const Platform& platform) {
         return false;
     }
     setWindowTitle(platform, state.terrainPath);
-    state.abortRequested = false;
-    state.matrixBuilt = false;
-    state.progressState = 1;
-    state.progress.sectionsCompleted = 0;
-    state.progress.position = 0;
-    openProgress(state, platform);
+    startTerrainProgress(state, platform);
     const TerrainResult result =
         loadL2m(file, state.theater, state.matrix, terrainProgress(state, platform));
     file.handle.reset();

@@ -68,27 +68,38 @@ const char* edgeTextReportTitle(int listKind) {
                            : "Balkans Theater Misaligned Transitions Report";
 }
 
+namespace {
+
+// The nine values of a report line, joined by the report's separator.
+std::string joinedLine(const EdgeBreak& b, int listKind, bool scanAll, std::int32_t ySections,
+                       const char* separator) {
+    const std::string values[] = {
+        std::to_string(b.mapX / 16),
+        std::to_string(ySections - 1 - b.mapY / 16),
+        std::to_string(b.mapX % 16 + 1),
+        std::to_string(b.mapY % 16 + 1),
+        std::to_string(b.tileId),
+        std::to_string(b.mapX),
+        std::to_string(b.mapY),
+        reportErrorText(static_cast<std::uint16_t>(b.direction), listKind, false),
+        std::to_string(errorCode(b.direction, listKind, scanAll)),
+    };
+    std::string line = values[0];
+    for (std::size_t i = 1; i < std::size(values); ++i) {
+        line += separator + values[i];
+    }
+    return line;
+}
+
+} // namespace
+
 std::string edgeReportLine(const EdgeBreak& b, int listKind, bool scanAll, std::int32_t ySections) {
-    const std::int32_t sectX = b.mapX / 16;
-    const std::int32_t sectY = ySections - 1 - b.mapY / 16;
-    return std::to_string(sectX) + ", " + std::to_string(sectY) + ", " +
-           std::to_string(b.mapX % 16 + 1) + ", " + std::to_string(b.mapY % 16 + 1) + ", " +
-           std::to_string(b.tileId) + ", " + std::to_string(b.mapX) + ", " +
-           std::to_string(b.mapY) + ", " +
-           reportErrorText(static_cast<std::uint16_t>(b.direction), listKind, false) + ", " +
-           std::to_string(errorCode(b.direction, listKind, scanAll));
+    return joinedLine(b, listKind, scanAll, ySections, ", ");
 }
 
 std::string edgeTextReportLine(const EdgeBreak& b, int listKind, bool scanAll,
                                std::int32_t ySections) {
-    const std::int32_t sectX = b.mapX / 16;
-    const std::int32_t sectY = ySections - 1 - b.mapY / 16;
-    return std::to_string(sectX) + " \t " + std::to_string(sectY) + " \t " +
-           std::to_string(b.mapX % 16 + 1) + " \t " + std::to_string(b.mapY % 16 + 1) + " \t " +
-           std::to_string(b.tileId) + " \t " + std::to_string(b.mapX) + " \t " +
-           std::to_string(b.mapY) + " \t " +
-           reportErrorText(static_cast<std::uint16_t>(b.direction), listKind, false) + " \t " +
-           std::to_string(errorCode(b.direction, listKind, scanAll));
+    return joinedLine(b, listKind, scanAll, ySections, " \t ");
 }
 
 std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform) {
