@@ -35,21 +35,27 @@ std::string describeRange(const char* what, float low, float high, const char* u
     return text;
 }
 
-std::uint16_t elevationAt(const TerrainMatrix& matrix, std::int32_t x, std::int32_t y) {
-    return matrix.contains(x, y) ? matrix.at(x, y).elevation : std::uint16_t{0};
+// The antenna stands 6 above the radar's post; a radar off the map stands at elevation 0.
+int antennaElevation(const RadarWalk& walk, std::int32_t x, std::int32_t y) {
+    const bool onMap = x >= 0 && y >= 0 && x < walk.width && y < walk.height;
+    const int ground = onMap ? walk.elevations[static_cast<std::size_t>(x) +
+                                               static_cast<std::size_t>(y) *
+                                                   static_cast<std::size_t>(walk.width)]
+                             : 0;
+    return ground + antennaHeight;
 }
 
 // One sample: the walk out along one azimuth until the ray leaves the map, the mask rises above
 // the ceiling, or the maximum range is passed.
-double sampleValue(const RadarWalk& walk, const TerrainMatrix& matrix, std::int32_t mapX,
+double sampleValue(const RadarWalk& walk, std::int32_t mapX,
                    std::int32_t mapY, int h0, const RadarWalk::Direction& direction) {
     const double radarX = mapX;
     const double radarY = mapY;
     const double limitX = static_cast<double>(walk.lastMapX) + 1.0;
     const double limitY = static_cast<double>(walk.lastMapY) + 1.0;
     const double maximumRange = walk.settings.maximumRange;
-    const TerrainPost* posts = matrix.posts.data();
-    const std::size_t width = static_cast<std::size_t>(matrix.width);
+    const std::uint16_t* elevations = walk.elevations.data();
+    const auto width = static_cast<std::size_t>(walk.width);
 
     double angle = 0.0;
     double mask = 0.0;
@@ -69,7 +75,7 @@ double sampleValue(const RadarWalk& walk, const TerrainMatrix& matrix, std::int3
         if (static_cast<std::int64_t>(index) == previous) {
             continue;
         }
-        const int rise = static_cast<int>(posts[index].elevation) - h0;
+        const int rise = static_cast<int>(elevations[index]) - h0;
         if (rise > mask) {
             const double g = walk.groundRange[k];
             angle = g < 0.00001
@@ -148,39 +154,43 @@ RadarWalk makeRadarWalk(const RadarSettings& requested, std::int32_t lastMapX,
         walk.leftMapValue.push_back(ceilingSlope(before > 0.0 ? before : r));
     }
     walk.beyondRangeValue = ceilingSlope(r);
+    walk.width = matrix.width;
+    walk.height = matrix.height;
+    walk.elevations.resize(matrix.posts.size());
+    for (std::size_t i = 0; i < matrix.posts.size(); ++i) {
+        walk.elevations[i] = matrix.posts[i].elevation;
+    }
     return walk;
 }
 
-RadarProfile radarProfile(const RadarWalk& walk, const TerrainMatrix& matrix, std::int32_t mapX,
-                          std::int32_t mapY) {
-    const int h0 = static_cast<int>(elevationAt(matrix, mapX, mapY)) + antennaHeight;
+RadarProfile radarProfile(const RadarWalk& walk, std::int32_t mapX, std::int32_t mapY) {
+    const int h0 = antennaElevation(walk, mapX, mapY);
     RadarProfile profile{};
     for (std::size_t i = 0; i < walk.sectors.size(); ++i) {
         float sum = 0.0f;
         for (const RadarWalk::Direction& direction : walk.sectors[i]) {
             sum = static_cast<float>(static_cast<double>(sum) +
-                                     sampleValue(walk, matrix, mapX, mapY, h0, direction));
+                                     sampleValue(walk, mapX, mapY, h0, direction));
         }
         profile[i] = sum / static_cast<float>(walk.sectors[i].size());
     }
     return profile;
 }
 
-double radarSampleValue(const RadarWalk& walk, const TerrainMatrix& matrix, std::int32_t mapX,
-                        std::int32_t mapY, double azimuth) {
-    const int h0 = static_cast<int>(elevationAt(matrix, mapX, mapY)) + antennaHeight;
+double radarSampleValue(const RadarWalk& walk, std::int32_t mapX, std::int32_t mapY,
+                        double azimuth) {
+    const int h0 = antennaElevation(walk, mapX, mapY);
     const RadarWalk::Direction direction{std::sin(azimuth * degreesToRadians),
                                          std::cos(azimuth * degreesToRadians)};
-    return sampleValue(walk, matrix, mapX, mapY, h0, direction);
+    return sampleValue(walk, mapX, mapY, h0, direction);
 }
 
-void radarProfiles(const RadarWalk& walk, const TerrainMatrix& matrix,
-                   std::span<const RadarSite> sites, std::span<RadarProfile> profiles,
-                   unsigned threads) {
+void radarProfiles(const RadarWalk& walk, std::span<const RadarSite> sites,
+                   std::span<RadarProfile> profiles, unsigned threads) {
     const std::size_t count = std::min(sites.size(), profiles.size());
     auto work = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
-            profiles[i] = radarProfile(walk, matrix, sites[i].mapX, sites[i].mapY);
+            profiles[i] = radarProfile(walk, sites[i].mapX, sites[i].mapY);
         }
     };
     if (threads == 0) {

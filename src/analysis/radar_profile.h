@@ -58,19 +58,24 @@ struct RadarWalk {
     std::vector<double> groundRange; // g of the elevation angle, per distance
     std::vector<double> leftMapValue; // S(r - range increment), per distance
     double beyondRangeValue = 0.0;    // S(r) for the first r past the maximum range
+    // The elevations of the map alone, row by row: a profile's rays then stay within a few
+    // kilobytes of the processor's nearest cache.
+    std::vector<std::uint16_t> elevations;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
 };
 
-// The walk for usable settings (see radarSettingsProblem) over the map up to lastMapX.
+// The walk over the map up to lastMapX, with the settings when usable (see
+// radarSettingsProblem), else the defaults.
 RadarWalk makeRadarWalk(const RadarSettings& settings, std::int32_t lastMapX,
                         const TerrainMatrix& matrix);
 
 // The profile of a radar at (mapX, mapY). A radar off the map stands at elevation 0.
-RadarProfile radarProfile(const RadarWalk& walk, const TerrainMatrix& matrix, std::int32_t mapX,
-                          std::int32_t mapY);
+RadarProfile radarProfile(const RadarWalk& walk, std::int32_t mapX, std::int32_t mapY);
 
 // One sample of the walk: the value of a single ray at the given azimuth (degrees).
-double radarSampleValue(const RadarWalk& walk, const TerrainMatrix& matrix, std::int32_t mapX,
-                        std::int32_t mapY, double azimuth);
+double radarSampleValue(const RadarWalk& walk, std::int32_t mapX, std::int32_t mapY,
+                        double azimuth);
 
 struct RadarSite {
     std::int32_t mapX = 0;
@@ -79,9 +84,8 @@ struct RadarSite {
 
 // Profiles of many radars, spread over up to `threads` threads (0: every core). The result is
 // the same, value for value, whatever the number of threads.
-void radarProfiles(const RadarWalk& walk, const TerrainMatrix& matrix,
-                   std::span<const RadarSite> sites, std::span<RadarProfile> profiles,
-                   unsigned threads = 0);
+void radarProfiles(const RadarWalk& walk, std::span<const RadarSite> sites,
+                   std::span<RadarProfile> profiles, unsigned threads = 0);
 
 // The eight values as the rewriters print them, each "%5.3f" followed by ", " except the last,
 // which is followed by "," alone.

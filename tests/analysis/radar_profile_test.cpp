@@ -28,7 +28,7 @@ std::string printed(double value) {
 TEST(RadarProfile, FlatTerrainGivesTheCeilingSlopeBeyondTheRangeInEverySector) {
     const TerrainMatrix m = flatMatrix(128, 300);
     const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 127, m);
-    const RadarProfile p = radarProfile(walk, m, 64, 64);
+    const RadarProfile p = radarProfile(walk, 64, 64);
     for (float v : p) {
         EXPECT_NEAR(v, 2500.0 / (40.5 * 3280.8), 1e-6);
         EXPECT_EQ(printed(v), "0.019");
@@ -41,7 +41,7 @@ TEST(RadarProfile, AHighPostMasksTheRayAtItsElevationAngle) {
     TerrainMatrix m = flatMatrix(128, 100);
     m.at(111, 100).elevation = 1106; // 10.5 km along azimuth 90
     const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 127, m);
-    const double value = radarSampleValue(walk, m, 100, 100, 90.0);
+    const double value = radarSampleValue(walk, 100, 100, 90.0);
     const double angle = direct::elevationAngle(10.5, 1106, 106);
     EXPECT_NEAR(angle, 1.663, 0.001);
     EXPECT_NEAR(std::tan(angle * 3.14159265358979323846 / 180.0) * 40 * 3280.8, 3810, 1);
@@ -71,12 +71,12 @@ TEST(RadarProfile, RaysEndWhereTheyLeaveTheMapAtEachEdge) {
     };
     for (const Case& c : cases) {
         const RadarWalk walk = makeRadarWalk(defaultRadarSettings, c.lastMapX, m);
-        EXPECT_DOUBLE_EQ(radarSampleValue(walk, m, c.x, c.y, c.azimuth), c.expected) << c.edge;
+        EXPECT_DOUBLE_EQ(radarSampleValue(walk, c.x, c.y, c.azimuth), c.expected) << c.edge;
     }
     // Just off azimuth 180 the first post truncates to Map Y 0 and stays on the map.
     const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 63, m);
-    EXPECT_EQ(printed(radarSampleValue(walk, m, 20, 0, 180.0)), "1.524");
-    EXPECT_NE(radarSampleValue(walk, m, 20, 0, 179.5), leftAtFirst);
+    EXPECT_EQ(printed(radarSampleValue(walk, 20, 0, 180.0)), "1.524");
+    EXPECT_NE(radarSampleValue(walk, 20, 0, 179.5), leftAtFirst);
 }
 
 TEST(RadarProfile, SectorsAreSampledFromTheirStartAzimuthDownwards) {
@@ -104,11 +104,11 @@ TEST(RadarProfile, ASectorIsTheMeanOfItsSamples) {
     // 2.5 km; every ray of the opposite sector runs to the end of the range.
     const TerrainMatrix m = flatMatrix(128, 0);
     const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 127, m);
-    const RadarProfile p = radarProfile(walk, m, 0, 64);
+    const RadarProfile p = radarProfile(walk, 0, 64);
     EXPECT_EQ(printed(p[6]), "0.508");
     EXPECT_EQ(printed(p[2]), "0.019");
     // A sector that mixes both: the mean lies between them.
-    const RadarProfile corner = radarProfile(walk, m, 0, 0);
+    const RadarProfile corner = radarProfile(walk, 0, 0);
     EXPECT_GT(corner[7], 0.019f);
     EXPECT_LT(corner[7], 1.524f);
 }
@@ -129,7 +129,7 @@ TEST(RadarProfile, MatchesTheStepByStepWalkOnAnyTerrainAndSettings) {
             for (int i = 0; i < 40; ++i) {
                 const int x = static_cast<int>(random() % 140) - 6;
                 const int y = static_cast<int>(random() % 140) - 6;
-                EXPECT_EQ(radarProfile(walk, m, x, y), direct::profile(m, s, last, x, y))
+                EXPECT_EQ(radarProfile(walk, x, y), direct::profile(m, s, last, x, y))
                     << x << "," << y << " max " << s.maximumRange;
             }
         }
@@ -147,10 +147,10 @@ TEST(RadarProfile, ManyThreadsGiveTheSameProfilesAsOne) {
     }
     std::vector<RadarProfile> one(sites.size());
     std::vector<RadarProfile> many(sites.size());
-    radarProfiles(walk, m, sites, one, 1);
-    radarProfiles(walk, m, sites, many, 4);
+    radarProfiles(walk, sites, one, 1);
+    radarProfiles(walk, sites, many, 4);
     EXPECT_EQ(one, many);
-    EXPECT_EQ(one[5], radarProfile(walk, m, sites[5].mapX, sites[5].mapY));
+    EXPECT_EQ(one[5], radarProfile(walk, sites[5].mapX, sites[5].mapY));
 }
 
 TEST(RadarSettings, UnusableSettingsAreRefusedAndProfilesFallBackToTheDefaults) {
