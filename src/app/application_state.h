@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/radar_profile.h"
 #include "app/menu_model.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
@@ -10,6 +11,7 @@
 #include "scans/tile_script.h"
 #include "terrain/terrain_matrix.h"
 #include "terrain/theater.h"
+#include "tools/id_mover.h"
 
 #include <string>
 
@@ -78,6 +80,11 @@ struct ApplicationState {
     TileScript script;
     // The bridge placement's rotating selector, shared by every variable for the whole run.
     std::int32_t bridgeSelector = 0;
+
+    // Zero until the radar scanner dialog is first confirmed; profiles wanted before then use
+    // the dialog's defaults.
+    RadarSettings radarSettings;
+    IdMoveLimits idLimits;
 
     int progressState = 0;
     ProgressCounters progress;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vantor {
 
@@ -41,6 +42,9 @@ struct SafeWriter {
 
 bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target);
 bool safeWrite(SafeWriter& writer, const void* data, std::size_t count);
+inline bool safeWrite(SafeWriter& writer, std::string_view text) {
+    return safeWrite(writer, text.data(), text.size());
+}
 // Flushes and renames over the target. On failure the target is left as it was.
 bool commitSafeWrite(SafeWriter& writer);
 // Removes the partial file; the target is untouched.

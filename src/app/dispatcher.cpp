@@ -9,6 +9,7 @@
 #include "app/shell_texts.h"
 #include "app/startup.h"
 #include "app/terrain_flow.h"
+#include "app/tool_flow.h"
 #include "app/version.h"
 #include "terrain/theater_selection.h"
 
@@ -160,8 +161,13 @@ bool dispatchCommand(ApplicationState& state, const Platform& platform, int comm
     case cmd::CloseFindL2Info:
         return closeFindL2Info(state, platform);
     case cmd::RadarProfiles:
-        endBatchFlow(state, platform, RunMode::RadarBatch);
-        return false;
+        return radarProfilesCommand(state, platform);
+    case cmd::RemoveObjectLinks:
+        return removeLinksCommand(state, platform);
+    case cmd::CheckParentLinks:
+        return checkParentsCommand(state, platform);
+    case cmd::MoveObjectIds:
+        return moveIdsCommand(state, platform);
     case cmd::LevelAirbases:
         endBatchFlow(state, platform, RunMode::AirbaseBatch);
         return false;

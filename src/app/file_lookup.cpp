@@ -54,4 +54,13 @@ std::filesystem::path findInFolder(std::string_view folder, std::string_view nam
     return exact;
 }
 
+bool sameFile(std::string_view a, std::string_view b) {
+    std::error_code ec;
+    const bool same = std::filesystem::equivalent(toFsPath(a), toFsPath(b), ec);
+    if (!ec) {
+        return same;
+    }
+    return equalsIgnoreCase(a, b);
+}
+
 } // namespace vantor

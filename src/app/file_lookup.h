@@ -22,4 +22,8 @@ std::string folderPart(std::string_view path);
 // An empty folder stands for the root of the current drive.
 std::filesystem::path findInFolder(std::string_view folder, std::string_view name);
 
+// Whether two paths name the same file: the same file on disk when both exist, else the same
+// text without regard to letter case.
+bool sameFile(std::string_view a, std::string_view b);
+
 } // namespace vantor

@@ -22,6 +22,8 @@ constexpr const char* closeAppendingOutput =
     "You are about to close a .csv file you are appending objects/errors to.  Do you wish to "
     "close it now?";
 constexpr const char* csvFilter = "Object Export file|*.csv||";
+constexpr const char* sameSourceAndExport =
+    "Cannot use the same file for Source and Export.  Select another file.";
 
 struct ListKindRow {
     char firstCharacter;
@@ -212,10 +214,14 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
 
     if (form == RequestForm::User && startsWithIgnoreCase(state.outputPath, state.sourcePath) &&
         !state.sourcePath.empty()) {
-        showMessage(platform,
-                    "Cannot use the same file for Source and Export.  Select another file.",
-                    texts::error, MessageIcon::Warning);
+        showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
         postCommand(platform, cmd::ExportObjects);
+        return false;
+    }
+    // A tool reads its source to the end while it writes: the source is never its output.
+    if (form == RequestForm::Rewrite && !state.sourcePath.empty() &&
+        sameFile(state.outputPath, state.sourcePath)) {
+        showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
         return false;
     }
     if (form != RequestForm::TextOnly && !state.textReport) {
@@ -224,6 +230,11 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
         storeFolder(platform, pathsSubkey, csvFolderValue, state.csvDirectory);
     }
     if (form == RequestForm::User) {
+        return true;
+    }
+    if (form == RequestForm::Rewrite) {
+        state.outputFile.close();
+        applyMenuEvent(state, platform, MenuEvent::OutputRequestSucceeded);
         return true;
     }
     if (form != RequestForm::TextOnly) {

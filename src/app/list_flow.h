@@ -11,6 +11,8 @@ enum class RequestForm {
     User,     // from the menu, the toolbar or a recent-file entry
     Internal, // a flow asks for its own file
     TextOnly, // the text report of "Output Te&xt Version..."
+    Rewrite,  // a tool's copy of the source: only the path is taken; the tool writes the file
+              // aside and puts it in place when complete, and it may not be the source itself
 };
 
 // The source file request: asks before closing an output file that is open, then the open

@@ -9,6 +9,9 @@ namespace vantor {
 
 struct MenuModel;
 struct ScanDialogModel;
+struct RadarDialogModel;
+struct IdLimitsDialogModel;
+enum class IdToolChoice;
 
 // What changed in the list window's rows.
 enum class ListChange {
@@ -82,6 +85,11 @@ struct Platform {
     // The scan parameters dialog: edits the model through the core's field rules; true for
     // Begin, false for Cancel. Left empty, the dialog is taken as cancelled.
     std::function<bool(ScanDialogModel&)> editScanParameters;
+    // "Configure Radar Scanner": true for Scan with settings the core accepts (see
+    // confirmRadarDialog), false for Cancel.
+    std::function<bool(RadarDialogModel&)> editRadarSettings;
+    // "Move ID's and Links ": which button closed it; the fields are read back for Move ID's.
+    std::function<IdToolChoice(IdLimitsDialogModel&)> editIdLimits;
 
     // The modeless Find L2 Info window: created on first show, shown again later; closed by
     // its Exit button through the core.

@@ -1,0 +1,84 @@
+#include "analysis/radar_rewrite.h"
+
+#include "analysis/radar_lines.h"
+#include "app/text_file.h"
+#include "objectives/export_format.h"
+
+#include <algorithm>
+
+namespace vantor {
+
+namespace {
+
+bool hasRadarFields(std::string_view line) {
+    return std::count(line.begin(), line.end(), ',') >= 3;
+}
+
+} // namespace
+
+std::string radarObjectLine(std::string_view whole, const RadarProfile& profile) {
+    const std::string_view line = withoutLineEnd(whole);
+    if (!hasRadarFields(line)) {
+        return {};
+    }
+    std::string out(line);
+    const std::size_t field3 = *fieldAfterCommas(3, line);
+    std::size_t stop = line.find('.', field3);
+    if (stop != std::string_view::npos) {
+        const std::size_t field3End = line.find(',', field3);
+        if (field3End == std::string_view::npos || stop < field3End) {
+            stop = line.find('.', stop + 1);
+        }
+    }
+    if (stop != std::string_view::npos) {
+        out.resize(line.rfind(',', stop) + 1);
+    }
+    out += ' ';
+    out += formatRadarValues(profile);
+    out += platformLineEnd;
+    return out;
+}
+
+RadarRewrite writeRadarProfiles(std::FILE* source, SafeWriter& out, const RadarWalk& walk,
+                                std::time_t now,
+                                const std::function<void(std::int32_t)>& objectDone) {
+    RadarRewrite result;
+    std::string line;
+    if (!readLine(source, line)) {
+        return result;
+    }
+    if (!safeWrite(out, exportTitleLine(now))) {
+        result.writeFailed = true;
+        return result;
+    }
+    if (!readLine(source, line)) {
+        return result;
+    }
+    if (!safeWrite(out, line)) {
+        result.writeFailed = true;
+        return result;
+    }
+    const auto siteOf = [](std::string_view l) -> std::optional<RadarSite> {
+        const std::string_view body = withoutLineEnd(l);
+        if (!hasRadarFields(body)) {
+            return std::nullopt;
+        }
+        return RadarSite{readIntField(XField, body), readIntField(YField, body)};
+    };
+    forEachLineWithProfile(source, walk, siteOf,
+                           [&](std::string& l, const RadarProfile* profile) {
+                               ++result.objects;
+                               if (profile != nullptr &&
+                                   !safeWrite(out, radarObjectLine(l, *profile))) {
+                                   result.writeFailed = true;
+                                   return false;
+                               }
+                               if (objectDone) {
+                                   objectDone(result.objects);
+                               }
+                               return true;
+                           });
+    return result;
+}
+
+} // namespace vantor

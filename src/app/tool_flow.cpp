@@ -1,0 +1,276 @@
+#include "app/tool_flow.h"
+
+#include "analysis/radar_dialog.h"
+#include "analysis/radar_rewrite.h"
+#include "app/application_state.h"
+#include "app/commands.h"
+#include "app/dispatcher.h"
+#include "app/file_lookup.h"
+#include "app/list_flow.h"
+#include "app/platform_calls.h"
+#include "app/shell_texts.h"
+#include "app/text_util.h"
+#include "terrain/terrain_io.h"
+#include "tools/id_mover.h"
+#include "tools/link_removal.h"
+#include "tools/parent_check.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace vantor {
+
+namespace {
+
+void endRadarBatch(const ApplicationState& state, const Platform& platform) {
+    if (state.runMode == RunMode::RadarBatch) {
+        postCloseRequest(platform);
+    }
+}
+
+// The open-terrain flow when no terrain is open yet; true when terrain is open afterwards.
+bool ensureTerrain(ApplicationState& state, const Platform& platform) {
+    if (!state.terrainOpen) {
+        dispatchCommand(state, platform, cmd::OpenL2Terrain);
+    }
+    return state.terrainOpen;
+}
+
+// The tool's source: asked for and opened for reading as toolSourceFile.
+bool openToolSource(ApplicationState& state, const Platform& platform) {
+    state.toolSourceFile.close();
+    if (!requestSourceFile(state, platform, RequestForm::Internal)) {
+        return false;
+    }
+    if (!openTextFile(state.toolSourceFile, state.sourcePath, "rb")) {
+        showMessage(platform, terrain_texts::dataFileOpenFailed, state.sourcePath,
+                    MessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+void reportWriteFailure(const Platform& platform, const SafeWriter& out, const std::string& name) {
+    showMessage(platform, "Cannot write " + name + ": " + out.error, texts::error,
+                MessageIcon::Error);
+}
+
+// The tool's output: asked for, then written aside until it is complete.
+bool beginToolOutput(ApplicationState& state, const Platform& platform, SafeWriter& out) {
+    if (!requestOutputFile(state, platform, RequestForm::Rewrite)) {
+        return false;
+    }
+    if (!beginSafeWrite(out, toFsPath(state.outputPath))) {
+        reportWriteFailure(platform, out, state.outputPath);
+        return false;
+    }
+    return true;
+}
+
+// Puts the finished output in place; a failed write leaves whatever was there before.
+bool finishToolOutput(const ApplicationState& state, const Platform& platform, SafeWriter& out,
+                      bool writeFailed) {
+    if (writeFailed || !commitSafeWrite(out)) {
+        abandonSafeWrite(out);
+        reportWriteFailure(platform, out, state.outputPath);
+        return false;
+    }
+    return true;
+}
+
+void closeToolFiles(ApplicationState& state) {
+    state.outputFile.close();
+    state.toolSourceFile.close();
+}
+
+std::string n(std::int32_t value) {
+    return std::to_string(value);
+}
+
+// Lines of the open source, counted ahead for the progress bar's range.
+std::int32_t countLines(std::FILE* file) {
+    std::int32_t lines = 0;
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        lines += static_cast<std::int32_t>(std::count(buffer, buffer + got, '\n'));
+    }
+    std::rewind(file);
+    return lines;
+}
+
+bool askRadarSettings(ApplicationState& state, const Platform& platform) {
+    RadarDialogModel model = openRadarDialog();
+    if (!platform.editRadarSettings || !platform.editRadarSettings(model)) {
+        return false;
+    }
+    if (const std::optional<std::string> problem = confirmRadarDialog(model)) {
+        showMessage(platform, *problem, radarDialogTitle, MessageIcon::Warning);
+        return false;
+    }
+    state.radarSettings = model.settings;
+    return true;
+}
+
+bool writeRadarFile(ApplicationState& state, const Platform& platform) {
+    SafeWriter out;
+    if (!beginToolOutput(state, platform, out)) {
+        return false;
+    }
+    std::FILE* source = state.toolSourceFile.handle.get();
+    const std::int32_t lastPosition = std::max(1, countLines(source) - 1);
+    state.progressState = 7;
+    state.progress.objectsCounted = 0;
+    state.progress.position = 0;
+    openProgress(state, platform);
+    const RadarWalk walk = makeRadarWalk(state.radarSettings, state.theater.lastMapX, state.matrix);
+    const RadarRewrite result =
+        writeRadarProfiles(source, out, walk, std::time(nullptr), [&](std::int32_t objects) {
+            state.progress.objectsCounted = objects;
+            state.progress.position = static_cast<std::int32_t>(
+                std::min<std::int64_t>(progressBarRange, std::int64_t{objects} * progressBarRange /
+                                                             lastPosition));
+            reportProgress(state, platform);
+        });
+    closeProgress(state, platform);
+    if (!finishToolOutput(state, platform, out, result.writeFailed)) {
+        return false;
+    }
+    showMessage(platform, formatWithInt("Total of %d Objects processed.", result.objects),
+                "Radar LOS Calcuations Completed.", MessageIcon::Information);
+    return true;
+}
+
+bool removeLinks(ApplicationState& state, const Platform& platform) {
+    SafeWriter out;
+    if (!beginToolOutput(state, platform, out)) {
+        return false;
+    }
+    const RadarWalk walk = makeRadarWalk(state.radarSettings, state.theater.lastMapX, state.matrix);
+    const LinkRemoval result =
+        removeObjectLinks(state.toolSourceFile.handle.get(), out, walk, std::time(nullptr));
+    if (!finishToolOutput(state, platform, out, result.writeFailed)) {
+        return false;
+    }
+    if (result.headerRead) {
+        showMessage(platform, formatWithInt("%d Objects processed and written.", result.written),
+                    "Objects Link Removal Completed.", MessageIcon::Information);
+    }
+    return true;
+}
+
+bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice choice) {
+    SafeWriter out;
+    if (!beginToolOutput(state, platform, out)) {
+        return false;
+    }
+    std::FILE* source = state.toolSourceFile.handle.get();
+    if (choice == IdToolChoice::FixBridgeOffsets) {
+        const BridgeFix result = fixBridgeOffsets(source, out, state.script, std::time(nullptr));
+        state.scriptLoaded = false;
+        if (!finishToolOutput(state, platform, out, result.writeFailed)) {
+            return false;
+        }
+        if (result.headerRead) {
+            showMessage(platform, " " + n(result.moved) + " Bridges were moved.",
+                        "Bridge Fix Finished", MessageIcon::Information);
+        }
+        return true;
+    }
+    const IdMove result = moveObjectIds(source, out, state.idLimits, std::time(nullptr));
+    if (!finishToolOutput(state, platform, out, result.writeFailed)) {
+        return false;
+    }
+    if (result.headerRead) {
+        showMessage(platform,
+                    " " + n(result.changed) + " Objects IDs and/or Links changed. " +
+                        n(result.unchanged) + " Objects Unchanged.",
+                    "ID/Link Check Completed.", MessageIcon::Information);
+    }
+    return true;
+}
+
+} // namespace
+
+bool radarProfilesCommand(ApplicationState& state, const Platform& platform) {
+    bool done = false;
+    if (askRadarSettings(state, platform) && ensureTerrain(state, platform)) {
+        state.listKind = RadarProfilesKind;
+        done = openToolSource(state, platform) && writeRadarFile(state, platform);
+        closeToolFiles(state);
+    }
+    endRadarBatch(state, platform);
+    return done;
+}
+
+bool removeLinksCommand(ApplicationState& state, const Platform& platform) {
+    // Every written object carries the radar profile of its post, so the terrain comes first.
+    if (!ensureTerrain(state, platform)) {
+        showMessage(platform, "Cannot remove Object Links until the terrain file (L2) is opened.",
+                    texts::information, MessageIcon::Warning);
+        return false;
+    }
+    const bool done = openToolSource(state, platform) && removeLinks(state, platform);
+    closeToolFiles(state);
+    return done;
+}
+
+bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
+    if (!openToolSource(state, platform)) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    SafeWriter noParent;
+    SafeWriter wrongParent;
+    const std::string names[] = {noParentFileName, wrongParentFileName};
+    SafeWriter* writers[] = {&noParent, &wrongParent};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (!beginSafeWrite(*writers[i], findInFolder(state.startDirectory, names[i]))) {
+            reportWriteFailure(platform, *writers[i], names[i]);
+            abandonSafeWrite(noParent);
+            state.toolSourceFile.close();
+            return false;
+        }
+    }
+    const ParentCheck result = checkParentLinks(state.toolSourceFile.handle.get(), noParent,
+                                                wrongParent, std::time(nullptr));
+    state.toolSourceFile.close();
+    if (result.writeFailed || !commitSafeWritePair(noParent, wrongParent)) {
+        const bool firstFailed = !noParent.error.empty();
+        abandonSafeWrite(noParent);
+        abandonSafeWrite(wrongParent);
+        reportWriteFailure(platform, firstFailed ? noParent : wrongParent,
+                           firstFailed ? names[0] : names[1]);
+        return false;
+    }
+    if (result.headerRead) {
+        showMessage(platform,
+                    " " + n(result.zeroParent) + " Objects with zero Parent.\r\n " +
+                        n(result.wrongParent) + " Objects with wrong Parent",
+                    "Object Parent Link Check Completed.", MessageIcon::Information);
+    }
+    return true;
+}
+
+bool moveIdsCommand(ApplicationState& state, const Platform& platform) {
+    IdLimitsDialogModel model = idLimitsDialogModel(state.idLimits);
+    const IdToolChoice choice =
+        platform.editIdLimits ? platform.editIdLimits(model) : IdToolChoice::Cancel;
+    if (choice == IdToolChoice::Cancel) {
+        return false;
+    }
+    if (choice == IdToolChoice::MoveIds) {
+        readIdLimitsDialog(model, state.idLimits);
+    } else {
+        clearTileScript(state.script, ScriptKind::Bridge);
+        const ScriptLoad load = loadTileScript(state.script, ScriptKind::Bridge, state.startDirectory);
+        for (const MessageBoxRequest& m : load.messages) {
+            showMessage(platform, m);
+        }
+    }
+    const bool done = openToolSource(state, platform) && moveIds(state, platform, choice);
+    closeToolFiles(state);
+    return done;
+}
+
+} // namespace vantor

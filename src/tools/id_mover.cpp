@@ -1,0 +1,127 @@
+#include "tools/id_mover.h"
+
+#include "app/text_file.h"
+#include "app/text_util.h"
+#include "objectives/export_format.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr int firstLinkTarget = 32;
+constexpr int fieldsPerLink = 9;
+
+// Title and column line, as both rewrites begin. False when the file ends first or a write
+// fails (failed tells which).
+bool copyHeader(std::FILE* source, SafeWriter& out, std::time_t now, bool& failed) {
+    std::string line;
+    if (!readLine(source, line)) {
+        return false;
+    }
+    if (!safeWrite(out, exportTitleLine(now))) {
+        failed = true;
+        return false;
+    }
+    if (!readLine(source, line)) {
+        return false;
+    }
+    if (!safeWrite(out, line)) {
+        failed = true;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+IdLimitsDialogModel idLimitsDialogModel(const IdMoveLimits& limits) {
+    return {std::to_string(limits.oldStart), std::to_string(limits.oldEnd),
+            std::to_string(limits.newStart)};
+}
+
+void readIdLimitsDialog(const IdLimitsDialogModel& model, IdMoveLimits& limits) {
+    limits.oldStart = parseLeadingInt(model.oldStart).value_or(limits.oldStart);
+    limits.oldEnd = parseLeadingInt(model.oldEnd).value_or(limits.oldEnd);
+    limits.newStart = parseLeadingInt(model.newStart).value_or(limits.newStart);
+}
+
+bool moveLineIds(std::string& line, const IdMoveLimits& limits) {
+    const auto inRange = [&](std::int64_t v) { return v >= limits.oldStart && v <= limits.oldEnd; };
+    const std::int64_t shift = std::int64_t{limits.newStart} - limits.oldStart;
+    const std::int32_t id = readIntField(IdField, line);
+    const std::int32_t parent = readIntField(ParentField, line);
+    const std::int32_t links = readIntField(LCountField, line);
+    bool changed = false;
+    for (std::int32_t i = 0; i < links; ++i) {
+        const int field = firstLinkTarget + fieldsPerLink * i;
+        if (!fieldAfterCommas(field, line)) {
+            break; // the line holds no more links than this
+        }
+        const std::int32_t target = readIntField(field, line);
+        if (inRange(target)) {
+            changed = replaceIntField(field, line, target + shift) || changed;
+        }
+    }
+    if (inRange(id)) {
+        changed = replaceIntField(IdField, line, id + shift) || changed;
+        changed = replaceIntField(XidField, line, id + shift) || changed;
+    }
+    if (inRange(parent)) {
+        changed = replaceIntField(ParentField, line, parent + shift) || changed;
+    }
+    return changed;
+}
+
+IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& limits,
+                     std::time_t now) {
+    IdMove result;
+    if (!copyHeader(source, out, now, result.writeFailed)) {
+        return result;
+    }
+    result.headerRead = true;
+    std::string line;
+    while (readLine(source, line)) {
+        if (moveLineIds(line, limits)) {
+            ++result.changed;
+        } else {
+            ++result.unchanged;
+        }
+        if (!safeWrite(out, line)) {
+            result.writeFailed = true;
+            return result;
+        }
+    }
+    return result;
+}
+
+BridgeFix fixBridgeOffsets(std::FILE* source, SafeWriter& out, const TileScript& bridgeScript,
+                           std::time_t now) {
+    BridgeFix result;
+    if (!copyHeader(source, out, now, result.writeFailed)) {
+        return result;
+    }
+    result.headerRead = true;
+    std::string line;
+    while (readLine(source, line)) {
+        const std::int32_t type = readIntField(ObjectiveField, line);
+        for (const RandomSelectEntry& entry : bridgeScript.entries) {
+            if (entry.objectiveType != type) {
+                continue;
+            }
+            const std::int64_t x = readIntField(XField, line);
+            const std::int64_t y = readIntField(YField, line);
+            if (replaceIntField(XField, line, x + entry.xOffset - bridgeOffsetOrigin)) {
+                replaceIntField(YField, line, y + entry.yOffset - bridgeOffsetOrigin);
+                ++result.moved;
+            }
+            break;
+        }
+        if (!safeWrite(out, line)) {
+            result.writeFailed = true;
+            return result;
+        }
+    }
+    return result;
+}
+
+} // namespace vantor

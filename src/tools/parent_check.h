@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/binary_file.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+namespace vantor {
+
+inline constexpr const char* noParentFileName = "NoParent.csv";
+inline constexpr const char* wrongParentFileName = "WrongParent.csv";
+
+struct ParentCheck {
+    bool headerRead = false; // the source held its title and column lines
+    std::int32_t zeroParent = 0;
+    std::int32_t wrongParent = 0;
+    bool writeFailed = false;
+};
+
+// Sorts the objects of an objective export: those with Parent 0 into noParent, those whose
+// Parent is the identifier of no city or town of the same file into wrongParent. Identifiers
+// are compared whole, and a file may hold any number of cities and towns.
+ParentCheck checkParentLinks(std::FILE* source, SafeWriter& noParent, SafeWriter& wrongParent,
+                             std::time_t now);
+
+} // namespace vantor
