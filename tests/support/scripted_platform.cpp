@@ -35,6 +35,20 @@ Platform ScriptedPlatform::platform() {
         }
         return scanBegin;
     };
+    p.editRadarSettings = [this](RadarDialogModel& model) {
+        radarDialogs.push_back(model);
+        if (radarEdit) {
+            radarEdit(model);
+        }
+        return radarScan;
+    };
+    p.editIdLimits = [this](IdLimitsDialogModel& model) {
+        idDialogs.push_back(model);
+        if (idEdit) {
+            idEdit(model);
+        }
+        return idChoice;
+    };
     p.setWindowTitle = [this](const std::string& t) { titles.push_back(t); };
     p.beep = [this] { ++beeps; };
     p.postCommand = [this](int id) { posted.push_back(id); };

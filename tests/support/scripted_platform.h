@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/radar_dialog.h"
 #include "app/application_state.h"
 #include "app/menu_model.h"
 #include "app/platform.h"
@@ -33,6 +34,14 @@ struct ScriptedPlatform {
     bool scanBegin = true;
     std::function<void(ScanDialogModel&)> scanEdit;
     std::vector<ScanDialogModel> scanDialogs;
+    // The radar scanner dialog: edited by radarEdit (if any), then Scan unless radarScan is
+    // false. The ID limits dialog: edited by idEdit, closed with idChoice.
+    bool radarScan = true;
+    std::function<void(RadarDialogModel&)> radarEdit;
+    std::vector<RadarDialogModel> radarDialogs;
+    IdToolChoice idChoice = IdToolChoice::Cancel;
+    std::function<void(IdLimitsDialogModel&)> idEdit;
+    std::vector<IdLimitsDialogModel> idDialogs;
     std::map<std::pair<std::string, std::string>, std::string> settings;
 
     std::vector<RecordedMessage> messages;

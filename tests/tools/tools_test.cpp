@@ -1,0 +1,373 @@
+#include "analysis/radar_rewrite.h"
+#include "app/text_file.h"
+#include "objectives/export_format.h"
+#include "support/temp_dir.h"
+#include "tools/id_mover.h"
+#include "tools/link_removal.h"
+#include "tools/parent_check.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace vantor {
+namespace {
+
+using testing::TempDir;
+
+constexpr std::time_t now = 1733572800; // a fixed moment for the title lines
+
+std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string header() {
+    return "1.0 Objective Export  Mon Dec 07 12:00:00 2026\r\n" + std::string(exportColumnLine) +
+           "\r\n";
+}
+
+struct Object {
+    const char* name = "Alpha";
+    const char* type = "City";
+    int id = 150;
+    int objective = 5;
+    int x = 10;
+    int y = 20;
+    int xid = 150;
+    int parent = 0;
+    std::vector<int> links;
+};
+
+// An objective line as the tactical editor writes it, with old radar values and CR LF.
+std::string line(const Object& o) {
+    std::ostringstream s;
+    s << o.name << ", " << o.type << ", 1, " << o.id << ", " << o.objective << ", " << o.x << ", "
+      << o.y << ", 0, 0, 0, 0, 1, " << o.xid << ", 0, 0, 0, 0, 0, 3, 50, " << o.parent << ", 1, "
+      << o.links.size() << ", 3, ";
+    for (int target : o.links) {
+        s << "1, 2, 3, 4, 5, 6, 7, 8, " << target << ", ";
+    }
+    s << "0.120, 0.120, 0.120, 0.120, 0.120, 0.120, 0.120, 0.120,\r\n";
+    return s.str();
+}
+
+// Runs a rewrite of the source text and returns what it wrote.
+template <class Rewrite> std::string rewrite(const std::string& source, Rewrite run) {
+    TempDir dir;
+    const auto in = dir.write("in.csv", source);
+    TextFile file;
+    EXPECT_TRUE(openTextFile(file, in.string(), "rb"));
+    SafeWriter out;
+    EXPECT_TRUE(beginSafeWrite(out, dir.path / "out.csv"));
+    run(file.handle.get(), out);
+    EXPECT_TRUE(commitSafeWrite(out));
+    return slurp(dir.path / "out.csv");
+}
+
+std::string title() {
+    return exportTitleLine(now);
+}
+
+TerrainMatrix flat() {
+    TerrainMatrix m;
+    EXPECT_TRUE(allocateMatrix(m, 64, 64, SevenByteRecords));
+    return m;
+}
+
+TEST(LinkRemoval, ObjectsLoseParentAndLinksAndGainTheProfileOfTheirPost) {
+    TerrainMatrix m = flat();
+    m.at(10, 25).elevation = 2000; // masks the sector around north of the radar at (10, 20)
+    const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 63, m);
+    const std::string flatValues = formatRadarValues(radarProfile(walk, 40, 40));
+    const std::string maskedValues = formatRadarValues(radarProfile(walk, 10, 20));
+    ASSERT_NE(flatValues, maskedValues);
+
+    Object a;
+    a.parent = 1234;
+    a.links = {180, 190};
+    Object b;
+    b.name = "  Beta";
+    b.x = 40;
+    b.y = 40;
+    Object c = b;
+    c.name = "Gamma";
+    const std::string source = header() + line(a) + "\r\n" + "1, 2, 3, 4, 5, 6, 7, 8, 9, 10\r\n" +
+                               line(b) + line(c);
+    LinkRemoval result;
+    const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& o) {
+        result = removeObjectLinks(in, o, walk, now);
+    });
+    const std::string first20 = "Alpha, City, 1, 150, 5, 10, 20, 0, 0, 0, 0, 1, 150, 0, 0, 0, 0, 0, 3, 50";
+    const std::string at40 = ", City, 1, 150, 5, 40, 40, 0, 0, 0, 0, 1, 150, 0, 0, 0, 0, 0, 3, 50";
+    const std::string nl = platformLineEnd;
+    EXPECT_EQ(out, title() + std::string(exportColumnLine) + "\r\n" + first20 + ", 0, 1, 0, 3," +
+                       maskedValues + ", " + nl + "  Beta" + at40 + ", 0, 1, 0, 3," +
+                       flatValues + ", " + nl + "Gamma" + at40 + ", 0, 1, 0, 3," + flatValues +
+                       ", " + nl);
+    EXPECT_TRUE(result.headerRead);
+    EXPECT_EQ(result.written, 3);
+}
+
+TEST(LinkRemoval, ShortSourcesWriteWhatTheyHold) {
+    const TerrainMatrix m = flat();
+    const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 63, m);
+    for (const std::string& source : {std::string(), std::string("1.0 Objective Export\r\n")}) {
+        LinkRemoval result;
+        const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& o) {
+            result = removeObjectLinks(in, o, walk, now);
+        });
+        EXPECT_EQ(out, source.empty() ? "" : title());
+        EXPECT_FALSE(result.headerRead);
+    }
+}
+
+TEST(RadarRewrite, OldValuesGiveWayToTheProfile) {
+    TerrainMatrix m = flat();
+    const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 63, m);
+    const std::string at00 = " " + formatRadarValues(radarProfile(walk, 0, 0));
+    const std::string at1020 = " " + formatRadarValues(radarProfile(walk, 10, 20));
+    const std::string nl = platformLineEnd;
+    struct Case {
+        const char* what;
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"old radar values cut after the last comma before the first full stop",
+         "Radar, Radar, 1, 7, 9, 10, 20, 0, 0.250, 0.250,\n",
+         "Radar, Radar, 1, 7, 9, 10, 20, 0," + at1020 + nl},
+        {"a CR LF line leaves no CR inside", "Radar, Radar, 1, 7, 9, 10, 20, 0.5\r\n",
+         "Radar, Radar, 1, 7, 9, 10, 20," + at1020 + nl},
+        {"a full stop inside field 3 is passed over", "R, T, S, 1.5, 9, 10, 20, 3.25\n",
+         "R, T, S, 1.5, 9, 10, 20," + at1020 + nl},
+        {"no full stop from field 3 on: the line stays whole", "A.b, c, d, e\n",
+         "A.b, c, d, e" + at00 + nl},
+        {"fewer than three commas: dropped", "one, two\n", ""},
+        {"blank line: dropped", "\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        RadarRewrite result;
+        const std::string out = rewrite(header() + c.in, [&](std::FILE* in, SafeWriter& o) {
+            result = writeRadarProfiles(in, o, walk, now, nullptr);
+        });
+        EXPECT_EQ(out, title() + exportColumnLine + "\r\n" + c.out) << c.what;
+        EXPECT_EQ(result.objects, 1) << c.what; // dropped lines are counted too
+    }
+}
+
+TEST(RadarRewrite, ReportsEveryObjectAsItIsDone) {
+    const TerrainMatrix m = flat();
+    const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 63, m);
+    std::string source = header();
+    for (int i = 0; i < 600; ++i) {
+        Object o;
+        o.x = i % 64;
+        o.y = (i * 7) % 64;
+        source += line(o);
+    }
+    std::vector<std::int32_t> counts;
+    RadarRewrite result;
+    rewrite(source, [&](std::FILE* in, SafeWriter& o) {
+        result = writeRadarProfiles(in, o, walk, now,
+                                    [&](std::int32_t n) { counts.push_back(n); });
+    });
+    ASSERT_EQ(counts.size(), 600u);
+    EXPECT_EQ(counts.front(), 1);
+    EXPECT_EQ(counts.back(), 600);
+    EXPECT_EQ(result.objects, 600);
+}
+
+TEST(ParentCheck, ObjectsGoByWhetherTheirParentIsACityOrTownOfTheFile) {
+    struct Routed {
+        Object object;
+        const char* file; // "", "no" or "wrong"
+    };
+    auto make = [](const char* name, const char* type, int id, int parent) {
+        Object o;
+        o.name = name;
+        o.type = type;
+        o.id = id;
+        o.parent = parent;
+        return o;
+    };
+    const Routed rows[] = {
+        {make("Town", "Town", 100, 7), "wrong"},
+        {make("Capital", "CITY", 200, 0), "no"},
+        {make("Village of town", "Village", 300, 100), ""},
+        {make("Village of capital", "Village", 301, 200), ""},
+        {make("Village of village", "Village", 302, 300), "wrong"},
+        {make("Township", "Townships", 400, 200), ""},
+        {make("Child of township", "Village", 401, 400), ""},
+        {make("Large id", "Village", 402, 65636), "wrong"}, // 65636 & 0xFFFF is 100
+    };
+    std::string source = header();
+    std::string no = title() + exportColumnLine + "\r\n";
+    std::string wrong = no;
+    for (const Routed& r : rows) {
+        source += line(r.object);
+        if (std::string(r.file) == "no") {
+            no += line(r.object);
+        } else if (std::string(r.file) == "wrong") {
+            wrong += line(r.object);
+        }
+    }
+    // Without its leading blank a type is not a city.
+    source += "Bare,City, 1, 500, 5, 1, 1, 0, 0, 0, 0, 1, 500, 0, 0, 0, 0, 0, 3, 50, 0, 1, 0, 3,\n";
+    no += "Bare,City, 1, 500, 5, 1, 1, 0, 0, 0, 0, 1, 500, 0, 0, 0, 0, 0, 3, 50, 0, 1, 0, 3,\n";
+    source += "Child of bare, Village, 1, 501, 5, 1, 1, 0, 0, 0, 0, 1, 501, 0, 0, 0, 0, 0, 3, 50, 500, 1, 0, 3,\n";
+    wrong += "Child of bare, Village, 1, 501, 5, 1, 1, 0, 0, 0, 0, 1, 501, 0, 0, 0, 0, 0, 3, 50, 500, 1, 0, 3,\n";
+    source += "Short, Village, 1, 502\n"; // no Parent column: goes nowhere
+
+    TempDir dir;
+    TextFile in;
+    ASSERT_TRUE(openTextFile(in, dir.write("in.csv", source).string(), "rb"));
+    SafeWriter noParent;
+    SafeWriter wrongParent;
+    ASSERT_TRUE(beginSafeWrite(noParent, dir.path / "no.csv"));
+    ASSERT_TRUE(beginSafeWrite(wrongParent, dir.path / "wrong.csv"));
+    const ParentCheck result = checkParentLinks(in.handle.get(), noParent, wrongParent, now);
+    ASSERT_TRUE(commitSafeWritePair(noParent, wrongParent));
+    EXPECT_EQ(slurp(dir.path / "no.csv"), no);
+    EXPECT_EQ(slurp(dir.path / "wrong.csv"), wrong);
+    EXPECT_EQ(result.zeroParent, 2);
+    EXPECT_EQ(result.wrongParent, 4);
+}
+
+TEST(ParentCheck, WithoutCitiesOrTownsEveryParentIsWrong) {
+    Object a;
+    a.type = "Village";
+    a.parent = 5;
+    Object b = a;
+    b.parent = 0;
+    TempDir dir;
+    TextFile in;
+    ASSERT_TRUE(openTextFile(in, dir.write("in.csv", header() + line(a) + line(b)).string(), "rb"));
+    SafeWriter no;
+    SafeWriter wrong;
+    ASSERT_TRUE(beginSafeWrite(no, dir.path / "no.csv"));
+    ASSERT_TRUE(beginSafeWrite(wrong, dir.path / "wrong.csv"));
+    const ParentCheck result = checkParentLinks(in.handle.get(), no, wrong, now);
+    EXPECT_EQ(result.zeroParent, 1);
+    EXPECT_EQ(result.wrongParent, 1);
+    abandonSafeWrite(no);
+    abandonSafeWrite(wrong);
+}
+
+TEST(IdMover, IdentifiersOfTheRangeMoveWithTheirLinksAndParents) {
+    const IdMoveLimits limits{100, 199, 1100};
+    Object inRange;
+    inRange.id = 150;
+    inRange.xid = 3;
+    inRange.parent = 120;
+    inRange.links = {180};
+    Object childOfMoved;
+    childOfMoved.id = 250;
+    childOfMoved.xid = 250;
+    childOfMoved.parent = 150;
+    Object untouched;
+    untouched.id = 300;
+    untouched.xid = 300;
+    untouched.parent = 99;
+    untouched.links = {200, 99};
+
+    std::string moved = line(inRange);
+    EXPECT_TRUE(moveLineIds(moved, limits));
+    EXPECT_EQ(readIntField(IdField, moved), 1150);
+    EXPECT_EQ(readIntField(XidField, moved), 1150);
+    EXPECT_EQ(readIntField(ParentField, moved), 1120);
+    EXPECT_EQ(readIntField(32, moved), 1180);
+    EXPECT_EQ(fieldText(IdField, moved), "1150"); // rewritten numbers have no blank
+
+    std::string child = line(childOfMoved);
+    EXPECT_TRUE(moveLineIds(child, limits));
+    EXPECT_EQ(readIntField(IdField, child), 250);
+    EXPECT_EQ(readIntField(ParentField, child), 1150);
+
+    IdMove result;
+    const std::string source = header() + line(inRange) + line(childOfMoved) + line(untouched);
+    const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& o) {
+        result = moveObjectIds(in, o, limits, now);
+    });
+    EXPECT_EQ(out, title() + exportColumnLine + "\r\n" + moved + child + line(untouched));
+    EXPECT_EQ(result.changed, 2);
+    EXPECT_EQ(result.unchanged, 1);
+}
+
+TEST(IdMover, ShiftsDownAndEmptyRangesLeaveEveryByte) {
+    Object o;
+    o.id = 5000;
+    o.parent = 5001;
+    o.links = {5002, 7};
+    std::string down = line(o);
+    EXPECT_TRUE(moveLineIds(down, {5000, 5999, 100}));
+    EXPECT_EQ(readIntField(IdField, down), 100);
+    EXPECT_EQ(readIntField(ParentField, down), 101);
+    EXPECT_EQ(readIntField(32, down), 102);
+    EXPECT_EQ(readIntField(41, down), 7);
+
+    const std::string source = header() + line(o) + "\r\n" + "odd, line\n";
+    IdMove result;
+    const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& w) {
+        result = moveObjectIds(in, w, {6000, 5000, 10}, now);
+    });
+    EXPECT_EQ(out, title() + source.substr(header().find('\n') + 1));
+    EXPECT_EQ(result.changed, 0);
+    EXPECT_EQ(result.unchanged, 3);
+
+    // A link count larger than the links present stops at the last link.
+    std::string overstated = line(o);
+    replaceIntField(LCountField, overstated, 2000000000);
+    EXPECT_TRUE(moveLineIds(overstated, {7, 7, 8}));
+    EXPECT_EQ(readIntField(41, overstated), 8);
+}
+
+TEST(IdMover, TheDialogKeepsValuesThatAreNotNumbers) {
+    IdMoveLimits limits{1, 2, 3};
+    IdLimitsDialogModel model = idLimitsDialogModel(limits);
+    EXPECT_EQ(model.oldEnd, "2");
+    model.oldStart = " 40abc";
+    model.oldEnd = "none";
+    model.newStart = "-12";
+    readIdLimitsDialog(model, limits);
+    EXPECT_EQ(limits.oldStart, 40);
+    EXPECT_EQ(limits.oldEnd, 2);
+    EXPECT_EQ(limits.newStart, -12);
+}
+
+TEST(BridgeFix, ObjectsOfAScriptedTypeMoveByTheEntrysOffsets) {
+    TileScript script;
+    script.entries = {{7, 1, 32, 32}, {9, 1, 30, 35}, {9, 2, 0, 0}};
+    Object same;
+    same.objective = 7;
+    same.x = 100;
+    same.y = 200;
+    Object shifted = same;
+    shifted.objective = 9;
+    Object other = same;
+    other.objective = 8;
+    const std::string source = header() + line(same) + line(shifted) + line(other);
+    BridgeFix result;
+    const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& w) {
+        result = fixBridgeOffsets(in, w, script, now);
+    });
+    std::string sameOut = line(same);
+    sameOut.replace(sameOut.find(", 100, 200,"), 11, ",100,200,");
+    std::string shiftedOut = line(shifted);
+    shiftedOut.replace(shiftedOut.find(", 100, 200,"), 11, ",98,203,");
+    EXPECT_EQ(out, title() + exportColumnLine + "\r\n" + sameOut + shiftedOut + line(other));
+    EXPECT_EQ(result.moved, 2);
+
+    TileScript none;
+    const std::string unchanged = rewrite(source, [&](std::FILE* in, SafeWriter& w) {
+        result = fixBridgeOffsets(in, w, none, now);
+    });
+    EXPECT_EQ(result.moved, 0);
+    EXPECT_EQ(unchanged, title() + source.substr(header().find('\n') + 1));
+}
+
+} // namespace
+} // namespace vantor
