@@ -4,6 +4,7 @@
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"
 #include "cli/scan_commands.h"
+#include "cli/tool_commands.h"
 #include "sample/sample_theater.h"
 #include "terrain/ini_file.h"
 #include "terrain/l2_info.h"
@@ -184,6 +185,8 @@ int runCli(int argc, char** argv) {
     addListCommands(app, listCommands);
     ScanCommands scanCommands;
     addScanCommands(app, scanCommands);
+    ToolCommands toolCommands;
+    addToolCommands(app, toolCommands);
 
     try {
         app.parse(argc, argv);
@@ -208,6 +211,9 @@ int runCli(int argc, char** argv) {
         return status;
     }
     if (const int status = runScanCommands(options, scanCommands); status >= 0) {
+        return status;
+    }
+    if (const int status = runToolCommands(options, toolCommands); status >= 0) {
         return status;
     }
     return exitUsage;

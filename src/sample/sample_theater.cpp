@@ -197,6 +197,14 @@ bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
         error = "Cannot write the terrain files in " + folder;
         return false;
     }
+    const std::filesystem::path exportFile = dir / sampleExportName;
+    std::ofstream out(exportFile, std::ios::binary | std::ios::trunc);
+    out << sampleObjectiveExport(matrix);
+    out.close();
+    if (!out) {
+        error = "Cannot write " + fromFsPath(exportFile);
+        return false;
+    }
     return true;
 }
 

@@ -61,8 +61,13 @@ std::string sampleScript(int kind); // 1 bridge, 2 road, 3 river, 5 transition
 // The ini text naming the sample theater (first, with its own geometry) and two more theaters.
 std::string sampleIniText(const SampleOptions& options);
 
-// Writes Quillon.ini, Theater.L2, Theater.O2 and the four scan scripts into folder (created
-// when missing).
+inline constexpr const char* sampleExportName = "Theater.csv";
+// An objective export of synthetic objectives on the land of the terrain: cities, towns,
+// villages, junctions, airbases and radar sites on a coarse grid, bridges on the bridge tiles,
+// with parents (a few deliberately wrong) and links.
+std::string sampleObjectiveExport(const TerrainMatrix& matrix);
+// Writes Quillon.ini, Theater.L2, Theater.O2, the four scan scripts and the objective export
+// Theater.csv into folder (created when missing).
 bool writeSampleTheater(const std::string& folder, const SampleOptions& options, std::string& error,
                         SampleFeatures* features = nullptr);
 

@@ -1,0 +1,146 @@
+#include "cli/tool_commands.h"
+
+#include "analysis/radar_dialog.h"
+#include "app/commands.h"
+#include "tools/id_mover.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+namespace vantor::cli {
+
+namespace {
+
+constexpr int exitOk = 0;
+constexpr int exitFailed = 1;
+constexpr int exitUsage = 2;
+
+bool needs(const GlobalOptions& options, bool out, const char* command) {
+    if (options.source.empty() || (out && options.out.empty())) {
+        std::fprintf(stderr, "Error: %s needs --source%s\n", command, out ? " and --out" : "");
+        return false;
+    }
+    return true;
+}
+
+// A setting as typed into its field, with every digit the value holds.
+std::string typed(float value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    return text;
+}
+
+// The radar settings as the dialog would take them from its three fields.
+std::optional<std::string> radarModel(const ToolCommands& c, RadarDialogModel& model) {
+    model = openRadarDialog();
+    editRadarField(model, MaximumRangeField, typed(c.maxRange));
+    editRadarField(model, RangeIncrementField, typed(c.rangeIncrement));
+    editRadarField(model, AzimuthIncrementField, typed(c.azimuthIncrement));
+    return radarSettingsProblem(model.settings);
+}
+
+int runTool(const GlobalOptions& options, const ToolCommands& c, int command, bool bridgeFix) {
+    const bool withOutput = command != cmd::CheckParentLinks;
+    if (!needs(options, withOutput, command == cmd::RadarProfiles       ? "radar"
+                                    : command == cmd::RemoveObjectLinks ? "remove-links"
+                                    : command == cmd::CheckParentLinks  ? "check-parents"
+                                    : bridgeFix                         ? "fix-bridge-offsets"
+                                                                        : "move-ids")) {
+        return exitUsage;
+    }
+    RadarDialogModel radar;
+    if (command == cmd::RadarProfiles) {
+        if (const std::optional<std::string> problem = radarModel(c, radar)) {
+            std::fprintf(stderr, "Error: %s\n", problem->c_str());
+            return exitUsage;
+        }
+    }
+    CliSession session;
+    if (!session.start(options)) {
+        return exitFailed;
+    }
+    const bool needsTerrain =
+        command == cmd::RadarProfiles || command == cmd::RemoveObjectLinks;
+    if (needsTerrain && !session.openTerrain(options.terrain)) {
+        return exitFailed;
+    }
+    if (command == cmd::RemoveObjectLinks) {
+        // Link removal writes the profile of each object's post with the scanner's defaults.
+        session.state.radarSettings = defaultRadarSettings;
+    }
+    session.platform.editRadarSettings = [&](RadarDialogModel& model) {
+        model = radar;
+        return true;
+    };
+    session.platform.editIdLimits = [&](IdLimitsDialogModel& model) {
+        if (bridgeFix) {
+            return IdToolChoice::FixBridgeOffsets;
+        }
+        model.oldStart = std::to_string(*c.oldStart);
+        model.oldEnd = std::to_string(*c.oldEnd);
+        model.newStart = std::to_string(*c.newStart);
+        return IdToolChoice::MoveIds;
+    };
+    session.io.answerFile(options.source);
+    if (withOutput) {
+        session.io.answerFile(options.out);
+    }
+    return session.run(command) ? exitOk : exitFailed;
+}
+
+} // namespace
+
+void addToolCommands(CLI::App& app, ToolCommands& c) {
+    c.radar = app.add_subcommand(
+        "radar", "Copy --source to --out with the radar LOS profile of every object's post "
+                 "(needs --terrain)");
+    c.radar->add_option("--max-range", c.maxRange, "Max Scan Range (km), 1.5 to 10000")
+        ->capture_default_str();
+    c.radar->add_option("--range-inc", c.rangeIncrement, "Range Scan Inc. (km), 0.01 to 10000")
+        ->capture_default_str();
+    c.radar->add_option("--azimuth-inc", c.azimuthIncrement,
+                        "Scan Azimuth Inc. (deg), 0.01 to 360")
+        ->capture_default_str();
+
+    c.removeLinks = app.add_subcommand(
+        "remove-links", "Copy --source to --out with every Parent 0, no links, and the radar "
+                        "profile of each object's post (needs --terrain; default scanner "
+                        "settings 40, 1, 1)");
+    c.checkParents = app.add_subcommand(
+        "check-parents", "Write the objects of --source with Parent 0 to NoParent.csv and those "
+                         "whose Parent is no city or town of the file to WrongParent.csv, in "
+                         "--dir");
+    c.moveIds = app.add_subcommand(
+        "move-ids", "Copy --source to --out with the identifiers --old-start to --old-end "
+                    "(ID, XID, Parent and link targets) moved to begin at --new-start");
+    c.moveIds->add_option("--old-start", c.oldStart, "First identifier to move")->required();
+    c.moveIds->add_option("--old-end", c.oldEnd, "Last identifier to move, inclusive")
+        ->required();
+    c.moveIds->add_option("--new-start", c.newStart, "Identifier that --old-start becomes")
+        ->required();
+    c.fixBridgeOffsets = app.add_subcommand(
+        "fix-bridge-offsets", "Copy --source to --out with every object whose objective type "
+                              "is in Object-BridgeScript.dat (in --dir) moved by its offsets "
+                              "less 32");
+}
+
+int runToolCommands(const GlobalOptions& options, const ToolCommands& c) {
+    if (c.radar->parsed()) {
+        return runTool(options, c, cmd::RadarProfiles, false);
+    }
+    if (c.removeLinks->parsed()) {
+        return runTool(options, c, cmd::RemoveObjectLinks, false);
+    }
+    if (c.checkParents->parsed()) {
+        return runTool(options, c, cmd::CheckParentLinks, false);
+    }
+    if (c.moveIds->parsed()) {
+        return runTool(options, c, cmd::MoveObjectIds, false);
+    }
+    if (c.fixBridgeOffsets->parsed()) {
+        return runTool(options, c, cmd::MoveObjectIds, true);
+    }
+    return -1;
+}
+
+} // namespace vantor::cli

@@ -1,0 +1,161 @@
+// The sample theater's objective export: our own synthetic objectives on the generated land,
+// written as the tactical editor writes its exports.
+
+#include "objectives/export_format.h"
+#include "sample/sample_theater.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace vantor {
+
+namespace {
+
+struct Kind {
+    const char* type;
+    const char* subtype;
+    std::int32_t objective;
+    std::int32_t priority;
+};
+
+// The objective classes of the sample, numbered by us.
+constexpr Kind city{"City", "1", 1, 90};
+constexpr Kind town{"Town", "2", 2, 60};
+constexpr Kind village{"Village", "3", 3, 30};
+constexpr Kind junction{"Junction", "4", 4, 20};
+constexpr Kind airbase{"Airbase", "5", 140, 100};
+constexpr Kind radar{"Radar", "6", 6, 70};
+constexpr Kind oneTileBridge{"Bridge", "7", 7, 40};
+constexpr Kind twoTileBridge{"Bridge", "9", 9, 40};
+
+struct SampleObject {
+    const Kind* kind;
+    std::int32_t id;
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t parent = 0;
+    std::vector<std::int32_t> links;
+};
+
+bool isLand(const TerrainMatrix& m, std::int32_t x, std::int32_t y) {
+    if (!m.contains(x, y)) {
+        return false;
+    }
+    const std::uint32_t tile = m.at(x, y).tileId;
+    return tile >= sample_tiles::lowland && tile < sample_tiles::snow;
+}
+
+std::int64_t distance2(const SampleObject& a, const SampleObject& b) {
+    const std::int64_t dx = a.x - b.x;
+    const std::int64_t dy = a.y - b.y;
+    return dx * dx + dy * dy;
+}
+
+// The nearest object of one of the kinds, other than o itself.
+const SampleObject* nearest(const std::vector<SampleObject>& objects, const SampleObject& o,
+                            std::initializer_list<const Kind*> kinds) {
+    const SampleObject* best = nullptr;
+    for (const SampleObject& c : objects) {
+        if (&c == &o || std::find(kinds.begin(), kinds.end(), c.kind) == kinds.end()) {
+            continue;
+        }
+        if (best == nullptr || distance2(o, c) < distance2(o, *best)) {
+            best = &c;
+        }
+    }
+    return best;
+}
+
+std::string objectLine(const SampleObject& o) {
+    std::ostringstream s;
+    s << o.kind->type << ' ' << o.id << ", " << o.kind->type << ", " << o.kind->subtype << ", "
+      << o.id << ", " << o.kind->objective << ", " << o.x << ", " << o.y
+      << ", 0, 0, 0, 0, 2, " << o.id << ", 0, 0, 100, 100, 0, 1, " << o.kind->priority << ", "
+      << o.parent << ", 2, " << o.links.size() << ", 1, ";
+    for (const std::int32_t target : o.links) {
+        s << "0, 0, 0, 0, 0, 0, 0, 0, " << target << ", ";
+    }
+    for (int i = 0; i < 8; ++i) {
+        s << "0.019,";
+        s << (i < 7 ? " " : "");
+    }
+    s << "\r\n";
+    return s.str();
+}
+
+} // namespace
+
+std::string sampleObjectiveExport(const TerrainMatrix& m) {
+    std::vector<SampleObject> objects;
+    std::int32_t nextId = 10;
+    // Land posts on a coarse grid take the kinds in turn; the grid follows the map's size.
+    const std::int32_t step = std::max(8, m.width / 16);
+    const Kind* cycle[] = {&city, &village, &junction, &town, &village, &radar,
+                           &village, &town, &junction, &airbase, &village, &town};
+    std::size_t turn = 0;
+    for (std::int32_t y = step / 2; y < m.height; y += step) {
+        for (std::int32_t x = step / 2; x < m.width; x += step) {
+            if (isLand(m, x, y)) {
+                objects.push_back({cycle[turn++ % std::size(cycle)], nextId++, x, y, 0, {}});
+            }
+        }
+    }
+    // Bridges stand on the bridge tiles.
+    for (std::int32_t y = 0; y < m.height; ++y) {
+        for (std::int32_t x = 0; x < m.width; ++x) {
+            const std::uint32_t tile = m.at(x, y).tileId;
+            if (tile == sample_tiles::bridge || tile == sample_tiles::bridgeWest) {
+                objects.push_back({tile == sample_tiles::bridge ? &oneTileBridge : &twoTileBridge,
+                                   nextId++, x, y, 0, {}});
+            }
+        }
+    }
+    // Towns belong to their nearest city, villages to their nearest town or city; one village
+    // in five names another village, as broken theaters do.
+    std::size_t villages = 0;
+    for (SampleObject& o : objects) {
+        const SampleObject* parent = nullptr;
+        if (o.kind == &town) {
+            parent = nearest(objects, o, {&city});
+        } else if (o.kind == &village) {
+            parent = ++villages % 5 == 0 ? nearest(objects, o, {&village})
+                                         : nearest(objects, o, {&town, &city});
+        } else if (o.kind == &oneTileBridge || o.kind == &twoTileBridge ||
+                   o.kind == &junction) {
+            parent = nearest(objects, o, {&town, &city});
+        }
+        o.parent = parent != nullptr ? parent->id : 0;
+    }
+    // Cities and towns link to their two nearest neighbours.
+    for (SampleObject& o : objects) {
+        if (o.kind != &city && o.kind != &town) {
+            continue;
+        }
+        std::vector<const SampleObject*> others;
+        for (const SampleObject& c : objects) {
+            if (&c != &o) {
+                others.push_back(&c);
+            }
+        }
+        const std::size_t count = std::min<std::size_t>(2, others.size());
+        std::partial_sort(others.begin(), others.begin() + static_cast<std::ptrdiff_t>(count),
+                          others.end(), [&](const SampleObject* a, const SampleObject* b) {
+                              return distance2(o, *a) < distance2(o, *b) ||
+                                     (distance2(o, *a) == distance2(o, *b) && a->id < b->id);
+                          });
+        for (std::size_t i = 0; i < count; ++i) {
+            o.links.push_back(others[i]->id);
+        }
+    }
+
+    std::string text = std::string(exportTitle) + "  Mon Dec 07 12:00:00 2026\r\n" +
+                       exportColumnLine + "\r\n";
+    for (const SampleObject& o : objects) {
+        text += objectLine(o);
+    }
+    return text;
+}
+
+} // namespace vantor
