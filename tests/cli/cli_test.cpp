@@ -363,3 +363,67 @@ TEST(CliSession, PostedCommandsRunAfterTheCommandAndTheCloseRequestEndsThem) {
 
 } // namespace
 } // namespace vantor
+
+namespace vantor {
+namespace {
+
+TEST(CliTools, EachToolRewritesTheSampleExport) {
+    testing::TempDir dir;
+    ASSERT_EQ(cli({"--dir", dir.str(), "sample", "--sections", "8"}).exitCode, 0);
+    const std::string d = dir.str();
+    const std::string source = (dir.path / "Theater.csv").string();
+    const std::string before = fileText(source);
+    const std::string terrain = (dir.path / "Theater.L2").string();
+    auto out = [&](const char* name) { return (dir.path / name).string(); };
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* inOut;
+        const char* inErr;
+        const char* writes;
+    };
+    const Case cases[] = {
+        {{"--terrain", terrain, "--out", out("Radar.csv"), "radar", "--azimuth-inc", "5"},
+         0, "Radar LOS Calcuations Completed.: Total of 137 Objects processed.", "", "Radar.csv"},
+        {{"--terrain", terrain, "--out", out("R0.csv"), "radar", "--range-inc", "0"},
+         2, "", "The range scan increment must be from 0.01 to 10000 km.", nullptr},
+        {{"--terrain", terrain, "--out", out("R1.csv"), "radar", "--max-range", "1"},
+         2, "", "The maximum scan range must be from 1.5 to 10000 km.", nullptr},
+        {{"--out", out("R2.csv"), "radar"}, 1, "", "needs --terrain", nullptr},
+        {{"--terrain", terrain, "--out", out("NoLinks.csv"), "remove-links"},
+         0, "137 Objects processed and written.", "", "NoLinks.csv"},
+        {{"check-parents"}, 0, "Object Parent Link Check Completed.", "", "NoParent.csv"},
+        {{"--out", out("Moved.csv"), "move-ids", "--old-start", "10", "--old-end", "20",
+          "--new-start", "2010"},
+         0, "ID/Link Check Completed.:  15 Objects IDs and/or Links changed. 122 Objects Unchanged.", "", "Moved.csv"},
+        {{"--out", out("Moved2.csv"), "move-ids", "--old-start", "10"}, 2, "", "--old-end",
+         nullptr},
+        {{"--out", source, "move-ids", "--old-start", "10", "--old-end", "20", "--new-start",
+          "2010"},
+         1, "", "Cannot use the same file for Source and Export.", nullptr},
+        {{"--out", out("Fixed.csv"), "fix-bridge-offsets"},
+         0, "Bridge Fix Finished:  1 Bridges were moved.", "", "Fixed.csv"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--dir", d, "--source", source};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto run = cli(args);
+        const std::string what = c.args.back();
+        EXPECT_EQ(run.exitCode, c.exitCode) << what << "\n" << run.out << run.err;
+        EXPECT_NE(run.out.find(c.inOut), std::string::npos) << what << "\n" << run.out;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << what << "\n" << run.err;
+        if (c.writes != nullptr) {
+            EXPECT_TRUE(std::filesystem::exists(dir.path / c.writes)) << what;
+        }
+    }
+    EXPECT_EQ(fileText(source), before) << "the source is never changed";
+    EXPECT_FALSE(std::filesystem::exists(out("R0.csv")));
+
+    // The profiles are those of a single thread, whatever the number of cores.
+    const std::string radar = fileText(out("Radar.csv"));
+    EXPECT_EQ(std::count(radar.begin(), radar.end(), '\n'), 139);
+    EXPECT_EQ(radar.substr(0, 22), "1.0 Objective Export  ");
+}
+
+} // namespace
+} // namespace vantor
