@@ -13,6 +13,7 @@
 #include "ui/list_view.h"
 #include "ui/progress_dialog.h"
 #include "ui/scan_parameters_dialog.h"
+#include "ui/tool_dialogs.h"
 #include "ui/toolbar_icons.h"
 
 #include <QAction>
@@ -180,6 +181,20 @@ void MainWindow::buildPlatform() {
             return scanParametersShown(dialog);
         }
         return dialog.exec() == QDialog::Accepted;
+    };
+    p.editRadarSettings = [this](RadarDialogModel& model) {
+        RadarSettingsDialog dialog(this, model, platform_);
+        if (radarSettingsShown) {
+            return radarSettingsShown(dialog);
+        }
+        return dialog.exec() == QDialog::Accepted;
+    };
+    p.editIdLimits = [this](IdLimitsDialogModel& model) {
+        IdLimitsDialog dialog(this, model);
+        if (idLimitsShown) {
+            return idLimitsShown(dialog);
+        }
+        return static_cast<IdToolChoice>(dialog.exec());
     };
     p.listChanged = [this](ListChange change) {
         listView_->showChange(change != ListChange::DataChanged);

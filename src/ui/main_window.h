@@ -20,6 +20,8 @@ class FindDialog;
 class FindL2InfoDialog;
 class ListView;
 class ScanParametersDialog;
+class RadarSettingsDialog;
+class IdLimitsDialog;
 class UnusedIdsDialog;
 class ProgressDialog;
 
@@ -56,6 +58,9 @@ class MainWindow : public QMainWindow {
     std::function<void(UnusedIdsDialog&)> unusedIdsShown;
     // Likewise for the scan parameters dialog: returns true for Begin.
     std::function<bool(ScanParametersDialog&)> scanParametersShown;
+    // And for the radar scanner settings (true for Scan) and the ID limits dialog.
+    std::function<bool(RadarSettingsDialog&)> radarSettingsShown;
+    std::function<IdToolChoice(IdLimitsDialog&)> idLimitsShown;
     bool closeRequested() const { return closeRequested_; }
 
   protected:

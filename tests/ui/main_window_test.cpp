@@ -10,6 +10,7 @@
 #include "ui/main_window.h"
 #include "ui/progress_dialog.h"
 #include "ui/scan_parameters_dialog.h"
+#include "ui/tool_dialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -451,6 +452,85 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.listView()->model()->headerData(7, Qt::Horizontal).toString(), QString("Error"));
         QVERIFY(w.listView()->model()->index(0, 7).data().toString().startsWith("No Road to"));
         w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/road_scan.png");
+    }
+
+    // Radar profiles from the menu: the scanner dialog refuses an increment of 0 with a message
+    // and stays open, then scans; the ID tool's dialog keeps the values entered last.
+    void radarAndIdToolsRunThroughTheirDialogs() {
+        testing::TempDir theater;
+        std::string error;
+        SampleOptions sample;
+        sample.sections = 8;
+        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        MainWindowOptions options;
+        options.startDirectory = QString::fromStdString(theater.str());
+        options.settingsFile = QString::fromStdString((theater.path / "settings.ini").string());
+        MainWindow w(options);
+        w.startUp();
+        w.show();
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        std::deque<std::string> answers = {l2, source, (theater.path / "radar.csv").string()};
+        w.platform().requestFile = [&](const FileRequest&) {
+            const std::string next = answers.front();
+            answers.pop_front();
+            return FileRequestResult{FileRequestStatus::Chosen, next, 0};
+        };
+        QStringList messages;
+        w.platform().messageBox = [&](const MessageBoxRequest& m) {
+            messages << QString::fromStdString(m.title + ": " + m.text);
+            return MessageAnswer::Ok;
+        };
+        bool shown = false;
+        QStringList seen;
+        w.radarSettingsShown = [&](RadarSettingsDialog& dialog) -> bool {
+            shown = true;
+            seen << dialog.windowTitle() << dialog.field(MaximumRangeField)->text()
+                 << dialog.field(RangeIncrementField)->text();
+            QLineEdit* increment = dialog.field(RangeIncrementField);
+            increment->clear();
+            QTest::keyClicks(increment, "0");
+            dialog.scan();
+            if (dialog.result() == QDialog::Accepted || messages.isEmpty()) {
+                return false;
+            }
+            increment->clear();
+            QTest::keyClicks(increment, "2.5");
+            dialog.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/radar_settings.png");
+            dialog.scan();
+            return dialog.result() == QDialog::Accepted;
+        };
+        w.runCommand(cmd::RadarProfiles);
+        QVERIFY(shown);
+        QCOMPARE(seen, QStringList({"Configure Radar Scanner", "  40", "1.0"}));
+        QCOMPARE(messages.first(), QString("Configure Radar Scanner: The range scan increment "
+                                           "must be from 0.01 to 10000 km."));
+        QVERIFY(messages.last().startsWith("Radar LOS Calcuations Completed.: Total of "));
+        QCOMPARE(w.state().radarSettings.rangeIncrement, 2.5f);
+        QVERIFY(std::filesystem::exists(theater.path / "radar.csv"));
+
+        seen.clear();
+        w.idLimitsShown = [&](IdLimitsDialog& dialog) -> IdToolChoice {
+            seen << dialog.windowTitle() << dialog.oldStartField()->text()
+                 << dialog.oldEndField()->text() << dialog.newStartField()->text();
+            if (seen.size() == 4) {
+                dialog.oldStartField()->setText("10");
+                dialog.oldEndField()->setText("30");
+                dialog.newStartField()->setText("5010");
+                dialog.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/id_limits.png");
+                dialog.choose(IdToolChoice::MoveIds);
+            } else {
+                dialog.choose(IdToolChoice::Cancel);
+            }
+            return static_cast<IdToolChoice>(dialog.result());
+        };
+        answers = {source, (theater.path / "moved.csv").string()};
+        w.runCommand(cmd::MoveObjectIds);
+        QVERIFY(messages.last().startsWith("ID/Link Check Completed.: "));
+        w.runCommand(cmd::MoveObjectIds);
+        QCOMPARE(seen, QStringList({"Move ID's and Links ", "0", "0", "10", "Move ID's and Links ",
+                                    "10", "30", "5010"}));
+        QVERIFY(answers.empty());
     }
 
     void screenshotOfTheMainWindow() {
