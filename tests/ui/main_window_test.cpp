@@ -533,6 +533,48 @@ class MainWindowTest : public QObject {
         QVERIFY(answers.empty());
     }
 
+    // "@radar": the window stays hidden, the radar command runs at once, and the program ends by
+    // itself, also when the settings dialog is cancelled.
+    void radarBatchModeEndsByItself() {
+        testing::TempDir theater;
+        std::string error;
+        SampleOptions sample;
+        sample.sections = 4;
+        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        for (bool scan : {false, true}) {
+            MainWindowOptions options;
+            options.mode = RunMode::RadarBatch;
+            options.startDirectory = QString::fromStdString(theater.str());
+            options.settingsFile = QString::fromStdString((theater.path / "settings.ini").string());
+            MainWindow w(options);
+            std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
+                                               (theater.path / "Theater.csv").string(),
+                                               (theater.path / "batch.csv").string()};
+            w.platform().requestFile = [&](const FileRequest&) {
+                const std::string next = answers.front();
+                answers.pop_front();
+                return FileRequestResult{FileRequestStatus::Chosen, next, 0};
+            };
+            w.platform().messageBox = [](const MessageBoxRequest&) { return MessageAnswer::Ok; };
+            int dialogs = 0;
+            w.radarSettingsShown = [&](RadarSettingsDialog& dialog) {
+                ++dialogs;
+                if (scan) {
+                    dialog.scan();
+                } else {
+                    dialog.reject();
+                }
+                return dialog.result() == QDialog::Accepted;
+            };
+            w.startUp();
+            QTRY_VERIFY(w.closeRequested());
+            QCOMPARE(dialogs, 1);
+            QVERIFY(!w.isVisible());
+            QCOMPARE(std::filesystem::exists(theater.path / "batch.csv"), scan);
+            QCOMPARE(answers.size(), scan ? std::size_t{0} : std::size_t{3});
+        }
+    }
+
     void screenshotOfTheMainWindow() {
         auto w = makeWindow();
         w->resize(900, 500);
