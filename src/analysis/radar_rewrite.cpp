@@ -43,19 +43,9 @@ RadarRewrite writeRadarProfiles(std::FILE* source, SafeWriter& out, const RadarW
                                 std::time_t now,
                                 const std::function<void(std::int32_t)>& objectDone) {
     RadarRewrite result;
-    std::string line;
-    if (!readLine(source, line)) {
-        return result;
-    }
-    if (!safeWrite(out, exportTitleLine(now))) {
-        result.writeFailed = true;
-        return result;
-    }
-    if (!readLine(source, line)) {
-        return result;
-    }
-    if (!safeWrite(out, line)) {
-        result.writeFailed = true;
+    const HeaderCopy header = copyExportHeader(source, out, now);
+    result.writeFailed = header == HeaderCopy::WriteFailed;
+    if (header != HeaderCopy::Copied) {
         return result;
     }
     const auto siteOf = [](std::string_view l) -> std::optional<RadarSite> {

@@ -1,5 +1,6 @@
 #include "objectives/export_format.h"
 
+#include "app/binary_file.h"
 #include "app/text_file.h"
 #include "app/text_util.h"
 
@@ -71,6 +72,20 @@ std::string titleTime(std::time_t when) {
 
 std::string exportTitleLine(std::time_t when) {
     return std::string(exportTitle) + "  " + titleTime(when) + platformLineEnd;
+}
+
+HeaderCopy copyExportHeader(std::FILE* source, SafeWriter& out, std::time_t now) {
+    std::string line;
+    if (!readLine(source, line)) {
+        return HeaderCopy::SourceEnded;
+    }
+    if (!safeWrite(out, exportTitleLine(now))) {
+        return HeaderCopy::WriteFailed;
+    }
+    if (!readLine(source, line)) {
+        return HeaderCopy::SourceEnded;
+    }
+    return safeWrite(out, line) ? HeaderCopy::Copied : HeaderCopy::WriteFailed;
 }
 
 } // namespace vantor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -55,5 +56,12 @@ std::string titleTime(std::time_t when);
 
 // "1.0 Objective Export  <time>" and the platform's line end, as rewriting writers title a file.
 std::string exportTitleLine(std::time_t when);
+
+struct SafeWriter;
+
+// How a rewrite began: the source's title line replaced by a fresh one and its column line
+// copied, or the source ended first (what it held is written), or a write failed.
+enum class HeaderCopy { Copied, SourceEnded, WriteFailed };
+HeaderCopy copyExportHeader(std::FILE* source, SafeWriter& out, std::time_t now);
 
 } // namespace vantor

@@ -11,27 +11,6 @@ namespace {
 constexpr int firstLinkTarget = 32;
 constexpr int fieldsPerLink = 9;
 
-// Title and column line, as both rewrites begin. False when the file ends first or a write
-// fails (failed tells which).
-bool copyHeader(std::FILE* source, SafeWriter& out, std::time_t now, bool& failed) {
-    std::string line;
-    if (!readLine(source, line)) {
-        return false;
-    }
-    if (!safeWrite(out, exportTitleLine(now))) {
-        failed = true;
-        return false;
-    }
-    if (!readLine(source, line)) {
-        return false;
-    }
-    if (!safeWrite(out, line)) {
-        failed = true;
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 IdLimitsDialogModel idLimitsDialogModel(const IdMoveLimits& limits) {
@@ -75,10 +54,12 @@ bool moveLineIds(std::string& line, const IdMoveLimits& limits) {
 IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& limits,
                      std::time_t now) {
     IdMove result;
-    if (!copyHeader(source, out, now, result.writeFailed)) {
+    const HeaderCopy header = copyExportHeader(source, out, now);
+    result.writeFailed = header == HeaderCopy::WriteFailed;
+    result.headerRead = header == HeaderCopy::Copied;
+    if (!result.headerRead) {
         return result;
     }
-    result.headerRead = true;
     std::string line;
     while (readLine(source, line)) {
         if (moveLineIds(line, limits)) {
@@ -97,10 +78,12 @@ IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& lim
 BridgeFix fixBridgeOffsets(std::FILE* source, SafeWriter& out, const TileScript& bridgeScript,
                            std::time_t now) {
     BridgeFix result;
-    if (!copyHeader(source, out, now, result.writeFailed)) {
+    const HeaderCopy header = copyExportHeader(source, out, now);
+    result.writeFailed = header == HeaderCopy::WriteFailed;
+    result.headerRead = header == HeaderCopy::Copied;
+    if (!result.headerRead) {
         return result;
     }
-    result.headerRead = true;
     std::string line;
     while (readLine(source, line)) {
         const std::int32_t type = readIntField(ObjectiveField, line);

@@ -34,19 +34,9 @@ std::string unlinkedObjectLine(std::string_view line, const RadarProfile& profil
 LinkRemoval removeObjectLinks(std::FILE* source, SafeWriter& out, const RadarWalk& walk,
                               std::time_t now) {
     LinkRemoval result;
-    std::string line;
-    if (!readLine(source, line)) {
-        return result;
-    }
-    if (!safeWrite(out, exportTitleLine(now))) {
-        result.writeFailed = true;
-        return result;
-    }
-    if (!readLine(source, line)) {
-        return result;
-    }
-    if (!safeWrite(out, line)) {
-        result.writeFailed = true;
+    const HeaderCopy header = copyExportHeader(source, out, now);
+    result.writeFailed = header == HeaderCopy::WriteFailed;
+    if (header != HeaderCopy::Copied) {
         return result;
     }
     result.headerRead = true;
