@@ -3,6 +3,7 @@
 #include "app/text_file.h"
 #include "app/text_util.h"
 #include "objectives/export_format.h"
+#include "tools/rewrite_start.h"
 
 namespace vantor {
 
@@ -54,10 +55,7 @@ bool moveLineIds(std::string& line, const IdMoveLimits& limits) {
 IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& limits,
                      std::time_t now) {
     IdMove result;
-    const HeaderCopy header = copyExportHeader(source, out, now);
-    result.writeFailed = header == HeaderCopy::WriteFailed;
-    result.headerRead = header == HeaderCopy::Copied;
-    if (!result.headerRead) {
+    if (!startRewrite(source, out, now, result)) {
         return result;
     }
     std::string line;
@@ -78,10 +76,7 @@ IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& lim
 BridgeFix fixBridgeOffsets(std::FILE* source, SafeWriter& out, const TileScript& bridgeScript,
                            std::time_t now) {
     BridgeFix result;
-    const HeaderCopy header = copyExportHeader(source, out, now);
-    result.writeFailed = header == HeaderCopy::WriteFailed;
-    result.headerRead = header == HeaderCopy::Copied;
-    if (!result.headerRead) {
+    if (!startRewrite(source, out, now, result)) {
         return result;
     }
     std::string line;

@@ -3,6 +3,7 @@
 #include "analysis/radar_lines.h"
 #include "app/text_file.h"
 #include "objectives/export_format.h"
+#include "tools/rewrite_start.h"
 
 namespace vantor {
 
@@ -34,12 +35,9 @@ std::string unlinkedObjectLine(std::string_view line, const RadarProfile& profil
 LinkRemoval removeObjectLinks(std::FILE* source, SafeWriter& out, const RadarWalk& walk,
                               std::time_t now) {
     LinkRemoval result;
-    const HeaderCopy header = copyExportHeader(source, out, now);
-    result.writeFailed = header == HeaderCopy::WriteFailed;
-    if (header != HeaderCopy::Copied) {
+    if (!startRewrite(source, out, now, result)) {
         return result;
     }
-    result.headerRead = true;
     const auto siteOf = [](std::string_view l) -> std::optional<RadarSite> {
         if (!fieldAfterCommas(featuresEnd, l)) {
             return std::nullopt;
