@@ -58,18 +58,13 @@ IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& lim
     if (!startRewrite(source, out, now, result)) {
         return result;
     }
-    std::string line;
-    while (readLine(source, line)) {
+    rewriteEachLine(source, out, result, [&](std::string& line) {
         if (moveLineIds(line, limits)) {
             ++result.changed;
         } else {
             ++result.unchanged;
         }
-        if (!safeWrite(out, line)) {
-            result.writeFailed = true;
-            return result;
-        }
-    }
+    });
     return result;
 }
 
@@ -79,8 +74,7 @@ BridgeFix fixBridgeOffsets(std::FILE* source, SafeWriter& out, const TileScript&
     if (!startRewrite(source, out, now, result)) {
         return result;
     }
-    std::string line;
-    while (readLine(source, line)) {
+    rewriteEachLine(source, out, result, [&](std::string& line) {
         const std::int32_t type = readIntField(ObjectiveField, line);
         for (const RandomSelectEntry& entry : bridgeScript.entries) {
             if (entry.objectiveType != type) {
@@ -94,11 +88,7 @@ BridgeFix fixBridgeOffsets(std::FILE* source, SafeWriter& out, const TileScript&
             }
             break;
         }
-        if (!safeWrite(out, line)) {
-            result.writeFailed = true;
-            return result;
-        }
-    }
+    });
     return result;
 }
 

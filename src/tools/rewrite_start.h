@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/binary_file.h"
+#include "app/text_file.h"
 #include "objectives/export_format.h"
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 namespace vantor {
 
@@ -16,6 +18,20 @@ bool startRewrite(std::FILE* source, SafeWriter& out, std::time_t now, Result& r
     result.writeFailed = header == HeaderCopy::WriteFailed;
     result.headerRead = header == HeaderCopy::Copied;
     return result.headerRead;
+}
+
+// Every line after the header, changed in place by `change` and written; a failed write ends
+// the rewrite and is recorded in the result.
+template <class Result, class Change>
+void rewriteEachLine(std::FILE* source, SafeWriter& out, Result& result, Change change) {
+    std::string line;
+    while (readLine(source, line)) {
+        change(line);
+        if (!safeWrite(out, line)) {
+            result.writeFailed = true;
+            return;
+        }
+    }
 }
 
 } // namespace vantor

@@ -26,6 +26,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
+#include <deque>
 
 namespace vantor::ui {
 
@@ -46,6 +47,27 @@ QList<Item> itemsOf(QMenu* menu) {
 
 QMenu* topMenu(MainWindow& w, int index) {
     return w.menuBar()->actions().at(index)->menu();
+}
+
+// A window whose start folder is a sample theater, with its own settings file there.
+MainWindowOptions optionsFor(const testing::TempDir& theater, RunMode mode = RunMode::Interactive) {
+    MainWindowOptions options;
+    options.mode = mode;
+    options.startDirectory = QString::fromStdString(theater.str());
+    options.settingsFile = QString::fromStdString((theater.path / "settings.ini").string());
+    return options;
+}
+
+// The window's file requests answered with these paths in turn.
+void answerFilesInTurn(MainWindow& w, std::deque<std::string>& answers) {
+    w.platform().requestFile = [&answers](const FileRequest&) {
+        if (answers.empty()) {
+            return FileRequestResult{};
+        }
+        const std::string next = answers.front();
+        answers.pop_front();
+        return FileRequestResult{FileRequestStatus::Chosen, next, 0};
+    };
 }
 
 } // namespace
@@ -390,10 +412,7 @@ class MainWindowTest : public QObject {
         sample.sections = 16;
         SampleFeatures features;
         QVERIFY(writeSampleTheater(theater.str(), sample, error, &features));
-        MainWindowOptions options;
-        options.startDirectory = QString::fromStdString(theater.str());
-        options.settingsFile = QString::fromStdString((theater.path / "settings.ini").string());
-        MainWindow w(options);
+        MainWindow w(optionsFor(theater));
         w.startUp();
         w.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
@@ -462,20 +481,13 @@ class MainWindowTest : public QObject {
         SampleOptions sample;
         sample.sections = 8;
         QVERIFY(writeSampleTheater(theater.str(), sample, error));
-        MainWindowOptions options;
-        options.startDirectory = QString::fromStdString(theater.str());
-        options.settingsFile = QString::fromStdString((theater.path / "settings.ini").string());
-        MainWindow w(options);
+        MainWindow w(optionsFor(theater));
         w.startUp();
         w.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
         std::deque<std::string> answers = {l2, source, (theater.path / "radar.csv").string()};
-        w.platform().requestFile = [&](const FileRequest&) {
-            const std::string next = answers.front();
-            answers.pop_front();
-            return FileRequestResult{FileRequestStatus::Chosen, next, 0};
-        };
+        answerFilesInTurn(w, answers);
         QStringList messages;
         w.platform().messageBox = [&](const MessageBoxRequest& m) {
             messages << QString::fromStdString(m.title + ": " + m.text);
@@ -542,19 +554,11 @@ class MainWindowTest : public QObject {
         sample.sections = 4;
         QVERIFY(writeSampleTheater(theater.str(), sample, error));
         for (bool scan : {false, true}) {
-            MainWindowOptions options;
-            options.mode = RunMode::RadarBatch;
-            options.startDirectory = QString::fromStdString(theater.str());
-            options.settingsFile = QString::fromStdString((theater.path / "settings.ini").string());
-            MainWindow w(options);
+            MainWindow w(optionsFor(theater, RunMode::RadarBatch));
             std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
                                                (theater.path / "Theater.csv").string(),
                                                (theater.path / "batch.csv").string()};
-            w.platform().requestFile = [&](const FileRequest&) {
-                const std::string next = answers.front();
-                answers.pop_front();
-                return FileRequestResult{FileRequestStatus::Chosen, next, 0};
-            };
+            answerFilesInTurn(w, answers);
             w.platform().messageBox = [](const MessageBoxRequest&) { return MessageAnswer::Ok; };
             int dialogs = 0;
             w.radarSettingsShown = [&](RadarSettingsDialog& dialog) {
