@@ -1,12 +1,16 @@
 #pragma once
 
+#include "analysis/airbase_levelling.h"
 #include "analysis/radar_profile.h"
 #include "app/menu_model.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
 #include "app/text_file.h"
 #include "objectives/find.h"
+#include "checks/city_check.h"
 #include "objectives/list_model.h"
+#include "reference/ocd_list.h"
+#include "reference/tile_info.h"
 #include "scans/scan_parameters.h"
 #include "scans/tile_script.h"
 #include "terrain/terrain_matrix.h"
@@ -85,6 +89,15 @@ struct ApplicationState {
     // the dialog's defaults.
     RadarSettings radarSettings;
     IdMoveLimits idLimits;
+
+    // Reference lists: loaded by the first command that needs them and kept for the run.
+    OcdList ocdList;
+    TileInfoList tileInfo;
+    // The city and junction check's tables, and its choice among equal candidates, which runs
+    // on across every check of the run.
+    CityTileTables cityTables;
+    std::uint32_t rotatingPick = 0;
+    AirbaseScript airbaseScript;
 
     int progressState = 0;
     ProgressCounters progress;

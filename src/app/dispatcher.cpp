@@ -1,6 +1,7 @@
 #include "app/dispatcher.h"
 
 #include "app/application_state.h"
+#include "app/check_flow.h"
 #include "app/commands.h"
 #include "app/list_flow.h"
 #include "app/platform_calls.h"
@@ -10,7 +11,6 @@
 #include "app/startup.h"
 #include "app/terrain_flow.h"
 #include "app/tool_flow.h"
-#include "app/version.h"
 #include "terrain/theater_selection.h"
 
 #include <string>
@@ -67,17 +67,6 @@ bool checkPrecondition(const ApplicationState& state, const Platform& platform, 
     return false;
 }
 
-std::string aboutText() {
-    return std::string(texts::programName) + " " + vantorVersion() + "\r\n\r\n" + texts::purpose;
-}
-
-// A batch flow ends the program by itself, whatever became of its work.
-void endBatchFlow(const ApplicationState& state, const Platform& platform, RunMode mode) {
-    if (state.runMode == mode) {
-        postCloseRequest(platform);
-    }
-}
-
 } // namespace
 
 const Precondition* preconditionFor(int command) {
@@ -104,11 +93,9 @@ bool dispatchCommand(ApplicationState& state, const Platform& platform, int comm
         postCloseRequest(platform);
         return true;
     case cmd::About:
-        showMessage(platform, aboutText(), texts::aboutTitle, MessageIcon::Information);
-        return true;
+        return aboutCommand(state, platform);
     case cmd::HowTo:
-        showMessage(platform, texts::howToText, texts::howToTitle, MessageIcon::Information);
-        return true;
+        return howToCommand(state, platform);
     case cmd::UsersManual:
         return startHelp(platform);
     case cmd::ProgressReport:
@@ -169,8 +156,11 @@ bool dispatchCommand(ApplicationState& state, const Platform& platform, int comm
     case cmd::MoveObjectIds:
         return moveIdsCommand(state, platform);
     case cmd::LevelAirbases:
-        endBatchFlow(state, platform, RunMode::AirbaseBatch);
-        return false;
+        return levelAirbasesCommand(state, platform);
+    case cmd::CheckPlaceMoveObjects:
+        return objectCheckCommand(state, platform);
+    case cmd::CheckCityJunction:
+        return cityCheckCommand(state, platform);
     default:
         return false;
     }

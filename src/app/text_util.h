@@ -26,4 +26,23 @@ std::string trimBlanks(std::string_view text);
 // The message text with its first "%d" replaced by the number.
 std::string formatWithInt(std::string_view format, std::int64_t value);
 
+// Calls f with each line of a script text, its line end ("\n" or "\r\n") removed.
+template <class F> void forEachTextLine(std::string_view text, F&& f) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (!f(line)) {
+            return; // f returns false to stop
+        }
+    }
+}
+
 } // namespace vantor

@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/dispatcher.h"
 #include "app/file_lookup.h"
+#include "app/flow_files.h"
 #include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
@@ -26,61 +27,6 @@ void endRadarBatch(const ApplicationState& state, const Platform& platform) {
     if (state.runMode == RunMode::RadarBatch) {
         postCloseRequest(platform);
     }
-}
-
-// The open-terrain flow when no terrain is open yet; true when terrain is open afterwards.
-bool ensureTerrain(ApplicationState& state, const Platform& platform) {
-    if (!state.terrainOpen) {
-        dispatchCommand(state, platform, cmd::OpenL2Terrain);
-    }
-    return state.terrainOpen;
-}
-
-// The tool's source: asked for and opened for reading as toolSourceFile.
-bool openToolSource(ApplicationState& state, const Platform& platform) {
-    state.toolSourceFile.close();
-    if (!requestSourceFile(state, platform, RequestForm::Internal)) {
-        return false;
-    }
-    if (!openTextFile(state.toolSourceFile, state.sourcePath, "rb")) {
-        showMessage(platform, terrain_texts::dataFileOpenFailed, state.sourcePath,
-                    MessageIcon::Error);
-        return false;
-    }
-    return true;
-}
-
-void reportWriteFailure(const Platform& platform, const SafeWriter& out, const std::string& name) {
-    showMessage(platform, "Cannot write " + name + ": " + out.error, texts::error,
-                MessageIcon::Error);
-}
-
-// The tool's output: asked for, then written aside until it is complete.
-bool beginToolOutput(ApplicationState& state, const Platform& platform, SafeWriter& out) {
-    if (!requestOutputFile(state, platform, RequestForm::Rewrite)) {
-        return false;
-    }
-    if (!beginSafeWrite(out, toFsPath(state.outputPath))) {
-        reportWriteFailure(platform, out, state.outputPath);
-        return false;
-    }
-    return true;
-}
-
-// Puts the finished output in place; a failed write leaves whatever was there before.
-bool finishToolOutput(const ApplicationState& state, const Platform& platform, SafeWriter& out,
-                      bool writeFailed) {
-    if (writeFailed || !commitSafeWrite(out)) {
-        abandonSafeWrite(out);
-        reportWriteFailure(platform, out, state.outputPath);
-        return false;
-    }
-    return true;
-}
-
-void closeToolFiles(ApplicationState& state) {
-    state.outputFile.close();
-    state.toolSourceFile.close();
 }
 
 std::string n(std::int32_t value) {

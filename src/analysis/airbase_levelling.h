@@ -1,0 +1,57 @@
+#pragma once
+
+#include "checks/check_run.h"
+#include "reference/ocd_list.h"
+#include "terrain/terrain_matrix.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+inline constexpr const char* airbaseScriptName = "Airbase-Leveler-Script.dat";
+inline constexpr std::size_t maxAirbaseEntries = 39;
+inline constexpr std::size_t maxOffsetLines = 10;
+inline constexpr std::size_t pairsPerOffsetLine = 5;
+
+struct PostOffset {
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+};
+
+struct AirbaseEntry {
+    std::int32_t ocdId = 0;
+    std::int32_t pairsPerLine = 0;
+    std::int32_t offsetLineCount = 0; // as written; at most maxOffsetLines lines are stored
+    std::int32_t fourthValue = 0;
+    std::vector<std::array<PostOffset, pairsPerOffsetLine>> lines;
+};
+
+// The entries of the script, and how many of them the levelling uses: those read before the
+// last "@" line. Entries past the 39th and offset lines past the 10th are not stored.
+struct AirbaseScript {
+    std::vector<AirbaseEntry> entries;
+    std::size_t counted = 0;
+    bool cut = false; // the script held more than the tables take
+};
+
+AirbaseScript parseAirbaseScript(std::string_view text);
+
+struct AirbaseLevelling {
+    std::int32_t levelled = 0;
+    bool stopped = false;
+};
+
+// Gives the posts of every airbase's script entry (class code 140 only) the elevation of the
+// airbase's own post. Posts off the map and posts of tile ID 0 are left alone.
+AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
+                               const ObjectTable& table, const OcdList& ocd,
+                               const AirbaseScript& script, const CheckArea& area,
+                               const CheckRowProgress& progress = {});
+
+std::string airbaseSummary(std::int32_t levelled);
+
+} // namespace vantor

@@ -1,0 +1,404 @@
+#include "app/check_flow.h"
+
+#include "app/application_state.h"
+#include "app/binary_file.h"
+#include "app/commands.h"
+#include "app/dispatcher.h"
+#include "app/file_lookup.h"
+#include "app/flow_files.h"
+#include "app/platform_calls.h"
+#include "app/scan_flow.h"
+#include "app/shell_texts.h"
+#include "app/terrain_flow.h"
+#include "app/version.h"
+#include "checks/checked_export.h"
+#include "checks/object_check.h"
+#include "terrain/l2_reader.h"
+#include "terrain/terrain_writer.h"
+
+#include <ctime>
+#include <fstream>
+#include <iterator>
+
+namespace vantor {
+
+namespace {
+
+constexpr const char* noTerrainForObjects = "Cannot scan Objects until the terrain file (L2) is opened.";
+
+void showAll(const Platform& platform, const std::vector<MessageBoxRequest>& messages) {
+    for (const MessageBoxRequest& m : messages) {
+        showMessage(platform, m);
+    }
+}
+
+CheckArea searchArea(const ApplicationState& state) {
+    return {state.scan.startMapX, state.scan.startMapY, state.theater.lastMapX,
+            state.theater.lastMapY};
+}
+
+// Progress of a check after each row: stops when the user asked, else shows the count.
+CheckRowProgress checkProgress(ApplicationState& state, const Platform& platform) {
+    return [&state, &platform](std::int32_t counted, std::int32_t position) {
+        if (state.abortRequested) {
+            return true;
+        }
+        state.progress.objectsCounted = counted;
+        state.progress.position = position;
+        dispatchCommand(state, platform, cmd::ProgressReport);
+        return false;
+    };
+}
+
+// The grid of the open terrain with the source's objects on it; false when the build was
+// stopped or the source holds no objects.
+bool loadCheckObjects(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
+                      CheckObjects& objects) {
+    state.abortRequested = false;
+    state.progress.sectionsCompleted = 0;
+    if (!buildOccupancyGrid(state.matrix, grid, [&state](std::int32_t sections) {
+            state.progress.sectionsCompleted = sections;
+            return state.abortRequested;
+        })) {
+        return false;
+    }
+    MultipleObjects multiple;
+    const ObjectTableLoad load =
+        loadObjectTable(state.toolSourceFile.handle.get(), objects.table, [&](std::size_t at) {
+            placeObject(grid, objects.table, at, multiple);
+        });
+    if (load.count == 0) {
+        return false;
+    }
+    state.scan.startingObjectId = load.nextIdentifier;
+    if (multiple.placed < multiple.read && state.listKind != AirbaseLevellingKind) {
+        SafeWriter report;
+        const std::filesystem::path path =
+            findInFolder(state.startDirectory, multiObjectReportName);
+        if (!beginSafeWrite(report, path) || !safeWrite(report, multiple.report) ||
+            !commitSafeWrite(report)) {
+            abandonSafeWrite(report);
+        }
+        showMessage(platform, multipleObjectsMessage(multiple), "Multiple Objects per Tile",
+                    MessageIcon::Information);
+    }
+    return true;
+}
+
+// The checked master export of the check's objects into a file the user names.
+void writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
+                              const CheckObjects& objects) {
+    SafeWriter out;
+    if (!beginToolOutput(state, platform, out)) {
+        return;
+    }
+    if (!state.ocdList.loaded) {
+        loadOcdList(state.ocdList, state.startDirectory); // without it new objects get zeros
+    }
+    const RadarWalk walk = makeRadarWalk(state.radarSettings, state.theater.lastMapX, state.matrix);
+    const CheckedExport result = writeCheckedExport(state.toolSourceFile.handle.get(), out, objects,
+                                                    state.ocdList, walk, std::time(nullptr));
+    if (!result.ok && !result.writeFailed) {
+        abandonSafeWrite(out); // the source lacks its first two lines
+        return;
+    }
+    if (!finishToolOutput(state, platform, out, result.writeFailed)) {
+        return;
+    }
+    showMessage(platform, checkedExportMessage(result), "TAC Objects Check Completed.",
+                MessageIcon::Information);
+}
+
+// Ends a check: an overrun is told and stops the writing; an abort stops it silently.
+void endCheck(ApplicationState& state, const Platform& platform, const CheckEnd& end) {
+    if (end.overrun) {
+        showMessage(platform, *end.overrun);
+        state.abortRequested = true;
+    }
+}
+
+void runCityCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
+                      CheckObjects& objects) {
+    if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory)) {
+        showMessage(platform,
+                    "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to this folder.\r\n "
+                    "Select Help/HowTo/Place Objects from menu.  Run City check again.",
+                    "Missing File", MessageIcon::Warning);
+        return;
+    }
+    if (!state.tileInfo.loaded && !loadTileInfoList(state.tileInfo, state.startDirectory)) {
+        showMessage(platform,
+                    "TileInfo.dat missing.  To generate list: Copy TileInfo.dat to this "
+                    "folder.\r\n If not available, run Trellon and load Texture.bin.  Check again.",
+                    "Missing File", MessageIcon::Warning);
+        return;
+    }
+    state.abortRequested = false;
+    const CityCheckResult result = runCityCheck(
+        grid, objects, {state.ocdList, state.tileInfo, state.cityTables}, searchArea(state),
+        {state.scan.startingObjectId, state.scan.maximumObjectId}, state.rotatingPick,
+        checkProgress(state, platform));
+    if (result.end.stopped) {
+        endCheck(state, platform, result.end);
+        return;
+    }
+    showMessage(platform, citySummary(result.counts), "Object Check Finished",
+                MessageIcon::Information);
+    state.scan.startingObjectId = result.end.nextIdentifier;
+    state.scriptLoaded = false;
+    state.abortRequested = false;
+}
+
+void runObjectCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
+                        CheckObjects& objects) {
+    state.abortRequested = false;
+    const ObjectCheckResult result =
+        runObjectCheck(grid, objects, state.script, searchArea(state), state.scan.searchRange,
+                       {state.scan.startingObjectId, state.scan.maximumObjectId},
+                       checkProgress(state, platform));
+    if (result.end.stopped) {
+        endCheck(state, platform, result.end);
+        return;
+    }
+    showMessage(platform, objectCheckSummary(result.counts), "Object Check Finished",
+                MessageIcon::Information);
+    state.scan.startingObjectId = result.end.nextIdentifier;
+    emptyTileTable(state.script);
+    state.script.checkers.clear();
+    state.scriptLoaded = false;
+    state.abortRequested = false;
+}
+
+bool loadObjectCheckerScript(ApplicationState& state, const Platform& platform) {
+    const ScriptLoad load = loadTileScript(state.script, ScriptKind::Checker, state.startDirectory);
+    showAll(platform, load.messages);
+    return load.ok;
+}
+
+bool loadCityTables(ApplicationState& state, const Platform& platform) {
+    const CityTablesLoad load = loadCityTileTables(state.cityTables, state.startDirectory);
+    showAll(platform, load.messages);
+    return load.ok;
+}
+
+// The flow the object check and the city and junction check share.
+bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cityCheck) {
+    if (!state.terrainOpen) {
+        showMessage(platform, noTerrainForObjects, texts::information, MessageIcon::Warning);
+        return false;
+    }
+    const int listKind = cityCheck ? CityJunctionKind : CheckedMasterExportKind;
+    state.progressState = 6;
+    state.listKind = listKind;
+    state.listMode = listModeObjects;
+    if (!showScanParameters(state, platform)) {
+        return false;
+    }
+    if (!openToolSource(state, platform)) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    state.appendToOutput = false;
+    state.scriptLoaded = false;
+    if (!(cityCheck ? loadCityTables(state, platform) : loadObjectCheckerScript(state, platform))) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    state.scriptLoaded = true;
+
+    OccupancyGrid grid;
+    CheckObjects objects;
+    if (!loadCheckObjects(state, platform, grid, objects)) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    state.progress.objectsCounted = 0;
+    state.progress.position = 0;
+    openProgress(state, platform);
+    if (cityCheck) {
+        runCityCheckStep(state, platform, grid, objects);
+    } else {
+        runObjectCheckStep(state, platform, grid, objects);
+    }
+    closeProgress(state, platform);
+    if (state.writeToFile && !state.abortRequested) {
+        state.listKind = listKind;
+        writeCheckedMasterExport(state, platform, objects);
+    }
+    closeToolFiles(state);
+    return true;
+}
+
+// The airbase script from the start folder; in the airbase batch mode a missing one is asked
+// for, and its folder becomes the start folder.
+bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
+    std::filesystem::path path = findInFolder(state.startDirectory, airbaseScriptName);
+    std::ifstream in(path, std::ios::binary);
+    if (!in && state.runMode != RunMode::AirbaseBatch) {
+        showMessage(platform, " Could not open script file: " + fromFsPath(path),
+                    "Missing Script File", MessageIcon::Information);
+        return false;
+    }
+    if (!in) {
+        FileRequest request;
+        request.kind = FileDialogKind::Open;
+        request.title = "Airbase Level Script";
+        request.initialName = airbaseScriptName;
+        request.filter = "AB Level Script file|*.dat||";
+        request.initialFolder = state.startDirectory;
+        const FileRequestResult chosen = requestFile(platform, request);
+        if (chosen.status != FileRequestStatus::Chosen) {
+            return false;
+        }
+        path = toFsPath(chosen.path);
+        in.open(path, std::ios::binary);
+        if (!in) {
+            return false;
+        }
+        state.startDirectory = folderPart(chosen.path);
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    state.airbaseScript = parseAirbaseScript(text);
+    return true;
+}
+
+// Levels the airbases on the grid; true when the levelling completed.
+bool levelOnGrid(ApplicationState& state, const Platform& platform, const OccupancyGrid& grid,
+                 const CheckObjects& objects) {
+    if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory)) {
+        showMessage(platform,
+                    state.runMode == RunMode::AirbaseBatch
+                        ? "OCDList.dat missing.  To generate list: Run Vantor.exe\r\n Copy "
+                          "Falcon4.ocd to the Vantor folder.\r\n Select Help/HowTo/Place Objects "
+                          "from menu."
+                        : "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to the Vantor "
+                          "folder.\r\n Select Help/HowTo/Place Objects from menu.  Run Airbase "
+                          "Leveler again.",
+                    "Missing File", MessageIcon::Warning);
+        return false;
+    }
+    state.abortRequested = false;
+    const AirbaseLevelling result =
+        levelAirbases(state.matrix, grid, objects.table, state.ocdList, state.airbaseScript,
+                      searchArea(state), checkProgress(state, platform));
+    if (result.stopped) {
+        return false;
+    }
+    showMessage(platform, airbaseSummary(result.levelled), "Airbase Leveling Finished",
+                MessageIcon::Information);
+    state.scriptLoaded = false;
+    state.abortRequested = false;
+    return true;
+}
+
+// Writes the levelled matrix into the terrain pair it names. Both files must already exist:
+// terrain loaded from a matrix file has no pair to write into.
+void writeTerrainBack(ApplicationState& state, const Platform& platform) {
+    std::string l2 = state.terrainPath;
+    std::string o2 = state.terrainPath;
+    if (l2.size() >= 2) {
+        l2.replace(l2.size() - 2, 2, "L2");
+        o2.replace(o2.size() - 2, 2, "O2");
+    }
+    const std::filesystem::path l2Path = findBeside(l2);
+    const std::filesystem::path o2Path = findBeside(o2);
+    for (const auto& [path, name] : {std::pair{l2Path, l2}, std::pair{o2Path, o2}}) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) {
+            showMessage(platform, terrain_texts::dataFileOpenFailed, name, MessageIcon::Error);
+            return;
+        }
+    }
+    state.abortRequested = false;
+    state.progressState = 1;
+    state.progress.sectionsCompleted = 0;
+    state.progress.position = 0;
+    openProgress(state, platform);
+    const TerrainResult result =
+        writeTerrainFiles(state.matrix, l2Path, o2Path, terrainProgress(state, platform));
+    closeProgress(state, platform);
+    showMessages(platform, result);
+}
+
+bool airbaseFlow(ApplicationState& state, const Platform& platform) {
+    if (!ensureTerrain(state, platform)) {
+        showMessage(platform, "Cannot scan Airbases until the terrain file (L2) is opened.",
+                    texts::information, MessageIcon::Warning);
+        return false;
+    }
+    state.progressState = 1;
+    state.listKind = AirbaseLevellingKind;
+    state.listMode = listModeObjects;
+    if (!openToolSource(state, platform)) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    state.appendToOutput = false;
+    state.scriptLoaded = false;
+    if (!loadAirbaseScript(state, platform)) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    state.scriptLoaded = true;
+    OccupancyGrid grid;
+    CheckObjects objects;
+    if (!loadCheckObjects(state, platform, grid, objects)) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    state.progressState = 1;
+    state.progress.objectsCounted = 0;
+    state.progress.position = 0;
+    openProgress(state, platform);
+    const bool completed = levelOnGrid(state, platform, grid, objects);
+    closeProgress(state, platform);
+    if (completed && !state.abortRequested) {
+        writeTerrainBack(state, platform);
+    }
+    closeToolFiles(state);
+    return completed;
+}
+
+} // namespace
+
+bool objectCheckCommand(ApplicationState& state, const Platform& platform) {
+    return objectCheckFlow(state, platform, false);
+}
+
+bool cityCheckCommand(ApplicationState& state, const Platform& platform) {
+    return objectCheckFlow(state, platform, true);
+}
+
+bool levelAirbasesCommand(ApplicationState& state, const Platform& platform) {
+    const bool done = airbaseFlow(state, platform);
+    if (state.runMode == RunMode::AirbaseBatch) {
+        postCloseRequest(platform);
+    }
+    return done;
+}
+
+bool aboutCommand(ApplicationState& state, const Platform& platform) {
+    showMessage(platform,
+                std::string(texts::programName) + " " + vantorVersion() + "\r\n\r\n" +
+                    texts::purpose,
+                texts::aboutTitle, MessageIcon::Information);
+    if (!state.toolSourceFile.isOpen() &&
+        !openTextFile(state.toolSourceFile, state.sourcePath, "rb")) {
+        return false;
+    }
+    const OcdUpdate update =
+        updateOcdList(state.ocdList, state.toolSourceFile.handle.get(), state.startDirectory);
+    // Read to its end, the file would give the next update nothing: it is opened afresh then.
+    state.toolSourceFile.close();
+    showAll(platform, update.messages);
+    return update.ok;
+}
+
+bool howToCommand(ApplicationState& state, const Platform& platform) {
+    showMessage(platform, texts::howToText, texts::howToTitle, MessageIcon::Information);
+    const OcdGeneration generation = generateOcdList(state.startDirectory);
+    showAll(platform, generation.messages);
+    return generation.ok;
+}
+
+} // namespace vantor

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace vantor {
+
+struct ApplicationState;
+struct Platform;
+struct SafeWriter;
+
+// Steps the tool and check flows share.
+
+// The open-terrain flow when no terrain is open yet; true when terrain is open afterwards.
+bool ensureTerrain(ApplicationState& state, const Platform& platform);
+
+// The source: asked for and opened for reading as toolSourceFile.
+bool openToolSource(ApplicationState& state, const Platform& platform);
+
+void reportWriteFailure(const Platform& platform, const SafeWriter& out, const std::string& name);
+
+// The output: asked for (titled by listKind), then written aside until it is complete.
+bool beginToolOutput(ApplicationState& state, const Platform& platform, SafeWriter& out);
+
+// Puts the finished output in place; a failed write leaves whatever was there before.
+bool finishToolOutput(const ApplicationState& state, const Platform& platform, SafeWriter& out,
+                      bool writeFailed);
+
+void closeToolFiles(ApplicationState& state);
+
+} // namespace vantor
