@@ -10,6 +10,7 @@
 #include "app/scan_flow.h"
 #include "app/shell_texts.h"
 #include "app/terrain_flow.h"
+#include "app/text_util.h"
 #include "app/version.h"
 #include "checks/checked_export.h"
 #include "checks/object_check.h"
@@ -86,11 +87,11 @@ bool loadCheckObjects(ApplicationState& state, const Platform& platform, Occupan
 }
 
 // The checked master export of the check's objects into a file the user names.
-void writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
+bool writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
                               const CheckObjects& objects) {
     SafeWriter out;
     if (!beginToolOutput(state, platform, out)) {
-        return;
+        return false;
     }
     if (!state.ocdList.loaded) {
         loadOcdList(state.ocdList, state.startDirectory); // without it new objects get zeros
@@ -100,13 +101,14 @@ void writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
                                                     state.ocdList, walk, std::time(nullptr));
     if (!result.ok && !result.writeFailed) {
         abandonSafeWrite(out); // the source lacks its first two lines
-        return;
+        return false;
     }
     if (!finishToolOutput(state, platform, out, result.writeFailed)) {
-        return;
+        return false;
     }
     showMessage(platform, checkedExportMessage(result), "TAC Objects Check Completed.",
                 MessageIcon::Information);
+    return true;
 }
 
 // Ends a check: an overrun is told and stops the writing; an abort stops it silently.
@@ -117,21 +119,22 @@ void endCheck(ApplicationState& state, const Platform& platform, const CheckEnd&
     }
 }
 
-void runCityCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
+// True when the check ran to its summary.
+bool runCityCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
                       CheckObjects& objects) {
     if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory)) {
         showMessage(platform,
                     "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to this folder.\r\n "
                     "Select Help/HowTo/Place Objects from menu.  Run City check again.",
                     "Missing File", MessageIcon::Warning);
-        return;
+        return false;
     }
     if (!state.tileInfo.loaded && !loadTileInfoList(state.tileInfo, state.startDirectory)) {
         showMessage(platform,
                     "TileInfo.dat missing.  To generate list: Copy TileInfo.dat to this "
                     "folder.\r\n If not available, run Trellon and load Texture.bin.  Check again.",
                     "Missing File", MessageIcon::Warning);
-        return;
+        return false;
     }
     state.abortRequested = false;
     const CityCheckResult result = runCityCheck(
@@ -140,16 +143,17 @@ void runCityCheckStep(ApplicationState& state, const Platform& platform, Occupan
         checkProgress(state, platform));
     if (result.end.stopped) {
         endCheck(state, platform, result.end);
-        return;
+        return false;
     }
     showMessage(platform, citySummary(result.counts), "Object Check Finished",
                 MessageIcon::Information);
     state.scan.startingObjectId = result.end.nextIdentifier;
     state.scriptLoaded = false;
     state.abortRequested = false;
+    return true;
 }
 
-void runObjectCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
+bool runObjectCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
                         CheckObjects& objects) {
     state.abortRequested = false;
     const ObjectCheckResult result =
@@ -158,7 +162,7 @@ void runObjectCheckStep(ApplicationState& state, const Platform& platform, Occup
                        checkProgress(state, platform));
     if (result.end.stopped) {
         endCheck(state, platform, result.end);
-        return;
+        return false;
     }
     showMessage(platform, objectCheckSummary(result.counts), "Object Check Finished",
                 MessageIcon::Information);
@@ -167,6 +171,7 @@ void runObjectCheckStep(ApplicationState& state, const Platform& platform, Occup
     state.script.checkers.clear();
     state.scriptLoaded = false;
     state.abortRequested = false;
+    return true;
 }
 
 bool loadObjectCheckerScript(ApplicationState& state, const Platform& platform) {
@@ -215,18 +220,16 @@ bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cit
     state.progress.objectsCounted = 0;
     state.progress.position = 0;
     openProgress(state, platform);
-    if (cityCheck) {
-        runCityCheckStep(state, platform, grid, objects);
-    } else {
-        runObjectCheckStep(state, platform, grid, objects);
-    }
+    bool done = cityCheck ? runCityCheckStep(state, platform, grid, objects)
+                          : runObjectCheckStep(state, platform, grid, objects);
     closeProgress(state, platform);
+    // A city check that found no reference list still writes the objects as they were.
     if (state.writeToFile && !state.abortRequested) {
         state.listKind = listKind;
-        writeCheckedMasterExport(state, platform, objects);
+        done = writeCheckedMasterExport(state, platform, objects) && done;
     }
     closeToolFiles(state);
-    return true;
+    return done;
 }
 
 // The airbase script from the start folder; in the airbase batch mode a missing one is asked
@@ -293,7 +296,16 @@ bool levelOnGrid(ApplicationState& state, const Platform& platform, const Occupa
 
 // Writes the levelled matrix into the terrain pair it names. Both files must already exist:
 // terrain loaded from a matrix file has no pair to write into.
-void writeTerrainBack(ApplicationState& state, const Platform& platform) {
+bool writeTerrainBack(ApplicationState& state, const Platform& platform) {
+    if (equalsIgnoreCase(fromFsPath(toFsPath(state.terrainPath).extension()), ".L2M")) {
+        showMessage(platform,
+                    "The levelled terrain was not written: it was loaded from the matrix file " +
+                        state.terrainPath +
+                        ", which has no L2 and O2 files to write into.\r\n Save it with \"Save "
+                        "L2M Matrix\", or open the theater's L2 file and level again.",
+                    texts::information, MessageIcon::Warning);
+        return false;
+    }
     std::string l2 = state.terrainPath;
     std::string o2 = state.terrainPath;
     if (l2.size() >= 2) {
@@ -306,7 +318,7 @@ void writeTerrainBack(ApplicationState& state, const Platform& platform) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(path, ec)) {
             showMessage(platform, terrain_texts::dataFileOpenFailed, name, MessageIcon::Error);
-            return;
+            return false;
         }
     }
     state.abortRequested = false;
@@ -318,6 +330,7 @@ void writeTerrainBack(ApplicationState& state, const Platform& platform) {
         writeTerrainFiles(state.matrix, l2Path, o2Path, terrainProgress(state, platform));
     closeProgress(state, platform);
     showMessages(platform, result);
+    return result.ok();
 }
 
 bool airbaseFlow(ApplicationState& state, const Platform& platform) {
@@ -350,13 +363,13 @@ bool airbaseFlow(ApplicationState& state, const Platform& platform) {
     state.progress.objectsCounted = 0;
     state.progress.position = 0;
     openProgress(state, platform);
-    const bool completed = levelOnGrid(state, platform, grid, objects);
+    bool done = levelOnGrid(state, platform, grid, objects);
     closeProgress(state, platform);
-    if (completed && !state.abortRequested) {
-        writeTerrainBack(state, platform);
+    if (done && !state.abortRequested) {
+        done = writeTerrainBack(state, platform);
     }
     closeToolFiles(state);
-    return completed;
+    return done;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "app/file_lookup.h"
 #include "app/version.h"
 #include "cli/cli_session.h"
+#include "cli/check_commands.h"
 #include "cli/list_commands.h"
 #include "cli/scan_commands.h"
 #include "cli/tool_commands.h"
@@ -187,6 +188,8 @@ int runCli(int argc, char** argv) {
     addScanCommands(app, scanCommands);
     ToolCommands toolCommands;
     addToolCommands(app, toolCommands);
+    CheckCommands checkCommands;
+    addCheckCommands(app, checkCommands);
 
     try {
         app.parse(argc, argv);
@@ -214,6 +217,9 @@ int runCli(int argc, char** argv) {
         return status;
     }
     if (const int status = runToolCommands(options, toolCommands); status >= 0) {
+        return status;
+    }
+    if (const int status = runCheckCommands(options, checkCommands); status >= 0) {
         return status;
     }
     return exitUsage;

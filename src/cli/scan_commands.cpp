@@ -38,38 +38,35 @@ std::string rangeText(const FieldRange& r) {
     return std::to_string(r.low) + " to " + std::to_string(r.high);
 }
 
-// Applies the options to the dialog's model, refusing (rather than clamping) values outside
-// the dialog's ranges. An empty string means every value was accepted.
+// Types one value into its field, refusing (rather than clamping) a value outside the
+// dialog's range. An empty string means the value was accepted.
+std::string typeValue(ScanDialogModel& m, ScanField field, const char* option, std::int32_t value) {
+    const FieldRange range = scanFieldRange(m, field);
+    if (value < range.low || value > range.high) {
+        return std::string(option) + " must be " + rangeText(range) + ", not " +
+               std::to_string(value);
+    }
+    typeScanField(m, field, std::to_string(value));
+    return {};
+}
+
+// Applies the options to the dialog's model. An empty string means every value was accepted.
 std::string applyOptions(const ScanCommands& c, ScanDialogModel& m, bool forBridges) {
-    struct Value {
-        ScanField field;
-        const char* option;
-        std::optional<std::int32_t> value;
-    };
-    std::vector<Value> values;
-    if (!c.area.empty()) {
-        values.push_back({ScanField::StartMapX, "--area X0", c.area[0]});
-        values.push_back({ScanField::StartMapY, "--area Y0", c.area[1]});
-        values.push_back({ScanField::EndMapX, "--area X1", c.area[2]});
-        values.push_back({ScanField::EndMapY, "--area Y1", c.area[3]});
+    if (std::string refused = applyArea(c.area, m); !refused.empty()) {
+        return refused;
     }
     if (forBridges) {
-        values.push_back({ScanField::StartingObjectId, "--start-id", c.startId});
-        values.push_back({ScanField::Priority, "--priority", c.priority});
-        values.push_back({ScanField::Supply, "--supply", c.supply});
-    }
-    for (const Value& v : values) {
-        if (!v.value) {
-            continue;
+        const std::tuple<ScanField, const char*, std::optional<std::int32_t>> values[] = {
+            {ScanField::StartingObjectId, "--start-id", c.startId},
+            {ScanField::Priority, "--priority", c.priority},
+            {ScanField::Supply, "--supply", c.supply}};
+        for (const auto& [field, option, value] : values) {
+            if (value) {
+                if (std::string refused = typeValue(m, field, option, *value); !refused.empty()) {
+                    return refused;
+                }
+            }
         }
-        const FieldRange range = scanFieldRange(m, v.field);
-        if (*v.value < range.low || *v.value > range.high) {
-            return std::string(v.option) + " must be " + rangeText(range) + ", not " +
-                   std::to_string(*v.value);
-        }
-        typeScanField(m, v.field, std::to_string(*v.value));
-    }
-    if (forBridges) {
         for (const auto& [text, target, name] :
              {std::tuple{c.owner, &m.parameters.owner, "--owner"},
               std::tuple{c.controller, &m.parameters.controller, "--controller"}}) {
@@ -141,15 +138,30 @@ int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
     return ran ? exitOk : exitFailed;
 }
 
-void areaOption(CLI::App* app, ScanCommands& c) {
-    app->add_option("--area", c.area,
+} // namespace
+
+std::string applyArea(const std::vector<std::int32_t>& area, ScanDialogModel& m) {
+    if (area.empty()) {
+        return {};
+    }
+    const char* options[] = {"--area X0", "--area Y0", "--area X1", "--area Y1"};
+    const ScanField fields[] = {ScanField::StartMapX, ScanField::StartMapY, ScanField::EndMapX,
+                                ScanField::EndMapY};
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (std::string refused = typeValue(m, fields[i], options[i], area[i]); !refused.empty()) {
+            return refused;
+        }
+    }
+    return {};
+}
+
+void addAreaOption(CLI::App* app, std::vector<std::int32_t>& area) {
+    app->add_option("--area", area,
                     "Search area X0,Y0,X1,Y1 in map coordinates, inclusive "
                     "(default: the whole map)")
         ->delimiter(',')
         ->expected(4);
 }
-
-} // namespace
 
 void addScanCommands(CLI::App& app, ScanCommands& c) {
     const char* edgeHelp = " breaks into --out (the scripts come from --dir)";
@@ -158,20 +170,20 @@ void addScanCommands(CLI::App& app, ScanCommands& c) {
     c.transitions = app.add_subcommand("transitions",
                                        std::string("Report missing transition tiles") + edgeHelp);
     for (CLI::App* scan : {c.roads, c.rivers, c.transitions}) {
-        areaOption(scan, c);
+        addAreaOption(scan, c.area);
         scan->add_flag("--text", c.text, "Also write the tab-separated text report beside --out");
         scan->add_flag("--append", c.append, "Append to an existing --out (no new header)");
         scan->add_flag("--count-only", c.countOnly, "Count the breaks; write no file");
     }
     c.report = app.add_subcommand(
         "report", "The combined report: roads, rivers and transitions into one --out");
-    areaOption(c.report, c);
+    addAreaOption(c.report, c.area);
     c.report->add_flag("--text", c.text, "Also write its text version beside --out");
 
     c.bridges = app.add_subcommand("bridges", "Place bridge objectives on the bridge tiles into "
                                               "--out; rejected bridges go to NoOpposingTile.txt "
                                               "in --dir");
-    areaOption(c.bridges, c);
+    addAreaOption(c.bridges, c.area);
     c.bridges->add_option("--start-id", c.startId,
                           "Starting object ID# (default 6000; at most "
                           "65536)");

@@ -20,13 +20,16 @@ struct Kind {
     std::int32_t priority;
 };
 
-// The objective classes of the sample, numbered by us.
-constexpr Kind city{"City", "1", 1, 90};
-constexpr Kind town{"Town", "2", 2, 60};
-constexpr Kind village{"Village", "3", 3, 30};
-constexpr Kind junction{"Junction", "4", 4, 20};
-constexpr Kind airbase{"Airbase", "5", 140, 100};
-constexpr Kind radar{"Radar", "6", 6, 70};
+// The objective kinds of the sample, by the classes of its class file; bridges take the
+// objective types of the bridge script.
+constexpr Kind city{"City", "1", sample_classes::city, 90};
+constexpr Kind town{"Town", "2", sample_classes::town, 60};
+constexpr Kind village{"Village", "3", sample_classes::village, 30};
+constexpr Kind junction{"Junction", "4", sample_classes::junction, 20};
+constexpr Kind airbases[] = {{"Airbase", "5", sample_classes::airbase, 100},
+                             {"Airbase", "5", sample_classes::kimpo, 100},
+                             {"Airbase", "5", sample_classes::highwayStrip, 80}};
+constexpr Kind radar{"Radar", "6", sample_classes::radar, 70};
 constexpr Kind oneTileBridge{"Bridge", "7", 7, 40};
 constexpr Kind twoTileBridge{"Bridge", "9", 9, 40};
 
@@ -38,14 +41,6 @@ struct SampleObject {
     std::int32_t parent = 0;
     std::vector<std::int32_t> links;
 };
-
-bool isLand(const TerrainMatrix& m, std::int32_t x, std::int32_t y) {
-    if (!m.contains(x, y)) {
-        return false;
-    }
-    const std::uint32_t tile = m.at(x, y).tileId;
-    return tile >= sample_tiles::lowland && tile < sample_tiles::snow;
-}
 
 std::int64_t distance2(const SampleObject& a, const SampleObject& b) {
     const std::int64_t dx = a.x - b.x;
@@ -90,17 +85,48 @@ std::string objectLine(const SampleObject& o) {
 std::string sampleObjectiveExport(const TerrainMatrix& m) {
     std::vector<SampleObject> objects;
     std::int32_t nextId = 10;
-    // Land posts on a coarse grid take the kinds in turn; the grid follows the map's size.
-    const std::int32_t step = std::max(8, m.width / 16);
-    const Kind* cycle[] = {&city, &village, &junction, &town, &village, &radar,
-                           &village, &town, &junction, &airbase, &village, &town};
-    std::size_t turn = 0;
-    for (std::int32_t y = step / 2; y < m.height; y += step) {
-        for (std::int32_t x = step / 2; x < m.width; x += step) {
-            if (isLand(m, x, y)) {
-                objects.push_back({cycle[turn++ % std::size(cycle)], nextId++, x, y, 0, {}});
+    // Towns, villages and junctions stand on the blocks laid for them, except that every
+    // fourth town is missing, every third village stands one post west of its block and every
+    // fifth junction one post north of its crossroads.
+    std::size_t towns = 0;
+    std::size_t villages = 0;
+    std::size_t junctions = 0;
+    std::size_t airfields = 0;
+    for (const SampleSite& site : sampleSites(m)) {
+        const bool onBlock = m.at(site.x, site.y).tileId >= sample_tiles::cityBlock;
+        std::int32_t x = site.x;
+        std::int32_t y = site.y;
+        const Kind* kind = nullptr;
+        switch (site.kind) {
+        case SampleSiteKind::City:
+            kind = &city;
+            break;
+        case SampleSiteKind::Town:
+            kind = &town;
+            if (onBlock && ++towns % 4 == 0) {
+                continue;
             }
+            break;
+        case SampleSiteKind::Village:
+            kind = &village;
+            if (onBlock && ++villages % 3 == 0) {
+                --x;
+            }
+            break;
+        case SampleSiteKind::Junction:
+            kind = &junction;
+            if (onBlock && ++junctions % 5 == 0) {
+                ++y;
+            }
+            break;
+        case SampleSiteKind::Radar:
+            kind = &radar;
+            break;
+        case SampleSiteKind::Airbase:
+            kind = &airbases[airfields++ % std::size(airbases)];
+            break;
         }
+        objects.push_back({kind, nextId++, x, y, 0, {}});
     }
     // Bridges stand on the bridge tiles.
     for (std::int32_t y = 0; y < m.height; ++y) {
@@ -114,13 +140,13 @@ std::string sampleObjectiveExport(const TerrainMatrix& m) {
     }
     // Towns belong to their nearest city, villages to their nearest town or city; one village
     // in five names another village, as broken theaters do.
-    std::size_t villages = 0;
+    std::size_t villageParents = 0;
     for (SampleObject& o : objects) {
         const SampleObject* parent = nullptr;
         if (o.kind == &town) {
             parent = nearest(objects, o, {&city});
         } else if (o.kind == &village) {
-            parent = ++villages % 5 == 0 ? nearest(objects, o, {&village})
+            parent = ++villageParents % 5 == 0 ? nearest(objects, o, {&village})
                                          : nearest(objects, o, {&town, &city});
         } else if (o.kind == &oneTileBridge || o.kind == &twoTileBridge ||
                    o.kind == &junction) {

@@ -91,6 +91,7 @@ TerrainPost landPost(double feet, double wetness, std::uint64_t variantBits) {
 } // namespace
 
 SampleFeatures laySampleFeatures(TerrainMatrix& m);
+void laySampleTowns(TerrainMatrix& m);
 
 TerrainMatrix generateSampleTerrain(const SampleOptions& options, SampleFeatures* features) {
     TerrainMatrix matrix;
@@ -120,6 +121,7 @@ TerrainMatrix generateSampleTerrain(const SampleOptions& options, SampleFeatures
         }
     }
     const SampleFeatures laid = laySampleFeatures(matrix);
+    laySampleTowns(matrix);
     if (features != nullptr) {
         *features = laid;
     }
@@ -175,6 +177,10 @@ bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
         {"Object-RoadScript.dat", sampleScript(2)},
         {"Object-RiverScript.dat", sampleScript(3)},
         {"Object-TransitionScript.dat", sampleScript(5)},
+        {"Object-CheckerScript.dat", sampleCheckerScript()},
+        {"Airbase-Leveler-Script.dat", sampleAirbaseScript()},
+        {"Falcon4.ocd", sampleClassFile()},
+        {"TileInfo.dat", sampleTileInfoFile()},
     };
     for (const auto& [name, text] : texts) {
         const std::filesystem::path file = dir / name;

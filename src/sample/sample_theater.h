@@ -26,7 +26,42 @@ inline constexpr std::uint32_t transition = 12000;
 inline constexpr std::uint32_t bridge = 13001;        // one-tile bridge
 inline constexpr std::uint32_t bridgeWest = 13002;    // two-tile bridge, far tile to the east
 inline constexpr std::uint32_t bridgeFarTile = 13003; // the far tile of a two-tile bridge
+// Urban tiles laid under the towns of the objective export.
+inline constexpr std::uint32_t cityBlock = 14000;
+inline constexpr std::uint32_t townBlock = 14001;
+inline constexpr std::uint32_t crossroads = 14002;
+inline constexpr std::uint32_t harbour = 14003;
+inline constexpr std::uint32_t villageBlock = 14004;
 } // namespace sample_tiles
+
+// Where the sample's objectives stand: land posts on a coarse grid, taking the kinds in turn.
+enum class SampleSiteKind { City, Town, Village, Junction, Radar, Airbase };
+struct SampleSite {
+    SampleSiteKind kind;
+    std::int32_t x;
+    std::int32_t y;
+};
+std::vector<SampleSite> sampleSites(const TerrainMatrix& matrix);
+bool sampleLand(const TerrainMatrix& matrix, std::int32_t x, std::int32_t y);
+
+// The sample's objective classes, as OCD IDs of its class file.
+namespace sample_classes {
+inline constexpr std::int32_t city = 101;
+inline constexpr std::int32_t town = 102;
+inline constexpr std::int32_t village = 103;
+inline constexpr std::int32_t junction = 104;
+inline constexpr std::int32_t airbase = 106;
+inline constexpr std::int32_t kimpo = 107;       // also class code 140
+inline constexpr std::int32_t highwayStrip = 108; // class code 141: never levelled
+inline constexpr std::int32_t radar = 109;
+} // namespace sample_classes
+
+// Our own class file in the simulation's layout, and the TileInfo list of the urban tiles.
+std::string sampleClassFile();
+std::string sampleTileInfoFile();
+// The checker script (urban tiles for both object checks) and the airbase levelling script.
+std::string sampleCheckerScript();
+std::string sampleAirbaseScript();
 
 // What was laid on the sample terrain, so that its scans have known results.
 struct SampleFeatures {
@@ -64,10 +99,12 @@ std::string sampleIniText(const SampleOptions& options);
 inline constexpr const char* sampleExportName = "Theater.csv";
 // An objective export of synthetic objectives on the land of the terrain: cities, towns,
 // villages, junctions, airbases and radar sites on a coarse grid, bridges on the bridge tiles,
-// with parents (a few deliberately wrong) and links.
+// with parents (a few deliberately wrong) and links. Some villages stand beside their tile,
+// some junctions off theirs, and some towns are missing, for the object checks to find.
 std::string sampleObjectiveExport(const TerrainMatrix& matrix);
-// Writes Quillon.ini, Theater.L2, Theater.O2, the four scan scripts and the objective export
-// Theater.csv into folder (created when missing).
+// Writes Quillon.ini, Theater.L2, Theater.O2, the scan, checker and airbase scripts,
+// Falcon4.ocd, TileInfo.dat and the objective export Theater.csv into folder (created when
+// missing).
 bool writeSampleTheater(const std::string& folder, const SampleOptions& options, std::string& error,
                         SampleFeatures* features = nullptr);
 

@@ -384,18 +384,18 @@ TEST(CliTools, EachToolRewritesTheSampleExport) {
     };
     const Case cases[] = {
         {{"--terrain", terrain, "--out", out("Radar.csv"), "radar", "--azimuth-inc", "5"},
-         0, "Radar LOS Calcuations Completed.: Total of 137 Objects processed.", "", "Radar.csv"},
+         0, "Radar LOS Calcuations Completed.: Total of 131 Objects processed.", "", "Radar.csv"},
         {{"--terrain", terrain, "--out", out("R0.csv"), "radar", "--range-inc", "0"},
          2, "", "The range scan increment must be from 0.01 to 10000 km.", nullptr},
         {{"--terrain", terrain, "--out", out("R1.csv"), "radar", "--max-range", "1"},
          2, "", "The maximum scan range must be from 1.5 to 10000 km.", nullptr},
         {{"--out", out("R2.csv"), "radar"}, 1, "", "needs --terrain", nullptr},
         {{"--terrain", terrain, "--out", out("NoLinks.csv"), "remove-links"},
-         0, "137 Objects processed and written.", "", "NoLinks.csv"},
+         0, "131 Objects processed and written.", "", "NoLinks.csv"},
         {{"check-parents"}, 0, "Object Parent Link Check Completed.", "", "NoParent.csv"},
         {{"--out", out("Moved.csv"), "move-ids", "--old-start", "10", "--old-end", "20",
           "--new-start", "2010"},
-         0, "ID/Link Check Completed.:  15 Objects IDs and/or Links changed. 122 Objects Unchanged.", "", "Moved.csv"},
+         0, "ID/Link Check Completed.:  16 Objects IDs and/or Links changed. 115 Objects Unchanged.", "", "Moved.csv"},
         {{"--out", out("Moved2.csv"), "move-ids", "--old-start", "10"}, 2, "", "--old-end",
          nullptr},
         {{"--out", source, "move-ids", "--old-start", "10", "--old-end", "20", "--new-start",
@@ -421,8 +421,78 @@ TEST(CliTools, EachToolRewritesTheSampleExport) {
 
     // The profiles are those of a single thread, whatever the number of cores.
     const std::string radar = fileText(out("Radar.csv"));
-    EXPECT_EQ(std::count(radar.begin(), radar.end(), '\n'), 139);
+    EXPECT_EQ(std::count(radar.begin(), radar.end(), '\n'), 133);
     EXPECT_EQ(radar.substr(0, 22), "1.0 Objective Export  ");
+}
+
+} // namespace
+} // namespace vantor
+
+namespace vantor {
+namespace {
+
+TEST(CliChecks, ReferenceListsChecksAndLevelling) {
+    testing::TempDir dir;
+    ASSERT_EQ(cli({"--dir", dir.str(), "sample", "--sections", "8"}).exitCode, 0);
+    const std::string d = dir.str();
+    const std::string source = (dir.path / "Theater.csv").string();
+    const std::string before = fileText(source);
+    const std::string terrain = (dir.path / "Theater.L2").string();
+    auto out = [&](const char* name) { return (dir.path / name).string(); };
+    const std::string l2Before = fileText(terrain);
+
+    // Before the list exists, the list commands say what is missing.
+    auto run = cli({"--dir", d, "--source", source, "ocd-update"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("OCDList.dat cannot be read"), std::string::npos) << run.err;
+
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* inOut;
+        const char* inErr;
+        const char* writes;
+    };
+    const Case cases[] = {
+        {{"ocd-generate"}, 0, "OCD Data Processed: 22 OCD Objects found out of 23.", "",
+         "OCDList.csv"},
+        {{"--source", source, "ocd-update"}, 0, "OCD List Updated: 130 csv Objects processed.",
+         "", nullptr},
+        {{"--terrain", terrain, "--source", source, "--out", out("Checked.csv"),
+          "check-objects", "--range", "1"},
+         0, " 12 Objects moved.", "", "Checked.csv"},
+        {{"--terrain", terrain, "--source", source, "--out", out("R5.csv"), "check-objects",
+          "--range", "5"},
+         2, "", "--range", nullptr},
+        {{"--terrain", terrain, "--source", source, "check-objects"}, 2, "", "--out", nullptr},
+        {{"--terrain", terrain, "--source", source, "--out", out("City.csv"), "check-cities"},
+         0, "Total of 124 Objects written.\n 37  new Objects added.", "", "City.csv"},
+        {{"--terrain", terrain, "--source", source, "check-cities", "--count-only"},
+         0, " 49 Objects were placed.", "", nullptr},
+        {{"--terrain", terrain, "--source", source, "--out", out("Part.csv"), "check-cities",
+          "--area", "0,0,200,5"},
+         2, "", "--area X1 must be", nullptr},
+        {{"--terrain", out("Theater.L2M"), "--source", source, "level-airbases"},
+         2, "", "not a matrix file", nullptr},
+        {{"--terrain", terrain, "--source", source, "level-airbases"},
+         0, "Airbase Leveling Finished:  8 Airbases were leveled.", "", nullptr},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--dir", d};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        run = cli(args);
+        const std::string what = c.args.back();
+        EXPECT_EQ(run.exitCode, c.exitCode) << what << "\n" << run.out << run.err;
+        EXPECT_NE(run.out.find(c.inOut), std::string::npos) << what << "\n" << run.out;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << what << "\n" << run.err;
+        if (c.writes != nullptr) {
+            EXPECT_TRUE(std::filesystem::exists(dir.path / c.writes)) << what;
+        }
+    }
+    EXPECT_EQ(fileText(source), before) << "the source is never changed";
+    EXPECT_NE(fileText(terrain), l2Before) << "the levelled terrain was written back";
+    EXPECT_FALSE(std::filesystem::exists(out("R5.csv")));
+    EXPECT_FALSE(std::filesystem::exists(out("Part.csv")));
 }
 
 } // namespace
