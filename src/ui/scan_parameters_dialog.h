@@ -27,6 +27,7 @@ class ScanParametersDialog : public QDialog {
     QCheckBox* appendBox() const { return append_; }
     QCheckBox* textBox() const { return text_; }
     QComboBox* ownerBox() const { return owner_; }
+    QComboBox* rangeBox() const { return range_; }
 
     void begin();
 

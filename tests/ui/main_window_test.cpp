@@ -1,6 +1,7 @@
 #include "app/commands.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
+#include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
@@ -27,6 +28,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <deque>
+#include <fstream>
 
 namespace vantor::ui {
 
@@ -43,6 +45,11 @@ QList<Item> itemsOf(QMenu* menu) {
         items.append({a->isSeparator() ? QString("---") : a->text(), a->isEnabled()});
     }
     return items;
+}
+
+std::string slurpFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 QMenu* topMenu(MainWindow& w, int index) {
@@ -543,6 +550,121 @@ class MainWindowTest : public QObject {
         QCOMPARE(seen, QStringList({"Move ID's and Links ", "0", "0", "10", "Move ID's and Links ",
                                     "10", "30", "5010"}));
         QVERIFY(answers.empty());
+    }
+
+    // The reference lists and both object checks from the menus, with the progress window and
+    // the checked exports; the airbase levelling rewrites the terrain pair.
+    void objectChecksRunFromTheMenus() {
+        testing::TempDir theater;
+        std::string error;
+        SampleOptions sample;
+        sample.sections = 8;
+        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        w.show();
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        std::deque<std::string> answers = {l2};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        w.platform().messageBox = [&](const MessageBoxRequest& m) {
+            messages << QString::fromStdString(m.title + ": " + m.text);
+            return MessageAnswer::Ok;
+        };
+        // Menu actions run their command once the event loop comes round.
+        const auto choose = [&](int command) {
+            QAction* action = w.menuAction(command);
+            QVERIFY(action != nullptr && action->isEnabled());
+            action->trigger();
+            QCoreApplication::processEvents();
+        };
+        choose(cmd::HowTo);
+        QCOMPARE(messages.last(), QString("OCD Data Processed: 22 OCD Objects found out of 23."));
+        choose(cmd::OpenL2Terrain);
+        QVERIFY(w.state().terrainOpen);
+
+        QStringList titles;
+        w.scanParametersShown = [&](ScanParametersDialog& dialog) {
+            titles << dialog.windowTitle();
+            dialog.rangeBox()->setCurrentIndex(1);
+            emit dialog.rangeBox()->activated(1); // as the user picks it
+            dialog.begin();
+            return dialog.result() == QDialog::Accepted;
+        };
+        // Esc in the progress window stops the check: no summary, nothing written.
+        const auto report = w.platform().progressReport;
+        int reports = 0;
+        w.platform().progressReport = [&](const ProgressView& view) {
+            report(view);
+            if (++reports == 3) {
+                w.progressDialog()->grab().save(QString(VANTOR_SCREENSHOT_DIR) +
+                                                "/object_check_progress.png");
+                QTest::keyClick(w.progressDialog(), Qt::Key_Escape);
+            }
+        };
+        answers = {source, (theater.path / "stopped.csv").string()};
+        choose(cmd::CheckCityJunction);
+        QVERIFY(!std::filesystem::exists(theater.path / "stopped.csv"));
+        QVERIFY(!messages.last().startsWith("Object Check Finished"));
+        w.platform().progressReport = report;
+
+        answers = {source, (theater.path / "city.csv").string()};
+        choose(cmd::CheckCityJunction);
+        QVERIFY(messages.contains("TAC Objects Check Completed.: Total of 124 Objects "
+                                  "written.\r\n 37  new Objects added."));
+        answers = {source, (theater.path / "checked.csv").string()};
+        choose(cmd::CheckPlaceMoveObjects);
+        QVERIFY2(messages.last().startsWith("TAC Objects Check Completed.: Total of 131 Objects"),
+                 qPrintable(messages.mid(messages.size() - 3).join("|")));
+        QCOMPARE(w.state().scan.searchRange, 1);
+        QCOMPARE(titles.size(), 3);
+        QVERIFY(std::filesystem::exists(theater.path / "city.csv"));
+        QVERIFY(std::filesystem::exists(theater.path / "checked.csv"));
+        QVERIFY(!w.state().progressWindowOpen);
+
+        const auto l2Size = std::filesystem::file_size(l2);
+        answers = {source};
+        choose(cmd::LevelAirbases);
+        QCOMPARE(messages.last(), QString("Airbase Leveling Finished:  8 Airbases were leveled."));
+        QVERIFY(std::filesystem::file_size(l2) >= l2Size);
+        QVERIFY(answers.empty());
+    }
+
+    // "@airbase": the script not in the start folder is asked for, its folder becomes the start
+    // folder, the terrain is levelled and written back, and the program ends by itself.
+    void airbaseBatchModeEndsByItself() {
+        testing::TempDir theater;
+        testing::TempDir elsewhere;
+        std::string error;
+        SampleOptions sample;
+        sample.sections = 4;
+        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        QVERIFY(generateOcdList(theater.str()).ok);
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string before = slurpFile(l2);
+        MainWindowOptions options = optionsFor(elsewhere, RunMode::AirbaseBatch);
+        MainWindow w(options);
+        std::deque<std::string> answers = {l2, (theater.path / "Theater.csv").string(),
+                                           (theater.path / "Airbase-Leveler-Script.dat").string()};
+        QStringList titles;
+        w.platform().requestFile = [&](const FileRequest& r) {
+            titles << QString::fromStdString(r.title);
+            const std::string next = answers.front();
+            answers.pop_front();
+            return FileRequestResult{FileRequestStatus::Chosen, next, 0};
+        };
+        QStringList messages;
+        w.platform().messageBox = [&](const MessageBoxRequest& m) {
+            messages << QString::fromStdString(m.title + ": " + m.text);
+            return MessageAnswer::Ok;
+        };
+        w.startUp();
+        QTRY_VERIFY(w.closeRequested());
+        QVERIFY(!w.isVisible());
+        QCOMPARE(titles.last(), QString("Airbase Level Script"));
+        QVERIFY(messages.last().startsWith("Airbase Leveling Finished: "));
+        QVERIFY(slurpFile(l2) != before);
     }
 
     // "@radar": the window stays hidden, the radar command runs at once, and the program ends by
