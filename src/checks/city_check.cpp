@@ -30,18 +30,26 @@ struct TileRule {
     TableKind kind = TableKind::None;
     std::int32_t v1 = 0;
     std::int32_t v2 = 0;
+    std::uint32_t tileCode = 0; // through the TileInfo list
 };
 
 constexpr std::size_t tileIds = 65536; // grid cells hold 16-bit tile IDs
 
-// The first entry of each tile, the kind-1 table before kind 2 before kind 5.
-std::vector<TileRule> tileRules(const CityTileTables& t) {
+// The first entry of each tile, the kind-1 table before kind 2 before kind 5, with the tile's
+// code. A tile without a TileInfo record takes the code of the list's first record.
+std::vector<TileRule> tileRules(const CityTileTables& t, const TileInfoList& tileInfo) {
     std::vector<TileRule> rules(tileIds);
     const auto add = [&](const std::vector<CityTileEntry>& table, TableKind kind) {
         for (const CityTileEntry& e : table) {
             if (e.tileId >= 0 && static_cast<std::size_t>(e.tileId) < tileIds &&
                 rules[static_cast<std::size_t>(e.tileId)].kind == TableKind::None) {
-                rules[static_cast<std::size_t>(e.tileId)] = {kind, e.v1, e.v2};
+                const std::uint32_t code =
+                    tileInfo.records.empty()
+                        ? 0
+                        : tileInfo.records[findTileInfo(tileInfo, static_cast<std::uint32_t>(
+                                                                      e.tileId))]
+                              .tileCode;
+                rules[static_cast<std::size_t>(e.tileId)] = {kind, e.v1, e.v2, code};
             }
         }
     };
@@ -56,7 +64,7 @@ public:
     CityWalk(OccupancyGrid& grid, CheckObjects& objects, const CityCheckLists& lists,
              IdentifierRange ids, std::uint32_t& rotating)
         : grid_(grid), objects_(objects), lists_(lists), ids_(ids), rotating_(rotating),
-          rules_(tileRules(lists.tables)) {}
+          rules_(tileRules(lists.tables, lists.tileInfo)) {}
 
     // False when the identifiers ran out.
     bool visit(std::int32_t x, std::int32_t y) {
@@ -68,12 +76,10 @@ public:
             return true; // no record gives this tile a code
         }
         const TileRule& rule = rules_[cell.tileId];
-        const std::uint32_t k =
-            lists_.tileInfo.records[findTileInfo(lists_.tileInfo, cell.tileId)].tileCode;
         if (cell.object == noObject) {
-            return emptyPost(cell, x, y, rule, k);
+            return rule.kind == TableKind::None || emptyPost(cell, x, y, rule, rule.tileCode);
         }
-        objectOnPost(objects_.at(cell.object), rule, k);
+        objectOnPost(objects_.at(cell.object), rule, rule.tileCode);
         return true;
     }
 
