@@ -10,7 +10,6 @@
 #include "sample/sample_theater.h"
 
 #include <benchmark/benchmark.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -107,8 +106,8 @@ void BM_CityCheck(benchmark::State& state) {
     for (auto _ : state) {
         OccupancyGrid grid = w.grid;
         CheckObjects objects = w.objects;
-        const CityCheckResult r = runCityCheck(grid, objects, {w.ocd, w.tiles, w.tables},
-                                               wholeMap, {6000, 65536}, rotating);
+        const CityCheckResult r = runCityCheck(grid, objects, {w.ocd, w.tiles, w.tables}, wholeMap,
+                                               {6000, 65536}, rotating);
         counted = r.counts.total();
         benchmark::DoNotOptimize(r);
     }

@@ -25,7 +25,8 @@ namespace vantor {
 
 namespace {
 
-constexpr const char* noTerrainForObjects = "Cannot scan Objects until the terrain file (L2) is opened.";
+constexpr const char* noTerrainForObjects =
+    "Cannot scan Objects until the terrain file (L2) is opened.";
 
 void showAll(const Platform& platform, const std::vector<MessageBoxRequest>& messages) {
     for (const MessageBoxRequest& m : messages) {
@@ -65,9 +66,8 @@ bool loadCheckObjects(ApplicationState& state, const Platform& platform, Occupan
     }
     MultipleObjects multiple;
     const ObjectTableLoad load =
-        loadObjectTable(state.toolSourceFile.handle.get(), objects.table, [&](std::size_t at) {
-            placeObject(grid, objects.table, at, multiple);
-        });
+        loadObjectTable(state.toolSourceFile.handle.get(), objects.table,
+                        [&](std::size_t at) { placeObject(grid, objects.table, at, multiple); });
     if (load.count == 0) {
         return false;
     }
@@ -137,10 +137,10 @@ bool runCityCheckStep(ApplicationState& state, const Platform& platform, Occupan
         return false;
     }
     state.abortRequested = false;
-    const CityCheckResult result = runCityCheck(
-        grid, objects, {state.ocdList, state.tileInfo, state.cityTables}, searchArea(state),
-        {state.scan.startingObjectId, state.scan.maximumObjectId}, state.rotatingPick,
-        checkProgress(state, platform));
+    const CityCheckResult result =
+        runCityCheck(grid, objects, {state.ocdList, state.tileInfo, state.cityTables},
+                     searchArea(state), {state.scan.startingObjectId, state.scan.maximumObjectId},
+                     state.rotatingPick, checkProgress(state, platform));
     if (result.end.stopped) {
         endCheck(state, platform, result.end);
         return false;
@@ -156,10 +156,9 @@ bool runCityCheckStep(ApplicationState& state, const Platform& platform, Occupan
 bool runObjectCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
                         CheckObjects& objects) {
     state.abortRequested = false;
-    const ObjectCheckResult result =
-        runObjectCheck(grid, objects, state.script, searchArea(state), state.scan.searchRange,
-                       {state.scan.startingObjectId, state.scan.maximumObjectId},
-                       checkProgress(state, platform));
+    const ObjectCheckResult result = runObjectCheck(
+        grid, objects, state.script, searchArea(state), state.scan.searchRange,
+        {state.scan.startingObjectId, state.scan.maximumObjectId}, checkProgress(state, platform));
     if (result.end.stopped) {
         endCheck(state, platform, result.end);
         return false;

@@ -73,9 +73,8 @@ bool writeRadarFile(ApplicationState& state, const Platform& platform) {
     const RadarRewrite result =
         writeRadarProfiles(source, out, walk, std::time(nullptr), [&](std::int32_t objects) {
             state.progress.objectsCounted = objects;
-            state.progress.position = static_cast<std::int32_t>(
-                std::min<std::int64_t>(progressBarRange, std::int64_t{objects} * progressBarRange /
-                                                             lastPosition));
+            state.progress.position = static_cast<std::int32_t>(std::min<std::int64_t>(
+                progressBarRange, std::int64_t{objects} * progressBarRange / lastPosition));
             reportProgress(state, platform);
         });
     closeProgress(state, platform);
@@ -209,7 +208,8 @@ bool moveIdsCommand(ApplicationState& state, const Platform& platform) {
         readIdLimitsDialog(model, state.idLimits);
     } else {
         clearTileScript(state.script, ScriptKind::Bridge);
-        const ScriptLoad load = loadTileScript(state.script, ScriptKind::Bridge, state.startDirectory);
+        const ScriptLoad load =
+            loadTileScript(state.script, ScriptKind::Bridge, state.startDirectory);
         for (const MessageBoxRequest& m : load.messages) {
             showMessage(platform, m);
         }

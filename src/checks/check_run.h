@@ -37,8 +37,7 @@ struct IdentifierRange {
 using CheckRowProgress = std::function<bool(std::int32_t counted, std::int32_t position)>;
 
 inline std::int32_t rowPosition(const CheckArea& area, std::int32_t y, std::int32_t width) {
-    return static_cast<std::int32_t>(
-        (std::int64_t{area.endX} + 1 + std::int64_t{y} * width) / 256);
+    return static_cast<std::int32_t>((std::int64_t{area.endX} + 1 + std::int64_t{y} * width) / 256);
 }
 
 // How a check ended. A stopped check (user abort or identifier overrun) shows no summary and

@@ -72,16 +72,16 @@ std::optional<std::string> changedObjectLine(std::string_view line, const Object
     const auto& e = *ends;
     std::string out(line.substr(0, e[0] + 1));
     out += r.type + "," + r.subtype + ",";
-    out += blankNumber(identifier) + "," + blankNumber(r.objectiveClass) + "," +
-           blankNumber(r.x) + "," + blankNumber(r.y) + ",";
+    out += blankNumber(identifier) + "," + blankNumber(r.objectiveClass) + "," + blankNumber(r.x) +
+           "," + blankNumber(r.y) + ",";
     out += line.substr(e[6] + 1, e[11] - e[6]);
     out += blankNumber(identifier);
     out += line.substr(e[12]);
     return out;
 }
 
-std::string newObjectLine(const ObjectRecord& o, const OcdEntry* defaults,
-                          std::int32_t identifier, const RadarProfile& profile) {
+std::string newObjectLine(const ObjectRecord& o, const OcdEntry* defaults, std::int32_t identifier,
+                          const RadarProfile& profile) {
     const OcdEntry none;
     const OcdEntry& e = defaults != nullptr ? *defaults : none;
     const std::string id = blankNumber(identifier);

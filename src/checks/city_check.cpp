@@ -46,8 +46,8 @@ std::vector<TileRule> tileRules(const CityTileTables& t, const TileInfoList& til
                 const std::uint32_t code =
                     tileInfo.records.empty()
                         ? 0
-                        : tileInfo.records[findTileInfo(tileInfo, static_cast<std::uint32_t>(
-                                                                      e.tileId))]
+                        : tileInfo
+                              .records[findTileInfo(tileInfo, static_cast<std::uint32_t>(e.tileId))]
                               .tileCode;
                 rules[static_cast<std::size_t>(e.tileId)] = {kind, e.v1, e.v2, code};
             }
@@ -60,7 +60,7 @@ std::vector<TileRule> tileRules(const CityTileTables& t, const TileInfoList& til
 }
 
 class CityWalk {
-public:
+  public:
     CityWalk(OccupancyGrid& grid, CheckObjects& objects, const CityCheckLists& lists,
              IdentifierRange ids, std::uint32_t& rotating)
         : grid_(grid), objects_(objects), lists_(lists), ids_(ids), rotating_(rotating),
@@ -86,7 +86,7 @@ public:
     CityCheckCounts counts;
     std::int32_t nextIdentifier() const { return ids_.next; }
 
-private:
+  private:
     const OcdEntry* entry(std::int32_t ocdId) const {
         return findOcdById(lists_.ocd, static_cast<std::uint32_t>(ocdId));
     }

@@ -13,7 +13,7 @@ enum UrbanType { City, Town, Village, Junction, OtherType };
 
 UrbanType urbanType(std::string_view type) {
     static constexpr std::array<std::string_view, 4> names{" City", " Town", " Village",
-                                                          " Junction"};
+                                                           " Junction"};
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (equalsIgnoreCase(type, names[i])) {
             return static_cast<UrbanType>(i);
@@ -165,9 +165,8 @@ std::string objectCheckSummary(const ObjectCheckCounts& c) {
     const auto n = [](std::int32_t v) { return std::to_string(v); };
     return " " + n(c.placed) + " Objects were placed.\r\n " + n(c.moved) + " Objects moved.\r\n " +
            n(c.changed) + " Objects changed.\r\n " + n(c.cities) + " New Cities.\r\n " +
-           n(c.towns) + " New Towns.\r\n " + n(c.villages) + " New Vilages.\r\n " +
-           n(c.junctions) + " New Junctions.\r\n " + n(c.intersections) +
-           " New Intersections.";
+           n(c.towns) + " New Towns.\r\n " + n(c.villages) + " New Vilages.\r\n " + n(c.junctions) +
+           " New Junctions.\r\n " + n(c.intersections) + " New Intersections.";
 }
 
 } // namespace vantor

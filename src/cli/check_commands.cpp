@@ -142,9 +142,10 @@ void addCheckCommands(CLI::App& app, CheckCommands& c) {
     for (CLI::App* sub : {c.checkObjects, c.checkCities}) {
         sub->add_flag("--count-only", c.countOnly, "Run the check; write no export");
     }
-    c.checkObjects->add_option("--range", c.range,
-                               "Search Range (+/- tiles) for objects to pull onto a listed "
-                               "tile, 0 to 4")
+    c.checkObjects
+        ->add_option("--range", c.range,
+                     "Search Range (+/- tiles) for objects to pull onto a listed "
+                     "tile, 0 to 4")
         ->check(CLI::Range(0, 4))
         ->capture_default_str();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "cli/cli_session.h"
-
 #include "scans/scan_parameters.h"
 
 #include <optional>

@@ -22,8 +22,8 @@ bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory) {
     const std::uint64_t present = (in.size - 4) / tileInfoRecordSize;
     const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(declared, present));
     std::vector<unsigned char> bytes(count * tileInfoRecordSize);
-    if (count > 0 && (readAt(in, 4, bytes.data(), bytes.size(), got) != ReadStatus::Ok ||
-                      got != bytes.size())) {
+    if (count > 0 &&
+        (readAt(in, 4, bytes.data(), bytes.size(), got) != ReadStatus::Ok || got != bytes.size())) {
         return false;
     }
     list.records.clear();

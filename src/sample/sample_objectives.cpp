@@ -66,9 +66,9 @@ const SampleObject* nearest(const std::vector<SampleObject>& objects, const Samp
 std::string objectLine(const SampleObject& o) {
     std::ostringstream s;
     s << o.kind->type << ' ' << o.id << ", " << o.kind->type << ", " << o.kind->subtype << ", "
-      << o.id << ", " << o.kind->objective << ", " << o.x << ", " << o.y
-      << ", 0, 0, 0, 0, 2, " << o.id << ", 0, 0, 100, 100, 0, 1, " << o.kind->priority << ", "
-      << o.parent << ", 2, " << o.links.size() << ", 1, ";
+      << o.id << ", " << o.kind->objective << ", " << o.x << ", " << o.y << ", 0, 0, 0, 0, 2, "
+      << o.id << ", 0, 0, 100, 100, 0, 1, " << o.kind->priority << ", " << o.parent << ", 2, "
+      << o.links.size() << ", 1, ";
     for (const std::int32_t target : o.links) {
         s << "0, 0, 0, 0, 0, 0, 0, 0, " << target << ", ";
     }
@@ -134,7 +134,11 @@ std::string sampleObjectiveExport(const TerrainMatrix& m) {
             const std::uint32_t tile = m.at(x, y).tileId;
             if (tile == sample_tiles::bridge || tile == sample_tiles::bridgeWest) {
                 objects.push_back({tile == sample_tiles::bridge ? &oneTileBridge : &twoTileBridge,
-                                   nextId++, x, y, 0, {}});
+                                   nextId++,
+                                   x,
+                                   y,
+                                   0,
+                                   {}});
             }
         }
     }
@@ -147,9 +151,8 @@ std::string sampleObjectiveExport(const TerrainMatrix& m) {
             parent = nearest(objects, o, {&city});
         } else if (o.kind == &village) {
             parent = ++villageParents % 5 == 0 ? nearest(objects, o, {&village})
-                                         : nearest(objects, o, {&town, &city});
-        } else if (o.kind == &oneTileBridge || o.kind == &twoTileBridge ||
-                   o.kind == &junction) {
+                                               : nearest(objects, o, {&town, &city});
+        } else if (o.kind == &oneTileBridge || o.kind == &twoTileBridge || o.kind == &junction) {
             parent = nearest(objects, o, {&town, &city});
         }
         o.parent = parent != nullptr ? parent->id : 0;
@@ -176,8 +179,8 @@ std::string sampleObjectiveExport(const TerrainMatrix& m) {
         }
     }
 
-    std::string text = std::string(exportTitle) + "  Mon Dec 07 12:00:00 2026\r\n" +
-                       exportColumnLine + "\r\n";
+    std::string text =
+        std::string(exportTitle) + "  Mon Dec 07 12:00:00 2026\r\n" + exportColumnLine + "\r\n";
     for (const SampleObject& o : objects) {
         text += objectLine(o);
     }

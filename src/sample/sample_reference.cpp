@@ -48,7 +48,7 @@ bool sampleLand(const TerrainMatrix& m, std::int32_t x, std::int32_t y) {
 
 std::vector<SampleSite> sampleSites(const TerrainMatrix& m) {
     using enum SampleSiteKind;
-    constexpr std::array cycle{City,    Village, Junction, Town,     Village, Radar,
+    constexpr std::array cycle{City,    Village, Junction, Town,    Village, Radar,
                                Village, Town,    Junction, Airbase, Village, Town};
     std::vector<SampleSite> sites;
     const std::int32_t step = std::max(8, m.width / 16);
@@ -90,16 +90,31 @@ void laySampleTowns(TerrainMatrix& m) {
 
 std::string sampleClassFile() {
     // Record n holds class index n; the simulation's file has its N records from offset 2.
-    const char* names[] = {"Vantor Sample",     "1a0 City",       "1a1 Town",
-                           "1a4 Village",       "1a2 Junction",   "1a3 Port",
-                           "Quillon Airbase",   "Kimpo Airport",  "Highway Strip",
-                           "Radar Station",     "Bridge",         "Old Ford Bridge",
-                           "Checkpoint 3",      "Seoul Tower",    "Hydro Power Plant",
-                           "1a4 Factory",       "Sticky Chem Works", "Army Depot, North",
-                           "1a3 Highway",       "Junction",       "Intersection",
-                           "1a0 Town",          "Nuke Plant"};
-    const std::uint8_t features[] = {0, 20, 12, 4, 2, 8, 40, 40, 8, 6, 5, 5,
-                                     1, 12, 16, 16, 9, 12, 3, 4, 4, 12, 20};
+    const char* names[] = {"Vantor Sample",
+                           "1a0 City",
+                           "1a1 Town",
+                           "1a4 Village",
+                           "1a2 Junction",
+                           "1a3 Port",
+                           "Quillon Airbase",
+                           "Kimpo Airport",
+                           "Highway Strip",
+                           "Radar Station",
+                           "Bridge",
+                           "Old Ford Bridge",
+                           "Checkpoint 3",
+                           "Seoul Tower",
+                           "Hydro Power Plant",
+                           "1a4 Factory",
+                           "Sticky Chem Works",
+                           "Army Depot, North",
+                           "1a3 Highway",
+                           "Junction",
+                           "Intersection",
+                           "1a0 Town",
+                           "Nuke Plant"};
+    const std::uint8_t features[] = {0, 20, 12, 4,  2, 8,  40, 40, 8, 6,  5, 5,
+                                     1, 12, 16, 16, 9, 12, 3,  4,  4, 12, 20};
     constexpr std::size_t count = std::size(names);
     std::string bytes(2 + 54 * count, '\0');
     auto* b = reinterpret_cast<unsigned char*>(bytes.data());

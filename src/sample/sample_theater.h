@@ -51,7 +51,7 @@ inline constexpr std::int32_t town = 102;
 inline constexpr std::int32_t village = 103;
 inline constexpr std::int32_t junction = 104;
 inline constexpr std::int32_t airbase = 106;
-inline constexpr std::int32_t kimpo = 107;       // also class code 140
+inline constexpr std::int32_t kimpo = 107;        // also class code 140
 inline constexpr std::int32_t highwayStrip = 108; // class code 141: never levelled
 inline constexpr std::int32_t radar = 109;
 } // namespace sample_classes

@@ -7,9 +7,8 @@
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace vantor {
@@ -131,9 +130,7 @@ TEST(ObjectCheckFlow, PostsTakenTwiceAreReportedOnceTheObjectsAreRead) {
     Session s;
     s.openTerrain();
     const std::filesystem::path report = s.dir.path / "MultiObjectErr.txt";
-    {
-        std::ofstream(report, std::ios::binary) << "older report";
-    }
+    { std::ofstream(report, std::ios::binary) << "older report"; }
     s.scripted.fileAnswers = {chosen(s.source), chosen(s.out("A.csv"))};
     ASSERT_TRUE(s.run(cmd::CheckPlaceMoveObjects));
     EXPECT_EQ(slurp(report), "older report"); // no double occupancy: left as it was

@@ -63,8 +63,9 @@ TEST(AirbaseScript, NothingIsStoredPastTheLimitsAndNoAtLineCountsNothing) {
 
 struct Airfield {
     TerrainMatrix m = flatMatrix(7);
-    OcdList ocd = ocdListOf({ocdEntry(200, 140, 0, "Airbase"), ocdEntry(201, 141, 0, "Highway Strip"),
-                             ocdEntry(202, 140, 0, "Kimpo")});
+    OcdList ocd =
+        ocdListOf({ocdEntry(200, 140, 0, "Airbase"), ocdEntry(201, 141, 0, "Highway Strip"),
+                   ocdEntry(202, 140, 0, "Kimpo")});
     CheckObjects objects;
     OccupancyGrid grid;
 
@@ -129,10 +130,10 @@ TEST(AirbaseLevelling, AStopRequestEndsAfterTheRow) {
     Airfield a;
     a.grid = gridWith(a.m, a.objects, {object(1, 200, " Airbase", 2, 3)});
     int rows = 0;
-    const AirbaseLevelling r = levelAirbases(
-        a.m, a.grid, a.objects.table, a.ocd,
-        parseAirbaseScript("200, 1,1, 0\r\n1,0, 0,0, 0,0, 0,0, 0,0\r\n@\r\n"), {0, 0, 15, 15},
-        [&](std::int32_t, std::int32_t) { return ++rows == 2; });
+    const AirbaseLevelling r =
+        levelAirbases(a.m, a.grid, a.objects.table, a.ocd,
+                      parseAirbaseScript("200, 1,1, 0\r\n1,0, 0,0, 0,0, 0,0, 0,0\r\n@\r\n"),
+                      {0, 0, 15, 15}, [&](std::int32_t, std::int32_t) { return ++rows == 2; });
     EXPECT_TRUE(r.stopped);
     EXPECT_EQ(rows, 2);
 }

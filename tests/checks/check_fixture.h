@@ -46,12 +46,13 @@ inline OccupancyGrid gridWith(const TerrainMatrix& m, CheckObjects& objects,
 }
 
 inline OcdEntry ocdEntry(std::uint32_t id, std::int16_t classCode, std::uint16_t tileCode,
-                    const std::string& name) {
+                         const std::string& name) {
     OcdEntry e;
     e.ocdId = id;
     e.classCode = classCode;
     e.tileCode = tileCode;
-    std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(std::min(name.size(), ocdNameSize)),
+    std::copy(name.begin(),
+              name.begin() + static_cast<std::ptrdiff_t>(std::min(name.size(), ocdNameSize)),
               e.name.begin());
     return e;
 }

@@ -1,15 +1,14 @@
+#include "app/binary_file.h"
+#include "app/text_file.h"
 #include "checks/check_fixture.h"
 #include "checks/checked_export.h"
 #include "checks/city_check.h"
 #include "checks/object_check.h"
-#include "app/binary_file.h"
-#include "app/text_file.h"
 #include "objectives/export_format.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <optional>
 #include <sstream>
 
@@ -71,32 +70,32 @@ TEST(OccupancyGrid, AStoppedBuildLeavesNoGrid) {
 // ---------------------------------------------------------------- city and junction check
 
 // Tile IDs of the test map and the tile codes TileInfo gives them.
-constexpr std::uint16_t cityTile = 100;   // 0x1a0: city, town, junction classes
-constexpr std::uint16_t portTile = 101;   // 0x1a3: a port
+constexpr std::uint16_t cityTile = 100;    // 0x1a0: city, town, junction classes
+constexpr std::uint16_t portTile = 101;    // 0x1a3: a port
 constexpr std::uint16_t factoryTile = 102; // 0x1a4: two factories
-constexpr std::uint16_t mixedTile = 103;  // 0x1a5: classes 106 and 101
-constexpr std::uint16_t bareTile = 104;   // a code no class has
-constexpr std::uint16_t threeTile = 105;  // 0x1b0: three cities
-constexpr std::uint16_t plainTile = 50;   // in no table
+constexpr std::uint16_t mixedTile = 103;   // 0x1a5: classes 106 and 101
+constexpr std::uint16_t bareTile = 104;    // a code no class has
+constexpr std::uint16_t threeTile = 105;   // 0x1b0: three cities
+constexpr std::uint16_t plainTile = 50;    // in no table
 
 struct CityWorld {
-    OcdList ocd = ocdListOf({ocdEntry(201, 101, 0x1a0, "1a0 City"), ocdEntry(202, 102, 0x1a0, "1a0 Town"),
-                             ocdEntry(203, 104, 0x1a0, "1a0 Junction"), ocdEntry(204, 105, 0x1a3, "1a3 Port"),
-                             ocdEntry(205, 150, 0x1a4, "1a4 Factory A"),
-                             ocdEntry(206, 150, 0x1a4, "1a4 Factory B"), ocdEntry(207, 103, 0, "Village"),
-                             ocdEntry(208, 106, 0x1a5, "1a5 Other"), ocdEntry(209, 101, 0x1a5, "1a5 City"),
-                             ocdEntry(211, 101, 0x1b0, "1b0 City A"), ocdEntry(212, 101, 0x1b0, "1b0 City B"),
-                             ocdEntry(213, 101, 0x1b0, "1b0 City C"),
-                             ocdEntry(214, 101, 0x1b0, "A very long class name"),
-                             ocdEntry(215, 136, 0x1a0, "1a0 Radar")});
+    OcdList ocd = ocdListOf(
+        {ocdEntry(201, 101, 0x1a0, "1a0 City"), ocdEntry(202, 102, 0x1a0, "1a0 Town"),
+         ocdEntry(203, 104, 0x1a0, "1a0 Junction"), ocdEntry(204, 105, 0x1a3, "1a3 Port"),
+         ocdEntry(205, 150, 0x1a4, "1a4 Factory A"), ocdEntry(206, 150, 0x1a4, "1a4 Factory B"),
+         ocdEntry(207, 103, 0, "Village"), ocdEntry(208, 106, 0x1a5, "1a5 Other"),
+         ocdEntry(209, 101, 0x1a5, "1a5 City"), ocdEntry(211, 101, 0x1b0, "1b0 City A"),
+         ocdEntry(212, 101, 0x1b0, "1b0 City B"), ocdEntry(213, 101, 0x1b0, "1b0 City C"),
+         ocdEntry(214, 101, 0x1b0, "A very long class name"),
+         ocdEntry(215, 136, 0x1a0, "1a0 Radar")});
     TileInfoList tiles;
     CityTileTables tables;
     std::uint32_t rotating = 0;
 
     CityWorld() {
         const std::pair<std::uint32_t, std::uint32_t> codes[] = {
-            {plainTile, 0x0},     {cityTile, 0x1a0},  {portTile, 0x1a3}, {factoryTile, 0x1a4},
-            {mixedTile, 0x1a5},   {bareTile, 0x999},  {threeTile, 0x1b0}};
+            {plainTile, 0x0},   {cityTile, 0x1a0}, {portTile, 0x1a3}, {factoryTile, 0x1a4},
+            {mixedTile, 0x1a5}, {bareTile, 0x999}, {threeTile, 0x1b0}};
         for (const auto& [tile, code] : codes) {
             tiles.firstByTile.emplace(tile, tiles.records.size());
             tiles.records.push_back({tile, code});
@@ -273,8 +272,9 @@ TEST(CityCheck, RunningOutOfIdentifiersStopsAtOnce) {
 
 TEST(CityCheck, TheTablesSkipCommentsAndEndAtTheMarker) {
     CityTileTables t;
-    parseCityTileTables(t, "; comment\r\n\r\n@\r\n1, 10, 1, 2\r\n2, 11, 0, 3\r\n2, 12, -4, 5\r\n"
-                           "5, 13, 6, 7\r\n8, 14, 1, 1, 1, 1, 1\r\n2, 100\r\n***end\r\n1, 99, 0, 0\r\n");
+    parseCityTileTables(
+        t, "; comment\r\n\r\n@\r\n1, 10, 1, 2\r\n2, 11, 0, 3\r\n2, 12, -4, 5\r\n"
+           "5, 13, 6, 7\r\n8, 14, 1, 1, 1, 1, 1\r\n2, 100\r\n***end\r\n1, 99, 0, 0\r\n");
     ASSERT_EQ(t.kind1.size(), 1u);
     ASSERT_EQ(t.kind2.size(), 3u);
     ASSERT_EQ(t.kind5.size(), 1u);
@@ -336,8 +336,8 @@ TEST(ObjectCheck, PullsANearbyUrbanObjectOntoAnEmptyListedTile) {
     TerrainMatrix m = flatMatrix(1);
     m.at(5, 5).tileId = 300;
     CheckObjects objects;
-    OccupancyGrid grid = gridWith(m, objects,
-                                  {object(1, 5, " Town", 5, 4), object(2, 5, " Village", 4, 5)});
+    OccupancyGrid grid =
+        gridWith(m, objects, {object(1, 5, " Town", 5, 4), object(2, 5, " Village", 4, 5)});
     const ObjectCheckResult r = objectCheck(grid, objects, s, 1);
     EXPECT_EQ(r.counts.moved, 1);
     EXPECT_EQ(r.counts.placed, 0);
@@ -382,12 +382,11 @@ TEST(ObjectCheck, AStopRequestEndsAfterTheRow) {
     CheckObjects objects;
     OccupancyGrid grid = gridWith(m, objects, {});
     std::vector<std::int32_t> positions;
-    const ObjectCheckResult r =
-        runObjectCheck(grid, objects, s, {0, 0, 15, 15}, 0, {100, 65536},
-                       [&](std::int32_t counted, std::int32_t position) {
-                           positions.push_back(position);
-                           return counted >= 32;
-                       });
+    const ObjectCheckResult r = runObjectCheck(grid, objects, s, {0, 0, 15, 15}, 0, {100, 65536},
+                                               [&](std::int32_t counted, std::int32_t position) {
+                                                   positions.push_back(position);
+                                                   return counted >= 32;
+                                               });
     EXPECT_TRUE(r.end.stopped);
     EXPECT_FALSE(r.end.overrun.has_value());
     EXPECT_EQ(objects.created.size(), 32u);
@@ -414,9 +413,7 @@ struct ExportRun {
 ExportRun exportOf(const std::string& source, const CheckObjects& objects, const OcdList& list,
                    const TerrainMatrix& m) {
     TempDir dir;
-    {
-        std::ofstream(dir.path / "source.csv", std::ios::binary) << source;
-    }
+    { std::ofstream(dir.path / "source.csv", std::ios::binary) << source; }
     TextFile in;
     openTextFile(in, (dir.path / "source.csv").string(), "rb");
     SafeWriter out;
@@ -432,8 +429,8 @@ ExportRun exportOf(const std::string& source, const CheckObjects& objects, const
     return run;
 }
 
-const std::string head = "1.0 Objective Export  Mon Dec 07 12:00:00 2026\r\n" +
-                         std::string(exportColumnLine) + "\r\n";
+const std::string head =
+    "1.0 Objective Export  Mon Dec 07 12:00:00 2026\r\n" + std::string(exportColumnLine) + "\r\n";
 
 std::string body(const std::string& text) {
     // Past the title line, whose time is the writer's own.
@@ -462,10 +459,9 @@ TEST(CheckedExport, RenumbersUnchangedLinesAndLeavesDeletedOnesOut) {
     EXPECT_EQ(run.result.written, 3);
     EXPECT_EQ(run.result.added, 0);
     EXPECT_EQ(run.text.substr(0, 22), "1.0 Objective Export  ");
-    EXPECT_EQ(body(run.text), std::string(exportColumnLine) + "\r\n" +
-                                  objectLine("A", "Town", 10, 5, 1, 1) +
-                                  objectLine("C", "City", 11, 5, 3, 3) +
-                                  objectLine("D", "City", 12, 5, 4, 4));
+    EXPECT_EQ(body(run.text),
+              std::string(exportColumnLine) + "\r\n" + objectLine("A", "Town", 10, 5, 1, 1) +
+                  objectLine("C", "City", 11, 5, 3, 3) + objectLine("D", "City", 12, 5, 4, 4));
     EXPECT_EQ(checkedExportMessage(run.result),
               "Total of 3 Objects written.\r\n 0  new Objects added.");
 }
@@ -481,8 +477,8 @@ TEST(CheckedExport, RewritesChangedLinesWithTheirNewValues) {
     objects.table[0].subtype = " 1";
     objects.table[0].changed = true;
     const ExportRun run = exportOf(source, objects, ocdListOf({}), m);
-    EXPECT_EQ(body(run.text), std::string(exportColumnLine) + "\r\n" +
-                                  objectLine("Paris", "City", 10, 75, 2, 3));
+    EXPECT_EQ(body(run.text),
+              std::string(exportColumnLine) + "\r\n" + objectLine("Paris", "City", 10, 75, 2, 3));
 }
 
 TEST(CheckedExport, NewObjectsCarryTheirClassDefaultsAndRadarProfile) {

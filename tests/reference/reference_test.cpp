@@ -4,10 +4,9 @@
 #include "reference/tile_info.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace vantor {
@@ -29,7 +28,8 @@ std::string classFile(std::uint16_t count, const std::vector<ClassRecord>& recor
     for (std::size_t k = 0; k < records.size(); ++k) {
         auto* r = reinterpret_cast<unsigned char*>(&bytes[2 + ocdClassRecordSize * k]);
         storeU16(r, records[k].index);
-        std::memcpy(r + 2, records[k].name.data(), std::min<std::size_t>(20, records[k].name.size()));
+        std::memcpy(r + 2, records[k].name.data(),
+                    std::min<std::size_t>(20, records[k].name.size()));
         r[30] = 0x5A; // bytes the list never reads
         r[50] = records[k].feature;
         r[51] = records[k].byte51;
@@ -54,12 +54,13 @@ TEST(OcdKeywords, TheLastKeywordDecidesTheClassAndTheFirstGroupThePriority) {
         std::int16_t classCode;
         std::uint16_t priority;
     };
-    const Case cases[] = {
-        {"kimpo airport", 140, 15},    {"seoul tower", 120, 15},     {"hydro power plant", 170, 55},
-        {"checkpoint 3", 181, 0},      {"old ford bridge", 182, 40}, {"plain field", -1, 0},
-        {"1a3 highway", 10, 1},        {"highway strip", 141, 1},    {"osan afb", 140, 70},
-        {"afb", -1, 0},                {"sticky chem", 151, 60},     {"big city", 101, 15},
-        {"seaside village", 103, 1},   {"depot. army base", 132, 60}};
+    const Case cases[] = {{"kimpo airport", 140, 15},     {"seoul tower", 120, 15},
+                          {"hydro power plant", 170, 55}, {"checkpoint 3", 181, 0},
+                          {"old ford bridge", 182, 40},   {"plain field", -1, 0},
+                          {"1a3 highway", 10, 1},         {"highway strip", 141, 1},
+                          {"osan afb", 140, 70},          {"afb", -1, 0},
+                          {"sticky chem", 151, 60},       {"big city", 101, 15},
+                          {"seaside village", 103, 1},    {"depot. army base", 132, 60}};
     for (const Case& c : cases) {
         const ClassKeywords k = classifyClassName(c.name);
         EXPECT_EQ(k.classCode, c.classCode) << c.name;
@@ -82,12 +83,11 @@ TEST(OcdKeywords, TileCodesAndFeatureCounts) {
 TEST(OcdGenerate, WritesTheHeaderTheEntriesAndTheCsv) {
     TempDir dir;
     // Record 0 of the file is never read: entries 1 .. N are records 1 .. N.
-    put(dir.path / ocdSourceName,
-        classFile(4, {{0, "Unused"},
-                      {35, "1a3 Port, North", 5, 0x77},
-                      {36, "Kimpo Airport", 16},
-                      {37, "1a3 Highway"},
-                      {38, "ABCDEFGHIJKLMNOPQRST", 3}}));
+    put(dir.path / ocdSourceName, classFile(4, {{0, "Unused"},
+                                                {35, "1a3 Port, North", 5, 0x77},
+                                                {36, "Kimpo Airport", 16},
+                                                {37, "1a3 Highway"},
+                                                {38, "ABCDEFGHIJKLMNOPQRST", 3}}));
     const OcdGeneration g = generateOcdList(dir.str());
     ASSERT_TRUE(g.ok);
     ASSERT_EQ(g.messages.size(), 1u);
@@ -172,8 +172,8 @@ OcdEntry entry(std::uint32_t id, std::uint16_t tileCode, std::int16_t classCode 
 }
 
 TEST(OcdFind, TheHeaderTakesPartAndTheLastEntryDoesNot) {
-    const OcdList list = listOf({entry(110, 0x1a3), entry(111, 0x1a3), entry(110, 7),
-                                 entry(112, 0x1a3)});
+    const OcdList list =
+        listOf({entry(110, 0x1a3), entry(111, 0x1a3), entry(110, 7), entry(112, 0x1a3)});
     EXPECT_EQ(findOcdById(list, 110), &list.records[1]); // the first of two
     EXPECT_EQ(findOcdById(list, 4), &list.records[0]);   // the header's count
     EXPECT_EQ(findOcdById(list, 112), nullptr);          // the last entry
@@ -187,7 +187,8 @@ TEST(OcdFind, TheHeaderTakesPartAndTheLastEntryDoesNot) {
 
 TEST(OcdList, LoadsWhatItWroteAndRefusesAShortList) {
     TempDir dir;
-    put(dir.path / ocdSourceName, classFile(3, {{0, "A"}, {1, "Village"}, {2, "Airbase"}, {3, "B"}}));
+    put(dir.path / ocdSourceName,
+        classFile(3, {{0, "A"}, {1, "Village"}, {2, "Airbase"}, {3, "B"}}));
     ASSERT_TRUE(generateOcdList(dir.str()).ok);
     OcdList list;
     ASSERT_TRUE(loadOcdList(list, dir.str()));
