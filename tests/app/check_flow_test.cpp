@@ -216,6 +216,21 @@ TEST(AirbaseFlow, LevelsAndWritesTheTerrainBackOnlyWhenComplete) {
     EXPECT_TRUE(again.matrix.posts == s.state.matrix.posts);
 }
 
+TEST(AirbaseFlow, AMissingScriptStopsBeforeAnyChange) {
+    Session s;
+    s.generateOcdList();
+    s.openTerrain();
+    std::filesystem::remove(s.dir.path / "Airbase-Leveler-Script.dat");
+    const std::string l2Before = slurp(s.l2);
+    const auto posts = s.state.matrix.posts;
+    s.scripted.fileAnswers = {chosen(s.source)};
+    EXPECT_FALSE(s.run(cmd::LevelAirbases));
+    EXPECT_TRUE(s.said("Missing Script File:  Could not open script file: "));
+    EXPECT_EQ(s.scripted.fileRequests.size(), 2u); // no script dialog outside the batch mode
+    EXPECT_TRUE(s.state.matrix.posts == posts);
+    EXPECT_EQ(slurp(s.l2), l2Before);
+}
+
 TEST(AirbaseFlow, MatrixTerrainHasNoPairToWriteInto) {
     Session s;
     s.generateOcdList();
