@@ -17,7 +17,8 @@ constexpr int exitOk = 0;
 constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
 
-// Loads a CSV file into the list window as "&Open  Source csv File..." does.
+} // namespace
+
 bool loadList(CliSession& session, const std::string& path) {
     if (path.empty()) {
         std::fprintf(stderr, "Error: no CSV file given\n");
@@ -28,6 +29,8 @@ bool loadList(CliSession& session, const std::string& path) {
     session.io.fileAnswers.clear();
     return loaded && session.state.list.window.has_value();
 }
+
+namespace {
 
 // "ID#", "id#:asc", "3:desc" (1-based column numbers) -> column index and direction.
 bool parseSort(const std::string& spec, int listMode, int& column, bool& ascending) {

@@ -26,6 +26,9 @@ struct ListCommands {
     CLI::App* unusedIds = nullptr;
 };
 
+// Loads a CSV file into the list window as "&Open  Source csv File..." does.
+bool loadList(CliSession& session, const std::string& path);
+
 void addListCommands(CLI::App& app, ListCommands& commands);
 // The exit status of the list command that was parsed, or -1 when none was.
 int runListCommands(const GlobalOptions& options, const ListCommands& commands);

@@ -4,6 +4,7 @@
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"
+#include "cli/render_command.h"
 #include "cli/scan_commands.h"
 #include "cli/tool_commands.h"
 #include "sample/sample_theater.h"
@@ -190,6 +191,8 @@ int runCli(int argc, char** argv) {
     addToolCommands(app, toolCommands);
     CheckCommands checkCommands;
     addCheckCommands(app, checkCommands);
+    RenderCommand renderCommand;
+    addRenderCommand(app, renderCommand);
 
     try {
         app.parse(argc, argv);
@@ -220,6 +223,9 @@ int runCli(int argc, char** argv) {
         return status;
     }
     if (const int status = runCheckCommands(options, checkCommands); status >= 0) {
+        return status;
+    }
+    if (const int status = runRenderCommand(options, renderCommand); status >= 0) {
         return status;
     }
     return exitUsage;

@@ -1,0 +1,89 @@
+#include "cli/png_file.h"
+
+#include "app/binary_file.h"
+#include "app/file_lookup.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace vantor::cli {
+
+namespace {
+
+void writeToSafe(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<SafeWriter*>(png_get_io_ptr(png));
+    if (!safeWrite(*out, data, length)) {
+        png_error(png, "write failed");
+    }
+}
+
+void flushNothing(png_structp) {}
+
+} // namespace
+
+bool writePng(const MapImage& image, const std::string& path, std::string& error) {
+    SafeWriter out;
+    if (!beginSafeWrite(out, toFsPath(path))) {
+        error = out.error;
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (png == nullptr || info == nullptr) {
+        png_destroy_write_struct(&png, &info);
+        abandonSafeWrite(out);
+        error = "not enough memory for the PNG writer";
+        return false;
+    }
+    std::vector<png_byte> row(static_cast<std::size_t>(image.width) * 4);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        abandonSafeWrite(out);
+        error = out.error.empty() ? "PNG write error" : out.error;
+        return false;
+    }
+    png_set_write_fn(png, &out, writeToSafe, flushNothing);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+                 static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (std::int32_t y = 0; y < image.height; ++y) {
+        for (std::int32_t x = 0; x < image.width; ++x) {
+            const Argb p = image.at(x, y);
+            png_byte* o = &row[static_cast<std::size_t>(x) * 4];
+            o[0] = static_cast<png_byte>((p >> 16) & 0xFF);
+            o[1] = static_cast<png_byte>((p >> 8) & 0xFF);
+            o[2] = static_cast<png_byte>(p & 0xFF);
+            o[3] = static_cast<png_byte>(p >> 24);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (!commitSafeWrite(out)) {
+        abandonSafeWrite(out);
+        error = out.error;
+        return false;
+    }
+    return true;
+}
+
+bool readPng(const std::string& path, MapImage& image) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    const std::string native = fromFsPath(toFsPath(path));
+    if (png_image_begin_read_from_file(&png, native.c_str()) == 0) {
+        return false;
+    }
+    png.format = PNG_FORMAT_BGRA; // little-endian 0xAARRGGBB words
+    image.resize(static_cast<std::int32_t>(png.width), static_cast<std::int32_t>(png.height));
+    if (png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) == 0) {
+        png_image_free(&png);
+        return false;
+    }
+    return true;
+}
+
+} // namespace vantor::cli

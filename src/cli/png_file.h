@@ -1,0 +1,16 @@
+#pragma once
+
+#include "map/map_render.h"
+
+#include <string>
+
+namespace vantor::cli {
+
+// Writes the image as an 8-bit RGBA PNG, aside and renamed over the target once complete.
+// False with the reason in `error`.
+bool writePng(const MapImage& image, const std::string& path, std::string& error);
+
+// Reads an RGBA PNG back (for checks); false when it is not one.
+bool readPng(const std::string& path, MapImage& image);
+
+} // namespace vantor::cli

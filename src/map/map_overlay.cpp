@@ -1,0 +1,209 @@
+#include "map/map_overlay.h"
+
+#include "app/text_util.h"
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <mutex>
+
+namespace vantor {
+
+namespace {
+
+enum class Shape { Square, Diamond, Triangle, Circle, Cross };
+
+struct Style {
+    Argb fill;
+    Shape shape;
+    std::int32_t radius; // half the shape's size in pixels
+    const char* label;
+};
+
+constexpr std::array<Style, markerKinds> styles{{
+    {argb(220, 30, 160), Shape::Square, 6, "City"},
+    {argb(255, 140, 0), Shape::Square, 5, "Town"},
+    {argb(255, 235, 60), Shape::Square, 4, "Village"},
+    {argb(255, 255, 255), Shape::Diamond, 4, "Junction"},
+    {argb(0, 220, 230), Shape::Diamond, 5, "Bridge"},
+    {argb(235, 20, 20), Shape::Triangle, 6, "Airbase"},
+    {argb(40, 200, 60), Shape::Circle, 5, "Radar"},
+    {argb(170, 170, 170), Shape::Circle, 4, "Other objective"},
+    {map_colors::road, Shape::Cross, 5, "Road break"},
+    {map_colors::river, Shape::Cross, 5, "River break"},
+    {map_colors::transition, Shape::Cross, 5, "Transition break"},
+}};
+
+constexpr Argb outline = argb(0, 0, 0);
+constexpr Argb selectedRing = argb(255, 255, 255);
+constexpr Argb deletedCross = argb(255, 0, 0);
+constexpr Argb highlightFrame = argb(255, 255, 0);
+
+// Whether (dx, dy) from the centre lies in the shape, and on its edge.
+bool inside(Shape shape, std::int32_t r, std::int32_t dx, std::int32_t dy) {
+    switch (shape) {
+    case Shape::Square:
+        return std::abs(dx) <= r && std::abs(dy) <= r;
+    case Shape::Diamond:
+        return std::abs(dx) + std::abs(dy) <= r;
+    case Shape::Triangle: // apex up
+        return dy <= r && dy >= -r && std::abs(dx) * 2 <= dy + r;
+    case Shape::Circle:
+        return dx * dx + dy * dy <= r * r + r;
+    case Shape::Cross:
+        return (std::abs(dx - dy) <= 1 || std::abs(dx + dy) <= 1) && std::abs(dx) <= r &&
+               std::abs(dy) <= r;
+    }
+    return false;
+}
+
+MapImage makeSprite(MarkerKind kind, std::int32_t mark, bool highlighted) {
+    const Style& s = styles[static_cast<std::size_t>(kind)];
+    MapImage image;
+    image.resize(markerSpriteSize, markerSpriteSize, 0);
+    const std::int32_t c = markerSpriteSize / 2;
+    for (std::int32_t y = 0; y < markerSpriteSize; ++y) {
+        for (std::int32_t x = 0; x < markerSpriteSize; ++x) {
+            const std::int32_t dx = x - c;
+            const std::int32_t dy = c - y; // up is positive
+            if (highlighted && (std::abs(dx) == c || std::abs(dy) == c)) {
+                image.at(x, y) = highlightFrame;
+            }
+            if (mark == MarkSelected && std::abs(dx * dx + dy * dy - (c - 1) * (c - 1)) <= c - 2) {
+                image.at(x, y) = selectedRing;
+            }
+            if (inside(s.shape, s.radius, dx, dy)) {
+                const bool edge = !inside(s.shape, s.radius - 1, dx, dy);
+                image.at(x, y) = edge && s.shape != Shape::Cross ? outline : s.fill;
+            }
+            if (mark == MarkDeleted && std::abs(dx) <= c - 1 && std::abs(dy) <= c - 1 &&
+                (dx == dy || dx == -dy)) {
+                image.at(x, y) = deletedCross;
+            }
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+MarkerKind objectMarkerKind(std::string_view type) {
+    const std::string t = toLowerAscii(trimBlanks(type));
+    const std::pair<const char*, MarkerKind> names[] = {
+        {"city", MarkerKind::City},         {"town", MarkerKind::Town},
+        {"village", MarkerKind::Village},   {"junction", MarkerKind::Junction},
+        {"bridge", MarkerKind::Bridge},     {"airbase", MarkerKind::Airbase},
+        {"airport", MarkerKind::Airbase},   {"airstrip", MarkerKind::Airbase},
+        {"radar", MarkerKind::Radar}};
+    for (const auto& [name, kind] : names) {
+        if (t == name) {
+            return kind;
+        }
+    }
+    return MarkerKind::Other;
+}
+
+const char* markerLabel(MarkerKind kind) {
+    return styles[static_cast<std::size_t>(kind)].label;
+}
+
+std::vector<MapMarker> listMarkers(const ListWindow& w, int listKind, bool scanAll) {
+    std::vector<MapMarker> markers;
+    const bool highlights = w.highlighted.size() == rowCount(w);
+    if (w.listMode == 1) {
+        for (std::size_t i = 0; i < w.objectRows.size(); ++i) {
+            const ListObjectRow& r = w.objectRows[i];
+            markers.push_back({r.x, r.y, objectMarkerKind(r.type), r.mark,
+                               highlights && w.highlighted[i] != 0, i});
+        }
+        return markers;
+    }
+    for (std::size_t i = 0; i < w.reportRows.size(); ++i) {
+        const ListReportRow& r = w.reportRows[i];
+        const int scan = listKind == 10 || scanAll ? r.errorCode % 10 : listKind;
+        const MarkerKind kind = scan == 5   ? MarkerKind::RiverBreak
+                                : scan == 7 ? MarkerKind::TransitionBreak
+                                            : MarkerKind::RoadBreak;
+        markers.push_back({r.mapX, r.mapY, kind, r.mark, highlights && w.highlighted[i] != 0, i});
+    }
+    return markers;
+}
+
+const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted) {
+    static std::mutex guard;
+    static std::map<std::tuple<int, int, bool>, MapImage> sprites;
+    const std::lock_guard lock(guard);
+    const auto key = std::tuple{static_cast<int>(kind), static_cast<int>(mark), highlighted};
+    auto it = sprites.find(key);
+    if (it == sprites.end()) {
+        it = sprites.emplace(key, makeSprite(kind, mark, highlighted)).first;
+    }
+    return it->second;
+}
+
+void drawMarkers(MapImage& image, const MapTransform& t, const std::vector<MapMarker>& markers) {
+    const std::int32_t half = markerSpriteSize / 2;
+    // Highlighted markers last, so they stay on top.
+    for (const bool top : {false, true}) {
+        for (const MapMarker& m : markers) {
+            if (m.highlighted != top) {
+                continue;
+            }
+            const MapImage& sprite = markerSprite(m.kind, m.mark, m.highlighted);
+            const auto cx = static_cast<std::int32_t>(std::floor(t.screenX(m.x + 0.5)));
+            const auto cy = static_cast<std::int32_t>(std::floor(t.screenY(m.y + 0.5)));
+            for (std::int32_t y = 0; y < sprite.height; ++y) {
+                for (std::int32_t x = 0; x < sprite.width; ++x) {
+                    const std::int32_t px = cx - half + x;
+                    const std::int32_t py = cy - half + y;
+                    const Argb p = sprite.at(x, y);
+                    if ((p >> 24) != 0 && px >= 0 && py >= 0 && px < image.width &&
+                        py < image.height) {
+                        image.at(px, py) = p;
+                    }
+                }
+            }
+        }
+    }
+}
+
+std::int64_t markerAt(const std::vector<MapMarker>& markers, const MapTransform& t, double px,
+                      double py, double radius) {
+    std::int64_t best = -1;
+    double bestDistance = radius * radius;
+    for (std::size_t i = 0; i < markers.size(); ++i) {
+        const double dx = t.screenX(markers[i].x + 0.5) - px;
+        const double dy = t.screenY(markers[i].y + 0.5) - py;
+        const double d = dx * dx + dy * dy;
+        if (d <= bestDistance) {
+            bestDistance = d;
+            best = static_cast<std::int64_t>(i);
+        }
+    }
+    return best;
+}
+
+std::vector<LegendEntry> legendEntries(MapMode mode) {
+    std::vector<LegendEntry> entries;
+    if (mode == MapMode::Relief) {
+        entries.push_back({"Sea", map_colors::sea, -1});
+        entries.push_back({"Lowland", hypsometric(300), -1});
+        entries.push_back({"Hills", hypsometric(2800), -1});
+        entries.push_back({"Highland", hypsometric(5000), -1});
+        entries.push_back({"Peaks", hypsometric(9500), -1});
+    } else {
+        for (const TileClass c : {TileClass::Sea, TileClass::Road, TileClass::River,
+                                  TileClass::Transition, TileClass::Urban, TileClass::Bridge,
+                                  TileClass::Other}) {
+            static constexpr const char* names[] = {"Other",      "Sea",   "Road",  "River",
+                                                    "Transition", "Urban", "Bridge"};
+            entries.push_back({names[static_cast<int>(c)], tileClassColour(c), -1});
+        }
+    }
+    for (int k = 0; k < markerKinds; ++k) {
+        entries.push_back({markerLabel(static_cast<MarkerKind>(k)), 0, k});
+    }
+    return entries;
+}
+
+} // namespace vantor

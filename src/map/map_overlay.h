@@ -1,0 +1,64 @@
+#pragma once
+
+#include "map/map_render.h"
+#include "objectives/list_model.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// What a marker stands for: an objective by its type, or a break of one scan.
+enum class MarkerKind {
+    City,
+    Town,
+    Village,
+    Junction,
+    Bridge,
+    Airbase,
+    Radar,
+    Other,
+    RoadBreak,
+    RiverBreak,
+    TransitionBreak,
+};
+inline constexpr int markerKinds = 11;
+
+MarkerKind objectMarkerKind(std::string_view type);
+const char* markerLabel(MarkerKind kind);
+
+struct MapMarker {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    MarkerKind kind = MarkerKind::Other;
+    std::int32_t mark = MarkNone; // selected or marked for deletion
+    bool highlighted = false;     // highlighted in the list
+    std::size_t row = 0;          // the list row it stands for
+};
+
+// The markers of the list's rows, in row order.
+std::vector<MapMarker> listMarkers(const ListWindow& window, int listKind, bool scanAll);
+
+// A marker as drawn: a small image centred on the post's centre. Selected markers carry a
+// white ring, markers marked for deletion a red cross, highlighted ones a yellow frame.
+const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted);
+inline constexpr std::int32_t markerSpriteSize = 15;
+
+// Draws the markers over an image shown through the transform.
+void drawMarkers(MapImage& image, const MapTransform& transform,
+                 const std::vector<MapMarker>& markers);
+
+// The marker nearest to a pixel within `radius` pixels, or -1.
+std::int64_t markerAt(const std::vector<MapMarker>& markers, const MapTransform& transform,
+                      double px, double py, double radius = 8);
+
+struct LegendEntry {
+    std::string label;
+    Argb colour = 0;      // a swatch, when no marker kind is given
+    int markerKind = -1;  // a marker sprite
+};
+std::vector<LegendEntry> legendEntries(MapMode mode);
+
+} // namespace vantor
