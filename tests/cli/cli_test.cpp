@@ -1,6 +1,9 @@
 #include "app/commands.h"
 #include "cli/cli_platform.h"
 #include "cli/cli_session.h"
+#include "cli/png_file.h"
+#include "map/map_overlay.h"
+#include "sample/sample_theater.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -544,6 +547,62 @@ TEST(CliChecks, ReferenceListsChecksAndLevelling) {
     EXPECT_NE(fileText(terrain), l2Before) << "the levelled terrain was written back";
     EXPECT_FALSE(std::filesystem::exists(out("R5.csv")));
     EXPECT_FALSE(std::filesystem::exists(out("Part.csv")));
+}
+
+} // namespace
+} // namespace vantor
+
+namespace vantor {
+namespace {
+
+TEST(CliRender, WritesTheSharedDrawingAsPng) {
+    testing::TempDir dir;
+    ASSERT_EQ(cli({"--dir", dir.str(), "sample", "--sections", "4"}).exitCode, 0);
+    const std::string d = dir.str();
+    const std::string terrain = (dir.path / "Theater.L2").string();
+    const std::string source = (dir.path / "Theater.csv").string();
+    const std::string png = (dir.path / "map.png").string();
+    auto run = cli({"--dir", d, "--terrain", terrain, "--source", source, "--out", png, "render",
+                    "--area", "8,40,39,9", "--scale", "4", "--mode", "tiles"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Wrote "), std::string::npos);
+    MapImage written;
+    ASSERT_TRUE(cli::readPng(png, written));
+
+    // The same drawing straight from the core.
+    cli::CliSession session;
+    cli::GlobalOptions options;
+    options.dir = d;
+    ASSERT_TRUE(session.start(options));
+    ASSERT_TRUE(session.openTerrain(terrain));
+    MapWindow window{8, 40, 32 * 4, 32 * 4, 4};
+    MapImage expected;
+    renderTerrain(session.state.matrix, loadTileClassifier(d), MapMode::Tiles, window, expected);
+    drawSectionGrid(window, expected);
+    ASSERT_EQ(written.width, expected.width);
+    ASSERT_EQ(written.height, expected.height);
+    EXPECT_TRUE(written.pixels != expected.pixels); // the markers are on it too
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < expected.pixels.size(); ++i) {
+        differing += written.pixels[i] != expected.pixels[i] ? 1u : 0u;
+    }
+    EXPECT_LT(differing, expected.pixels.size() / 4);
+
+    const struct {
+        std::vector<std::string> args;
+        const char* inErr;
+    } refused[] = {
+        {{"render", "--mode", "shaded"}, "--mode is relief or tiles"},
+        {{"render", "--area", "0,0,64,10"}, "--area must lie within 0,0,63,63"},
+        {{"render", "--scale", "0"}, "--scale"},
+    };
+    for (const auto& r : refused) {
+        std::vector<std::string> args = {"--dir", d, "--terrain", terrain, "--out", png};
+        args.insert(args.end(), r.args.begin(), r.args.end());
+        run = cli(args);
+        EXPECT_EQ(run.exitCode, 2) << r.inErr;
+        EXPECT_NE(run.err.find(r.inErr), std::string::npos) << run.err;
+    }
 }
 
 } // namespace

@@ -1,0 +1,204 @@
+#include "map/map_overlay.h"
+#include "map/map_render.h"
+
+#include <gtest/gtest.h>
+
+namespace vantor {
+namespace {
+
+// A 16 x 16-post map: sea, with land (tile 1000 at 500 feet) on the posts named.
+TerrainMatrix seaWith(std::initializer_list<std::pair<int, int>> land, std::uint32_t tile = 1000) {
+    TerrainMatrix m;
+    allocateMatrix(m, 16, 16, SevenByteRecords);
+    for (const auto& [x, y] : land) {
+        m.at(x, y).tileId = tile;
+        m.at(x, y).elevation = 500;
+    }
+    return m;
+}
+
+MapWindow whole(const TerrainMatrix& m, std::int32_t scale) {
+    MapWindow w;
+    w.left = 0;
+    w.top = m.height - 1;
+    w.scale = scale;
+    w.width = scale > 0 ? m.width * scale : m.width / -scale;
+    w.height = scale > 0 ? m.height * scale : m.height / -scale;
+    return w;
+}
+
+TEST(MapRender, SeaLandAndNorthUp) {
+    const TerrainMatrix m = seaWith({{2, 13}});
+    MapImage image;
+    renderTerrain(m, {}, MapMode::Relief, whole(m, 1), image, 1);
+    ASSERT_EQ(image.width, 16);
+    EXPECT_EQ(image.at(0, 0), map_colors::sea);
+    // Map Y grows upwards: post (2, 13) is on pixel row 15 - 13 = 2.
+    EXPECT_NE(image.at(2, 2), map_colors::sea);
+    EXPECT_EQ(image.at(2, 13), map_colors::sea);
+    // At 4 pixels per post it is a 4 x 4 square.
+    renderTerrain(m, {}, MapMode::Relief, whole(m, 4), image, 2);
+    for (int dy = 0; dy < 4; ++dy) {
+        for (int dx = 0; dx < 4; ++dx) {
+            EXPECT_EQ(image.at(8 + dx, 8 + dy), image.at(8, 8));
+        }
+    }
+    EXPECT_NE(image.at(8, 8), map_colors::sea);
+    EXPECT_EQ(image.at(12, 8), map_colors::sea);
+    EXPECT_EQ(image.at(8, 12), map_colors::sea);
+}
+
+TEST(MapRender, TileClassesComeFromTheScripts) {
+    TerrainMatrix m = seaWith({{1, 1}, {2, 1}, {3, 1}}, 10005);
+    m.at(2, 1).tileId = 13001;
+    m.at(3, 1).tileId = 777;
+    TileClassifier classes;
+    classes.classes = {{10005, TileClass::Road}, {13001, TileClass::Bridge}};
+    MapImage image;
+    renderTerrain(m, classes, MapMode::Tiles, whole(m, 1), image);
+    EXPECT_EQ(image.at(1, 14), map_colors::road);
+    EXPECT_EQ(image.at(2, 14), map_colors::bridge);
+    EXPECT_EQ(image.at(0, 14), map_colors::sea);
+    const Argb other = image.at(3, 14);
+    EXPECT_NE(other, map_colors::sea);
+    EXPECT_NE(other, map_colors::road);
+}
+
+TEST(MapRender, ZoomedOutPixelsShowTheBlocksNorthWestPost) {
+    TerrainMatrix m = seaWith({{4, 11}});
+    MapImage image;
+    renderTerrain(m, {}, MapMode::Relief, whole(m, -4), image);
+    ASSERT_EQ(image.width, 4);
+    // Pixel (1, 1) shows posts 4..7 x 8..11 through their north-west post (4, 11).
+    EXPECT_NE(image.at(1, 1), map_colors::sea);
+    EXPECT_EQ(image.at(0, 1), map_colors::sea);
+    EXPECT_EQ(image.at(1, 0), map_colors::sea);
+}
+
+TEST(MapRender, PostsOffTheMapStayTransparent) {
+    const TerrainMatrix m = seaWith({});
+    MapWindow w = whole(m, 2);
+    w.left = -3;
+    MapImage image;
+    renderTerrain(m, {}, MapMode::Relief, w, image);
+    EXPECT_EQ(image.at(0, 0), 0u);
+    EXPECT_EQ(image.at(5, 0), 0u);
+    EXPECT_EQ(image.at(6, 0), map_colors::sea);
+}
+
+TEST(MapTransform, ScreenAndPostsAgreeAtEveryZoom) {
+    for (const std::int32_t scale : {1, 2, 3, 8, 32, -2, -4, -16}) {
+        MapWindow w;
+        w.left = 100;
+        w.top = 900;
+        w.scale = scale;
+        const MapTransform t = transformOf(w);
+        const std::int32_t step = scale > 0 ? 1 : -scale;
+        for (std::int32_t y = 900; y > 800; y -= step) {
+            for (std::int32_t x = 100; x < 200; x += step) {
+                // Just inside the north-west corner of the post (or of its block).
+                EXPECT_EQ(t.postX(t.screenX(x) + 0.01), x) << scale;
+                EXPECT_EQ(t.postY(t.screenY(y + 1) + 0.01), y) << scale;
+                if (scale > 0) {
+                    EXPECT_EQ(t.postX(t.screenX(x + 0.5)), x) << scale;
+                    EXPECT_EQ(t.postY(t.screenY(y + 0.5)), y) << scale;
+                    EXPECT_EQ(t.postY(t.screenY(y) - 0.01), y) << scale; // the south edge
+                }
+            }
+        }
+        EXPECT_EQ(t.postX(0), 100);
+        EXPECT_EQ(t.postY(0), 900); // the top-left pixel shows the window's first post
+    }
+}
+
+TEST(MapMarkers, DrawnOnTheirPostAndFoundUnderTheMouse) {
+    const TerrainMatrix m = seaWith({});
+    const MapWindow w = whole(m, 4);
+    MapImage image;
+    renderTerrain(m, {}, MapMode::Relief, w, image);
+    const std::vector<MapMarker> markers = {{5, 5, MarkerKind::City, MarkNone, false, 0},
+                                            {10, 2, MarkerKind::RiverBreak, MarkDeleted, true, 1}};
+    const MapTransform t = transformOf(w);
+    drawMarkers(image, t, markers);
+    // The city's centre: x 5 * 4 + 2, y (15 - 5) * 4 + 2.
+    EXPECT_EQ(image.at(22, 42), argb(220, 30, 160));
+    EXPECT_EQ(image.at(0, 0), map_colors::sea);
+    EXPECT_EQ(markerAt(markers, t, 23, 41), 0);
+    EXPECT_EQ(markerAt(markers, t, 42, 54), 1);
+    EXPECT_EQ(markerAt(markers, t, 60, 10), -1);
+    // A marked or highlighted marker looks different from a plain one.
+    EXPECT_NE(markerSprite(MarkerKind::Town, MarkSelected, false).pixels,
+              markerSprite(MarkerKind::Town, MarkNone, false).pixels);
+    EXPECT_NE(markerSprite(MarkerKind::Town, MarkDeleted, false).pixels,
+              markerSprite(MarkerKind::Town, MarkNone, false).pixels);
+    EXPECT_NE(markerSprite(MarkerKind::Town, MarkNone, true).pixels,
+              markerSprite(MarkerKind::Town, MarkNone, false).pixels);
+}
+
+TEST(MapMarkers, KindsFromTheListRows) {
+    ListWindow objects;
+    objects.listMode = 1;
+    for (const char* type : {" City", " TOWN", "Village", " Junction", " Bridge", " Airbase",
+                             " Radar", " Depot"}) {
+        objects.objectRows.push_back({"n", type, 1, 2, 3, 4, MarkNone});
+    }
+    objects.objectRows[1].mark = MarkSelected;
+    const std::vector<MapMarker> o = listMarkers(objects, 1, false);
+    ASSERT_EQ(o.size(), 8u);
+    EXPECT_EQ(o[0].kind, MarkerKind::City);
+    EXPECT_EQ(o[1].kind, MarkerKind::Town);
+    EXPECT_EQ(o[1].mark, MarkSelected);
+    EXPECT_EQ(o[2].kind, MarkerKind::Village);
+    EXPECT_EQ(o[5].kind, MarkerKind::Airbase);
+    EXPECT_EQ(o[7].kind, MarkerKind::Other);
+    EXPECT_EQ(o[3].x, 3);
+
+    ListWindow report;
+    report.listMode = 2;
+    ListReportRow r;
+    r.mapX = 7;
+    r.mapY = 8;
+    r.errorCode = 25; // combined report: direction 2, river scan
+    report.reportRows.push_back(r);
+    r.errorCode = 17;
+    report.reportRows.push_back(r);
+    std::vector<MapMarker> rm = listMarkers(report, 10, false);
+    EXPECT_EQ(rm[0].kind, MarkerKind::RiverBreak);
+    EXPECT_EQ(rm[1].kind, MarkerKind::TransitionBreak);
+    rm = listMarkers(report, 4, false); // a road report's codes are directions
+    EXPECT_EQ(rm[0].kind, MarkerKind::RoadBreak);
+    EXPECT_EQ(rm[0].y, 8);
+}
+
+TEST(MapRender, SectionLinesAtCloseZoomOnly) {
+    const TerrainMatrix m = seaWith({});
+    MapImage image;
+    MapWindow w = whole(m, 4);
+    renderTerrain(m, {}, MapMode::Relief, w, image);
+    drawSectionGrid(w, image);
+    EXPECT_NE(image.at(0, 5), map_colors::sea); // the west edge of section 0
+    EXPECT_EQ(image.at(1, 5), map_colors::sea);
+    EXPECT_NE(image.at(5, 0), map_colors::sea); // the north edge of row 15
+    w = whole(m, 2);
+    renderTerrain(m, {}, MapMode::Relief, w, image);
+    drawSectionGrid(w, image);
+    EXPECT_EQ(image.at(0, 5), map_colors::sea);
+}
+
+TEST(MapLegend, NamesEveryColourAndMarker) {
+    const auto relief = legendEntries(MapMode::Relief);
+    const auto tiles = legendEntries(MapMode::Tiles);
+    EXPECT_EQ(relief.front().label, "Sea");
+    EXPECT_EQ(relief.front().colour, map_colors::sea);
+    EXPECT_EQ(std::count_if(tiles.begin(), tiles.end(),
+                            [](const LegendEntry& e) { return e.markerKind >= 0; }),
+              markerKinds);
+    EXPECT_NE(std::find_if(tiles.begin(), tiles.end(),
+                           [](const LegendEntry& e) { return e.label == "Road"; }),
+              tiles.end());
+    EXPECT_NE(hypsometric(0), hypsometric(9500));
+    EXPECT_EQ(hypsometric(9500), argb(245, 245, 245));
+}
+
+} // namespace
+} // namespace vantor
