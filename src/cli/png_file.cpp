@@ -3,10 +3,9 @@
 #include "app/binary_file.h"
 #include "app/file_lookup.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <memory>
+#include <png.h>
 
 namespace vantor::cli {
 

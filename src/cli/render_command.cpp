@@ -18,8 +18,7 @@ constexpr int exitUsage = 2;
 // The markers of a CSV file as the list window would show them.
 bool markersOf(CliSession& session, const std::string& path, std::vector<MapMarker>& markers) {
     if (!loadList(session, path)) {
-        std::fprintf(stderr, "Error: %s could not be read as an export or report\n",
-                     path.c_str());
+        std::fprintf(stderr, "Error: %s could not be read as an export or report\n", path.c_str());
         return false;
     }
     const ApplicationState& state = session.state;
@@ -60,8 +59,9 @@ int render(const GlobalOptions& options, const RenderCommand& c) {
     }
     const std::int64_t pixels = std::int64_t{x1 - x0 + 1} * c.scale * (y1 - y0 + 1) * c.scale;
     if (pixels > std::int64_t{1} << 28) {
-        std::fprintf(stderr, "Error: a picture of %lld pixels is too large; choose a smaller "
-                             "--area or --scale\n",
+        std::fprintf(stderr,
+                     "Error: a picture of %lld pixels is too large; choose a smaller "
+                     "--area or --scale\n",
                      static_cast<long long>(pixels));
         return exitUsage;
     }
@@ -108,8 +108,10 @@ void addRenderCommand(CLI::App& app, RenderCommand& c) {
     c.app->add_option("--scale", c.scale, "Pixels per post, 1 to 32; from 4 on with section lines")
         ->check(CLI::Range(1, 32))
         ->capture_default_str();
-    c.app->add_option("--mode", c.mode, "relief (shaded, coloured by height) or tiles (coloured "
-                                        "by the tile classes of the scripts in --dir)")
+    c.app
+        ->add_option("--mode", c.mode,
+                     "relief (shaded, coloured by height) or tiles (coloured "
+                     "by the tile classes of the scripts in --dir)")
         ->capture_default_str();
 }
 

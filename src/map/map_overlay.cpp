@@ -1,6 +1,7 @@
 #include "map/map_overlay.h"
 
 #include "app/text_util.h"
+#include "terrain/theater.h"
 
 #include <array>
 #include <cmath>
@@ -90,10 +91,10 @@ MapImage makeSprite(MarkerKind kind, std::int32_t mark, bool highlighted) {
 MarkerKind objectMarkerKind(std::string_view type) {
     const std::string t = toLowerAscii(trimBlanks(type));
     const std::pair<const char*, MarkerKind> names[] = {
-        {"city", MarkerKind::City},         {"town", MarkerKind::Town},
-        {"village", MarkerKind::Village},   {"junction", MarkerKind::Junction},
-        {"bridge", MarkerKind::Bridge},     {"airbase", MarkerKind::Airbase},
-        {"airport", MarkerKind::Airbase},   {"airstrip", MarkerKind::Airbase},
+        {"city", MarkerKind::City},       {"town", MarkerKind::Town},
+        {"village", MarkerKind::Village}, {"junction", MarkerKind::Junction},
+        {"bridge", MarkerKind::Bridge},   {"airbase", MarkerKind::Airbase},
+        {"airport", MarkerKind::Airbase}, {"airstrip", MarkerKind::Airbase},
         {"radar", MarkerKind::Radar}};
     for (const auto& [name, kind] : names) {
         if (t == name) {
@@ -192,9 +193,9 @@ std::vector<LegendEntry> legendEntries(MapMode mode) {
         entries.push_back({"Highland", hypsometric(5000), -1});
         entries.push_back({"Peaks", hypsometric(9500), -1});
     } else {
-        for (const TileClass c : {TileClass::Sea, TileClass::Road, TileClass::River,
-                                  TileClass::Transition, TileClass::Urban, TileClass::Bridge,
-                                  TileClass::Other}) {
+        for (const TileClass c :
+             {TileClass::Sea, TileClass::Road, TileClass::River, TileClass::Transition,
+              TileClass::Urban, TileClass::Bridge, TileClass::Other}) {
             static constexpr const char* names[] = {"Other",      "Sea",   "Road",  "River",
                                                     "Transition", "Urban", "Bridge"};
             entries.push_back({names[static_cast<int>(c)], tileClassColour(c), -1});
@@ -204,6 +205,25 @@ std::vector<LegendEntry> legendEntries(MapMode mode) {
         entries.push_back({markerLabel(static_cast<MarkerKind>(k)), 0, k});
     }
     return entries;
+}
+
+} // namespace vantor
+
+namespace vantor {
+
+std::string postStatusText(const TheaterDefinition& t, const TerrainMatrix& m, std::int64_t mapX,
+                           std::int64_t mapY) {
+    if (!m.contains(mapX, mapY)) {
+        return "Map X " + std::to_string(mapX) + "  Map Y " + std::to_string(mapY) +
+               "   off the map";
+    }
+    const auto x = static_cast<std::int32_t>(mapX);
+    const auto y = static_cast<std::int32_t>(mapY);
+    const TerrainPost& p = m.at(x, y);
+    const auto n = [](std::int64_t v) { return std::to_string(v); };
+    return "Map X " + n(x) + "  Map Y " + n(y) + "   Sect X " + n(userSectX(t, x)) + "  Sect Y " +
+           n(userSectY(t, y)) + "   Tile X " + n(userTileX(t, x)) + "  Tile Y " +
+           n(userTileY(t, y)) + "   Tile ID " + n(p.tileId) + "   Elevation " + n(p.elevation);
 }
 
 } // namespace vantor

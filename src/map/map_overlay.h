@@ -56,9 +56,20 @@ std::int64_t markerAt(const std::vector<MapMarker>& markers, const MapTransform&
 
 struct LegendEntry {
     std::string label;
-    Argb colour = 0;      // a swatch, when no marker kind is given
-    int markerKind = -1;  // a marker sprite
+    Argb colour = 0;     // a swatch, when no marker kind is given
+    int markerKind = -1; // a marker sprite
 };
 std::vector<LegendEntry> legendEntries(MapMode mode);
+
+} // namespace vantor
+
+namespace vantor {
+
+struct TheaterDefinition;
+
+// What the status bar says of the post under the mouse: Map X/Y, Sect X/Y and Tile X/Y as
+// users see them, tile ID and elevation; "off the map" for a point outside it.
+std::string postStatusText(const TheaterDefinition& theater, const TerrainMatrix& matrix,
+                           std::int64_t mapX, std::int64_t mapY);
 
 } // namespace vantor

@@ -63,11 +63,11 @@ TileClassifier loadTileClassifier(const std::string& startDirectory) {
         }
     };
     // Earlier kinds win: a bridge tile is a bridge even where a road script lists it too.
-    const std::pair<ScriptKind, TileClass> kinds[] = {{ScriptKind::Bridge, TileClass::Bridge},
-                                                      {ScriptKind::Road, TileClass::Road},
-                                                      {ScriptKind::River, TileClass::River},
-                                                      {ScriptKind::Transition,
-                                                       TileClass::Transition}};
+    const std::pair<ScriptKind, TileClass> kinds[] = {
+        {ScriptKind::Bridge, TileClass::Bridge},
+        {ScriptKind::Road, TileClass::Road},
+        {ScriptKind::River, TileClass::River},
+        {ScriptKind::Transition, TileClass::Transition}};
     for (const auto& [kind, cls] : kinds) {
         TileScript script;
         if (loadTileScript(script, kind, startDirectory).ok) {
@@ -191,8 +191,8 @@ void renderTerrain(const TerrainMatrix& m, const TileClassifier& classes, MapMod
         return;
     }
     std::vector<std::jthread> workers;
-    const std::int32_t band = (w.height + static_cast<std::int32_t>(count) - 1) /
-                              static_cast<std::int32_t>(count);
+    const std::int32_t band =
+        (w.height + static_cast<std::int32_t>(count) - 1) / static_cast<std::int32_t>(count);
     for (std::int32_t first = 0; first < w.height; first += band) {
         workers.emplace_back(drawRows, first, std::min(w.height, first + band));
     }

@@ -180,6 +180,9 @@ void ListView::highlightChanged() {
             w.highlighted[w.display[position]] = 1;
         }
     }
+    if (highlightEdited) {
+        highlightEdited();
+    }
 }
 
 void ListView::applyHighlight() {

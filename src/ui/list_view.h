@@ -48,6 +48,8 @@ class ListView : public QTreeView {
     // After the core changed the rows: redraw them and take over the core's highlight.
     void showChange(bool reset);
     void scrollToDisplayRow(std::size_t position);
+    // Called when the user changed the highlight (not when the core's highlight is shown).
+    std::function<void()> highlightEdited;
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;

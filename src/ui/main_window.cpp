@@ -11,6 +11,7 @@
 #include "ui/find_dialog.h"
 #include "ui/find_l2_info_dialog.h"
 #include "ui/list_view.h"
+#include "ui/map_view.h"
 #include "ui/progress_dialog.h"
 #include "ui/scan_parameters_dialog.h"
 #include "ui/tool_dialogs.h"
@@ -18,19 +19,26 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace vantor::ui {
 
@@ -93,9 +101,15 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     buildPlatform();
     buildToolBar();
 
-    listView_ = new ListView(state_, {}, this);
+    listView_ = new ListView(
+        state_, [this] { mapView_->update(); }, this);
     listView_->showChange(true);
-    setCentralWidget(listView_);
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(listView_);
+    splitter->addWidget(buildMapPanel());
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+    listView_->highlightEdited = [this] { mapView_->showHighlighted(); };
 
     setGeometry(200, 200, 400, 400);
     if (options_.mode == RunMode::Interactive) {
@@ -198,6 +212,7 @@ void MainWindow::buildPlatform() {
     };
     p.listChanged = [this](ListChange change) {
         listView_->showChange(change != ListChange::DataChanged);
+        mapView_->update();
     };
     p.showListRow = [this](std::size_t position) { listView_->scrollToDisplayRow(position); };
     p.showFind = [this] {
@@ -339,14 +354,89 @@ void MainWindow::renderMenus() {
     }
 }
 
+QWidget* MainWindow::buildMapPanel() {
+    mapPanel_ = new QWidget(this);
+    mapView_ = new MapView(state_, mapPanel_);
+    auto* mode = new QComboBox(mapPanel_);
+    mode->addItems({"Relief", "Tile classes"});
+    mode->setObjectName("mapMode");
+    auto* whole = new QPushButton("Whole Map", mapPanel_);
+    auto* legend = new QCheckBox("Legend", mapPanel_);
+    legend->setChecked(true);
+    auto* save = new QPushButton("Save Map Image...", mapPanel_);
+    save->setObjectName("saveMapImage");
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(mode);
+    bar->addWidget(whole);
+    bar->addWidget(legend);
+    bar->addStretch();
+    bar->addWidget(save);
+    auto* column = new QVBoxLayout(mapPanel_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(bar);
+    column->addWidget(mapView_, 1);
+    connect(mode, &QComboBox::currentIndexChanged, this,
+            [this](int i) { mapView_->setMode(i == 0 ? MapMode::Relief : MapMode::Tiles); });
+    connect(whole, &QPushButton::clicked, mapView_, &MapView::fitWhole);
+    connect(legend, &QCheckBox::toggled, mapView_, &MapView::setLegendShown);
+    connect(save, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(
+            this, "Save Map Image", QString::fromStdString(state_.terrainDirectory),
+            "PNG image (*.png)");
+        if (!path.isEmpty() && !mapView_->saveImage(path)) {
+            QMessageBox::warning(this, "Save Map Image", "Cannot write " + path);
+        }
+    });
+    connect(mapView_, &MapView::hovered, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(mapView_, &MapView::markerClicked, this, &MainWindow::selectRowFromMap);
+    mapPanel_->hide(); // until terrain is open
+    return mapPanel_;
+}
+
+void MainWindow::syncMap(int command) {
+    if (!state_.terrainOpen || state_.matrix.empty()) {
+        return;
+    }
+    const void* block = state_.matrix.posts.data();
+    const bool newTerrain = block != mappedTerrain_;
+    if (newTerrain || command == cmd::LevelAirbases) {
+        if (!mapPanel_->isVisible() && options_.mode == RunMode::Interactive) {
+            mapPanel_->show();
+        }
+        mappedTerrain_ = block;
+        mapView_->terrainChanged(newTerrain);
+    }
+    mapView_->update();
+}
+
+void MainWindow::selectRowFromMap(std::size_t row) {
+    if (!state_.list.window) {
+        return;
+    }
+    ListWindow& w = *state_.list.window;
+    std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
+    if (row < w.highlighted.size()) {
+        w.highlighted[row] = 1;
+    }
+    listView_->showChange(false);
+    const auto at = std::find(w.display.begin(), w.display.end(), row);
+    if (at != w.display.end()) {
+        listView_->scrollToDisplayRow(static_cast<std::size_t>(at - w.display.begin()));
+    }
+    mapView_->update();
+}
+
 void MainWindow::runCommand(int command) {
     if (busy_) {
         posted_.push_back(command);
         return;
     }
     busy_ = true;
+    mapView_->waitForTiles(); // nothing reads the terrain while a command may change it
     dispatchCommand(state_, platform_, command);
     busy_ = false;
+    syncMap(command);
     // Always render: a checkable entry toggles itself when clicked, the model says what holds.
     renderMenus();
     schedulePosted();

@@ -24,6 +24,7 @@ class RadarSettingsDialog;
 class IdLimitsDialog;
 class UnusedIdsDialog;
 class ProgressDialog;
+class MapView;
 
 struct MainWindowOptions {
     RunMode mode = RunMode::Interactive;
@@ -54,6 +55,8 @@ class MainWindow : public QMainWindow {
     FindL2InfoDialog* findL2InfoDialog() const { return findL2Info_; }
     FindDialog* findDialog() const { return find_; }
     ListView* listView() const { return listView_; }
+    MapView* mapView() const { return mapView_; }
+    QWidget* mapPanel() const { return mapPanel_; }
     // Shows the unused-identifier dialog modally; tests may take it over before it runs.
     std::function<void(UnusedIdsDialog&)> unusedIdsShown;
     // Likewise for the scan parameters dialog: returns true for Begin.
@@ -73,6 +76,9 @@ class MainWindow : public QMainWindow {
     void schedulePosted();
     void runPosted();
     void handleCloseRequest();
+    QWidget* buildMapPanel();
+    void syncMap(int command);
+    void selectRowFromMap(std::size_t row);
 
     MainWindowOptions options_;
     ApplicationState state_;
@@ -80,6 +86,9 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<QSettings> settings_;
     QToolBar* toolBar_ = nullptr;
     ListView* listView_ = nullptr;
+    MapView* mapView_ = nullptr;
+    QWidget* mapPanel_ = nullptr;
+    const void* mappedTerrain_ = nullptr; // the matrix block the map shows
     FindDialog* find_ = nullptr;
     ProgressDialog* progress_ = nullptr;
     FindL2InfoDialog* findL2Info_ = nullptr;

@@ -138,8 +138,8 @@ TEST(MapMarkers, DrawnOnTheirPostAndFoundUnderTheMouse) {
 TEST(MapMarkers, KindsFromTheListRows) {
     ListWindow objects;
     objects.listMode = 1;
-    for (const char* type : {" City", " TOWN", "Village", " Junction", " Bridge", " Airbase",
-                             " Radar", " Depot"}) {
+    for (const char* type :
+         {" City", " TOWN", "Village", " Junction", " Bridge", " Airbase", " Radar", " Depot"}) {
         objects.objectRows.push_back({"n", type, 1, 2, 3, 4, MarkNone});
     }
     objects.objectRows[1].mark = MarkSelected;

@@ -9,6 +9,7 @@
 #include "ui/find_l2_info_dialog.h"
 #include "ui/list_view.h"
 #include "ui/main_window.h"
+#include "ui/map_view.h"
 #include "ui/progress_dialog.h"
 #include "ui/scan_parameters_dialog.h"
 #include "ui/tool_dialogs.h"
@@ -25,8 +26,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <deque>
 #include <fstream>
 
@@ -665,6 +668,103 @@ class MainWindowTest : public QObject {
         QCOMPARE(titles.last(), QString("Airbase Level Script"));
         QVERIFY(messages.last().startsWith("Airbase Leveling Finished: "));
         QVERIFY(slurpFile(l2) != before);
+    }
+
+    // The map beside the list: shown once terrain is open, rows highlighted in the list are
+    // centred on it, a click on a marker highlights its row, the status bar names the post
+    // under the mouse, the wheel zooms about the mouse and the picture can be saved.
+    void mapShowsTheTheaterAndFollowsTheList() {
+        testing::TempDir theater;
+        std::string error;
+        SampleOptions sample;
+        sample.sections = 8;
+        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        w.resize(1100, 700);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(!w.mapPanel()->isVisible());
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        std::deque<std::string> answers = {l2, source};
+        answerFilesInTurn(w, answers);
+        w.platform().messageBox = [](const MessageBoxRequest&) { return MessageAnswer::Ok; };
+        w.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(w.mapPanel()->isVisible());
+        w.runCommand(cmd::OpenSourceCsv);
+        QVERIFY(w.state().list.window.has_value());
+        MapView* map = w.mapView();
+        map->grab();
+        QTRY_VERIFY(!map->tilesPending());
+        QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+        w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/map_relief.png");
+
+        // List to map: the highlighted row's post comes to the centre.
+        const ListWindow& rows = *w.state().list.window;
+        const std::size_t display = 7;
+        const ListObjectRow& picked = rows.objectRows[rows.display[display]];
+        w.listView()->selectionModel()->select(
+            w.listView()->model()->index(static_cast<int>(display), 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QCOMPARE(map->centre(), QPointF(picked.x + 0.5, picked.y + 0.5));
+
+        // Map to list: a click on another marker highlights its row.
+        map->setView(6, map->centre().x(), map->centre().y());
+        const std::vector<MapMarker> markers =
+            listMarkers(rows, w.state().listKind, w.state().scanAll);
+        const MapTransform t = map->transform();
+        std::size_t other = markers.size();
+        for (std::size_t i = 0; i < markers.size(); ++i) {
+            const QPointF at(t.screenX(markers[i].x + 0.5), t.screenY(markers[i].y + 0.5));
+            if (!markers[i].highlighted &&
+                map->rect().adjusted(20, 20, -170, -20).contains(at.toPoint())) {
+                other = i;
+                break;
+            }
+        }
+        QVERIFY(other < markers.size());
+        const QPoint click(static_cast<int>(t.screenX(markers[other].x + 0.5)),
+                           static_cast<int>(t.screenY(markers[other].y + 0.5)));
+        QTest::mouseClick(map, Qt::LeftButton, {}, click);
+        QCOMPARE(int(rows.highlighted[markers[other].row]), 1);
+        QCOMPARE(std::count(rows.highlighted.begin(), rows.highlighted.end(), 1), 1);
+        const QModelIndexList selected = w.listView()->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(rows.display[static_cast<std::size_t>(selected[0].row())], markers[other].row);
+
+        // Hovering names the post as users see it.
+        QTest::mouseMove(map, click);
+        const QString status = w.statusBar()->currentMessage();
+        QVERIFY2(status.startsWith(QString("Map X %1  Map Y %2   Sect X ")
+                                       .arg(markers[other].x)
+                                       .arg(markers[other].y)),
+                 qPrintable(status));
+        QVERIFY(status.contains("Elevation"));
+
+        // The wheel zooms about the mouse: the post under it stays under it.
+        const double before = map->pixelsPerPost();
+        QWheelEvent wheel(QPointF(click), map->mapToGlobal(QPointF(click)), {}, QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(map, &wheel);
+        QCOMPARE(map->pixelsPerPost(), before * 1.25);
+        QCOMPARE(map->transform().postX(click.x()), std::int64_t{markers[other].x});
+        QCOMPARE(map->transform().postY(click.y()), std::int64_t{markers[other].y});
+        map->grab();
+        QTRY_VERIFY(!map->tilesPending());
+        w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/map_zoomed.png");
+
+        // Tile classes, and the picture as shown.
+        auto* mode = w.mapPanel()->findChild<QComboBox*>("mapMode");
+        QVERIFY(mode != nullptr);
+        mode->setCurrentIndex(1);
+        QCOMPARE(map->mode(), MapMode::Tiles);
+        map->fitWhole();
+        const QString png = QString::fromStdString((theater.path / "map.png").string());
+        QVERIFY(map->saveImage(png));
+        QImage saved(png);
+        QCOMPARE(saved.size(), map->size() * map->devicePixelRatio());
+        w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/map_tiles.png");
     }
 
     // "@radar": the window stays hidden, the radar command runs at once, and the program ends by

@@ -1,0 +1,367 @@
+#include "ui/map_view.h"
+
+#include "app/application_state.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace vantor::ui {
+
+namespace {
+
+constexpr int tilePixels = 256;
+constexpr double minPixelsPerPost = 1.0 / 64;
+constexpr double maxPixelsPerPost = 64;
+constexpr std::size_t cacheLimit = 600; // about 150 MB of tiles
+
+// The zoom level whose tiles show 2^level posts per pixel, for a given zoom.
+int levelFor(double pixelsPerPost) {
+    if (pixelsPerPost >= 1) {
+        return 0;
+    }
+    return std::max(0, static_cast<int>(std::floor(std::log2(1.0 / pixelsPerPost))));
+}
+
+} // namespace
+
+QImage toQImage(const MapImage& image) {
+    QImage q(image.width, image.height, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height; ++y) {
+        std::copy_n(
+            &image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width)],
+            image.width, reinterpret_cast<Argb*>(q.scanLine(y)));
+    }
+    return q;
+}
+
+MapView::MapView(ApplicationState& state, QWidget* parent) : QWidget(parent), state_(state) {
+    setMouseTracking(true);
+    setMinimumSize(200, 200);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+}
+
+MapView::~MapView() {
+    pool_.waitForDone();
+}
+
+void MapView::terrainChanged(bool fit) {
+    waitForTiles();
+    ++generation_;
+    cache_.clear();
+    pending_.clear();
+    classes_ = loadTileClassifier(state_.startDirectory);
+    if (fit) {
+        fitWhole();
+    }
+    update();
+}
+
+void MapView::setMode(MapMode mode) {
+    if (mode == mode_) {
+        return;
+    }
+    waitForTiles();
+    mode_ = mode;
+    ++generation_;
+    cache_.clear();
+    pending_.clear();
+    update();
+}
+
+void MapView::fitWhole() {
+    const TerrainMatrix& m = state_.matrix;
+    if (m.empty()) {
+        return;
+    }
+    const double fit = std::min(static_cast<double>(std::max(width(), 1)) / m.width,
+                                static_cast<double>(std::max(height(), 1)) / m.height);
+    setView(fit, m.width / 2.0, m.height / 2.0);
+    fitted_ = true;
+}
+
+void MapView::resizeEvent(QResizeEvent*) {
+    if (fitted_) {
+        fitWhole();
+    }
+}
+
+void MapView::setView(double pixelsPerPost, double centreX, double centreY) {
+    fitted_ = false;
+    pixelsPerPost_ = std::clamp(pixelsPerPost, minPixelsPerPost, maxPixelsPerPost);
+    centreX_ = centreX;
+    centreY_ = centreY;
+    update();
+}
+
+void MapView::panBy(double dx, double dy) {
+    setView(pixelsPerPost_, centreX_ - dx / pixelsPerPost_, centreY_ + dy / pixelsPerPost_);
+}
+
+MapTransform MapView::transform() const {
+    MapTransform t;
+    t.pixelsPerPost = pixelsPerPost_;
+    t.originX = centreX_ - width() / 2.0 / pixelsPerPost_;
+    t.originY = centreY_ + height() / 2.0 / pixelsPerPost_;
+    return t;
+}
+
+std::vector<MapMarker> MapView::markers() const {
+    if (!state_.list.window) {
+        return {};
+    }
+    return listMarkers(*state_.list.window, state_.listKind, state_.scanAll);
+}
+
+void MapView::showHighlighted() {
+    double sumX = 0;
+    double sumY = 0;
+    int count = 0;
+    for (const MapMarker& m : markers()) {
+        if (m.highlighted) {
+            sumX += m.x + 0.5;
+            sumY += m.y + 0.5;
+            ++count;
+        }
+    }
+    if (count > 0) {
+        setView(pixelsPerPost_, sumX / count, sumY / count);
+    }
+    update();
+}
+
+void MapView::waitForTiles() {
+    pool_.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void MapView::requestTile(const TileKey& key) {
+    if (pending_.count(key) != 0) {
+        return;
+    }
+    pending_.insert(key);
+    const auto [level, column, row] = key;
+    const std::int32_t postsPerPixel = 1 << level;
+    const std::int32_t postsPerTile = tilePixels * postsPerPixel;
+    MapWindow window;
+    window.left = column * postsPerTile;
+    window.top = (row + 1) * postsPerTile - 1;
+    window.width = tilePixels;
+    window.height = tilePixels;
+    window.scale = level == 0 ? 1 : -postsPerPixel;
+    const std::uint64_t generation = generation_;
+    const MapMode mode = mode_;
+    pool_.start([this, generation, key, window, mode] {
+        MapImage image;
+        renderTerrain(state_.matrix, classes_, mode, window, image, 1);
+        QImage q = toQImage(image);
+        QMetaObject::invokeMethod(
+            this, [this, generation, key, q] { tileDone(generation, key, q); },
+            Qt::QueuedConnection);
+    });
+}
+
+void MapView::tileDone(std::uint64_t generation, TileKey key, QImage image) {
+    if (generation != generation_) {
+        return; // drawn for terrain or a mode that has gone
+    }
+    pending_.erase(key);
+    if (cache_.size() >= cacheLimit) {
+        const int level = levelFor(pixelsPerPost_);
+        std::erase_if(cache_,
+                      [level](const auto& entry) { return std::get<0>(entry.first) != level; });
+    }
+    cache_[key] = std::move(image);
+    update();
+}
+
+const QImage& MapView::sprite(const MapMarker& m) {
+    const auto key = std::tuple{static_cast<int>(m.kind), static_cast<int>(m.mark), m.highlighted};
+    auto it = sprites_.find(key);
+    if (it == sprites_.end()) {
+        it = sprites_.emplace(key, toQImage(markerSprite(m.kind, m.mark, m.highlighted))).first;
+    }
+    return it->second;
+}
+
+void MapView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(48, 48, 52));
+    const TerrainMatrix& m = state_.matrix;
+    if (m.empty()) {
+        painter.setPen(Qt::lightGray);
+        painter.drawText(rect(), Qt::AlignCenter, "Open a terrain file to see the map.");
+        return;
+    }
+    const MapTransform t = transform();
+    const int level = levelFor(pixelsPerPost_);
+    const double postsPerTile = static_cast<double>(tilePixels) * (1 << level);
+    const double firstX = std::max(0.0, std::floor(t.originX / postsPerTile));
+    const double lastX =
+        std::min((m.width - 1) / postsPerTile,
+                 std::floor((t.originX + width() / pixelsPerPost_) / postsPerTile));
+    const double firstY =
+        std::max(0.0, std::floor((t.originY - height() / pixelsPerPost_) / postsPerTile));
+    const double lastY =
+        std::min((m.height - 1) / postsPerTile, std::floor(t.originY / postsPerTile));
+    // Zoomed in, posts are squares; zoomed out, tiles are smoothed down to the zoom.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, pixelsPerPost_ < 1);
+    for (int row = static_cast<int>(firstY); row <= static_cast<int>(lastY); ++row) {
+        for (int column = static_cast<int>(firstX); column <= static_cast<int>(lastX); ++column) {
+            const TileKey key{level, column, row};
+            const QRectF target(t.screenX(column * postsPerTile),
+                                t.screenY((row + 1) * postsPerTile), postsPerTile * pixelsPerPost_,
+                                postsPerTile * pixelsPerPost_);
+            const auto it = cache_.find(key);
+            if (it != cache_.end()) {
+                painter.drawImage(target, it->second);
+                continue;
+            }
+            requestTile(key);
+            // Meanwhile the coarser level's tile, if it is there, stands in.
+            const auto coarse = cache_.find({level + 1, column / 2, row / 2});
+            if (coarse != cache_.end()) {
+                const QRectF part((column % 2) * tilePixels / 2.0, (1 - row % 2) * tilePixels / 2.0,
+                                  tilePixels / 2.0, tilePixels / 2.0);
+                painter.drawImage(target, coarse->second, part);
+            }
+        }
+    }
+    if (pixelsPerPost_ * postsPerSectionSide >= 24) {
+        // Section lines over the map only.
+        painter.setPen(QColor(0, 0, 0, 90));
+        const double top = std::max(0.0, t.screenY(m.height));
+        const double bottom = std::min<double>(height(), t.screenY(0));
+        const double left = std::max(0.0, t.screenX(0));
+        const double right = std::min<double>(width(), t.screenX(m.width));
+        const double x0 = std::max(0.0, std::ceil(t.originX / 16) * 16);
+        const double x1 = std::min<double>(m.width, t.originX + width() / pixelsPerPost_);
+        for (double x = x0; x <= x1; x += 16) {
+            painter.drawLine(QPointF(t.screenX(x), top), QPointF(t.screenX(x), bottom));
+        }
+        const double y0 =
+            std::max(0.0, std::ceil((t.originY - height() / pixelsPerPost_) / 16) * 16);
+        const double y1 = std::min<double>(m.height, t.originY);
+        for (double y = y0; y <= y1; y += 16) {
+            painter.drawLine(QPointF(left, t.screenY(y)), QPointF(right, t.screenY(y)));
+        }
+    }
+    const std::vector<MapMarker> all = markers();
+    const int half = markerSpriteSize / 2;
+    for (const bool top : {false, true}) {
+        for (const MapMarker& marker : all) {
+            if (marker.highlighted != top) {
+                continue;
+            }
+            const double cx = std::floor(t.screenX(marker.x + 0.5));
+            const double cy = std::floor(t.screenY(marker.y + 0.5));
+            if (cx < -half || cy < -half || cx > width() + half || cy > height() + half) {
+                continue;
+            }
+            painter.drawImage(QPointF(cx - half, cy - half), sprite(marker));
+        }
+    }
+    if (legendShown_) {
+        paintLegend(painter);
+    }
+}
+
+void MapView::paintLegend(QPainter& painter) {
+    const std::vector<LegendEntry> entries = legendEntries(mode_);
+    const int line = 16;
+    const QRect box(width() - 150, 8, 142, static_cast<int>(entries.size()) * line + 8);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.fillRect(box, QColor(255, 255, 255, 210));
+    painter.setPen(Qt::black);
+    int y = box.top() + 4;
+    for (const LegendEntry& e : entries) {
+        const QRect icon(box.left() + 6, y, markerSpriteSize, markerSpriteSize - 1);
+        if (e.markerKind >= 0) {
+            MapMarker m;
+            m.kind = static_cast<MarkerKind>(e.markerKind);
+            painter.drawImage(icon.topLeft(), sprite(m));
+        } else {
+            painter.fillRect(icon.adjusted(1, 2, -1, -2), QColor::fromRgba(e.colour));
+        }
+        painter.drawText(QRect(icon.right() + 6, y, box.width() - 30, line),
+                         Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(e.label));
+        y += line;
+    }
+}
+
+void MapView::wheelEvent(QWheelEvent* event) {
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps == 0 || state_.matrix.empty()) {
+        return;
+    }
+    const QPointF at = event->position();
+    const MapTransform t = transform();
+    const double mapX = t.originX + at.x() / pixelsPerPost_;
+    const double mapY = t.originY - at.y() / pixelsPerPost_;
+    const double zoom =
+        std::clamp(pixelsPerPost_ * std::pow(1.25, steps), minPixelsPerPost, maxPixelsPerPost);
+    // The point under the mouse stays under it.
+    setView(zoom, mapX - (at.x() - width() / 2.0) / zoom, mapY + (at.y() - height() / 2.0) / zoom);
+    event->accept();
+}
+
+void MapView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressAt_ = event->position().toPoint();
+        lastDrag_ = pressAt_;
+        dragging_ = true;
+    }
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (dragging_ && (event->buttons() & Qt::LeftButton) != 0) {
+        panBy(at.x() - lastDrag_.x(), at.y() - lastDrag_.y());
+        lastDrag_ = at;
+    }
+    if (!state_.matrix.empty()) {
+        const MapTransform t = transform();
+        emit hovered(QString::fromStdString(
+            postStatusText(state_.theater, state_.matrix, t.postX(at.x()), t.postY(at.y()))));
+    }
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    dragging_ = false;
+    const QPoint at = event->position().toPoint();
+    if ((at - pressAt_).manhattanLength() > 3) {
+        return; // a drag, not a click
+    }
+    const std::int64_t hit = markerAt(markers(), transform(), at.x(), at.y());
+    if (hit >= 0) {
+        emit markerClicked(markers()[static_cast<std::size_t>(hit)].row);
+    }
+}
+
+void MapView::leaveEvent(QEvent*) {
+    emit hovered(QString());
+}
+
+bool MapView::saveImage(const QString& path) {
+    // A drawing may ask for tiles it has not got yet: draw again once they are in.
+    QImage image = grab().toImage();
+    for (int attempt = 0; attempt < 3 && tilesPending(); ++attempt) {
+        waitForTiles();
+        image = grab().toImage();
+    }
+    return image.save(path, "PNG");
+}
+
+void MapView::setLegendShown(bool shown) {
+    legendShown_ = shown;
+    update();
+}
+
+} // namespace vantor::ui

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "map/map_overlay.h"
+#include "map/map_render.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QThreadPool>
+#include <QWidget>
+#include <map>
+#include <set>
+#include <tuple>
+
+namespace vantor {
+struct ApplicationState;
+}
+
+namespace vantor::ui {
+
+// The theater as a map, north up: terrain drawn by the core into tiles of 256 x 256 pixels
+// at power-of-two zoom levels, rendered in the background and cached; the list's objectives
+// and report lines as markers. Wheel zooms about the mouse, dragging pans, a click on a
+// marker picks its row.
+class MapView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit MapView(ApplicationState& state, QWidget* parent = nullptr);
+    ~MapView() override;
+
+    // The terrain was opened or changed: the cache goes, the tile classes are read again.
+    void terrainChanged(bool fit);
+    void setMode(MapMode mode);
+    MapMode mode() const { return mode_; }
+
+    // The whole map in view.
+    void fitWhole();
+    // Pixels per post (1/16 to 64) with the given map point at the centre.
+    void setView(double pixelsPerPost, double centreX, double centreY);
+    void panBy(double dx, double dy); // in pixels
+    double pixelsPerPost() const { return pixelsPerPost_; }
+    QPointF centre() const { return {centreX_, centreY_}; }
+    MapTransform transform() const;
+
+    // Centres the rows highlighted in the list and redraws their markers.
+    void showHighlighted();
+
+    bool tilesPending() const { return !pending_.empty(); }
+    // Waits for the tiles being drawn; nothing then reads the terrain behind the core's back.
+    void waitForTiles();
+    bool saveImage(const QString& path);
+
+    void setLegendShown(bool shown);
+
+  signals:
+    void markerClicked(std::size_t row);
+    void hovered(const QString& text);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    using TileKey = std::tuple<int, int, int>; // level, column, row (from the south)
+    void requestTile(const TileKey& key);
+    void tileDone(std::uint64_t generation, TileKey key, QImage image);
+    const QImage& sprite(const MapMarker& marker);
+    std::vector<MapMarker> markers() const;
+    void paintLegend(QPainter& painter);
+
+    ApplicationState& state_;
+    MapMode mode_ = MapMode::Relief;
+    TileClassifier classes_;
+    double pixelsPerPost_ = 1;
+    double centreX_ = 0;
+    double centreY_ = 0;
+    std::map<TileKey, QImage> cache_;
+    std::set<TileKey> pending_;
+    std::uint64_t generation_ = 0;
+    QThreadPool pool_;
+    std::map<std::tuple<int, int, bool>, QImage> sprites_;
+    bool legendShown_ = true;
+    QPoint pressAt_;
+    QPoint lastDrag_;
+    bool dragging_ = false;
+    bool fitted_ = false; // the whole map is in view and follows the widget's size
+};
+
+// The image a core drawing makes, as Qt shows it.
+QImage toQImage(const MapImage& image);
+
+} // namespace vantor::ui
