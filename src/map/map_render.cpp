@@ -20,10 +20,11 @@ Argb blend(Argb a, Argb b, double t) {
     return 0xFF000000u | channel(16) | channel(8) | channel(0);
 }
 
-Argb shaded(Argb c, double shade) {
+// A colour scaled by shade / 256, each channel kept within 255.
+Argb shaded(Argb c, std::int32_t shade) {
     const auto channel = [&](int shift) {
-        const double v = static_cast<double>((c >> shift) & 0xFF) * shade;
-        return static_cast<Argb>(std::clamp(std::lround(v), 0L, 255L)) << shift;
+        const std::int32_t v = (static_cast<std::int32_t>((c >> shift) & 0xFF) * shade) >> 8;
+        return static_cast<Argb>(std::min(v, 255)) << shift;
     };
     return 0xFF000000u | channel(16) | channel(8) | channel(0);
 }
@@ -32,17 +33,16 @@ bool isSea(const TerrainPost& p) {
     return p.tileId == 0 && p.elevation == 0;
 }
 
-// Light from the north-west: slopes facing it are lighter, those facing away darker.
-double hillShade(const TerrainMatrix& m, std::int32_t x, std::int32_t y, std::int32_t step,
-                 double strength = 1.0) {
-    const auto elevation = [&](std::int32_t px, std::int32_t py) {
-        px = std::clamp(px, 0, m.width - 1);
-        py = std::clamp(py, 0, m.height - 1);
-        return static_cast<double>(m.at(px, py).elevation);
-    };
-    const double fall = elevation(x + step, y - step) - elevation(x - step, y + step);
-    return std::clamp(1.0 + strength * fall * 0.002 / static_cast<double>(step),
-                      1.0 - 0.4 * strength, 1.0 + 0.3 * strength);
+// The tint of every elevation, worked out once.
+const std::vector<Argb>& hypsometricTable() {
+    static const std::vector<Argb> table = [] {
+        std::vector<Argb> t(65536);
+        for (std::size_t e = 0; e < t.size(); ++e) {
+            t[e] = hypsometric(static_cast<std::uint16_t>(e));
+        }
+        return t;
+    }();
+    return table;
 }
 
 } // namespace
@@ -51,8 +51,20 @@ TileClass TileClassifier::classOf(const TerrainPost& post) const {
     if (post.tileId == 0) {
         return TileClass::Sea;
     }
+    if (post.tileId < flat.size()) {
+        return flat[post.tileId];
+    }
     const auto it = classes.find(post.tileId);
     return it == classes.end() ? TileClass::Other : it->second;
+}
+
+void TileClassifier::index() {
+    flat.assign(65536, TileClass::Other);
+    for (const auto& [tile, cls] : classes) {
+        if (tile < flat.size()) {
+            flat[tile] = cls;
+        }
+    }
 }
 
 TileClassifier loadTileClassifier(const std::string& startDirectory) {
@@ -90,6 +102,7 @@ TileClassifier loadTileClassifier(const std::string& startDirectory) {
             }
         }
     }
+    c.index();
     return c;
 }
 
@@ -153,34 +166,68 @@ void renderTerrain(const TerrainMatrix& m, const TileClassifier& classes, MapMod
     if (m.empty() || w.width <= 0 || w.height <= 0) {
         return;
     }
+    const std::vector<Argb>& tint = hypsometricTable();
     const std::int32_t pixelsPerPost = std::max(w.scale, 1);
     const std::int32_t postsPerPixel = w.scale < 0 ? -w.scale : 1;
+    const std::int32_t strength = mode == MapMode::Relief ? 256 : 77;
+    // 0.002 of the full range per foot of fall per post, as a 16.16 factor; the shade stays
+    // between 0.6 and 1.3 (relief) or close to 1 (tile classes).
+    const std::int64_t fallFactor =
+        std::int64_t{strength} * 65536 / (500 * std::int64_t{postsPerPixel});
+    const std::int64_t darkest = 256 - strength * 2 / 5;
+    const std::int64_t lightest = 256 + strength * 3 / 10;
+    // The colour of one post, with its north-west and south-east neighbours for the shade.
+    const auto colourOf = [&](const TerrainPost& post, const TerrainPost& northWest,
+                              const TerrainPost& southEast) {
+        Argb base = 0;
+        if (mode == MapMode::Relief) {
+            if (isSea(post)) {
+                return map_colors::sea;
+            }
+            base = tint[post.elevation];
+        } else {
+            const TileClass c = classes.classOf(post);
+            if (c != TileClass::Other) {
+                return tileClassColour(c);
+            }
+            base = map_colors::otherLand;
+        }
+        const std::int32_t fall = static_cast<std::int32_t>(southEast.elevation) -
+                                  static_cast<std::int32_t>(northWest.elevation);
+        const std::int64_t shade =
+            std::clamp<std::int64_t>(256 + ((fall * fallFactor) >> 16), darkest, lightest);
+        return shaded(base, static_cast<std::int32_t>(shade));
+    };
+    const std::int64_t width = m.width;
+    const std::int32_t postsAcross = (w.width + pixelsPerPost - 1) / pixelsPerPost;
     const auto drawRows = [&](std::int32_t firstRow, std::int32_t endRow) {
         for (std::int32_t py = firstRow; py < endRow; ++py) {
+            Argb* out =
+                &image.pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(w.width)];
+            if (py % pixelsPerPost != 0 && py > firstRow) {
+                std::copy_n(out - w.width, w.width, out); // the same posts as the row above
+                continue;
+            }
             const std::int64_t y =
                 std::int64_t{w.top} - std::int64_t{py / pixelsPerPost} * postsPerPixel;
-            for (std::int32_t px = 0; px < w.width; ++px) {
-                const std::int64_t x =
-                    std::int64_t{w.left} + std::int64_t{px / pixelsPerPost} * postsPerPixel;
-                if (!m.contains(x, y)) {
+            if (y < 0 || y >= m.height) {
+                continue;
+            }
+            const TerrainPost* row = &m.posts[static_cast<std::size_t>(y * width)];
+            const TerrainPost* north = &m.posts[static_cast<std::size_t>(
+                std::min<std::int64_t>(y + postsPerPixel, m.height - 1) * width)];
+            const TerrainPost* south = &m.posts[static_cast<std::size_t>(
+                std::max<std::int64_t>(y - postsPerPixel, 0) * width)];
+            for (std::int32_t i = 0; i < postsAcross; ++i) {
+                const std::int64_t x = std::int64_t{w.left} + std::int64_t{i} * postsPerPixel;
+                if (x < 0 || x >= width) {
                     continue;
                 }
-                const auto mx = static_cast<std::int32_t>(x);
-                const auto my = static_cast<std::int32_t>(y);
-                const TerrainPost& post = m.at(mx, my);
-                Argb colour = 0;
-                if (mode == MapMode::Relief) {
-                    colour = isSea(post) ? map_colors::sea
-                                         : shaded(hypsometric(post.elevation),
-                                                  hillShade(m, mx, my, postsPerPixel));
-                } else {
-                    const TileClass c = classes.classOf(post);
-                    colour = tileClassColour(c);
-                    if (c == TileClass::Other) {
-                        colour = shaded(colour, hillShade(m, mx, my, postsPerPixel, 0.3));
-                    }
-                }
-                image.at(px, py) = colour;
+                const std::int64_t west = std::max<std::int64_t>(x - postsPerPixel, 0);
+                const std::int64_t east = std::min<std::int64_t>(x + postsPerPixel, width - 1);
+                const Argb colour = colourOf(row[x], north[west], south[east]);
+                const std::int32_t first = i * pixelsPerPost;
+                std::fill_n(out + first, std::min(pixelsPerPost, w.width - first), colour);
             }
         }
     };
@@ -205,7 +252,7 @@ void drawSectionGrid(const MapWindow& w, MapImage& image) {
     const MapTransform t = transformOf(w);
     const auto darken = [&](std::int32_t px, std::int32_t py) {
         Argb& p = image.at(px, py);
-        p = (p & 0xFF000000u) | (shaded(p, 0.6) & 0x00FFFFFFu);
+        p = (p & 0xFF000000u) | (shaded(p, 154) & 0x00FFFFFFu);
     };
     for (std::int32_t px = 0; px < image.width; ++px) {
         const std::int64_t x = t.postX(px);

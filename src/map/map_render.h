@@ -45,7 +45,10 @@ enum class TileClass : std::uint8_t { Other, Sea, Road, River, Transition, Urban
 // Tile ID -> class, from the scan, bridge and checker scripts of the start folder.
 struct TileClassifier {
     std::unordered_map<std::uint32_t, TileClass> classes;
+    std::vector<TileClass> flat; // the classes of tile IDs below 65536, once indexed
     TileClass classOf(const TerrainPost& post) const;
+    // Builds the flat table after the classes were filled; lookups work without it too.
+    void index();
 };
 TileClassifier loadTileClassifier(const std::string& startDirectory);
 
