@@ -433,8 +433,9 @@ void MainWindow::runCommand(int command) {
         return;
     }
     busy_ = true;
-    mapView_->waitForTiles(); // nothing reads the terrain while a command may change it
+    mapView_->setFrozen(true); // nothing reads the terrain while a command may change it
     dispatchCommand(state_, platform_, command);
+    mapView_->setFrozen(false);
     busy_ = false;
     syncMap(command);
     // Always render: a checkable entry toggles itself when clicked, the model says what holds.

@@ -139,8 +139,18 @@ void MapView::waitForTiles() {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
+void MapView::setFrozen(bool frozen) {
+    if (frozen) {
+        waitForTiles();
+    }
+    frozen_ = frozen;
+    if (!frozen) {
+        update();
+    }
+}
+
 void MapView::requestTile(const TileKey& key) {
-    if (pending_.count(key) != 0) {
+    if (frozen_ || pending_.count(key) != 0) {
         return;
     }
     pending_.insert(key);

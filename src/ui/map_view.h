@@ -50,6 +50,9 @@ class MapView : public QWidget {
     bool saveImage(const QString& path);
 
     void setLegendShown(bool shown);
+    // While a command runs the terrain may change under the map: only tiles already drawn are
+    // shown then, and none is drawn anew.
+    void setFrozen(bool frozen);
 
   signals:
     void markerClicked(std::size_t row);
@@ -88,6 +91,7 @@ class MapView : public QWidget {
     QPoint lastDrag_;
     bool dragging_ = false;
     bool fitted_ = false; // the whole map is in view and follows the widget's size
+    bool frozen_ = false;
 };
 
 // The image a core drawing makes, as Qt shows it.
