@@ -147,7 +147,7 @@ bool runCityCheckStep(ApplicationState& state, const Platform& platform, Occupan
     }
     showMessage(platform, citySummary(result.counts), "Object Check Finished",
                 MessageIcon::Information);
-    state.scan.startingObjectId = result.end.nextIdentifier;
+    state.scan.startingObjectId = static_cast<std::int32_t>(result.end.nextIdentifier);
     state.scriptLoaded = false;
     state.abortRequested = false;
     return true;
@@ -165,7 +165,7 @@ bool runObjectCheckStep(ApplicationState& state, const Platform& platform, Occup
     }
     showMessage(platform, objectCheckSummary(result.counts), "Object Check Finished",
                 MessageIcon::Information);
-    state.scan.startingObjectId = result.end.nextIdentifier;
+    state.scan.startingObjectId = static_cast<std::int32_t>(result.end.nextIdentifier);
     emptyTileTable(state.script);
     state.script.checkers.clear();
     state.scriptLoaded = false;

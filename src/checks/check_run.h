@@ -28,9 +28,11 @@ inline CheckArea clampedArea(CheckArea area, const OccupancyGrid& grid) {
 }
 
 // Identifiers for created objects: the next one to give and the largest usable.
+// The next is kept in 64 bits, so that a source whose largest identifier is the largest 32-bit
+// value still overruns cleanly instead of wrapping round.
 struct IdentifierRange {
-    std::int32_t next = 0;
-    std::int32_t maximum = 65536;
+    std::int64_t next = 0;
+    std::int64_t maximum = 65536;
 };
 
 // After each row: the objects counted so far and the bar position; true stops the check.
@@ -45,10 +47,10 @@ inline std::int32_t rowPosition(const CheckArea& area, std::int32_t y, std::int3
 struct CheckEnd {
     bool stopped = false;
     std::optional<MessageBoxRequest> overrun;
-    std::int32_t nextIdentifier = 0;
+    std::int64_t nextIdentifier = 0; // at most the maximum when the check was not stopped
 };
 
-inline MessageBoxRequest identifierOverrun(std::int32_t next) {
+inline MessageBoxRequest identifierOverrun(std::int64_t next) {
     MessageBoxRequest m;
     m.text = "ID number " + std::to_string(next) +
              " exceeds the maximum useable ID number. Aborting placements";

@@ -84,7 +84,7 @@ class CityWalk {
     }
 
     CityCheckCounts counts;
-    std::int32_t nextIdentifier() const { return ids_.next; }
+    std::int64_t nextIdentifier() const { return ids_.next; }
 
   private:
     const OcdEntry* entry(std::int32_t ocdId) const {
@@ -155,7 +155,7 @@ class CityWalk {
 
     bool create(OccupancyCell& cell, std::int32_t x, std::int32_t y, std::int32_t cls) {
         ObjectRecord r;
-        r.identifier = ids_.next;
+        r.identifier = static_cast<std::int32_t>(ids_.next);
         r.objectiveClass = cls;
         r.type = "0";
         r.subtype = subtypeOf(cls);
@@ -302,7 +302,8 @@ void parseCityTileTables(CityTileTables& tables, std::string_view text) {
             tables.kind1.push_back(e);
         } else if (kind == 2) {
             if (e.v1 >= 0) {
-                e.v1 += 100;
+                // A value near the 32-bit limit stays at the limit rather than wrapping round.
+                e.v1 = e.v1 > INT32_MAX - 100 ? INT32_MAX : e.v1 + 100;
             }
             tables.kind2.push_back(e);
         } else if (kind == 5) {

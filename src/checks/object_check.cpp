@@ -138,7 +138,7 @@ ObjectCheckResult runObjectCheck(OccupancyGrid& grid, CheckObjects& objects,
             }
             if (rec.newJunctionClass != 0) {
                 ObjectRecord r;
-                r.identifier = ids.next;
+                r.identifier = static_cast<std::int32_t>(ids.next);
                 r.objectiveClass = rec.newJunctionClass;
                 r.type = "Junction";
                 r.subtype = "Intersection";

@@ -4,6 +4,7 @@
 #include "objectives/export_format.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace vantor {
 
@@ -52,7 +53,9 @@ ObjectTableLoad loadObjectTable(std::FILE* source, ObjectTable& table,
     }
     std::rewind(source);
     load.count = table.size();
-    load.nextIdentifier = largest + 1;
+    // The largest identifier a line can hold is the largest 32-bit value: the next one stays
+    // there rather than wrapping round to a negative number.
+    load.nextIdentifier = largest == INT32_MAX ? INT32_MAX : largest + 1;
     return load;
 }
 

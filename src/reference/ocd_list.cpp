@@ -254,11 +254,8 @@ std::string ocdCsvLine(const OcdEntry& e) {
            std::string(e.nameText()) + "\n";
 }
 
-bool loadOcdList(OcdList& list, const std::string& startDirectory) {
-    bool opened = false;
-    const std::vector<unsigned char> bytes =
-        readWholeFile(findInFolder(startDirectory, ocdListName), opened);
-    if (!opened || bytes.size() < ocdEntrySize) {
+bool decodeOcdList(std::span<const unsigned char> bytes, OcdList& list) {
+    if (bytes.size() < ocdEntrySize) {
         return false;
     }
     const std::uint64_t count = loadU32(bytes.data());
@@ -275,30 +272,22 @@ bool loadOcdList(OcdList& list, const std::string& startDirectory) {
     return true;
 }
 
-OcdGeneration generateOcdList(const std::string& startDirectory) {
-    OcdGeneration result;
-    const std::filesystem::path sourcePath = findInFolder(startDirectory, ocdSourceName);
+bool loadOcdList(OcdList& list, const std::string& startDirectory) {
     bool opened = false;
-    const std::vector<unsigned char> bytes = readWholeFile(sourcePath, opened);
-    const std::string title = "OCD Data Processed";
-    if (!opened) {
-        result.messages.push_back(message(" Could not open " + fromFsPath(sourcePath) +
-                                              ".  Copy Falcon4.ocd to this folder.",
-                                          "Missing File", MessageIcon::Warning));
-        return result;
-    }
+    const std::vector<unsigned char> bytes =
+        readWholeFile(findInFolder(startDirectory, ocdListName), opened);
+    return opened && decodeOcdList(bytes, list);
+}
+
+OcdDerivation deriveOcdList(std::span<const unsigned char> bytes) {
+    OcdDerivation d;
     const std::uint32_t count = bytes.size() >= 2 ? loadU16(bytes.data()) : 0;
     if (bytes.size() < 2 + ocdClassRecordSize * count) {
-        result.messages.push_back(
-            message(fromFsPath(sourcePath) + " is too short: it does not hold the " +
-                        std::to_string(count) + " classes it counts.  Nothing was written.",
-                    "OCD Data Error", MessageIcon::Warning));
-        return result;
+        return d;
     }
-    result.classes = count;
-
-    std::vector<OcdEntry> records{ocdListHeader(count)};
-    std::string csv;
+    d.complete = true;
+    d.classes = count;
+    d.records.push_back(ocdListHeader(count));
     for (std::uint32_t n = 1; n <= count; ++n) {
         const std::size_t at = 2 + ocdClassRecordSize * n;
         OcdEntry e; // a class record beyond the end of the file gives an empty entry
@@ -318,17 +307,43 @@ OcdGeneration generateOcdList(const std::string& startDirectory) {
             e.byte51 = r[51];
             e.tileCode = keywords.classCode == 10 ? 0 : tileCodeOf(lower);
             std::copy(name.begin(), name.end(), e.name.begin());
-            ++result.read;
+            ++d.read;
         }
-        records.push_back(e);
-        csv += ocdCsvLine(e);
+        d.records.push_back(e);
+        d.csv += ocdCsvLine(e);
     }
+    return d;
+}
+
+OcdGeneration generateOcdList(const std::string& startDirectory) {
+    OcdGeneration result;
+    const std::filesystem::path sourcePath = findInFolder(startDirectory, ocdSourceName);
+    bool opened = false;
+    const std::vector<unsigned char> bytes = readWholeFile(sourcePath, opened);
+    const std::string title = "OCD Data Processed";
+    if (!opened) {
+        result.messages.push_back(message(" Could not open " + fromFsPath(sourcePath) +
+                                              ".  Copy Falcon4.ocd to this folder.",
+                                          "Missing File", MessageIcon::Warning));
+        return result;
+    }
+    const OcdDerivation d = deriveOcdList(bytes);
+    if (!d.complete) {
+        const std::uint32_t count = bytes.size() >= 2 ? loadU16(bytes.data()) : 0;
+        result.messages.push_back(
+            message(fromFsPath(sourcePath) + " is too short: it does not hold the " +
+                        std::to_string(count) + " classes it counts.  Nothing was written.",
+                    "OCD Data Error", MessageIcon::Warning));
+        return result;
+    }
+    result.classes = d.classes;
+    result.read = d.read;
 
     SafeWriter dat;
     SafeWriter text;
     const bool written = beginSafeWrite(dat, findInFolder(startDirectory, ocdListName)) &&
                          beginSafeWrite(text, findInFolder(startDirectory, ocdCsvName)) &&
-                         writeRecords(dat, records) && safeWrite(text, csv) &&
+                         writeRecords(dat, d.records) && safeWrite(text, d.csv) &&
                          commitSafeWritePair(dat, text);
     if (!written) {
         const SafeWriter& failed = dat.error.empty() ? text : dat;
@@ -339,7 +354,7 @@ OcdGeneration generateOcdList(const std::string& startDirectory) {
     }
     result.ok = true;
     result.messages.push_back(message(std::to_string(result.read) + " OCD Objects found out of " +
-                                          std::to_string(count) + ".",
+                                          std::to_string(d.classes) + ".",
                                       title, MessageIcon::Information));
     return result;
 }

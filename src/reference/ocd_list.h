@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -79,6 +80,19 @@ std::string ocdCsvLine(const OcdEntry& entry);
 // Reads OCDList.dat from the start folder; false (and the list untouched) when it cannot be
 // opened or holds fewer records than its header says.
 bool loadOcdList(OcdList& list, const std::string& startDirectory);
+// The same from the file's bytes.
+bool decodeOcdList(std::span<const unsigned char> bytes, OcdList& list);
+
+// The list a class file gives: complete is false (and nothing else set) when the file is
+// shorter than its count of class records says.
+struct OcdDerivation {
+    bool complete = false;
+    std::uint32_t classes = 0;
+    std::uint32_t read = 0;
+    std::vector<OcdEntry> records; // the header, then N entries
+    std::string csv;
+};
+OcdDerivation deriveOcdList(std::span<const unsigned char> classFile);
 
 struct OcdGeneration {
     bool ok = false;

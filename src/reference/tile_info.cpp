@@ -7,36 +7,38 @@
 
 namespace vantor {
 
-bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory) {
-    BinaryReader in;
-    if (!openForReading(in, findInFolder(startDirectory, tileInfoName))) {
+bool decodeTileInfo(std::span<const unsigned char> bytes, TileInfoList& list) {
+    if (bytes.size() < 4) {
         return false;
     }
-    unsigned char head[4];
-    std::size_t got = 0;
-    if (readAt(in, 0, head, sizeof head, got) != ReadStatus::Ok || got != sizeof head) {
-        return false;
-    }
-    const std::uint32_t declared = loadU32(head);
+    const std::uint32_t declared = loadU32(bytes.data());
     // Only records actually in the file are taken, whatever the count claims.
-    const std::uint64_t present = (in.size - 4) / tileInfoRecordSize;
+    const std::size_t present = (bytes.size() - 4) / tileInfoRecordSize;
     const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(declared, present));
-    std::vector<unsigned char> bytes(count * tileInfoRecordSize);
-    if (count > 0 &&
-        (readAt(in, 4, bytes.data(), bytes.size(), got) != ReadStatus::Ok || got != bytes.size())) {
-        return false;
-    }
     list.records.clear();
     list.firstByTile.clear();
     list.records.reserve(count);
     for (std::size_t k = 0; k < count; ++k) {
-        const unsigned char* r = &bytes[k * tileInfoRecordSize];
+        const unsigned char* r = &bytes[4 + k * tileInfoRecordSize];
         list.records.push_back({loadU32(r), loadU32(r + 4)});
         list.firstByTile.try_emplace(list.records.back().tileId, k);
     }
     list.declared = declared;
     list.loaded = true;
     return true;
+}
+
+bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory) {
+    BinaryReader in;
+    if (!openForReading(in, findInFolder(startDirectory, tileInfoName))) {
+        return false;
+    }
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(in.size));
+    std::size_t got = 0;
+    if (!bytes.empty() && readAt(in, 0, bytes.data(), bytes.size(), got) != ReadStatus::Ok) {
+        return false;
+    }
+    return decodeTileInfo(bytes, list);
 }
 
 std::size_t findTileInfo(const TileInfoList& list, std::uint32_t tileId) {

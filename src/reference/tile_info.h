@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +27,8 @@ struct TileInfoList {
 // Reads the list from the start folder; false when the file cannot be opened or holds no count.
 // A file shorter than its count says gives the records it holds.
 bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory);
+// The same from the file's bytes.
+bool decodeTileInfo(std::span<const unsigned char> bytes, TileInfoList& list);
 
 // The position of the first record with this tile ID, or 0 when none has it.
 std::size_t findTileInfo(const TileInfoList& list, std::uint32_t tileId);

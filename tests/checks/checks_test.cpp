@@ -268,19 +268,27 @@ TEST(CityCheck, RunningOutOfIdentifiersStopsAtOnce) {
               "ID number 65537 exceeds the maximum useable ID number. Aborting placements");
     EXPECT_EQ(r.end.overrun->title, "ID Number Overrun");
     EXPECT_EQ(r.counts.placed, 0);
+    // A source whose largest identifier is the largest 32-bit value overruns without wrapping.
+    CheckObjects more;
+    OccupancyGrid again = gridWith(m, more, {});
+    const CityCheckResult last = w.run(again, more, INT32_MAX);
+    ASSERT_TRUE(last.end.overrun.has_value());
+    EXPECT_NE(last.end.overrun->text.find("2147483648"), std::string::npos);
 }
 
 TEST(CityCheck, TheTablesSkipCommentsAndEndAtTheMarker) {
     CityTileTables t;
     parseCityTileTables(
         t, "; comment\r\n\r\n@\r\n1, 10, 1, 2\r\n2, 11, 0, 3\r\n2, 12, -4, 5\r\n"
-           "5, 13, 6, 7\r\n8, 14, 1, 1, 1, 1, 1\r\n2, 100\r\n***end\r\n1, 99, 0, 0\r\n");
+           "5, 13, 6, 7\r\n8, 14, 1, 1, 1, 1, 1\r\n2, 100\r\n2, 15, 2147483647, 0\r\n"
+                           "***end\r\n1, 99, 0, 0\r\n");
     ASSERT_EQ(t.kind1.size(), 1u);
-    ASSERT_EQ(t.kind2.size(), 3u);
+    ASSERT_EQ(t.kind2.size(), 4u);
     ASSERT_EQ(t.kind5.size(), 1u);
     EXPECT_EQ(t.kind2[0].v1, 100);
     EXPECT_EQ(t.kind2[1].v1, -4);
     EXPECT_EQ(t.kind2[2].v1, 100); // a line that ends early reads 0
+    EXPECT_EQ(t.kind2[3].v1, INT32_MAX); // found by fuzzing: no wrap round past the limit
     EXPECT_EQ(t.kind5[0].v2, 7);
     EXPECT_EQ(citySummary({1, 2, 3}),
               " 1 Objects were placed.\r\n 3 Objects deleted.\r\n 2 Objects changed.");

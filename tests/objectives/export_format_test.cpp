@@ -117,6 +117,9 @@ TEST(ObjectTable, LoadFollowsTheLineRules) {
          {1},
          2},
         {"LF line ends", "a, City, s, 4, 1, 5, 6,\nb, City, s, 9, 1, 5, 6,\n", {4, 9}, 10},
+        // Found by fuzzing: the largest identifier a field can hold does not wrap round.
+        {"an identifier beyond 32 bits", "a, City, s, 99999999999, 1, 5, 6,\r\n", {INT32_MAX},
+         INT32_MAX},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

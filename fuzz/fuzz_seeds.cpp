@@ -1,0 +1,85 @@
+// Writes the seed corpus of every fuzz target from a small sample theater: fuzz_seeds DIR.
+
+#include "app/binary_file.h"
+#include "objectives/object_table.h"
+#include "sample/sample_theater.h"
+#include "terrain/l2m_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace vantor;
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void put(const fs::path& dir, const std::string& name, const std::string& bytes) {
+    fs::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_seeds DIR\n");
+        return 2;
+    }
+    const fs::path out = argv[1];
+    const fs::path theater = out / "theater";
+    std::string error;
+    SampleOptions small;
+    small.sections = 2;
+    if (!writeSampleTheater(theater.string(), small, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    for (const RecordFormat layout : {SevenByteRecords, NineByteRecords}) {
+        SampleOptions o = small;
+        o.layout = layout;
+        const fs::path dir = out / (layout == SevenByteRecords ? "seven" : "nine");
+        writeSampleTheater(dir.string(), o, error);
+        const std::string l2 = slurp(dir / sampleL2Name);
+        std::string pair(4, '\0');
+        storeU32(reinterpret_cast<unsigned char*>(pair.data()), static_cast<std::uint32_t>(l2.size()));
+        put(out / "fuzz_terrain", dir.filename().string(), pair + l2 + slurp(dir / sampleO2Name));
+    }
+    SampleOptions one = small;
+    one.sections = 1;
+    const TerrainMatrix m = generateSampleTerrain(one);
+    saveL2m(m, theater / "One.L2M", {});
+    put(out / "fuzz_l2m", "one", slurp(theater / "One.L2M"));
+
+    put(out / "fuzz_csv", "export", slurp(theater / sampleExportName));
+    const std::string report = "2 Bad Roads Report\r\nSectX, SectY\r\n0, 1, 3, 4, 10005, 3, 28, 2,\r\n";
+    put(out / "fuzz_csv", "report", report);
+
+    const char* scripts[] = {"Object-BridgeScript.dat", "Object-RoadScript.dat",
+                             "Object-RiverScript.dat",  "Object-ObjectScript.dat",
+                             "Object-TransitionScript.dat", "Object-CheckerScript.dat",
+                             "Object-CheckerScript.dat"};
+    for (int kind = 0; kind < 7; ++kind) {
+        put(out / "fuzz_scripts", "kind" + std::to_string(kind + 1),
+            std::string(1, static_cast<char>(kind)) + slurp(theater / scripts[kind]));
+    }
+    put(out / "fuzz_scripts", "city", std::string(1, '\7') + sampleCheckerScript());
+    put(out / "fuzz_scripts", "airbase", std::string(1, '\10') + sampleAirbaseScript());
+
+    put(out / "fuzz_reference", "ocd", std::string(1, '\0') + sampleClassFile());
+    put(out / "fuzz_reference", "tileinfo", std::string(1, '\2') + sampleTileInfoFile());
+    std::string list(36 * 3, '\0');
+    storeU32(reinterpret_cast<unsigned char*>(list.data()), 2);
+    put(out / "fuzz_reference", "ocdlist", std::string(1, '\1') + list);
+
+    put(out / "fuzz_ini", "quillon", slurp(theater / "Quillon.ini"));
+    return 0;
+}
