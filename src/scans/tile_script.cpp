@@ -196,8 +196,13 @@ ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text
         default: { // 4, 5 and 7: edge tile lines
             TileRecord r;
             r.tileId = d.number(1);
-            r.edgeMask = static_cast<std::uint8_t>(
-                (d.number(5) + d.number(6) + d.number(7) + d.number(8)) & 0xFF);
+            // The sum modulo 256, taken in unsigned arithmetic so that huge values cannot
+            // overflow on the way.
+            std::uint32_t sum = 0;
+            for (std::size_t k = 5; k <= 8; ++k) {
+                sum += static_cast<std::uint32_t>(d.number(k));
+            }
+            r.edgeMask = static_cast<std::uint8_t>(sum & 0xFFu);
             s.lowerBound = std::min(s.lowerBound, r.tileId);
             s.upperBound = std::max(s.upperBound, r.tileId);
             s.tiles.push_back(r);

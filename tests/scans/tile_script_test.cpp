@@ -45,11 +45,14 @@ TEST(TileScript, EdgeLinesMasksAndBounds) {
     TileScript road;
     ASSERT_TRUE(parseTileScript(road, ScriptKind::Road,
                                 "4, 10005, R, D, 0, 1, 0, 4, 0\n4, 10010, R, D, 0, 0, 2, 0, 8\n"
-                                "4, 10005, R, D, 0, 8, 0, 0, 0\n4, 10001, R, D, 0, 255, 2, 0, 0\n")
+                                "4, 10005, R, D, 0, 8, 0, 0, 0\n4, 10001, R, D, 0, 255, 2, 0, 0\n"
+                                "4, 10002, R, D, 0, 2147483647, 4, 0, 0\n")
                     .ok);
     EXPECT_EQ(findTile(road, 10005)->edgeMask, 5) << "the first record of a tile id counts";
     EXPECT_EQ(findTile(road, 10010)->edgeMask, 10);
     EXPECT_EQ(findTile(road, 10001)->edgeMask, 1) << "edge values add up modulo 256";
+    // Found by fuzzing: values at the 32-bit limit add up modulo 256 without overflowing.
+    EXPECT_EQ(findTile(road, 10002)->edgeMask, 3);
     EXPECT_EQ(road.lowerBound, 10001);
     EXPECT_EQ(road.upperBound, 10010);
     EXPECT_EQ(findTile(road, 4), nullptr);
