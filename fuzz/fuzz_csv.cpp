@@ -4,11 +4,11 @@
 
 #include "app/application_state.h"
 #include "app/list_flow.h"
+#include "app/text_file.h"
 #include "checks/checked_export.h"
 #include "fuzz_input.h"
 #include "objectives/export_format.h"
 #include "objectives/object_table.h"
-#include "app/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantor;

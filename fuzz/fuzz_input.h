@@ -12,8 +12,8 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace vantor::fuzz {
 
@@ -44,8 +44,9 @@ struct MemoryStream {
     explicit MemoryStream(std::span<const std::uint8_t> bytes) {
         // fmemopen refuses an empty buffer: an empty input is an empty file.
         static char none = 0;
-        file = bytes.empty() ? fmemopen(&none, 1, "r")
-                             : fmemopen(const_cast<std::uint8_t*>(bytes.data()), bytes.size(), "rb");
+        file = bytes.empty()
+                   ? fmemopen(&none, 1, "r")
+                   : fmemopen(const_cast<std::uint8_t*>(bytes.data()), bytes.size(), "rb");
         if (bytes.empty() && file != nullptr) {
             std::fgetc(file); // at its end
         }
@@ -62,8 +63,8 @@ struct MemoryStream {
 // A file on disk for the readers that take a path: one per process, rewritten per input.
 inline std::string scratchFile(std::string_view name, std::span<const std::uint8_t> bytes) {
     static const std::filesystem::path dir = [] {
-        std::filesystem::path d = std::filesystem::temp_directory_path() /
-                                  ("vantor-fuzz-" + std::to_string(getpid()));
+        std::filesystem::path d =
+            std::filesystem::temp_directory_path() / ("vantor-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(d);
         return d;
     }();

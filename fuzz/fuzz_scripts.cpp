@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         parseCityTileTables(tables, text);
     } else {
         const AirbaseScript script = parseAirbaseScript(text);
-        if (script.entries.size() > maxAirbaseEntries || script.counted > script.entries.size() + maxAirbaseEntries) {
+        if (script.entries.size() > maxAirbaseEntries ||
+            script.counted > script.entries.size() + maxAirbaseEntries) {
             __builtin_trap();
         }
         for (const AirbaseEntry& e : script.entries) {

@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
         writeSampleTheater(dir.string(), o, error);
         const std::string l2 = slurp(dir / sampleL2Name);
         std::string pair(4, '\0');
-        storeU32(reinterpret_cast<unsigned char*>(pair.data()), static_cast<std::uint32_t>(l2.size()));
+        storeU32(reinterpret_cast<unsigned char*>(pair.data()),
+                 static_cast<std::uint32_t>(l2.size()));
         put(out / "fuzz_terrain", dir.filename().string(), pair + l2 + slurp(dir / sampleO2Name));
     }
     SampleOptions one = small;
@@ -60,11 +61,12 @@ int main(int argc, char** argv) {
     put(out / "fuzz_l2m", "one", slurp(theater / "One.L2M"));
 
     put(out / "fuzz_csv", "export", slurp(theater / sampleExportName));
-    const std::string report = "2 Bad Roads Report\r\nSectX, SectY\r\n0, 1, 3, 4, 10005, 3, 28, 2,\r\n";
+    const std::string report =
+        "2 Bad Roads Report\r\nSectX, SectY\r\n0, 1, 3, 4, 10005, 3, 28, 2,\r\n";
     put(out / "fuzz_csv", "report", report);
 
-    const char* scripts[] = {"Object-BridgeScript.dat", "Object-RoadScript.dat",
-                             "Object-RiverScript.dat",  "Object-ObjectScript.dat",
+    const char* scripts[] = {"Object-BridgeScript.dat",     "Object-RoadScript.dat",
+                             "Object-RiverScript.dat",      "Object-ObjectScript.dat",
                              "Object-TransitionScript.dat", "Object-CheckerScript.dat",
                              "Object-CheckerScript.dat"};
     for (int kind = 0; kind < 7; ++kind) {

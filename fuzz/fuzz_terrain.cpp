@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TerrainMatrix matrix;
     const TerrainResult result = readTerrain(l2, o2, matrix, {});
     if (result.ok() && matrix.posts.size() != static_cast<std::size_t>(matrix.width) *
-                                                 static_cast<std::size_t>(matrix.height)) {
+                                                  static_cast<std::size_t>(matrix.height)) {
         __builtin_trap();
     }
     return 0;

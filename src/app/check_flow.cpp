@@ -18,8 +18,6 @@
 #include "terrain/terrain_writer.h"
 
 #include <ctime>
-#include <fstream>
-#include <iterator>
 
 namespace vantor {
 
@@ -235,13 +233,14 @@ bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cit
 // for, and its folder becomes the start folder.
 bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
     std::filesystem::path path = findInFolder(state.startDirectory, airbaseScriptName);
-    std::ifstream in(path, std::ios::binary);
-    if (!in && state.runMode != RunMode::AirbaseBatch) {
+    std::string text;
+    const bool found = readTextFile(path, text);
+    if (!found && state.runMode != RunMode::AirbaseBatch) {
         showMessage(platform, " Could not open script file: " + fromFsPath(path),
                     "Missing Script File", MessageIcon::Information);
         return false;
     }
-    if (!in) {
+    if (!found) {
         FileRequest request;
         request.kind = FileDialogKind::Open;
         request.title = "Airbase Level Script";
@@ -252,14 +251,11 @@ bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
         if (chosen.status != FileRequestStatus::Chosen) {
             return false;
         }
-        path = toFsPath(chosen.path);
-        in.open(path, std::ios::binary);
-        if (!in) {
+        if (!readTextFile(toFsPath(chosen.path), text)) {
             return false;
         }
         state.startDirectory = folderPart(chosen.path);
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     state.airbaseScript = parseAirbaseScript(text);
     return true;
 }

@@ -28,6 +28,12 @@ bool openTextFile(TextFile& file, const std::string& path, const char* mode) {
     if (f == nullptr) {
         return false;
     }
+    // A folder opens as a stream on some systems but never reads: it is no text file.
+    std::error_code ec;
+    if (std::filesystem::is_directory(toFsPath(path), ec)) {
+        std::fclose(f);
+        return false;
+    }
     file.handle.reset(f);
     file.path = path;
     return true;
@@ -60,6 +66,32 @@ std::string_view withoutLineEnd(std::string_view line) {
 
 bool writeText(std::FILE* file, std::string_view text) {
     return file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
+} // namespace vantor
+
+namespace vantor {
+
+bool readTextFile(const std::filesystem::path& path, std::string& text) {
+    text.clear();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return false;
+    }
+    TextFile file;
+    if (!openTextFile(file, fromFsPath(path), "rb")) {
+        return false;
+    }
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.handle.get())) > 0) {
+        text.append(buffer, got);
+    }
+    if (std::ferror(file.handle.get()) != 0) {
+        text.clear();
+        return false;
+    }
+    return true;
 }
 
 } // namespace vantor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,5 +43,9 @@ inline constexpr const char* platformLineEnd = "\n";
 #endif
 
 bool writeText(std::FILE* file, std::string_view text);
+
+// The whole content of a regular file; false (text empty) when it is missing, a folder, or
+// cannot be read to its end.
+bool readTextFile(const std::filesystem::path& path, std::string& text);
 
 } // namespace vantor

@@ -1,11 +1,10 @@
 #include "checks/city_check.h"
 
 #include "app/file_lookup.h"
+#include "app/text_file.h"
 #include "app/text_util.h"
 
 #include <array>
-#include <fstream>
-#include <iterator>
 
 namespace vantor {
 
@@ -316,8 +315,8 @@ void parseCityTileTables(CityTileTables& tables, std::string_view text) {
 CityTablesLoad loadCityTileTables(CityTileTables& tables, const std::string& startDirectory) {
     CityTablesLoad load;
     const std::filesystem::path path = findInFolder(startDirectory, checkerScriptName);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!readTextFile(path, text)) {
         MessageBoxRequest m;
         m.text = " Could not open script file: " + fromFsPath(path);
         m.title = "Missing Script File";
@@ -325,7 +324,6 @@ CityTablesLoad loadCityTileTables(CityTileTables& tables, const std::string& sta
         load.messages.push_back(std::move(m));
         return load;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     parseCityTileTables(tables, text);
     load.ok = true;
     return load;

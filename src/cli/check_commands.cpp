@@ -109,10 +109,16 @@ int check(const GlobalOptions& options, const CheckCommands& c, int command) {
     if (!airbases && !c.countOnly) {
         session.io.answerFile(options.out);
     }
+    const int shownBefore = session.io.messagesShown;
     const bool ran = session.run(command);
     if (!refused.empty()) {
         std::fprintf(stderr, "Error: %s\n", refused.c_str());
         return exitUsage;
+    }
+    if (!ran && session.io.messagesShown == shownBefore) {
+        // The program stops quietly on a source without objective lines; say so here.
+        std::fprintf(stderr, "Error: %s holds no objective lines to work on\n",
+                     options.source.c_str());
     }
     return ran ? exitOk : exitFailed;
 }

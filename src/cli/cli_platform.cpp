@@ -40,6 +40,7 @@ void CliPlatform::answerFile(const std::string& path) {
 Platform CliPlatform::platform() {
     Platform p;
     p.messageBox = [this](const MessageBoxRequest& r) {
+        ++messagesShown;
         const bool toErr = r.icon == MessageIcon::Warning || r.icon == MessageIcon::Error ||
                            r.buttons == MessageButtons::YesNo;
         if (!toErr && quiet) {

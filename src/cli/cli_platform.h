@@ -20,6 +20,7 @@ struct CliPlatform {
     std::deque<FileRequestResult> fileAnswers;
     std::deque<int> posted;
     bool closeRequested = false;
+    int messagesShown = 0; // every message box, shown or kept quiet
     std::map<std::pair<std::string, std::string>, std::string> settings;
     std::FILE* out = stdout;
     std::FILE* err = stderr;

@@ -72,6 +72,9 @@ bool CliSession::openTerrain(const std::string& path) {
     io.answerFile(path);
     run(matrixFile ? cmd::LoadL2mMatrix : cmd::OpenL2Terrain);
     io.fileAnswers.clear();
+    if (!state.terrainOpen) {
+        std::fprintf(io.err, "Error: the terrain %s could not be opened\n", path.c_str());
+    }
     return state.terrainOpen;
 }
 

@@ -25,9 +25,15 @@ bool loadList(CliSession& session, const std::string& path) {
         return false;
     }
     session.io.answerFile(path);
+    const int shownBefore = session.io.messagesShown;
     const bool loaded = session.run(cmd::OpenSourceCsv);
     session.io.fileAnswers.clear();
-    return loaded && session.state.list.window.has_value();
+    const bool listed = loaded && session.state.list.window.has_value();
+    if (!listed && session.io.messagesShown == shownBefore) {
+        std::fprintf(stderr, "Error: %s could not be read as a CSV file of objects or reports\n",
+                     path.c_str());
+    }
+    return listed;
 }
 
 namespace {

@@ -41,11 +41,12 @@ std::optional<std::string> radarModel(const ToolCommands& c, RadarDialogModel& m
 
 int runTool(const GlobalOptions& options, const ToolCommands& c, int command, bool bridgeFix) {
     const bool withOutput = command != cmd::CheckParentLinks;
-    if (!needs(options, withOutput, command == cmd::RadarProfiles       ? "radar"
-                                    : command == cmd::RemoveObjectLinks ? "remove-links"
-                                    : command == cmd::CheckParentLinks  ? "check-parents"
-                                    : bridgeFix                         ? "fix-bridge-offsets"
-                                                                        : "move-ids")) {
+    if (!needs(options, withOutput,
+               command == cmd::RadarProfiles       ? "radar"
+               : command == cmd::RemoveObjectLinks ? "remove-links"
+               : command == cmd::CheckParentLinks  ? "check-parents"
+               : bridgeFix                         ? "fix-bridge-offsets"
+                                                   : "move-ids")) {
         return exitUsage;
     }
     RadarDialogModel radar;
@@ -59,8 +60,7 @@ int runTool(const GlobalOptions& options, const ToolCommands& c, int command, bo
     if (!session.start(options)) {
         return exitFailed;
     }
-    const bool needsTerrain =
-        command == cmd::RadarProfiles || command == cmd::RemoveObjectLinks;
+    const bool needsTerrain = command == cmd::RadarProfiles || command == cmd::RemoveObjectLinks;
     if (needsTerrain && !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
@@ -98,8 +98,7 @@ void addToolCommands(CLI::App& app, ToolCommands& c) {
         ->capture_default_str();
     c.radar->add_option("--range-inc", c.rangeIncrement, "Range Scan Inc. (km), 0.01 to 10000")
         ->capture_default_str();
-    c.radar->add_option("--azimuth-inc", c.azimuthIncrement,
-                        "Scan Azimuth Inc. (deg), 0.01 to 360")
+    c.radar->add_option("--azimuth-inc", c.azimuthIncrement, "Scan Azimuth Inc. (deg), 0.01 to 360")
         ->capture_default_str();
 
     c.removeLinks = app.add_subcommand(
@@ -114,8 +113,7 @@ void addToolCommands(CLI::App& app, ToolCommands& c) {
         "move-ids", "Copy --source to --out with the identifiers --old-start to --old-end "
                     "(ID, XID, Parent and link targets) moved to begin at --new-start");
     c.moveIds->add_option("--old-start", c.oldStart, "First identifier to move")->required();
-    c.moveIds->add_option("--old-end", c.oldEnd, "Last identifier to move, inclusive")
-        ->required();
+    c.moveIds->add_option("--old-end", c.oldEnd, "Last identifier to move, inclusive")->required();
     c.moveIds->add_option("--new-start", c.newStart, "Identifier that --old-start becomes")
         ->required();
     c.fixBridgeOffsets = app.add_subcommand(

@@ -1,10 +1,9 @@
 #include "scans/tile_script.h"
 
 #include "app/file_lookup.h"
+#include "app/text_file.h"
 #include "app/text_util.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace vantor {
 
@@ -217,14 +216,13 @@ ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text
 
 ScriptLoad loadTileScript(TileScript& s, ScriptKind kind, const std::string& startDirectory) {
     const std::filesystem::path path = findInFolder(startDirectory, scriptFileName(kind));
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!readTextFile(path, text)) {
         ScriptLoad load;
         load.messages.push_back(errorMessage(" Could not script file: " + fromFsPath(path),
                                              "Missing Script File", MessageIcon::Information));
         return load;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return parseTileScript(s, kind, text);
 }
 

@@ -1,9 +1,9 @@
 #include "terrain/ini_file.h"
 
+#include "app/text_file.h"
+
 #include "app/text_util.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace vantor {
 
@@ -61,11 +61,10 @@ IniFile parseIniText(std::string_view text) {
 }
 
 IniFile loadIniFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!readTextFile(path, text)) {
         return {};
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return parseIniText(text);
 }
 
