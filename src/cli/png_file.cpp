@@ -5,9 +5,82 @@
 
 #include <cstdio>
 #include <memory>
+
+#ifdef VANTOR_PNG_WITH_ZLIB
+#include <zlib.h>
+#else
 #include <png.h>
+#endif
 
 namespace vantor::cli {
+
+#ifdef VANTOR_PNG_WITH_ZLIB
+
+namespace {
+
+void bigEndian(std::string& out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<char>((v >> shift) & 0xFF));
+    }
+}
+
+void chunk(std::string& out, const char* type, const std::string& data) {
+    bigEndian(out, static_cast<std::uint32_t>(data.size()));
+    const std::string body = std::string(type, 4) + data;
+    out += body;
+    bigEndian(out, static_cast<std::uint32_t>(
+                       crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                             static_cast<uInt>(body.size()))));
+}
+
+} // namespace
+
+// The PNG layout written by hand over zlib's deflate: signature, IHDR, one IDAT, IEND.
+bool writePng(const MapImage& image, const std::string& path, std::string& error) {
+    std::string raw;
+    raw.reserve(static_cast<std::size_t>(image.height) *
+                (1 + static_cast<std::size_t>(image.width) * 4));
+    for (std::int32_t y = 0; y < image.height; ++y) {
+        raw.push_back('\0'); // no filter
+        for (std::int32_t x = 0; x < image.width; ++x) {
+            const Argb p = image.at(x, y);
+            raw.push_back(static_cast<char>((p >> 16) & 0xFF));
+            raw.push_back(static_cast<char>((p >> 8) & 0xFF));
+            raw.push_back(static_cast<char>(p & 0xFF));
+            raw.push_back(static_cast<char>(p >> 24));
+        }
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(packedSize, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK) {
+        error = "PNG compression failed";
+        return false;
+    }
+    packed.resize(packedSize);
+    std::string header;
+    bigEndian(header, static_cast<std::uint32_t>(image.width));
+    bigEndian(header, static_cast<std::uint32_t>(image.height));
+    header += std::string("\x08\x06\x00\x00\x00", 5); // 8-bit RGBA, deflate, no interlace
+    std::string file = "\x89PNG\r\n\x1a\n";
+    chunk(file, "IHDR", header);
+    chunk(file, "IDAT", packed);
+    chunk(file, "IEND", "");
+    SafeWriter out;
+    if (!beginSafeWrite(out, toFsPath(path)) || !safeWrite(out, file) || !commitSafeWrite(out)) {
+        error = out.error;
+        abandonSafeWrite(out);
+        return false;
+    }
+    return true;
+}
+
+bool readPng(const std::string&, MapImage&) {
+    return false; // only the libpng build reads pictures back
+}
+
+#else
 
 namespace {
 
@@ -84,5 +157,7 @@ bool readPng(const std::string& path, MapImage& image) {
     }
     return true;
 }
+
+#endif
 
 } // namespace vantor::cli
