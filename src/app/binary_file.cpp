@@ -1,6 +1,8 @@
 #include "app/binary_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 
@@ -100,7 +102,25 @@ ReadStatus readAt(BinaryReader& file, std::uint64_t offset, void* buffer, std::s
 #endif
 }
 
+namespace {
+
+// A disk that fills up, for the fault-injection tests of the command line: with
+// VANTOR_FAIL_WRITES_AFTER=N in the environment, every file written aside fails after N bytes.
+std::uint64_t injectedWriteLimit() {
+    static const std::uint64_t limit = [] {
+        const char* text = std::getenv("VANTOR_FAIL_WRITES_AFTER");
+        if (text == nullptr || *text == '\0') {
+            return UINT64_MAX;
+        }
+        return static_cast<std::uint64_t>(std::strtoull(text, nullptr, 10));
+    }();
+    return limit;
+}
+
+} // namespace
+
 bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target) {
+    writer.failAfterBytes = std::min(writer.failAfterBytes, injectedWriteLimit());
     writer.target = target;
     writer.temporary = target;
     writer.temporary += ".vantor-partial";

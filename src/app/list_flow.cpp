@@ -264,12 +264,18 @@ bool exportObjectsCommand(ApplicationState& state, const Platform& platform) {
     return dispatchCommand(state, platform, cmd::ExportChosenFile);
 }
 
-bool writeExportCommand(ApplicationState& state, const Platform&) {
+bool writeExportCommand(ApplicationState& state, const Platform& platform) {
     // A list a scan filled pairs with the output file still being written.
     if (state.outputFile.isOpen()) {
         std::fflush(state.outputFile.handle.get());
     }
-    return writeExport(state.list, state.outputPath);
+    std::string error;
+    if (!writeExport(state.list, state.outputPath, &error)) {
+        showMessage(platform, "Cannot write " + state.outputPath + ": " + error, texts::error,
+                    MessageIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 bool textVersionCommand(ApplicationState& state, const Platform& platform) {

@@ -133,8 +133,11 @@ int exportList(const GlobalOptions& options, const ListCommands& c) {
     }
     session.run(c.select.empty() ? cmd::DeleteSelected : cmd::SelectObjects);
     session.io.answerFile(options.out);
+    const int shownBefore = session.io.messagesShown;
     if (!session.run(cmd::ExportObjects)) {
-        std::fprintf(stderr, "Error: the export was not written\n");
+        if (session.io.messagesShown == shownBefore) {
+            std::fprintf(stderr, "Error: the export was not written\n");
+        }
         return exitFailed;
     }
     if (!options.quiet) {

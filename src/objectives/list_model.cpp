@@ -344,20 +344,26 @@ void clearAllMarks(ListState& list) {
     list.deletionMode = false;
 }
 
-bool writeExport(const ListState& list, const std::string& exportPath) {
+bool writeExport(const ListState& list, const std::string& exportPath, std::string* error) {
+    const auto fail = [error](std::string why) {
+        if (error != nullptr) {
+            *error = std::move(why);
+        }
+        return false;
+    };
     TextFile source;
     if (list.sourcePath.empty() || !openTextFile(source, list.sourcePath, "rb")) {
-        return false;
+        return fail("the list's source " + list.sourcePath + " cannot be read");
     }
     SafeWriter out;
     if (!beginSafeWrite(out, toFsPath(exportPath))) {
-        return false;
+        return fail(out.error);
     }
     std::string line;
     for (int header = 0; header < 2; ++header) {
         if (readLine(source.handle.get(), line) && !safeWrite(out, line.data(), line.size())) {
             abandonSafeWrite(out);
-            return false;
+            return fail(out.error);
         }
     }
     const ListWindow* window = list.window ? &*list.window : nullptr;
@@ -369,10 +375,14 @@ bool writeExport(const ListState& list, const std::string& exportPath) {
         const bool copy = mark == MarkSelected || (list.deletionMode && mark == MarkNone);
         if (copy && !safeWrite(out, line.data(), line.size())) {
             abandonSafeWrite(out);
-            return false;
+            return fail(out.error);
         }
     }
-    return commitSafeWrite(out);
+    if (!commitSafeWrite(out)) {
+        abandonSafeWrite(out);
+        return fail(out.error);
+    }
+    return true;
 }
 
 void writeTextVersion(ListState& list, std::FILE* file, int listKind, bool scanAll,

@@ -108,7 +108,9 @@ void clearAllMarks(ListState& list);
 // The user-form export: the source's two header lines, then each data line whose row is
 // selected or, in deletion mode, not marked for deletion (lines without a row are exported
 // in deletion mode). The export replaces its target only when complete.
-bool writeExport(const ListState& list, const std::string& exportPath);
+// False with the reason in `error` (when given) when the export could not be written.
+bool writeExport(const ListState& list, const std::string& exportPath,
+                 std::string* error = nullptr);
 
 // The text version of a report list, written in its sorted display order to an open file.
 void writeTextVersion(ListState& list, std::FILE* file, int listKind, bool scanAll,

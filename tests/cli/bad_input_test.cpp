@@ -7,6 +7,7 @@
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -291,6 +292,81 @@ TEST_F(BadInput, ReferenceListsAndTheIniFile) {
     for (const Case& c : cases) {
         check(c);
     }
+}
+
+} // namespace
+} // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A disk that fills up part way through every file written: the file that was there before
+// stays byte for byte, the failure is reported, and nothing partial is left behind.
+TEST(FaultInjection, AFailedWriteLeavesTheOldFileAndSaysSo) {
+    testing::TempDir base;
+    ASSERT_EQ(
+        testing::runProgram(VANTOR_CLI_PATH, {"--dir", base.str(), "sample", "--sections", "2"})
+            .exitCode,
+        0);
+    ASSERT_EQ(testing::runProgram(VANTOR_CLI_PATH, {"--dir", base.str(), "ocd-generate"}).exitCode,
+              0);
+    struct Written {
+        std::vector<std::string> args; // "@X": X in the theater folder
+        std::vector<const char*> targets;
+        const char* says = "No space left on device"; // the terrain files have their own words
+    };
+    const Written cases[] = {
+        {{"--source", "@Theater.csv", "--out", "@Out.csv", "export", "--delete", "10"},
+         {"Out.csv"}},
+        {{"--terrain", "@Theater.L2", "--source", "@Theater.csv", "--out", "@Out.csv", "radar"},
+         {"Out.csv"}},
+        {{"--terrain", "@Theater.L2", "--source", "@Theater.csv", "--out", "@Out.csv",
+          "check-cities"},
+         {"Out.csv"}},
+        {{"--source", "@Theater.csv", "--out", "@Out.csv", "move-ids", "--old-start", "10",
+          "--old-end", "20", "--new-start", "900"},
+         {"Out.csv"}},
+        {{"--source", "@Theater.csv", "check-parents"}, {"NoParent.csv", "WrongParent.csv"}},
+        {{"ocd-generate"}, {"OCDList.dat", "OCDList.csv"}},
+        {{"--terrain", "@Theater.L2", "--out", "@Theater.L2M", "--theater", "Quillon Sample",
+          "l2m"},
+         {"Theater.L2M"},
+         "L2M end of file reached"},
+        {{"--terrain", "@Theater.L2", "--source", "@Theater.csv", "level-airbases"},
+         {"Theater.L2", "Theater.O2"},
+         "L2 end of file reached"},
+        {{"--terrain", "@Theater.L2", "--out", "@Map.png", "render"}, {"Map.png"}},
+    };
+    ::setenv("VANTOR_FAIL_WRITES_AFTER", "100", 1);
+    for (const Written& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        testing::TempDir dir;
+        fs::copy(base.path, dir.path, fs::copy_options::recursive);
+        std::map<std::string, std::string> before;
+        for (const char* target : c.targets) {
+            if (!fs::exists(dir.path / target)) {
+                put(dir.path / target, "a good file that must survive\r\n");
+            }
+            before[target] = slurp(dir.path / target);
+        }
+        const std::size_t filesBefore = static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()));
+        std::vector<std::string> args = {"--dir", dir.str()};
+        for (const std::string& a : c.args) {
+            args.push_back(a.starts_with("@") ? (dir.path / a.substr(1)).string() : a);
+        }
+        const testing::ProgramRun run = testing::runProgram(VANTOR_CLI_PATH, args);
+        EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+        EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
+        for (const auto& [target, bytes] : before) {
+            EXPECT_EQ(slurp(dir.path / target), bytes) << target;
+        }
+        EXPECT_EQ(static_cast<std::size_t>(
+                      std::distance(fs::directory_iterator(dir.path), fs::directory_iterator())),
+                  filesBefore)
+            << "a partial file was left behind";
+    }
+    ::unsetenv("VANTOR_FAIL_WRITES_AFTER");
 }
 
 } // namespace
