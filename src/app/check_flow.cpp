@@ -183,6 +183,29 @@ bool loadCityTables(ApplicationState& state, const Platform& platform) {
     return load.ok;
 }
 
+// The steps every check shares before its walk: the source asked for and opened, the script
+// loaded, the grid built and the objects placed on it. False (source closed) when one fails.
+template <class LoadScript>
+bool prepareCheck(ApplicationState& state, const Platform& platform, LoadScript&& loadScript,
+                  OccupancyGrid& grid, CheckObjects& objects) {
+    if (!openToolSource(state, platform)) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    state.appendToOutput = false;
+    state.scriptLoaded = false;
+    if (!loadScript()) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    state.scriptLoaded = true;
+    if (!loadCheckObjects(state, platform, grid, objects)) {
+        state.toolSourceFile.close();
+        return false;
+    }
+    return true;
+}
+
 // The flow the object check and the city and junction check share.
 bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cityCheck) {
     if (!state.terrainOpen) {
@@ -196,22 +219,13 @@ bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cit
     if (!showScanParameters(state, platform)) {
         return false;
     }
-    if (!openToolSource(state, platform)) {
-        state.toolSourceFile.close();
-        return false;
-    }
-    state.appendToOutput = false;
-    state.scriptLoaded = false;
-    if (!(cityCheck ? loadCityTables(state, platform) : loadObjectCheckerScript(state, platform))) {
-        state.toolSourceFile.close();
-        return false;
-    }
-    state.scriptLoaded = true;
-
     OccupancyGrid grid;
     CheckObjects objects;
-    if (!loadCheckObjects(state, platform, grid, objects)) {
-        state.toolSourceFile.close();
+    const auto loadScript = [&] {
+        return cityCheck ? loadCityTables(state, platform)
+                         : loadObjectCheckerScript(state, platform);
+    };
+    if (!prepareCheck(state, platform, loadScript, grid, objects)) {
         return false;
     }
     state.progress.objectsCounted = 0;
@@ -337,21 +351,10 @@ bool airbaseFlow(ApplicationState& state, const Platform& platform) {
     state.progressState = 1;
     state.listKind = AirbaseLevellingKind;
     state.listMode = listModeObjects;
-    if (!openToolSource(state, platform)) {
-        state.toolSourceFile.close();
-        return false;
-    }
-    state.appendToOutput = false;
-    state.scriptLoaded = false;
-    if (!loadAirbaseScript(state, platform)) {
-        state.toolSourceFile.close();
-        return false;
-    }
-    state.scriptLoaded = true;
     OccupancyGrid grid;
     CheckObjects objects;
-    if (!loadCheckObjects(state, platform, grid, objects)) {
-        state.toolSourceFile.close();
+    if (!prepareCheck(
+            state, platform, [&] { return loadAirbaseScript(state, platform); }, grid, objects)) {
         return false;
     }
     state.progressState = 1;
