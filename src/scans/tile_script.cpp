@@ -4,7 +4,6 @@
 #include "app/text_file.h"
 #include "app/text_util.h"
 
-
 namespace vantor {
 
 namespace {
@@ -107,27 +106,18 @@ const TileRecord* findTile(const TileScript& s, std::int32_t tileId) {
 ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text) {
     clearTileScript(s, kind);
     ScriptLoad load;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+    bool overflow = false;
+    forEachTextLine(text, [&](std::string_view line) {
         if (line.empty() || line.front() == ';') {
-            continue;
+            return true;
         }
         if (startsWithIgnoreCase(line, "***END")) {
-            break;
+            return false;
         }
         const Fields d{splitFields(line)};
         const std::optional<std::int32_t> type = parseLeadingInt(d.f[0]);
         if (!type || *type < 0 || *type > 8 || *type == 6) {
-            continue;
+            return true;
         }
         switch (*type) {
         case 0:
@@ -153,8 +143,8 @@ ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text
                 s.variables[e.variable].size() >= entriesPerVariable) {
                 load.messages.push_back(errorMessage("Number of Random Select variables exceeded",
                                                      "Error", MessageIcon::Error));
-                index(s);
-                return load;
+                overflow = true;
+                return false;
             }
             s.variables[e.variable].push_back(e);
             break;
@@ -208,9 +198,10 @@ ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text
             break;
         }
         }
-    }
+        return true;
+    });
     index(s);
-    load.ok = true;
+    load.ok = !overflow;
     return load;
 }
 

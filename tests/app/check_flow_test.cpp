@@ -18,13 +18,6 @@ using testing::cancelled;
 using testing::chosen;
 using testing::ScriptedPlatform;
 
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct Session {
     testing::TempDir dir;
     ScriptedPlatform scripted;
@@ -79,7 +72,7 @@ TEST(ObjectCheckFlow, ChecksThePostsAndWritesTheCheckedExport) {
     s.openTerrain();
     s.scripted.scanEdit = [](ScanDialogModel& m) { m.parameters.searchRange = 1; };
     s.scripted.fileAnswers = {chosen(s.source), chosen(s.out("Checked.csv"))};
-    const std::string before = slurp(s.source);
+    const std::string before = testing::readFile(s.source);
     ASSERT_TRUE(s.run(cmd::CheckPlaceMoveObjects));
     ASSERT_EQ(s.scripted.scanDialogs.size(), 1u);
     EXPECT_EQ(s.state.listKind, CheckedMasterExportKind);
@@ -89,8 +82,8 @@ TEST(ObjectCheckFlow, ChecksThePostsAndWritesTheCheckedExport) {
     EXPECT_EQ(s.scripted.fileRequests[2].title, "Save Object Checked Master Export File");
     EXPECT_TRUE(s.said("Object Check Finished:  0 Objects were placed.\r\n 12 Objects moved."));
     EXPECT_TRUE(s.said("TAC Objects Check Completed.: Total of 131 Objects written.\r\n 0  new"));
-    EXPECT_EQ(slurp(s.source), before);
-    const std::string checked = slurp(s.out("Checked.csv"));
+    EXPECT_EQ(testing::readFile(s.source), before);
+    const std::string checked = testing::readFile(s.out("Checked.csv"));
     EXPECT_EQ(checked.substr(0, 22), "1.0 Objective Export  ");
     EXPECT_NE(checked.find(", 10, "), std::string::npos);
     EXPECT_FALSE(s.state.scriptLoaded);
@@ -133,9 +126,9 @@ TEST(ObjectCheckFlow, PostsTakenTwiceAreReportedOnceTheObjectsAreRead) {
     { std::ofstream(report, std::ios::binary) << "older report"; }
     s.scripted.fileAnswers = {chosen(s.source), chosen(s.out("A.csv"))};
     ASSERT_TRUE(s.run(cmd::CheckPlaceMoveObjects));
-    EXPECT_EQ(slurp(report), "older report"); // no double occupancy: left as it was
+    EXPECT_EQ(testing::readFile(report), "older report"); // no double occupancy: left as it was
 
-    std::string text = slurp(s.source);
+    std::string text = testing::readFile(s.source);
     const std::size_t third = text.find('\n', text.find('\n') + 1) + 1;
     const std::string firstObject = text.substr(third, text.find('\n', third) + 1 - third);
     text += firstObject; // the same objective once more, on the same post
@@ -145,7 +138,7 @@ TEST(ObjectCheckFlow, PostsTakenTwiceAreReportedOnceTheObjectsAreRead) {
     ASSERT_TRUE(s.run(cmd::CheckPlaceMoveObjects));
     EXPECT_TRUE(s.said("Multiple Objects per Tile:  132 Objects read from Master.cvs file.\r\n 1 "
                        "Objects on tile with another Object."));
-    const std::string lines = slurp(report);
+    const std::string lines = testing::readFile(report);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1);
 }
 
@@ -178,33 +171,33 @@ TEST(CityCheckFlow, NeedsTheReferenceListsAndThenPlacesUrbanObjects) {
               "TAC Objects Check Completed.: Total of 124 Objects written.\r\n 37  new Objects "
               "added.");
     EXPECT_GT(s.state.rotatingPick, 0u);
-    const std::string city = slurp(s.out("City.csv"));
+    const std::string city = testing::readFile(s.out("City.csv"));
     // A created port, with the defaults of its class and a radar profile.
     EXPECT_NE(city.find("0, 0, 1a3 Port,"), std::string::npos);
 }
 
 TEST(AirbaseFlow, LevelsAndWritesTheTerrainBackOnlyWhenComplete) {
     Session s;
-    const std::string l2Before = slurp(s.l2);
+    const std::string l2Before = testing::readFile(s.l2);
     // No OCD list: nothing is levelled or written.
     s.scripted.fileAnswers = {chosen(s.l2), chosen(s.source)};
     EXPECT_FALSE(s.run(cmd::LevelAirbases));
     EXPECT_TRUE(s.state.terrainOpen); // opened by the command itself
     EXPECT_TRUE(s.said("Missing File: OCDList.dat missing.  To generate list: Copy Falcon4.ocd "
                        "to the Vantor folder."));
-    EXPECT_EQ(slurp(s.l2), l2Before);
+    EXPECT_EQ(testing::readFile(s.l2), l2Before);
 
     s.generateOcdList();
     s.stopAtReport = static_cast<int>(s.scripted.progressReports.size()) + 5;
     s.scripted.fileAnswers = {chosen(s.source)};
     EXPECT_FALSE(s.run(cmd::LevelAirbases));
-    EXPECT_EQ(slurp(s.l2), l2Before);
+    EXPECT_EQ(testing::readFile(s.l2), l2Before);
 
     s.scripted.messages.clear();
     s.scripted.fileAnswers = {chosen(s.source)};
     ASSERT_TRUE(s.run(cmd::LevelAirbases));
     EXPECT_EQ(s.messages().at(0), "Airbase Leveling Finished:  8 Airbases were leveled.");
-    EXPECT_NE(slurp(s.l2), l2Before);
+    EXPECT_NE(testing::readFile(s.l2), l2Before);
     EXPECT_EQ(s.state.listKind, AirbaseLevellingKind);
 
     // What was written reads back as the levelled matrix.
@@ -221,14 +214,14 @@ TEST(AirbaseFlow, AMissingScriptStopsBeforeAnyChange) {
     s.generateOcdList();
     s.openTerrain();
     std::filesystem::remove(s.dir.path / "Airbase-Leveler-Script.dat");
-    const std::string l2Before = slurp(s.l2);
+    const std::string l2Before = testing::readFile(s.l2);
     const auto posts = s.state.matrix.posts;
     s.scripted.fileAnswers = {chosen(s.source)};
     EXPECT_FALSE(s.run(cmd::LevelAirbases));
     EXPECT_TRUE(s.said("Missing Script File:  Could not open script file: "));
     EXPECT_EQ(s.scripted.fileRequests.size(), 2u); // no script dialog outside the batch mode
     EXPECT_TRUE(s.state.matrix.posts == posts);
-    EXPECT_EQ(slurp(s.l2), l2Before);
+    EXPECT_EQ(testing::readFile(s.l2), l2Before);
 }
 
 TEST(AirbaseFlow, MatrixTerrainHasNoPairToWriteInto) {
@@ -249,7 +242,7 @@ TEST(AirbaseFlow, MatrixTerrainHasNoPairToWriteInto) {
 TEST(AirbaseFlow, TheBatchModeAsksForItsScriptAndEndsByItself) {
     Session s(RunMode::AirbaseBatch);
     s.generateOcdList();
-    const std::string l2Before = slurp(s.l2);
+    const std::string l2Before = testing::readFile(s.l2);
     s.scripted.fileAnswers = {chosen(s.l2), chosen(s.source),
                               chosen((s.dir.path / "Airbase-Leveler-Script.dat").string())};
     ASSERT_TRUE(s.run(cmd::LevelAirbases));
@@ -260,7 +253,7 @@ TEST(AirbaseFlow, TheBatchModeAsksForItsScriptAndEndsByItself) {
     EXPECT_EQ(script.initialName, "Airbase-Leveler-Script.dat");
     EXPECT_EQ(script.filter, "AB Level Script file|*.dat||");
     EXPECT_EQ(s.state.startDirectory, s.dir.str() + "/");
-    EXPECT_NE(slurp(s.l2), l2Before);
+    EXPECT_NE(testing::readFile(s.l2), l2Before);
 
     Session cancel(RunMode::AirbaseBatch);
     cancel.scripted.fileAnswers = {chosen(cancel.l2), chosen(cancel.source), cancelled()};

@@ -5,9 +5,8 @@
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace vantor {
@@ -16,13 +15,6 @@ namespace {
 using testing::cancelled;
 using testing::chosen;
 using testing::ScriptedPlatform;
-
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 struct Session {
     testing::TempDir dir;
@@ -54,7 +46,7 @@ struct Session {
         return texts;
     }
     std::size_t objects() const {
-        const std::string text = slurp(source);
+        const std::string text = testing::readFile(source);
         return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - 2;
     }
 };
@@ -87,7 +79,7 @@ TEST(RadarFlow, ProfilesEveryObjectWithTheProgressWindowInItsRadarState) {
               static_cast<int>(s.objects() * 4096 / (s.objects() + 1)));
     EXPECT_FALSE(s.state.toolSourceFile.isOpen());
     EXPECT_FALSE(s.state.outputFile.isOpen());
-    const std::string written = slurp(s.out("Radar.csv"));
+    const std::string written = testing::readFile(s.out("Radar.csv"));
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), s.objects() + 2);
     EXPECT_EQ(s.scripted.closeRequests, 0);
 }
@@ -98,8 +90,9 @@ TEST(RadarFlow, SettingsThatCannotMakeAProfileAreRefused) {
         s.openTerrain();
         s.scripted.radarEdit = [&](RadarDialogModel& m) { m.texts[1] = increment; };
         EXPECT_FALSE(s.run(cmd::RadarProfiles));
-        EXPECT_EQ(s.messages().back(),
-                  "Configure Radar Scanner: The range scan increment must be from 0.01 to 10000 km.");
+        EXPECT_EQ(
+            s.messages().back(),
+            "Configure Radar Scanner: The range scan increment must be from 0.01 to 10000 km.");
         EXPECT_EQ(s.scripted.fileRequests.size(), 1u) << "no file is asked for";
     }
 }
@@ -128,13 +121,13 @@ TEST(RadarFlow, TheBatchModeEndsTheProgramWhateverBecomesOfItsWork) {
 
 TEST(ToolFlows, AToolNeverWritesOverItsSource) {
     Session s;
-    const std::string before = slurp(s.source);
+    const std::string before = testing::readFile(s.source);
     s.scripted.idChoice = IdToolChoice::MoveIds;
     s.scripted.fileAnswers = {chosen(s.source), chosen(s.source)};
     EXPECT_FALSE(s.run(cmd::MoveObjectIds));
     EXPECT_EQ(s.messages().back(),
               "Error: Cannot use the same file for Source and Export.  Select another file.");
-    EXPECT_EQ(slurp(s.source), before);
+    EXPECT_EQ(testing::readFile(s.source), before);
 }
 
 TEST(ToolFlows, LinkRemovalAsksForTerrainFirst) {
@@ -147,9 +140,9 @@ TEST(ToolFlows, LinkRemovalAsksForTerrainFirst) {
 
     s.scripted.fileAnswers = {chosen(s.l2), chosen(s.source), chosen(s.out("NoLinks.csv"))};
     EXPECT_TRUE(s.run(cmd::RemoveObjectLinks));
-    EXPECT_EQ(s.messages().back(), "Objects Link Removal Completed.: " +
-                                       std::to_string(s.objects()) +
-                                       " Objects processed and written.");
+    EXPECT_EQ(s.messages().back(),
+              "Objects Link Removal Completed.: " + std::to_string(s.objects()) +
+                  " Objects processed and written.");
 }
 
 TEST(ToolFlows, ParentCheckWritesItsTwoFilesIntoTheStartFolder) {

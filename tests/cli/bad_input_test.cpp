@@ -21,13 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void put(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
@@ -46,7 +39,7 @@ using Damage = std::function<void(const fs::path&)>;
 
 Damage truncatedTo(double share) {
     return [share](const fs::path& p) {
-        const std::string bytes = slurp(p);
+        const std::string bytes = testing::readFile(p);
         put(p,
             bytes.substr(0, static_cast<std::size_t>(static_cast<double>(bytes.size()) * share)));
     };
@@ -68,11 +61,13 @@ Damage garbled(unsigned seed) {
     return [seed](const fs::path& p) { put(p, garbage(4096, seed)); };
 }
 Damage withLongLine() {
-    return [](const fs::path& p) { put(p, slurp(p) + std::string(100000, '7') + ",\r\n"); };
+    return [](const fs::path& p) {
+        put(p, testing::readFile(p) + std::string(100000, '7') + ",\r\n");
+    };
 }
 Damage firstWord(std::uint32_t value) { // a huge count or offset in the first four bytes
     return [value](const fs::path& p) {
-        std::string bytes = slurp(p);
+        std::string bytes = testing::readFile(p);
         if (bytes.size() >= 4) {
             storeU32(reinterpret_cast<unsigned char*>(bytes.data()), value);
         }
@@ -81,7 +76,7 @@ Damage firstWord(std::uint32_t value) { // a huge count or offset in the first f
 }
 Damage lastWord(std::uint32_t value) { // an O2 offset past the end of the L2 file
     return [value](const fs::path& p) {
-        std::string bytes = slurp(p);
+        std::string bytes = testing::readFile(p);
         if (bytes.size() >= 4) {
             storeU32(reinterpret_cast<unsigned char*>(bytes.data() + bytes.size() - 4), value);
         }
@@ -135,7 +130,7 @@ class BadInput : public ::testing::Test {
         std::map<fs::path, std::string> before;
         for (const auto& entry : fs::directory_iterator(dir.path)) {
             if (entry.is_regular_file()) {
-                before[entry.path()] = slurp(entry.path());
+                before[entry.path()] = testing::readFile(entry.path());
             }
         }
         std::vector<std::string> args = {"--dir", dir.str()};
@@ -151,7 +146,8 @@ class BadInput : public ::testing::Test {
         if (run.exitCode != 0) {
             EXPECT_FALSE(run.out.empty() && run.err.empty()) << "a failure says why";
             if (*c.output != '\0' && !c.completeOutputOnFailure) {
-                EXPECT_EQ(slurp(dir.path / c.output), "a good file that must survive\r\n");
+                EXPECT_EQ(testing::readFile(dir.path / c.output),
+                          "a good file that must survive\r\n");
             }
         }
         // Sources are never written; outputs and the lists a command produces may be.
@@ -163,7 +159,7 @@ class BadInput : public ::testing::Test {
             if (std::find(std::begin(written), std::end(written), name) != std::end(written)) {
                 continue;
             }
-            EXPECT_EQ(slurp(path), bytes) << name << " changed";
+            EXPECT_EQ(testing::readFile(path), bytes) << name << " changed";
         }
         // No temporary file left behind.
         for (const auto& entry : fs::directory_iterator(dir.path)) {
@@ -347,7 +343,7 @@ TEST(FaultInjection, AFailedWriteLeavesTheOldFileAndSaysSo) {
             if (!fs::exists(dir.path / target)) {
                 put(dir.path / target, "a good file that must survive\r\n");
             }
-            before[target] = slurp(dir.path / target);
+            before[target] = testing::readFile(dir.path / target);
         }
         const std::size_t filesBefore = static_cast<std::size_t>(
             std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()));
@@ -359,7 +355,7 @@ TEST(FaultInjection, AFailedWriteLeavesTheOldFileAndSaysSo) {
         EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
         EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
         for (const auto& [target, bytes] : before) {
-            EXPECT_EQ(slurp(dir.path / target), bytes) << target;
+            EXPECT_EQ(testing::readFile(dir.path / target), bytes) << target;
         }
         EXPECT_EQ(static_cast<std::size_t>(
                       std::distance(fs::directory_iterator(dir.path), fs::directory_iterator())),

@@ -41,13 +41,6 @@ void put(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(OcdKeywords, TheLastKeywordDecidesTheClassAndTheFirstGroupThePriority) {
     struct Case {
         const char* name;
@@ -94,7 +87,7 @@ TEST(OcdGenerate, WritesTheHeaderTheEntriesAndTheCsv) {
     EXPECT_EQ(g.messages[0].text, "4 OCD Objects found out of 4.");
     EXPECT_EQ(g.messages[0].title, "OCD Data Processed");
 
-    const std::string dat = slurp(dir.path / ocdListName);
+    const std::string dat = testing::readFile(dir.path / ocdListName);
     ASSERT_EQ(dat.size(), 5 * ocdEntrySize);
     const auto* b = reinterpret_cast<const unsigned char*>(dat.data());
     EXPECT_EQ(loadU32(b), 4u);
@@ -117,10 +110,10 @@ TEST(OcdGenerate, WritesTheHeaderTheEntriesAndTheCsv) {
     EXPECT_EQ(full.nameText(), "ABCDEFGHIJKLMNOPQRST"); // bounded at 20 characters
     EXPECT_EQ(full.tileCode, 0xabc);
 
-    EXPECT_EQ(slurp(dir.path / ocdCsvName), "105, 135, 1a3 Port. North\n"
-                                            "140, 136, Kimpo Airport\n"
-                                            "10, 137, 1a3 Highway\n"
-                                            "-1, 138, ABCDEFGHIJKLMNOPQRST\n");
+    EXPECT_EQ(testing::readFile(dir.path / ocdCsvName), "105, 135, 1a3 Port. North\n"
+                                                        "140, 136, Kimpo Airport\n"
+                                                        "10, 137, 1a3 Highway\n"
+                                                        "-1, 138, ABCDEFGHIJKLMNOPQRST\n");
 }
 
 TEST(OcdGenerate, TheRecordPastTheEndOfTheSimulationsFileBecomesAnEmptyEntry) {
@@ -131,10 +124,11 @@ TEST(OcdGenerate, TheRecordPastTheEndOfTheSimulationsFileBecomesAnEmptyEntry) {
     ASSERT_TRUE(g.ok);
     EXPECT_EQ(g.read, 2u);
     EXPECT_EQ(g.messages.back().text, "2 OCD Objects found out of 3.");
-    const std::string dat = slurp(dir.path / ocdListName);
+    const std::string dat = testing::readFile(dir.path / ocdListName);
     ASSERT_EQ(dat.size(), 4 * ocdEntrySize);
     EXPECT_EQ(dat.substr(3 * ocdEntrySize), std::string(ocdEntrySize, '\0'));
-    EXPECT_EQ(slurp(dir.path / ocdCsvName), "102, 101, Town\n136, 102, Radar\n0, 0, \n");
+    EXPECT_EQ(testing::readFile(dir.path / ocdCsvName),
+              "102, 101, Town\n136, 102, Radar\n0, 0, \n");
 }
 
 TEST(OcdGenerate, AMissingOrShortClassFileWritesNothing) {
@@ -150,7 +144,7 @@ TEST(OcdGenerate, AMissingOrShortClassFileWritesNothing) {
     EXPECT_FALSE(g.ok);
     ASSERT_EQ(g.messages.size(), 1u);
     EXPECT_NE(g.messages[0].text.find("does not hold the 5 classes"), std::string::npos);
-    EXPECT_EQ(slurp(dir.path / ocdListName), "old list");
+    EXPECT_EQ(testing::readFile(dir.path / ocdListName), "old list");
     EXPECT_FALSE(std::filesystem::exists(dir.path / ocdCsvName));
 }
 
@@ -194,7 +188,7 @@ TEST(OcdList, LoadsWhatItWroteAndRefusesAShortList) {
     ASSERT_TRUE(loadOcdList(list, dir.str()));
     ASSERT_EQ(list.count(), 3u);
     EXPECT_EQ(list.records[2].classCode, 140);
-    const std::string dat = slurp(dir.path / ocdListName);
+    const std::string dat = testing::readFile(dir.path / ocdListName);
     put(dir.path / ocdListName, dat.substr(0, dat.size() - 1));
     OcdList shortList;
     EXPECT_FALSE(loadOcdList(shortList, dir.str()));

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <system_error>
 
 namespace vantor::testing {
@@ -31,6 +32,13 @@ std::filesystem::path TempDir::write(const std::string& name, const std::string&
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << content;
     return file;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 } // namespace vantor::testing

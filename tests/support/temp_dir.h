@@ -17,4 +17,7 @@ struct TempDir {
     std::filesystem::path write(const std::string& name, const std::string& content) const;
 };
 
+// The whole content of a file, empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
+
 } // namespace vantor::testing

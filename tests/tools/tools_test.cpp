@@ -6,9 +6,8 @@
 #include "tools/link_removal.h"
 #include "tools/parent_check.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace vantor {
@@ -17,13 +16,6 @@ namespace {
 using testing::TempDir;
 
 constexpr std::time_t now = 1733572800; // a fixed moment for the title lines
-
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string header() {
     return "1.0 Objective Export  Mon Dec 07 12:00:00 2026\r\n" + std::string(exportColumnLine) +
@@ -65,7 +57,7 @@ template <class Rewrite> std::string rewrite(const std::string& source, Rewrite 
     EXPECT_TRUE(beginSafeWrite(out, dir.path / "out.csv"));
     run(file.handle.get(), out);
     EXPECT_TRUE(commitSafeWrite(out));
-    return slurp(dir.path / "out.csv");
+    return testing::readFile(dir.path / "out.csv");
 }
 
 std::string title() {
@@ -95,19 +87,19 @@ TEST(LinkRemoval, ObjectsLoseParentAndLinksAndGainTheProfileOfTheirPost) {
     b.y = 40;
     Object c = b;
     c.name = "Gamma";
-    const std::string source = header() + line(a) + "\r\n" + "1, 2, 3, 4, 5, 6, 7, 8, 9, 10\r\n" +
-                               line(b) + line(c);
+    const std::string source =
+        header() + line(a) + "\r\n" + "1, 2, 3, 4, 5, 6, 7, 8, 9, 10\r\n" + line(b) + line(c);
     LinkRemoval result;
     const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& o) {
         result = removeObjectLinks(in, o, walk, now);
     });
-    const std::string first20 = "Alpha, City, 1, 150, 5, 10, 20, 0, 0, 0, 0, 1, 150, 0, 0, 0, 0, 0, 3, 50";
+    const std::string first20 =
+        "Alpha, City, 1, 150, 5, 10, 20, 0, 0, 0, 0, 1, 150, 0, 0, 0, 0, 0, 3, 50";
     const std::string at40 = ", City, 1, 150, 5, 40, 40, 0, 0, 0, 0, 1, 150, 0, 0, 0, 0, 0, 3, 50";
     const std::string nl = platformLineEnd;
     EXPECT_EQ(out, title() + std::string(exportColumnLine) + "\r\n" + first20 + ", 0, 1, 0, 3," +
-                       maskedValues + ", " + nl + "  Beta" + at40 + ", 0, 1, 0, 3," +
-                       flatValues + ", " + nl + "Gamma" + at40 + ", 0, 1, 0, 3," + flatValues +
-                       ", " + nl);
+                       maskedValues + ", " + nl + "  Beta" + at40 + ", 0, 1, 0, 3," + flatValues +
+                       ", " + nl + "Gamma" + at40 + ", 0, 1, 0, 3," + flatValues + ", " + nl);
     EXPECT_TRUE(result.headerRead);
     EXPECT_EQ(result.written, 3);
 }
@@ -172,8 +164,7 @@ TEST(RadarRewrite, ReportsEveryObjectAsItIsDone) {
     std::vector<std::int32_t> counts;
     RadarRewrite result;
     rewrite(source, [&](std::FILE* in, SafeWriter& o) {
-        result = writeRadarProfiles(in, o, walk, now,
-                                    [&](std::int32_t n) { counts.push_back(n); });
+        result = writeRadarProfiles(in, o, walk, now, [&](std::int32_t n) { counts.push_back(n); });
     });
     ASSERT_EQ(counts.size(), 600u);
     EXPECT_EQ(counts.front(), 1);
@@ -218,8 +209,10 @@ TEST(ParentCheck, ObjectsGoByWhetherTheirParentIsACityOrTownOfTheFile) {
     // Without its leading blank a type is not a city.
     source += "Bare,City, 1, 500, 5, 1, 1, 0, 0, 0, 0, 1, 500, 0, 0, 0, 0, 0, 3, 50, 0, 1, 0, 3,\n";
     no += "Bare,City, 1, 500, 5, 1, 1, 0, 0, 0, 0, 1, 500, 0, 0, 0, 0, 0, 3, 50, 0, 1, 0, 3,\n";
-    source += "Child of bare, Village, 1, 501, 5, 1, 1, 0, 0, 0, 0, 1, 501, 0, 0, 0, 0, 0, 3, 50, 500, 1, 0, 3,\n";
-    wrong += "Child of bare, Village, 1, 501, 5, 1, 1, 0, 0, 0, 0, 1, 501, 0, 0, 0, 0, 0, 3, 50, 500, 1, 0, 3,\n";
+    source += "Child of bare, Village, 1, 501, 5, 1, 1, 0, 0, 0, 0, 1, 501, 0, 0, 0, 0, 0, 3, 50, "
+              "500, 1, 0, 3,\n";
+    wrong += "Child of bare, Village, 1, 501, 5, 1, 1, 0, 0, 0, 0, 1, 501, 0, 0, 0, 0, 0, 3, 50, "
+             "500, 1, 0, 3,\n";
     source += "Short, Village, 1, 502\n"; // no Parent column: goes nowhere
 
     TempDir dir;
@@ -231,8 +224,8 @@ TEST(ParentCheck, ObjectsGoByWhetherTheirParentIsACityOrTownOfTheFile) {
     ASSERT_TRUE(beginSafeWrite(wrongParent, dir.path / "wrong.csv"));
     const ParentCheck result = checkParentLinks(in.handle.get(), noParent, wrongParent, now);
     ASSERT_TRUE(commitSafeWritePair(noParent, wrongParent));
-    EXPECT_EQ(slurp(dir.path / "no.csv"), no);
-    EXPECT_EQ(slurp(dir.path / "wrong.csv"), wrong);
+    EXPECT_EQ(testing::readFile(dir.path / "no.csv"), no);
+    EXPECT_EQ(testing::readFile(dir.path / "wrong.csv"), wrong);
     EXPECT_EQ(result.zeroParent, 2);
     EXPECT_EQ(result.wrongParent, 4);
 }
@@ -289,9 +282,8 @@ TEST(IdMover, IdentifiersOfTheRangeMoveWithTheirLinksAndParents) {
 
     IdMove result;
     const std::string source = header() + line(inRange) + line(childOfMoved) + line(untouched);
-    const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& o) {
-        result = moveObjectIds(in, o, limits, now);
-    });
+    const std::string out = rewrite(
+        source, [&](std::FILE* in, SafeWriter& o) { result = moveObjectIds(in, o, limits, now); });
     EXPECT_EQ(out, title() + exportColumnLine + "\r\n" + moved + child + line(untouched));
     EXPECT_EQ(result.changed, 2);
     EXPECT_EQ(result.unchanged, 1);
@@ -362,9 +354,8 @@ TEST(BridgeFix, ObjectsOfAScriptedTypeMoveByTheEntrysOffsets) {
     EXPECT_EQ(result.moved, 2);
 
     TileScript none;
-    const std::string unchanged = rewrite(source, [&](std::FILE* in, SafeWriter& w) {
-        result = fixBridgeOffsets(in, w, none, now);
-    });
+    const std::string unchanged = rewrite(
+        source, [&](std::FILE* in, SafeWriter& w) { result = fixBridgeOffsets(in, w, none, now); });
     EXPECT_EQ(result.moved, 0);
     EXPECT_EQ(unchanged, title() + source.substr(header().find('\n') + 1));
 }
