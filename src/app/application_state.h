@@ -74,6 +74,8 @@ struct ApplicationState {
     TextFile textReportFile;
 
     bool writeToFile = true;
+    // The last scan could not put its report in place (it said why).
+    bool outputFailed = false;
     bool appendToOutput = false;
     bool textReport = false;
     bool scanAll = false;

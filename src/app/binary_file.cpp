@@ -119,11 +119,11 @@ std::uint64_t injectedWriteLimit() {
 
 } // namespace
 
-bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target) {
+bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target, const char* suffix) {
     writer.failAfterBytes = std::min(writer.failAfterBytes, injectedWriteLimit());
     writer.target = target;
     writer.temporary = target;
-    writer.temporary += ".vantor-partial";
+    writer.temporary += suffix;
     writer.written = 0;
     writer.handle.reset(openFile(writer.temporary, "wb"));
     if (writer.handle == nullptr) {

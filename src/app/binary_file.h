@@ -40,7 +40,9 @@ struct SafeWriter {
     std::string error;
 };
 
-bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target);
+// The partial file is the target's name followed by suffix.
+bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target,
+                    const char* suffix = ".vantor-partial");
 bool safeWrite(SafeWriter& writer, const void* data, std::size_t count);
 inline bool safeWrite(SafeWriter& writer, std::string_view text) {
     return safeWrite(writer, text.data(), text.size());

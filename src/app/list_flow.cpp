@@ -237,9 +237,11 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
         applyMenuEvent(state, platform, MenuEvent::OutputRequestSucceeded);
         return true;
     }
+    // Reports are written aside: the files chosen change only once a scan has completed.
+    std::string error;
     if (form != RequestForm::TextOnly) {
         state.outputFile.close();
-        if (!openTextFile(state.outputFile, state.outputPath, "w+b")) {
+        if (!openTextFileAside(state.outputFile, state.outputPath, false, error)) {
             showMessage(platform, terrain_texts::dataFileOpenFailed, state.outputPath,
                         MessageIcon::Error);
             return false;
@@ -248,12 +250,31 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
     }
     if (form == RequestForm::TextOnly || state.textReport) {
         const std::string textPath = withExtension(state.outputPath, ".txt");
-        if (!openTextFile(state.textReportFile, textPath, "w+b")) {
+        if (!openTextFileAside(state.textReportFile, textPath, false, error)) {
+            abandonTextFile(state.outputFile);
             showMessage(platform, terrain_texts::dataFileOpenFailed, textPath, MessageIcon::Error);
             return false;
         }
     }
     applyMenuEvent(state, platform, MenuEvent::OutputRequestSucceeded);
+    return true;
+}
+
+bool saveReportOutputs(ApplicationState& state, const Platform& platform) {
+    std::string error;
+    for (TextFile* file : {&state.outputFile, &state.textReportFile}) {
+        if (!file->isOpen() || checkpointTextFile(*file, error)) {
+            continue;
+        }
+        const std::string name = file->target;
+        abandonTextFile(state.outputFile);
+        abandonTextFile(state.textReportFile);
+        state.appendToOutput = false;
+        applyMenuEvent(state, platform, MenuEvent::OutputFileClosed);
+        showMessage(platform, "Cannot write " + name + ": " + error, texts::error,
+                    MessageIcon::Error);
+        return false;
+    }
     return true;
 }
 
@@ -288,9 +309,16 @@ bool textVersionCommand(ApplicationState& state, const Platform& platform) {
     writeTextVersion(state.list, state.textReportFile.handle.get(), state.listKind, state.scanAll,
                      std::time(nullptr));
     notifyList(platform, ListChange::DataChanged);
-    const bool written = std::fflush(state.textReportFile.handle.get()) == 0 &&
-                         std::ferror(state.textReportFile.handle.get()) == 0;
-    state.textReportFile.close();
+    std::string error;
+    const bool written = checkpointTextFile(state.textReportFile, error);
+    if (written) {
+        state.textReportFile.close();
+    } else {
+        const std::string name = state.textReportFile.target;
+        abandonTextFile(state.textReportFile);
+        showMessage(platform, "Cannot write " + name + ": " + error, texts::error,
+                    MessageIcon::Error);
+    }
     state.appendToOutput = false;
     return written;
 }

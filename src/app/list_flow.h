@@ -26,6 +26,9 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform);
 // The output file request. The user form writes the export of the list (10212); the internal
 // forms create the output file (and, when asked, the text report beside it).
 bool requestOutputFile(ApplicationState& state, const Platform& platform, RequestForm form);
+// Puts what a scan wrote into its output file and text report in place (see TextFile). On a
+// failure says why, closes both without touching the files they replace, and returns false.
+bool saveReportOutputs(ApplicationState& state, const Platform& platform);
 // "&Export Objects ..." (10205) and its second half (10212).
 bool exportObjectsCommand(ApplicationState& state, const Platform& platform);
 bool writeExportCommand(ApplicationState& state, const Platform& platform);

@@ -53,7 +53,8 @@ void loadScript(ApplicationState& state, const Platform& platform, ScriptKind ki
     state.scriptLoaded = true;
 }
 
-void runScan(ApplicationState& state, const Platform& platform, const ScanCommand& scan) {
+// False when the scan's report could not be put in place.
+bool runScan(ApplicationState& state, const Platform& platform, const ScanCommand& scan) {
     state.progressState = scan.progressState;
     state.listKind = scan.listKind;
     openProgress(state, platform);
@@ -64,6 +65,7 @@ void runScan(ApplicationState& state, const Platform& platform, const ScanComman
         runEdgeScan(state, platform);
     }
     closeProgress(state, platform);
+    return !state.outputFailed;
 }
 
 } // namespace
@@ -123,8 +125,7 @@ bool scanCommand(ApplicationState& state, const Platform& platform, int command)
             newScanList(state, platform);
         }
     }
-    runScan(state, platform, *scan);
-    return true;
+    return runScan(state, platform, *scan);
 }
 
 bool allScansCommand(ApplicationState& state, const Platform& platform) {
@@ -155,10 +156,11 @@ bool allScansCommand(ApplicationState& state, const Platform& platform) {
     state.scriptLoaded = false;
     newScanList(state, platform);
 
+    bool saved = true;
     for (const int command : {cmd::CheckRoads, cmd::CheckRivers, cmd::CheckTransitions}) {
         for (const ScanCommand& scan : scanCommands) {
-            if (scan.command == command) {
-                runScan(state, platform, scan);
+            if (saved && scan.command == command) {
+                saved = runScan(state, platform, scan);
             }
         }
         state.appendToOutput = true;
@@ -167,14 +169,14 @@ bool allScansCommand(ApplicationState& state, const Platform& platform) {
     state.outputFile.close();
     state.listKind = AllScansReportKind;
     state.textReport = textWanted;
-    if (state.textReport) {
-        dispatchCommand(state, platform, cmd::OutputTextVersion);
+    if (state.textReport && saved) {
+        saved = dispatchCommand(state, platform, cmd::OutputTextVersion);
     }
     applyMenuEvent(state, platform, MenuEvent::AllScansFinished);
     state.textReport = false;
     state.appendToOutput = false;
     state.scanAll = false;
-    return true;
+    return saved;
 }
 
 } // namespace vantor

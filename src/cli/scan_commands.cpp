@@ -110,13 +110,19 @@ int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
     }
     ApplicationState& state = session.state;
     if (c.append) {
-        if (!openTextFile(state.outputFile, options.out, "ab")) {
-            std::fprintf(stderr, "Error: cannot append to %s\n", options.out.c_str());
+        // The report grows aside and replaces the file only once the scan is complete.
+        std::string error;
+        if (!openTextFileAside(state.outputFile, options.out, true, error)) {
+            std::fprintf(stderr, "Error: cannot append to %s: %s\n", options.out.c_str(),
+                         error.c_str());
             return exitFailed;
         }
         state.outputPath = options.out;
-        if (c.text && !bridges) {
-            openTextFile(state.textReportFile, withExtension(options.out, ".txt"), "ab");
+        const std::string textPath = withExtension(options.out, ".txt");
+        if (c.text && !bridges && !openTextFileAside(state.textReportFile, textPath, true, error)) {
+            std::fprintf(stderr, "Error: cannot append to %s: %s\n", textPath.c_str(),
+                         error.c_str());
+            return exitFailed;
         }
     }
     std::string refused;

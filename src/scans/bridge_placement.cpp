@@ -5,6 +5,7 @@
 #include "app/commands.h"
 #include "app/dispatcher.h"
 #include "app/file_lookup.h"
+#include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/text_util.h"
 #include "objectives/export_format.h"
@@ -180,14 +181,14 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
                         " Bridges skipped: their script variable has no objects to place.",
                     "Bridge Placement", MessageIcon::Warning);
     }
-    if (write) {
-        std::fflush(out);
+    state.outputFailed = write && !saveReportOutputs(state, platform);
+    if (write && !state.outputFailed) {
         showMessage(platform,
                     " " + n(placed) + " Bridges were placed.\r\n " + n(rejected) +
                         " Rejected due to no opposing tile.",
                     "Bridge Placement Finished", MessageIcon::Information);
         state.scan.startingObjectId = counter;
-    } else {
+    } else if (!write) {
         showMessage(platform,
                     " " + n(placed) + " Bridges were found.\r\n " + n(rejected) +
                         " Rejected due to no opposing tile.",

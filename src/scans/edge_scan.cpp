@@ -3,6 +3,7 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
+#include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/text_util.h"
 #include "objectives/export_format.h"
@@ -178,13 +179,8 @@ std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform) {
         }
     }
 
-    if (!scanAll) {
-        if (write) {
-            std::fflush(csv);
-            if (text) {
-                std::fflush(txt);
-            }
-        }
+    state.outputFailed = write && !saveReportOutputs(state, platform);
+    if (!scanAll && !state.outputFailed) {
         showMessage(platform, summary(listKind, state.writeToFile, state.progress.errorsCounted),
                     summaryTitle(listKind), MessageIcon::Information);
     }

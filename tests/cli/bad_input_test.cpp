@@ -332,6 +332,13 @@ TEST(FaultInjection, AFailedWriteLeavesTheOldFileAndSaysSo) {
          {"Theater.L2", "Theater.O2"},
          "L2 end of file reached"},
         {{"--terrain", "@Theater.L2", "--out", "@Map.png", "render"}, {"Map.png"}},
+        {{"--terrain", "@Theater.L2", "--out", "@Out.csv", "roads", "--text"},
+         {"Out.csv", "Out.txt"}},
+        {{"--terrain", "@Theater.L2", "--out", "@Out.csv", "transitions", "--append", "--text"},
+         {"Out.csv", "Out.txt"}},
+        {{"--terrain", "@Theater.L2", "--out", "@Out.csv", "report", "--text"},
+         {"Out.csv", "Out.txt"}},
+        {{"--terrain", "@Theater.L2", "--out", "@Out.csv", "bridges"}, {"Out.csv"}},
     };
     ::setenv("VANTOR_FAIL_WRITES_AFTER", "100", 1);
     for (const Written& c : cases) {

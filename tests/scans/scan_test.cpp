@@ -7,6 +7,7 @@
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace vantor {
@@ -197,6 +198,37 @@ TEST(EdgeScan, TheCombinedReportHasOneHeaderAndCombinedCodes) {
     EXPECT_EQ(findMenuItem(s.state.menu, cmd::CloseOutputFiles)->state, ItemState::Greyed);
     EXPECT_EQ(s.state.list.window->reportRows.size(), 3u);
 }
+
+#ifdef __linux__
+// The disk fills up while an appending session writes: the report keeps what the earlier scan
+// put in place, the failure is said, and the output is closed rather than reported as written.
+TEST(EdgeScan, AFullDiskKeepsTheReportOfTheEarlierScan) {
+    namespace fs = std::filesystem;
+    Scan s(2);
+    s.tile(3, 3, 10001);
+    ASSERT_TRUE(s.run(cmd::CheckRoads));
+    const std::string firstScan = s.file("out.csv");
+    EXPECT_FALSE(fs::exists(s.dir.path / "out.csv.vantor-new"));
+
+    // The partial file the next scan appends to is now on a full disk.
+    ASSERT_TRUE(s.state.outputFile.isOpen());
+    const fs::path partial = s.dir.path / "out.csv.vantor-partial";
+    s.state.outputFile.handle.reset(std::fopen("/dev/full", "w+b"));
+    s.scripted.scanEdit = [](ScanDialogModel& m) { m.appendToOutput = true; };
+    EXPECT_FALSE(s.run(cmd::CheckRoads));
+    EXPECT_EQ(s.lastMessage(), "Error: Cannot write " + (s.dir.path / "out.csv").string() +
+                                   ": No space left on device");
+    EXPECT_EQ(s.file("out.csv"), firstScan);
+    EXPECT_FALSE(fs::exists(partial));
+    EXPECT_FALSE(s.state.outputFile.isOpen());
+    EXPECT_EQ(findMenuItem(s.state.menu, cmd::CloseOutputFiles)->state, ItemState::Greyed);
+    const auto summaries =
+        std::count_if(s.scripted.messages.begin(), s.scripted.messages.end(), [](const auto& m) {
+            return m.text.find("found & written") != std::string::npos;
+        });
+    EXPECT_EQ(summaries, 1) << "only the first scan says it wrote its report";
+}
+#endif
 
 TEST(EdgeScan, CancellingTheCombinedReportRestoresTheState) {
     Scan s(1);
