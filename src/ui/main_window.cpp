@@ -247,15 +247,22 @@ void MainWindow::buildPlatform() {
         progress_->showView(view);
         progress_->show();
         QCoreApplication::processEvents();
+        progressShown_.start();
     };
     p.progressReport = [this](const ProgressView& view) {
         if (progress_ == nullptr) {
             return;
         }
         progress_->showView(view);
-        // Lets the progress window take its close box and Esc between rows of work; the
-        // window is modal, so nothing else of the program can be reached meanwhile.
-        QCoreApplication::processEvents();
+        // Lets the progress window draw itself and take its close box and Esc between rows of
+        // work; the window is modal, so nothing else of the program can be reached meanwhile.
+        // Work reports far more often than a screen can show (a scan reports every post it
+        // looks at), so events are taken at most every 20 ms: Esc stays prompt and the run is
+        // not spent on redrawing.
+        if (!progressShown_.isValid() || progressShown_.elapsed() >= 20) {
+            progressShown_.start();
+            QCoreApplication::processEvents();
+        }
     };
     p.progressClose = [this] {
         if (progress_ != nullptr) {

@@ -3,6 +3,7 @@
 #include "app/application_state.h"
 #include "app/platform.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <deque>
@@ -91,6 +92,8 @@ class MainWindow : public QMainWindow {
     const void* mappedTerrain_ = nullptr; // the matrix block the map shows
     FindDialog* find_ = nullptr;
     ProgressDialog* progress_ = nullptr;
+    // Since the progress window was last brought up to date.
+    QElapsedTimer progressShown_;
     FindL2InfoDialog* findL2Info_ = nullptr;
     std::map<int, QAction*> actions_;
     std::deque<int> posted_;
