@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -102,6 +103,21 @@ void BM_ReadTerrainRaw(benchmark::State& state) {
                             static_cast<std::int64_t>(fs::file_size(t.l2) + fs::file_size(t.o2)));
 }
 
+// The floor under any read: a fresh matrix of the theater's size, every post written once. The
+// matrix is 12 bytes a post whatever the files hold, so where empty sections share storage the
+// files are far smaller than the memory a read must fill.
+void BM_FillFreshMatrix(benchmark::State& state) {
+    const auto extent = static_cast<std::int32_t>(state.range(0)) * 16;
+    TerrainMatrix matrix;
+    for (auto _ : state) {
+        allocateMatrixForOverwrite(matrix, extent, extent, layoutOf(state));
+        std::memset(static_cast<void*>(matrix.posts.data()), 0,
+                    matrix.posts.size() * sizeof(TerrainPost));
+        benchmark::DoNotOptimize(matrix.posts.data());
+        releaseMatrix(matrix);
+    }
+}
+
 void BM_LoadL2m(benchmark::State& state) {
     const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
     TerrainMatrix matrix;
@@ -150,6 +166,24 @@ void BM_SaveL2mRaw(benchmark::State& state) {
     }
 }
 
+// The same bytes written the way every save is: beside the file, then renamed over it, so a
+// failure part way never leaves half a file. The file system's own cost of that (ext4 writes the
+// new data out before such a rename) is in this baseline too.
+void BM_SaveL2mRawAside(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    std::unique_ptr<unsigned char[]> bytes;
+    const std::size_t size = readWhole(t.l2m, bytes);
+    const fs::path out = benchFolder() / "raw-aside.L2M";
+    fs::path partial = out;
+    partial += ".partial";
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(partial.c_str(), "wb");
+        benchmark::DoNotOptimize(std::fwrite(bytes.get(), 1, size, f));
+        std::fclose(f);
+        fs::rename(partial, out);
+    }
+}
+
 void sizes(benchmark::internal::Benchmark* b) {
     for (std::int64_t sections : {64, 256}) {
         for (std::int64_t layout : {7, 9}) {
@@ -161,10 +195,12 @@ void sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_ReadTerrain)->Apply(sizes);
 BENCHMARK(BM_ReadTerrainRaw)->Apply(sizes);
+BENCHMARK(BM_FillFreshMatrix)->Apply(sizes);
 BENCHMARK(BM_LoadL2m)->Apply(sizes);
 BENCHMARK(BM_LoadL2mRaw)->Apply(sizes);
 BENCHMARK(BM_SaveL2m)->Apply(sizes);
 BENCHMARK(BM_SaveL2mRaw)->Apply(sizes);
+BENCHMARK(BM_SaveL2mRawAside)->Apply(sizes);
 
 } // namespace
 

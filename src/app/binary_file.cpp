@@ -130,6 +130,11 @@ bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target, con
         writer.error = systemError();
         return false;
     }
+    // Writers hand over a row or a section at a time; the file system takes a few large writes
+    // far faster than many small ones.
+    constexpr std::size_t bufferSize = std::size_t{1} << 20;
+    writer.buffer = std::make_unique<char[]>(bufferSize);
+    std::setvbuf(writer.handle.get(), writer.buffer.get(), _IOFBF, bufferSize);
     return true;
 }
 

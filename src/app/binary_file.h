@@ -33,6 +33,8 @@ ReadStatus readAt(BinaryReader& file, std::uint64_t offset, void* buffer, std::s
 struct SafeWriter {
     std::filesystem::path target;
     std::filesystem::path temporary;
+    // The stream's buffer: declared before the stream, so it outlives the stream's last flush.
+    std::unique_ptr<char[]> buffer;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> handle{nullptr, &std::fclose};
     std::uint64_t written = 0;
     // Fault injection for tests: writes fail once this many bytes have been written.

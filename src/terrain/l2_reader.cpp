@@ -35,16 +35,6 @@ TerrainResult readFailure(ReadStatus status, const BinaryReader& file, const cha
     return result;
 }
 
-// One row of a section, with the layout fixed at compile time so the loop has no branch.
-template <RecordFormat format>
-TerrainPost* decodeRow(const unsigned char* record, TerrainPost* cell) {
-    constexpr std::size_t rs = format == SevenByteRecords ? 7 : 9;
-    for (int column = 0; column < postsPerSectionSide; ++column, record += rs) {
-        *cell++ = decodeRecord(record, format);
-    }
-    return cell;
-}
-
 } // namespace
 
 std::int32_t sectionsFromO2Size(std::uint64_t o2Size) {
@@ -115,7 +105,7 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
     const std::size_t rs = recordSize(format);
     const std::size_t sectionBytes = postsPerSection * rs;
 
-    if (!allocateMatrix(matrix, extent, extent, format)) {
+    if (!allocateMatrixForOverwrite(matrix, extent, extent, format)) {
         return failed(noMemoryText(extent, extent), "Error");
     }
 
@@ -177,10 +167,11 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
                 const unsigned char* record =
                     rowBytes.data() + slot * sectionBytes +
                     static_cast<std::size_t>(rowInSection) * postsPerSectionSide * rs;
+                // The layout is fixed at compile time, so the loop has no branch.
                 if (format == SevenByteRecords) {
-                    cell = decodeRow<SevenByteRecords>(record, cell);
+                    cell = decodeRecords<SevenByteRecords>(record, postsPerSectionSide, cell);
                 } else {
-                    cell = decodeRow<NineByteRecords>(record, cell);
+                    cell = decodeRecords<NineByteRecords>(record, postsPerSectionSide, cell);
                 }
             }
             if (progress.abortRequested && progress.abortRequested()) {

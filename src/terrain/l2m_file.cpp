@@ -36,10 +36,8 @@ TerrainResult saveL2m(const TerrainMatrix& matrix, const std::filesystem::path& 
     const auto width = static_cast<std::size_t>(matrix.width);
     std::vector<unsigned char> row(width * l2mRecordSize);
     for (std::int32_t y = 0; y < matrix.height; ++y) {
-        const TerrainPost* post = &matrix.posts[static_cast<std::size_t>(y) * width];
-        for (std::size_t x = 0; x < width; ++x) {
-            encodeRecord(post[x], NineByteRecords, row.data() + x * l2mRecordSize);
-        }
+        encodeRecords<NineByteRecords>(&matrix.posts[static_cast<std::size_t>(y) * width], width,
+                                       row.data());
         if (!safeWrite(writer, row.data(), row.size())) {
             abandonSafeWrite(writer);
             return writeFailure();
@@ -75,7 +73,7 @@ TerrainResult loadL2m(BinaryReader& file, TheaterDefinition& theater, TerrainMat
     }
     const RecordFormat format = header[7] != 0 ? NineByteRecords : SevenByteRecords;
     const std::int32_t extent = columns;
-    if (!allocateMatrix(matrix, extent, extent, format)) {
+    if (!allocateMatrixForOverwrite(matrix, extent, extent, format)) {
         return failed(noMemoryText(extent, extent), "Error");
     }
     const auto width = static_cast<std::size_t>(extent);
@@ -87,10 +85,9 @@ TerrainResult loadL2m(BinaryReader& file, TheaterDefinition& theater, TerrainMat
             releaseMatrix(matrix);
             return l2EndOfFileOnRead();
         }
-        TerrainPost* post = &matrix.posts[static_cast<std::size_t>(y) * width];
-        for (std::size_t x = 0; x < width; ++x) {
-            post[x] = decodeRecord(row.data() + x * l2mRecordSize, NineByteRecords);
-        }
+        static_assert(l2mRecordSize == 9);
+        decodeRecords<NineByteRecords>(row.data(), width,
+                                       &matrix.posts[static_cast<std::size_t>(y) * width]);
         if (progress.abortRequested && progress.abortRequested()) {
             releaseMatrix(matrix);
             return aborted();

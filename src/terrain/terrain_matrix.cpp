@@ -42,15 +42,21 @@ void freeMatrixMemory(void* p, std::size_t bytes) noexcept {
     ::operator delete(p);
 }
 
-bool allocateMatrix(TerrainMatrix& matrix, std::int32_t width, std::int32_t height,
-                    RecordFormat format) {
+namespace {
+
+bool allocatePosts(TerrainMatrix& matrix, std::int32_t width, std::int32_t height,
+                   RecordFormat format, bool zeroFilled) {
     releaseMatrix(matrix);
     if (width < 0 || height < 0) {
         return false;
     }
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     try {
-        matrix.posts.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                            TerrainPost{});
+        if (zeroFilled) {
+            matrix.posts.assign(count, TerrainPost{});
+        } else {
+            matrix.posts.resize(count);
+        }
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {
@@ -60,6 +66,18 @@ bool allocateMatrix(TerrainMatrix& matrix, std::int32_t width, std::int32_t heig
     matrix.height = height;
     matrix.recordFormat = format;
     return true;
+}
+
+} // namespace
+
+bool allocateMatrix(TerrainMatrix& matrix, std::int32_t width, std::int32_t height,
+                    RecordFormat format) {
+    return allocatePosts(matrix, width, height, format, true);
+}
+
+bool allocateMatrixForOverwrite(TerrainMatrix& matrix, std::int32_t width, std::int32_t height,
+                                RecordFormat format) {
+    return allocatePosts(matrix, width, height, format, false);
 }
 
 void releaseMatrix(TerrainMatrix& matrix) {

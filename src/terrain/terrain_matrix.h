@@ -1,7 +1,10 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 #include <vector>
 
 namespace vantor {
@@ -39,6 +42,13 @@ template <class T> struct MatrixAllocator {
     T* allocate(std::size_t n);
     void deallocate(T* p, std::size_t n) noexcept;
     template <class U> bool operator==(const MatrixAllocator<U>&) const noexcept { return true; }
+    // A post made without a value is left as the memory gives it: the readers write every post
+    // themselves, and a whole theater is not worth filling twice. Posts given a value (the
+    // zero-filled matrix) are copied in as usual.
+    template <class U> void construct(U*) noexcept {}
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
 };
 
 void* allocateMatrixMemory(std::size_t bytes);
@@ -77,6 +87,9 @@ struct TerrainMatrix {
 // Allocates a zero-filled square matrix; false when the memory cannot be had.
 bool allocateMatrix(TerrainMatrix& matrix, std::int32_t width, std::int32_t height,
                     RecordFormat format);
+// The same without the filling, for a reader that writes every post before anyone looks.
+bool allocateMatrixForOverwrite(TerrainMatrix& matrix, std::int32_t width, std::int32_t height,
+                                RecordFormat format);
 void releaseMatrix(TerrainMatrix& matrix);
 
 // L2 records to and from posts (little-endian fields).
@@ -100,6 +113,66 @@ inline TerrainPost decodeRecord(const unsigned char* r, RecordFormat format) {
     return post;
 }
 
+// Decodes count records stored one after another into the posts from cell on; returns the post
+// after the last. Every byte a post's value is made of is written.
+template <RecordFormat format>
+TerrainPost* decodeRecords(const unsigned char* record, std::size_t count, TerrainPost* cell) {
+    constexpr std::size_t rs = format == SevenByteRecords ? 7 : 9;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The tile, elevation and first two attributes are the post's first eight bytes: they
+        // are put together in a register and stored at once. A post assembled field by field
+        // and then copied costs a stalled load per post, most of the time of a whole read.
+        static_assert(offsetof(TerrainPost, tileId) == 0 && offsetof(TerrainPost, elevation) == 4 &&
+                      offsetof(TerrainPost, attribute1) == 6 &&
+                      offsetof(TerrainPost, attribute2) == 7 &&
+                      offsetof(TerrainPost, attribute3) == 8);
+        for (std::size_t i = 0; i < count; ++i, record += rs, ++cell) {
+            std::uint64_t head = 0;
+            if constexpr (format == SevenByteRecords) {
+                std::uint16_t tile = 0;
+                std::uint32_t rest = 0;
+                std::memcpy(&tile, record, 2);
+                std::memcpy(&rest, record + 2, 4);
+                head = std::uint64_t{tile} | (std::uint64_t{rest} << 32);
+            } else {
+                std::memcpy(&head, record, 8);
+            }
+            std::memcpy(static_cast<void*>(cell), &head, 8);
+            cell->attribute3 = record[rs - 1];
+        }
+    } else {
+        for (std::size_t i = 0; i < count; ++i, record += rs) {
+            *cell++ = decodeRecord(record, format);
+        }
+    }
+    return cell;
+}
+
 void encodeRecord(const TerrainPost& post, RecordFormat format, unsigned char* record);
+
+// Encodes count posts from cell on into records stored one after another; returns the byte
+// after the last record.
+template <RecordFormat format>
+unsigned char* encodeRecords(const TerrainPost* cell, std::size_t count, unsigned char* record) {
+    constexpr std::size_t rs = format == SevenByteRecords ? 7 : 9;
+    if constexpr (std::endian::native == std::endian::little) {
+        // A post's first nine bytes are the 9-byte record; the 7-byte record drops the tile's
+        // upper half (see decodeRecords for the layout).
+        for (std::size_t i = 0; i < count; ++i, record += rs, ++cell) {
+            const auto* bytes = reinterpret_cast<const unsigned char*>(cell);
+            if constexpr (format == SevenByteRecords) {
+                std::memcpy(record, bytes, 2);
+                std::memcpy(record + 2, bytes + 4, 5);
+            } else {
+                std::memcpy(record, bytes, 9);
+            }
+        }
+    } else {
+        for (std::size_t i = 0; i < count; ++i, record += rs) {
+            encodeRecord(*cell++, format, record);
+        }
+    }
+    return record;
+}
 
 } // namespace vantor

@@ -33,9 +33,9 @@ void encodeSection(const TerrainMatrix& m, std::int32_t column, std::int32_t row
     for (int y = 0; y < postsPerSectionSide; ++y) {
         const TerrainPost* post =
             &m.at(column * postsPerSectionSide, row * postsPerSectionSide + y);
-        for (int x = 0; x < postsPerSectionSide; ++x, record += rs) {
-            encodeRecord(post[x], m.recordFormat, record);
-        }
+        record = m.recordFormat == SevenByteRecords
+                     ? encodeRecords<SevenByteRecords>(post, postsPerSectionSide, record)
+                     : encodeRecords<NineByteRecords>(post, postsPerSectionSide, record);
     }
 }
 
