@@ -68,6 +68,23 @@ MainWindowOptions optionsFor(const testing::TempDir& theater, RunMode mode = Run
     return options;
 }
 
+// A generated sample theater of sections x sections in the folder.
+bool writeSample(const testing::TempDir& folder, std::int32_t sections,
+                 SampleFeatures* features = nullptr) {
+    SampleOptions sample;
+    sample.sections = sections;
+    std::string error;
+    return writeSampleTheater(folder.str(), sample, error, features);
+}
+
+// The window's messages collected as "Title: text", each answered Ok.
+void collectMessages(MainWindow& w, QStringList& messages) {
+    w.platform().messageBox = [&messages](const MessageBoxRequest& m) {
+        messages << QString::fromStdString(m.title + ": " + m.text);
+        return MessageAnswer::Ok;
+    };
+}
+
 // The window's file requests answered with these paths in turn.
 void answerFilesInTurn(MainWindow& w, std::deque<std::string>& answers) {
     w.platform().requestFile = [&answers](const FileRequest&) {
@@ -269,10 +286,7 @@ class MainWindowTest : public QObject {
     // window; closing the progress window with Esc stops a read.
     void openingTerrainEnablesItsCommandsAndEscStopsARead() {
         testing::TempDir terrainDir;
-        std::string error;
-        SampleOptions sample;
-        sample.sections = 8;
-        QVERIFY(writeSampleTheater(terrainDir.str(), sample, error));
+        QVERIFY(writeSample(terrainDir, 8));
         const std::string l2 = (terrainDir.path / "Theater.L2").string();
 
         auto w = makeWindow("terrain.ini");
@@ -417,11 +431,8 @@ class MainWindowTest : public QObject {
     // and the list fills with the report's lines.
     void roadScanShowsItsDialogAndFillsTheList() {
         testing::TempDir theater;
-        std::string error;
-        SampleOptions sample;
-        sample.sections = 16;
         SampleFeatures features;
-        QVERIFY(writeSampleTheater(theater.str(), sample, error, &features));
+        QVERIFY(writeSample(theater, 16, &features));
         MainWindow w(optionsFor(theater));
         w.startUp();
         w.show();
@@ -432,10 +443,7 @@ class MainWindowTest : public QObject {
                                      r.kind == FileDialogKind::Open ? l2 : out, 0};
         };
         QStringList messages;
-        w.platform().messageBox = [&](const MessageBoxRequest& m) {
-            messages << QString::fromStdString(m.title + ": " + m.text);
-            return MessageAnswer::Ok;
-        };
+        collectMessages(w, messages);
         w.runCommand(cmd::OpenL2Terrain);
         QVERIFY(w.state().terrainOpen);
 
@@ -487,10 +495,7 @@ class MainWindowTest : public QObject {
     // and stays open, then scans; the ID tool's dialog keeps the values entered last.
     void radarAndIdToolsRunThroughTheirDialogs() {
         testing::TempDir theater;
-        std::string error;
-        SampleOptions sample;
-        sample.sections = 8;
-        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        QVERIFY(writeSample(theater, 8));
         MainWindow w(optionsFor(theater));
         w.startUp();
         w.show();
@@ -499,10 +504,7 @@ class MainWindowTest : public QObject {
         std::deque<std::string> answers = {l2, source, (theater.path / "radar.csv").string()};
         answerFilesInTurn(w, answers);
         QStringList messages;
-        w.platform().messageBox = [&](const MessageBoxRequest& m) {
-            messages << QString::fromStdString(m.title + ": " + m.text);
-            return MessageAnswer::Ok;
-        };
+        collectMessages(w, messages);
         bool shown = false;
         QStringList seen;
         w.radarSettingsShown = [&](RadarSettingsDialog& dialog) -> bool {
@@ -559,10 +561,7 @@ class MainWindowTest : public QObject {
     // the checked exports; the airbase levelling rewrites the terrain pair.
     void objectChecksRunFromTheMenus() {
         testing::TempDir theater;
-        std::string error;
-        SampleOptions sample;
-        sample.sections = 8;
-        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        QVERIFY(writeSample(theater, 8));
         MainWindow w(optionsFor(theater));
         w.startUp();
         w.show();
@@ -571,10 +570,7 @@ class MainWindowTest : public QObject {
         std::deque<std::string> answers = {l2};
         answerFilesInTurn(w, answers);
         QStringList messages;
-        w.platform().messageBox = [&](const MessageBoxRequest& m) {
-            messages << QString::fromStdString(m.title + ": " + m.text);
-            return MessageAnswer::Ok;
-        };
+        collectMessages(w, messages);
         // Menu actions run their command once the event loop comes round.
         const auto choose = [&](int command) {
             QAction* action = w.menuAction(command);
@@ -639,10 +635,7 @@ class MainWindowTest : public QObject {
     void airbaseBatchModeEndsByItself() {
         testing::TempDir theater;
         testing::TempDir elsewhere;
-        std::string error;
-        SampleOptions sample;
-        sample.sections = 4;
-        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        QVERIFY(writeSample(theater, 4));
         QVERIFY(generateOcdList(theater.str()).ok);
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string before = slurpFile(l2);
@@ -658,10 +651,7 @@ class MainWindowTest : public QObject {
             return FileRequestResult{FileRequestStatus::Chosen, next, 0};
         };
         QStringList messages;
-        w.platform().messageBox = [&](const MessageBoxRequest& m) {
-            messages << QString::fromStdString(m.title + ": " + m.text);
-            return MessageAnswer::Ok;
-        };
+        collectMessages(w, messages);
         w.startUp();
         QTRY_VERIFY(w.closeRequested());
         QVERIFY(!w.isVisible());
@@ -675,10 +665,7 @@ class MainWindowTest : public QObject {
     // under the mouse, the wheel zooms about the mouse and the picture can be saved.
     void mapShowsTheTheaterAndFollowsTheList() {
         testing::TempDir theater;
-        std::string error;
-        SampleOptions sample;
-        sample.sections = 8;
-        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        QVERIFY(writeSample(theater, 8));
         MainWindow w(optionsFor(theater));
         w.startUp();
         w.resize(1100, 700);
@@ -771,10 +758,7 @@ class MainWindowTest : public QObject {
     // itself, also when the settings dialog is cancelled.
     void radarBatchModeEndsByItself() {
         testing::TempDir theater;
-        std::string error;
-        SampleOptions sample;
-        sample.sections = 4;
-        QVERIFY(writeSampleTheater(theater.str(), sample, error));
+        QVERIFY(writeSample(theater, 4));
         for (bool scan : {false, true}) {
             MainWindow w(optionsFor(theater, RunMode::RadarBatch));
             std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
