@@ -4,7 +4,8 @@
 
 #include "app/application_state.h"
 #include "app/list_flow.h"
-#include "app/text_file.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "checks/checked_export.h"
 #include "fuzz_input.h"
 #include "objectives/export_format.h"

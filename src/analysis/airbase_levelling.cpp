@@ -1,6 +1,6 @@
 #include "analysis/airbase_levelling.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <cctype>
 #include <unordered_map>

@@ -1,6 +1,6 @@
 #include "analysis/radar_dialog.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <cstdio>
 

@@ -1,6 +1,7 @@
 #include "analysis/radar_lines.h"
 
-#include "app/text_file.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 
 #include <vector>
 
@@ -14,7 +15,7 @@ constexpr std::size_t batchSize = 256;
 } // namespace
 
 bool forEachLineWithProfile(
-    std::FILE* source, const RadarWalk& walk,
+    TextReader& source, const RadarWalk& walk,
     const std::function<std::optional<RadarSite>(std::string_view line)>& siteOf,
     const std::function<bool(std::string& line, const RadarProfile* profile)>& emit) {
     std::vector<std::string> lines;

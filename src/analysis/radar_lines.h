@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/radar_profile.h"
+#include "base/text_reader.h"
 
 #include <cstdio>
 #include <functional>
@@ -14,7 +15,7 @@ namespace vantor {
 // the profiles of the lines that name a radar site, and hands each line to emit in file order,
 // with its profile or null. Stops early when emit returns false; returns false then.
 bool forEachLineWithProfile(
-    std::FILE* source, const RadarWalk& walk,
+    TextReader& source, const RadarWalk& walk,
     const std::function<std::optional<RadarSite>(std::string_view line)>& siteOf,
     const std::function<bool(std::string& line, const RadarProfile* profile)>& emit);
 

@@ -1,7 +1,8 @@
 #include "analysis/radar_rewrite.h"
 
 #include "analysis/radar_lines.h"
-#include "app/text_file.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "objectives/export_format.h"
 
 #include <algorithm>
@@ -39,7 +40,7 @@ std::string radarObjectLine(std::string_view whole, const RadarProfile& profile)
     return out;
 }
 
-RadarRewrite writeRadarProfiles(std::FILE* source, SafeWriter& out, const RadarWalk& walk,
+RadarRewrite writeRadarProfiles(TextReader& source, SafeWriter& out, const RadarWalk& walk,
                                 std::time_t now,
                                 const std::function<void(std::int32_t)>& objectDone) {
     RadarRewrite result;
@@ -55,19 +56,17 @@ RadarRewrite writeRadarProfiles(std::FILE* source, SafeWriter& out, const RadarW
         }
         return RadarSite{readIntField(XField, body), readIntField(YField, body)};
     };
-    forEachLineWithProfile(source, walk, siteOf,
-                           [&](std::string& l, const RadarProfile* profile) {
-                               ++result.objects;
-                               if (profile != nullptr &&
-                                   !safeWrite(out, radarObjectLine(l, *profile))) {
-                                   result.writeFailed = true;
-                                   return false;
-                               }
-                               if (objectDone) {
-                                   objectDone(result.objects);
-                               }
-                               return true;
-                           });
+    forEachLineWithProfile(source, walk, siteOf, [&](std::string& l, const RadarProfile* profile) {
+        ++result.objects;
+        if (profile != nullptr && !safeWrite(out, radarObjectLine(l, *profile))) {
+            result.writeFailed = true;
+            return false;
+        }
+        if (objectDone) {
+            objectDone(result.objects);
+        }
+        return true;
+    });
     return result;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "analysis/radar_profile.h"
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_reader.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -24,7 +27,7 @@ std::string radarObjectLine(std::string_view line, const RadarProfile& profile);
 
 // Copies an objective export with every object's radar values replaced by the profile of its
 // own post; objectDone is called after each object with the count so far.
-RadarRewrite writeRadarProfiles(std::FILE* source, SafeWriter& out, const RadarWalk& walk,
+RadarRewrite writeRadarProfiles(TextReader& source, SafeWriter& out, const RadarWalk& walk,
                                 std::time_t now,
                                 const std::function<void(std::int32_t)>& objectDone);
 

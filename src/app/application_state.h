@@ -5,7 +5,9 @@
 #include "app/menu_model.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
-#include "app/text_file.h"
+#include "base/file_guard.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "checks/city_check.h"
 #include "objectives/find.h"
 #include "objectives/list_model.h"
@@ -69,7 +71,11 @@ struct ApplicationState {
     ListState list;
     FindState find;
 
-    TextFile toolSourceFile;
+    TextReader toolSourceFile;
+    // The files the running command reads and the terrain files the matrix came from: no output
+    // is ever written over one of them.
+    InputFiles inputs;
+    int dispatchDepth = 0;
     TextFile outputFile;
     TextFile textReportFile;
 

@@ -1,17 +1,19 @@
 #include "app/check_flow.h"
 
 #include "app/application_state.h"
-#include "app/binary_file.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/file_lookup.h"
 #include "app/flow_files.h"
 #include "app/platform_calls.h"
 #include "app/scan_flow.h"
 #include "app/shell_texts.h"
 #include "app/terrain_flow.h"
-#include "app/text_util.h"
 #include "app/version.h"
+#include "base/byte_order.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_util.h"
 #include "checks/checked_export.h"
 #include "checks/object_check.h"
 #include "terrain/l2_reader.h"
@@ -64,7 +66,7 @@ bool loadCheckObjects(ApplicationState& state, const Platform& platform, Occupan
     }
     MultipleObjects multiple;
     const ObjectTableLoad load =
-        loadObjectTable(state.toolSourceFile.handle.get(), objects.table,
+        loadObjectTable(state.toolSourceFile, objects.table,
                         [&](std::size_t at) { placeObject(grid, objects.table, at, multiple); });
     if (load.count == 0) {
         return false;
@@ -95,7 +97,7 @@ bool writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
         loadOcdList(state.ocdList, state.startDirectory); // without it new objects get zeros
     }
     const RadarWalk walk = makeRadarWalk(state.radarSettings, state.theater.lastMapX, state.matrix);
-    const CheckedExport result = writeCheckedExport(state.toolSourceFile.handle.get(), out, objects,
+    const CheckedExport result = writeCheckedExport(state.toolSourceFile, out, objects,
                                                     state.ocdList, walk, std::time(nullptr));
     if (!result.ok && !result.writeFailed) {
         abandonSafeWrite(out); // the source lacks its first two lines
@@ -248,10 +250,11 @@ bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cit
 bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
     std::filesystem::path path = findInFolder(state.startDirectory, airbaseScriptName);
     std::string text;
-    const bool found = readTextFile(path, text);
+    std::string error;
+    const bool found = readTextFile(path, text, error);
     if (!found && state.runMode != RunMode::AirbaseBatch) {
-        showMessage(platform, " Could not open script file: " + fromFsPath(path),
-                    "Missing Script File", MessageIcon::Information);
+        showMessage(platform, withReason(" Could not open script file: " + fromFsPath(path), error),
+                    "Missing Script File", MessageIcon::Error);
         return false;
     }
     if (!found) {
@@ -265,7 +268,9 @@ bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
         if (chosen.status != FileRequestStatus::Chosen) {
             return false;
         }
-        if (!readTextFile(toFsPath(chosen.path), text)) {
+        if (!readTextFile(toFsPath(chosen.path), text, error)) {
+            showMessage(platform, withReason(" Could not open script file: " + chosen.path, error),
+                        "Missing Script File", MessageIcon::Error);
             return false;
         }
         state.startDirectory = folderPart(chosen.path);
@@ -394,11 +399,11 @@ bool aboutCommand(ApplicationState& state, const Platform& platform) {
                     texts::purpose,
                 texts::aboutTitle, MessageIcon::Information);
     if (!state.toolSourceFile.isOpen() &&
-        !openTextFile(state.toolSourceFile, state.sourcePath, "rb")) {
+        !openTextReader(state.toolSourceFile, toFsPath(state.sourcePath))) {
         return false;
     }
     const OcdUpdate update =
-        updateOcdList(state.ocdList, state.toolSourceFile.handle.get(), state.startDirectory);
+        updateOcdList(state.ocdList, state.toolSourceFile, state.startDirectory);
     // Read to its end, the file would give the next update nothing: it is opened afresh then.
     state.toolSourceFile.close();
     showAll(platform, update.messages);

@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 namespace vantor {
 

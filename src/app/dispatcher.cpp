@@ -13,6 +13,7 @@
 #include "app/tool_flow.h"
 #include "terrain/theater_selection.h"
 
+#include <new>
 #include <string>
 
 namespace vantor {
@@ -78,7 +79,40 @@ const Precondition* preconditionFor(int command) {
     return nullptr;
 }
 
+namespace {
+
+bool runCommand(ApplicationState& state, const Platform& platform, int command);
+
+} // namespace
+
 bool dispatchCommand(ApplicationState& state, const Platform& platform, int command) {
+    // A command that the user starts reads its own inputs; the commands it issues share them.
+    InputScope scope(state.inputs);
+    if (state.dispatchDepth == 0 && state.inputs.clearBetweenCommands) {
+        state.inputs.read.clear();
+    }
+    ++state.dispatchDepth;
+    bool done = false;
+    try {
+        done = runCommand(state, platform, command);
+    } catch (const std::bad_alloc&) {
+        // Every reader checks what a file asks for before allocating; this is the last guard.
+        --state.dispatchDepth;
+        if (state.dispatchDepth == 0) {
+            closeProgress(state, platform);
+            showMessage(platform, texts::notEnoughMemoryForCommand, texts::error,
+                        MessageIcon::Error);
+            return false;
+        }
+        throw;
+    }
+    --state.dispatchDepth;
+    return done;
+}
+
+namespace {
+
+bool runCommand(ApplicationState& state, const Platform& platform, int command) {
     if (!checkPrecondition(state, platform, command)) {
         return false;
     }
@@ -165,5 +199,7 @@ bool dispatchCommand(ApplicationState& state, const Platform& platform, int comm
         return false;
     }
 }
+
+} // namespace
 
 } // namespace vantor

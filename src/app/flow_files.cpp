@@ -1,13 +1,17 @@
 #include "app/flow_files.h"
 
 #include "app/application_state.h"
-#include "app/binary_file.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/file_lookup.h"
 #include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
+#include "base/byte_order.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_reader.h"
+#include "base/text_util.h"
 #include "terrain/terrain_io.h"
 
 namespace vantor {
@@ -24,9 +28,10 @@ bool openToolSource(ApplicationState& state, const Platform& platform) {
     if (!requestSourceFile(state, platform, RequestForm::Internal)) {
         return false;
     }
-    if (!openTextFile(state.toolSourceFile, state.sourcePath, "rb")) {
-        showMessage(platform, terrain_texts::dataFileOpenFailed, state.sourcePath,
-                    MessageIcon::Error);
+    if (!openTextReader(state.toolSourceFile, toFsPath(state.sourcePath))) {
+        showMessage(platform,
+                    withReason(terrain_texts::dataFileOpenFailed, state.toolSourceFile.error),
+                    state.sourcePath, MessageIcon::Error);
         return false;
     }
     return true;

@@ -3,12 +3,12 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/file_lookup.h"
 #include "app/menu_rules.h"
 #include "app/platform_calls.h"
 #include "app/recent_file_flow.h"
 #include "app/shell_texts.h"
-#include "app/text_util.h"
+#include "base/file_lookup.h"
+#include "base/text_util.h"
 #include "objectives/unused_ids.h"
 #include "terrain/terrain_io.h"
 
@@ -141,14 +141,16 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
     if (!closeOutputForSource(state, platform)) {
         return false;
     }
-    TextFile source;
-    if (!openTextFile(source, state.sourcePath, "rb")) {
+    TextReader source;
+    if (!openTextReader(source, toFsPath(state.sourcePath))) {
+        showMessage(platform, withReason(terrain_texts::dataFileOpenFailed, source.error),
+                    state.sourcePath, MessageIcon::Error);
         return false;
     }
     std::string first;
     std::string second;
-    readLine(source.handle.get(), first);
-    readLine(source.handle.get(), second);
+    readLine(source, first);
+    readLine(source, second);
     // The previous rows go now; the window itself is replaced only for a file it can list.
     if (state.list.window) {
         createListWindow(state.list, state.list.window->listMode);
@@ -170,10 +172,11 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
     state.listKind = kind->listKind;
     createListWindow(state.list, kind->listMode);
     state.list.sourcePath = state.sourcePath;
-    const std::size_t rows = readRows(state.list, source.handle.get(), platform);
+    const std::size_t rows = readRows(state.list, source, platform);
     notifyList(platform, ListChange::Reset);
     if (rows == 0) {
-        showMessage(platform, kind->readFailed, texts::error, MessageIcon::Error);
+        showMessage(platform, withReason(kind->readFailed, source.error), texts::error,
+                    MessageIcon::Error);
         return false;
     }
     applyMenuEvent(state, platform,
@@ -260,6 +263,16 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
     return true;
 }
 
+void dropReportOutputs(ApplicationState& state, const Platform& platform) {
+    const bool wasOpen = state.outputFile.isOpen();
+    abandonTextFile(state.outputFile);
+    abandonTextFile(state.textReportFile);
+    state.appendToOutput = false;
+    if (wasOpen) {
+        applyMenuEvent(state, platform, MenuEvent::OutputFileClosed);
+    }
+}
+
 bool saveReportOutputs(ApplicationState& state, const Platform& platform) {
     std::string error;
     for (TextFile* file : {&state.outputFile, &state.textReportFile}) {
@@ -267,10 +280,7 @@ bool saveReportOutputs(ApplicationState& state, const Platform& platform) {
             continue;
         }
         const std::string name = file->target;
-        abandonTextFile(state.outputFile);
-        abandonTextFile(state.textReportFile);
-        state.appendToOutput = false;
-        applyMenuEvent(state, platform, MenuEvent::OutputFileClosed);
+        dropReportOutputs(state, platform);
         showMessage(platform, "Cannot write " + name + ": " + error, texts::error,
                     MessageIcon::Error);
         return false;

@@ -28,6 +28,9 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform);
 bool requestOutputFile(ApplicationState& state, const Platform& platform, RequestForm form);
 // Puts what a scan wrote into its output file and text report in place (see TextFile). On a
 // failure says why, closes both without touching the files they replace, and returns false.
+// Closes the report outputs without touching the files they would replace.
+void dropReportOutputs(ApplicationState& state, const Platform& platform);
+
 bool saveReportOutputs(ApplicationState& state, const Platform& platform);
 // "&Export Objects ..." (10205) and its second half (10212).
 bool exportObjectsCommand(ApplicationState& state, const Platform& platform);

@@ -3,10 +3,11 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/file_lookup.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
-#include "app/text_util.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/text_util.h"
 
 #include <cerrno>
 #include <system_error>
@@ -27,9 +28,9 @@ int fileOpenErrorCode(const std::string& path) {
     if (std::filesystem::is_directory(fsPath, ec)) {
         return 5;
     }
-    TextFile probe;
+    InputFile probe;
     errno = 0;
-    if (openTextFile(probe, path, "rb")) {
+    if (openInput(probe, fsPath, InputUse::Own)) {
         return 0;
     }
     switch (errno) {

@@ -2,7 +2,7 @@
 
 #include "app/menu_model.h"
 #include "app/platform_calls.h"
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <algorithm>
 

@@ -42,23 +42,34 @@ void newScanList(ApplicationState& state, const Platform& platform) {
     notifyList(platform, ListChange::Reset);
 }
 
-void loadScript(ApplicationState& state, const Platform& platform, ScriptKind kind) {
+// False (after its message) when the script is missing, unreadable or broken: a scan without
+// its script would find nothing and report a clean theater.
+bool loadScript(ApplicationState& state, const Platform& platform, ScriptKind kind) {
     if (state.scriptLoaded) {
-        return;
+        return true;
     }
     const ScriptLoad load = loadTileScript(state.script, kind, state.startDirectory);
     for (const MessageBoxRequest& m : load.messages) {
         showMessage(platform, m);
     }
+    if (!load.ok) {
+        emptyTileTable(state.script);
+        return false;
+    }
     state.scriptLoaded = true;
+    return true;
 }
 
-// False when the scan's report could not be put in place.
+// False when the script did not load or the scan's report could not be put in place.
 bool runScan(ApplicationState& state, const Platform& platform, const ScanCommand& scan) {
     state.progressState = scan.progressState;
     state.listKind = scan.listKind;
     openProgress(state, platform);
-    loadScript(state, platform, scan.script);
+    if (!loadScript(state, platform, scan.script)) {
+        closeProgress(state, platform);
+        dropReportOutputs(state, platform);
+        return false;
+    }
     if (scan.command == cmd::PlaceBridges) {
         runBridgePlacement(state, platform);
     } else {

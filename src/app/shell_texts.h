@@ -10,6 +10,9 @@ inline constexpr const char* matrixAlreadyCreated =
 inline constexpr const char* closeAppendableOutput =
     "You are about to close a .csv file you can append objects to.  Do you wish to close it now?";
 inline constexpr const char* recentFileOpenError = "Data Base Open error code = %d";
+inline constexpr const char* notEnoughMemoryForCommand =
+    "Not enough memory to finish this command. Nothing was written; files that were being "
+    "written were left as they were.";
 
 inline constexpr const char* information = "Information";
 inline constexpr const char* error = "Error";

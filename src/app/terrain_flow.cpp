@@ -3,12 +3,13 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/file_lookup.h"
 #include "app/menu_rules.h"
 #include "app/platform_calls.h"
 #include "app/recent_file_flow.h"
 #include "app/shell_texts.h"
-#include "app/text_util.h"
+#include "base/file_lookup.h"
+#include "base/safe_writer.h"
+#include "base/text_util.h"
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"
 
@@ -33,8 +34,10 @@ constexpr TerrainDialog terrainDialogs[] = {
      "*.L2M"},
 };
 
-void showDataFileOpenFailed(const Platform& platform, const std::string& path) {
-    showMessage(platform, terrain_texts::dataFileOpenFailed, path, MessageIcon::Error);
+void showDataFileOpenFailed(const Platform& platform, const std::string& path,
+                            const std::string& reason) {
+    showMessage(platform, withReason(terrain_texts::dataFileOpenFailed, reason), path,
+                MessageIcon::Error);
 }
 
 // Terrain is open for the rest of the run: the commands that need it are enabled.
@@ -122,12 +125,23 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
         return false;
     }
     const std::string l2Path = state.terrainPath;
+    // A write-back that a run left half done is finished first, so the pair is never read with
+    // one file new and the other old.
+    std::string error;
+    if (finishInterruptedCommit(toFsPath(l2Path), error) == CommitRecovery::Failed) {
+        showDataFileOpenFailed(platform, l2Path,
+                               "an interrupted write of the terrain files could not be "
+                               "finished: " +
+                                   error);
+        return false;
+    }
     BinaryReader l2;
     if (!openForReading(l2, toFsPath(l2Path))) {
-        showDataFileOpenFailed(platform, l2Path);
+        showDataFileOpenFailed(platform, l2Path, l2.error);
         return false;
     }
     if (l2.size == 0) {
+        showDataFileOpenFailed(platform, l2Path, "the file is empty");
         return false;
     }
     setWindowTitle(platform, l2Path);
@@ -137,20 +151,23 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
     state.terrainPath = o2PathFor(l2Path);
     BinaryReader o2;
     if (!openForReading(o2, findBeside(state.terrainPath))) {
-        showDataFileOpenFailed(platform, state.terrainPath);
+        showDataFileOpenFailed(platform, state.terrainPath, o2.error);
         return false;
     }
 
     startTerrainProgress(state, platform);
     const TerrainResult result =
         readTerrain(l2, o2, state.matrix, terrainProgress(state, platform));
-    l2.handle.reset();
-    o2.handle.reset();
+    l2.close();
+    o2.close();
     closeProgress(state, platform);
     showMessages(platform, result);
     if (!result.ok()) {
         return false;
     }
+    // The files the matrix came from stay inputs of every later command: no output replaces
+    // them until the terrain is written back on purpose.
+    state.inputs.held = {{l2.identity, l2.path}, {o2.identity, o2.path}};
     // The geometry changes only with a complete read, so a failed one leaves the selected
     // theater's geometry for a later matrix load to compare with.
     applyTerrainGeometry(state.theater, state.matrix.sectionsX());
@@ -168,19 +185,25 @@ bool loadMatrixCommand(ApplicationState& state, const Platform& platform) {
         return false;
     }
     BinaryReader file;
-    if (!openForReading(file, toFsPath(state.terrainPath)) || file.size == 0) {
+    if (!openForReading(file, toFsPath(state.terrainPath))) {
+        showDataFileOpenFailed(platform, state.terrainPath, file.error);
+        return false;
+    }
+    if (file.size == 0) {
+        showDataFileOpenFailed(platform, state.terrainPath, "the file is empty");
         return false;
     }
     setWindowTitle(platform, state.terrainPath);
     startTerrainProgress(state, platform);
     const TerrainResult result =
         loadL2m(file, state.theater, state.matrix, terrainProgress(state, platform));
-    file.handle.reset();
+    file.close();
     closeProgress(state, platform);
     showMessages(platform, result);
     if (!result.ok()) {
         return false;
     }
+    state.inputs.held = {{file.identity, file.path}};
     finishTerrainOpen(state, platform);
     return true;
 }

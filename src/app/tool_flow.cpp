@@ -5,12 +5,12 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/file_lookup.h"
 #include "app/flow_files.h"
 #include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
-#include "app/text_util.h"
+#include "base/file_lookup.h"
+#include "base/text_util.h"
 #include "terrain/terrain_io.h"
 #include "tools/id_mover.h"
 #include "tools/link_removal.h"
@@ -33,18 +33,6 @@ std::string n(std::int32_t value) {
     return std::to_string(value);
 }
 
-// Lines of the open source, counted ahead for the progress bar's range.
-std::int32_t countLines(std::FILE* file) {
-    std::int32_t lines = 0;
-    char buffer[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        lines += static_cast<std::int32_t>(std::count(buffer, buffer + got, '\n'));
-    }
-    std::rewind(file);
-    return lines;
-}
-
 bool askRadarSettings(ApplicationState& state, const Platform& platform) {
     RadarDialogModel model = openRadarDialog();
     if (!platform.editRadarSettings || !platform.editRadarSettings(model)) {
@@ -63,8 +51,10 @@ bool writeRadarFile(ApplicationState& state, const Platform& platform) {
     if (!beginToolOutput(state, platform, out)) {
         return false;
     }
-    std::FILE* source = state.toolSourceFile.handle.get();
-    const std::int32_t lastPosition = std::max(1, countLines(source) - 1);
+    TextReader& source = state.toolSourceFile;
+    // Lines counted ahead for the progress bar's range.
+    const auto lastPosition = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(countLinesAndRewind(source) - 1, 1, INT32_MAX));
     state.progressState = 7;
     state.progress.objectsCounted = 0;
     state.progress.position = 0;
@@ -93,7 +83,7 @@ bool removeLinks(ApplicationState& state, const Platform& platform) {
     }
     const RadarWalk walk = makeRadarWalk(state.radarSettings, state.theater.lastMapX, state.matrix);
     const LinkRemoval result =
-        removeObjectLinks(state.toolSourceFile.handle.get(), out, walk, std::time(nullptr));
+        removeObjectLinks(state.toolSourceFile, out, walk, std::time(nullptr));
     if (!finishToolOutput(state, platform, out, result.writeFailed)) {
         return false;
     }
@@ -109,7 +99,7 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
     if (!beginToolOutput(state, platform, out)) {
         return false;
     }
-    std::FILE* source = state.toolSourceFile.handle.get();
+    TextReader& source = state.toolSourceFile;
     if (choice == IdToolChoice::FixBridgeOffsets) {
         const BridgeFix result = fixBridgeOffsets(source, out, state.script, std::time(nullptr));
         state.scriptLoaded = false;
@@ -177,8 +167,8 @@ bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
             return false;
         }
     }
-    const ParentCheck result = checkParentLinks(state.toolSourceFile.handle.get(), noParent,
-                                                wrongParent, std::time(nullptr));
+    const ParentCheck result =
+        checkParentLinks(state.toolSourceFile, noParent, wrongParent, std::time(nullptr));
     state.toolSourceFile.close();
     if (result.writeFailed || !commitSafeWritePair(noParent, wrongParent)) {
         const bool firstFailed = !noParent.error.empty();
@@ -212,6 +202,9 @@ bool moveIdsCommand(ApplicationState& state, const Platform& platform) {
             loadTileScript(state.script, ScriptKind::Bridge, state.startDirectory);
         for (const MessageBoxRequest& m : load.messages) {
             showMessage(platform, m);
+        }
+        if (!load.ok) {
+            return false; // without the bridge script no bridge would move
         }
     }
     const bool done = openToolSource(state, platform) && moveIds(state, platform, choice);

@@ -1,7 +1,10 @@
 #include "checks/checked_export.h"
 
-#include "app/binary_file.h"
-#include "app/text_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "objectives/export_format.h"
 
 #include <vector>
@@ -99,13 +102,13 @@ std::string newObjectLine(const ObjectRecord& o, const OcdEntry* defaults, std::
     return out;
 }
 
-CheckedExport writeCheckedExport(std::FILE* source, SafeWriter& out, const CheckObjects& objects,
+CheckedExport writeCheckedExport(TextReader& source, SafeWriter& out, const CheckObjects& objects,
                                  const OcdList& ocd, const RadarWalk& walk, std::time_t now) {
     CheckedExport result;
-    if (source == nullptr) {
+    if (!source.isOpen()) {
         return result;
     }
-    std::rewind(source);
+    rewindReader(source);
     switch (copyExportHeader(source, out, now)) {
     case HeaderCopy::Copied:
         break;

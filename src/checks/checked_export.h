@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/radar_profile.h"
+#include "base/text_reader.h"
 #include "checks/occupancy_grid.h"
 #include "reference/ocd_list.h"
 
@@ -38,7 +39,7 @@ struct CheckedExport {
 // rewritten, deleted ones left out, then the created objects with their radar profiles.
 // Source lines after the one that ended the object table load keep their content and are
 // renumbered with the rest.
-CheckedExport writeCheckedExport(std::FILE* source, SafeWriter& out, const CheckObjects& objects,
+CheckedExport writeCheckedExport(TextReader& source, SafeWriter& out, const CheckObjects& objects,
                                  const OcdList& ocd, const RadarWalk& walk, std::time_t now);
 
 std::string checkedExportMessage(const CheckedExport& result);

@@ -1,8 +1,8 @@
 #include "checks/city_check.h"
 
-#include "app/file_lookup.h"
-#include "app/text_file.h"
-#include "app/text_util.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/text_util.h"
 
 #include <array>
 
@@ -316,11 +316,12 @@ CityTablesLoad loadCityTileTables(CityTileTables& tables, const std::string& sta
     CityTablesLoad load;
     const std::filesystem::path path = findInFolder(startDirectory, checkerScriptName);
     std::string text;
-    if (!readTextFile(path, text)) {
+    std::string error;
+    if (!readTextFile(path, text, error)) {
         MessageBoxRequest m;
-        m.text = " Could not open script file: " + fromFsPath(path);
+        m.text = withReason(" Could not open script file: " + fromFsPath(path), error);
         m.title = "Missing Script File";
-        m.icon = MessageIcon::Information;
+        m.icon = MessageIcon::Error;
         load.messages.push_back(std::move(m));
         return load;
     }

@@ -1,6 +1,6 @@
 #include "checks/object_check.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <array>
 #include <vector>

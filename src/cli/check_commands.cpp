@@ -1,9 +1,9 @@
 #include "cli/check_commands.h"
 
 #include "app/commands.h"
-#include "app/file_lookup.h"
 #include "app/platform_calls.h"
-#include "app/text_util.h"
+#include "base/file_lookup.h"
+#include "base/text_util.h"
 #include "cli/scan_commands.h"
 #include "reference/ocd_list.h"
 
@@ -43,13 +43,13 @@ int update(const GlobalOptions& options) {
     if (!session.start(options)) {
         return exitFailed;
     }
-    TextFile source;
-    if (!openTextFile(source, options.source, "rb")) {
-        std::fprintf(stderr, "Error: cannot open %s\n", options.source.c_str());
+    TextReader source;
+    if (!openTextReader(source, toFsPath(options.source))) {
+        std::fprintf(stderr, "Error: cannot open %s: %s\n", options.source.c_str(),
+                     source.error.c_str());
         return exitFailed;
     }
-    const OcdUpdate u =
-        updateOcdList(session.state.ocdList, source.handle.get(), session.state.startDirectory);
+    const OcdUpdate u = updateOcdList(session.state.ocdList, source, session.state.startDirectory);
     show(session, u.messages);
     if (!u.ok && u.messages.empty()) {
         std::fprintf(stderr, "Error: %s cannot be read in %s (run ocd-generate first)\n",

@@ -2,9 +2,9 @@
 
 #include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/file_lookup.h"
 #include "app/startup.h"
-#include "app/text_util.h"
+#include "base/file_lookup.h"
+#include "base/text_util.h"
 
 #include <filesystem>
 #include <system_error>

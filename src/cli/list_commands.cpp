@@ -1,7 +1,7 @@
 #include "cli/list_commands.h"
 
 #include "app/commands.h"
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "objectives/unused_ids.h"
 
 #include <CLI/CLI.hpp>

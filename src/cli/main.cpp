@@ -1,6 +1,6 @@
 #include "app/commands.h"
-#include "app/file_lookup.h"
 #include "app/version.h"
+#include "base/file_lookup.h"
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"

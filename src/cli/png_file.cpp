@@ -1,7 +1,9 @@
 #include "cli/png_file.h"
 
-#include "app/binary_file.h"
-#include "app/file_lookup.h"
+#include "base/byte_order.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
 
 #include <cstdio>
 #include <memory>
@@ -28,9 +30,8 @@ void chunk(std::string& out, const char* type, const std::string& data) {
     bigEndian(out, static_cast<std::uint32_t>(data.size()));
     const std::string body = std::string(type, 4) + data;
     out += body;
-    bigEndian(out, static_cast<std::uint32_t>(
-                       crc32(0, reinterpret_cast<const Bytef*>(body.data()),
-                             static_cast<uInt>(body.size()))));
+    bigEndian(out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                                                    static_cast<uInt>(body.size()))));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "app/commands.h"
 #include "app/list_flow.h"
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "scans/scan_parameters.h"
 
 #include <CLI/CLI.hpp>

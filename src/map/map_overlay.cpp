@@ -1,6 +1,6 @@
 #include "map/map_overlay.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "terrain/theater.h"
 
 #include <array>

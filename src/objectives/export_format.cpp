@@ -1,8 +1,11 @@
 #include "objectives/export_format.h"
 
-#include "app/binary_file.h"
-#include "app/text_file.h"
-#include "app/text_util.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
+#include "base/text_util.h"
 
 #include <array>
 
@@ -74,7 +77,7 @@ std::string exportTitleLine(std::time_t when) {
     return std::string(exportTitle) + "  " + titleTime(when) + platformLineEnd;
 }
 
-HeaderCopy copyExportHeader(std::FILE* source, SafeWriter& out, std::time_t now) {
+HeaderCopy copyExportHeader(TextReader& source, SafeWriter& out, std::time_t now) {
     std::string line;
     if (!readLine(source, line)) {
         return HeaderCopy::SourceEnded;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/text_reader.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -62,6 +64,6 @@ struct SafeWriter;
 // How a rewrite began: the source's title line replaced by a fresh one and its column line
 // copied, or the source ended first (what it held is written), or a write failed.
 enum class HeaderCopy { Copied, SourceEnded, WriteFailed };
-HeaderCopy copyExportHeader(std::FILE* source, SafeWriter& out, std::time_t now);
+HeaderCopy copyExportHeader(TextReader& source, SafeWriter& out, std::time_t now);
 
 } // namespace vantor

@@ -1,6 +1,6 @@
 #include "objectives/find.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <array>
 

@@ -1,10 +1,13 @@
 #include "objectives/list_model.h"
 
-#include "app/binary_file.h"
-#include "app/file_lookup.h"
 #include "app/platform_calls.h"
-#include "app/text_file.h"
-#include "app/text_util.h"
+#include "base/byte_order.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
+#include "base/text_util.h"
 #include "objectives/export_format.h"
 
 #include <algorithm>
@@ -191,7 +194,7 @@ void destroyListWindow(ListState& list) {
     list.window.reset();
 }
 
-std::size_t readRows(ListState& list, std::FILE* file, const Platform& platform) {
+std::size_t readRows(ListState& list, TextReader& file, const Platform& platform) {
     if (!list.window) {
         return 0;
     }
@@ -203,7 +206,7 @@ std::size_t readRows(ListState& list, std::FILE* file, const Platform& platform)
             return window.linesCounted;
         }
     }
-    if (std::ferror(file) != 0) {
+    if (file.failed) {
         return 0;
     }
     return window.linesCounted;
@@ -351,9 +354,10 @@ bool writeExport(const ListState& list, const std::string& exportPath, std::stri
         }
         return false;
     };
-    TextFile source;
-    if (list.sourcePath.empty() || !openTextFile(source, list.sourcePath, "rb")) {
-        return fail("the list's source " + list.sourcePath + " cannot be read");
+    TextReader source;
+    if (list.sourcePath.empty() || !openTextReader(source, toFsPath(list.sourcePath))) {
+        return fail("the list's source " + list.sourcePath + " cannot be read" +
+                    (source.error.empty() ? "" : ": " + source.error));
     }
     SafeWriter out;
     if (!beginSafeWrite(out, toFsPath(exportPath))) {
@@ -361,13 +365,13 @@ bool writeExport(const ListState& list, const std::string& exportPath, std::stri
     }
     std::string line;
     for (int header = 0; header < 2; ++header) {
-        if (readLine(source.handle.get(), line) && !safeWrite(out, line.data(), line.size())) {
+        if (readLine(source, line) && !safeWrite(out, line.data(), line.size())) {
             abandonSafeWrite(out);
             return fail(out.error);
         }
     }
     const ListWindow* window = list.window ? &*list.window : nullptr;
-    for (std::size_t k = 0; readLine(source.handle.get(), line); ++k) {
+    for (std::size_t k = 0; readLine(source, line); ++k) {
         const std::int64_t row =
             window != nullptr && k < window->lineRows.size() ? window->lineRows[k] : -1;
         const std::int32_t mark =

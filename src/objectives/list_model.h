@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/text_reader.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -79,7 +81,7 @@ void destroyListWindow(ListState& list);
 
 // Reads the rest of an open file into rows: returns the row count (4097 once the row limit was
 // met, which is reported once), 0 for a file without data lines or on a read error.
-std::size_t readRows(ListState& list, std::FILE* file, const Platform& platform);
+std::size_t readRows(ListState& list, TextReader& file, const Platform& platform);
 // One line a scan has just written; lines past the row limit get no row.
 std::size_t addRow(ListState& list, std::string_view line, const Platform& platform);
 

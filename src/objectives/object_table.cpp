@@ -1,6 +1,7 @@
 #include "objectives/object_table.h"
 
-#include "app/text_file.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "objectives/export_format.h"
 
 #include <algorithm>
@@ -16,17 +17,17 @@ std::string keptText(std::string_view field) {
 
 } // namespace
 
-ObjectTableLoad loadObjectTable(std::FILE* source, ObjectTable& table,
+ObjectTableLoad loadObjectTable(TextReader& source, ObjectTable& table,
                                 const std::function<void(std::size_t)>& placed) {
     table.clear();
     ObjectTableLoad load;
-    if (source == nullptr) {
+    if (!source.isOpen()) {
         return load;
     }
-    std::rewind(source);
+    rewindReader(source);
     std::string line;
     if (!readLine(source, line) || !readLine(source, line)) {
-        std::rewind(source);
+        rewindReader(source);
         return load;
     }
     std::int32_t largest = 0;
@@ -51,7 +52,7 @@ ObjectTableLoad loadObjectTable(std::FILE* source, ObjectTable& table,
             placed(table.size() - 1);
         }
     }
-    std::rewind(source);
+    rewindReader(source);
     load.count = table.size();
     // The largest identifier a line can hold is the largest 32-bit value: the next one stays
     // there rather than wrapping round to a negative number.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/text_reader.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -36,7 +38,7 @@ struct ObjectTableLoad {
 // start again. Lines without a comma take no record; a line whose Y field is not followed by a
 // comma ends the load. placed is called with each record's position as it is filled (the
 // occupancy grid uses it).
-ObjectTableLoad loadObjectTable(std::FILE* source, ObjectTable& table,
+ObjectTableLoad loadObjectTable(TextReader& source, ObjectTable& table,
                                 const std::function<void(std::size_t)>& placed = {});
 
 } // namespace vantor

@@ -1,6 +1,8 @@
 #include "objectives/unused_ids.h"
 
-#include "app/text_file.h"
+#include "base/file_lookup.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "objectives/export_format.h"
 
 #include <algorithm>
@@ -62,15 +64,15 @@ UnusedListing listUnusedIds(std::vector<std::int32_t> ids, bool ranges, std::siz
 
 std::vector<std::int32_t> identifiersInExport(const std::string& path) {
     std::vector<std::int32_t> ids;
-    TextFile file;
-    if (!openTextFile(file, path, "rb")) {
+    TextReader file;
+    if (!openTextReader(file, toFsPath(path))) {
         return ids;
     }
     std::string line;
-    if (!readLine(file.handle.get(), line) || !readLine(file.handle.get(), line)) {
+    if (!readLine(file, line) || !readLine(file, line)) {
         return ids;
     }
-    while (readLine(file.handle.get(), line)) {
+    while (readLine(file, line)) {
         const std::string_view text = withoutLineEnd(line);
         const char separator = text.find(',') != std::string_view::npos ? ',' : ';';
         if (text.find(separator) == std::string_view::npos) {

@@ -1,9 +1,12 @@
 #include "reference/ocd_list.h"
 
-#include "app/binary_file.h"
-#include "app/file_lookup.h"
-#include "app/text_file.h"
-#include "app/text_util.h"
+#include "base/byte_order.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
+#include "base/text_util.h"
 #include "objectives/export_format.h"
 
 #include <algorithm>
@@ -359,9 +362,9 @@ OcdGeneration generateOcdList(const std::string& startDirectory) {
     return result;
 }
 
-OcdUpdate updateOcdList(OcdList& list, std::FILE* source, const std::string& startDirectory) {
+OcdUpdate updateOcdList(OcdList& list, TextReader& source, const std::string& startDirectory) {
     OcdUpdate result;
-    if (source == nullptr || !loadOcdList(list, startDirectory)) {
+    if (!source.isOpen() || !loadOcdList(list, startDirectory)) {
         return result;
     }
     std::string line;
@@ -411,6 +414,7 @@ OcdUpdate updateOcdList(OcdList& list, std::FILE* source, const std::string& sta
     indexOcdList(list);
 
     SafeWriter out;
+    out.replacesInput = true; // the list read above, refreshed in place
     if (!beginSafeWrite(out, findInFolder(startDirectory, ocdListName)) ||
         !writeRecords(out, list.records) || !commitSafeWrite(out)) {
         result.messages.push_back(message(writeFailure(out), "Error", MessageIcon::Error));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/platform.h"
+#include "base/text_reader.h"
 
 #include <array>
 #include <cstdint>
@@ -114,6 +115,6 @@ struct OcdUpdate {
 // Refines the list from an objective export read from its current position: loads the list
 // afresh into `list`, takes the defaults of every object line whose class has an entry, and
 // rewrites OCDList.dat. Fails without a message when the list cannot be loaded or rewritten.
-OcdUpdate updateOcdList(OcdList& list, std::FILE* source, const std::string& startDirectory);
+OcdUpdate updateOcdList(OcdList& list, TextReader& source, const std::string& startDirectory);
 
 } // namespace vantor

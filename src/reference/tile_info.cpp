@@ -1,7 +1,9 @@
 #include "reference/tile_info.h"
 
-#include "app/binary_file.h"
-#include "app/file_lookup.h"
+#include "base/byte_order.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
 
 #include <algorithm>
 

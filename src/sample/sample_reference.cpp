@@ -2,7 +2,9 @@
 // layout, the TileInfo list of the urban tiles, the checker and airbase scripts, and the town
 // blocks laid under the objective export's towns.
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
 #include "sample/sample_theater.h"
 
 #include <algorithm>

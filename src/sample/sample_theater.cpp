@@ -1,6 +1,6 @@
 #include "sample/sample_theater.h"
 
-#include "app/file_lookup.h"
+#include "base/file_lookup.h"
 #include "terrain/terrain_writer.h"
 #include "terrain/theater.h"
 

@@ -1,13 +1,15 @@
 #include "scans/bridge_placement.h"
 
 #include "app/application_state.h"
-#include "app/binary_file.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/file_lookup.h"
 #include "app/list_flow.h"
 #include "app/platform_calls.h"
-#include "app/text_util.h"
+#include "base/byte_order.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_util.h"
 #include "objectives/export_format.h"
 
 #include <ctime>

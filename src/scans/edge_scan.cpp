@@ -5,7 +5,7 @@
 #include "app/dispatcher.h"
 #include "app/list_flow.h"
 #include "app/platform_calls.h"
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "objectives/export_format.h"
 
 #include <array>

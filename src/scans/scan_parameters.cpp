@@ -1,6 +1,6 @@
 #include "scans/scan_parameters.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <limits>
 

@@ -1,8 +1,8 @@
 #include "scans/tile_script.h"
 
-#include "app/file_lookup.h"
-#include "app/text_file.h"
-#include "app/text_util.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/text_util.h"
 
 namespace vantor {
 
@@ -208,10 +208,13 @@ ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text
 ScriptLoad loadTileScript(TileScript& s, ScriptKind kind, const std::string& startDirectory) {
     const std::filesystem::path path = findInFolder(startDirectory, scriptFileName(kind));
     std::string text;
-    if (!readTextFile(path, text)) {
+    std::string error;
+    if (!readTextFile(path, text, error)) {
+        // Without its script a scan would find nothing and look clean: an error, not a note.
         ScriptLoad load;
-        load.messages.push_back(errorMessage(" Could not script file: " + fromFsPath(path),
-                                             "Missing Script File", MessageIcon::Information));
+        load.messages.push_back(
+            errorMessage(withReason(" Could not script file: " + fromFsPath(path), error),
+                         "Missing Script File", MessageIcon::Error));
         return load;
     }
     return parseTileScript(s, kind, text);

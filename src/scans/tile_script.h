@@ -89,7 +89,7 @@ struct ScriptLoad {
 ScriptLoad parseTileScript(TileScript& script, ScriptKind kind, std::string_view text);
 
 // Reads the kind's file from the start folder (its name found whatever its letter case). A
-// missing file leaves the tables as they were.
+// missing or unreadable file leaves the tables as they were and fails with an error message.
 ScriptLoad loadTileScript(TileScript& script, ScriptKind kind, const std::string& startDirectory);
 
 } // namespace vantor

@@ -1,9 +1,7 @@
 #include "terrain/ini_file.h"
 
-#include "app/text_file.h"
-
-#include "app/text_util.h"
-
+#include "base/input_file.h"
+#include "base/text_util.h"
 
 namespace vantor {
 
@@ -60,9 +58,16 @@ IniFile parseIniText(std::string_view text) {
     return ini;
 }
 
-IniFile loadIniFile(const std::filesystem::path& path) {
+IniFile loadIniFile(const std::filesystem::path& path, std::string* error) {
     std::string text;
-    if (!readTextFile(path, text)) {
+    std::string why;
+    if (examinePath(path).kind == FileKind::Missing) {
+        return {};
+    }
+    if (!readTextFile(path, text, why)) {
+        if (error != nullptr) {
+            *error = why;
+        }
         return {};
     }
     return parseIniText(text);

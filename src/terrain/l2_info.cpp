@@ -1,6 +1,6 @@
 #include "terrain/l2_info.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 namespace vantor {
 

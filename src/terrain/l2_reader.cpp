@@ -1,6 +1,7 @@
 #include "terrain/l2_reader.h"
 
-#include "app/file_lookup.h"
+#include "base/file_lookup.h"
+#include "base/memory.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,25 +36,49 @@ TerrainResult readFailure(ReadStatus status, const BinaryReader& file, const cha
     return result;
 }
 
+std::string unknownLayoutText(const std::string& l2Name, std::uint64_t l2Size,
+                              const std::string& o2Name) {
+    return l2Name + " holds " + std::to_string(l2Size) +
+           " bytes, which is no whole number of the 7-byte or 9-byte records that " + o2Name +
+           " places its sections at: the record layout cannot be told. The file may be cut "
+           "short or have stray bytes at its end; nothing was read.";
+}
+
 } // namespace
 
 std::int32_t sectionsFromO2Size(std::uint64_t o2Size) {
     return integerSquareRoot(o2Size / 4);
 }
 
-RecordFormat recordFormatFor(std::uint64_t l2Size, std::span<const std::uint32_t> usedOffsets) {
-    if (l2Size % 7 != 0) {
-        return NineByteRecords;
-    }
+RecordLayout recordLayoutFor(std::uint64_t l2Size, std::span<const std::uint32_t> usedOffsets) {
     constexpr std::uint64_t section7 = postsPerSection * 7;
     constexpr std::uint64_t section9 = postsPerSection * 9;
-    bool allNineAligned = !usedOffsets.empty();
-    bool someNotSevenAligned = false;
+    bool sevenAligned = true;
+    bool nineAligned = true;
     for (std::uint32_t offset : usedOffsets) {
-        allNineAligned = allNineAligned && offset % section9 == 0;
-        someNotSevenAligned = someNotSevenAligned || offset % section7 != 0;
+        sevenAligned = sevenAligned && offset % section7 == 0;
+        nineAligned = nineAligned && offset % section9 == 0;
     }
-    return allNineAligned && someNotSevenAligned ? NineByteRecords : SevenByteRecords;
+    const bool sizeFitsSeven = l2Size % 7 == 0;
+    const bool sizeFitsNine = l2Size % 9 == 0;
+    RecordLayout layout;
+    if (sevenAligned != nineAligned) {
+        // The offsets name one layout; the size must agree with it.
+        layout.format = sevenAligned ? SevenByteRecords : NineByteRecords;
+        layout.known = sevenAligned ? sizeFitsSeven : sizeFitsNine;
+    } else {
+        layout.format = sizeFitsSeven ? SevenByteRecords : NineByteRecords;
+        layout.known = sizeFitsSeven || sizeFitsNine;
+    }
+    layout.certain = layout.known && (sevenAligned != nineAligned || sizeFitsSeven != sizeFitsNine);
+    // A file cut short is no riddle: a section runs past its end, and the read says so.
+    const std::uint32_t last =
+        usedOffsets.empty() ? 0 : *std::max_element(usedOffsets.begin(), usedOffsets.end());
+    if (!layout.known &&
+        std::uint64_t{last} + postsPerSection * recordSize(layout.format) > l2Size) {
+        layout.known = true;
+    }
+    return layout;
 }
 
 std::string o2PathFor(const std::string& l2Path) {
@@ -81,10 +106,15 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
         // Not even one block offset: there is no map to read.
         return failed(o2EndOfFile, o2ReadError, o2Error, o2ReadError);
     }
-    const std::int32_t extent = sections <= maxSectionsPerSide ? sections * postsPerSectionSide : 0;
-    if (extent == 0) {
-        return failed(noMemoryText(sections * 16, sections * 16), "Error");
+    // The O2 file says how big the map is, and sections may share one stored copy, so a small
+    // pair can ask for any size: the size is checked before anything is allocated.
+    const std::uint64_t matrixBytes = std::uint64_t{postsPerSection} *
+                                      static_cast<std::uint64_t>(sections) *
+                                      static_cast<std::uint64_t>(sections) * sizeof(TerrainPost);
+    if (sections > maxSectionsPerSide || !memoryAllows(matrixBytes)) {
+        return failed(mapTooLargeText(fromFsPath(o2.path.filename()), sections), "Error");
     }
+    const std::int32_t extent = sections * postsPerSectionSide;
 
     // The offsets of every section the map uses, read at once (4 bytes per section).
     const auto blocks = static_cast<std::size_t>(sections) * static_cast<std::size_t>(sections);
@@ -101,13 +131,20 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
     for (std::size_t b = 0; b < blocks; ++b) {
         offsets[b] = loadU32(o2Bytes.data() + 4 * b);
     }
-    const RecordFormat format = recordFormatFor(l2.size, offsets);
+    const RecordLayout layout = recordLayoutFor(l2.size, offsets);
+    if (!layout.known) {
+        return failed(unknownLayoutText(fromFsPath(l2.path.filename()), l2.size,
+                                        fromFsPath(o2.path.filename())),
+                      l2ReadError);
+    }
+    const RecordFormat format = layout.format;
     const std::size_t rs = recordSize(format);
     const std::size_t sectionBytes = postsPerSection * rs;
 
     if (!allocateMatrixForOverwrite(matrix, extent, extent, format)) {
         return failed(noMemoryText(extent, extent), "Error");
     }
+    matrix.layoutCertain = layout.certain;
 
     // One row of sections at a time. The row's distinct offsets, in file order, are merged into
     // runs of sections stored one after another, and each run is fetched with a single read; a

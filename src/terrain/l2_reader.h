@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
 #include "terrain/terrain_io.h"
 #include "terrain/terrain_matrix.h"
 
@@ -15,11 +17,20 @@ namespace vantor {
 // the square root of its number of entries. Entries beyond that square are never read.
 std::int32_t sectionsFromO2Size(std::uint64_t o2Size);
 
-// The record layout of an L2 file. A size that is a multiple of 7 means 7-byte records, except
-// when the block offsets themselves rule that out: if every offset the map uses is a multiple
-// of a 9-byte section and at least one is not a multiple of a 7-byte section, only 9-byte
-// records fit. Any other size means 9-byte records.
-RecordFormat recordFormatFor(std::uint64_t l2Size, std::span<const std::uint32_t> usedOffsets);
+// The record layout of an L2 file, as its size and the block offsets of its O2 file tell it.
+// Offsets that are all multiples of one layout's section size (and not of the other's) name
+// that layout, and the size must then be a whole number of its records. Otherwise the size
+// decides: a multiple of 7 means 7-byte records, else a multiple of 9 means 9-byte records.
+// When neither can be told (a size that is no whole number of the records the offsets name,
+// or of any records at all) the layout is unknown and the pair is refused. A layout that both
+// readings fit is taken as 7-byte records but is not certain, and such terrain is never written
+// back.
+struct RecordLayout {
+    RecordFormat format = SevenByteRecords;
+    bool known = false;
+    bool certain = false;
+};
+RecordLayout recordLayoutFor(std::uint64_t l2Size, std::span<const std::uint32_t> usedOffsets);
 
 // The O2 file beside an L2 file: the L2 path with its last two characters replaced by "O2",
 // found whatever the letter case of the name on disk (the exact spelling first).

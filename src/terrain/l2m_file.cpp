@@ -1,5 +1,9 @@
 #include "terrain/l2m_file.h"
 
+#include "base/file_lookup.h"
+#include "base/memory.h"
+#include "base/text_util.h"
+
 #include <vector>
 
 namespace vantor {
@@ -8,8 +12,9 @@ namespace {
 
 using namespace terrain_texts;
 
-TerrainResult writeFailure() {
-    return failed(l2mEndOfFile, "Error", l2Error, l2WriteError);
+TerrainResult writeFailure(const SafeWriter& writer) {
+    return failed(withReason(l2mEndOfFile, fromFsPath(writer.target) + ": " + writer.error),
+                  "Error", l2Error, l2WriteError);
 }
 
 std::int32_t progressPosition(std::size_t lastIndex) {
@@ -23,7 +28,7 @@ TerrainResult saveL2m(const TerrainMatrix& matrix, const std::filesystem::path& 
     SafeWriter writer;
     writer.failAfterBytes = failAfterBytes;
     if (!beginSafeWrite(writer, path)) {
-        return failed(dataFileOpenFailed, path.string());
+        return failed(withReason(dataFileOpenFailed, writer.error), fromFsPath(path));
     }
     unsigned char header[l2mHeaderSize] = {};
     storeU32(header, static_cast<std::uint32_t>(matrix.height));
@@ -31,7 +36,7 @@ TerrainResult saveL2m(const TerrainMatrix& matrix, const std::filesystem::path& 
     header[7] = matrix.recordFormat == SevenByteRecords ? 0 : 2;
     if (!safeWrite(writer, header, sizeof header)) {
         abandonSafeWrite(writer);
-        return writeFailure();
+        return writeFailure(writer);
     }
     const auto width = static_cast<std::size_t>(matrix.width);
     std::vector<unsigned char> row(width * l2mRecordSize);
@@ -40,7 +45,7 @@ TerrainResult saveL2m(const TerrainMatrix& matrix, const std::filesystem::path& 
                                        row.data());
         if (!safeWrite(writer, row.data(), row.size())) {
             abandonSafeWrite(writer);
-            return writeFailure();
+            return writeFailure(writer);
         }
         if (progress.abortRequested && progress.abortRequested()) {
             abandonSafeWrite(writer);
@@ -51,7 +56,7 @@ TerrainResult saveL2m(const TerrainMatrix& matrix, const std::filesystem::path& 
         }
     }
     if (!commitSafeWrite(writer)) {
-        return writeFailure();
+        return writeFailure(writer);
     }
     return {};
 }
@@ -73,6 +78,15 @@ TerrainResult loadL2m(BinaryReader& file, TheaterDefinition& theater, TerrainMat
     }
     const RecordFormat format = header[7] != 0 ? NineByteRecords : SevenByteRecords;
     const std::int32_t extent = columns;
+    // A file that holds fewer records than its header counts ends before its last row; it is
+    // refused before the matrix is allocated.
+    const std::uint64_t records = std::uint64_t{columns} * rows;
+    if (file.size < l2mHeaderSize + records * l2mRecordSize) {
+        return l2EndOfFileOnRead();
+    }
+    if (!memoryAllows(records * sizeof(TerrainPost))) {
+        return failed(noMemoryText(extent, extent), "Error");
+    }
     if (!allocateMatrixForOverwrite(matrix, extent, extent, format)) {
         return failed(noMemoryText(extent, extent), "Error");
     }

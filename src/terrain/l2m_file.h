@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
 #include "terrain/terrain_io.h"
 #include "terrain/terrain_matrix.h"
 #include "terrain/theater.h"

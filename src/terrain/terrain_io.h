@@ -44,6 +44,10 @@ inline constexpr const char* l2mSizeMismatch =
     "This L2M matrix is not the same size as the current theater.";
 inline constexpr const char* l2mMatrixError = "L2M Matrix Error";
 inline constexpr const char* noMemory = "Not enough memory for a terrain matrix of %d x %d posts.";
+inline constexpr const char* layoutInDoubtText =
+    "The terrain was not written back: the size of its L2 file and the offsets of its O2 file "
+    "fit both the 7-byte and the 9-byte record layout, so the layout it was read in is not "
+    "certain. The files were left as they were.";
 } // namespace terrain_texts
 
 // Adds a message box with an error icon.
@@ -54,12 +58,14 @@ TerrainResult failed(std::string text, std::string title, std::string then, std:
 TerrainResult aborted();
 
 // The failures several terrain files share.
-TerrainResult l2EndOfFileOnRead();  // "L2 end of file reached", then "L2 error" (read)
-TerrainResult l2EndOfFileOnWrite(); // "L2 end of file reached", then "L2 error" (write)
+TerrainResult l2EndOfFileOnRead(); // "L2 end of file reached", then "L2 error" (read)
 
-// The largest map the program accepts: the matrix file stores X Map Extent in 16 bits.
-inline constexpr std::int32_t maxSectionsPerSide = 4095;
+// The largest map the program reads: theaters in use are at most a few hundred sections a side,
+// and a map of this size already takes 3 GB of memory.
+inline constexpr std::int32_t maxSectionsPerSide = 1024;
 
-std::string noMemoryText(std::int32_t width, std::int32_t height);
+std::string noMemoryText(std::int64_t width, std::int64_t height);
+// The map an O2 file asks for is larger than the program reads or the machine's memory holds.
+std::string mapTooLargeText(const std::string& o2Name, std::int64_t sections);
 
 } // namespace vantor

@@ -1,6 +1,8 @@
 #include "terrain/terrain_matrix.h"
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
 
 #include <cstdlib>
 #include <new>
@@ -65,6 +67,7 @@ bool allocatePosts(TerrainMatrix& matrix, std::int32_t width, std::int32_t heigh
     matrix.width = width;
     matrix.height = height;
     matrix.recordFormat = format;
+    matrix.layoutCertain = true;
     return true;
 }
 

@@ -65,6 +65,9 @@ struct TerrainMatrix {
     std::int32_t width = 0;  // X Map Extent
     std::int32_t height = 0; // Y Map Extent
     RecordFormat recordFormat = SevenByteRecords;
+    // The record layout was told for certain: by a pair whose size and offsets agree on it, or
+    // by a matrix file. Terrain read under doubt is never written back.
+    bool layoutCertain = true;
     std::vector<TerrainPost, MatrixAllocator<TerrainPost>> posts;
 
     bool empty() const { return posts.empty(); }

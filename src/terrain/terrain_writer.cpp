@@ -1,6 +1,9 @@
 #include "terrain/terrain_writer.h"
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/file_lookup.h"
+#include "base/safe_writer.h"
+#include "base/text_util.h"
 
 #include <algorithm>
 #include <optional>
@@ -39,8 +42,17 @@ void encodeSection(const TerrainMatrix& m, std::int32_t column, std::int32_t row
     }
 }
 
-TerrainResult o2WriteFailure() {
-    return failed(o2WriteFailed, o2WriteError, o2Error, o2WriteError);
+// Where a write failed, in the system's words, after the suite's own message.
+std::string failure(const SafeWriter& writer) {
+    return fromFsPath(writer.target) + ": " + writer.error;
+}
+
+TerrainResult l2WriteFailure(const SafeWriter& l2) {
+    return failed(withReason(l2EndOfFile, failure(l2)), "Error", l2Error, l2WriteError);
+}
+
+TerrainResult o2WriteFailure(const SafeWriter& o2) {
+    return failed(withReason(o2WriteFailed, failure(o2)), o2WriteError, o2Error, o2WriteError);
 }
 
 } // namespace
@@ -48,6 +60,9 @@ TerrainResult o2WriteFailure() {
 TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesystem::path& l2Path,
                                 const std::filesystem::path& o2Path,
                                 const TerrainProgress& progress, const TerrainWriteFaults& faults) {
+    if (!matrix.layoutCertain) {
+        return failed(layoutInDoubtText, l2WriteError);
+    }
     const std::int32_t sectionsX = matrix.sectionsX();
     const std::int32_t sectionsY = matrix.sectionsY();
     const std::size_t sectionBytes = postsPerSection * recordSize(matrix.recordFormat);
@@ -56,12 +71,17 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
     SafeWriter o2;
     l2.failAfterBytes = faults.l2FailAfterBytes;
     o2.failAfterBytes = faults.o2FailAfterBytes;
+    // The pair the matrix was read from is replaced on purpose, and kept as the backup.
+    for (SafeWriter* w : {&l2, &o2}) {
+        w->replacesInput = true;
+        w->keepBackup = true;
+    }
     if (!beginSafeWrite(l2, l2Path)) {
-        return failed(dataFileOpenFailed, l2Path.string());
+        return failed(withReason(dataFileOpenFailed, l2.error), fromFsPath(l2Path));
     }
     if (!beginSafeWrite(o2, o2Path)) {
         abandonSafeWrite(l2);
-        return failed(dataFileOpenFailed, o2Path.string());
+        return failed(withReason(dataFileOpenFailed, o2.error), fromFsPath(o2Path));
     }
     auto abandonBoth = [&] {
         abandonSafeWrite(l2);
@@ -82,7 +102,7 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
     if (!shared.empty()) {
         if (!safeWrite(l2, shared.data(), shared.size())) {
             abandonBoth();
-            return l2EndOfFileOnWrite();
+            return l2WriteFailure(l2);
         }
         nextOffset = sectionBytes;
     }
@@ -97,13 +117,14 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
                 !shared.empty() && records == shared && isEmptySection(matrix, column, row);
             if (!sharesEmptyCopy) {
                 if (nextOffset > UINT32_MAX) {
+                    l2.error = "the file would pass the 4 GB its offsets can reach";
                     abandonBoth();
-                    return l2EndOfFileOnWrite();
+                    return l2WriteFailure(l2);
                 }
                 offset = static_cast<std::uint32_t>(nextOffset);
                 if (!safeWrite(l2, records.data(), records.size())) {
                     abandonBoth();
-                    return l2EndOfFileOnWrite();
+                    return l2WriteFailure(l2);
                 }
                 nextOffset += sectionBytes;
             }
@@ -111,7 +132,7 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
         }
         if (!safeWrite(o2, entries.data(), entries.size())) {
             abandonBoth();
-            return o2WriteFailure();
+            return o2WriteFailure(o2);
         }
         if (progress.abortRequested && progress.abortRequested()) {
             abandonBoth();
@@ -123,7 +144,7 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
         }
     }
     if (!commitSafeWritePair(l2, o2)) {
-        return l2EndOfFileOnWrite();
+        return o2.error.empty() ? l2WriteFailure(l2) : o2WriteFailure(o2);
     }
     return {};
 }

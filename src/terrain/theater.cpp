@@ -1,6 +1,6 @@
 #include "terrain/theater.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <algorithm>
 #include <cstdio>

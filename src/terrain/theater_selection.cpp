@@ -2,8 +2,8 @@
 
 #include "app/application_state.h"
 #include "app/commands.h"
-#include "app/file_lookup.h"
 #include "app/platform_calls.h"
+#include "base/file_lookup.h"
 
 namespace vantor {
 

@@ -1,7 +1,8 @@
 #include "tools/id_mover.h"
 
-#include "app/text_file.h"
-#include "app/text_util.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
+#include "base/text_util.h"
 #include "objectives/export_format.h"
 #include "tools/rewrite_start.h"
 
@@ -52,7 +53,7 @@ bool moveLineIds(std::string& line, const IdMoveLimits& limits) {
     return changed;
 }
 
-IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& limits,
+IdMove moveObjectIds(TextReader& source, SafeWriter& out, const IdMoveLimits& limits,
                      std::time_t now) {
     IdMove result;
     if (!startRewrite(source, out, now, result)) {
@@ -68,7 +69,7 @@ IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& lim
     return result;
 }
 
-BridgeFix fixBridgeOffsets(std::FILE* source, SafeWriter& out, const TileScript& bridgeScript,
+BridgeFix fixBridgeOffsets(TextReader& source, SafeWriter& out, const TileScript& bridgeScript,
                            std::time_t now) {
     BridgeFix result;
     if (!startRewrite(source, out, now, result)) {

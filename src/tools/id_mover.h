@@ -1,6 +1,9 @@
 #pragma once
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_reader.h"
 #include "scans/tile_script.h"
 
 #include <cstdint>
@@ -42,7 +45,7 @@ struct IdMove {
 // XID (both from the ID), and Parent. False, with the line untouched, when none was in range.
 bool moveLineIds(std::string& line, const IdMoveLimits& limits);
 
-IdMove moveObjectIds(std::FILE* source, SafeWriter& out, const IdMoveLimits& limits,
+IdMove moveObjectIds(TextReader& source, SafeWriter& out, const IdMoveLimits& limits,
                      std::time_t now);
 
 // The offset that puts an object back where its bridge script entry says.
@@ -56,7 +59,7 @@ struct BridgeFix {
 
 // Moves every object whose objective type has an entry in the bridge script by that entry's
 // offsets less 32; other lines are copied as read.
-BridgeFix fixBridgeOffsets(std::FILE* source, SafeWriter& out, const TileScript& bridgeScript,
+BridgeFix fixBridgeOffsets(TextReader& source, SafeWriter& out, const TileScript& bridgeScript,
                            std::time_t now);
 
 } // namespace vantor

@@ -1,7 +1,8 @@
 #include "tools/link_removal.h"
 
 #include "analysis/radar_lines.h"
-#include "app/text_file.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "objectives/export_format.h"
 #include "tools/rewrite_start.h"
 
@@ -32,7 +33,7 @@ std::string unlinkedObjectLine(std::string_view line, const RadarProfile& profil
     return out;
 }
 
-LinkRemoval removeObjectLinks(std::FILE* source, SafeWriter& out, const RadarWalk& walk,
+LinkRemoval removeObjectLinks(TextReader& source, SafeWriter& out, const RadarWalk& walk,
                               std::time_t now) {
     LinkRemoval result;
     if (!startRewrite(source, out, now, result)) {

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "analysis/radar_profile.h"
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_reader.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -12,7 +15,7 @@
 namespace vantor {
 
 struct LinkRemoval {
-    bool headerRead = false; // the source held its title and column lines
+    bool headerRead = false;  // the source held its title and column lines
     std::int32_t written = 0; // object lines written; lines too short are neither
     bool writeFailed = false;
 };
@@ -23,7 +26,7 @@ struct LinkRemoval {
 std::string unlinkedObjectLine(std::string_view line, const RadarProfile& profile);
 
 // Copies an objective export with every object unlinked (see unlinkedObjectLine).
-LinkRemoval removeObjectLinks(std::FILE* source, SafeWriter& out, const RadarWalk& walk,
+LinkRemoval removeObjectLinks(TextReader& source, SafeWriter& out, const RadarWalk& walk,
                               std::time_t now);
 
 } // namespace vantor

@@ -1,7 +1,8 @@
 #include "tools/parent_check.h"
 
-#include "app/text_file.h"
-#include "app/text_util.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
+#include "base/text_util.h"
 #include "objectives/export_format.h"
 
 #include <string>
@@ -23,7 +24,7 @@ bool namesCityOrTown(std::string_view type) {
 
 } // namespace
 
-ParentCheck checkParentLinks(std::FILE* source, SafeWriter& noParent, SafeWriter& wrongParent,
+ParentCheck checkParentLinks(TextReader& source, SafeWriter& noParent, SafeWriter& wrongParent,
                              std::time_t now) {
     ParentCheck result;
     std::string line;
@@ -40,7 +41,7 @@ ParentCheck checkParentLinks(std::FILE* source, SafeWriter& noParent, SafeWriter
         }
     }
 
-    std::rewind(source);
+    rewindReader(source);
     if (!readLine(source, line)) {
         return result;
     }

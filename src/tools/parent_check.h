@@ -1,6 +1,9 @@
 #pragma once
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_reader.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -21,7 +24,7 @@ struct ParentCheck {
 // Sorts the objects of an objective export: those with Parent 0 into noParent, those whose
 // Parent is the identifier of no city or town of the same file into wrongParent. Identifiers
 // are compared whole, and a file may hold any number of cities and towns.
-ParentCheck checkParentLinks(std::FILE* source, SafeWriter& noParent, SafeWriter& wrongParent,
+ParentCheck checkParentLinks(TextReader& source, SafeWriter& noParent, SafeWriter& wrongParent,
                              std::time_t now);
 
 } // namespace vantor

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "app/binary_file.h"
-#include "app/text_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "objectives/export_format.h"
 
 #include <cstdio>
@@ -13,7 +16,7 @@ namespace vantor {
 // The header of a tool's rewrite, recorded in its result (headerRead, writeFailed); true when the
 // object lines follow.
 template <class Result>
-bool startRewrite(std::FILE* source, SafeWriter& out, std::time_t now, Result& result) {
+bool startRewrite(TextReader& source, SafeWriter& out, std::time_t now, Result& result) {
     const HeaderCopy header = copyExportHeader(source, out, now);
     result.writeFailed = header == HeaderCopy::WriteFailed;
     result.headerRead = header == HeaderCopy::Copied;
@@ -23,7 +26,7 @@ bool startRewrite(std::FILE* source, SafeWriter& out, std::time_t now, Result& r
 // Every line after the header, changed in place by `change` and written; a failed write ends
 // the rewrite and is recorded in the result.
 template <class Result, class Change>
-void rewriteEachLine(std::FILE* source, SafeWriter& out, Result& result, Change change) {
+void rewriteEachLine(TextReader& source, SafeWriter& out, Result& result, Change change) {
     std::string line;
     while (readLine(source, line)) {
         change(line);

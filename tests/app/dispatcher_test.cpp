@@ -21,7 +21,10 @@ struct Session {
     }
     bool run(int command) { return dispatchCommand(state, scripted.platform(), command); }
     void openOutput() {
-        ASSERT_TRUE(openTextFile(state.outputFile, (dir.path / "out.csv").string(), "w+b"));
+        std::string error;
+        ASSERT_TRUE(
+            openTextFileAside(state.outputFile, (dir.path / "out.csv").string(), false, error))
+            << error;
     }
 };
 

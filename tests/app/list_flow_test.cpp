@@ -111,7 +111,9 @@ TEST(ListFlow, OpeningASourceWhileAnOutputFileIsOpenAsksFirst) {
     Session s;
     const std::string first = s.file("first.csv", header + objects);
     ASSERT_TRUE(s.open(first));
-    ASSERT_TRUE(openTextFile(s.state.outputFile, (s.dir.path / "out.csv").string(), "w+b"));
+    std::string error;
+    ASSERT_TRUE(
+        openTextFileAside(s.state.outputFile, (s.dir.path / "out.csv").string(), false, error));
     const std::string second = s.file("second.csv", header + objects);
 
     s.scripted.answers.push_back(MessageAnswer::No);

@@ -53,7 +53,9 @@ TEST(Progress, EachStateOpensWithItsCaptionAndReportsItsCounter) {
         EXPECT_EQ(scripted.progressOpens[0].position, 0);
 
         dispatchCommand(state, p, cmd::ProgressReport);
-        ASSERT_TRUE(openTextFile(state.outputFile, (dir.path / "o.csv").string(), "w+b"));
+        std::string error;
+        ASSERT_TRUE(
+            openTextFileAside(state.outputFile, (dir.path / "o.csv").string(), false, error));
         dispatchCommand(state, p, cmd::ProgressReport);
         ASSERT_EQ(scripted.progressReports.size(), 2u);
         EXPECT_EQ(scripted.progressReports[0].label, c.withoutOutput);

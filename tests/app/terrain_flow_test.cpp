@@ -107,7 +107,8 @@ TEST(TerrainFlow, TheO2IsFoundWhateverItsCaseAndAMissingOneIsReported) {
     std::filesystem::remove(missing.dir.path / "Theater.O2");
     EXPECT_FALSE(missing.openTerrain(missing.l2));
     ASSERT_EQ(missing.scripted.messages.size(), 1u);
-    EXPECT_EQ(missing.scripted.messages[0].text, "Data File Open Failed. ");
+    EXPECT_EQ(missing.scripted.messages[0].text,
+              "Data File Open Failed. (No such file or directory)");
     EXPECT_EQ(missing.scripted.messages[0].title, (missing.dir.path / "Theater.O2").string());
     EXPECT_FALSE(missing.state.terrainOpen);
 }
@@ -121,10 +122,16 @@ TEST(TerrainFlow, UnreadableEmptyOrBrokenTerrainLeavesTerrainClosedAndTheGeometr
     const Case cases[] = {
         {"missing L2",
          [](const std::filesystem::path& d) { std::filesystem::remove(d / "Theater.L2"); },
-         {"__L2__: Data File Open Failed. "}},
+         {"__L2__: Data File Open Failed. (No such file or directory)"}},
         {"empty L2",
          [](const std::filesystem::path& d) { testing::writeBytes(d / "Theater.L2", {}); },
-         {}},
+         {"__L2__: Data File Open Failed. (the file is empty)"}},
+        {"a folder in place of the L2",
+         [](const std::filesystem::path& d) {
+             std::filesystem::remove(d / "Theater.L2");
+             std::filesystem::create_directory(d / "Theater.L2");
+         },
+         {"__L2__: Data File Open Failed. (it is a folder)"}},
         {"L2 cut short",
          [](const std::filesystem::path& d) {
              auto bytes = testing::readBytes(d / "Theater.L2");

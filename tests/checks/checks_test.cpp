@@ -1,5 +1,8 @@
-#include "app/binary_file.h"
-#include "app/text_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "checks/check_fixture.h"
 #include "checks/checked_export.h"
 #include "checks/city_check.h"
@@ -278,16 +281,16 @@ TEST(CityCheck, RunningOutOfIdentifiersStopsAtOnce) {
 
 TEST(CityCheck, TheTablesSkipCommentsAndEndAtTheMarker) {
     CityTileTables t;
-    parseCityTileTables(
-        t, "; comment\r\n\r\n@\r\n1, 10, 1, 2\r\n2, 11, 0, 3\r\n2, 12, -4, 5\r\n"
-           "5, 13, 6, 7\r\n8, 14, 1, 1, 1, 1, 1\r\n2, 100\r\n2, 15, 2147483647, 0\r\n"
-                           "***end\r\n1, 99, 0, 0\r\n");
+    parseCityTileTables(t,
+                        "; comment\r\n\r\n@\r\n1, 10, 1, 2\r\n2, 11, 0, 3\r\n2, 12, -4, 5\r\n"
+                        "5, 13, 6, 7\r\n8, 14, 1, 1, 1, 1, 1\r\n2, 100\r\n2, 15, 2147483647, 0\r\n"
+                        "***end\r\n1, 99, 0, 0\r\n");
     ASSERT_EQ(t.kind1.size(), 1u);
     ASSERT_EQ(t.kind2.size(), 4u);
     ASSERT_EQ(t.kind5.size(), 1u);
     EXPECT_EQ(t.kind2[0].v1, 100);
     EXPECT_EQ(t.kind2[1].v1, -4);
-    EXPECT_EQ(t.kind2[2].v1, 100); // a line that ends early reads 0
+    EXPECT_EQ(t.kind2[2].v1, 100);       // a line that ends early reads 0
     EXPECT_EQ(t.kind2[3].v1, INT32_MAX); // found by fuzzing: no wrap round past the limit
     EXPECT_EQ(t.kind5[0].v2, 7);
     EXPECT_EQ(citySummary({1, 2, 3}),
@@ -422,13 +425,13 @@ ExportRun exportOf(const std::string& source, const CheckObjects& objects, const
                    const TerrainMatrix& m) {
     TempDir dir;
     { std::ofstream(dir.path / "source.csv", std::ios::binary) << source; }
-    TextFile in;
-    openTextFile(in, (dir.path / "source.csv").string(), "rb");
+    TextReader in;
+    openTextReader(in, dir.path / "source.csv");
     SafeWriter out;
     beginSafeWrite(out, dir.path / "out.csv");
     const RadarWalk walk = makeRadarWalk({40, 1, 1}, m.width - 1, m);
     ExportRun run;
-    run.result = writeCheckedExport(in.handle.get(), out, objects, list, walk, 1733572800);
+    run.result = writeCheckedExport(in, out, objects, list, walk, 1733572800);
     commitSafeWrite(out);
     std::ifstream back(dir.path / "out.csv", std::ios::binary);
     std::ostringstream text;
@@ -573,9 +576,10 @@ TEST(CheckedExport, ASourceWithoutItsTwoLinesFails) {
     TerrainMatrix m = flatMatrix(1);
     EXPECT_FALSE(exportOf("1.0 Objective Export\r\n", objects, ocdListOf({}), m).result.ok);
     SafeWriter out;
-    EXPECT_FALSE(writeCheckedExport(nullptr, out, objects, ocdListOf({}),
-                                    makeRadarWalk({40, 1, 1}, 15, m), 0)
-                     .ok);
+    TextReader closed;
+    EXPECT_FALSE(
+        writeCheckedExport(closed, out, objects, ocdListOf({}), makeRadarWalk({40, 1, 1}, 15, m), 0)
+            .ok);
 }
 
 } // namespace

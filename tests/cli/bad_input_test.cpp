@@ -3,7 +3,9 @@
 // files. Whatever the damage, the program ends with a status (never a signal), says why when it
 // fails, leaves no partial output where a good file was, and never changes a source file.
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -152,8 +154,9 @@ class BadInput : public ::testing::Test {
         }
         // Sources are never written; outputs and the lists a command produces may be.
         const std::string written[] = {
-            c.output,     "OCDList.dat",        "OCDList.csv",       "Theater.L2",
-            "Theater.O2", "NoOpposingTile.txt", "MultiObjectErr.txt"};
+            c.output,        "OCDList.dat",        "OCDList.csv",        "Theater.L2",
+            "Theater.O2",    "NoOpposingTile.txt", "MultiObjectErr.txt", "Theater.L2.bak",
+            "Theater.O2.bak"};
         for (const auto& [path, bytes] : before) {
             const std::string name = path.filename().string();
             if (std::find(std::begin(written), std::end(written), name) != std::end(written)) {

@@ -358,7 +358,9 @@ TEST(CliSession, PostedCommandsRunAfterTheCommandAndTheCloseRequestEndsThem) {
     options.dir = dir.str();
     options.quiet = true;
     ASSERT_TRUE(session.start(options));
-    ASSERT_TRUE(openTextFile(session.state.outputFile, (dir.path / "o.csv").string(), "w+b"));
+    std::string error;
+    ASSERT_TRUE(
+        openTextFileAside(session.state.outputFile, (dir.path / "o.csv").string(), false, error));
     EXPECT_TRUE(session.run(cmd::Exit));
     EXPECT_TRUE(session.io.closeRequested);
     EXPECT_FALSE(session.state.outputFile.isOpen());

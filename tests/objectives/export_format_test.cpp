@@ -83,11 +83,13 @@ struct Loaded {
 Loaded loadText(const std::string& text) {
     testing::TempDir dir;
     const auto path = dir.write("objs.csv", text);
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    TextReader f;
+    EXPECT_TRUE(openTextReader(f, path));
     Loaded l;
     l.load = loadObjectTable(f, l.table, [&l](std::size_t i) { l.placed.push_back(i); });
-    EXPECT_EQ(std::ftell(f), 0) << "the file is left at its start";
-    std::fclose(f);
+    std::string first;
+    readLine(f, first);
+    EXPECT_EQ(first, text.substr(0, first.size())) << "the file is left at its start";
     return l;
 }
 
@@ -118,7 +120,9 @@ TEST(ObjectTable, LoadFollowsTheLineRules) {
          2},
         {"LF line ends", "a, City, s, 4, 1, 5, 6,\nb, City, s, 9, 1, 5, 6,\n", {4, 9}, 10},
         // Found by fuzzing: the largest identifier a field can hold does not wrap round.
-        {"an identifier beyond 32 bits", "a, City, s, 99999999999, 1, 5, 6,\r\n", {INT32_MAX},
+        {"an identifier beyond 32 bits",
+         "a, City, s, 99999999999, 1, 5, 6,\r\n",
+         {INT32_MAX},
          INT32_MAX},
     };
     for (const Case& c : cases) {

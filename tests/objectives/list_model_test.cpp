@@ -1,4 +1,5 @@
-#include "app/text_file.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "objectives/find.h"
 #include "objectives/list_model.h"
 #include "objectives/unused_ids.h"
@@ -30,12 +31,12 @@ struct List {
         path = dir.write("list.csv", header + body).string();
         createListWindow(list, listMode);
         list.sourcePath = path;
-        std::FILE* f = std::fopen(path.c_str(), "rb");
+        TextReader f;
+        EXPECT_TRUE(openTextReader(f, path));
         std::string skip;
         readLine(f, skip);
         readLine(f, skip);
         count = readRows(list, f, scripted.platform());
-        std::fclose(f);
     }
     std::size_t count = 0;
     ListWindow& w() { return *list.window; }

@@ -1,5 +1,8 @@
-#include "app/binary_file.h"
-#include "app/text_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "reference/ocd_list.h"
 #include "reference/tile_info.h"
 #include "support/temp_dir.h"
@@ -210,10 +213,10 @@ TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
         "R, Radar, 1, 13, 103, 5, 5, 0, 0, 0, 4, 1, 13\r\n"
         "Z, Zero, 1, 14, 0, 5, 5, 0, 0, 0, 4, 1, 14, 0, 0, 0, 0, 0, 9, 9, 0,\r\n";
     put(dir.path / "export.csv", head + body);
-    TextFile source;
-    ASSERT_TRUE(openTextFile(source, (dir.path / "export.csv").string(), "rb"));
+    TextReader source;
+    ASSERT_TRUE(openTextReader(source, dir.path / "export.csv"));
     OcdList list;
-    const OcdUpdate u = updateOcdList(list, source.handle.get(), dir.str());
+    const OcdUpdate u = updateOcdList(list, source, dir.str());
     ASSERT_TRUE(u.ok);
     EXPECT_EQ(u.counted, 2);
     ASSERT_EQ(u.messages.size(), 1u);
@@ -234,10 +237,10 @@ TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
 TEST(OcdUpdate, AMissingListEndsWithoutAMessage) {
     TempDir dir;
     put(dir.path / "export.csv", "1.0\r\nNames\r\n");
-    TextFile source;
-    ASSERT_TRUE(openTextFile(source, (dir.path / "export.csv").string(), "rb"));
+    TextReader source;
+    ASSERT_TRUE(openTextReader(source, dir.path / "export.csv"));
     OcdList list;
-    const OcdUpdate u = updateOcdList(list, source.handle.get(), dir.str());
+    const OcdUpdate u = updateOcdList(list, source, dir.str());
     EXPECT_FALSE(u.ok);
     EXPECT_TRUE(u.messages.empty());
     EXPECT_FALSE(std::filesystem::exists(dir.path / ocdListName));

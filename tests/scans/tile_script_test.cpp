@@ -134,8 +134,10 @@ TEST(TileScript, AMissingFileIsReportedAndTheTablesStay) {
     EXPECT_FALSE(load.ok);
     ASSERT_EQ(load.messages.size(), 1u);
     EXPECT_EQ(load.messages[0].text,
-              " Could not script file: " + (dir.path / "Object-RoadScript.dat").string());
+              " Could not script file: " + (dir.path / "Object-RoadScript.dat").string() +
+                  " (No such file or directory)");
     EXPECT_EQ(load.messages[0].title, "Missing Script File");
+    EXPECT_EQ(load.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(s.tiles.size(), 1u);
 
     dir.write("object-roadscript.DAT", "4, 2, R, D, 0, 1, 0, 0, 0\n");

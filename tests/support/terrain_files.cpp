@@ -1,6 +1,8 @@
 #include "support/terrain_files.h"
 
-#include "app/binary_file.h"
+#include "base/byte_order.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
 
 #include <cmath>
 #include <fstream>

@@ -59,26 +59,59 @@ TEST(L2Geometry, SectionsPerSideComeFromTheO2Size) {
     }
 }
 
-TEST(L2Geometry, RecordLayoutFollowsTheL2SizeUnlessTheOffsetsRuleItOut) {
+TEST(L2Geometry, RecordLayoutIsTakenOnlyWhereTheSizeAndTheOffsetsAgree) {
     struct Case {
         const char* name;
         std::uint64_t size;
         std::vector<std::uint32_t> offsets;
         RecordFormat format;
+        bool known;
+        bool certain;
     };
     const Case cases[] = {
-        {"size not a multiple of 7", 2304 * 2, {0, 2304}, NineByteRecords},
-        {"multiple of 7 and 9, offsets fit both", 16128, {0, 0}, SevenByteRecords},
+        {"size not a multiple of 7", 2304 * 2, {0, 2304}, NineByteRecords, true, true},
+        {"multiple of 7 and 9, offsets fit both", 16128, {0, 0}, SevenByteRecords, true, false},
         {"multiple of 7, offsets only fit 9-byte sections",
          2304 * 7,
          {0, 2304, 4608},
-         NineByteRecords},
-        {"multiple of 7, 7-byte offsets", 1792 * 3, {0, 1792, 3584}, SevenByteRecords},
-        {"multiple of 7, every offset a multiple of both", 16128 * 2, {0, 16128}, SevenByteRecords},
-        {"multiple of 7, one offset fits neither", 1792 * 9, {0, 2304, 100}, SevenByteRecords},
+         NineByteRecords,
+         true,
+         true},
+        {"multiple of 7, 7-byte offsets", 1792 * 3, {0, 1792, 3584}, SevenByteRecords, true, true},
+        {"multiple of 7 and 9, every offset a multiple of both",
+         16128 * 2,
+         {0, 16128},
+         SevenByteRecords,
+         true,
+         false},
+        {"multiple of 7 and 9, one offset fits neither",
+         1792 * 9,
+         {0, 2304, 100},
+         SevenByteRecords,
+         true,
+         false},
+        {"7-byte offsets with 513 stray bytes", 1792 * 3 + 513, {0, 1792, 3584}, {}, false, false},
+        {"9-byte offsets, cut short: the read meets the end",
+         2304 * 2 - 1,
+         {0, 2304},
+         NineByteRecords,
+         true,
+         false},
+        {"offsets fit neither, size no whole number of records",
+         1792 * 3 + 5,
+         {0, 100},
+         {},
+         false,
+         false},
+        {"offsets fit neither, a multiple of 9 only", 2304, {0, 100}, NineByteRecords, true, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(recordFormatFor(c.size, c.offsets), c.format) << c.name;
+        const RecordLayout layout = recordLayoutFor(c.size, c.offsets);
+        EXPECT_EQ(layout.known, c.known) << c.name;
+        EXPECT_EQ(layout.certain, c.certain) << c.name;
+        if (c.known) {
+            EXPECT_EQ(layout.format, c.format) << c.name;
+        }
     }
 }
 
@@ -168,8 +201,13 @@ TEST(L2Reader, BlockReadingGivesExactlyTheRecordByRecordMatrix) {
         offsets[2] = static_cast<std::uint32_t>(2 * sectionBytes);
         Bytes o2 = testing::o2Bytes(offsets);
         o2.resize(o2.size() + 9, 0xEE); // entries beyond the square are never read
-        // The sizes must name the layout under test.
-        l2.resize(format == SevenByteRecords ? (l2.size() / 7 + 1) * 7 : l2.size() / 7 * 7 + 1);
+        // The sizes must name the layout under test: a whole number of its records only.
+        std::size_t size =
+            format == SevenByteRecords ? (l2.size() / 7 + 1) * 7 : (l2.size() / 9 + 1) * 9;
+        while (size % (format == SevenByteRecords ? 9 : 7) == 0) {
+            size += format == SevenByteRecords ? 7 : 9;
+        }
+        l2.resize(size);
         Pair pair(l2, o2);
         const TerrainResult result = pair.read();
         ASSERT_TRUE(result.ok()) << ::testing::PrintToString(texts(result));

@@ -116,7 +116,8 @@ TEST(L2mFile, AFailedOrAbortedSaveLeavesTheOldFile) {
 
     const TerrainResult failedSave = saveL2m(m, path, {}, 100);
     ASSERT_EQ(failedSave.messages.size(), 2u);
-    EXPECT_EQ(failedSave.messages[0].text, "L2M end of file reached");
+    EXPECT_EQ(failedSave.messages[0].text,
+              "L2M end of file reached (" + path.string() + ": No space left on device)");
     EXPECT_EQ(failedSave.messages[1].title, "L2 Write Error");
 
     TerrainProgress abortNow;

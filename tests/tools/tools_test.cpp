@@ -1,5 +1,6 @@
 #include "analysis/radar_rewrite.h"
-#include "app/text_file.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "objectives/export_format.h"
 #include "support/temp_dir.h"
 #include "tools/id_mover.h"
@@ -51,11 +52,11 @@ std::string line(const Object& o) {
 template <class Rewrite> std::string rewrite(const std::string& source, Rewrite run) {
     TempDir dir;
     const auto in = dir.write("in.csv", source);
-    TextFile file;
-    EXPECT_TRUE(openTextFile(file, in.string(), "rb"));
+    TextReader file;
+    EXPECT_TRUE(openTextReader(file, in));
     SafeWriter out;
     EXPECT_TRUE(beginSafeWrite(out, dir.path / "out.csv"));
-    run(file.handle.get(), out);
+    run(file, out);
     EXPECT_TRUE(commitSafeWrite(out));
     return testing::readFile(dir.path / "out.csv");
 }
@@ -90,7 +91,7 @@ TEST(LinkRemoval, ObjectsLoseParentAndLinksAndGainTheProfileOfTheirPost) {
     const std::string source =
         header() + line(a) + "\r\n" + "1, 2, 3, 4, 5, 6, 7, 8, 9, 10\r\n" + line(b) + line(c);
     LinkRemoval result;
-    const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& o) {
+    const std::string out = rewrite(source, [&](TextReader& in, SafeWriter& o) {
         result = removeObjectLinks(in, o, walk, now);
     });
     const std::string first20 =
@@ -109,7 +110,7 @@ TEST(LinkRemoval, ShortSourcesWriteWhatTheyHold) {
     const RadarWalk walk = makeRadarWalk(defaultRadarSettings, 63, m);
     for (const std::string& source : {std::string(), std::string("1.0 Objective Export\r\n")}) {
         LinkRemoval result;
-        const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& o) {
+        const std::string out = rewrite(source, [&](TextReader& in, SafeWriter& o) {
             result = removeObjectLinks(in, o, walk, now);
         });
         EXPECT_EQ(out, source.empty() ? "" : title());
@@ -143,7 +144,7 @@ TEST(RadarRewrite, OldValuesGiveWayToTheProfile) {
     };
     for (const Case& c : cases) {
         RadarRewrite result;
-        const std::string out = rewrite(header() + c.in, [&](std::FILE* in, SafeWriter& o) {
+        const std::string out = rewrite(header() + c.in, [&](TextReader& in, SafeWriter& o) {
             result = writeRadarProfiles(in, o, walk, now, nullptr);
         });
         EXPECT_EQ(out, title() + exportColumnLine + "\r\n" + c.out) << c.what;
@@ -163,7 +164,7 @@ TEST(RadarRewrite, ReportsEveryObjectAsItIsDone) {
     }
     std::vector<std::int32_t> counts;
     RadarRewrite result;
-    rewrite(source, [&](std::FILE* in, SafeWriter& o) {
+    rewrite(source, [&](TextReader& in, SafeWriter& o) {
         result = writeRadarProfiles(in, o, walk, now, [&](std::int32_t n) { counts.push_back(n); });
     });
     ASSERT_EQ(counts.size(), 600u);
@@ -216,13 +217,13 @@ TEST(ParentCheck, ObjectsGoByWhetherTheirParentIsACityOrTownOfTheFile) {
     source += "Short, Village, 1, 502\n"; // no Parent column: goes nowhere
 
     TempDir dir;
-    TextFile in;
-    ASSERT_TRUE(openTextFile(in, dir.write("in.csv", source).string(), "rb"));
+    TextReader in;
+    ASSERT_TRUE(openTextReader(in, dir.write("in.csv", source)));
     SafeWriter noParent;
     SafeWriter wrongParent;
     ASSERT_TRUE(beginSafeWrite(noParent, dir.path / "no.csv"));
     ASSERT_TRUE(beginSafeWrite(wrongParent, dir.path / "wrong.csv"));
-    const ParentCheck result = checkParentLinks(in.handle.get(), noParent, wrongParent, now);
+    const ParentCheck result = checkParentLinks(in, noParent, wrongParent, now);
     ASSERT_TRUE(commitSafeWritePair(noParent, wrongParent));
     EXPECT_EQ(testing::readFile(dir.path / "no.csv"), no);
     EXPECT_EQ(testing::readFile(dir.path / "wrong.csv"), wrong);
@@ -237,13 +238,13 @@ TEST(ParentCheck, WithoutCitiesOrTownsEveryParentIsWrong) {
     Object b = a;
     b.parent = 0;
     TempDir dir;
-    TextFile in;
-    ASSERT_TRUE(openTextFile(in, dir.write("in.csv", header() + line(a) + line(b)).string(), "rb"));
+    TextReader in;
+    ASSERT_TRUE(openTextReader(in, dir.write("in.csv", header() + line(a) + line(b))));
     SafeWriter no;
     SafeWriter wrong;
     ASSERT_TRUE(beginSafeWrite(no, dir.path / "no.csv"));
     ASSERT_TRUE(beginSafeWrite(wrong, dir.path / "wrong.csv"));
-    const ParentCheck result = checkParentLinks(in.handle.get(), no, wrong, now);
+    const ParentCheck result = checkParentLinks(in, no, wrong, now);
     EXPECT_EQ(result.zeroParent, 1);
     EXPECT_EQ(result.wrongParent, 1);
     abandonSafeWrite(no);
@@ -283,7 +284,7 @@ TEST(IdMover, IdentifiersOfTheRangeMoveWithTheirLinksAndParents) {
     IdMove result;
     const std::string source = header() + line(inRange) + line(childOfMoved) + line(untouched);
     const std::string out = rewrite(
-        source, [&](std::FILE* in, SafeWriter& o) { result = moveObjectIds(in, o, limits, now); });
+        source, [&](TextReader& in, SafeWriter& o) { result = moveObjectIds(in, o, limits, now); });
     EXPECT_EQ(out, title() + exportColumnLine + "\r\n" + moved + child + line(untouched));
     EXPECT_EQ(result.changed, 2);
     EXPECT_EQ(result.unchanged, 1);
@@ -303,7 +304,7 @@ TEST(IdMover, ShiftsDownAndEmptyRangesLeaveEveryByte) {
 
     const std::string source = header() + line(o) + "\r\n" + "odd, line\n";
     IdMove result;
-    const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& w) {
+    const std::string out = rewrite(source, [&](TextReader& in, SafeWriter& w) {
         result = moveObjectIds(in, w, {6000, 5000, 10}, now);
     });
     EXPECT_EQ(out, title() + source.substr(header().find('\n') + 1));
@@ -343,7 +344,7 @@ TEST(BridgeFix, ObjectsOfAScriptedTypeMoveByTheEntrysOffsets) {
     other.objective = 8;
     const std::string source = header() + line(same) + line(shifted) + line(other);
     BridgeFix result;
-    const std::string out = rewrite(source, [&](std::FILE* in, SafeWriter& w) {
+    const std::string out = rewrite(source, [&](TextReader& in, SafeWriter& w) {
         result = fixBridgeOffsets(in, w, script, now);
     });
     std::string sameOut = line(same);
@@ -354,8 +355,9 @@ TEST(BridgeFix, ObjectsOfAScriptedTypeMoveByTheEntrysOffsets) {
     EXPECT_EQ(result.moved, 2);
 
     TileScript none;
-    const std::string unchanged = rewrite(
-        source, [&](std::FILE* in, SafeWriter& w) { result = fixBridgeOffsets(in, w, none, now); });
+    const std::string unchanged = rewrite(source, [&](TextReader& in, SafeWriter& w) {
+        result = fixBridgeOffsets(in, w, none, now);
+    });
     EXPECT_EQ(result.moved, 0);
     EXPECT_EQ(unchanged, title() + source.substr(header().find('\n') + 1));
 }

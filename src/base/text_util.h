@@ -23,21 +23,25 @@ std::optional<float> parseLeadingFloat(std::string_view text);
 
 std::string trimBlanks(std::string_view text);
 
+// A message of the program's own followed by the reason the system (or a check) gave, in
+// brackets: "Data File Open Failed. (it is a folder)". The text itself stays as it is.
+std::string withReason(std::string_view text, std::string_view reason);
+
 // The message text with its first "%d" replaced by the number.
 std::string formatWithInt(std::string_view format, std::int64_t value);
 
-// Calls f with each line of a script text, its line end ("\n" or "\r\n") removed.
+// Calls f with each line of a script text, its line end ("\n", "\r\n" or a lone "\r") removed.
 template <class F> void forEachTextLine(std::string_view text, F&& f) {
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
+        std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        std::string_view line = text.substr(pos, end - pos);
+        const std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') {
+            ++pos;
         }
         if (!f(line)) {
             return; // f returns false to stop

@@ -1,6 +1,6 @@
-#include "app/file_lookup.h"
+#include "base/file_lookup.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <system_error>
 

@@ -1,4 +1,4 @@
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <charconv>
 #include <limits>
@@ -124,6 +124,17 @@ std::string formatWithInt(std::string_view format, std::int64_t value) {
         out.replace(at, 2, std::to_string(value));
     }
     return out;
+}
+
+std::string withReason(std::string_view text, std::string_view reason) {
+    std::string out(text);
+    if (reason.empty()) {
+        return out;
+    }
+    if (!out.empty() && out.back() != ' ') {
+        out += ' ';
+    }
+    return out + "(" + std::string(reason) + ")";
 }
 
 } // namespace vantor

@@ -1,4 +1,5 @@
-#include "app/text_file.h"
+#include "base/text_file.h"
+#include "base/text_reader.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -69,21 +70,22 @@ TEST(ReportAside, AFolderIsNoReport) {
 }
 
 #ifdef __linux__
-// A disk that is full under the partial file: the checkpoint fails with the system's words, the
-// target keeps every byte, and closing afterwards does not put the partial file in place.
+// A disk that is full under the report being written: the checkpoint fails with the system's
+// words, the target keeps every byte, and closing afterwards puts nothing in place and leaves
+// no temporary file.
 TEST(ReportAside, AFullDiskLeavesTheTargetAsItWas) {
     testing::TempDir dir;
     const fs::path target = dir.write("r.csv", "good report\n");
-    fs::create_symlink("/dev/full", dir.path / "r.csv.vantor-partial");
     TextFile file;
     std::string error;
     ASSERT_TRUE(openTextFileAside(file, target.string(), false, error)) << error;
+    file.handle.reset(std::fopen("/dev/full", "wb"));
     writeText(file.handle.get(), std::string(100000, 'x'));
     EXPECT_FALSE(checkpointTextFile(file, error));
     EXPECT_EQ(error, "No space left on device");
     file.close();
     EXPECT_EQ(testing::readFile(target), "good report\n");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path / "r.csv.vantor-partial")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
 }
 #endif
 

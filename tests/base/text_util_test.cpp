@@ -1,4 +1,4 @@
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 #include <gtest/gtest.h>
 #include <limits>
