@@ -79,6 +79,9 @@ bool loadCheckObjects(ApplicationState& state, const Platform& platform, Occupan
         if (!beginSafeWrite(report, path) || !safeWrite(report, multiple.report) ||
             !commitSafeWrite(report)) {
             abandonSafeWrite(report);
+            showMessage(platform, "Cannot write " + fromFsPath(report.target) + ": " + report.error,
+                        texts::error, MessageIcon::Error);
+            return false;
         }
         showMessage(platform, multipleObjectsMessage(multiple), "Multiple Objects per Tile",
                     MessageIcon::Information);
@@ -119,21 +122,41 @@ void endCheck(ApplicationState& state, const Platform& platform, const CheckEnd&
     }
 }
 
+// A reference list that is missing gets the suite's own message. One that is there but cannot be
+// used is not called missing: the message says what is wrong with it and keeps the advice.
+void showListProblem(const Platform& platform, const std::string& name,
+                     const std::string& missingText, const std::string& problem) {
+    if (problem.empty()) {
+        showMessage(platform, missingText, "Missing File", MessageIcon::Warning);
+        return;
+    }
+    std::string text = missingText;
+    const std::string missing = name + " missing.";
+    if (text.rfind(missing, 0) == 0) {
+        text.replace(0, missing.size(), name + " cannot be used (" + problem + ").");
+    }
+    showMessage(platform, text, texts::error, MessageIcon::Error);
+}
+
 // True when the check ran to its summary.
 bool runCityCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
                       CheckObjects& objects) {
-    if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory)) {
-        showMessage(platform,
-                    "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to this folder.\r\n "
-                    "Select Help/HowTo/Place Objects from menu.  Run City check again.",
-                    "Missing File", MessageIcon::Warning);
+    std::string problem;
+    if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory, &problem)) {
+        showListProblem(platform, ocdListName,
+                        "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to this "
+                        "folder.\r\n Select Help/HowTo/Place Objects from menu.  Run City check "
+                        "again.",
+                        problem);
         return false;
     }
-    if (!state.tileInfo.loaded && !loadTileInfoList(state.tileInfo, state.startDirectory)) {
-        showMessage(platform,
-                    "TileInfo.dat missing.  To generate list: Copy TileInfo.dat to this "
-                    "folder.\r\n If not available, run Trellon and load Texture.bin.  Check again.",
-                    "Missing File", MessageIcon::Warning);
+    if (!state.tileInfo.loaded &&
+        !loadTileInfoList(state.tileInfo, state.startDirectory, &problem)) {
+        showListProblem(platform, tileInfoName,
+                        "TileInfo.dat missing.  To generate list: Copy TileInfo.dat to this "
+                        "folder.\r\n If not available, run Trellon and load Texture.bin.  Check "
+                        "again.",
+                        problem);
         return false;
     }
     state.abortRequested = false;
@@ -282,8 +305,9 @@ bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
 // Levels the airbases on the grid; true when the levelling completed.
 bool levelOnGrid(ApplicationState& state, const Platform& platform, const OccupancyGrid& grid,
                  const CheckObjects& objects) {
-    if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory)) {
-        showMessage(platform,
+    std::string problem;
+    if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory, &problem)) {
+        showListProblem(platform, ocdListName,
                     state.runMode == RunMode::AirbaseBatch
                         ? "OCDList.dat missing.  To generate list: Run Vantor.exe\r\n Copy "
                           "Falcon4.ocd to the Vantor folder.\r\n Select Help/HowTo/Place Objects "
@@ -291,7 +315,7 @@ bool levelOnGrid(ApplicationState& state, const Platform& platform, const Occupa
                         : "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to the Vantor "
                           "folder.\r\n Select Help/HowTo/Place Objects from menu.  Run Airbase "
                           "Leveler again.",
-                    "Missing File", MessageIcon::Warning);
+                    problem);
         return false;
     }
     state.abortRequested = false;

@@ -14,6 +14,8 @@
 #include "base/text_util.h"
 #include "terrain/terrain_io.h"
 
+#include <iterator>
+
 namespace vantor {
 
 bool ensureTerrain(ApplicationState& state, const Platform& platform) {
@@ -22,6 +24,29 @@ bool ensureTerrain(ApplicationState& state, const Platform& platform) {
     }
     return state.terrainOpen;
 }
+
+namespace {
+
+// Why the open source is no objective export a tool can work on, or empty when it is one. A tool
+// given an empty file, a title or the header lines alone, or a report, would write an empty
+// output and look done.
+std::string sourceProblem(TextReader& source) {
+    std::string line;
+    const char* missing[] = {"the file is empty", "it holds a title line and no objects",
+                             "it holds its two header lines and no objects"};
+    for (std::size_t i = 0; i < std::size(missing); ++i) {
+        if (!readLine(source, line)) {
+            return source.failed ? source.error : missing[i];
+        }
+        if (i == 0 && line.front() != '1') {
+            return "it is no objective export: its first line does not begin with \"1\"";
+        }
+    }
+    rewindReader(source);
+    return {};
+}
+
+} // namespace
 
 bool openToolSource(ApplicationState& state, const Platform& platform) {
     state.toolSourceFile.close();
@@ -32,6 +57,12 @@ bool openToolSource(ApplicationState& state, const Platform& platform) {
         showMessage(platform,
                     withReason(terrain_texts::dataFileOpenFailed, state.toolSourceFile.error),
                     state.sourcePath, MessageIcon::Error);
+        return false;
+    }
+    if (const std::string problem = sourceProblem(state.toolSourceFile); !problem.empty()) {
+        state.toolSourceFile.close();
+        showMessage(platform, withReason("Cannot use " + state.sourcePath + " as the source", problem),
+                    texts::error, MessageIcon::Error);
         return false;
     }
     return true;

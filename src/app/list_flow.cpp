@@ -8,6 +8,7 @@
 #include "app/recent_file_flow.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
+#include "base/file_system.h"
 #include "base/text_util.h"
 #include "objectives/unused_ids.h"
 #include "terrain/terrain_io.h"
@@ -215,8 +216,23 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
     state.csvDirectory = folderPart(result.path);
     state.outputPath = withExtension(result.path, ".csv");
 
-    if (form == RequestForm::User && startsWithIgnoreCase(state.outputPath, state.sourcePath) &&
-        !state.sourcePath.empty()) {
+    // The extension rule must not land the output on a file the user never chose.
+    if (form != RequestForm::TextOnly && !equalsIgnoreCase(state.outputPath, result.path) &&
+        examinePath(toFsPath(state.outputPath)).kind != FileKind::Missing) {
+        showMessage(platform,
+                    "The output is written as " + state.outputPath + ", not as " + result.path +
+                        ", and " + state.outputPath +
+                        " already exists.  Choose a name that ends in .csv.",
+                    texts::error, MessageIcon::Warning);
+        if (form == RequestForm::User) {
+            postCommand(platform, cmd::ExportObjects);
+        }
+        return false;
+    }
+
+    if (form == RequestForm::User && !state.sourcePath.empty() &&
+        (startsWithIgnoreCase(state.outputPath, state.sourcePath) ||
+         sameFile(state.outputPath, state.sourcePath))) {
         showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
         postCommand(platform, cmd::ExportObjects);
         return false;

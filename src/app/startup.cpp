@@ -8,14 +8,15 @@
 
 namespace vantor {
 
-void startUp(ApplicationState& state, const Platform& platform, RunMode mode,
-             const std::string& workingDirectory) {
+bool startUp(ApplicationState& state, const Platform& platform, RunMode mode,
+              const std::string& workingDirectory) {
     state.runMode = mode;
     state.menu = buildMainMenu();
+    bool iniRead = true;
     if (mode == RunMode::Interactive) {
         state.startDirectory = workingDirectory;
         state.csvDirectory = state.startDirectory;
-        loadTheaters(state, platform);
+        iniRead = loadTheaters(state, platform);
         applyMenuEvent(state, platform, MenuEvent::InteractiveStartup);
     }
 
@@ -29,6 +30,7 @@ void startUp(ApplicationState& state, const Platform& platform, RunMode mode,
     } else if (mode == RunMode::AirbaseBatch) {
         postCommand(platform, cmd::LevelAirbases);
     }
+    return iniRead;
 }
 
 void closeOutputFiles(ApplicationState& state, const Platform& platform) {

@@ -12,7 +12,8 @@ struct Platform;
 // start folder (also the first CSV folder), reads the theaters and enables "Load L2M &Matrix
 // File...". Batch modes read nothing from the start folder, which stays empty. Then the recent
 // files are loaded into the File menu and, in a batch mode, its command is posted.
-void startUp(ApplicationState& state, const Platform& platform, RunMode mode,
+// False when the ini file of the start folder is there but could not be read (it was reported).
+bool startUp(ApplicationState& state, const Platform& platform, RunMode mode,
              const std::string& workingDirectory);
 
 // "&Close Output Files": asks before closing an output file that scans could still append to.

@@ -196,6 +196,10 @@ bool moveIdsCommand(ApplicationState& state, const Platform& platform) {
     }
     if (choice == IdToolChoice::MoveIds) {
         readIdLimitsDialog(model, state.idLimits);
+        if (const std::string problem = idMoveProblem(state.idLimits); !problem.empty()) {
+            showMessage(platform, problem, "ID/Link Check", MessageIcon::Error);
+            return false;
+        }
     } else {
         clearTileScript(state.script, ScriptKind::Bridge);
         const ScriptLoad load =

@@ -49,7 +49,9 @@ bool CliSession::start(const GlobalOptions& options) {
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) {
         folder.pop_back();
     }
-    startUp(state, platform, RunMode::Interactive, folder);
+    if (!startUp(state, platform, RunMode::Interactive, folder)) {
+        return false; // an ini file that cannot be read: the theaters it lists are unknown
+    }
     if (options.theater.empty()) {
         return true;
     }

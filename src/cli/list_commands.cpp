@@ -178,11 +178,20 @@ int printUnusedIds(const GlobalOptions& options, const ListCommands& c) {
                      options.source.c_str());
         return exitFailed;
     }
-    const UnusedListing listing =
-        listUnusedIds(identifiersInExport(session.state.list.sourcePath), c.ranges);
-    std::fwrite(listing.text.data(), 1, listing.text.size(), stdout);
-    if (!c.ranges && !listing.text.empty()) {
+    // Written as it is listed: the identifiers of a file may leave billions free.
+    bool any = false;
+    forEachUnusedPiece(identifiersInExport(session.state.list.sourcePath), c.ranges,
+                       [&any](std::string_view piece) {
+                           any = true;
+                           return std::fwrite(piece.data(), 1, piece.size(), stdout) ==
+                                  piece.size();
+                       });
+    if (!c.ranges && any) {
         std::fputc('\n', stdout);
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "Error: the listing could not be written to standard output\n");
+        return exitFailed;
     }
     return exitOk;
 }

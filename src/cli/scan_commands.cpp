@@ -41,7 +41,10 @@ std::string rangeText(const FieldRange& r) {
 // Types one value into its field, refusing (rather than clamping) a value outside the
 // dialog's range. An empty string means the value was accepted.
 std::string typeValue(ScanDialogModel& m, ScanField field, const char* option, std::int32_t value) {
-    const FieldRange range = scanFieldRange(m, field);
+    FieldRange range = scanFieldRange(m, field);
+    if (field == ScanField::StartingObjectId) {
+        range.low = 1; // the dialog takes any number below its top; identifiers begin at 1
+    }
     if (value < range.low || value > range.high) {
         return std::string(option) + " must be " + rangeText(range) + ", not " +
                std::to_string(value);
@@ -191,8 +194,7 @@ void addScanCommands(CLI::App& app, ScanCommands& c) {
                                               "in --dir");
     addAreaOption(c.bridges, c.area);
     c.bridges->add_option("--start-id", c.startId,
-                          "Starting object ID# (default 6000; at most "
-                          "65536)");
+                          "Starting object ID# (default 6000; 1 to 65536)");
     c.bridges->add_option("--owner", c.owner, "Owner: 0 to 7 or a country name (default 1, US)");
     c.bridges->add_option("--controller", c.controller,
                           "Controller: 0 to 7 or a country name (default 1, US)");

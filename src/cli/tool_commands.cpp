@@ -5,7 +5,10 @@
 #include "tools/id_mover.h"
 
 #include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <tuple>
 
 namespace vantor::cli {
 
@@ -30,8 +33,47 @@ std::string typed(float value) {
     return text;
 }
 
+// A setting given as an option must be a number: the dialog keeps its old value for text that is
+// no number ("nan", "inf"), which on a command line would pass unnoticed. Its range is checked
+// with the dialog's own words afterwards.
+std::optional<std::string> radarOptionProblem(const ToolCommands& c) {
+    const std::tuple<const char*, float, float, float, const char*> options[] = {
+        {"--max-range", c.maxRange, firstSampleDistance, largestRadarRange, "km"},
+        {"--range-inc", c.rangeIncrement, smallestRangeIncrement, largestRadarRange, "km"},
+        {"--azimuth-inc", c.azimuthIncrement, smallestAzimuthIncrement, largestAzimuthIncrement,
+         "degrees"}};
+    for (const auto& [option, value, low, high, unit] : options) {
+        if (!std::isfinite(value)) {
+            char limits[96];
+            std::snprintf(limits, sizeof limits, "%g to %g %s", static_cast<double>(low),
+                          static_cast<double>(high), unit);
+            return std::string(option) + " must be a number from " + limits + ", not " +
+                   typed(value);
+        }
+    }
+    return std::nullopt;
+}
+
+// The identifier move's options: the range in order, and the moved range within 32 bits.
+std::optional<std::string> idOptionProblem(const ToolCommands& c) {
+    if (*c.oldEnd < *c.oldStart) {
+        return "--old-end must be at least --old-start (" + std::to_string(*c.oldStart) +
+               "), not " + std::to_string(*c.oldEnd);
+    }
+    const std::int64_t highest = std::int64_t{INT32_MAX} - (std::int64_t{*c.oldEnd} - *c.oldStart);
+    if (*c.newStart > highest) {
+        return "--new-start must be at most " + std::to_string(highest) +
+               " for this range, so that no identifier passes 2147483647; not " +
+               std::to_string(*c.newStart);
+    }
+    return std::nullopt;
+}
+
 // The radar settings as the dialog would take them from its three fields.
 std::optional<std::string> radarModel(const ToolCommands& c, RadarDialogModel& model) {
+    if (std::optional<std::string> problem = radarOptionProblem(c)) {
+        return problem;
+    }
     model = openRadarDialog();
     editRadarField(model, MaximumRangeField, typed(c.maxRange));
     editRadarField(model, RangeIncrementField, typed(c.rangeIncrement));
@@ -48,6 +90,12 @@ int runTool(const GlobalOptions& options, const ToolCommands& c, int command, bo
                : bridgeFix                         ? "fix-bridge-offsets"
                                                    : "move-ids")) {
         return exitUsage;
+    }
+    if (command == cmd::MoveObjectIds && !bridgeFix) {
+        if (const std::optional<std::string> problem = idOptionProblem(c)) {
+            std::fprintf(stderr, "Error: %s\n", problem->c_str());
+            return exitUsage;
+        }
     }
     RadarDialogModel radar;
     if (command == cmd::RadarProfiles) {

@@ -151,8 +151,17 @@ void drawMarkers(MapImage& image, const MapTransform& t, const std::vector<MapMa
                 continue;
             }
             const MapImage& sprite = markerSprite(m.kind, m.mark, m.highlighted);
-            const auto cx = static_cast<std::int32_t>(std::floor(t.screenX(m.x + 0.5)));
-            const auto cy = static_cast<std::int32_t>(std::floor(t.screenY(m.y + 0.5)));
+            // An objective far off the map (its X or Y may be any 32-bit number) is no marker on
+            // the picture; the test in doubles keeps the conversion below in range.
+            const double sx = std::floor(t.screenX(m.x + 0.5));
+            const double sy = std::floor(t.screenY(m.y + 0.5));
+            if (!(sx > -markerSpriteSize && sy > -markerSpriteSize &&
+                  sx < static_cast<double>(image.width) + markerSpriteSize &&
+                  sy < static_cast<double>(image.height) + markerSpriteSize)) {
+                continue;
+            }
+            const auto cx = static_cast<std::int32_t>(sx);
+            const auto cy = static_cast<std::int32_t>(sy);
             for (std::int32_t y = 0; y < sprite.height; ++y) {
                 for (std::int32_t x = 0; x < sprite.width; ++x) {
                     const std::int32_t px = cx - half + x;

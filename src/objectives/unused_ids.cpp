@@ -11,36 +11,26 @@ namespace vantor {
 
 namespace {
 
-// Appends when it fits the room; false (nothing appended) when it does not.
-bool append(UnusedListing& listing, const std::string& piece, std::size_t room) {
-    if (listing.text.size() + piece.size() > room) {
-        listing.exceeded = true;
-        return false;
-    }
-    listing.text += piece;
-    return true;
-}
-
 std::string shown(std::int64_t id) {
     return std::to_string(static_cast<std::uint32_t>(id));
 }
 
 } // namespace
 
-UnusedListing listUnusedIds(std::vector<std::int32_t> ids, bool ranges, std::size_t room) {
+bool forEachUnusedPiece(std::vector<std::int32_t> ids, bool ranges,
+                        const std::function<bool(std::string_view)>& take) {
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-    UnusedListing listing;
     if (ids.size() < 2) {
-        return listing;
+        return true;
     }
     std::int64_t next = std::int64_t{ids[0]} + 1;
     for (std::size_t j = 1; j < ids.size(); ++j) {
         const std::int64_t id = ids[j];
         if (!ranges) {
             for (; next < id; ++next) {
-                if (!append(listing, " " + shown(next) + ",", room)) {
-                    return listing;
+                if (!take(" " + shown(next) + ",")) {
+                    return false;
                 }
             }
             next = id + 1;
@@ -50,15 +40,28 @@ UnusedListing listUnusedIds(std::vector<std::int32_t> ids, bool ranges, std::siz
             ++next;
             continue;
         }
-        if (!append(listing, " " + shown(next) + " -", room)) {
-            return listing;
+        if (!take(" " + shown(next) + " -")) {
+            return false;
         }
         next = std::max(next, id);
-        if (!append(listing, " " + shown(next - 1) + "\r\n", room)) {
-            return listing;
+        if (!take(" " + shown(next - 1) + "\r\n")) {
+            return false;
         }
         ++next;
     }
+    return true;
+}
+
+UnusedListing listUnusedIds(std::vector<std::int32_t> ids, bool ranges, std::size_t room) {
+    UnusedListing listing;
+    forEachUnusedPiece(std::move(ids), ranges, [&](std::string_view piece) {
+        if (listing.text.size() + piece.size() > room) {
+            listing.exceeded = true;
+            return false;
+        }
+        listing.text += piece;
+        return true;
+    });
     return listing;
 }
 

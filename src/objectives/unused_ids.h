@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantor {
@@ -23,6 +25,11 @@ struct UnusedListing {
 // taken sorted, each once: an identifier used by several objects is one identifier in use.
 UnusedListing listUnusedIds(std::vector<std::int32_t> identifiers, bool ranges,
                             std::size_t room = std::numeric_limits<std::size_t>::max());
+
+// The same listing handed over piece by piece, so that a listing of any length needs no more
+// memory than the identifiers themselves. take returns false to stop; so does the call then.
+bool forEachUnusedPiece(std::vector<std::int32_t> identifiers, bool ranges,
+                        const std::function<bool(std::string_view)>& take);
 
 // The identifiers of every object line of an objective export (not only the rows a list shows).
 std::vector<std::int32_t> identifiersInExport(const std::string& path);

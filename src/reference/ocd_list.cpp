@@ -275,11 +275,24 @@ bool decodeOcdList(std::span<const unsigned char> bytes, OcdList& list) {
     return true;
 }
 
-bool loadOcdList(OcdList& list, const std::string& startDirectory) {
-    bool opened = false;
-    const std::vector<unsigned char> bytes =
-        readWholeFile(findInFolder(startDirectory, ocdListName), opened);
-    return opened && decodeOcdList(bytes, list);
+bool loadOcdList(OcdList& list, const std::string& startDirectory, std::string* problem) {
+    const std::filesystem::path path = findInFolder(startDirectory, ocdListName);
+    std::string why;
+    std::vector<unsigned char> bytes;
+    // The count comes first; no more than the records it names are read.
+    if (readWholeFile(path, bytes, why, ocdEntrySize)) {
+        const std::uint64_t count = bytes.size() >= 4 ? loadU32(bytes.data()) : 0;
+        if (readWholeFile(path, bytes, why, (count + 1) * ocdEntrySize)) {
+            if (decodeOcdList(bytes, list)) {
+                return true;
+            }
+            why = "it holds fewer classes than the " + std::to_string(count) + " it counts";
+        }
+    }
+    if (problem != nullptr) {
+        *problem = examinePath(path).kind == FileKind::Missing ? std::string() : why;
+    }
+    return false;
 }
 
 OcdDerivation deriveOcdList(std::span<const unsigned char> bytes) {

@@ -30,17 +30,25 @@ bool decodeTileInfo(std::span<const unsigned char> bytes, TileInfoList& list) {
     return true;
 }
 
-bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory) {
-    BinaryReader in;
-    if (!openForReading(in, findInFolder(startDirectory, tileInfoName))) {
-        return false;
+bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory,
+                      std::string* problem) {
+    const std::filesystem::path path = findInFolder(startDirectory, tileInfoName);
+    std::string why;
+    std::vector<unsigned char> bytes;
+    // The count comes first; no more than the records it names are read.
+    if (readWholeFile(path, bytes, why, 4)) {
+        const std::uint64_t count = bytes.size() >= 4 ? loadU32(bytes.data()) : 0;
+        if (readWholeFile(path, bytes, why, 4 + count * tileInfoRecordSize)) {
+            if (decodeTileInfo(bytes, list)) {
+                return true;
+            }
+            why = "it holds no record count";
+        }
     }
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(in.size));
-    std::size_t got = 0;
-    if (!bytes.empty() && readAt(in, 0, bytes.data(), bytes.size(), got) != ReadStatus::Ok) {
-        return false;
+    if (problem != nullptr) {
+        *problem = examinePath(path).kind == FileKind::Missing ? std::string() : why;
     }
-    return decodeTileInfo(bytes, list);
+    return false;
 }
 
 std::size_t findTileInfo(const TileInfoList& list, std::uint32_t tileId) {

@@ -161,6 +161,7 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
         }
     }
 
+    bool rejectionsWritten = true;
     if (rejected != 0) {
         SafeWriter file;
         if (beginSafeWrite(file, findInFolder(state.startDirectory, rejectionFileName)) &&
@@ -172,8 +173,8 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
                         "No Opposing Bridge Tile Errors", MessageIcon::Information);
         } else {
             abandonSafeWrite(file);
-            showMessage(platform,
-                        std::string("Cannot write ") + rejectionFileName + ": " + file.error,
+            rejectionsWritten = false;
+            showMessage(platform, "Cannot write " + fromFsPath(file.target) + ": " + file.error,
                         "Error", MessageIcon::Error);
         }
     }
@@ -183,8 +184,10 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
                         " Bridges skipped: their script variable has no objects to place.",
                     "Bridge Placement", MessageIcon::Warning);
     }
-    state.outputFailed = write && !saveReportOutputs(state, platform);
-    if (write && !state.outputFailed) {
+    const bool reportSaved = !write || saveReportOutputs(state, platform);
+    // The command fails when either file could not be written; each said why.
+    state.outputFailed = !reportSaved || !rejectionsWritten;
+    if (write && reportSaved) {
         showMessage(platform,
                     " " + n(placed) + " Bridges were placed.\r\n " + n(rejected) +
                         " Rejected due to no opposing tile.",

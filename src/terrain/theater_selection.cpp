@@ -3,6 +3,7 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/platform_calls.h"
+#include "base/text_util.h"
 #include "base/file_lookup.h"
 
 namespace vantor {
@@ -15,9 +16,17 @@ IniFile readIni(const ApplicationState& state) {
 
 } // namespace
 
-void loadTheaters(ApplicationState& state, const Platform& platform) {
+bool loadTheaters(ApplicationState& state, const Platform& platform) {
     state.iniPath = fromFsPath(findInFolder(state.startDirectory, theaterIniName));
-    const IniFile ini = readIni(state);
+    std::string problem;
+    const IniFile ini = loadIniFile(toFsPath(state.iniPath), &problem);
+    if (!problem.empty()) {
+        showMessage(platform,
+                    withReason("Cannot read " + state.iniPath +
+                                   ".  The built-in theater list applies.",
+                               problem),
+                    "Warning", MessageIcon::Warning);
+    }
     state.theaters = readTheaterList(ini);
 
     Menu& theaterMenu = state.menu.menus[TheaterMenu];
@@ -30,6 +39,7 @@ void loadTheaters(ApplicationState& state, const Platform& platform) {
     notifyMenuChanged(platform, state.menu);
 
     readTheaterGeometry(ini, iniValue(ini, "Location", "1", "Balkans"), state.theater);
+    return problem.empty();
 }
 
 bool selectTheater(ApplicationState& state, const Platform& platform, int index) {

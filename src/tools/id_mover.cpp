@@ -26,6 +26,21 @@ void readIdLimitsDialog(const IdLimitsDialogModel& model, IdMoveLimits& limits) 
     limits.newStart = parseLeadingInt(model.newStart).value_or(limits.newStart);
 }
 
+std::string idMoveProblem(const IdMoveLimits& limits) {
+    if (limits.oldEnd < limits.oldStart) {
+        return {};
+    }
+    const std::int64_t last = std::int64_t{limits.newStart} + limits.oldEnd - limits.oldStart;
+    if (last > INT32_MAX) {
+        return "Moving the identifiers " + std::to_string(limits.oldStart) + " to " +
+               std::to_string(limits.oldEnd) + " to start at " +
+               std::to_string(limits.newStart) + " would take the last one to " +
+               std::to_string(last) + ", past 2147483647, the largest identifier.  Nothing was "
+               "written.";
+    }
+    return {};
+}
+
 bool moveLineIds(std::string& line, const IdMoveLimits& limits) {
     const auto inRange = [&](std::int64_t v) { return v >= limits.oldStart && v <= limits.oldEnd; };
     const std::int64_t shift = std::int64_t{limits.newStart} - limits.oldStart;

@@ -34,6 +34,10 @@ struct IdLimitsDialogModel {
 IdLimitsDialogModel idLimitsDialogModel(const IdMoveLimits& limits);
 void readIdLimitsDialog(const IdLimitsDialogModel& model, IdMoveLimits& limits);
 
+// Why a move cannot be made, or empty: identifiers moved past the largest 32-bit identifier
+// would be written clamped, as duplicates.
+std::string idMoveProblem(const IdMoveLimits& limits);
+
 struct IdMove {
     bool headerRead = false; // the source held its title and column lines
     std::int32_t changed = 0;

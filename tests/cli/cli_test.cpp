@@ -299,7 +299,8 @@ TEST(CliEndToEnd, ScansOfTheSampleFindWhatWasLaidOnIt) {
     };
     const Refused refused[] = {
         {{"--out", out, "bridges", "--priority", "101"}, "--priority must be 0 to 100, not 101"},
-        {{"--out", out, "bridges", "--start-id", "70000"}, "--start-id must be at most 65536"},
+        {{"--out", out, "bridges", "--start-id", "70000"}, "--start-id must be 1 to 65536"},
+        {{"--out", out, "bridges", "--start-id", "-5"}, "--start-id must be 1 to 65536, not -5"},
         {{"--out", out, "roads", "--area", "0,0,300,10"}, "--area X1 must be 0 to 255, not 300"},
         {{"--out", out, "roads", "--area", "50,0,40,10"}, "Ending X is less then the Starting X."},
         {{"--out", out, "bridges", "--owner", "Mars"}, "--owner must be 0 to 7"},
