@@ -368,7 +368,21 @@ bool writeTerrainBack(ApplicationState& state, const Platform& platform) {
         writeTerrainFiles(state.matrix, l2Path, o2Path, terrainProgress(state, platform));
     closeProgress(state, platform);
     showMessages(platform, result);
-    return result.ok();
+    if (!result.ok()) {
+        return false;
+    }
+    // The new pair is what later commands must not write over.
+    state.inputs.held.clear();
+    for (const std::filesystem::path& path : {l2Path, o2Path}) {
+        state.inputs.held.push_back({examinePath(path).identity, path});
+    }
+    const auto bak = [](const std::filesystem::path& p) { return fromFsPath(p) + ".bak"; };
+    showMessage(platform,
+                "The levelled terrain was written into " + fromFsPath(l2Path) + " and " +
+                    fromFsPath(o2Path) + ".\r\n The previous files are kept as " + bak(l2Path) +
+                    " and " + bak(o2Path) + ".",
+                "Terrain Written", MessageIcon::Information);
+    return true;
 }
 
 bool airbaseFlow(ApplicationState& state, const Platform& platform) {

@@ -334,13 +334,15 @@ void removeTemporariesOnSignal() {
 bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target) {
     abandonSafeWrite(writer);
     writer.failAfterBytes = std::min(writer.failAfterBytes, injectedWriteLimit());
-    writer.target = outputTargetFor(target);
+    // Checked as named first, so that a refusal names the input behind a link.
+    writer.target = target;
     writer.temporary.clear();
     writer.written = 0;
     writer.error.clear();
     if (targetRefused(writer)) {
         return false;
     }
+    writer.target = outputTargetFor(target);
     writer.handle.reset(createTemporaryBeside(writer.target, writer.temporary, writer.error));
     if (writer.handle == nullptr) {
         return false;

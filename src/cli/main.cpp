@@ -1,5 +1,6 @@
 #include "app/commands.h"
 #include "app/version.h"
+#include "base/safe_writer.h"
 #include "base/file_lookup.h"
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
@@ -15,6 +16,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 
 namespace vantor::cli {
 namespace {
@@ -235,5 +237,13 @@ int runCli(int argc, char** argv) {
 } // namespace vantor::cli
 
 int main(int argc, char** argv) {
-    return vantor::cli::runCli(argc, argv);
+    // A run stopped by Ctrl+C or a signal leaves no temporary file behind.
+    vantor::removeTemporariesOnSignal();
+    try {
+        return vantor::cli::runCli(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "Error: not enough memory to finish the command; nothing was "
+                             "written\n");
+        return 1;
+    }
 }

@@ -124,21 +124,6 @@ MessageBoxRequest message(std::string text, std::string title, MessageIcon icon)
     return m;
 }
 
-std::vector<unsigned char> readWholeFile(const std::filesystem::path& path, bool& opened) {
-    BinaryReader in;
-    opened = openForReading(in, path);
-    std::vector<unsigned char> bytes;
-    if (!opened) {
-        return bytes;
-    }
-    bytes.resize(static_cast<std::size_t>(in.size));
-    std::size_t got = 0;
-    if (!bytes.empty() && readAt(in, 0, bytes.data(), bytes.size(), got) != ReadStatus::Ok) {
-        bytes.resize(got);
-    }
-    return bytes;
-}
-
 bool writeRecords(SafeWriter& out, const std::vector<OcdEntry>& records) {
     for (const OcdEntry& e : records) {
         const auto bytes = encodeOcdEntry(e);
@@ -334,13 +319,17 @@ OcdDerivation deriveOcdList(std::span<const unsigned char> bytes) {
 OcdGeneration generateOcdList(const std::string& startDirectory) {
     OcdGeneration result;
     const std::filesystem::path sourcePath = findInFolder(startDirectory, ocdSourceName);
-    bool opened = false;
-    const std::vector<unsigned char> bytes = readWholeFile(sourcePath, opened);
+    std::vector<unsigned char> bytes;
+    std::string error;
     const std::string title = "OCD Data Processed";
-    if (!opened) {
-        result.messages.push_back(message(" Could not open " + fromFsPath(sourcePath) +
-                                              ".  Copy Falcon4.ocd to this folder.",
-                                          "Missing File", MessageIcon::Warning));
+    if (!readWholeFile(sourcePath, bytes, error)) {
+        // A file that is there but cannot be read is not called missing.
+        const bool missing = examinePath(sourcePath).kind == FileKind::Missing;
+        result.messages.push_back(
+            message(" Could not open " + fromFsPath(sourcePath) +
+                        (missing ? "" : " (" + error + ")") + ".  Copy Falcon4.ocd to this folder.",
+                    missing ? "Missing File" : "Error",
+                    missing ? MessageIcon::Warning : MessageIcon::Error));
         return result;
     }
     const OcdDerivation d = deriveOcdList(bytes);

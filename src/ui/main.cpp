@@ -3,6 +3,8 @@
 #include "app/version.h"
 #include "ui/main_window.h"
 
+#include "base/safe_writer.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -27,6 +29,7 @@ QString findManual() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    vantor::removeTemporariesOnSignal();
     QApplication::setApplicationName(vantor::texts::programName);
     QApplication::setApplicationVersion(vantor::vantorVersion());
     // The program ends with its close request, not when a dialog of a batch run closes.

@@ -36,7 +36,12 @@ std::string readAll(const std::filesystem::path& file) {
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args) {
     TempDir capture;
+#ifndef _WIN32
+    // A program that waits for ever (on a FIFO, say) fails its test instead of stopping the suite.
+    std::string command = "timeout -s KILL 120 " + quote(program);
+#else
     std::string command = quote(program);
+#endif
     for (const std::string& arg : args) {
         command += " " + quote(arg);
     }
