@@ -406,6 +406,16 @@ void abandonSafeWrite(SafeWriter& writer) {
     writer.temporary.clear();
 }
 
+bool writeFileAside(const std::filesystem::path& target, std::string_view bytes,
+                    std::string& error) {
+    SafeWriter out;
+    if (!beginSafeWrite(out, target) || !safeWrite(out, bytes) || !commitSafeWrite(out)) {
+        error = out.error;
+        return false;
+    }
+    return true;
+}
+
 std::filesystem::path commitRecordPath(const std::filesystem::path& firstTarget) {
     return withSuffix(firstTarget, ".vantor-commit");
 }

@@ -48,6 +48,10 @@ bool commitSafeWrite(SafeWriter& writer);
 // Removes the temporary file; the target is untouched.
 void abandonSafeWrite(SafeWriter& writer);
 
+// A whole file written aside and renamed over target; false with the reason in error.
+bool writeFileAside(const std::filesystem::path& target, std::string_view bytes,
+                    std::string& error);
+
 // Commits two files of one folder as a pair, so that no reader ever sees one new and the other
 // old: both are complete and durable on disk, then a commit record beside the first target names
 // what goes where, then both are renamed into place and the record is removed. A run that ends

@@ -390,8 +390,11 @@ QWidget* MainWindow::buildMapPanel() {
         const QString path = QFileDialog::getSaveFileName(
             this, "Save Map Image", QString::fromStdString(state_.terrainDirectory),
             "PNG image (*.png)");
-        if (!path.isEmpty() && !mapView_->saveImage(path)) {
-            QMessageBox::warning(this, "Save Map Image", "Cannot write " + path);
+        // The terrain the map shows, and whatever else is held open, is never written over.
+        InputScope scope(state_.inputs);
+        QString error;
+        if (!path.isEmpty() && !mapView_->saveImage(path, error)) {
+            QMessageBox::warning(this, "Save Map Image", "Cannot write " + path + ": " + error);
         }
     });
     connect(mapView_, &MapView::hovered, this,

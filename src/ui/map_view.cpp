@@ -2,6 +2,10 @@
 
 #include "app/application_state.h"
 
+#include "base/file_lookup.h"
+#include "base/safe_writer.h"
+
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -359,14 +363,28 @@ void MapView::leaveEvent(QEvent*) {
     emit hovered(QString());
 }
 
-bool MapView::saveImage(const QString& path) {
+bool MapView::saveImage(const QString& path, QString& error) {
     // A drawing may ask for tiles it has not got yet: draw again once they are in.
     QImage image = grab().toImage();
     for (int attempt = 0; attempt < 3 && tilesPending(); ++attempt) {
         waitForTiles();
         image = grab().toImage();
     }
-    return image.save(path, "PNG");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        error = "the picture could not be encoded";
+        return false;
+    }
+    std::string why;
+    if (!writeFileAside(toFsPath(path.toStdString()),
+                        std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                        why)) {
+        error = QString::fromStdString(why);
+        return false;
+    }
+    return true;
 }
 
 void MapView::setLegendShown(bool shown) {

@@ -47,7 +47,9 @@ class MapView : public QWidget {
     bool tilesPending() const { return !pending_.empty(); }
     // Waits for the tiles being drawn; nothing then reads the terrain behind the core's back.
     void waitForTiles();
-    bool saveImage(const QString& path);
+    // Writes what the map shows as a PNG file, aside and renamed over the target like every
+    // file the program writes; false with the reason in error.
+    bool saveImage(const QString& path, QString& error);
 
     void setLegendShown(bool shown);
     // While a command runs the terrain may change under the map: only tiles already drawn are

@@ -625,7 +625,11 @@ class MainWindowTest : public QObject {
         const auto l2Size = std::filesystem::file_size(l2);
         answers = {source};
         choose(cmd::LevelAirbases);
-        QCOMPARE(messages.last(), QString("Airbase Leveling Finished:  8 Airbases were leveled."));
+        QVERIFY(messages.contains("Airbase Leveling Finished:  8 Airbases were leveled."));
+        QVERIFY(messages.last().startsWith("Terrain Written: The levelled terrain was written "
+                                           "into " +
+                                           QString::fromStdString(l2)));
+        QVERIFY(std::filesystem::exists(l2 + ".bak"));
         QVERIFY(std::filesystem::file_size(l2) >= l2Size);
         QVERIFY(answers.empty());
     }
@@ -656,8 +660,10 @@ class MainWindowTest : public QObject {
         QTRY_VERIFY(w.closeRequested());
         QVERIFY(!w.isVisible());
         QCOMPARE(titles.last(), QString("Airbase Level Script"));
-        QVERIFY(messages.last().startsWith("Airbase Leveling Finished: "));
+        QVERIFY(messages.filter("Airbase Leveling Finished: ").size() == 1);
+        QVERIFY(messages.last().startsWith("Terrain Written: "));
         QVERIFY(slurpFile(l2) != before);
+        QCOMPARE(slurpFile(l2 + ".bak"), before);
     }
 
     // The map beside the list: shown once terrain is open, rows highlighted in the list are
@@ -748,9 +754,20 @@ class MainWindowTest : public QObject {
         QCOMPARE(map->mode(), MapMode::Tiles);
         map->fitWhole();
         const QString png = QString::fromStdString((theater.path / "map.png").string());
-        QVERIFY(map->saveImage(png));
+        QString error;
+        QVERIFY2(map->saveImage(png, error), qPrintable(error));
         QImage saved(png);
         QCOMPARE(saved.size(), map->size() * map->devicePixelRatio());
+        // The open terrain is never written over, whatever the name chosen.
+        {
+            const std::string terrain = slurpFile(l2);
+            InputScope held(w.state().inputs);
+            QVERIFY(!map->saveImage(QString::fromStdString((theater.path / "." / "Theater.L2")
+                                                               .string()),
+                                    error));
+            QVERIFY2(error.contains("an input of this command"), qPrintable(error));
+            QCOMPARE(slurpFile(l2), terrain);
+        }
         w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/map_tiles.png");
     }
 
