@@ -2,6 +2,7 @@
 #include "app/version.h"
 #include "base/safe_writer.h"
 #include "base/file_lookup.h"
+#include "base/file_system.h"
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"
@@ -61,6 +62,17 @@ struct SampleCommand {
 int writeSample(const GlobalOptions& options, SampleCommand& command) {
     const std::string folder = command.dir.empty() ? options.dir : command.dir;
     command.sample.layout = command.layout == 9 ? NineByteRecords : SevenByteRecords;
+    // A theater of the user's may sit in that folder: its files are never replaced by samples.
+    for (const std::string& name : sampleFileNames()) {
+        const std::string present = fromFsPath(findInFolder(folder, name));
+        if (examinePath(toFsPath(present)).kind != FileKind::Missing) {
+            std::fprintf(stderr,
+                         "Error: %s already holds %s; the sample theater is written only into a "
+                         "folder without its files\n",
+                         folder.c_str(), fromFsPath(toFsPath(present).filename()).c_str());
+            return exitFailed;
+        }
+    }
     std::string error;
     SampleFeatures features;
     if (!writeSampleTheater(folder, command.sample, error, &features)) {

@@ -1,13 +1,14 @@
 #include "sample/sample_theater.h"
 
 #include "base/file_lookup.h"
+#include "base/safe_writer.h"
 #include "terrain/terrain_writer.h"
 #include "terrain/theater.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace vantor {
@@ -157,6 +158,25 @@ std::string sampleIniText(const SampleOptions& options) {
     return text;
 }
 
+namespace {
+
+constexpr const char* scriptAndListNames[] = {
+    "Object-BridgeScript.dat",     "Object-RoadScript.dat",      "Object-RiverScript.dat",
+    "Object-TransitionScript.dat", "Object-CheckerScript.dat",   "Airbase-Leveler-Script.dat",
+    "Falcon4.ocd",                 "TileInfo.dat"};
+
+} // namespace
+
+const std::vector<std::string>& sampleFileNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all = {theaterIniName, sampleL2Name, sampleO2Name,
+                                        sampleExportName};
+        all.insert(all.end(), std::begin(scriptAndListNames), std::end(scriptAndListNames));
+        return all;
+    }();
+    return names;
+}
+
 bool writeSampleTheater(const std::string& folder, const SampleOptions& options, std::string& error,
                         SampleFeatures* features) {
     if (options.sections < 1 || options.sections > 256) {
@@ -171,24 +191,23 @@ bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
         error = "Cannot create folder " + folder + ": " + ec.message();
         return false;
     }
-    const std::pair<const char*, std::string> texts[] = {
-        {theaterIniName, sampleIniText(options)},
-        {"Object-BridgeScript.dat", sampleScript(1)},
-        {"Object-RoadScript.dat", sampleScript(2)},
-        {"Object-RiverScript.dat", sampleScript(3)},
-        {"Object-TransitionScript.dat", sampleScript(5)},
-        {"Object-CheckerScript.dat", sampleCheckerScript()},
-        {"Airbase-Leveler-Script.dat", sampleAirbaseScript()},
-        {"Falcon4.ocd", sampleClassFile()},
-        {"TileInfo.dat", sampleTileInfoFile()},
+    const std::string texts[] = {sampleScript(1),          sampleScript(2),
+                                 sampleScript(3),          sampleScript(5),
+                                 sampleCheckerScript(),    sampleAirbaseScript(),
+                                 sampleClassFile(),        sampleTileInfoFile()};
+    const auto write = [&dir, &error](const char* name, const std::string& text) {
+        std::string why;
+        if (!writeFileAside(dir / name, text, why)) {
+            error = "Cannot write " + fromFsPath(dir / name) + ": " + why;
+            return false;
+        }
+        return true;
     };
-    for (const auto& [name, text] : texts) {
-        const std::filesystem::path file = dir / name;
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            error = "Cannot write " + fromFsPath(file);
+    if (!write(theaterIniName, sampleIniText(options))) {
+        return false;
+    }
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        if (!write(scriptAndListNames[i], texts[i])) {
             return false;
         }
     }
@@ -200,18 +219,10 @@ bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
     const TerrainResult written =
         writeTerrainFiles(matrix, dir / sampleL2Name, dir / sampleO2Name, TerrainProgress{});
     if (!written.ok()) {
-        error = "Cannot write the terrain files in " + folder;
+        error = "Cannot write the terrain files in " + folder + ": " + written.messages[0].text;
         return false;
     }
-    const std::filesystem::path exportFile = dir / sampleExportName;
-    std::ofstream out(exportFile, std::ios::binary | std::ios::trunc);
-    out << sampleObjectiveExport(matrix);
-    out.close();
-    if (!out) {
-        error = "Cannot write " + fromFsPath(exportFile);
-        return false;
-    }
-    return true;
+    return write(sampleExportName, sampleObjectiveExport(matrix));
 }
 
 } // namespace vantor

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <vector>
 
 namespace vantor {
 
@@ -102,9 +103,12 @@ inline constexpr const char* sampleExportName = "Theater.csv";
 // with parents (a few deliberately wrong) and links. Some villages stand beside their tile,
 // some junctions off theirs, and some towns are missing, for the object checks to find.
 std::string sampleObjectiveExport(const TerrainMatrix& matrix);
+// The files writeSampleTheater writes.
+const std::vector<std::string>& sampleFileNames();
+
 // Writes Quillon.ini, Theater.L2, Theater.O2, the scan, checker and airbase scripts,
 // Falcon4.ocd, TileInfo.dat and the objective export Theater.csv into folder (created when
-// missing).
+// missing), each written aside like every file the program writes.
 bool writeSampleTheater(const std::string& folder, const SampleOptions& options, std::string& error,
                         SampleFeatures* features = nullptr);
 

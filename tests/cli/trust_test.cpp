@@ -342,6 +342,17 @@ TEST_F(Trust, NoWriterReplacesAnInputOrWhatIsNoWritableRegularFile) {
     }
 }
 
+// A sample never lands on a theater of the user's.
+TEST_F(Trust, TheSampleIsNeverWrittenOverATheater) {
+    testing::TempDir dir;
+    const fs::path ini = dir.write("quillon.ini", "[Location]\n1=My Theater\n");
+    const auto ran = testing::runProgram(VANTOR_CLI_PATH, {"sample", dir.str()});
+    EXPECT_EQ(ran.exitCode, 1);
+    EXPECT_NE(ran.err.find("already holds quillon.ini"), std::string::npos) << ran.err;
+    EXPECT_EQ(testing::readFile(ini), "[Location]\n1=My Theater\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+}
+
 // The levelling's write-back killed at every step it takes (each write, flush and rename): the
 // next open reads the old terrain or the new one, byte for byte, never a mix.
 TEST_F(Trust, TheTerrainPairIsNeverReadHalfReplaced) {
