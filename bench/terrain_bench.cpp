@@ -1,9 +1,7 @@
 // Reading and saving terrain against the raw cost of moving the same bytes, in one run:
 // each terrain benchmark has a "Raw" twin that reads (or writes) the same files whole.
 
-#include "base/byte_order.h"
 #include "base/input_file.h"
-#include "base/safe_writer.h"
 #include "sample/sample_theater.h"
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"

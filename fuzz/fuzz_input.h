@@ -2,10 +2,8 @@
 
 // Helpers that hand a fuzz input to the readers the way the program hands them files.
 
-#include "base/byte_order.h"
 #include "base/file_lookup.h"
 #include "base/input_file.h"
-#include "base/safe_writer.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,6 @@
 // Writes the seed corpus of every fuzz target from a small sample theater: fuzz_seeds DIR.
 
 #include "base/byte_order.h"
-#include "base/input_file.h"
-#include "base/safe_writer.h"
 #include "objectives/object_table.h"
 #include "sample/sample_theater.h"
 #include "terrain/l2m_file.h"

@@ -1,6 +1,5 @@
 #include "analysis/radar_lines.h"
 
-#include "base/text_file.h"
 #include "base/text_reader.h"
 
 #include <vector>

@@ -9,7 +9,6 @@
 #include "app/shell_texts.h"
 #include "app/terrain_flow.h"
 #include "app/version.h"
-#include "base/byte_order.h"
 #include "base/file_lookup.h"
 #include "base/input_file.h"
 #include "base/safe_writer.h"
@@ -307,15 +306,16 @@ bool levelOnGrid(ApplicationState& state, const Platform& platform, const Occupa
                  const CheckObjects& objects) {
     std::string problem;
     if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory, &problem)) {
-        showListProblem(platform, ocdListName,
-                    state.runMode == RunMode::AirbaseBatch
-                        ? "OCDList.dat missing.  To generate list: Run Vantor.exe\r\n Copy "
-                          "Falcon4.ocd to the Vantor folder.\r\n Select Help/HowTo/Place Objects "
-                          "from menu."
-                        : "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to the Vantor "
-                          "folder.\r\n Select Help/HowTo/Place Objects from menu.  Run Airbase "
-                          "Leveler again.",
-                    problem);
+        showListProblem(
+            platform, ocdListName,
+            state.runMode == RunMode::AirbaseBatch
+                ? "OCDList.dat missing.  To generate list: Run Vantor.exe\r\n Copy "
+                  "Falcon4.ocd to the Vantor folder.\r\n Select Help/HowTo/Place Objects "
+                  "from menu."
+                : "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to the Vantor "
+                  "folder.\r\n Select Help/HowTo/Place Objects from menu.  Run Airbase "
+                  "Leveler again.",
+            problem);
         return false;
     }
     state.abortRequested = false;

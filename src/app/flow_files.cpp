@@ -6,9 +6,7 @@
 #include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
-#include "base/byte_order.h"
 #include "base/file_lookup.h"
-#include "base/input_file.h"
 #include "base/safe_writer.h"
 #include "base/text_reader.h"
 #include "base/text_util.h"
@@ -61,7 +59,8 @@ bool openToolSource(ApplicationState& state, const Platform& platform) {
     }
     if (const std::string problem = sourceProblem(state.toolSourceFile); !problem.empty()) {
         state.toolSourceFile.close();
-        showMessage(platform, withReason("Cannot use " + state.sourcePath + " as the source", problem),
+        showMessage(platform,
+                    withReason("Cannot use " + state.sourcePath + " as the source", problem),
                     texts::error, MessageIcon::Error);
         return false;
     }

@@ -9,7 +9,7 @@
 namespace vantor {
 
 bool startUp(ApplicationState& state, const Platform& platform, RunMode mode,
-              const std::string& workingDirectory) {
+             const std::string& workingDirectory) {
     state.runMode = mode;
     state.menu = buildMainMenu();
     bool iniRead = true;

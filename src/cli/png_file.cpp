@@ -1,8 +1,6 @@
 #include "cli/png_file.h"
 
-#include "base/byte_order.h"
 #include "base/file_lookup.h"
-#include "base/input_file.h"
 #include "base/safe_writer.h"
 
 #include <cstdio>

@@ -1,9 +1,7 @@
 #include "objectives/list_model.h"
 
 #include "app/platform_calls.h"
-#include "base/byte_order.h"
 #include "base/file_lookup.h"
-#include "base/input_file.h"
 #include "base/safe_writer.h"
 #include "base/text_file.h"
 #include "base/text_reader.h"

@@ -325,11 +325,11 @@ OcdGeneration generateOcdList(const std::string& startDirectory) {
     if (!readWholeFile(sourcePath, bytes, error)) {
         // A file that is there but cannot be read is not called missing.
         const bool missing = examinePath(sourcePath).kind == FileKind::Missing;
-        result.messages.push_back(
-            message(" Could not open " + fromFsPath(sourcePath) +
-                        (missing ? "" : " (" + error + ")") + ".  Copy Falcon4.ocd to this folder.",
-                    missing ? "Missing File" : "Error",
-                    missing ? MessageIcon::Warning : MessageIcon::Error));
+        result.messages.push_back(message(" Could not open " + fromFsPath(sourcePath) +
+                                              (missing ? "" : " (" + error + ")") +
+                                              ".  Copy Falcon4.ocd to this folder.",
+                                          missing ? "Missing File" : "Error",
+                                          missing ? MessageIcon::Warning : MessageIcon::Error));
         return result;
     }
     const OcdDerivation d = deriveOcdList(bytes);

@@ -3,7 +3,6 @@
 #include "base/byte_order.h"
 #include "base/file_lookup.h"
 #include "base/input_file.h"
-#include "base/safe_writer.h"
 
 #include <algorithm>
 
@@ -30,8 +29,7 @@ bool decodeTileInfo(std::span<const unsigned char> bytes, TileInfoList& list) {
     return true;
 }
 
-bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory,
-                      std::string* problem) {
+bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory, std::string* problem) {
     const std::filesystem::path path = findInFolder(startDirectory, tileInfoName);
     std::string why;
     std::vector<unsigned char> bytes;

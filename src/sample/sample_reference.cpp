@@ -3,8 +3,6 @@
 // blocks laid under the objective export's towns.
 
 #include "base/byte_order.h"
-#include "base/input_file.h"
-#include "base/safe_writer.h"
 #include "sample/sample_theater.h"
 
 #include <algorithm>

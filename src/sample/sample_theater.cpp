@@ -160,10 +160,14 @@ std::string sampleIniText(const SampleOptions& options) {
 
 namespace {
 
-constexpr const char* scriptAndListNames[] = {
-    "Object-BridgeScript.dat",     "Object-RoadScript.dat",      "Object-RiverScript.dat",
-    "Object-TransitionScript.dat", "Object-CheckerScript.dat",   "Airbase-Leveler-Script.dat",
-    "Falcon4.ocd",                 "TileInfo.dat"};
+constexpr const char* scriptAndListNames[] = {"Object-BridgeScript.dat",
+                                              "Object-RoadScript.dat",
+                                              "Object-RiverScript.dat",
+                                              "Object-TransitionScript.dat",
+                                              "Object-CheckerScript.dat",
+                                              "Airbase-Leveler-Script.dat",
+                                              "Falcon4.ocd",
+                                              "TileInfo.dat"};
 
 } // namespace
 
@@ -191,10 +195,9 @@ bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
         error = "Cannot create folder " + folder + ": " + ec.message();
         return false;
     }
-    const std::string texts[] = {sampleScript(1),          sampleScript(2),
-                                 sampleScript(3),          sampleScript(5),
-                                 sampleCheckerScript(),    sampleAirbaseScript(),
-                                 sampleClassFile(),        sampleTileInfoFile()};
+    const std::string texts[] = {sampleScript(1),   sampleScript(2),       sampleScript(3),
+                                 sampleScript(5),   sampleCheckerScript(), sampleAirbaseScript(),
+                                 sampleClassFile(), sampleTileInfoFile()};
     const auto write = [&dir, &error](const char* name, const std::string& text) {
         std::string why;
         if (!writeFileAside(dir / name, text, why)) {

@@ -1,5 +1,6 @@
 #include "terrain/l2_reader.h"
 
+#include "base/byte_order.h"
 #include "base/file_lookup.h"
 #include "base/memory.h"
 

@@ -1,7 +1,9 @@
 #include "terrain/l2m_file.h"
 
+#include "base/byte_order.h"
 #include "base/file_lookup.h"
 #include "base/memory.h"
+#include "base/safe_writer.h"
 #include "base/text_util.h"
 
 #include <vector>

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "base/byte_order.h"
 #include "base/input_file.h"
-#include "base/safe_writer.h"
 #include "terrain/terrain_io.h"
 #include "terrain/terrain_matrix.h"
 #include "terrain/theater.h"

@@ -1,11 +1,10 @@
 #include "terrain/terrain_matrix.h"
 
 #include "base/byte_order.h"
-#include "base/input_file.h"
-#include "base/safe_writer.h"
 
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
 
 #if defined(__linux__)
 #include <sys/mman.h>

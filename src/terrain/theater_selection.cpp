@@ -3,8 +3,8 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/platform_calls.h"
-#include "base/text_util.h"
 #include "base/file_lookup.h"
+#include "base/text_util.h"
 
 namespace vantor {
 
@@ -21,11 +21,11 @@ bool loadTheaters(ApplicationState& state, const Platform& platform) {
     std::string problem;
     const IniFile ini = loadIniFile(toFsPath(state.iniPath), &problem);
     if (!problem.empty()) {
-        showMessage(platform,
-                    withReason("Cannot read " + state.iniPath +
-                                   ".  The built-in theater list applies.",
-                               problem),
-                    "Warning", MessageIcon::Warning);
+        showMessage(
+            platform,
+            withReason("Cannot read " + state.iniPath + ".  The built-in theater list applies.",
+                       problem),
+            "Warning", MessageIcon::Warning);
     }
     state.theaters = readTheaterList(ini);
 

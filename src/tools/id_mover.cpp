@@ -1,6 +1,5 @@
 #include "tools/id_mover.h"
 
-#include "base/text_file.h"
 #include "base/text_reader.h"
 #include "base/text_util.h"
 #include "objectives/export_format.h"
@@ -33,9 +32,9 @@ std::string idMoveProblem(const IdMoveLimits& limits) {
     const std::int64_t last = std::int64_t{limits.newStart} + limits.oldEnd - limits.oldStart;
     if (last > INT32_MAX) {
         return "Moving the identifiers " + std::to_string(limits.oldStart) + " to " +
-               std::to_string(limits.oldEnd) + " to start at " +
-               std::to_string(limits.newStart) + " would take the last one to " +
-               std::to_string(last) + ", past 2147483647, the largest identifier.  Nothing was "
+               std::to_string(limits.oldEnd) + " to start at " + std::to_string(limits.newStart) +
+               " would take the last one to " + std::to_string(last) +
+               ", past 2147483647, the largest identifier.  Nothing was "
                "written.";
     }
     return {};

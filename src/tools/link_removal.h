@@ -1,8 +1,6 @@
 #pragma once
 
 #include "analysis/radar_profile.h"
-#include "base/byte_order.h"
-#include "base/input_file.h"
 #include "base/safe_writer.h"
 #include "base/text_reader.h"
 

@@ -1,6 +1,5 @@
 #include "tools/parent_check.h"
 
-#include "base/text_file.h"
 #include "base/text_reader.h"
 #include "base/text_util.h"
 #include "objectives/export_format.h"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "base/byte_order.h"
-#include "base/input_file.h"
 #include "base/safe_writer.h"
 #include "base/text_reader.h"
 

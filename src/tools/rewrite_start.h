@@ -1,9 +1,6 @@
 #pragma once
 
-#include "base/byte_order.h"
-#include "base/input_file.h"
 #include "base/safe_writer.h"
-#include "base/text_file.h"
 #include "base/text_reader.h"
 #include "objectives/export_format.h"
 

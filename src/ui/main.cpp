@@ -1,9 +1,8 @@
 #include "app/command_line.h"
 #include "app/shell_texts.h"
 #include "app/version.h"
-#include "ui/main_window.h"
-
 #include "base/safe_writer.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QDir>

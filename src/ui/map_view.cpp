@@ -1,7 +1,6 @@
 #include "ui/map_view.h"
 
 #include "app/application_state.h"
-
 #include "base/file_lookup.h"
 #include "base/safe_writer.h"
 

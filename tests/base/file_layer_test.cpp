@@ -164,7 +164,8 @@ TEST(Outputs, AnOutputIsNeverAnInputNorAnythingButAWritableRegularFile) {
         bool replacesInput;
         std::string refusal;
     };
-    const std::string same = "it is the same file as " + source.string() + ", an input of this command";
+    const std::string same =
+        "it is the same file as " + source.string() + ", an input of this command";
     const Case cases[] = {
         {"a new file", dir.path / "new.csv", false, ""},
         {"the input itself", source, false, "it is an input of this command"},
@@ -236,11 +237,10 @@ TEST(PairCommit, AnInterruptedCommitIsFinishedWhereverItStopped) {
         dir.write("T.L2.vantor-commit", "Vantor pair commit 1\n"
                                         "T.L2\tT.L2.vantor-partial-a\tT.L2.bak\t1\n"
                                         "T.O2\tT.O2.vantor-partial-b\tT.O2.bak\t1\n");
-        const std::pair<fs::path, fs::path> renames[] = {
-            {l2, dir.path / "T.L2.bak"},
-            {dir.path / "T.L2.vantor-partial-a", l2},
-            {o2, dir.path / "T.O2.bak"},
-            {dir.path / "T.O2.vantor-partial-b", o2}};
+        const std::pair<fs::path, fs::path> renames[] = {{l2, dir.path / "T.L2.bak"},
+                                                         {dir.path / "T.L2.vantor-partial-a", l2},
+                                                         {o2, dir.path / "T.O2.bak"},
+                                                         {dir.path / "T.O2.vantor-partial-b", o2}};
         for (int i = 0; i < c.renamesDone; ++i) {
             fs::rename(renames[i].first, renames[i].second);
         }

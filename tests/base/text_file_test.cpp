@@ -1,5 +1,4 @@
 #include "base/text_file.h"
-#include "base/text_reader.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,6 @@
 // fails, leaves no partial output where a good file was, and never changes a source file.
 
 #include "base/byte_order.h"
-#include "base/input_file.h"
-#include "base/safe_writer.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 

@@ -32,9 +32,9 @@ std::map<std::string, std::string> regularFiles(const fs::path& dir) {
             continue;
         }
         const std::uintmax_t size = fs::file_size(entry.path());
-        files[entry.path().filename().string()] =
-            size > (std::uintmax_t{64} << 20) ? "size " + std::to_string(size)
-                                               : testing::readFile(entry.path());
+        files[entry.path().filename().string()] = size > (std::uintmax_t{64} << 20)
+                                                      ? "size " + std::to_string(size)
+                                                      : testing::readFile(entry.path());
     }
     return files;
 }
@@ -99,8 +99,8 @@ testing::TempDir* Trust::base_ = nullptr;
 using Args = std::vector<std::string>;
 
 const Args info = {"--terrain", "@Theater.L2", "info", "0", "0"};
-const Args radar = {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "--out", "@Out.csv",
-                    "radar"};
+const Args radar = {"--terrain", "@Theater.L2", "--source", "@Theater.csv",
+                    "--out",     "@Out.csv",    "radar"};
 
 struct Reader {
     const char* file;
@@ -122,11 +122,9 @@ const Reader readers[] = {
     {"Airbase-Leveler-Script.dat",
      {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "level-airbases"}},
     {"OCDList.dat",
-     {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "--out", "@Out.csv",
-      "check-cities"}},
+     {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "--out", "@Out.csv", "check-cities"}},
     {"TileInfo.dat",
-     {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "--out", "@Out.csv",
-      "check-cities"}},
+     {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "--out", "@Out.csv", "check-cities"}},
     {"Falcon4.ocd", {"ocd-generate"}},
     {"Quillon.ini", {"theaters"}},
 };
@@ -157,8 +155,8 @@ const Hostility hostilities[] = {
      },
      "not a regular file"},
     {"a sparse file of 100 GB", [](const fs::path& f) { fs::resize_file(f, 100ull << 30); }, ""},
-    {"513 stray bytes", [](const fs::path& f) { std::ofstream(f, std::ios::app) << std::string(513, '\x7f'); },
-     ""},
+    {"513 stray bytes",
+     [](const fs::path& f) { std::ofstream(f, std::ios::app) << std::string(513, '\x7f'); }, ""},
 };
 
 // No reader waits on a file, reads more than it holds or more than memory allows; a file that
@@ -196,8 +194,8 @@ TEST_F(Trust, EveryReaderRefusesWhatIsNoFileAndSurvivesWhatClaimsTooMuch) {
 
 struct Writer {
     const char* name;
-    Args args;            // "@TARGET" is where the output goes
-    const char* written;  // the extension the output gets ("" when it is written as named)
+    Args args;           // "@TARGET" is where the output goes
+    const char* written; // the extension the output gets ("" when it is written as named)
     std::vector<const char*> inputs; // what the command reads
 };
 
@@ -223,12 +221,16 @@ const Writer writers[] = {
      {"--out", "@TARGET", "text-version", "--report", "@AllScans.csv"},
      ".txt",
      {"AllScans.csv"}},
-    {"l2m", {"--terrain", "@Theater.L2", "--out", "@TARGET", "l2m"}, "", {"Theater.L2", "Theater.O2"}},
-    {"render", {"--terrain", "@Theater.L2", "--out", "@TARGET", "render"}, "",
+    {"l2m",
+     {"--terrain", "@Theater.L2", "--out", "@TARGET", "l2m"},
+     "",
+     {"Theater.L2", "Theater.O2"}},
+    {"render",
+     {"--terrain", "@Theater.L2", "--out", "@TARGET", "render"},
+     "",
      {"Theater.L2", "Theater.O2"}},
     {"check-cities",
-     {"--terrain", "@Theater.L2M", "--source", "@Theater.csv", "--out", "@TARGET",
-      "check-cities"},
+     {"--terrain", "@Theater.L2M", "--source", "@Theater.csv", "--out", "@TARGET", "check-cities"},
      ".csv",
      {"Theater.L2M", "Theater.csv", "OCDList.dat", "TileInfo.dat", "Object-CheckerScript.dat"}},
 };
@@ -328,8 +330,8 @@ TEST_F(Trust, NoWriterReplacesAnInputOrWhatIsNoWritableRegularFile) {
                 EXPECT_FALSE(ran.err.empty()) << "a refusal says why";
             }
             for (const auto& [name, bytes] : before) {
-                const bool output = mayWrite && (name == written.filename().string() ||
-                                                 name.ends_with(".txt"));
+                const bool output =
+                    mayWrite && (name == written.filename().string() || name.ends_with(".txt"));
                 if (!output) {
                     EXPECT_EQ(contentOf(dir.path / name), bytes) << name << " changed";
                 }

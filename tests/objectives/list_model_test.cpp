@@ -1,4 +1,3 @@
-#include "base/text_file.h"
 #include "base/text_reader.h"
 #include "objectives/find.h"
 #include "objectives/list_model.h"

@@ -1,7 +1,4 @@
 #include "base/byte_order.h"
-#include "base/input_file.h"
-#include "base/safe_writer.h"
-#include "base/text_file.h"
 #include "base/text_reader.h"
 #include "reference/ocd_list.h"
 #include "reference/tile_info.h"

@@ -1,8 +1,6 @@
 #include "support/terrain_files.h"
 
 #include "base/byte_order.h"
-#include "base/input_file.h"
-#include "base/safe_writer.h"
 
 #include <cmath>
 #include <fstream>

@@ -1,3 +1,4 @@
+#include "base/byte_order.h"
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
 #include "terrain/l2_reader.h"

@@ -427,6 +427,39 @@ class MainWindowTest : public QObject {
         QCOMPARE(view->model()->index(0, 2).data().toString(), QString("10"));
     }
 
+    // The files the open terrain came from are never written over from the desktop, whatever
+    // name the save dialog is given, and a scan whose script is missing says so as an error.
+    void inputsAreNeverWrittenOverAndMissingScriptsAreErrors() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 4));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string before = slurpFile(l2);
+        std::deque<std::string> answers = {l2, (theater.path / "." / "Theater.L2").string(),
+                                           (theater.path / "roads.csv").string()};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        w.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(w.state().terrainOpen);
+        w.runCommand(cmd::SaveL2mMatrix);
+        QVERIFY2(messages.last().contains("Data File Open Failed. (it is the same file as "),
+                 qPrintable(messages.last()));
+        QCOMPARE(slurpFile(l2), before);
+
+        std::filesystem::remove(theater.path / "Object-RoadScript.dat");
+        w.scanParametersShown = [](ScanParametersDialog& dialog) {
+            dialog.begin();
+            return dialog.result() == QDialog::Accepted;
+        };
+        w.runCommand(cmd::CheckRoads);
+        QVERIFY2(messages.last().startsWith("Missing Script File:  Could not script file: "),
+                 qPrintable(messages.last()));
+        QVERIFY(!std::filesystem::exists(theater.path / "roads.csv"));
+        QVERIFY(!w.state().outputFile.isOpen());
+    }
+
     // A road scan from the toolbar: the scan parameters dialog validates as the user types,
     // and the list fills with the report's lines.
     void roadScanShowsItsDialogAndFillsTheList() {
@@ -762,9 +795,8 @@ class MainWindowTest : public QObject {
         {
             const std::string terrain = slurpFile(l2);
             InputScope held(w.state().inputs);
-            QVERIFY(!map->saveImage(QString::fromStdString((theater.path / "." / "Theater.L2")
-                                                               .string()),
-                                    error));
+            QVERIFY(!map->saveImage(
+                QString::fromStdString((theater.path / "." / "Theater.L2").string()), error));
             QVERIFY2(error.contains("an input of this command"), qPrintable(error));
             QCOMPARE(slurpFile(l2), terrain);
         }
