@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -184,6 +185,54 @@ void BM_SaveL2mRawAside(benchmark::State& state) {
     }
 }
 
+// The levelling's write-back: both files written aside and flushed to disk, a commit record,
+// both renamed into place with the old pair kept as the backup.
+void BM_WriteTerrainBack(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    BinaryReader l2;
+    BinaryReader o2;
+    openForReading(l2, t.l2);
+    openForReading(o2, t.o2);
+    TerrainMatrix matrix;
+    readTerrain(l2, o2, matrix, {});
+    const fs::path outL2 = benchFolder() / "back.L2";
+    const fs::path outO2 = benchFolder() / "back.O2";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(writeTerrainFiles(matrix, outL2, outO2, {}).status);
+    }
+}
+
+// Its raw twins: the same bytes written beside both files and renamed over them, without and
+// with flushing them to disk first (the floor under any pair that must survive a crash).
+void writePairRaw(benchmark::State& state, bool durable) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    std::unique_ptr<unsigned char[]> bytes[2];
+    const std::size_t sizes[2] = {readWhole(t.l2, bytes[0]), readWhole(t.o2, bytes[1])};
+    const fs::path outs[2] = {benchFolder() / "raw.L2", benchFolder() / "raw.O2"};
+    for (auto _ : state) {
+        for (int i = 0; i < 2; ++i) {
+            fs::path partial = outs[i];
+            partial += ".partial";
+            std::FILE* f = std::fopen(partial.c_str(), "wb");
+            benchmark::DoNotOptimize(std::fwrite(bytes[i].get(), 1, sizes[i], f));
+            if (durable) {
+                std::fflush(f);
+                fsync(fileno(f));
+            }
+            std::fclose(f);
+            fs::rename(partial, outs[i]);
+        }
+    }
+}
+
+void BM_WriteTerrainBackRaw(benchmark::State& state) {
+    writePairRaw(state, false);
+}
+
+void BM_WriteTerrainBackRawDurable(benchmark::State& state) {
+    writePairRaw(state, true);
+}
+
 void sizes(benchmark::internal::Benchmark* b) {
     for (std::int64_t sections : {64, 256}) {
         for (std::int64_t layout : {7, 9}) {
@@ -201,6 +250,9 @@ BENCHMARK(BM_LoadL2mRaw)->Apply(sizes);
 BENCHMARK(BM_SaveL2m)->Apply(sizes);
 BENCHMARK(BM_SaveL2mRaw)->Apply(sizes);
 BENCHMARK(BM_SaveL2mRawAside)->Apply(sizes);
+BENCHMARK(BM_WriteTerrainBack)->Apply(sizes);
+BENCHMARK(BM_WriteTerrainBackRaw)->Apply(sizes);
+BENCHMARK(BM_WriteTerrainBackRawDurable)->Apply(sizes);
 
 } // namespace
 

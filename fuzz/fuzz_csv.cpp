@@ -26,15 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    fuzz::MemoryStream stream({data, size});
-    if (stream.file == nullptr) {
+    TextReader stream = fuzz::memoryText({data, size});
+    if (!stream.isOpen()) {
         return 0;
     }
     ObjectTable table;
-    loadObjectTable(stream.file, table);
+    loadObjectTable(stream, table);
     std::string line;
     std::size_t lines = 0;
-    while (readLine(stream.file, line) && ++lines < 256) {
+    while (readLine(stream, line) && ++lines < 256) {
         const std::string_view body = withoutLineEnd(line);
         for (int k = 0; k < 28; ++k) {
             readIntField(k, body);

@@ -4,6 +4,7 @@
 
 #include "base/file_lookup.h"
 #include "base/input_file.h"
+#include "base/text_reader.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -33,32 +34,17 @@ inline BinaryReader memoryFile(std::span<const std::uint8_t> bytes) {
         }
         done += static_cast<std::size_t>(n);
     }
-    file.handle.reset(fdopen(fd, "rb"));
+    file.descriptor = FileDescriptor(fd);
     file.size = bytes.size();
     return file;
 }
 
-// A stream over the bytes, for the line readers.
-struct MemoryStream {
-    std::FILE* file = nullptr;
-    explicit MemoryStream(std::span<const std::uint8_t> bytes) {
-        // fmemopen refuses an empty buffer: an empty input is an empty file.
-        static char none = 0;
-        file = bytes.empty()
-                   ? fmemopen(&none, 1, "r")
-                   : fmemopen(const_cast<std::uint8_t*>(bytes.data()), bytes.size(), "rb");
-        if (bytes.empty() && file != nullptr) {
-            std::fgetc(file); // at its end
-        }
-    }
-    ~MemoryStream() {
-        if (file != nullptr) {
-            std::fclose(file);
-        }
-    }
-    MemoryStream(const MemoryStream&) = delete;
-    MemoryStream& operator=(const MemoryStream&) = delete;
-};
+// A text input over the bytes, for the line readers.
+inline TextReader memoryText(std::span<const std::uint8_t> bytes) {
+    TextReader reader;
+    reader.file = memoryFile(bytes);
+    return reader;
+}
 
 // A file on disk for the readers that take a path: one per process, rewritten per input.
 inline std::string scratchFile(std::string_view name, std::span<const std::uint8_t> bytes) {

@@ -344,6 +344,25 @@ TEST_F(Trust, NoWriterReplacesAnInputOrWhatIsNoWritableRegularFile) {
     }
 }
 
+// Objectives anywhere in the 32-bit plane are drawn or left out, never overflow (the sanitizer
+// build runs this too).
+TEST_F(Trust, ObjectivesAtTheEndsOfTheIdentifierRangeRenderSafely) {
+    testing::TempDir dir;
+    copySample(dir);
+    const std::string source = testing::readFile(dir.path / "Theater.csv");
+    std::string far = source.substr(0, source.find('\n', source.find('\n') + 1) + 1);
+    for (const char* xy : {"-2147483648, 2147483647", "2147483647, -2147483648",
+                           "-2147483648, -2147483648", "2147483647, 2147483647"}) {
+        far += std::string("Far, City, 1, 10, 101, ") + xy + ", 0\r\n";
+    }
+    dir.write("Far.csv", far);
+    const auto ran =
+        run(dir, {"--terrain", "@Theater.L2", "--source", "@Far.csv", "--out", "@Far.png",
+                  "render"});
+    EXPECT_EQ(ran.exitCode, 0) << ran.err;
+    EXPECT_TRUE(fs::exists(dir.path / "Far.png"));
+}
+
 // A sample never lands on a theater of the user's.
 TEST_F(Trust, TheSampleIsNeverWrittenOverATheater) {
     testing::TempDir dir;
