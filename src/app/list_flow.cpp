@@ -166,7 +166,8 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
         }
     }
     if (kind == nullptr) {
-        showMessage(platform, ".csv file type not recognized.", texts::error, MessageIcon::Error);
+        showMessage(platform, withReason(".csv file type not recognized.", source.error),
+                    texts::error, MessageIcon::Error);
         return false;
     }
     state.listMode = kind->listMode;
