@@ -3,6 +3,7 @@
 // Helpers that hand a fuzz input to the readers the way the program hands them files.
 
 #include "base/file_lookup.h"
+#include "base/byte_order.h"
 #include "base/input_file.h"
 #include "base/text_reader.h"
 
