@@ -440,6 +440,13 @@ bool commitSafeWritePair(SafeWriter& first, SafeWriter& second) {
         if (targetRefused(*w)) {
             return fail(*w, w->error);
         }
+        // Once the record is written the renames must go through; what would stop one is
+        // found before.
+        if (const FileKind kind = examinePath(backupPath(w->target)).kind;
+            w->keepBackup && kind != FileKind::Missing && kind != FileKind::Regular) {
+            return fail(*w, "its backup " + fromFsPath(backupPath(w->target)) +
+                                " is not a regular file");
+        }
     }
     for (SafeWriter* w : writers) {
         if (!finish(*w, true)) {

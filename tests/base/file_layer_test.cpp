@@ -270,6 +270,26 @@ TEST(PairCommit, ARecordThatIsNotOursOrNamesNothingIsRefusedAndLeftAlone) {
     }
 }
 
+TEST(PairCommit, ABackupThatCannotBeReplacedStopsTheCommitBeforeAnythingMoves) {
+    testing::TempDir dir;
+    const fs::path l2 = dir.write("T.L2", "old L2");
+    const fs::path o2 = dir.write("T.O2", "old O2");
+    fs::create_directory(dir.path / "T.O2.bak");
+    SafeWriter first;
+    SafeWriter second;
+    first.keepBackup = second.keepBackup = true;
+    ASSERT_TRUE(beginSafeWrite(first, l2));
+    ASSERT_TRUE(beginSafeWrite(second, o2));
+    ASSERT_TRUE(safeWrite(first, "new L2"));
+    ASSERT_TRUE(safeWrite(second, "new O2"));
+    EXPECT_FALSE(commitSafeWritePair(first, second));
+    EXPECT_EQ(second.error, "its backup " + (dir.path / "T.O2.bak").string() +
+                                " is not a regular file");
+    EXPECT_EQ(testing::readFile(l2), "old L2");
+    EXPECT_EQ(testing::readFile(o2), "old O2");
+    EXPECT_EQ(entriesIn(dir.path), 3u) << "no record and no temporary is left";
+}
+
 TEST(PairCommit, ACompletePairCommitKeepsTheOldPairAsTheBackup) {
     testing::TempDir dir;
     const fs::path l2 = dir.write("T.L2", "old L2");
