@@ -82,7 +82,7 @@ const World& world() {
     return built;
 }
 
-constexpr CheckArea wholeMap{0, 0, 1023, 1023};
+constexpr MapArea wholeMap{0, 0, 1023, 1023};
 
 void BM_GridPass(benchmark::State& state) {
     const World& w = world();

@@ -3,9 +3,8 @@
 
 #include "app/application_state.h"
 #include "app/platform.h"
+#include "app/scan_flow.h"
 #include "sample/sample_theater.h"
-#include "scans/bridge_placement.h"
-#include "scans/edge_scan.h"
 
 #include <benchmark/benchmark.h>
 #include <map>
@@ -46,7 +45,7 @@ void BM_RoadScan(benchmark::State& s) {
     state.listKind = 4;
     for (auto _ : s) {
         parseTileScript(state.script, ScriptKind::Road, sampleScript(2));
-        benchmark::DoNotOptimize(runEdgeScan(state, platform));
+        benchmark::DoNotOptimize(runEdgeScanStep(state, platform));
     }
 }
 
@@ -56,7 +55,7 @@ void BM_BridgePlacement(benchmark::State& s) {
     state.listKind = 1;
     for (auto _ : s) {
         parseTileScript(state.script, ScriptKind::Bridge, sampleScript(1));
-        benchmark::DoNotOptimize(runBridgePlacement(state, platform));
+        benchmark::DoNotOptimize(runBridgePlacementStep(state, platform));
     }
 }
 

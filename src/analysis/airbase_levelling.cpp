@@ -100,14 +100,14 @@ AirbaseScript parseAirbaseScript(std::string_view text) {
 
 AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
                                const ObjectTable& table, const OcdList& ocd,
-                               const AirbaseScript& script, const CheckArea& wanted,
-                               const CheckRowProgress& progress) {
+                               const AirbaseScript& script, const MapArea& wanted,
+                               const RowProgress& progress) {
     AirbaseLevelling result;
     std::unordered_map<std::int32_t, const AirbaseEntry*> entryOf;
     for (std::size_t i = 0; i < script.counted && i < script.entries.size(); ++i) {
         entryOf.try_emplace(script.entries[i].ocdId, &script.entries[i]);
     }
-    const CheckArea area = clampedArea(wanted, grid);
+    const MapArea area = clampedArea(wanted, grid.width, grid.height);
     for (std::int32_t y = area.startY; y <= area.endY; ++y) {
         for (std::int32_t x = area.startX; x <= area.endX; ++x) {
             const std::uint32_t ref = grid.at(x, y).object;

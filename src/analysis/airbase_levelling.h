@@ -1,6 +1,7 @@
 #pragma once
 
-#include "checks/check_run.h"
+#include "base/map_area.h"
+#include "objectives/occupancy_grid.h"
 #include "reference/ocd_list.h"
 #include "terrain/terrain_matrix.h"
 
@@ -49,8 +50,8 @@ struct AirbaseLevelling {
 // airbase's own post. Posts off the map and posts of tile ID 0 are left alone.
 AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
                                const ObjectTable& table, const OcdList& ocd,
-                               const AirbaseScript& script, const CheckArea& area,
-                               const CheckRowProgress& progress = {});
+                               const AirbaseScript& script, const MapArea& area,
+                               const RowProgress& progress = {});
 
 std::string airbaseSummary(std::int32_t levelled);
 

@@ -33,13 +33,8 @@ void showAll(const Platform& platform, const std::vector<MessageBoxRequest>& mes
     }
 }
 
-CheckArea searchArea(const ApplicationState& state) {
-    return {state.scan.startMapX, state.scan.startMapY, state.theater.lastMapX,
-            state.theater.lastMapY};
-}
-
 // Progress of a check after each row: stops when the user asked, else shows the count.
-CheckRowProgress checkProgress(ApplicationState& state, const Platform& platform) {
+RowProgress checkProgress(ApplicationState& state, const Platform& platform) {
     return [&state, &platform](std::int32_t counted, std::int32_t position) {
         if (state.abortRequested) {
             return true;

@@ -66,12 +66,6 @@ const char* outputTitle(int listKind) {
     }
 }
 
-void notifyList(const Platform& platform, ListChange change) {
-    if (platform.listChanged) {
-        platform.listChanged(change);
-    }
-}
-
 // Asks before an open output file is closed; Yes closes it and the list.
 bool closeOutputForSource(ApplicationState& state, const Platform& platform) {
     if (!state.outputFile.isOpen()) {
@@ -157,7 +151,7 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
         createListWindow(state.list, state.list.window->listMode);
     }
     state.scanAll = false;
-    notifyList(platform, ListChange::Reset);
+    notifyListChanged(platform, ListChange::Reset);
 
     const ListKindRow* kind = nullptr;
     for (const ListKindRow& row : listKinds) {
@@ -174,8 +168,8 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
     state.listKind = kind->listKind;
     createListWindow(state.list, kind->listMode);
     state.list.sourcePath = state.sourcePath;
-    const std::size_t rows = readRows(state.list, source, platform);
-    notifyList(platform, ListChange::Reset);
+    const std::size_t rows = readRows(state.list, source, messageSink(platform));
+    notifyListChanged(platform, ListChange::Reset);
     if (rows == 0) {
         showMessage(platform, withReason(kind->readFailed, source.error), texts::error,
                     MessageIcon::Error);
@@ -335,7 +329,7 @@ bool textVersionCommand(ApplicationState& state, const Platform& platform) {
     }
     writeTextVersion(state.list, state.textReportFile.handle.get(), state.listKind, state.scanAll,
                      std::time(nullptr));
-    notifyList(platform, ListChange::DataChanged);
+    notifyListChanged(platform, ListChange::DataChanged);
     std::string error;
     const bool written = checkpointTextFile(state.textReportFile, error);
     if (written) {
@@ -352,7 +346,7 @@ bool textVersionCommand(ApplicationState& state, const Platform& platform) {
 
 bool selectObjectsCommand(ApplicationState& state, const Platform& platform) {
     markHighlighted(state.list, MarkSelected);
-    notifyList(platform, ListChange::DataChanged);
+    notifyListChanged(platform, ListChange::DataChanged);
     return true;
 }
 
@@ -360,19 +354,19 @@ bool clearAllSelectionsCommand(ApplicationState& state, const Platform& platform
     showMessage(platform, "Are you sure you want to unselect all selected objects?", "Caution",
                 MessageIcon::Warning);
     clearAllMarks(state.list);
-    notifyList(platform, ListChange::DataChanged);
+    notifyListChanged(platform, ListChange::DataChanged);
     return true;
 }
 
 bool deleteSelectedCommand(ApplicationState& state, const Platform& platform) {
     markHighlighted(state.list, MarkDeleted);
-    notifyList(platform, ListChange::DataChanged);
+    notifyListChanged(platform, ListChange::DataChanged);
     return true;
 }
 
 bool destroyListCommand(ApplicationState& state, const Platform& platform) {
     destroyListWindow(state.list);
-    notifyList(platform, ListChange::Reset);
+    notifyListChanged(platform, ListChange::Reset);
     return true;
 }
 
@@ -400,7 +394,7 @@ bool closeFindCommand(ApplicationState& state, const Platform& platform) {
 bool unusedIdsCommand(ApplicationState& state, const Platform& platform) {
     if (state.list.window) {
         sortRows(*state.list.window, 2, true);
-        notifyList(platform, ListChange::DataChanged);
+        notifyListChanged(platform, ListChange::DataChanged);
     }
     if (platform.showUnusedIds) {
         platform.showUnusedIds();

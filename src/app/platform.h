@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/message.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -18,18 +20,6 @@ enum class ListChange {
     Reset,      // created, destroyed, or filled anew
     RowsAdded,  // rows appended at the end of the display
     DataChanged // marks, highlights or the display order
-};
-
-enum class MessageIcon { None, Information, Warning, Error, Question };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
-
-struct MessageBoxRequest {
-    std::string text;
-    std::string title; // empty: the platform's default title
-    MessageIcon icon = MessageIcon::None;
-    MessageButtons buttons = MessageButtons::Ok;
-    bool ownedByMainWindow = true;
 };
 
 enum class FileDialogKind { Open, Save };

@@ -19,6 +19,22 @@ MessageAnswer showMessage(const Platform& platform, const std::string& text,
     return showMessage(platform, request);
 }
 
+void showMessages(const Platform& platform, const std::vector<MessageBoxRequest>& messages) {
+    for (const MessageBoxRequest& m : messages) {
+        showMessage(platform, m);
+    }
+}
+
+MessageSink messageSink(const Platform& platform) {
+    return [&platform](const MessageBoxRequest& m) { showMessage(platform, m); };
+}
+
+void notifyListChanged(const Platform& platform, ListChange change) {
+    if (platform.listChanged) {
+        platform.listChanged(change);
+    }
+}
+
 FileRequestResult requestFile(const Platform& platform, const FileRequest& request) {
     if (platform.requestFile) {
         return platform.requestFile(request);

@@ -3,6 +3,7 @@
 #include "app/platform.h"
 
 #include <string>
+#include <vector>
 
 namespace vantor {
 
@@ -11,6 +12,10 @@ MessageAnswer showMessage(const Platform& platform, const MessageBoxRequest& req
 MessageAnswer showMessage(const Platform& platform, const std::string& text,
                           const std::string& title, MessageIcon icon,
                           MessageButtons buttons = MessageButtons::Ok);
+// Shows every message in order.
+void showMessages(const Platform& platform, const std::vector<MessageBoxRequest>& messages);
+// Where an operation hands a message it must show while it runs.
+MessageSink messageSink(const Platform& platform);
 FileRequestResult requestFile(const Platform& platform, const FileRequest& request);
 void setWindowTitle(const Platform& platform, const std::string& title);
 void beep(const Platform& platform);
@@ -18,6 +23,7 @@ void postCommand(const Platform& platform, int id);
 void postCloseRequest(const Platform& platform);
 bool startHelp(const Platform& platform);
 void notifyMenuChanged(const Platform& platform, const MenuModel& menu);
+void notifyListChanged(const Platform& platform, ListChange change);
 SettingRead readSetting(const Platform& platform, const std::string& key, const std::string& name);
 bool writeSetting(const Platform& platform, const std::string& key, const std::string& name,
                   const std::string& text);

@@ -3,11 +3,18 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
+#include "app/flow_files.h"
 #include "app/list_flow.h"
 #include "app/menu_rules.h"
 #include "app/platform_calls.h"
+#include "base/file_lookup.h"
+#include "base/safe_writer.h"
+#include "base/text_file.h"
+#include "objectives/export_format.h"
 #include "scans/bridge_placement.h"
 #include "scans/edge_scan.h"
+
+#include <ctime>
 
 namespace vantor {
 
@@ -28,18 +35,23 @@ constexpr ScanCommand scanCommands[] = {
     {cmd::CheckTransitions, 5, BadTransitionsKind, listModeReports, ScriptKind::Transition},
 };
 
-void notifyList(const Platform& platform, ListChange change) {
-    if (platform.listChanged) {
-        platform.listChanged(change);
-    }
-}
-
 // A fresh, empty list for the scan's lines; it pairs with the output file being written.
 void newScanList(ApplicationState& state, const Platform& platform) {
     destroyListWindow(state.list);
     createListWindow(state.list, state.listMode);
     state.list.sourcePath = state.outputPath;
-    notifyList(platform, ListChange::Reset);
+    notifyListChanged(platform, ListChange::Reset);
+}
+
+// The scan's progress: what it counts and where the bar stands, shown through command 10220.
+RowProgress scanProgress(ApplicationState& state, const Platform& platform,
+                         std::int32_t ProgressCounters::*counter) {
+    return [&state, &platform, counter](std::int32_t counted, std::int32_t position) {
+        state.progress.*counter = counted;
+        state.progress.position = position;
+        dispatchCommand(state, platform, cmd::ProgressReport);
+        return state.abortRequested;
+    };
 }
 
 // False (after its message) when the script is missing, unreadable or broken: a scan without
@@ -49,9 +61,7 @@ bool loadScript(ApplicationState& state, const Platform& platform, ScriptKind ki
         return true;
     }
     const ScriptLoad load = loadTileScript(state.script, kind, state.startDirectory);
-    for (const MessageBoxRequest& m : load.messages) {
-        showMessage(platform, m);
-    }
+    showMessages(platform, load.messages);
     if (!load.ok) {
         emptyTileTable(state.script);
         return false;
@@ -71,15 +81,136 @@ bool runScan(ApplicationState& state, const Platform& platform, const ScanComman
         return false;
     }
     if (scan.command == cmd::PlaceBridges) {
-        runBridgePlacement(state, platform);
+        runBridgePlacementStep(state, platform);
     } else {
-        runEdgeScan(state, platform);
+        runEdgeScanStep(state, platform);
     }
     closeProgress(state, platform);
     return !state.outputFailed;
 }
 
 } // namespace
+
+MapArea searchArea(const ApplicationState& state) {
+    return {state.scan.startMapX, state.scan.startMapY, state.theater.lastMapX,
+            state.theater.lastMapY};
+}
+
+std::int32_t runEdgeScanStep(ApplicationState& state, const Platform& platform) {
+    const TerrainMatrix& m = state.matrix;
+    const int listKind = state.listKind;
+    const bool scanAll = state.scanAll;
+    const bool write = state.writeToFile && state.outputFile.isOpen();
+    const bool text = write && state.textReport && state.textReportFile.isOpen();
+    std::FILE* csv = state.outputFile.handle.get();
+    std::FILE* txt = state.textReportFile.handle.get();
+    const std::string eol = platformLineEnd;
+    state.progress.errorsCounted = 0;
+
+    if (write && !state.appendToOutput) {
+        const std::string when = titleTime(std::time(nullptr));
+        writeText(csv, std::string(edgeReportTitle(listKind, scanAll)) + " - " + when + eol +
+                           edgeReportColumns + eol);
+        if (text && !scanAll) {
+            writeText(txt, std::string(edgeTextReportTitle(listKind)) + " - " + when + eol +
+                               edgeTextReportColumns + eol);
+        }
+    }
+    const MessageSink tell = messageSink(platform);
+    const auto onBreak = [&](const EdgeBreak& b) {
+        if (!write) {
+            return;
+        }
+        const std::string line = edgeReportLine(b, listKind, scanAll, m.sectionsY());
+        writeText(csv, line + eol);
+        if (text) {
+            writeText(txt, edgeTextReportLine(b, listKind, scanAll, m.sectionsY()) + eol);
+        }
+        addRow(state.list, line, tell);
+        notifyListChanged(platform, ListChange::RowsAdded);
+    };
+    const std::int32_t breaks =
+        scanEdges(m, state.script, searchArea(state), onBreak,
+                  scanProgress(state, platform, &ProgressCounters::errorsCounted));
+
+    state.outputFailed = write && !saveReportOutputs(state, platform);
+    if (!scanAll && !state.outputFailed) {
+        showMessage(platform, edgeScanSummary(listKind, state.writeToFile, breaks),
+                    edgeScanSummaryTitle(listKind), MessageIcon::Information);
+    }
+    emptyTileTable(state.script);
+    state.scriptLoaded = false;
+    return breaks;
+}
+
+std::int32_t runBridgePlacementStep(ApplicationState& state, const Platform& platform) {
+    const ScanParameters& p = state.scan;
+    const bool write = state.writeToFile && state.outputFile.isOpen();
+    std::FILE* out = state.outputFile.handle.get();
+    const std::string eol = platformLineEnd;
+    state.abortRequested = false;
+    state.progress.objectsCounted = 0;
+    if (write && !state.appendToOutput) {
+        writeText(out, std::string(exportTitle) + " " + titleTime(std::time(nullptr)) + eol +
+                           exportColumnLine + eol);
+    }
+    const MessageSink tell = messageSink(platform);
+    const BridgeValues values{p.startingObjectId,
+                              p.maximumObjectId,
+                              p.owner,
+                              p.supply,
+                              p.priority,
+                              p.controller,
+                              write,
+                              state.theater.xTiles * state.theater.xSections};
+    const BridgePlacement result = placeBridges(
+        state.matrix, state.script, searchArea(state), values, state.bridgeSelector,
+        [&](const std::string& line) {
+            writeText(out, line + eol);
+            addRow(state.list, line, tell);
+            notifyListChanged(platform, ListChange::RowsAdded);
+        },
+        scanProgress(state, platform, &ProgressCounters::objectsCounted));
+    if (result.overrun) {
+        state.progress.objectsCounted = result.placed;
+        showMessage(platform, *result.overrun);
+        state.abortRequested = true;
+    }
+
+    bool rejectionsWritten = true;
+    if (result.rejected != 0) {
+        SafeWriter file;
+        if (beginSafeWrite(file, findInFolder(state.startDirectory, rejectionFileName)) &&
+            safeWrite(file, result.rejections) && commitSafeWrite(file)) {
+            showMessage(platform, bridgeRejectionsMessage(result.rejected),
+                        "No Opposing Bridge Tile Errors", MessageIcon::Information);
+        } else {
+            rejectionsWritten = false;
+            reportWriteFailure(platform, file, fromFsPath(file.target));
+        }
+    }
+    if (result.withoutEntries != 0) {
+        showMessage(platform,
+                    " " + std::to_string(result.withoutEntries) +
+                        " Bridges skipped: their script variable has no objects to place.",
+                    "Bridge Placement", MessageIcon::Warning);
+    }
+    const bool reportSaved = !write || saveReportOutputs(state, platform);
+    // The command fails when either file could not be written; each said why.
+    state.outputFailed = !reportSaved || !rejectionsWritten;
+    if (write && reportSaved) {
+        showMessage(platform, bridgeSummary(result, true), "Bridge Placement Finished",
+                    MessageIcon::Information);
+        state.scan.startingObjectId = result.nextIdentifier;
+    } else if (!write) {
+        showMessage(platform, bridgeSummary(result, false), "Bridge Placement Finished",
+                    MessageIcon::Information);
+    }
+    clearTileScript(state.script, ScriptKind::Bridge);
+    state.scriptLoaded = false;
+    state.abortRequested = false;
+    return result.placed;
+}
 
 bool showScanParameters(ApplicationState& state, const Platform& platform) {
     ScanDialogModel model;

@@ -2,7 +2,7 @@
 
 #include "analysis/radar_profile.h"
 #include "base/text_reader.h"
-#include "checks/occupancy_grid.h"
+#include "objectives/occupancy_grid.h"
 #include "reference/ocd_list.h"
 
 #include <cstdint>

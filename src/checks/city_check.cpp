@@ -318,11 +318,9 @@ CityTablesLoad loadCityTileTables(CityTileTables& tables, const std::string& sta
     std::string text;
     std::string error;
     if (!readTextFile(path, text, error)) {
-        MessageBoxRequest m;
-        m.text = withReason(" Could not open script file: " + fromFsPath(path), error);
-        m.title = "Missing Script File";
-        m.icon = MessageIcon::Error;
-        load.messages.push_back(std::move(m));
+        load.messages.push_back(
+            makeMessage(withReason(" Could not open script file: " + fromFsPath(path), error),
+                        "Missing Script File", MessageIcon::Error));
         return load;
     }
     parseCityTileTables(tables, text);
@@ -337,13 +335,13 @@ std::size_t rotatingPick(std::uint32_t& counter, std::size_t n) {
 }
 
 CityCheckResult runCityCheck(OccupancyGrid& grid, CheckObjects& objects,
-                             const CityCheckLists& lists, const CheckArea& wanted,
+                             const CityCheckLists& lists, const MapArea& wanted,
                              IdentifierRange ids, std::uint32_t& rotating,
-                             const CheckRowProgress& progress) {
+                             const RowProgress& progress) {
     CityCheckResult result;
     objects.created.clear();
     CityWalk walk(grid, objects, lists, ids, rotating);
-    const CheckArea area = clampedArea(wanted, grid);
+    const MapArea area = clampedArea(wanted, grid.width, grid.height);
     for (std::int32_t y = area.startY; y <= area.endY; ++y) {
         for (std::int32_t x = area.startX; x <= area.endX; ++x) {
             if (!walk.visit(x, y)) {

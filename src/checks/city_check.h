@@ -60,9 +60,8 @@ struct CityCheckLists {
 // Walks the area: creates, re-classes and deletes urban objects by the tables. The OCD and
 // TileInfo lists must be loaded.
 CityCheckResult runCityCheck(OccupancyGrid& grid, CheckObjects& objects,
-                             const CityCheckLists& lists, const CheckArea& area,
-                             IdentifierRange ids, std::uint32_t& rotating,
-                             const CheckRowProgress& progress = {});
+                             const CityCheckLists& lists, const MapArea& area, IdentifierRange ids,
+                             std::uint32_t& rotating, const RowProgress& progress = {});
 
 std::string citySummary(const CityCheckCounts& counts);
 

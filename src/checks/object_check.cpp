@@ -50,14 +50,14 @@ std::vector<std::int32_t> checkedTiles(const TileScript& s) {
 } // namespace
 
 ObjectCheckResult runObjectCheck(OccupancyGrid& grid, CheckObjects& objects,
-                                 const TileScript& script, const CheckArea& wanted,
+                                 const TileScript& script, const MapArea& wanted,
                                  std::int32_t range, IdentifierRange ids,
-                                 const CheckRowProgress& progress) {
+                                 const RowProgress& progress) {
     ObjectCheckResult result;
     ObjectCheckCounts& c = result.counts;
     objects.created.clear();
     const std::vector<std::int32_t> recordOf = checkedTiles(script);
-    const CheckArea area = clampedArea(wanted, grid);
+    const MapArea area = clampedArea(wanted, grid.width, grid.height);
     const auto stop = [&](bool overrun) {
         result.end.stopped = true;
         result.end.nextIdentifier = ids.next;

@@ -29,9 +29,8 @@ struct ObjectCheckResult {
 // converts other objects to intersections, pulls urban objects within `range` posts onto
 // empty listed tiles and creates junctions where the script asks for them.
 ObjectCheckResult runObjectCheck(OccupancyGrid& grid, CheckObjects& objects,
-                                 const TileScript& script, const CheckArea& area,
-                                 std::int32_t range, IdentifierRange ids,
-                                 const CheckRowProgress& progress = {});
+                                 const TileScript& script, const MapArea& area, std::int32_t range,
+                                 IdentifierRange ids, const RowProgress& progress = {});
 
 std::string objectCheckSummary(const ObjectCheckCounts& counts);
 

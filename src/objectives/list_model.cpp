@@ -1,7 +1,7 @@
 #include "objectives/list_model.h"
 
-#include "app/platform_calls.h"
 #include "base/file_lookup.h"
+#include "base/message.h"
 #include "base/safe_writer.h"
 #include "base/text_file.h"
 #include "base/text_reader.h"
@@ -80,11 +80,13 @@ ListReportRow reportRow(std::string_view line) {
 
 enum class LineOutcome { Row, NoRow, LimitReported, PastLimit };
 
-LineOutcome takeLine(ListWindow& window, std::string_view rawLine, const Platform& platform) {
+LineOutcome takeLine(ListWindow& window, std::string_view rawLine, const MessageSink& tell) {
     if (window.linesCounted >= maxListRows) {
         window.lineRows.push_back(-1);
         if (window.linesCounted == maxListRows) {
-            showMessage(platform, rowLimitMessage, "Error", MessageIcon::Error);
+            if (tell) {
+                tell(makeMessage(rowLimitMessage, "Error", MessageIcon::Error));
+            }
             ++window.linesCounted;
             return LineOutcome::LimitReported;
         }
@@ -192,7 +194,7 @@ void destroyListWindow(ListState& list) {
     list.window.reset();
 }
 
-std::size_t readRows(ListState& list, TextReader& file, const Platform& platform) {
+std::size_t readRows(ListState& list, TextReader& file, const MessageSink& tell) {
     if (!list.window) {
         return 0;
     }
@@ -200,7 +202,7 @@ std::size_t readRows(ListState& list, TextReader& file, const Platform& platform
     window.semicolons = false;
     std::string line;
     while (readLine(file, line)) {
-        if (takeLine(window, line, platform) == LineOutcome::LimitReported) {
+        if (takeLine(window, line, tell) == LineOutcome::LimitReported) {
             return window.linesCounted;
         }
     }
@@ -210,11 +212,11 @@ std::size_t readRows(ListState& list, TextReader& file, const Platform& platform
     return window.linesCounted;
 }
 
-std::size_t addRow(ListState& list, std::string_view line, const Platform& platform) {
+std::size_t addRow(ListState& list, std::string_view line, const MessageSink& tell) {
     if (!list.window) {
         return 0;
     }
-    takeLine(*list.window, line, platform);
+    takeLine(*list.window, line, tell);
     return list.window->linesCounted;
 }
 

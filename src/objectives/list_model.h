@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/message.h"
 #include "base/text_reader.h"
 
 #include <cstdint>
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace vantor {
-
-struct Platform;
 
 // Marks a row can carry; the view's highlight is separate from them.
 enum RowMark : std::int32_t { MarkNone = 0, MarkSelected = 1, MarkDeleted = -1 };
@@ -81,9 +80,9 @@ void destroyListWindow(ListState& list);
 
 // Reads the rest of an open file into rows: returns the row count (4097 once the row limit was
 // met, which is reported once), 0 for a file without data lines or on a read error.
-std::size_t readRows(ListState& list, TextReader& file, const Platform& platform);
+std::size_t readRows(ListState& list, TextReader& file, const MessageSink& tell);
 // One line a scan has just written; lines past the row limit get no row.
-std::size_t addRow(ListState& list, std::string_view line, const Platform& platform);
+std::size_t addRow(ListState& list, std::string_view line, const MessageSink& tell);
 
 // The error text of a report row. A list is combined (all three scans) when listKind is 10 or
 // scanAll is set; its codes are 10 x direction + scan kind, a single scan's are the direction.

@@ -116,14 +116,6 @@ int hexValue(char c) {
     return c <= '9' ? c - '0' : c - 'a' + 10;
 }
 
-MessageBoxRequest message(std::string text, std::string title, MessageIcon icon) {
-    MessageBoxRequest m;
-    m.text = std::move(text);
-    m.title = std::move(title);
-    m.icon = icon;
-    return m;
-}
-
 bool writeRecords(SafeWriter& out, const std::vector<OcdEntry>& records) {
     for (const OcdEntry& e : records) {
         const auto bytes = encodeOcdEntry(e);
@@ -325,20 +317,20 @@ OcdGeneration generateOcdList(const std::string& startDirectory) {
     if (!readWholeFile(sourcePath, bytes, error)) {
         // A file that is there but cannot be read is not called missing.
         const bool missing = examinePath(sourcePath).kind == FileKind::Missing;
-        result.messages.push_back(message(" Could not open " + fromFsPath(sourcePath) +
-                                              (missing ? "" : " (" + error + ")") +
-                                              ".  Copy Falcon4.ocd to this folder.",
-                                          missing ? "Missing File" : "Error",
-                                          missing ? MessageIcon::Warning : MessageIcon::Error));
+        result.messages.push_back(makeMessage(" Could not open " + fromFsPath(sourcePath) +
+                                                  (missing ? "" : " (" + error + ")") +
+                                                  ".  Copy Falcon4.ocd to this folder.",
+                                              missing ? "Missing File" : "Error",
+                                              missing ? MessageIcon::Warning : MessageIcon::Error));
         return result;
     }
     const OcdDerivation d = deriveOcdList(bytes);
     if (!d.complete) {
         const std::uint32_t count = bytes.size() >= 2 ? loadU16(bytes.data()) : 0;
         result.messages.push_back(
-            message(fromFsPath(sourcePath) + " is too short: it does not hold the " +
-                        std::to_string(count) + " classes it counts.  Nothing was written.",
-                    "OCD Data Error", MessageIcon::Warning));
+            makeMessage(fromFsPath(sourcePath) + " is too short: it does not hold the " +
+                            std::to_string(count) + " classes it counts.  Nothing was written.",
+                        "OCD Data Error", MessageIcon::Warning));
         return result;
     }
     result.classes = d.classes;
@@ -352,15 +344,16 @@ OcdGeneration generateOcdList(const std::string& startDirectory) {
                          commitSafeWritePair(dat, text);
     if (!written) {
         const SafeWriter& failed = dat.error.empty() ? text : dat;
-        result.messages.push_back(message(writeFailure(failed), "Error", MessageIcon::Error));
+        result.messages.push_back(makeMessage(writeFailure(failed), "Error", MessageIcon::Error));
         abandonSafeWrite(dat);
         abandonSafeWrite(text);
         return result;
     }
     result.ok = true;
-    result.messages.push_back(message(std::to_string(result.read) + " OCD Objects found out of " +
-                                          std::to_string(d.classes) + ".",
-                                      title, MessageIcon::Information));
+    result.messages.push_back(makeMessage(std::to_string(result.read) +
+                                              " OCD Objects found out of " +
+                                              std::to_string(d.classes) + ".",
+                                          title, MessageIcon::Information));
     return result;
 }
 
@@ -419,13 +412,14 @@ OcdUpdate updateOcdList(OcdList& list, TextReader& source, const std::string& st
     out.replacesInput = true; // the list read above, refreshed in place
     if (!beginSafeWrite(out, findInFolder(startDirectory, ocdListName)) ||
         !writeRecords(out, list.records) || !commitSafeWrite(out)) {
-        result.messages.push_back(message(writeFailure(out), "Error", MessageIcon::Error));
+        result.messages.push_back(makeMessage(writeFailure(out), "Error", MessageIcon::Error));
         abandonSafeWrite(out);
         return result;
     }
     result.ok = true;
-    result.messages.push_back(message(std::to_string(result.counted) + " csv Objects processed.",
-                                      "OCD List Updated", MessageIcon::Information));
+    result.messages.push_back(
+        makeMessage(std::to_string(result.counted) + " csv Objects processed.", "OCD List Updated",
+                    MessageIcon::Information));
     return result;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform.h"
+#include "base/message.h"
 #include "base/text_reader.h"
 
 #include <array>

@@ -1,16 +1,6 @@
 #include "scans/bridge_placement.h"
 
-#include "app/application_state.h"
-#include "app/commands.h"
-#include "app/dispatcher.h"
-#include "app/list_flow.h"
-#include "app/platform_calls.h"
-#include "base/file_lookup.h"
-#include "base/safe_writer.h"
-#include "base/text_util.h"
-#include "objectives/export_format.h"
-
-#include <ctime>
+#include "objectives/identifiers.h"
 
 namespace vantor {
 
@@ -35,16 +25,6 @@ bool isOpposingTile(const TileScript& script, std::uint32_t tile) {
 
 } // namespace
 
-std::int32_t skipReservedIdentifiers(std::int32_t id) {
-    if (id == 3800) {
-        return 18579;
-    }
-    if (id == 18630) {
-        return 21000;
-    }
-    return id;
-}
-
 std::string bridgeObjectLine(const BridgeObject& b) {
     return "0, Bridge, XXXX, " + n(b.identifier) + ", " + n(b.objectiveType) + ", " + n(b.x) +
            ", " + n(b.y) + ",0,0,0,0, " + n(b.owner) + ", " + n(b.identifier) + ",0,0, " +
@@ -62,36 +42,19 @@ std::int32_t rotatingEntry(std::int32_t& selector, std::size_t count) {
     return selector;
 }
 
-std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platform) {
-    const TerrainMatrix& m = state.matrix;
-    const TileScript& script = state.script;
-    const ScanParameters& p = state.scan;
-    const bool write = state.writeToFile && state.outputFile.isOpen();
-    std::FILE* out = state.outputFile.handle.get();
-    const std::string eol = platformLineEnd;
-
-    std::int32_t counter = p.startingObjectId;
-    std::int32_t placed = 0;
-    std::int32_t rejected = 0;
-    std::int32_t withoutEntries = 0;
-    std::string rejections;
-    state.abortRequested = false;
-    state.progress.objectsCounted = 0;
-
-    if (write && !state.appendToOutput) {
-        writeText(out, std::string(exportTitle) + " " + titleTime(std::time(nullptr)) + eol +
-                           exportColumnLine + eol);
-    }
-
-    const std::int32_t x0 = std::max(p.startMapX, 0);
-    const std::int32_t y0 = std::max(p.startMapY, 0);
-    const std::int32_t x1 = std::min(state.theater.lastMapX, m.width - 1);
-    const std::int32_t y1 = std::min(state.theater.lastMapY, m.height - 1);
+BridgePlacement placeBridges(const TerrainMatrix& m, const TileScript& script,
+                             const MapArea& wanted, const BridgeValues& values,
+                             std::int32_t& selector,
+                             const std::function<void(const std::string&)>& onBridge,
+                             const RowProgress& progress) {
+    const MapArea area = clampedArea(wanted, m.width, m.height);
     const auto lower = static_cast<std::uint32_t>(script.lowerBound);
     const auto upper = static_cast<std::uint32_t>(script.upperBound);
-    bool overrun = false;
-    for (std::int32_t y = y0; y <= y1 && !overrun; ++y) {
-        for (std::int32_t x = x0; x <= x1; ++x) {
+    BridgePlacement result;
+    std::int32_t counter = values.startingObjectId;
+    bool stopRequested = false;
+    for (std::int32_t y = area.startY; y <= area.endY; ++y) {
+        for (std::int32_t x = area.startX; x <= area.endX; ++x) {
             const std::uint32_t tile = m.at(x, y).tileId;
             if (tile < lower || tile > upper) {
                 continue;
@@ -109,8 +72,8 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
                 const std::int32_t ox = record.direction == 'W' ? x + 1 : x;
                 const std::int32_t oy = record.direction == 'W' ? y : y + 1;
                 if (!m.contains(ox, oy) || !isOpposingTile(script, m.at(ox, oy).tileId)) {
-                    ++rejected;
-                    rejections +=
+                    ++result.rejected;
+                    result.rejections +=
                         "TileID = " + n(tile) + "\t X = " + n(x) + "\t Y= " + n(y) + "\r\n";
                     continue;
                 }
@@ -120,87 +83,45 @@ std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platfor
                                                                 ? &script.variables[record.variable]
                                                                 : nullptr;
             if (entries == nullptr || entries->empty()) {
-                ++withoutEntries;
+                ++result.withoutEntries;
                 continue;
             }
-            if (write) {
-                const std::int32_t pick = rotatingEntry(state.bridgeSelector, entries->size());
+            if (values.placing) {
+                const std::int32_t pick = rotatingEntry(selector, entries->size());
                 const RandomSelectEntry& e = (*entries)[static_cast<std::size_t>(pick - 1)];
-                const std::string line =
-                    bridgeObjectLine({counter, e.objectiveType, x + e.xOffset, y + e.yOffset,
-                                      p.owner, p.supply, p.priority, p.controller});
-                writeText(out, line + eol);
-                addRow(state.list, line, platform);
-                if (platform.listChanged) {
-                    platform.listChanged(ListChange::RowsAdded);
-                }
+                onBridge(bridgeObjectLine({counter, e.objectiveType, x + e.xOffset, y + e.yOffset,
+                                           values.owner, values.supply, values.priority,
+                                           values.controller}));
             }
             ++counter;
-            if (counter > p.maximumObjectId) {
-                ++placed;
-                state.progress.objectsCounted = placed;
-                showMessage(platform,
-                            formatWithInt("ID number %d exceeds the maximum useable ID number. "
-                                          "Aborting placements",
-                                          counter),
-                            "ID Number Overrun", MessageIcon::Error);
-                state.abortRequested = true;
-                overrun = true;
-                break;
+            ++result.placed;
+            if (counter > values.maximumObjectId) {
+                result.overrun = identifierOverrun(counter);
+                result.nextIdentifier = counter;
+                return result;
             }
-            ++placed;
-            state.progress.objectsCounted = placed;
-            state.progress.position = static_cast<std::int32_t>(
-                (std::int64_t{state.theater.xTiles} * state.theater.xSections * y + x) / 256);
-            dispatchCommand(state, platform, cmd::ProgressReport);
+            const std::int32_t position =
+                static_cast<std::int32_t>((std::int64_t{values.progressWidth} * y + x) / 256);
+            stopRequested = (progress && progress(result.placed, position)) || stopRequested;
         }
-        if (state.abortRequested) {
+        if (stopRequested) {
+            result.stopped = true;
             break;
         }
     }
+    result.nextIdentifier = counter;
+    return result;
+}
 
-    bool rejectionsWritten = true;
-    if (rejected != 0) {
-        SafeWriter file;
-        if (beginSafeWrite(file, findInFolder(state.startDirectory, rejectionFileName)) &&
-            safeWrite(file, rejections.data(), rejections.size()) && commitSafeWrite(file)) {
-            showMessage(platform,
-                        " " + n(rejected) +
-                            " Bridges rejected due to no opposing tile.\r\n Error report in "
-                            "NoOpposingTile.txt file.",
-                        "No Opposing Bridge Tile Errors", MessageIcon::Information);
-        } else {
-            abandonSafeWrite(file);
-            rejectionsWritten = false;
-            showMessage(platform, "Cannot write " + fromFsPath(file.target) + ": " + file.error,
-                        "Error", MessageIcon::Error);
-        }
-    }
-    if (withoutEntries != 0) {
-        showMessage(platform,
-                    " " + n(withoutEntries) +
-                        " Bridges skipped: their script variable has no objects to place.",
-                    "Bridge Placement", MessageIcon::Warning);
-    }
-    const bool reportSaved = !write || saveReportOutputs(state, platform);
-    // The command fails when either file could not be written; each said why.
-    state.outputFailed = !reportSaved || !rejectionsWritten;
-    if (write && reportSaved) {
-        showMessage(platform,
-                    " " + n(placed) + " Bridges were placed.\r\n " + n(rejected) +
-                        " Rejected due to no opposing tile.",
-                    "Bridge Placement Finished", MessageIcon::Information);
-        state.scan.startingObjectId = counter;
-    } else if (!write) {
-        showMessage(platform,
-                    " " + n(placed) + " Bridges were found.\r\n " + n(rejected) +
-                        " Rejected due to no opposing tile.",
-                    "Bridge Placement Finished", MessageIcon::Information);
-    }
-    clearTileScript(state.script, ScriptKind::Bridge);
-    state.scriptLoaded = false;
-    state.abortRequested = false;
-    return placed;
+std::string bridgeRejectionsMessage(std::int32_t rejected) {
+    return " " + n(rejected) +
+           " Bridges rejected due to no opposing tile.\r\n Error report in NoOpposingTile.txt "
+           "file.";
+}
+
+std::string bridgeSummary(const BridgePlacement& result, bool placing) {
+    return " " + n(result.placed) + (placing ? " Bridges were placed." : " Bridges were found.") +
+           "\r\n " + n(result.rejected) + " Rejected due to no opposing tile.";
 }
 
 } // namespace vantor

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "base/map_area.h"
+#include "base/message.h"
+#include "scans/tile_script.h"
+#include "terrain/terrain_matrix.h"
+
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace vantor {
-
-struct ApplicationState;
-struct Platform;
-
-// The identifier jumps of the suite: 3800 becomes 18579 and 18630 becomes 21000.
-std::int32_t skipReservedIdentifiers(std::int32_t identifier);
 
 struct BridgeObject {
     std::int32_t identifier = 0;
@@ -30,8 +31,42 @@ std::int32_t rotatingEntry(std::int32_t& selector, std::size_t n);
 
 inline constexpr const char* rejectionFileName = "NoOpposingTile.txt";
 
-// Bridge placement over the search area with the loaded bridge script. Returns the number of
-// bridges placed (or found, when nothing is written).
-std::int32_t runBridgePlacement(ApplicationState& state, const Platform& platform);
+// The values a placement gives its objects, and whether it places them (writes their lines) or
+// only counts them.
+struct BridgeValues {
+    std::int32_t startingObjectId = 6000;
+    std::int32_t maximumObjectId = 65536;
+    std::int32_t owner = 1;
+    std::int32_t supply = 235;
+    std::int32_t priority = 20;
+    std::int32_t controller = 1;
+    bool placing = true;
+    std::int32_t progressWidth = 0; // the theater's X Map Extent, for the bar's position
+};
+
+struct BridgePlacement {
+    std::int32_t placed = 0; // placed, or found when nothing is placed
+    std::int32_t rejected = 0;
+    std::int32_t withoutEntries = 0;
+    std::string rejections; // the lines of NoOpposingTile.txt
+    std::int32_t nextIdentifier = 0;
+    bool stopped = false; // the user asked to stop
+    std::optional<MessageBoxRequest> overrun;
+};
+
+// Bridge placement over the area (kept on the map) with a loaded bridge script: every bridge
+// tile gets an objective from its variable (the rotating selector picks the entry), handed to
+// onBridge as its export line; a two-tile bridge without its far tile is rejected. progress
+// hears the count and the bar's position after each bridge; a true answer ends the walk at the
+// end of that row. An identifier past the maximum ends it at once with its overrun message.
+BridgePlacement placeBridges(const TerrainMatrix& matrix, const TileScript& script,
+                             const MapArea& area, const BridgeValues& values,
+                             std::int32_t& selector,
+                             const std::function<void(const std::string&)>& onBridge,
+                             const RowProgress& progress = {});
+
+// The messages of the placement's end.
+std::string bridgeRejectionsMessage(std::int32_t rejected);
+std::string bridgeSummary(const BridgePlacement& result, bool placing);
 
 } // namespace vantor

@@ -1,15 +1,10 @@
 #include "scans/edge_scan.h"
 
-#include "app/application_state.h"
-#include "app/commands.h"
-#include "app/dispatcher.h"
-#include "app/list_flow.h"
-#include "app/platform_calls.h"
 #include "base/text_util.h"
 #include "objectives/export_format.h"
+#include "objectives/list_model.h"
 
 #include <array>
-#include <ctime>
 
 namespace vantor {
 
@@ -35,18 +30,22 @@ const char* scanName(int listKind) {
     return listKind == 4 ? "Road" : listKind == 5 ? "River" : "Transition";
 }
 
-std::string summary(int listKind, bool written, std::int32_t count) {
+} // namespace
+
+std::string edgeScanSummary(int listKind, bool written, std::int32_t count) {
     const std::string what =
         listKind == 7 ? " bad Transition tiles were found"
                       : std::string(" bad ") + scanName(listKind) + " alignments were found";
     return std::to_string(count) + what + (written ? " & written." : ".");
 }
 
-const char* summaryTitle(int listKind) {
+const char* edgeScanSummaryTitle(int listKind) {
     return listKind == 4   ? "Road Scan Finished"
            : listKind == 5 ? "River Scan Finished"
                            : "Transition Tiles Scan Finished";
 }
+
+namespace {
 
 int errorCode(int direction, int listKind, bool scanAll) {
     return scanAll ? direction * 10 + listKind : direction;
@@ -103,39 +102,17 @@ std::string edgeTextReportLine(const EdgeBreak& b, int listKind, bool scanAll,
     return joinedLine(b, listKind, scanAll, ySections, " \t ");
 }
 
-std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform) {
-    const TerrainMatrix& m = state.matrix;
-    const TileScript& script = state.script;
-    const int listKind = state.listKind;
-    const bool scanAll = state.scanAll;
-    const bool write = state.writeToFile && state.outputFile.isOpen();
-    const bool text = write && state.textReport && state.textReportFile.isOpen();
-    std::FILE* csv = state.outputFile.handle.get();
-    std::FILE* txt = state.textReportFile.handle.get();
-    const std::string eol = platformLineEnd;
-    state.progress.errorsCounted = 0;
-
-    if (write && !state.appendToOutput) {
-        const std::string when = titleTime(std::time(nullptr));
-        writeText(csv, std::string(edgeReportTitle(listKind, scanAll)) + " - " + when + eol +
-                           edgeReportColumns + eol);
-        if (text && !scanAll) {
-            writeText(txt, std::string(edgeTextReportTitle(listKind)) + " - " + when + eol +
-                               edgeTextReportColumns + eol);
-        }
-    }
-
-    // The area never reaches past the matrix, whatever the theater says.
-    const std::int32_t x0 = std::max(state.scan.startMapX, 0);
-    const std::int32_t y0 = std::max(state.scan.startMapY, 0);
-    const std::int32_t x1 = std::min(state.theater.lastMapX, m.width - 1);
-    const std::int32_t y1 = std::min(state.theater.lastMapY, m.height - 1);
+std::int32_t scanEdges(const TerrainMatrix& m, const TileScript& script, const MapArea& wanted,
+                       const std::function<void(const EdgeBreak&)>& onBreak,
+                       const RowProgress& progress) {
+    const MapArea area = clampedArea(wanted, m.width, m.height);
     const auto lower = static_cast<std::uint32_t>(script.lowerBound);
     const auto upper = static_cast<std::uint32_t>(script.upperBound);
-    for (std::int32_t y = y0; y <= y1; ++y) {
+    std::int32_t breaks = 0;
+    for (std::int32_t y = area.startY; y <= area.endY; ++y) {
         const TerrainPost* row =
             m.posts.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m.width);
-        for (std::int32_t x = x0; x <= x1; ++x) {
+        for (std::int32_t x = area.startX; x <= area.endX; ++x) {
             const std::uint32_t tile = row[x].tileId;
             if (tile < lower || tile > upper) {
                 continue;
@@ -156,37 +133,20 @@ std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform) {
                         findTile(script, static_cast<std::int32_t>(m.at(nx, ny).tileId));
                     broken = next == nullptr || (next->edgeMask & d.opposite) == 0;
                 }
-                if (!broken) {
-                    continue;
-                }
-                ++state.progress.errorsCounted;
-                if (!write) {
-                    continue;
-                }
-                const EdgeBreak b{x, y, tile, d.code};
-                const std::string line = edgeReportLine(b, listKind, scanAll, m.sectionsY());
-                writeText(csv, line + eol);
-                if (text) {
-                    writeText(txt, edgeTextReportLine(b, listKind, scanAll, m.sectionsY()) + eol);
-                }
-                addRow(state.list, line, platform);
-                if (platform.listChanged) {
-                    platform.listChanged(ListChange::RowsAdded);
+                if (broken) {
+                    ++breaks;
+                    if (onBreak) {
+                        onBreak(EdgeBreak{x, y, tile, d.code});
+                    }
                 }
             }
-            state.progress.position = (y * 1024 + x) / 256;
-            dispatchCommand(state, platform, cmd::ProgressReport);
+            // Every listed post moves the bar; the factor is 1024 whatever the map's width.
+            if (progress) {
+                progress(breaks, (y * 1024 + x) / 256);
+            }
         }
     }
-
-    state.outputFailed = write && !saveReportOutputs(state, platform);
-    if (!scanAll && !state.outputFailed) {
-        showMessage(platform, summary(listKind, state.writeToFile, state.progress.errorsCounted),
-                    summaryTitle(listKind), MessageIcon::Information);
-    }
-    emptyTileTable(state.script);
-    state.scriptLoaded = false;
-    return state.progress.errorsCounted;
+    return breaks;
 }
 
 } // namespace vantor

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "base/map_area.h"
+#include "scans/tile_script.h"
+#include "terrain/terrain_matrix.h"
+
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vantor {
-
-struct ApplicationState;
-struct Platform;
 
 // Report titles and lines of the road, river and transition scans.
 const char* edgeReportTitle(int listKind, bool scanAll);
@@ -29,9 +31,17 @@ std::string edgeReportLine(const EdgeBreak& b, int listKind, bool scanAll, std::
 std::string edgeTextReportLine(const EdgeBreak& b, int listKind, bool scanAll,
                                std::int32_t ySections);
 
-// The road, river or transition scan (by listKind 4, 5 or 7) over the search area with the
-// loaded script: every edge of a listed tile that the neighbour does not continue is a break,
-// written to the report, added to the list and counted. Returns the number of breaks.
-std::int32_t runEdgeScan(ApplicationState& state, const Platform& platform);
+// The summary of a road, river or transition scan (by listKind 4, 5 or 7) and its title.
+std::string edgeScanSummary(int listKind, bool written, std::int32_t count);
+const char* edgeScanSummaryTitle(int listKind);
+
+// The road, river or transition scan over the area (kept on the map) with a loaded script:
+// every edge of a listed tile that the neighbour does not continue is a break, handed to
+// onBreak in scan order. progress hears the breaks so far and the bar's position after every
+// listed post; the scan runs to the end of its area whatever it answers. Returns the number of
+// breaks.
+std::int32_t scanEdges(const TerrainMatrix& matrix, const TileScript& script, const MapArea& area,
+                       const std::function<void(const EdgeBreak&)>& onBreak,
+                       const RowProgress& progress = {});
 
 } // namespace vantor

@@ -34,14 +34,6 @@ struct Fields {
     bool commaAfter(std::size_t i) const { return i + 1 < f.size(); }
 };
 
-MessageBoxRequest errorMessage(std::string text, std::string title, MessageIcon icon) {
-    MessageBoxRequest m;
-    m.text = std::move(text);
-    m.title = std::move(title);
-    m.icon = icon;
-    return m;
-}
-
 void index(TileScript& s) {
     s.firstRecord.clear();
     s.firstBridge.clear();
@@ -141,8 +133,8 @@ ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text
             s.entries.push_back(e);
             if (e.variable < 1 || e.variable > randomSelectVariables ||
                 s.variables[e.variable].size() >= entriesPerVariable) {
-                load.messages.push_back(errorMessage("Number of Random Select variables exceeded",
-                                                     "Error", MessageIcon::Error));
+                load.messages.push_back(makeMessage("Number of Random Select variables exceeded",
+                                                    "Error", MessageIcon::Error));
                 overflow = true;
                 return false;
             }
@@ -213,8 +205,8 @@ ScriptLoad loadTileScript(TileScript& s, ScriptKind kind, const std::string& sta
         // Without its script a scan would find nothing and look clean: an error, not a note.
         ScriptLoad load;
         load.messages.push_back(
-            errorMessage(withReason(" Could not script file: " + fromFsPath(path), error),
-                         "Missing Script File", MessageIcon::Error));
+            makeMessage(withReason(" Could not script file: " + fromFsPath(path), error),
+                        "Missing Script File", MessageIcon::Error));
         return load;
     }
     return parseTileScript(s, kind, text);

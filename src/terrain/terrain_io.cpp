@@ -9,11 +9,7 @@ namespace vantor {
 
 void addError(TerrainResult& result, std::string text, std::string title) {
     result.status = TerrainStatus::Failed;
-    MessageBoxRequest message;
-    message.text = std::move(text);
-    message.title = std::move(title);
-    message.icon = MessageIcon::Error;
-    result.messages.push_back(std::move(message));
+    result.messages.push_back(makeMessage(std::move(text), std::move(title), MessageIcon::Error));
 }
 
 TerrainResult failed(std::string text, std::string title) {

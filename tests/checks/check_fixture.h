@@ -1,6 +1,6 @@
 #pragma once
 
-#include "checks/occupancy_grid.h"
+#include "objectives/occupancy_grid.h"
 #include "reference/ocd_list.h"
 #include "terrain/terrain_matrix.h"
 

@@ -35,7 +35,7 @@ struct List {
         std::string skip;
         readLine(f, skip);
         readLine(f, skip);
-        count = readRows(list, f, scripted.platform());
+        count = readRows(list, f, scripted.sink());
     }
     std::size_t count = 0;
     ListWindow& w() { return *list.window; }
@@ -107,7 +107,7 @@ TEST(ListRows, TheRowLimitIsReportedOnceAndLaterLinesStillExportInDeletionMode) 
               "Maximum number of records (4096) reached in the List Window.  A complete CSV file "
               "is being generated.");
     EXPECT_EQ(l.scripted.messages[0].title, "Error");
-    EXPECT_EQ(addRow(l.list, objectLine(6000), l.scripted.platform()), 4097u);
+    EXPECT_EQ(addRow(l.list, objectLine(6000), l.scripted.sink()), 4097u);
     EXPECT_EQ(l.scripted.messages.size(), 1u) << "the message is shown once per list";
 
     l.highlight({0});

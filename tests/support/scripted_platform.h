@@ -58,6 +58,12 @@ struct ScriptedPlatform {
     int progressCloses = 0;
 
     Platform platform();
+    // Records the messages an operation hands over while it runs.
+    MessageSink sink() {
+        return [this](const MessageBoxRequest& r) {
+            messages.push_back({r.text, r.title, r.icon, r.buttons});
+        };
+    }
 
     // Runs the posted commands in order, the way the message loop does once a command has
     // ended; returns the number of close requests handled.

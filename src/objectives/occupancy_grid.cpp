@@ -1,4 +1,4 @@
-#include "checks/occupancy_grid.h"
+#include "objectives/occupancy_grid.h"
 
 #include <string>
 
