@@ -3,7 +3,7 @@
 
 #include "app/application_state.h"
 #include "app/platform.h"
-#include "app/scan_flow.h"
+#include "flows/scan_flow.h"
 #include "sample/sample_theater.h"
 
 #include <benchmark/benchmark.h>

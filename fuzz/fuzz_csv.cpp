@@ -3,10 +3,10 @@
 // checked export's rewrites.
 
 #include "app/application_state.h"
-#include "app/list_flow.h"
 #include "base/text_file.h"
 #include "base/text_reader.h"
 #include "checks/checked_export.h"
+#include "flows/list_flow.h"
 #include "fuzz_input.h"
 #include "objectives/export_format.h"
 #include "objectives/object_table.h"

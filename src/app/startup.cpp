@@ -4,9 +4,45 @@
 #include "app/menu_rules.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
-#include "terrain/theater_selection.h"
+#include "base/file_lookup.h"
+#include "base/text_util.h"
+#include "terrain/ini_file.h"
 
 namespace vantor {
+
+namespace {
+
+// Reads the theater list from the ini file in the start folder, adds one Theater menu entry per
+// theater (2000 onwards), checks the first and reads the first theater's geometry. An ini file
+// that is there but cannot be read is not taken for a missing one: it is reported, the built-in
+// theater applies, and the result is false.
+bool loadTheaters(ApplicationState& state, const Platform& platform) {
+    state.iniPath = fromFsPath(findInFolder(state.startDirectory, theaterIniName));
+    std::string problem;
+    const IniFile ini = loadIniFile(toFsPath(state.iniPath), &problem);
+    if (!problem.empty()) {
+        showMessage(
+            platform,
+            withReason("Cannot read " + state.iniPath + ".  The built-in theater list applies.",
+                       problem),
+            "Warning", MessageIcon::Warning);
+    }
+    state.theaters = readTheaterList(ini);
+
+    Menu& theaterMenu = state.menu.menus[TheaterMenu];
+    for (std::size_t n = 0; n < state.theaters.names.size(); ++n) {
+        theaterMenu.items.push_back(
+            makeMenuItem(cmd::TheaterFirst + static_cast<int>(n), state.theaters.names[n]));
+    }
+    setMenuItemChecked(state.menu, cmd::TheaterFirst, true);
+    state.currentTheater = cmd::TheaterFirst;
+    notifyMenuChanged(platform, state.menu);
+
+    readTheaterGeometry(ini, iniValue(ini, "Location", "1", "Balkans"), state.theater);
+    return problem.empty();
+}
+
+} // namespace
 
 bool startUp(ApplicationState& state, const Platform& platform, RunMode mode,
              const std::string& workingDirectory) {

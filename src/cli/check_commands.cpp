@@ -18,19 +18,13 @@ constexpr int exitOk = 0;
 constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
 
-void show(const CliSession& session, const std::vector<MessageBoxRequest>& messages) {
-    for (const MessageBoxRequest& m : messages) {
-        showMessage(session.platform, m);
-    }
-}
-
 int generate(const GlobalOptions& options) {
     CliSession session;
     if (!session.start(options)) {
         return exitFailed;
     }
     const OcdGeneration g = generateOcdList(session.state.startDirectory);
-    show(session, g.messages);
+    showMessages(session.platform, g.messages);
     return g.ok ? exitOk : exitFailed;
 }
 
@@ -50,7 +44,7 @@ int update(const GlobalOptions& options) {
         return exitFailed;
     }
     const OcdUpdate u = updateOcdList(session.state.ocdList, source, session.state.startDirectory);
-    show(session, u.messages);
+    showMessages(session.platform, u.messages);
     if (!u.ok && u.messages.empty()) {
         std::fprintf(stderr, "Error: %s cannot be read in %s (run ocd-generate first)\n",
                      ocdListName, options.dir.c_str());

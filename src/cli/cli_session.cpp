@@ -1,10 +1,10 @@
 #include "cli/cli_session.h"
 
 #include "app/commands.h"
-#include "app/dispatcher.h"
 #include "app/startup.h"
 #include "base/file_lookup.h"
 #include "base/text_util.h"
+#include "flows/dispatcher.h"
 
 #include <filesystem>
 #include <system_error>

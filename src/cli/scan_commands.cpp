@@ -1,8 +1,8 @@
 #include "cli/scan_commands.h"
 
 #include "app/commands.h"
-#include "app/list_flow.h"
 #include "base/text_util.h"
+#include "flows/list_flow.h"
 #include "scans/scan_parameters.h"
 
 #include <CLI/CLI.hpp>

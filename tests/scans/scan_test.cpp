@@ -1,6 +1,6 @@
 #include "app/commands.h"
-#include "app/dispatcher.h"
 #include "app/startup.h"
+#include "flows/dispatcher.h"
 #include "scans/bridge_placement.h"
 #include "scans/edge_scan.h"
 #include "support/scripted_platform.h"

@@ -1,7 +1,7 @@
 #include "support/scripted_platform.h"
 
-#include "app/dispatcher.h"
 #include "app/startup.h"
+#include "flows/dispatcher.h"
 
 namespace vantor::testing {
 

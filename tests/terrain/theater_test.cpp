@@ -1,6 +1,6 @@
 #include "app/commands.h"
-#include "app/dispatcher.h"
 #include "app/startup.h"
+#include "flows/dispatcher.h"
 #include "support/menu_text.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"

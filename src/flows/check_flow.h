@@ -11,10 +11,5 @@ bool objectCheckCommand(ApplicationState& state, const Platform& platform);
 bool cityCheckCommand(ApplicationState& state, const Platform& platform);
 // "Level Airbases" (17182), also the airbase batch mode's whole work.
 bool levelAirbasesCommand(ApplicationState& state, const Platform& platform);
-// "&About ..." (10204): the About box, then the OCD list refined from the source export.
-bool aboutCommand(ApplicationState& state, const Platform& platform);
-// "Export Objects ..." / "Place Objects ..." (10209): the how-to box, then the OCD list
-// generated from Falcon4.ocd.
-bool howToCommand(ApplicationState& state, const Platform& platform);
 
 } // namespace vantor

@@ -1,7 +1,7 @@
 #include "app/commands.h"
-#include "app/dispatcher.h"
 #include "app/recent_files.h"
 #include "app/startup.h"
+#include "flows/dispatcher.h"
 #include "sample/sample_theater.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"

@@ -1,13 +1,9 @@
-#include "app/check_flow.h"
+#include "flows/check_flow.h"
 
 #include "app/application_state.h"
 #include "app/commands.h"
-#include "app/dispatcher.h"
-#include "app/flow_files.h"
 #include "app/platform_calls.h"
-#include "app/scan_flow.h"
 #include "app/shell_texts.h"
-#include "app/terrain_flow.h"
 #include "app/version.h"
 #include "base/file_lookup.h"
 #include "base/input_file.h"
@@ -15,6 +11,10 @@
 #include "base/text_util.h"
 #include "checks/checked_export.h"
 #include "checks/object_check.h"
+#include "flows/dispatcher.h"
+#include "flows/flow_files.h"
+#include "flows/scan_flow.h"
+#include "flows/terrain_flow.h"
 #include "terrain/l2_reader.h"
 #include "terrain/terrain_writer.h"
 
@@ -26,12 +26,6 @@ namespace {
 
 constexpr const char* noTerrainForObjects =
     "Cannot scan Objects until the terrain file (L2) is opened.";
-
-void showAll(const Platform& platform, const std::vector<MessageBoxRequest>& messages) {
-    for (const MessageBoxRequest& m : messages) {
-        showMessage(platform, m);
-    }
-}
 
 // Progress of a check after each row: stops when the user asked, else shows the count.
 RowProgress checkProgress(ApplicationState& state, const Platform& platform) {
@@ -192,13 +186,13 @@ bool runObjectCheckStep(ApplicationState& state, const Platform& platform, Occup
 
 bool loadObjectCheckerScript(ApplicationState& state, const Platform& platform) {
     const ScriptLoad load = loadTileScript(state.script, ScriptKind::Checker, state.startDirectory);
-    showAll(platform, load.messages);
+    showMessages(platform, load.messages);
     return load.ok;
 }
 
 bool loadCityTables(ApplicationState& state, const Platform& platform) {
     const CityTablesLoad load = loadCityTileTables(state.cityTables, state.startDirectory);
-    showAll(platform, load.messages);
+    showMessages(platform, load.messages);
     return load.ok;
 }
 
@@ -362,7 +356,7 @@ bool writeTerrainBack(ApplicationState& state, const Platform& platform) {
     const TerrainResult result =
         writeTerrainFiles(state.matrix, l2Path, o2Path, terrainProgress(state, platform));
     closeProgress(state, platform);
-    showMessages(platform, result);
+    showMessages(platform, result.messages);
     if (!result.ok()) {
         return false;
     }
@@ -424,30 +418,6 @@ bool levelAirbasesCommand(ApplicationState& state, const Platform& platform) {
         postCloseRequest(platform);
     }
     return done;
-}
-
-bool aboutCommand(ApplicationState& state, const Platform& platform) {
-    showMessage(platform,
-                std::string(texts::programName) + " " + vantorVersion() + "\r\n\r\n" +
-                    texts::purpose,
-                texts::aboutTitle, MessageIcon::Information);
-    if (!state.toolSourceFile.isOpen() &&
-        !openTextReader(state.toolSourceFile, toFsPath(state.sourcePath))) {
-        return false;
-    }
-    const OcdUpdate update =
-        updateOcdList(state.ocdList, state.toolSourceFile, state.startDirectory);
-    // Read to its end, the file would give the next update nothing: it is opened afresh then.
-    state.toolSourceFile.close();
-    showAll(platform, update.messages);
-    return update.ok;
-}
-
-bool howToCommand(ApplicationState& state, const Platform& platform) {
-    showMessage(platform, texts::howToText, texts::howToTitle, MessageIcon::Information);
-    const OcdGeneration generation = generateOcdList(state.startDirectory);
-    showAll(platform, generation.messages);
-    return generation.ok;
 }
 
 } // namespace vantor

@@ -1,13 +1,13 @@
-#include "app/recent_file_flow.h"
+#include "flows/recent_file_flow.h"
 
 #include "app/application_state.h"
 #include "app/commands.h"
-#include "app/dispatcher.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
 #include "base/input_file.h"
 #include "base/text_util.h"
+#include "flows/dispatcher.h"
 
 #include <cerrno>
 #include <system_error>

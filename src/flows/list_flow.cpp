@@ -1,15 +1,15 @@
-#include "app/list_flow.h"
+#include "flows/list_flow.h"
 
 #include "app/application_state.h"
 #include "app/commands.h"
-#include "app/dispatcher.h"
 #include "app/menu_rules.h"
 #include "app/platform_calls.h"
-#include "app/recent_file_flow.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
 #include "base/file_system.h"
 #include "base/text_util.h"
+#include "flows/dispatcher.h"
+#include "flows/recent_file_flow.h"
 #include "objectives/unused_ids.h"
 #include "terrain/terrain_io.h"
 

@@ -1,17 +1,18 @@
-#include "app/dispatcher.h"
+#include "flows/dispatcher.h"
 
 #include "app/application_state.h"
-#include "app/check_flow.h"
 #include "app/commands.h"
-#include "app/list_flow.h"
 #include "app/platform_calls.h"
-#include "app/recent_file_flow.h"
-#include "app/scan_flow.h"
 #include "app/shell_texts.h"
 #include "app/startup.h"
-#include "app/terrain_flow.h"
-#include "app/tool_flow.h"
-#include "terrain/theater_selection.h"
+#include "flows/check_flow.h"
+#include "flows/list_flow.h"
+#include "flows/recent_file_flow.h"
+#include "flows/reference_flow.h"
+#include "flows/scan_flow.h"
+#include "flows/terrain_flow.h"
+#include "flows/theater_flow.h"
+#include "flows/tool_flow.h"
 
 #include <new>
 #include <string>

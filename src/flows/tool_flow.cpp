@@ -1,16 +1,16 @@
-#include "app/tool_flow.h"
+#include "flows/tool_flow.h"
 
 #include "analysis/radar_dialog.h"
 #include "analysis/radar_rewrite.h"
 #include "app/application_state.h"
 #include "app/commands.h"
-#include "app/dispatcher.h"
-#include "app/flow_files.h"
-#include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
 #include "base/text_util.h"
+#include "flows/dispatcher.h"
+#include "flows/flow_files.h"
+#include "flows/list_flow.h"
 #include "terrain/terrain_io.h"
 #include "tools/id_mover.h"
 #include "tools/link_removal.h"
@@ -204,9 +204,7 @@ bool moveIdsCommand(ApplicationState& state, const Platform& platform) {
         clearTileScript(state.script, ScriptKind::Bridge);
         const ScriptLoad load =
             loadTileScript(state.script, ScriptKind::Bridge, state.startDirectory);
-        for (const MessageBoxRequest& m : load.messages) {
-            showMessage(platform, m);
-        }
+        showMessages(platform, load.messages);
         if (!load.ok) {
             return false; // without the bridge script no bridge would move
         }

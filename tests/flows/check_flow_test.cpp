@@ -1,7 +1,7 @@
 #include "app/commands.h"
-#include "app/dispatcher.h"
 #include "app/progress.h"
 #include "app/startup.h"
+#include "flows/dispatcher.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
 #include "support/scripted_platform.h"

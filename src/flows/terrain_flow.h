@@ -27,6 +27,5 @@ bool closeFindL2Info(ApplicationState& state, const Platform& platform);
 
 // Progress of a terrain operation through the progress window (counter -1 leaves the counter).
 TerrainProgress terrainProgress(ApplicationState& state, const Platform& platform);
-void showMessages(const Platform& platform, const TerrainResult& result);
 
 } // namespace vantor

@@ -1,15 +1,15 @@
-#include "app/flow_files.h"
+#include "flows/flow_files.h"
 
 #include "app/application_state.h"
 #include "app/commands.h"
-#include "app/dispatcher.h"
-#include "app/list_flow.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
 #include "base/safe_writer.h"
 #include "base/text_reader.h"
 #include "base/text_util.h"
+#include "flows/dispatcher.h"
+#include "flows/list_flow.h"
 #include "terrain/terrain_io.h"
 
 #include <iterator>

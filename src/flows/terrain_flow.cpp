@@ -1,15 +1,15 @@
-#include "app/terrain_flow.h"
+#include "flows/terrain_flow.h"
 
 #include "app/application_state.h"
 #include "app/commands.h"
-#include "app/dispatcher.h"
 #include "app/menu_rules.h"
 #include "app/platform_calls.h"
-#include "app/recent_file_flow.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
 #include "base/safe_writer.h"
 #include "base/text_util.h"
+#include "flows/dispatcher.h"
+#include "flows/recent_file_flow.h"
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"
 
@@ -70,12 +70,6 @@ TerrainProgress terrainProgress(ApplicationState& state, const Platform& platfor
     };
     progress.abortRequested = [&state] { return state.abortRequested; };
     return progress;
-}
-
-void showMessages(const Platform& platform, const TerrainResult& result) {
-    for (const MessageBoxRequest& message : result.messages) {
-        showMessage(platform, message);
-    }
 }
 
 bool requestTerrainFile(ApplicationState& state, const Platform& platform, int command) {
@@ -161,7 +155,7 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
     l2.close();
     o2.close();
     closeProgress(state, platform);
-    showMessages(platform, result);
+    showMessages(platform, result.messages);
     if (!result.ok()) {
         return false;
     }
@@ -199,7 +193,7 @@ bool loadMatrixCommand(ApplicationState& state, const Platform& platform) {
         loadL2m(file, state.theater, state.matrix, terrainProgress(state, platform));
     file.close();
     closeProgress(state, platform);
-    showMessages(platform, result);
+    showMessages(platform, result.messages);
     if (!result.ok()) {
         return false;
     }
@@ -223,7 +217,7 @@ bool saveMatrixCommand(ApplicationState& state, const Platform& platform) {
     const TerrainResult result =
         saveL2m(state.matrix, toFsPath(state.terrainPath), terrainProgress(state, platform));
     closeProgress(state, platform);
-    showMessages(platform, result);
+    showMessages(platform, result.messages);
     if (!result.ok()) {
         return false;
     }
