@@ -42,7 +42,7 @@ void BM_TileIdPass(benchmark::State& s) {
 void BM_RoadScan(benchmark::State& s) {
     ApplicationState& state = theater(static_cast<std::int32_t>(s.range(0)));
     const Platform platform;
-    state.listKind = 4;
+    state.listKind = ListKind::MisalignedRoads;
     for (auto _ : s) {
         parseTileScript(state.script, ScriptKind::Road, sampleScript(2));
         benchmark::DoNotOptimize(runEdgeScanStep(state, platform));
@@ -52,7 +52,7 @@ void BM_RoadScan(benchmark::State& s) {
 void BM_BridgePlacement(benchmark::State& s) {
     ApplicationState& state = theater(static_cast<std::int32_t>(s.range(0)));
     const Platform platform;
-    state.listKind = 1;
+    state.listKind = ListKind::Objects;
     for (auto _ : s) {
         parseTileScript(state.script, ScriptKind::Bridge, sampleScript(1));
         benchmark::DoNotOptimize(runBridgePlacementStep(state, platform));

@@ -10,6 +10,7 @@
 #include "base/text_reader.h"
 #include "checks/city_check.h"
 #include "objectives/find.h"
+#include "objectives/list_kind.h"
 #include "objectives/list_model.h"
 #include "reference/ocd_list.h"
 #include "reference/tile_info.h"
@@ -24,22 +25,6 @@
 namespace vantor {
 
 enum class RunMode { Interactive, RadarBatch, AirbaseBatch };
-
-// What the current work produces; selects dialog titles and report headings.
-enum ListKind : int {
-    RadarProfilesKind = 0,
-    ObjectsKind = 1,
-    MisalignedRoadsKind = 4,
-    MisalignedRiversKind = 5,
-    BadTransitionsKind = 7,
-    CheckedMasterExportKind = 8,
-    AllScansReportKind = 10,
-    CityJunctionKind = 11,
-    AirbaseLevellingKind = 12,
-};
-
-inline constexpr int listModeObjects = 1;
-inline constexpr int listModeReports = 2;
 
 // Everything the program keeps between two commands. One instance lives for the whole run and
 // is passed by reference to every command.
@@ -66,8 +51,8 @@ struct ApplicationState {
     // dimensions and record format.
     TerrainMatrix matrix;
     bool findL2InfoPresent = false;
-    int listMode = listModeObjects;
-    int listKind = RadarProfilesKind;
+    ListMode listMode = ListMode::Objects;
+    ListKind listKind = ListKind::RadarProfiles;
     ListState list;
     FindState find;
 
@@ -107,7 +92,7 @@ struct ApplicationState {
     std::uint32_t rotatingPick = 0;
     AirbaseScript airbaseScript;
 
-    int progressState = 0;
+    ProgressState progressState = ProgressState::None;
     ProgressCounters progress;
     bool progressWindowOpen = false;
 

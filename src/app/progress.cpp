@@ -42,11 +42,12 @@ std::int32_t counterValue(const ProgressCounters& counters, ProgressCounter whic
 
 } // namespace
 
-const ProgressTexts* progressTexts(int progressState) {
-    if (progressState < 1 || progressState > static_cast<int>(texts.size())) {
+const ProgressTexts* progressTexts(ProgressState progressState) {
+    const auto index = static_cast<std::size_t>(progressState);
+    if (index < 1 || index > texts.size()) {
         return nullptr;
     }
-    return &texts[static_cast<std::size_t>(progressState - 1)];
+    return &texts[index - 1];
 }
 
 void openProgress(ApplicationState& state, const Platform& platform) {

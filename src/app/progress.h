@@ -19,7 +19,19 @@ inline constexpr int progressBarRange = 4096;
 
 enum class ProgressCounter { SectionsCompleted, ObjectsCounted, ErrorsCounted };
 
-// The texts of one progress state (1 to 7).
+// What the progress window shows: the work that runs.
+enum class ProgressState : int {
+    None = 0,
+    Terrain = 1, // reading, loading, saving or writing back the terrain; airbase levelling
+    Bridges = 2,
+    Roads = 3,
+    Rivers = 4,
+    Transitions = 5,
+    Objects = 6, // the object checks
+    Radar = 7,
+};
+
+// The texts of one progress state.
 struct ProgressTexts {
     const char* caption;
     const char* openLabel;
@@ -28,8 +40,8 @@ struct ProgressTexts {
     ProgressCounter counter;
 };
 
-// Null for a state outside 1 to 7.
-const ProgressTexts* progressTexts(int progressState);
+// Null for None.
+const ProgressTexts* progressTexts(ProgressState progressState);
 
 // Shows the progress window for the current progressState (reused when it is already open).
 void openProgress(ApplicationState& state, const Platform& platform);

@@ -39,7 +39,7 @@ bool loadList(CliSession& session, const std::string& path) {
 namespace {
 
 // "ID#", "id#:asc", "3:desc" (1-based column numbers) -> column index and direction.
-bool parseSort(const std::string& spec, int listMode, int& column, bool& ascending) {
+bool parseSort(const std::string& spec, ListMode listMode, int& column, bool& ascending) {
     std::string name = spec;
     ascending = false; // a first click on a header sorts descending
     if (const std::size_t colon = spec.rfind(':'); colon != std::string::npos) {
@@ -112,7 +112,7 @@ int exportList(const GlobalOptions& options, const ListCommands& c) {
         return exitFailed;
     }
     ListWindow& window = *session.state.list.window;
-    if (window.listMode != 1) {
+    if (window.listMode != ListMode::Objects) {
         std::fprintf(stderr, "Error: %s is a report, not an objective export\n",
                      options.source.c_str());
         return exitFailed;
@@ -155,7 +155,7 @@ int writeText(const GlobalOptions& options, const ListCommands& c) {
     if (!session.start(options) || !loadList(session, c.report)) {
         return exitFailed;
     }
-    if (session.state.list.window->listMode != 2) {
+    if (session.state.list.window->listMode != ListMode::Reports) {
         std::fprintf(stderr, "Error: %s is not a report; only reports have a text version\n",
                      c.report.c_str());
         return exitFailed;
@@ -173,7 +173,7 @@ int printUnusedIds(const GlobalOptions& options, const ListCommands& c) {
     if (!session.start(options) || !loadList(session, options.source)) {
         return exitFailed;
     }
-    if (session.state.list.window->listMode != 1) {
+    if (session.state.list.window->listMode != ListMode::Objects) {
         std::fprintf(stderr, "Error: %s is a report, not an objective export\n",
                      options.source.c_str());
         return exitFailed;

@@ -60,7 +60,7 @@ bool loadCheckObjects(ApplicationState& state, const Platform& platform, Occupan
         return false;
     }
     state.scan.startingObjectId = load.nextIdentifier;
-    if (multiple.placed < multiple.read && state.listKind != AirbaseLevellingKind) {
+    if (multiple.placed < multiple.read && state.listKind != ListKind::AirbaseLevelling) {
         SafeWriter report;
         const std::filesystem::path path =
             findInFolder(state.startDirectory, multiObjectReportName);
@@ -225,10 +225,10 @@ bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cit
         showMessage(platform, noTerrainForObjects, texts::information, MessageIcon::Warning);
         return false;
     }
-    const int listKind = cityCheck ? CityJunctionKind : CheckedMasterExportKind;
-    state.progressState = 6;
+    const ListKind listKind = cityCheck ? ListKind::CityJunction : ListKind::CheckedMasterExport;
+    state.progressState = ProgressState::Objects;
     state.listKind = listKind;
-    state.listMode = listModeObjects;
+    state.listMode = ListMode::Objects;
     if (!showScanParameters(state, platform)) {
         return false;
     }
@@ -349,7 +349,7 @@ bool writeTerrainBack(ApplicationState& state, const Platform& platform) {
         }
     }
     state.abortRequested = false;
-    state.progressState = 1;
+    state.progressState = ProgressState::Terrain;
     state.progress.sectionsCompleted = 0;
     state.progress.position = 0;
     openProgress(state, platform);
@@ -380,16 +380,16 @@ bool airbaseFlow(ApplicationState& state, const Platform& platform) {
                     texts::information, MessageIcon::Warning);
         return false;
     }
-    state.progressState = 1;
-    state.listKind = AirbaseLevellingKind;
-    state.listMode = listModeObjects;
+    state.progressState = ProgressState::Terrain;
+    state.listKind = ListKind::AirbaseLevelling;
+    state.listMode = ListMode::Objects;
     OccupancyGrid grid;
     CheckObjects objects;
     if (!prepareCheck(
             state, platform, [&] { return loadAirbaseScript(state, platform); }, grid, objects)) {
         return false;
     }
-    state.progressState = 1;
+    state.progressState = ProgressState::Terrain;
     state.progress.objectsCounted = 0;
     state.progress.position = 0;
     openProgress(state, platform);

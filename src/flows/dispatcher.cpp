@@ -51,7 +51,7 @@ bool preconditionHolds(const ApplicationState& state, const Precondition& p) {
     case MatrixBuilt:
         return state.matrixBuilt;
     case ObjectList:
-        return state.listMode == listModeObjects && state.list.window.has_value();
+        return state.listMode == ListMode::Objects && state.list.window.has_value();
     }
     return false;
 }

@@ -28,38 +28,39 @@ constexpr const char* sameSourceAndExport =
 
 struct ListKindRow {
     char firstCharacter;
-    int listMode;
-    int listKind;
+    ListMode listMode;
+    ListKind listKind;
     const char* title;
     const char* readFailed;
 };
 
 constexpr ListKindRow listKinds[] = {
-    {'1', listModeObjects, ObjectsKind, "Placed Objects List", "Object Data read failed"},
-    {'2', listModeReports, MisalignedRoadsKind, "Bad Roads Report", "Bad Roads Report read failed"},
-    {'3', listModeReports, MisalignedRiversKind, "Bad Rivers Report",
+    {'1', ListMode::Objects, ListKind::Objects, "Placed Objects List", "Object Data read failed"},
+    {'2', ListMode::Reports, ListKind::MisalignedRoads, "Bad Roads Report",
+     "Bad Roads Report read failed"},
+    {'3', ListMode::Reports, ListKind::MisalignedRivers, "Bad Rivers Report",
      "Bad Rivers Report read failed"},
-    {'4', listModeReports, BadTransitionsKind, "Bad Transition Tiles Report",
+    {'4', ListMode::Reports, ListKind::BadTransitions, "Bad Transition Tiles Report",
      "Bad Transition Tiles Report read failed"},
-    {'9', listModeReports, AllScansReportKind, "All Bad Tiles Report",
+    {'9', ListMode::Reports, ListKind::AllScansReport, "All Bad Tiles Report",
      "All Bad Tiles Report read failed"},
 };
 
-const char* outputTitle(int listKind) {
+const char* outputTitle(ListKind listKind) {
     switch (listKind) {
-    case ObjectsKind:
+    case ListKind::Objects:
         return "Save Bridge Object Export File";
-    case MisalignedRoadsKind:
+    case ListKind::MisalignedRoads:
         return "Save Bad Roads Report File";
-    case MisalignedRiversKind:
+    case ListKind::MisalignedRivers:
         return "Save Bad Rivers Report File";
-    case BadTransitionsKind:
+    case ListKind::BadTransitions:
         return "Save Bad Transitions Report File";
-    case CheckedMasterExportKind:
+    case ListKind::CheckedMasterExport:
         return "Save Object Checked Master Export File";
-    case AllScansReportKind:
+    case ListKind::AllScansReport:
         return "Save All-Scans Report File";
-    case CityJunctionKind:
+    case ListKind::CityJunction:
         return "Save City/Junction CSV File";
     default:
         return "Save Object Export File";
@@ -176,8 +177,8 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
         return false;
     }
     applyMenuEvent(state, platform,
-                   kind->listMode == listModeObjects ? MenuEvent::ObjectFileLoaded
-                                                     : MenuEvent::ReportLoaded);
+                   kind->listMode == ListMode::Objects ? MenuEvent::ObjectFileLoaded
+                                                       : MenuEvent::ReportLoaded);
     setWindowTitle(platform, kind->title);
     source.close();
     rememberRecentFile(state, platform, state.sourcePath);
@@ -321,7 +322,7 @@ bool writeExportCommand(ApplicationState& state, const Platform& platform) {
 }
 
 bool textVersionCommand(ApplicationState& state, const Platform& platform) {
-    if (!state.list.window || state.list.window->listMode != listModeReports) {
+    if (!state.list.window || state.list.window->listMode != ListMode::Reports) {
         return false;
     }
     if (!requestOutputFile(state, platform, RequestForm::TextOnly)) {

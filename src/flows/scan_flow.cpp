@@ -22,17 +22,21 @@ namespace {
 
 struct ScanCommand {
     int command;
-    int progressState;
-    int listKind;
-    int listMode;
+    ProgressState progressState;
+    ListKind listKind;
+    ListMode listMode;
     ScriptKind script;
 };
 
 constexpr ScanCommand scanCommands[] = {
-    {cmd::PlaceBridges, 2, ObjectsKind, listModeObjects, ScriptKind::Bridge},
-    {cmd::CheckRoads, 3, MisalignedRoadsKind, listModeReports, ScriptKind::Road},
-    {cmd::CheckRivers, 4, MisalignedRiversKind, listModeReports, ScriptKind::River},
-    {cmd::CheckTransitions, 5, BadTransitionsKind, listModeReports, ScriptKind::Transition},
+    {cmd::PlaceBridges, ProgressState::Bridges, ListKind::Objects, ListMode::Objects,
+     ScriptKind::Bridge},
+    {cmd::CheckRoads, ProgressState::Roads, ListKind::MisalignedRoads, ListMode::Reports,
+     ScriptKind::Road},
+    {cmd::CheckRivers, ProgressState::Rivers, ListKind::MisalignedRivers, ListMode::Reports,
+     ScriptKind::River},
+    {cmd::CheckTransitions, ProgressState::Transitions, ListKind::BadTransitions, ListMode::Reports,
+     ScriptKind::Transition},
 };
 
 // A fresh, empty list for the scan's lines; it pairs with the output file being written.
@@ -98,7 +102,7 @@ MapArea searchArea(const ApplicationState& state) {
 
 std::int32_t runEdgeScanStep(ApplicationState& state, const Platform& platform) {
     const TerrainMatrix& m = state.matrix;
-    const int listKind = state.listKind;
+    const ListKind listKind = state.listKind;
     const bool scanAll = state.scanAll;
     const bool write = state.writeToFile && state.outputFile.isOpen();
     const bool text = write && state.textReport && state.textReportFile.isOpen();
@@ -112,8 +116,8 @@ std::int32_t runEdgeScanStep(ApplicationState& state, const Platform& platform) 
         writeText(csv, std::string(edgeReportTitle(listKind, scanAll)) + " - " + when + eol +
                            edgeReportColumns + eol);
         if (text && !scanAll) {
-            writeText(txt, std::string(edgeTextReportTitle(listKind)) + " - " + when + eol +
-                               edgeTextReportColumns + eol);
+            writeText(txt, std::string(reportTextTitle(listKind, false)) + " - " + when + eol +
+                               reportTextColumns + eol);
         }
     }
     const MessageSink tell = messageSink(platform);
@@ -221,8 +225,11 @@ bool showScanParameters(ApplicationState& state, const Platform& platform) {
     model.writeToFile = state.writeToFile;
     model.textReport = state.textReport;
     model.title = scanDialogTitle(state.listKind, state.scanAll);
-    model.objectFieldsEnabled = state.listKind < 2;
-    model.textReportEnabled = state.listKind >= 2;
+    // Only bridge placement gives objects values; every other scan may add the text report.
+    const bool placesObjects =
+        state.listKind == ListKind::RadarProfiles || state.listKind == ListKind::Objects;
+    model.objectFieldsEnabled = placesObjects;
+    model.textReportEnabled = !placesObjects;
     model.appendEnabled = state.outputFile.isOpen();
     model.appendToOutput = model.appendEnabled && state.appendToOutput;
 
@@ -274,10 +281,10 @@ bool allScansCommand(ApplicationState& state, const Platform& platform) {
     if (!state.terrainOpen) {
         return false;
     }
-    const int rememberedKind = state.listKind;
+    const ListKind rememberedKind = state.listKind;
     state.scanAll = true;
-    state.listKind = AllScansReportKind;
-    state.listMode = listModeReports;
+    state.listKind = ListKind::AllScansReport;
+    state.listMode = ListMode::Reports;
     state.textReport = true;
     if (!showScanParameters(state, platform)) {
         state.listKind = rememberedKind;
@@ -309,7 +316,7 @@ bool allScansCommand(ApplicationState& state, const Platform& platform) {
     }
 
     state.outputFile.close();
-    state.listKind = AllScansReportKind;
+    state.listKind = ListKind::AllScansReport;
     state.textReport = textWanted;
     if (state.textReport && saved) {
         saved = dispatchCommand(state, platform, cmd::OutputTextVersion);

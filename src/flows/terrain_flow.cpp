@@ -51,7 +51,7 @@ void finishTerrainOpen(ApplicationState& state, const Platform& platform) {
 void startTerrainProgress(ApplicationState& state, const Platform& platform) {
     state.abortRequested = false;
     state.matrixBuilt = false;
-    state.progressState = 1;
+    state.progressState = ProgressState::Terrain;
     state.progress.sectionsCompleted = 0;
     state.progress.position = 0;
     openProgress(state, platform);
@@ -210,7 +210,7 @@ bool saveMatrixCommand(ApplicationState& state, const Platform& platform) {
     if (!requestTerrainFile(state, platform, cmd::SaveL2mMatrix)) {
         return false;
     }
-    state.progressState = 1;
+    state.progressState = ProgressState::Terrain;
     state.progress.sectionsCompleted = 0;
     state.progress.position = 0;
     openProgress(state, platform);

@@ -55,7 +55,7 @@ bool writeRadarFile(ApplicationState& state, const Platform& platform) {
     // Lines counted ahead for the progress bar's range.
     const auto lastPosition = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(countLinesAndRewind(source) - 1, 1, INT32_MAX));
-    state.progressState = 7;
+    state.progressState = ProgressState::Radar;
     state.progress.objectsCounted = 0;
     state.progress.position = 0;
     openProgress(state, platform);
@@ -130,7 +130,7 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
 bool radarProfilesCommand(ApplicationState& state, const Platform& platform) {
     bool done = false;
     if (askRadarSettings(state, platform) && ensureTerrain(state, platform)) {
-        state.listKind = RadarProfilesKind;
+        state.listKind = ListKind::RadarProfiles;
         done = openToolSource(state, platform) && writeRadarFile(state, platform);
         closeToolFiles(state);
     }

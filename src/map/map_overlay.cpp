@@ -108,10 +108,10 @@ const char* markerLabel(MarkerKind kind) {
     return styles[static_cast<std::size_t>(kind)].label;
 }
 
-std::vector<MapMarker> listMarkers(const ListWindow& w, int listKind, bool scanAll) {
+std::vector<MapMarker> listMarkers(const ListWindow& w, ListKind listKind, bool scanAll) {
     std::vector<MapMarker> markers;
     const bool highlights = w.highlighted.size() == rowCount(w);
-    if (w.listMode == 1) {
+    if (w.listMode == ListMode::Objects) {
         for (std::size_t i = 0; i < w.objectRows.size(); ++i) {
             const ListObjectRow& r = w.objectRows[i];
             markers.push_back({r.x, r.y, objectMarkerKind(r.type), r.mark,
@@ -121,10 +121,10 @@ std::vector<MapMarker> listMarkers(const ListWindow& w, int listKind, bool scanA
     }
     for (std::size_t i = 0; i < w.reportRows.size(); ++i) {
         const ListReportRow& r = w.reportRows[i];
-        const int scan = listKind == 10 || scanAll ? r.errorCode % 10 : listKind;
-        const MarkerKind kind = scan == 5   ? MarkerKind::RiverBreak
-                                : scan == 7 ? MarkerKind::TransitionBreak
-                                            : MarkerKind::RoadBreak;
+        const ListKind scan = decodeReportCode(r.errorCode, listKind, scanAll).scan;
+        const MarkerKind kind = scan == ListKind::MisalignedRivers ? MarkerKind::RiverBreak
+                                : scan == ListKind::BadTransitions ? MarkerKind::TransitionBreak
+                                                                   : MarkerKind::RoadBreak;
         markers.push_back({r.mapX, r.mapY, kind, r.mark, highlights && w.highlighted[i] != 0, i});
     }
     return markers;

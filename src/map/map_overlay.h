@@ -39,7 +39,7 @@ struct MapMarker {
 };
 
 // The markers of the list's rows, in row order.
-std::vector<MapMarker> listMarkers(const ListWindow& window, int listKind, bool scanAll);
+std::vector<MapMarker> listMarkers(const ListWindow& window, ListKind listKind, bool scanAll);
 
 // A marker as drawn: a small image centred on the post's centre. Selected markers carry a
 // white ring, markers marked for deletion a red cross, highlighted ones a yellow frame.

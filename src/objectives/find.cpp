@@ -28,7 +28,7 @@ constexpr std::array<FindFieldText, 6> reportFields{{
 
 bool matches(const ListWindow& w, std::size_t row, int field, std::string_view text,
              std::int64_t value) {
-    if (w.listMode == 1) {
+    if (w.listMode == ListMode::Objects) {
         const ListObjectRow& r = w.objectRows[row];
         switch (field) {
         case 1:
@@ -66,15 +66,15 @@ bool matches(const ListWindow& w, std::size_t row, int field, std::string_view t
 
 } // namespace
 
-FindFieldText findFieldText(int listMode, int field) {
-    const auto& table = listMode == 2 ? reportFields : objectFields;
+FindFieldText findFieldText(ListMode listMode, int field) {
+    const auto& table = listMode == ListMode::Reports ? reportFields : objectFields;
     if (field < 1 || field > 6) {
         return {"", "", false};
     }
     return table[static_cast<std::size_t>(field - 1)];
 }
 
-void createFindDialog(FindState& find, int listMode) {
+void createFindDialog(FindState& find, ListMode listMode) {
     find.present = true;
     find.createdForListMode = listMode;
     find.field = 3;

@@ -11,9 +11,9 @@ namespace vantor {
 // The Find Object dialog's state for the whole run.
 struct FindState {
     bool present = false;
-    int createdForListMode = 1; // labels stay those of the list kind it was created for
-    int field = 3;              // 1 to 6
-    std::size_t start = 0;      // display position where the next search begins
+    ListMode createdForListMode = ListMode::Objects; // labels stay those it was created for
+    int field = 3;                                   // 1 to 6
+    std::size_t start = 0; // display position where the next search begins
     bool alwaysFromTop = true;
     bool selectWhenFound = false; // keeps its value between dialogs
 };
@@ -24,10 +24,10 @@ struct FindFieldText {
     bool enabled;
 };
 
-FindFieldText findFieldText(int listMode, int field);
+FindFieldText findFieldText(ListMode listMode, int field);
 
 // Creating the dialog: field 3, from the top, "Always start search from top" set.
-void createFindDialog(FindState& find, int listMode);
+void createFindDialog(FindState& find, ListMode listMode);
 void chooseFindField(FindState& find, int field);
 void toggleAlwaysFromTop(FindState& find);
 void toggleSelectWhenFound(FindState& find);

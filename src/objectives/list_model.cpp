@@ -94,7 +94,7 @@ LineOutcome takeLine(ListWindow& window, std::string_view rawLine, const Message
     }
     const std::string_view line = withoutLineEnd(rawLine);
     std::size_t row = 0;
-    if (window.listMode == 1) {
+    if (window.listMode == ListMode::Objects) {
         std::optional<ListObjectRow> parsed = objectRow(window, line);
         if (!parsed) {
             window.lineRows.push_back(-1);
@@ -126,7 +126,7 @@ int compareText(std::string_view a, std::string_view b) {
 }
 
 std::int64_t compareRows(const ListWindow& w, std::size_t a, std::size_t b, int column) {
-    if (w.listMode == 1) {
+    if (w.listMode == ListMode::Objects) {
         const ListObjectRow& ra = w.objectRows[a];
         const ListObjectRow& rb = w.objectRows[b];
         switch (column) {
@@ -161,8 +161,8 @@ std::int64_t compareRows(const ListWindow& w, std::size_t a, std::size_t b, int 
 
 } // namespace
 
-std::vector<ListColumn> listColumns(int listMode) {
-    if (listMode == 1) {
+std::vector<ListColumn> listColumns(ListMode listMode) {
+    if (listMode == ListMode::Objects) {
         return {{"Name", 150}, {"Type", 100}, {"ID#", 60}, {"OCD ID#", 80}, {"X", 40}, {"Y", 40}};
     }
     return {{"Sect X", 70},   {"Sect Y", 70}, {"Tile X", 70}, {"Tile Y", 70},
@@ -170,22 +170,24 @@ std::vector<ListColumn> listColumns(int listMode) {
 }
 
 std::size_t rowCount(const ListWindow& window) {
-    return window.listMode == 1 ? window.objectRows.size() : window.reportRows.size();
+    return window.listMode == ListMode::Objects ? window.objectRows.size()
+                                                : window.reportRows.size();
 }
 
 std::int32_t markOf(const ListWindow& window, std::size_t row) {
-    return window.listMode == 1 ? window.objectRows[row].mark : window.reportRows[row].mark;
+    return window.listMode == ListMode::Objects ? window.objectRows[row].mark
+                                                : window.reportRows[row].mark;
 }
 
 void setMark(ListWindow& window, std::size_t row, std::int32_t mark) {
-    if (window.listMode == 1) {
+    if (window.listMode == ListMode::Objects) {
         window.objectRows[row].mark = mark;
     } else {
         window.reportRows[row].mark = mark;
     }
 }
 
-void createListWindow(ListState& list, int listMode) {
+void createListWindow(ListState& list, ListMode listMode) {
     list.window.emplace();
     list.window->listMode = listMode;
 }
@@ -220,22 +222,31 @@ std::size_t addRow(ListState& list, std::string_view line, const MessageSink& te
     return list.window->linesCounted;
 }
 
-const char* reportErrorText(std::uint16_t errorCode, int listKind, bool scanAll) {
-    int kind = listKind;
-    int direction = errorCode;
-    if (listKind == 10 || scanAll) {
-        kind = errorCode % 10;
-        direction = errorCode / 10;
+const char* reportTextTitle(ListKind listKind, bool scanAll) {
+    if (isCombinedReport(listKind, scanAll)) {
+        return "Balkans Theater Bad Road/River/Transition Tiles Report";
     }
+    switch (listKind) {
+    case ListKind::MisalignedRoads:
+        return "Balkans Theater Misaligned Roads Report";
+    case ListKind::MisalignedRivers:
+        return "Balkans Theater Misaligned Rivers Report";
+    default:
+        return "Balkans Theater Misaligned Transitions Report";
+    }
+}
+
+const char* reportErrorText(std::uint16_t errorCode, ListKind listKind, bool scanAll) {
+    const auto [kind, direction] = decodeReportCode(errorCode, listKind, scanAll);
     std::size_t table = 0;
     switch (kind) {
-    case 4:
+    case ListKind::MisalignedRoads:
         table = 0;
         break;
-    case 5:
+    case ListKind::MisalignedRivers:
         table = 1;
         break;
-    case 7:
+    case ListKind::BadTransitions:
         table = 2;
         break;
     default:
@@ -248,9 +259,9 @@ const char* reportErrorText(std::uint16_t errorCode, int listKind, bool scanAll)
 }
 
 std::string cellText(const ListWindow& window, std::size_t displayPosition, int column,
-                     int listKind, bool scanAll) {
+                     ListKind listKind, bool scanAll) {
     const std::size_t row = window.display[displayPosition];
-    if (window.listMode == 1) {
+    if (window.listMode == ListMode::Objects) {
         const ListObjectRow& r = window.objectRows[row];
         switch (column) {
         case 0:
@@ -389,9 +400,9 @@ bool writeExport(const ListState& list, const std::string& exportPath, std::stri
     return true;
 }
 
-void writeTextVersion(ListState& list, std::FILE* file, int listKind, bool scanAll,
+void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
                       std::time_t when) {
-    if (!list.window || list.window->listMode != 2) {
+    if (!list.window || list.window->listMode != ListMode::Reports) {
         return;
     }
     ListWindow& window = *list.window;
@@ -400,15 +411,10 @@ void writeTextVersion(ListState& list, std::FILE* file, int listKind, bool scanA
         sortRows(window, column, true);
     }
     list.sortAscending = true;
-    const char* title = "Balkans Theater Bad Road/River/Transition Tiles Report";
-    if (listKind != 10 && !scanAll) {
-        title = listKind == 4   ? "Balkans Theater Misaligned Roads Report"
-                : listKind == 5 ? "Balkans Theater Misaligned Rivers Report"
-                                : "Balkans Theater Misaligned Transitions Report";
-    }
     const std::string eol = platformLineEnd;
-    std::string text = std::string(title) + " - " + titleTime(when) + eol;
-    text += "Sect X\tSect Y\tTile X\tTile Y\tTileID#\tMap X\tMap Y\t\tError Type" + eol;
+    std::string text =
+        std::string(reportTextTitle(listKind, scanAll)) + " - " + titleTime(when) + eol;
+    text += std::string(reportTextColumns) + eol;
     for (std::size_t position : window.display) {
         const ListReportRow& r = window.reportRows[position];
         text += std::to_string(r.sectX) + " \t " + std::to_string(r.sectY) + " \t " +

@@ -2,6 +2,7 @@
 
 #include "base/message.h"
 #include "base/text_reader.h"
+#include "objectives/list_kind.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -46,7 +47,7 @@ inline constexpr const char* rowLimitMessage =
 // The rows of the list window. Rows stay in the order their lines were read; the display
 // order is a permutation of them that sorting changes.
 struct ListWindow {
-    int listMode = 1; // 1 objects, 2 report lines: decides the row type and the columns
+    ListMode listMode = ListMode::Objects; // decides the row type and the columns
     std::vector<ListObjectRow> objectRows;
     std::vector<ListReportRow> reportRows;
     // Data line k of the source file (after its two header lines) -> its row, or -1 when the
@@ -69,13 +70,13 @@ struct ListColumn {
     const char* title;
     int width;
 };
-std::vector<ListColumn> listColumns(int listMode);
+std::vector<ListColumn> listColumns(ListMode listMode);
 
 std::size_t rowCount(const ListWindow& window);
 std::int32_t markOf(const ListWindow& window, std::size_t row);
 void setMark(ListWindow& window, std::size_t row, std::int32_t mark);
 
-void createListWindow(ListState& list, int listMode);
+void createListWindow(ListState& list, ListMode listMode);
 void destroyListWindow(ListState& list);
 
 // Reads the rest of an open file into rows: returns the row count (4097 once the row limit was
@@ -86,11 +87,16 @@ std::size_t addRow(ListState& list, std::string_view line, const MessageSink& te
 
 // The error text of a report row. A list is combined (all three scans) when listKind is 10 or
 // scanAll is set; its codes are 10 x direction + scan kind, a single scan's are the direction.
-const char* reportErrorText(std::uint16_t errorCode, int listKind, bool scanAll);
+const char* reportErrorText(std::uint16_t errorCode, ListKind listKind, bool scanAll);
+
+// The title and column line of a report's text version (and of a scan's text report).
+const char* reportTextTitle(ListKind listKind, bool scanAll);
+inline constexpr const char* reportTextColumns =
+    "Sect X\tSect Y\tTile X\tTile Y\tTileID#\tMap X\tMap Y\t\tError Type";
 
 // Cell text of a displayed row, as the list shows it.
 std::string cellText(const ListWindow& window, std::size_t displayPosition, int column,
-                     int listKind, bool scanAll);
+                     ListKind listKind, bool scanAll);
 
 // Stable sort of the display by a column, ascending or descending.
 void sortRows(ListWindow& window, int column, bool ascending);
@@ -114,7 +120,7 @@ bool writeExport(const ListState& list, const std::string& exportPath,
                  std::string* error = nullptr);
 
 // The text version of a report list, written in its sorted display order to an open file.
-void writeTextVersion(ListState& list, std::FILE* file, int listKind, bool scanAll,
+void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
                       std::time_t when);
 
 } // namespace vantor

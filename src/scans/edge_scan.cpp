@@ -26,52 +26,45 @@ constexpr std::array<Direction, 4> directions{{
     {8, 2, 0, -1, 4},
 }};
 
-const char* scanName(int listKind) {
-    return listKind == 4 ? "Road" : listKind == 5 ? "River" : "Transition";
+// The texts of the three scans.
+struct EdgeScanTexts {
+    const char* found;        // what the summary says was found
+    const char* summaryTitle; // the summary's title
+    const char* reportTitle;  // the report's title line, before its date
+};
+
+const EdgeScanTexts& textsOf(ListKind listKind) {
+    static const EdgeScanTexts roads{" bad Road alignments were found", "Road Scan Finished",
+                                     "2 Tile Scanner - Misaligned Roads Report"};
+    static const EdgeScanTexts rivers{" bad River alignments were found", "River Scan Finished",
+                                      "3 Tile Scanner - Misaligned Rivers Report"};
+    static const EdgeScanTexts transitions{" bad Transition tiles were found",
+                                           "Transition Tiles Scan Finished",
+                                           "4 Tile Scanner - Missing Transition Tiles Report"};
+    return listKind == ListKind::MisalignedRoads    ? roads
+           : listKind == ListKind::MisalignedRivers ? rivers
+                                                    : transitions;
 }
 
 } // namespace
 
-std::string edgeScanSummary(int listKind, bool written, std::int32_t count) {
-    const std::string what =
-        listKind == 7 ? " bad Transition tiles were found"
-                      : std::string(" bad ") + scanName(listKind) + " alignments were found";
-    return std::to_string(count) + what + (written ? " & written." : ".");
+std::string edgeScanSummary(ListKind listKind, bool written, std::int32_t count) {
+    return std::to_string(count) + textsOf(listKind).found + (written ? " & written." : ".");
 }
 
-const char* edgeScanSummaryTitle(int listKind) {
-    return listKind == 4   ? "Road Scan Finished"
-           : listKind == 5 ? "River Scan Finished"
-                           : "Transition Tiles Scan Finished";
+const char* edgeScanSummaryTitle(ListKind listKind) {
+    return textsOf(listKind).summaryTitle;
 }
 
-namespace {
-
-int errorCode(int direction, int listKind, bool scanAll) {
-    return scanAll ? direction * 10 + listKind : direction;
-}
-
-} // namespace
-
-const char* edgeReportTitle(int listKind, bool scanAll) {
-    if (scanAll) {
-        return "9 Balkans Theater Bad Road/River/Transition Tiles Report";
-    }
-    return listKind == 4   ? "2 Tile Scanner - Misaligned Roads Report"
-           : listKind == 5 ? "3 Tile Scanner - Misaligned Rivers Report"
-                           : "4 Tile Scanner - Missing Transition Tiles Report";
-}
-
-const char* edgeTextReportTitle(int listKind) {
-    return listKind == 4   ? "Balkans Theater Misaligned Roads Report"
-           : listKind == 5 ? "Balkans Theater Misaligned Rivers Report"
-                           : "Balkans Theater Misaligned Transitions Report";
+const char* edgeReportTitle(ListKind listKind, bool scanAll) {
+    return scanAll ? "9 Balkans Theater Bad Road/River/Transition Tiles Report"
+                   : textsOf(listKind).reportTitle;
 }
 
 namespace {
 
 // The nine values of a report line, joined by the report's separator.
-std::string joinedLine(const EdgeBreak& b, int listKind, bool scanAll, std::int32_t ySections,
+std::string joinedLine(const EdgeBreak& b, ListKind listKind, bool scanAll, std::int32_t ySections,
                        const char* separator) {
     const std::string values[] = {
         std::to_string(b.mapX / 16),
@@ -82,7 +75,7 @@ std::string joinedLine(const EdgeBreak& b, int listKind, bool scanAll, std::int3
         std::to_string(b.mapX),
         std::to_string(b.mapY),
         reportErrorText(static_cast<std::uint16_t>(b.direction), listKind, false),
-        std::to_string(errorCode(b.direction, listKind, scanAll)),
+        std::to_string(encodeReportCode(b.direction, listKind, scanAll)),
     };
     std::string line = values[0];
     for (std::size_t i = 1; i < std::size(values); ++i) {
@@ -93,11 +86,12 @@ std::string joinedLine(const EdgeBreak& b, int listKind, bool scanAll, std::int3
 
 } // namespace
 
-std::string edgeReportLine(const EdgeBreak& b, int listKind, bool scanAll, std::int32_t ySections) {
+std::string edgeReportLine(const EdgeBreak& b, ListKind listKind, bool scanAll,
+                           std::int32_t ySections) {
     return joinedLine(b, listKind, scanAll, ySections, ", ");
 }
 
-std::string edgeTextReportLine(const EdgeBreak& b, int listKind, bool scanAll,
+std::string edgeTextReportLine(const EdgeBreak& b, ListKind listKind, bool scanAll,
                                std::int32_t ySections) {
     return joinedLine(b, listKind, scanAll, ySections, " \t ");
 }

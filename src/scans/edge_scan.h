@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/map_area.h"
+#include "objectives/list_kind.h"
 #include "scans/tile_script.h"
 #include "terrain/terrain_matrix.h"
 
@@ -11,12 +12,9 @@
 namespace vantor {
 
 // Report titles and lines of the road, river and transition scans.
-const char* edgeReportTitle(int listKind, bool scanAll);
-const char* edgeTextReportTitle(int listKind);
+const char* edgeReportTitle(ListKind listKind, bool scanAll);
 inline constexpr const char* edgeReportColumns =
     "Sect X, Sect Y, Tile X, Tile Y, Tile ID#, Map X, Map Y, Error Type, Error Code";
-inline constexpr const char* edgeTextReportColumns =
-    "Sect X\tSect Y\tTile X\tTile Y\tTileID#\tMap X\tMap Y\t\tError Type";
 
 struct EdgeBreak {
     std::int32_t mapX = 0;
@@ -27,13 +25,14 @@ struct EdgeBreak {
 
 // The CSV and text report lines of one break (without their line ends). Sect Y counts section
 // rows from the theater's own north edge.
-std::string edgeReportLine(const EdgeBreak& b, int listKind, bool scanAll, std::int32_t ySections);
-std::string edgeTextReportLine(const EdgeBreak& b, int listKind, bool scanAll,
+std::string edgeReportLine(const EdgeBreak& b, ListKind listKind, bool scanAll,
+                           std::int32_t ySections);
+std::string edgeTextReportLine(const EdgeBreak& b, ListKind listKind, bool scanAll,
                                std::int32_t ySections);
 
 // The summary of a road, river or transition scan (by listKind 4, 5 or 7) and its title.
-std::string edgeScanSummary(int listKind, bool written, std::int32_t count);
-const char* edgeScanSummaryTitle(int listKind);
+std::string edgeScanSummary(ListKind listKind, bool written, std::int32_t count);
+const char* edgeScanSummaryTitle(ListKind listKind);
 
 // The road, river or transition scan over the area (kept on the map) with a loaded script:
 // every edge of a listed tile that the neighbour does not continue is a break, handed to

@@ -182,20 +182,20 @@ std::optional<std::string> beginCheck(const ScanDialogModel& m) {
     return std::nullopt;
 }
 
-std::string scanDialogTitle(int listKind, bool scanAll) {
+std::string scanDialogTitle(ListKind listKind, bool scanAll) {
     if (scanAll) {
         return "Scan All For Bad Tiles";
     }
     switch (listKind) {
-    case 1:
+    case ListKind::Objects:
         return "Bridge Object Placement";
-    case 4:
+    case ListKind::MisalignedRoads:
         return "Bad Roads Scan";
-    case 5:
+    case ListKind::MisalignedRivers:
         return "Bad Rivers Scan";
-    case 6:
+    case ListKind::ObjectPlacementScan:
         return "Bad Object Placemant Scan";
-    case 7:
+    case ListKind::BadTransitions:
         return "Bad Transition Tile Scan";
     default:
         return scanDialogDefaultTitle;

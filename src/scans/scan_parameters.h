@@ -1,5 +1,6 @@
 #pragma once
 
+#include "objectives/list_kind.h"
 #include "terrain/theater.h"
 
 #include <array>
@@ -87,6 +88,6 @@ void toggleWriteToFile(ScanDialogModel& model);
 std::optional<std::string> beginCheck(const ScanDialogModel& model);
 
 inline constexpr const char* scanDialogDefaultTitle = "Object Placement/Adjustment Parameters";
-std::string scanDialogTitle(int listKind, bool scanAll);
+std::string scanDialogTitle(ListKind listKind, bool scanAll);
 
 } // namespace vantor

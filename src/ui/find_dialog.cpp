@@ -26,7 +26,7 @@ FindDialog::FindDialog(QWidget* owner, ApplicationState& state, const Platform& 
       alwaysFromTop_(new QCheckBox("Always start search from top", this)) {
     setWindowTitle("Find Object");
     setModal(false);
-    const int mode = state_.find.createdForListMode;
+    const ListMode mode = state_.find.createdForListMode;
     auto* grid = new QGridLayout;
     for (int field = 1; field <= 6; ++field) {
         const FindFieldText text = findFieldText(mode, field);

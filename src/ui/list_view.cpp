@@ -53,7 +53,7 @@ int ListTableModel::columnCount(const QModelIndex& parent) const {
     if (parent.isValid()) {
         return 0;
     }
-    const int mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+    const ListMode mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
     return static_cast<int>(listColumns(mode).size());
 }
 
@@ -85,7 +85,7 @@ QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal) {
         return {};
     }
-    const int mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+    const ListMode mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
     const std::vector<ListColumn> columns = listColumns(mode);
     if (section < 0 || static_cast<std::size_t>(section) >= columns.size()) {
         return {};
@@ -153,7 +153,7 @@ ListView::ListView(ApplicationState& state, std::function<void()> marksChanged, 
 void ListView::showChange(bool reset) {
     if (reset) {
         model_->reset();
-        const int mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+        const ListMode mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
         const std::vector<ListColumn> columns = listColumns(mode);
         for (std::size_t i = 0; i < columns.size(); ++i) {
             setColumnWidth(static_cast<int>(i), columns[i].width);

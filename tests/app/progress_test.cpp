@@ -11,7 +11,7 @@ namespace {
 
 TEST(Progress, EachStateOpensWithItsCaptionAndReportsItsCounter) {
     struct Case {
-        int progressState;
+        ProgressState progressState;
         const char* caption;
         const char* openLabel;
         const char* withOutput;
@@ -19,24 +19,25 @@ TEST(Progress, EachStateOpensWithItsCaptionAndReportsItsCounter) {
         ProgressCounter counter;
     };
     const Case cases[] = {
-        {1, "Building Terrain Matrix", "Sections Completed:", "Sections Completed:",
-         "Sections Completed:", ProgressCounter::SectionsCompleted},
-        {2, "Placing Bridges",
+        {ProgressState::Terrain, "Building Terrain Matrix", "Sections Completed:",
+         "Sections Completed:", "Sections Completed:", ProgressCounter::SectionsCompleted},
+        {ProgressState::Bridges, "Placing Bridges",
          "Bridges Placed:", "Bridges Placed:", "Bridges Found:", ProgressCounter::ObjectsCounted},
-        {3, "Scanning Misaligned Roads", "Misaligned Roads:", "Bad Roads Found:",
+        {ProgressState::Roads, "Scanning Misaligned Roads", "Misaligned Roads:", "Bad Roads Found:",
          "Bad Roads Reported:", ProgressCounter::ErrorsCounted},
-        {4, "Scanning Misaligned Rivers", "Misaligned Rivers:", "Bad Rivers Found:",
-         "Bad Rivers Reported:", ProgressCounter::ErrorsCounted},
-        {5, "Scanning Transition Tiles", "Bad Transition Tiles:", "Bad Transitions Found:",
-         "Bad Transitions Reported:", ProgressCounter::ErrorsCounted},
-        {6, "Moving Misplaced Objects", "Objects moved:", " City Objects Changed/Placed:",
-         " City Objects Changed/Placed:", ProgressCounter::ObjectsCounted},
-        {7, "Scanning Radars", "Radars scanned:", " Radar Objects Scanned:",
+        {ProgressState::Rivers, "Scanning Misaligned Rivers", "Misaligned Rivers:",
+         "Bad Rivers Found:", "Bad Rivers Reported:", ProgressCounter::ErrorsCounted},
+        {ProgressState::Transitions, "Scanning Transition Tiles", "Bad Transition Tiles:",
+         "Bad Transitions Found:", "Bad Transitions Reported:", ProgressCounter::ErrorsCounted},
+        {ProgressState::Objects, "Moving Misplaced Objects",
+         "Objects moved:", " City Objects Changed/Placed:", " City Objects Changed/Placed:",
+         ProgressCounter::ObjectsCounted},
+        {ProgressState::Radar, "Scanning Radars", "Radars scanned:", " Radar Objects Scanned:",
          " Radar Objects Scanned:", ProgressCounter::ObjectsCounted},
     };
     testing::TempDir dir;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.progressState);
+        SCOPED_TRACE(static_cast<int>(c.progressState));
         testing::ScriptedPlatform scripted;
         const Platform p = scripted.platform();
         ApplicationState state;
@@ -74,9 +75,9 @@ TEST(Progress, OpeningAnOpenWindowReusesItAndAbortOnlySetsTheFlag) {
     testing::ScriptedPlatform scripted;
     const Platform p = scripted.platform();
     ApplicationState state;
-    state.progressState = 1;
+    state.progressState = ProgressState::Terrain;
     openProgress(state, p);
-    state.progressState = 3;
+    state.progressState = ProgressState::Roads;
     openProgress(state, p);
     EXPECT_EQ(scripted.progressOpens.size(), 1u);
     requestAbort(state);
@@ -85,9 +86,9 @@ TEST(Progress, OpeningAnOpenWindowReusesItAndAbortOnlySetsTheFlag) {
 }
 
 TEST(Progress, StatesOutsideTheTableHaveNoTexts) {
-    EXPECT_EQ(progressTexts(0), nullptr);
-    EXPECT_EQ(progressTexts(8), nullptr);
-    ASSERT_NE(progressTexts(7), nullptr);
+    EXPECT_EQ(progressTexts(ProgressState::None), nullptr);
+    EXPECT_EQ(progressTexts(static_cast<ProgressState>(8)), nullptr);
+    ASSERT_NE(progressTexts(ProgressState::Radar), nullptr);
 }
 
 } // namespace

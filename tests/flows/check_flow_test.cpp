@@ -75,8 +75,8 @@ TEST(ObjectCheckFlow, ChecksThePostsAndWritesTheCheckedExport) {
     const std::string before = testing::readFile(s.source);
     ASSERT_TRUE(s.run(cmd::CheckPlaceMoveObjects));
     ASSERT_EQ(s.scripted.scanDialogs.size(), 1u);
-    EXPECT_EQ(s.state.listKind, CheckedMasterExportKind);
-    EXPECT_EQ(s.state.progressState, 6);
+    EXPECT_EQ(s.state.listKind, ListKind::CheckedMasterExport);
+    EXPECT_EQ(s.state.progressState, ProgressState::Objects);
     ASSERT_EQ(s.scripted.fileRequests.size(), 3u);
     EXPECT_EQ(s.scripted.fileRequests[1].title, "Open Object File");
     EXPECT_EQ(s.scripted.fileRequests[2].title, "Save Object Checked Master Export File");
@@ -198,7 +198,7 @@ TEST(AirbaseFlow, LevelsAndWritesTheTerrainBackOnlyWhenComplete) {
     ASSERT_TRUE(s.run(cmd::LevelAirbases));
     EXPECT_EQ(s.messages().at(0), "Airbase Leveling Finished:  8 Airbases were leveled.");
     EXPECT_NE(testing::readFile(s.l2), l2Before);
-    EXPECT_EQ(s.state.listKind, AirbaseLevellingKind);
+    EXPECT_EQ(s.state.listKind, ListKind::AirbaseLevelling);
 
     // What was written reads back as the levelled matrix.
     ApplicationState again;

@@ -89,8 +89,8 @@ TEST(Dispatcher, SilentPreconditionsDoNothingAtAll) {
         {"unused ids without a list", cmd::ListUnusedIds, [](ApplicationState&) {}},
         {"unused ids while a report is listed", cmd::ListUnusedIds,
          [](ApplicationState& st) {
-             createListWindow(st.list, listModeReports);
-             st.listMode = listModeReports;
+             createListWindow(st.list, ListMode::Reports);
+             st.listMode = ListMode::Reports;
          }},
     };
     for (const Case& c : cases) {
@@ -149,7 +149,7 @@ TEST(Closing, CloseOutputFilesWithoutAnOutputFileAsksNothing) {
 TEST(Closing, ExitClosesAnOpenOutputFileWithoutAQuestion) {
     Session s;
     s.openOutput();
-    createListWindow(s.state.list, listModeObjects);
+    createListWindow(s.state.list, ListMode::Objects);
     EXPECT_TRUE(s.run(cmd::Exit));
     EXPECT_EQ(s.scripted.runPosted(s.state), 1);
     EXPECT_TRUE(s.scripted.messages.empty());

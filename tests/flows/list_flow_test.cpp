@@ -50,21 +50,22 @@ TEST(ListFlow, TheFirstCharacterDecidesWhatIsListed) {
     struct Case {
         const char* title;
         std::string text;
-        int listMode;
-        int listKind;
+        ListMode listMode;
+        ListKind listKind;
         const char* windowTitle;
         ItemState unusedIds;
     };
     const Case cases[] = {
-        {"objects", header + objects, 1, 1, "Placed Objects List", ItemState::Enabled},
-        {"roads", "2 roads\r\nSect X,\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", 2, 4, "Bad Roads Report",
-         ItemState::Greyed},
-        {"rivers", "3\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", 2, 5, "Bad Rivers Report",
-         ItemState::Greyed},
-        {"transitions", "4\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", 2, 7,
-         "Bad Transition Tiles Report", ItemState::Greyed},
-        {"all scans", "9\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 14,\r\n", 2, 10, "All Bad Tiles Report",
-         ItemState::Greyed},
+        {"objects", header + objects, ListMode::Objects, ListKind::Objects, "Placed Objects List",
+         ItemState::Enabled},
+        {"roads", "2 roads\r\nSect X,\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", ListMode::Reports,
+         ListKind::MisalignedRoads, "Bad Roads Report", ItemState::Greyed},
+        {"rivers", "3\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", ListMode::Reports,
+         ListKind::MisalignedRivers, "Bad Rivers Report", ItemState::Greyed},
+        {"transitions", "4\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n", ListMode::Reports,
+         ListKind::BadTransitions, "Bad Transition Tiles Report", ItemState::Greyed},
+        {"all scans", "9\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 14,\r\n", ListMode::Reports,
+         ListKind::AllScansReport, "All Bad Tiles Report", ItemState::Greyed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
@@ -213,7 +214,7 @@ TEST(ListFlow, RecentEntriesOpenByTheirFileNamesExtension) {
     startUp(restarted, s.scripted.platform(), RunMode::Interactive, s.dir.str());
     EXPECT_TRUE(dispatchCommand(restarted, s.scripted.platform(), 8001));
     EXPECT_TRUE(restarted.list.window.has_value());
-    EXPECT_EQ(restarted.listKind, 1);
+    EXPECT_EQ(restarted.listKind, ListKind::Objects);
 }
 
 TEST(ListFlow, UnusedIdsSortTheListByIdentifierAndReadTheWholeFile) {

@@ -137,13 +137,13 @@ TEST(MapMarkers, DrawnOnTheirPostAndFoundUnderTheMouse) {
 
 TEST(MapMarkers, KindsFromTheListRows) {
     ListWindow objects;
-    objects.listMode = 1;
+    objects.listMode = ListMode::Objects;
     for (const char* type :
          {" City", " TOWN", "Village", " Junction", " Bridge", " Airbase", " Radar", " Depot"}) {
         objects.objectRows.push_back({"n", type, 1, 2, 3, 4, MarkNone});
     }
     objects.objectRows[1].mark = MarkSelected;
-    const std::vector<MapMarker> o = listMarkers(objects, 1, false);
+    const std::vector<MapMarker> o = listMarkers(objects, ListKind::Objects, false);
     ASSERT_EQ(o.size(), 8u);
     EXPECT_EQ(o[0].kind, MarkerKind::City);
     EXPECT_EQ(o[1].kind, MarkerKind::Town);
@@ -154,7 +154,7 @@ TEST(MapMarkers, KindsFromTheListRows) {
     EXPECT_EQ(o[3].x, 3);
 
     ListWindow report;
-    report.listMode = 2;
+    report.listMode = ListMode::Reports;
     ListReportRow r;
     r.mapX = 7;
     r.mapY = 8;
@@ -162,10 +162,11 @@ TEST(MapMarkers, KindsFromTheListRows) {
     report.reportRows.push_back(r);
     r.errorCode = 17;
     report.reportRows.push_back(r);
-    std::vector<MapMarker> rm = listMarkers(report, 10, false);
+    std::vector<MapMarker> rm = listMarkers(report, ListKind::AllScansReport, false);
     EXPECT_EQ(rm[0].kind, MarkerKind::RiverBreak);
     EXPECT_EQ(rm[1].kind, MarkerKind::TransitionBreak);
-    rm = listMarkers(report, 4, false); // a road report's codes are directions
+    rm = listMarkers(report, ListKind::MisalignedRoads,
+                     false); // a road report's codes are directions
     EXPECT_EQ(rm[0].kind, MarkerKind::RoadBreak);
     EXPECT_EQ(rm[0].y, 8);
 }

@@ -26,7 +26,7 @@ struct List {
     ListState list;
     std::string path;
 
-    List(int listMode, const std::string& body) {
+    List(ListMode listMode, const std::string& body) {
         path = dir.write("list.csv", header + body).string();
         createListWindow(list, listMode);
         list.sourcePath = path;
@@ -50,7 +50,8 @@ struct List {
         const auto bytes = testing::readBytes(out);
         return std::string(bytes.begin(), bytes.end());
     }
-    std::vector<std::string> column(int c, int listKind = 1, bool combined = false) {
+    std::vector<std::string> column(int c, ListKind listKind = ListKind::Objects,
+                                    bool combined = false) {
         std::vector<std::string> out;
         for (std::size_t p = 0; p < w().display.size(); ++p) {
             out.push_back(cellText(w(), p, c, listKind, combined));
@@ -68,7 +69,7 @@ std::string lines(std::initializer_list<int> ids) {
 }
 
 TEST(ListRows, ObjectRowsTakeTheirFieldsAndSemicolonFilesAreSplitAtSemicolons) {
-    List commas(1, "Seoul, City, Capital, 42, 7, 17, 200, 0,\r\n");
+    List commas(ListMode::Objects, "Seoul, City, Capital, 42, 7, 17, 200, 0,\r\n");
     ASSERT_EQ(commas.count, 1u);
     const ListObjectRow& r = commas.w().objectRows[0];
     EXPECT_EQ(r.name, "Seoul");
@@ -79,14 +80,15 @@ TEST(ListRows, ObjectRowsTakeTheirFieldsAndSemicolonFilesAreSplitAtSemicolons) {
     EXPECT_EQ(r.y, 200);
     EXPECT_EQ(r.mark, MarkNone);
 
-    List semicolons(1, "Pusan; Town; s; 9; 3; 4; 5;\r\nTaegu; Town; s; 10; 3; 6; 7;\r\n");
+    List semicolons(ListMode::Objects,
+                    "Pusan; Town; s; 9; 3; 4; 5;\r\nTaegu; Town; s; 10; 3; 6; 7;\r\n");
     ASSERT_EQ(semicolons.count, 2u);
     EXPECT_EQ(semicolons.w().objectRows[1].name, "Taegu");
     EXPECT_EQ(semicolons.w().objectRows[1].x, 6);
 }
 
 TEST(ListRows, ALineThatCannotBeSplitTakesNoRowButKeepsThePairing) {
-    List l(1, objectLine(1) + "garbage without separators\r\n" + objectLine(3));
+    List l(ListMode::Objects, objectLine(1) + "garbage without separators\r\n" + objectLine(3));
     ASSERT_EQ(l.count, 2u);
     EXPECT_EQ(l.w().lineRows, (std::vector<std::int64_t>{0, -1, 1}));
     l.highlight({1});
@@ -99,7 +101,7 @@ TEST(ListRows, TheRowLimitIsReportedOnceAndLaterLinesStillExportInDeletionMode) 
     for (int id = 1; id <= 5000; ++id) {
         body += objectLine(id);
     }
-    List l(1, body);
+    List l(ListMode::Objects, body);
     EXPECT_EQ(l.count, 4097u);
     EXPECT_EQ(rowCount(l.w()), 4096u);
     ASSERT_EQ(l.scripted.messages.size(), 1u);
@@ -118,30 +120,31 @@ TEST(ListRows, TheRowLimitIsReportedOnceAndLaterLinesStillExportInDeletionMode) 
 }
 
 TEST(ListRows, ReportRowsAndTheirErrorTexts) {
-    List single(2, "6, 51, 5, 9, 1234, 100, 200, No Road to West, 1,\r\n");
+    List single(ListMode::Reports, "6, 51, 5, 9, 1234, 100, 200, No Road to West, 1,\r\n");
     ASSERT_EQ(single.count, 1u);
     const ListReportRow& r = single.w().reportRows[0];
     EXPECT_EQ(r.sectY, 51);
     EXPECT_EQ(r.tileId, 1234);
     EXPECT_EQ(r.mapY, 200);
     EXPECT_EQ(r.errorCode, 1);
-    EXPECT_EQ(single.column(7, 4), std::vector<std::string>{"No Road to West"});
+    EXPECT_EQ(single.column(7, ListKind::MisalignedRoads),
+              std::vector<std::string>{"No Road to West"});
 
     struct Case {
         std::uint16_t code;
-        int listKind;
+        ListKind listKind;
         bool combined;
         const char* text;
     };
     const Case cases[] = {
-        {24, 10, false, "No Road to North"},
-        {37, 10, false, "No Transition to East"},
-        {15, 4, true, "No River to West"},
-        {3, 5, false, "No River to East"},
-        {4, 7, false, "No Transition to South"},
-        {0, 4, false, ""},
-        {9, 4, false, ""},
-        {16, 10, false, ""},
+        {24, ListKind::AllScansReport, false, "No Road to North"},
+        {37, ListKind::AllScansReport, false, "No Transition to East"},
+        {15, ListKind::MisalignedRoads, true, "No River to West"},
+        {3, ListKind::MisalignedRivers, false, "No River to East"},
+        {4, ListKind::BadTransitions, false, "No Transition to South"},
+        {0, ListKind::MisalignedRoads, false, ""},
+        {9, ListKind::MisalignedRoads, false, ""},
+        {16, ListKind::AllScansReport, false, ""},
     };
     for (const Case& c : cases) {
         EXPECT_STREQ(reportErrorText(c.code, c.listKind, c.combined), c.text) << c.code;
@@ -149,7 +152,7 @@ TEST(ListRows, ReportRowsAndTheirErrorTexts) {
 }
 
 TEST(ListMarks, ExportPairsLinesWithRowsWhateverTheDisplayOrder) {
-    List l(1, lines({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    List l(ListMode::Objects, lines({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     sortByHeader(l.list, 2); // descending by identifier
     EXPECT_EQ(l.column(2).front(), "10");
     l.highlight({7, 2, 4});
@@ -167,7 +170,7 @@ TEST(ListMarks, ExportPairsLinesWithRowsWhateverTheDisplayOrder) {
 }
 
 TEST(ListMarks, DoubleClickTogglesAndActivationSelectsSeveral) {
-    List l(1, lines({1, 2, 3}));
+    List l(ListMode::Objects, lines({1, 2, 3}));
     ListWindow& w = l.w();
     setMark(w, 0, MarkDeleted);
     toggleMark(w, 0);
@@ -187,8 +190,8 @@ TEST(ListMarks, DoubleClickTogglesAndActivationSelectsSeveral) {
 }
 
 TEST(ListSort, HeaderClicksAlternateStartingDescendingAndKeepTies) {
-    List l(1, objectLine(5, "b", " Town") + objectLine(9, "A", " City") +
-                  objectLine(7, "c", " town") + objectLine(1, "a", " CITY"));
+    List l(ListMode::Objects, objectLine(5, "b", " Town") + objectLine(9, "A", " City") +
+                                  objectLine(7, "c", " town") + objectLine(1, "a", " CITY"));
     sortByHeader(l.list, 2);
     EXPECT_EQ(l.column(2), (std::vector<std::string>{"9", "7", "5", "1"}));
     sortByHeader(l.list, 2);
@@ -201,11 +204,11 @@ TEST(ListSort, HeaderClicksAlternateStartingDescendingAndKeepTies) {
 }
 
 TEST(ListTextVersion, RowsAreWrittenBySectionAndTileWithTheirErrorTexts) {
-    List l(2, "1, 2, 3, 4, 100, 5, 6, x, 24,\r\n0, 9, 1, 1, 101, 7, 8, x, 37,\r\n"
-              "0, 9, 1, 1, 102, 7, 8, x, 15,\r\n");
+    List l(ListMode::Reports, "1, 2, 3, 4, 100, 5, 6, x, 24,\r\n0, 9, 1, 1, 101, 7, 8, x, 37,\r\n"
+                              "0, 9, 1, 1, 102, 7, 8, x, 15,\r\n");
     testing::TempDir dir;
     std::FILE* f = std::fopen((dir.path / "t.txt").c_str(), "w+b");
-    writeTextVersion(l.list, f, 10, false, 0);
+    writeTextVersion(l.list, f, ListKind::AllScansReport, false, 0);
     std::fclose(f);
     const auto bytes = testing::readBytes(dir.path / "t.txt");
     const std::string text(bytes.begin(), bytes.end());
@@ -219,12 +222,13 @@ TEST(ListTextVersion, RowsAreWrittenBySectionAndTileWithTheirErrorTexts) {
 }
 
 TEST(Find, SequencesOverTheDisplayedRows) {
-    List l(1, objectLine(5, "Seoul", " City") + objectLine(6, "Pusan", " Town") +
-                  objectLine(7, "Inchon", " City") + objectLine(8, "Wonsan", " Port"));
+    List l(ListMode::Objects, objectLine(5, "Seoul", " City") + objectLine(6, "Pusan", " Town") +
+                                  objectLine(7, "Inchon", " City") +
+                                  objectLine(8, "Wonsan", " Port"));
     FindState find;
-    createFindDialog(find, 1);
+    createFindDialog(find, ListMode::Objects);
     EXPECT_EQ(find.field, 3);
-    EXPECT_STREQ(findFieldText(1, 3).prompt, "Enter Object ID#");
+    EXPECT_STREQ(findFieldText(ListMode::Objects, 3).prompt, "Enter Object ID#");
 
     // From the top every time: the same row twice.
     EXPECT_EQ(findNext(l.list, find, "6").position, 1u);
@@ -258,12 +262,12 @@ TEST(Find, SequencesOverTheDisplayedRows) {
 }
 
 TEST(Find, ReportListsHaveTheirOwnFields) {
-    EXPECT_FALSE(findFieldText(2, 1).enabled);
-    EXPECT_STREQ(findFieldText(2, 2).label, "Tile ID");
-    EXPECT_STREQ(findFieldText(2, 6).label, "Sect Y");
-    List l(2, "1, 2, 3, 4, 100, 5, 6, x, 24,\r\n");
+    EXPECT_FALSE(findFieldText(ListMode::Reports, 1).enabled);
+    EXPECT_STREQ(findFieldText(ListMode::Reports, 2).label, "Tile ID");
+    EXPECT_STREQ(findFieldText(ListMode::Reports, 6).label, "Sect Y");
+    List l(ListMode::Reports, "1, 2, 3, 4, 100, 5, 6, x, 24,\r\n");
     FindState find;
-    createFindDialog(find, 2);
+    createFindDialog(find, ListMode::Reports);
     chooseFindField(find, 1);
     EXPECT_FALSE(findNext(l.list, find, "").found) << "the error field never matches";
     chooseFindField(find, 2);

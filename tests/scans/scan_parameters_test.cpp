@@ -74,13 +74,14 @@ TEST(ScanDialog, BeginChecksTheAreaAndTitlesFollowTheScan) {
     m.endMapY = 8;
     EXPECT_EQ(beginCheck(m), "Ending Y is less then the Starting Y.");
 
-    EXPECT_EQ(scanDialogTitle(4, true), "Scan All For Bad Tiles");
-    EXPECT_EQ(scanDialogTitle(1, false), "Bridge Object Placement");
-    EXPECT_EQ(scanDialogTitle(4, false), "Bad Roads Scan");
-    EXPECT_EQ(scanDialogTitle(5, false), "Bad Rivers Scan");
-    EXPECT_EQ(scanDialogTitle(6, false), "Bad Object Placemant Scan");
-    EXPECT_EQ(scanDialogTitle(7, false), "Bad Transition Tile Scan");
-    EXPECT_EQ(scanDialogTitle(8, false), "Object Placement/Adjustment Parameters");
+    EXPECT_EQ(scanDialogTitle(ListKind::MisalignedRoads, true), "Scan All For Bad Tiles");
+    EXPECT_EQ(scanDialogTitle(ListKind::Objects, false), "Bridge Object Placement");
+    EXPECT_EQ(scanDialogTitle(ListKind::MisalignedRoads, false), "Bad Roads Scan");
+    EXPECT_EQ(scanDialogTitle(ListKind::MisalignedRivers, false), "Bad Rivers Scan");
+    EXPECT_EQ(scanDialogTitle(ListKind::ObjectPlacementScan, false), "Bad Object Placemant Scan");
+    EXPECT_EQ(scanDialogTitle(ListKind::BadTransitions, false), "Bad Transition Tile Scan");
+    EXPECT_EQ(scanDialogTitle(ListKind::CheckedMasterExport, false),
+              "Object Placement/Adjustment Parameters");
 
     toggleWriteToFile(m);
     EXPECT_FALSE(m.writeToFile);

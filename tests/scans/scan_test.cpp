@@ -194,7 +194,7 @@ TEST(EdgeScan, TheCombinedReportHasOneHeaderAndCombinedCodes) {
     EXPECT_NE(version.find("No Transition to East"), std::string::npos);
     EXPECT_FALSE(s.state.outputFile.isOpen());
     EXPECT_FALSE(s.state.scanAll);
-    EXPECT_EQ(s.state.listKind, 10);
+    EXPECT_EQ(s.state.listKind, ListKind::AllScansReport);
     EXPECT_EQ(findMenuItem(s.state.menu, cmd::CloseOutputFiles)->state, ItemState::Greyed);
     EXPECT_EQ(s.state.list.window->reportRows.size(), 3u);
 }
@@ -232,10 +232,10 @@ TEST(EdgeScan, AFullDiskKeepsTheReportOfTheEarlierScan) {
 
 TEST(EdgeScan, CancellingTheCombinedReportRestoresTheState) {
     Scan s(1);
-    s.state.listKind = 5;
+    s.state.listKind = ListKind::MisalignedRivers;
     s.scripted.scanBegin = false;
     EXPECT_FALSE(dispatchCommand(s.state, s.scripted.platform(), cmd::GenerateSectionReport));
-    EXPECT_EQ(s.state.listKind, 5);
+    EXPECT_EQ(s.state.listKind, ListKind::MisalignedRivers);
     EXPECT_FALSE(s.state.scanAll);
     EXPECT_TRUE(s.state.textReport);
     EXPECT_TRUE(s.state.abortRequested);

@@ -250,7 +250,7 @@ class MainWindowTest : public QObject {
     void progressWindowShowsItsTextsAndEscAsksToStop() {
         auto w = makeWindow();
         ApplicationState& state = w->state();
-        state.progressState = 1;
+        state.progressState = ProgressState::Terrain;
         openProgress(state, w->platform());
         ProgressDialog* dialog = w->progressDialog();
         QVERIFY(dialog != nullptr);
