@@ -19,8 +19,8 @@ ApplicationState& bigTheater() {
         ApplicationState s;
         SampleOptions options;
         options.sections = 256;
-        s.matrix = generateSampleTerrain(options);
-        s.terrainOpen = true;
+        s.terrain.matrix = generateSampleTerrain(options);
+        s.terrain.terrainOpen = true;
         return s;
     }();
     return state;

@@ -21,10 +21,10 @@ ApplicationState& theater(std::int32_t sections) {
     ApplicationState& state = made[sections];
     SampleOptions options;
     options.sections = sections;
-    state.matrix = generateSampleTerrain(options);
+    state.terrain.matrix = generateSampleTerrain(options);
     applyTerrainGeometry(state.theater, sections);
-    state.terrainOpen = true;
-    state.writeToFile = false; // the scan itself, without the report's few lines
+    state.terrain.terrainOpen = true;
+    state.scan.writeToFile = false; // the scan itself, without the report's few lines
     return state;
 }
 
@@ -32,7 +32,7 @@ void BM_TileIdPass(benchmark::State& s) {
     const ApplicationState& state = theater(static_cast<std::int32_t>(s.range(0)));
     for (auto _ : s) {
         std::uint64_t sum = 0;
-        for (const TerrainPost& post : state.matrix.posts) {
+        for (const TerrainPost& post : state.terrain.matrix.posts) {
             sum += post.tileId;
         }
         benchmark::DoNotOptimize(sum);
@@ -42,9 +42,9 @@ void BM_TileIdPass(benchmark::State& s) {
 void BM_RoadScan(benchmark::State& s) {
     ApplicationState& state = theater(static_cast<std::int32_t>(s.range(0)));
     const Platform platform;
-    state.listKind = ListKind::MisalignedRoads;
+    state.list.listKind = ListKind::MisalignedRoads;
     for (auto _ : s) {
-        parseTileScript(state.script, ScriptKind::Road, sampleScript(2));
+        parseTileScript(state.scan.script, ScriptKind::Road, sampleScript(2));
         benchmark::DoNotOptimize(runEdgeScanStep(state, platform));
     }
 }
@@ -52,9 +52,9 @@ void BM_RoadScan(benchmark::State& s) {
 void BM_BridgePlacement(benchmark::State& s) {
     ApplicationState& state = theater(static_cast<std::int32_t>(s.range(0)));
     const Platform platform;
-    state.listKind = ListKind::Objects;
+    state.list.listKind = ListKind::Objects;
     for (auto _ : s) {
-        parseTileScript(state.script, ScriptKind::Bridge, sampleScript(1));
+        parseTileScript(state.scan.script, ScriptKind::Bridge, sampleScript(1));
         benchmark::DoNotOptimize(runBridgePlacementStep(state, platform));
     }
 }

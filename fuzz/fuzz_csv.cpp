@@ -15,13 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace vantor;
     {
         ApplicationState state;
-        state.sourcePath = fuzz::scratchFile("source.csv", {data, size});
+        state.files.sourcePath = fuzz::scratchFile("source.csv", {data, size});
         loadSourceIntoList(state, Platform{});
-        if (state.list.window) {
-            const ListWindow& w = *state.list.window;
+        if (state.list.model.window) {
+            const ListWindow& w = *state.list.model.window;
             for (std::size_t p = 0; p < w.display.size() && p < 64; ++p) {
                 for (int c = 0; c < 8; ++c) {
-                    cellText(w, p, c, state.listKind, state.scanAll);
+                    cellText(w, p, c, state.list.listKind, state.scan.scanAll);
                 }
             }
         }

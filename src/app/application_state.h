@@ -26,64 +26,76 @@ namespace vantor {
 
 enum class RunMode { Interactive, RadarBatch, AirbaseBatch };
 
-// Everything the program keeps between two commands. One instance lives for the whole run and
-// is passed by reference to every command.
-struct ApplicationState {
-    RunMode runMode = RunMode::Interactive;
+// The theaters of Quillon.ini and the one selected.
+struct TheaterRecord {
+    int currentTheater = 2000; // the Theater menu entry checked
+    TheaterList list;
+    std::string iniPath;
+};
 
-    int currentTheater = 2000;
-    // The geometry in force. While terrain is open it is the geometry of the open matrix: a
-    // theater chosen then moves the menu check but does not touch these dimensions.
-    TheaterDefinition theater = builtInTheater();
-    TheaterList theaters;
-
+// The folders the file dialogs start in.
+struct FolderRecord {
     std::string startDirectory;
     std::string csvDirectory;
-    std::string terrainDirectory;
-    std::string iniPath;
-    std::string sourcePath;
-    std::string outputPath;
-    std::string terrainPath;
+};
 
+// The terrain: the matrix, built once per run, and the files it came from.
+struct TerrainRecord {
+    std::string terrainPath;
+    std::string terrainDirectory;
     bool terrainOpen = false;
     bool matrixBuilt = false;
-    // Built once per run by reading terrain or loading a matrix file; carries its own
-    // dimensions and record format.
+    // Built once per run by reading terrain or loading a matrix file; carries its own dimensions
+    // and record format.
     TerrainMatrix matrix;
     bool findL2InfoPresent = false;
+};
+
+// The list window and what the current work produces.
+struct ListRecord {
     ListMode listMode = ListMode::Objects;
     ListKind listKind = ListKind::RadarProfiles;
-    ListState list;
+    ListState model; // the rows the list window renders
     FindState find;
+};
 
+// The files a command reads and writes.
+struct FileRecord {
+    std::string sourcePath;
+    std::string outputPath;
     TextReader toolSourceFile;
+    TextFile outputFile;
+    TextFile textReportFile;
     // The files the running command reads and the terrain files the matrix came from: no output
     // is ever written over one of them.
     InputFiles inputs;
-    int dispatchDepth = 0;
-    TextFile outputFile;
-    TextFile textReportFile;
+};
 
+// The scans: their dialog's values and options, and the script they run with.
+struct ScanRecord {
+    ScanParameters parameters;
     bool writeToFile = true;
-    // The last scan could not put its report in place (it said why).
-    bool outputFailed = false;
     bool appendToOutput = false;
     bool textReport = false;
+    // The last scan could not put its report in place (it said why).
+    bool outputFailed = false;
     bool scanAll = false;
-    bool abortRequested = false;
     bool scriptLoaded = false;
-
-    ScanParameters scan;
     TileScript script;
     // The bridge placement's rotating selector, shared by every variable for the whole run.
     std::int32_t bridgeSelector = 0;
+};
 
+// The settings of the tools' dialogs, kept for the run.
+struct ToolRecord {
     // Zero until the radar scanner dialog is first confirmed; profiles wanted before then use
     // the dialog's defaults.
     RadarSettings radarSettings;
     IdMoveLimits idLimits;
+};
 
-    // Reference lists: loaded by the first command that needs them and kept for the run.
+// Reference lists and tables: loaded by the first command that needs them and kept for the run.
+struct ReferenceRecord {
     OcdList ocdList;
     TileInfoList tileInfo;
     // The city and junction check's tables, and its choice among equal candidates, which runs
@@ -91,13 +103,35 @@ struct ApplicationState {
     CityTileTables cityTables;
     std::uint32_t rotatingPick = 0;
     AirbaseScript airbaseScript;
+};
 
+// The progress window and the flag that asks a long operation to stop.
+struct ProgressRecord {
     ProgressState progressState = ProgressState::None;
-    ProgressCounters progress;
-    bool progressWindowOpen = false;
+    ProgressCounters counters;
+    bool windowOpen = false;
+    bool abortRequested = false;
+};
 
+// Everything the program keeps between two commands. One instance lives for the whole run and
+// is passed by reference to every command.
+struct ApplicationState {
+    RunMode runMode = RunMode::Interactive;
+    // The geometry in force. While terrain is open it is the geometry of the open matrix: a
+    // theater chosen then moves the menu check but does not touch these dimensions.
+    TheaterDefinition theater = builtInTheater();
+    TheaterRecord theaters;
+    FolderRecord folders;
+    TerrainRecord terrain;
+    ListRecord list;
+    FileRecord files;
+    ScanRecord scan;
+    ToolRecord tools;
+    ReferenceRecord reference;
+    ProgressRecord progress;
     RecentFileList recentFiles;
     MenuModel menu = buildMainMenu();
+    int dispatchDepth = 0; // commands issued by the running command run inside it
 };
 
 } // namespace vantor

@@ -45,7 +45,7 @@ void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent
         break;
     case MenuEvent::OutputRequestSucceeded:
         setMenuItemState(menu, cmd::CloseOutputFiles, Enabled);
-        setMenuItemState(menu, cmd::OutputTextVersion, state.textReport ? Disabled : Enabled);
+        setMenuItemState(menu, cmd::OutputTextVersion, state.scan.textReport ? Disabled : Enabled);
         break;
     case MenuEvent::AllScansFinished:
     case MenuEvent::OutputFileClosed:

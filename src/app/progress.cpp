@@ -51,11 +51,11 @@ const ProgressTexts* progressTexts(ProgressState progressState) {
 }
 
 void openProgress(ApplicationState& state, const Platform& platform) {
-    if (state.progressWindowOpen) {
+    if (state.progress.windowOpen) {
         return;
     }
-    state.progressWindowOpen = true;
-    const ProgressTexts* t = progressTexts(state.progressState);
+    state.progress.windowOpen = true;
+    const ProgressTexts* t = progressTexts(state.progress.progressState);
     ProgressView view;
     view.caption = t != nullptr ? t->caption : "";
     view.label = t != nullptr ? t->openLabel : "";
@@ -67,32 +67,33 @@ void openProgress(ApplicationState& state, const Platform& platform) {
 }
 
 void reportProgress(const ApplicationState& state, const Platform& platform) {
-    const ProgressTexts* t = progressTexts(state.progressState);
-    if (!state.progressWindowOpen || t == nullptr) {
+    const ProgressTexts* t = progressTexts(state.progress.progressState);
+    if (!state.progress.windowOpen || t == nullptr) {
         return;
     }
     ProgressView view;
     view.caption = t->caption;
-    view.label = state.outputFile.isOpen() ? t->labelWithOutputFile : t->labelWithoutOutputFile;
-    view.counter = std::to_string(counterValue(state.progress, t->counter));
-    view.position = state.progress.position;
+    view.label =
+        state.files.outputFile.isOpen() ? t->labelWithOutputFile : t->labelWithoutOutputFile;
+    view.counter = std::to_string(counterValue(state.progress.counters, t->counter));
+    view.position = state.progress.counters.position;
     if (platform.progressReport) {
         platform.progressReport(view);
     }
 }
 
 void closeProgress(ApplicationState& state, const Platform& platform) {
-    if (!state.progressWindowOpen) {
+    if (!state.progress.windowOpen) {
         return;
     }
-    state.progressWindowOpen = false;
+    state.progress.windowOpen = false;
     if (platform.progressClose) {
         platform.progressClose();
     }
 }
 
 void requestAbort(ApplicationState& state) {
-    state.abortRequested = true;
+    state.progress.abortRequested = true;
 }
 
 } // namespace vantor

@@ -17,25 +17,25 @@ namespace {
 // that is there but cannot be read is not taken for a missing one: it is reported, the built-in
 // theater applies, and the result is false.
 bool loadTheaters(ApplicationState& state, const Platform& platform) {
-    state.iniPath = fromFsPath(findInFolder(state.startDirectory, theaterIniName));
+    state.theaters.iniPath = fromFsPath(findInFolder(state.folders.startDirectory, theaterIniName));
     std::string problem;
-    const IniFile ini = loadIniFile(toFsPath(state.iniPath), &problem);
+    const IniFile ini = loadIniFile(toFsPath(state.theaters.iniPath), &problem);
     if (!problem.empty()) {
-        showMessage(
-            platform,
-            withReason("Cannot read " + state.iniPath + ".  The built-in theater list applies.",
-                       problem),
-            "Warning", MessageIcon::Warning);
+        showMessage(platform,
+                    withReason("Cannot read " + state.theaters.iniPath +
+                                   ".  The built-in theater list applies.",
+                               problem),
+                    "Warning", MessageIcon::Warning);
     }
-    state.theaters = readTheaterList(ini);
+    state.theaters.list = readTheaterList(ini);
 
     Menu& theaterMenu = state.menu.menus[TheaterMenu];
-    for (std::size_t n = 0; n < state.theaters.names.size(); ++n) {
+    for (std::size_t n = 0; n < state.theaters.list.names.size(); ++n) {
         theaterMenu.items.push_back(
-            makeMenuItem(cmd::TheaterFirst + static_cast<int>(n), state.theaters.names[n]));
+            makeMenuItem(cmd::TheaterFirst + static_cast<int>(n), state.theaters.list.names[n]));
     }
     setMenuItemChecked(state.menu, cmd::TheaterFirst, true);
-    state.currentTheater = cmd::TheaterFirst;
+    state.theaters.currentTheater = cmd::TheaterFirst;
     notifyMenuChanged(platform, state.menu);
 
     readTheaterGeometry(ini, iniValue(ini, "Location", "1", "Balkans"), state.theater);
@@ -50,8 +50,8 @@ bool startUp(ApplicationState& state, const Platform& platform, RunMode mode,
     state.menu = buildMainMenu();
     bool iniRead = true;
     if (mode == RunMode::Interactive) {
-        state.startDirectory = workingDirectory;
-        state.csvDirectory = state.startDirectory;
+        state.folders.startDirectory = workingDirectory;
+        state.folders.csvDirectory = state.folders.startDirectory;
         iniRead = loadTheaters(state, platform);
         applyMenuEvent(state, platform, MenuEvent::InteractiveStartup);
     }
@@ -70,7 +70,7 @@ bool startUp(ApplicationState& state, const Platform& platform, RunMode mode,
 }
 
 void closeOutputFiles(ApplicationState& state, const Platform& platform) {
-    if (!state.outputFile.isOpen()) {
+    if (!state.files.outputFile.isOpen()) {
         return;
     }
     const MessageAnswer answer = showMessage(platform, texts::closeAppendableOutput, texts::warning,
@@ -78,25 +78,25 @@ void closeOutputFiles(ApplicationState& state, const Platform& platform) {
     if (answer != MessageAnswer::Yes) {
         return;
     }
-    state.outputFile.close();
-    state.appendToOutput = false;
+    state.files.outputFile.close();
+    state.scan.appendToOutput = false;
     applyMenuEvent(state, platform, MenuEvent::OutputFileClosed);
 }
 
 void handleCloseRequest(ApplicationState& state, const Platform& platform) {
     closeProgress(state, platform);
-    state.outputFile.close();
-    state.textReportFile.close();
-    state.toolSourceFile.close();
-    if (state.find.present) {
-        state.find.present = false;
+    state.files.outputFile.close();
+    state.files.textReportFile.close();
+    state.files.toolSourceFile.close();
+    if (state.list.find.present) {
+        state.list.find.present = false;
         if (platform.closeFind) {
             platform.closeFind();
         }
     }
-    destroyListWindow(state.list);
-    if (state.findL2InfoPresent) {
-        state.findL2InfoPresent = false;
+    destroyListWindow(state.list.model);
+    if (state.terrain.findL2InfoPresent) {
+        state.terrain.findL2InfoPresent = false;
         if (platform.closeFindL2Info) {
             platform.closeFindL2Info();
         }

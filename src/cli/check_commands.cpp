@@ -23,7 +23,7 @@ int generate(const GlobalOptions& options) {
     if (!session.start(options)) {
         return exitFailed;
     }
-    const OcdGeneration g = generateOcdList(session.state.startDirectory);
+    const OcdGeneration g = generateOcdList(session.state.folders.startDirectory);
     showMessages(session.platform, g.messages);
     return g.ok ? exitOk : exitFailed;
 }
@@ -43,7 +43,8 @@ int update(const GlobalOptions& options) {
                      source.error.c_str());
         return exitFailed;
     }
-    const OcdUpdate u = updateOcdList(session.state.ocdList, source, session.state.startDirectory);
+    const OcdUpdate u = updateOcdList(session.state.reference.ocdList, source,
+                                      session.state.folders.startDirectory);
     showMessages(session.platform, u.messages);
     if (!u.ok && u.messages.empty()) {
         std::fprintf(stderr, "Error: %s cannot be read in %s (run ocd-generate first)\n",
@@ -89,8 +90,8 @@ int check(const GlobalOptions& options, const CheckCommands& c, int command) {
         model.endMapY = state.theater.lastMapY;
         refused = applyArea(c.area, model);
         if (refused.empty()) {
-            state.scan.startMapX = model.parameters.startMapX;
-            state.scan.startMapY = model.parameters.startMapY;
+            state.scan.parameters.startMapX = model.parameters.startMapX;
+            state.scan.parameters.startMapY = model.parameters.startMapY;
             state.theater.lastMapX = model.endMapX;
             state.theater.lastMapY = model.endMapY;
         }

@@ -55,10 +55,10 @@ bool CliSession::start(const GlobalOptions& options) {
     if (options.theater.empty()) {
         return true;
     }
-    const int index = findTheater(state.theaters, options.theater);
+    const int index = findTheater(state.theaters.list, options.theater);
     if (index < 0) {
         std::fprintf(io.err, "Error: theater \"%s\" is not listed in %s\n", options.theater.c_str(),
-                     state.iniPath.c_str());
+                     state.theaters.iniPath.c_str());
         return false;
     }
     return run(cmd::TheaterFirst + index);
@@ -74,10 +74,10 @@ bool CliSession::openTerrain(const std::string& path) {
     io.answerFile(path);
     run(matrixFile ? cmd::LoadL2mMatrix : cmd::OpenL2Terrain);
     io.fileAnswers.clear();
-    if (!state.terrainOpen) {
+    if (!state.terrain.terrainOpen) {
         std::fprintf(io.err, "Error: the terrain %s could not be opened\n", path.c_str());
     }
-    return state.terrainOpen;
+    return state.terrain.terrainOpen;
 }
 
 bool CliSession::run(int command) {

@@ -24,10 +24,10 @@ struct CliSession {
     ApplicationState state;
     // A run of the command line is one command: every file it reads, through the dispatcher or
     // not, stays an input to its end, and no output of the run is written over one.
-    InputScope inputScope{state.inputs};
+    InputScope inputScope{state.files.inputs};
     Platform platform;
 
-    CliSession() { state.inputs.clearBetweenCommands = false; }
+    CliSession() { state.files.inputs.clearBetweenCommands = false; }
 
     // Starts the session in the start folder and selects --theater; false (with a message on
     // standard error) when that theater is not listed.

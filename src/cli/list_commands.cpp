@@ -28,7 +28,7 @@ bool loadList(CliSession& session, const std::string& path) {
     const int shownBefore = session.io.messagesShown;
     const bool loaded = session.run(cmd::OpenSourceCsv);
     session.io.fileAnswers.clear();
-    const bool listed = loaded && session.state.list.window.has_value();
+    const bool listed = loaded && session.state.list.model.window.has_value();
     if (!listed && session.io.messagesShown == shownBefore) {
         std::fprintf(stderr, "Error: %s could not be read as a CSV file of objects or reports\n",
                      path.c_str());
@@ -73,7 +73,7 @@ int printList(const GlobalOptions& options, const ListCommands& c) {
         return exitFailed;
     }
     ApplicationState& state = session.state;
-    ListWindow& window = *state.list.window;
+    ListWindow& window = *state.list.model.window;
     if (!c.sort.empty()) {
         int column = 0;
         bool ascending = false;
@@ -92,8 +92,8 @@ int printList(const GlobalOptions& options, const ListCommands& c) {
     out += '\n';
     for (std::size_t p = 0; p < window.display.size(); ++p) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            out += (i == 0 ? "" : "\t") +
-                   cellText(window, p, static_cast<int>(i), state.listKind, state.scanAll);
+            out += (i == 0 ? "" : "\t") + cellText(window, p, static_cast<int>(i),
+                                                   state.list.listKind, state.scan.scanAll);
         }
         out += '\n';
     }
@@ -111,7 +111,7 @@ int exportList(const GlobalOptions& options, const ListCommands& c) {
     if (!session.start(options) || !loadList(session, options.source)) {
         return exitFailed;
     }
-    ListWindow& window = *session.state.list.window;
+    ListWindow& window = *session.state.list.model.window;
     if (window.listMode != ListMode::Objects) {
         std::fprintf(stderr, "Error: %s is a report, not an objective export\n",
                      options.source.c_str());
@@ -141,7 +141,7 @@ int exportList(const GlobalOptions& options, const ListCommands& c) {
         return exitFailed;
     }
     if (!options.quiet) {
-        std::printf("Wrote %s\n", session.state.outputPath.c_str());
+        std::printf("Wrote %s\n", session.state.files.outputPath.c_str());
     }
     return exitOk;
 }
@@ -155,7 +155,7 @@ int writeText(const GlobalOptions& options, const ListCommands& c) {
     if (!session.start(options) || !loadList(session, c.report)) {
         return exitFailed;
     }
-    if (session.state.list.window->listMode != ListMode::Reports) {
+    if (session.state.list.model.window->listMode != ListMode::Reports) {
         std::fprintf(stderr, "Error: %s is not a report; only reports have a text version\n",
                      c.report.c_str());
         return exitFailed;
@@ -173,14 +173,14 @@ int printUnusedIds(const GlobalOptions& options, const ListCommands& c) {
     if (!session.start(options) || !loadList(session, options.source)) {
         return exitFailed;
     }
-    if (session.state.list.window->listMode != ListMode::Objects) {
+    if (session.state.list.model.window->listMode != ListMode::Objects) {
         std::fprintf(stderr, "Error: %s is a report, not an objective export\n",
                      options.source.c_str());
         return exitFailed;
     }
     // Written as it is listed: the identifiers of a file may leave billions free.
     bool any = false;
-    forEachUnusedPiece(identifiersInExport(session.state.list.sourcePath), c.ranges,
+    forEachUnusedPiece(identifiersInExport(session.state.list.model.sourcePath), c.ranges,
                        [&any](std::string_view piece) {
                            any = true;
                            return std::fwrite(piece.data(), 1, piece.size(), stdout) ==

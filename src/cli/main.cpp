@@ -33,21 +33,21 @@ int listTheaters(const GlobalOptions& options) {
     }
     const ApplicationState& state = session.state;
     std::error_code ec;
-    const bool iniFound = std::filesystem::exists(toFsPath(state.iniPath), ec);
+    const bool iniFound = std::filesystem::exists(toFsPath(state.theaters.iniPath), ec);
     if (iniFound) {
-        std::printf("Theaters of %s:\n", state.iniPath.c_str());
+        std::printf("Theaters of %s:\n", state.theaters.iniPath.c_str());
     } else {
         std::printf("No %s in %s; the built-in theater list applies:\n", theaterIniName,
-                    state.startDirectory.c_str());
+                    state.folders.startDirectory.c_str());
     }
-    const IniFile ini = loadIniFile(toFsPath(state.iniPath));
-    for (std::size_t i = 0; i < state.theaters.names.size(); ++i) {
+    const IniFile ini = loadIniFile(toFsPath(state.theaters.iniPath));
+    for (std::size_t i = 0; i < state.theaters.list.names.size(); ++i) {
         const int id = 2000 + static_cast<int>(i);
-        const TheaterDefinition t = listedTheaterGeometry(ini, state.theaters, i);
-        std::printf("%c %d  %s: %s\n", id == state.currentTheater ? '*' : ' ', id,
-                    state.theaters.names[i].c_str(), describeGeometry(t).c_str());
+        const TheaterDefinition t = listedTheaterGeometry(ini, state.theaters.list, i);
+        std::printf("%c %d  %s: %s\n", id == state.theaters.currentTheater ? '*' : ' ', id,
+                    state.theaters.list.names[i].c_str(), describeGeometry(t).c_str());
     }
-    if (state.theaters.names.empty()) {
+    if (state.theaters.list.names.empty()) {
         std::printf("  (the list names no theaters)\n");
     }
     return exitOk;
@@ -105,7 +105,7 @@ int printInfo(const GlobalOptions& options, const InfoCommand& command) {
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
-    const TerrainMatrix& m = session.state.matrix;
+    const TerrainMatrix& m = session.state.terrain.matrix;
     const TheaterDefinition& t = session.state.theater;
     int status = exitOk;
     for (std::size_t i = 0; i < command.coordinates.size(); i += 2) {
@@ -143,8 +143,9 @@ int saveMatrix(const GlobalOptions& options) {
         return exitFailed;
     }
     if (!options.quiet) {
-        std::printf("Saved the terrain matrix (%d x %d posts) to %s\n", session.state.matrix.width,
-                    session.state.matrix.height, options.out.c_str());
+        std::printf("Saved the terrain matrix (%d x %d posts) to %s\n",
+                    session.state.terrain.matrix.width, session.state.terrain.matrix.height,
+                    options.out.c_str());
     }
     return exitOk;
 }

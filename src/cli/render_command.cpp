@@ -23,7 +23,7 @@ bool markersOf(CliSession& session, const std::string& path, std::vector<MapMark
     }
     const ApplicationState& state = session.state;
     const std::vector<MapMarker> more =
-        listMarkers(*state.list.window, state.listKind, state.scanAll);
+        listMarkers(*state.list.model.window, state.list.listKind, state.scan.scanAll);
     markers.insert(markers.end(), more.begin(), more.end());
     return true;
 }
@@ -41,7 +41,7 @@ int render(const GlobalOptions& options, const RenderCommand& c) {
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
-    const TerrainMatrix& m = session.state.matrix;
+    const TerrainMatrix& m = session.state.terrain.matrix;
     std::int32_t x0 = 0;
     std::int32_t y0 = 0;
     std::int32_t x1 = m.width - 1;
@@ -80,7 +80,7 @@ int render(const GlobalOptions& options, const RenderCommand& c) {
     window.scale = c.scale;
     MapImage image;
     const MapMode mode = c.mode == "tiles" ? MapMode::Tiles : MapMode::Relief;
-    renderTerrain(m, loadTileClassifier(session.state.startDirectory), mode, window, image);
+    renderTerrain(m, loadTileClassifier(session.state.folders.startDirectory), mode, window, image);
     drawSectionGrid(window, image);
     drawMarkers(image, transformOf(window), markers);
     std::string error;

@@ -115,14 +115,15 @@ int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
     if (c.append) {
         // The report grows aside and replaces the file only once the scan is complete.
         std::string error;
-        if (!openTextFileAside(state.outputFile, options.out, true, error)) {
+        if (!openTextFileAside(state.files.outputFile, options.out, true, error)) {
             std::fprintf(stderr, "Error: cannot append to %s: %s\n", options.out.c_str(),
                          error.c_str());
             return exitFailed;
         }
-        state.outputPath = options.out;
+        state.files.outputPath = options.out;
         const std::string textPath = withExtension(options.out, ".txt");
-        if (c.text && !bridges && !openTextFileAside(state.textReportFile, textPath, true, error)) {
+        if (c.text && !bridges &&
+            !openTextFileAside(state.files.textReportFile, textPath, true, error)) {
             std::fprintf(stderr, "Error: cannot append to %s: %s\n", textPath.c_str(),
                          error.c_str());
             return exitFailed;

@@ -114,7 +114,7 @@ int runTool(const GlobalOptions& options, const ToolCommands& c, int command, bo
     }
     if (command == cmd::RemoveObjectLinks) {
         // Link removal writes the profile of each object's post with the scanner's defaults.
-        session.state.radarSettings = defaultRadarSettings;
+        session.state.tools.radarSettings = defaultRadarSettings;
     }
     session.platform.editRadarSettings = [&](RadarDialogModel& model) {
         model = radar;

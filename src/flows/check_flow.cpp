@@ -30,11 +30,11 @@ constexpr const char* noTerrainForObjects =
 // Progress of a check after each row: stops when the user asked, else shows the count.
 RowProgress checkProgress(ApplicationState& state, const Platform& platform) {
     return [&state, &platform](std::int32_t counted, std::int32_t position) {
-        if (state.abortRequested) {
+        if (state.progress.abortRequested) {
             return true;
         }
-        state.progress.objectsCounted = counted;
-        state.progress.position = position;
+        state.progress.counters.objectsCounted = counted;
+        state.progress.counters.position = position;
         dispatchCommand(state, platform, cmd::ProgressReport);
         return false;
     };
@@ -44,26 +44,26 @@ RowProgress checkProgress(ApplicationState& state, const Platform& platform) {
 // stopped or the source holds no objects.
 bool loadCheckObjects(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
                       CheckObjects& objects) {
-    state.abortRequested = false;
-    state.progress.sectionsCompleted = 0;
-    if (!buildOccupancyGrid(state.matrix, grid, [&state](std::int32_t sections) {
-            state.progress.sectionsCompleted = sections;
-            return state.abortRequested;
+    state.progress.abortRequested = false;
+    state.progress.counters.sectionsCompleted = 0;
+    if (!buildOccupancyGrid(state.terrain.matrix, grid, [&state](std::int32_t sections) {
+            state.progress.counters.sectionsCompleted = sections;
+            return state.progress.abortRequested;
         })) {
         return false;
     }
     MultipleObjects multiple;
     const ObjectTableLoad load =
-        loadObjectTable(state.toolSourceFile, objects.table,
+        loadObjectTable(state.files.toolSourceFile, objects.table,
                         [&](std::size_t at) { placeObject(grid, objects.table, at, multiple); });
     if (load.count == 0) {
         return false;
     }
-    state.scan.startingObjectId = load.nextIdentifier;
-    if (multiple.placed < multiple.read && state.listKind != ListKind::AirbaseLevelling) {
+    state.scan.parameters.startingObjectId = load.nextIdentifier;
+    if (multiple.placed < multiple.read && state.list.listKind != ListKind::AirbaseLevelling) {
         SafeWriter report;
         const std::filesystem::path path =
-            findInFolder(state.startDirectory, multiObjectReportName);
+            findInFolder(state.folders.startDirectory, multiObjectReportName);
         if (!beginSafeWrite(report, path) || !safeWrite(report, multiple.report) ||
             !commitSafeWrite(report)) {
             abandonSafeWrite(report);
@@ -84,12 +84,15 @@ bool writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
     if (!beginToolOutput(state, platform, out)) {
         return false;
     }
-    if (!state.ocdList.loaded) {
-        loadOcdList(state.ocdList, state.startDirectory); // without it new objects get zeros
+    if (!state.reference.ocdList.loaded) {
+        loadOcdList(state.reference.ocdList,
+                    state.folders.startDirectory); // without it new objects get zeros
     }
-    const RadarWalk walk = makeRadarWalk(state.radarSettings, state.theater.lastMapX, state.matrix);
-    const CheckedExport result = writeCheckedExport(state.toolSourceFile, out, objects,
-                                                    state.ocdList, walk, std::time(nullptr));
+    const RadarWalk walk =
+        makeRadarWalk(state.tools.radarSettings, state.theater.lastMapX, state.terrain.matrix);
+    const CheckedExport result =
+        writeCheckedExport(state.files.toolSourceFile, out, objects, state.reference.ocdList, walk,
+                           std::time(nullptr));
     if (!result.ok && !result.writeFailed) {
         abandonSafeWrite(out); // the source lacks its first two lines
         return false;
@@ -106,7 +109,7 @@ bool writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
 void endCheck(ApplicationState& state, const Platform& platform, const CheckEnd& end) {
     if (end.overrun) {
         showMessage(platform, *end.overrun);
-        state.abortRequested = true;
+        state.progress.abortRequested = true;
     }
 }
 
@@ -130,7 +133,8 @@ void showListProblem(const Platform& platform, const std::string& name,
 bool runCityCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
                       CheckObjects& objects) {
     std::string problem;
-    if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory, &problem)) {
+    if (!state.reference.ocdList.loaded &&
+        !loadOcdList(state.reference.ocdList, state.folders.startDirectory, &problem)) {
         showListProblem(platform, ocdListName,
                         "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to this "
                         "folder.\r\n Select Help/HowTo/Place Objects from menu.  Run City check "
@@ -138,8 +142,8 @@ bool runCityCheckStep(ApplicationState& state, const Platform& platform, Occupan
                         problem);
         return false;
     }
-    if (!state.tileInfo.loaded &&
-        !loadTileInfoList(state.tileInfo, state.startDirectory, &problem)) {
+    if (!state.reference.tileInfo.loaded &&
+        !loadTileInfoList(state.reference.tileInfo, state.folders.startDirectory, &problem)) {
         showListProblem(platform, tileInfoName,
                         "TileInfo.dat missing.  To generate list: Copy TileInfo.dat to this "
                         "folder.\r\n If not available, run Trellon and load Texture.bin.  Check "
@@ -147,51 +151,56 @@ bool runCityCheckStep(ApplicationState& state, const Platform& platform, Occupan
                         problem);
         return false;
     }
-    state.abortRequested = false;
-    const CityCheckResult result =
-        runCityCheck(grid, objects, {state.ocdList, state.tileInfo, state.cityTables},
-                     searchArea(state), {state.scan.startingObjectId, state.scan.maximumObjectId},
-                     state.rotatingPick, checkProgress(state, platform));
+    state.progress.abortRequested = false;
+    const CityCheckResult result = runCityCheck(
+        grid, objects,
+        {state.reference.ocdList, state.reference.tileInfo, state.reference.cityTables},
+        searchArea(state),
+        {state.scan.parameters.startingObjectId, state.scan.parameters.maximumObjectId},
+        state.reference.rotatingPick, checkProgress(state, platform));
     if (result.end.stopped) {
         endCheck(state, platform, result.end);
         return false;
     }
     showMessage(platform, citySummary(result.counts), "Object Check Finished",
                 MessageIcon::Information);
-    state.scan.startingObjectId = static_cast<std::int32_t>(result.end.nextIdentifier);
-    state.scriptLoaded = false;
-    state.abortRequested = false;
+    state.scan.parameters.startingObjectId = static_cast<std::int32_t>(result.end.nextIdentifier);
+    state.scan.scriptLoaded = false;
+    state.progress.abortRequested = false;
     return true;
 }
 
 bool runObjectCheckStep(ApplicationState& state, const Platform& platform, OccupancyGrid& grid,
                         CheckObjects& objects) {
-    state.abortRequested = false;
+    state.progress.abortRequested = false;
     const ObjectCheckResult result = runObjectCheck(
-        grid, objects, state.script, searchArea(state), state.scan.searchRange,
-        {state.scan.startingObjectId, state.scan.maximumObjectId}, checkProgress(state, platform));
+        grid, objects, state.scan.script, searchArea(state), state.scan.parameters.searchRange,
+        {state.scan.parameters.startingObjectId, state.scan.parameters.maximumObjectId},
+        checkProgress(state, platform));
     if (result.end.stopped) {
         endCheck(state, platform, result.end);
         return false;
     }
     showMessage(platform, objectCheckSummary(result.counts), "Object Check Finished",
                 MessageIcon::Information);
-    state.scan.startingObjectId = static_cast<std::int32_t>(result.end.nextIdentifier);
-    emptyTileTable(state.script);
-    state.script.checkers.clear();
-    state.scriptLoaded = false;
-    state.abortRequested = false;
+    state.scan.parameters.startingObjectId = static_cast<std::int32_t>(result.end.nextIdentifier);
+    emptyTileTable(state.scan.script);
+    state.scan.script.checkers.clear();
+    state.scan.scriptLoaded = false;
+    state.progress.abortRequested = false;
     return true;
 }
 
 bool loadObjectCheckerScript(ApplicationState& state, const Platform& platform) {
-    const ScriptLoad load = loadTileScript(state.script, ScriptKind::Checker, state.startDirectory);
+    const ScriptLoad load =
+        loadTileScript(state.scan.script, ScriptKind::Checker, state.folders.startDirectory);
     showMessages(platform, load.messages);
     return load.ok;
 }
 
 bool loadCityTables(ApplicationState& state, const Platform& platform) {
-    const CityTablesLoad load = loadCityTileTables(state.cityTables, state.startDirectory);
+    const CityTablesLoad load =
+        loadCityTileTables(state.reference.cityTables, state.folders.startDirectory);
     showMessages(platform, load.messages);
     return load.ok;
 }
@@ -202,18 +211,18 @@ template <class LoadScript>
 bool prepareCheck(ApplicationState& state, const Platform& platform, LoadScript&& loadScript,
                   OccupancyGrid& grid, CheckObjects& objects) {
     if (!openToolSource(state, platform)) {
-        state.toolSourceFile.close();
+        state.files.toolSourceFile.close();
         return false;
     }
-    state.appendToOutput = false;
-    state.scriptLoaded = false;
+    state.scan.appendToOutput = false;
+    state.scan.scriptLoaded = false;
     if (!loadScript()) {
-        state.toolSourceFile.close();
+        state.files.toolSourceFile.close();
         return false;
     }
-    state.scriptLoaded = true;
+    state.scan.scriptLoaded = true;
     if (!loadCheckObjects(state, platform, grid, objects)) {
-        state.toolSourceFile.close();
+        state.files.toolSourceFile.close();
         return false;
     }
     return true;
@@ -221,14 +230,14 @@ bool prepareCheck(ApplicationState& state, const Platform& platform, LoadScript&
 
 // The flow the object check and the city and junction check share.
 bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cityCheck) {
-    if (!state.terrainOpen) {
+    if (!state.terrain.terrainOpen) {
         showMessage(platform, noTerrainForObjects, texts::information, MessageIcon::Warning);
         return false;
     }
     const ListKind listKind = cityCheck ? ListKind::CityJunction : ListKind::CheckedMasterExport;
-    state.progressState = ProgressState::Objects;
-    state.listKind = listKind;
-    state.listMode = ListMode::Objects;
+    state.progress.progressState = ProgressState::Objects;
+    state.list.listKind = listKind;
+    state.list.listMode = ListMode::Objects;
     if (!showScanParameters(state, platform)) {
         return false;
     }
@@ -241,15 +250,15 @@ bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cit
     if (!prepareCheck(state, platform, loadScript, grid, objects)) {
         return false;
     }
-    state.progress.objectsCounted = 0;
-    state.progress.position = 0;
+    state.progress.counters.objectsCounted = 0;
+    state.progress.counters.position = 0;
     openProgress(state, platform);
     bool done = cityCheck ? runCityCheckStep(state, platform, grid, objects)
                           : runObjectCheckStep(state, platform, grid, objects);
     closeProgress(state, platform);
     // A city check that found no reference list still writes the objects as they were.
-    if (state.writeToFile && !state.abortRequested) {
-        state.listKind = listKind;
+    if (state.scan.writeToFile && !state.progress.abortRequested) {
+        state.list.listKind = listKind;
         done = writeCheckedMasterExport(state, platform, objects) && done;
     }
     closeToolFiles(state);
@@ -259,7 +268,7 @@ bool objectCheckFlow(ApplicationState& state, const Platform& platform, bool cit
 // The airbase script from the start folder; in the airbase batch mode a missing one is asked
 // for, and its folder becomes the start folder.
 bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
-    std::filesystem::path path = findInFolder(state.startDirectory, airbaseScriptName);
+    std::filesystem::path path = findInFolder(state.folders.startDirectory, airbaseScriptName);
     std::string text;
     std::string error;
     const bool found = readTextFile(path, text, error);
@@ -274,7 +283,7 @@ bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
         request.title = "Airbase Level Script";
         request.initialName = airbaseScriptName;
         request.filter = "AB Level Script file|*.dat||";
-        request.initialFolder = state.startDirectory;
+        request.initialFolder = state.folders.startDirectory;
         const FileRequestResult chosen = requestFile(platform, request);
         if (chosen.status != FileRequestStatus::Chosen) {
             return false;
@@ -284,9 +293,9 @@ bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
                         "Missing Script File", MessageIcon::Error);
             return false;
         }
-        state.startDirectory = folderPart(chosen.path);
+        state.folders.startDirectory = folderPart(chosen.path);
     }
-    state.airbaseScript = parseAirbaseScript(text);
+    state.reference.airbaseScript = parseAirbaseScript(text);
     return true;
 }
 
@@ -294,7 +303,8 @@ bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
 bool levelOnGrid(ApplicationState& state, const Platform& platform, const OccupancyGrid& grid,
                  const CheckObjects& objects) {
     std::string problem;
-    if (!state.ocdList.loaded && !loadOcdList(state.ocdList, state.startDirectory, &problem)) {
+    if (!state.reference.ocdList.loaded &&
+        !loadOcdList(state.reference.ocdList, state.folders.startDirectory, &problem)) {
         showListProblem(
             platform, ocdListName,
             state.runMode == RunMode::AirbaseBatch
@@ -307,34 +317,34 @@ bool levelOnGrid(ApplicationState& state, const Platform& platform, const Occupa
             problem);
         return false;
     }
-    state.abortRequested = false;
-    const AirbaseLevelling result =
-        levelAirbases(state.matrix, grid, objects.table, state.ocdList, state.airbaseScript,
-                      searchArea(state), checkProgress(state, platform));
+    state.progress.abortRequested = false;
+    const AirbaseLevelling result = levelAirbases(
+        state.terrain.matrix, grid, objects.table, state.reference.ocdList,
+        state.reference.airbaseScript, searchArea(state), checkProgress(state, platform));
     if (result.stopped) {
         return false;
     }
     showMessage(platform, airbaseSummary(result.levelled), "Airbase Leveling Finished",
                 MessageIcon::Information);
-    state.scriptLoaded = false;
-    state.abortRequested = false;
+    state.scan.scriptLoaded = false;
+    state.progress.abortRequested = false;
     return true;
 }
 
 // Writes the levelled matrix into the terrain pair it names. Both files must already exist:
 // terrain loaded from a matrix file has no pair to write into.
 bool writeTerrainBack(ApplicationState& state, const Platform& platform) {
-    if (equalsIgnoreCase(fromFsPath(toFsPath(state.terrainPath).extension()), ".L2M")) {
+    if (equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M")) {
         showMessage(platform,
                     "The levelled terrain was not written: it was loaded from the matrix file " +
-                        state.terrainPath +
+                        state.terrain.terrainPath +
                         ", which has no L2 and O2 files to write into.\r\n Save it with \"Save "
                         "L2M Matrix\", or open the theater's L2 file and level again.",
                     texts::information, MessageIcon::Warning);
         return false;
     }
-    std::string l2 = state.terrainPath;
-    std::string o2 = state.terrainPath;
+    std::string l2 = state.terrain.terrainPath;
+    std::string o2 = state.terrain.terrainPath;
     if (l2.size() >= 2) {
         l2.replace(l2.size() - 2, 2, "L2");
         o2.replace(o2.size() - 2, 2, "O2");
@@ -348,22 +358,22 @@ bool writeTerrainBack(ApplicationState& state, const Platform& platform) {
             return false;
         }
     }
-    state.abortRequested = false;
-    state.progressState = ProgressState::Terrain;
-    state.progress.sectionsCompleted = 0;
-    state.progress.position = 0;
+    state.progress.abortRequested = false;
+    state.progress.progressState = ProgressState::Terrain;
+    state.progress.counters.sectionsCompleted = 0;
+    state.progress.counters.position = 0;
     openProgress(state, platform);
     const TerrainResult result =
-        writeTerrainFiles(state.matrix, l2Path, o2Path, terrainProgress(state, platform));
+        writeTerrainFiles(state.terrain.matrix, l2Path, o2Path, terrainProgress(state, platform));
     closeProgress(state, platform);
     showMessages(platform, result.messages);
     if (!result.ok()) {
         return false;
     }
     // The new pair is what later commands must not write over.
-    state.inputs.held.clear();
+    state.files.inputs.held.clear();
     for (const std::filesystem::path& path : {l2Path, o2Path}) {
-        state.inputs.held.push_back({examinePath(path).identity, path});
+        state.files.inputs.held.push_back({examinePath(path).identity, path});
     }
     const auto bak = [](const std::filesystem::path& p) { return fromFsPath(p) + ".bak"; };
     showMessage(platform,
@@ -380,22 +390,22 @@ bool airbaseFlow(ApplicationState& state, const Platform& platform) {
                     texts::information, MessageIcon::Warning);
         return false;
     }
-    state.progressState = ProgressState::Terrain;
-    state.listKind = ListKind::AirbaseLevelling;
-    state.listMode = ListMode::Objects;
+    state.progress.progressState = ProgressState::Terrain;
+    state.list.listKind = ListKind::AirbaseLevelling;
+    state.list.listMode = ListMode::Objects;
     OccupancyGrid grid;
     CheckObjects objects;
     if (!prepareCheck(
             state, platform, [&] { return loadAirbaseScript(state, platform); }, grid, objects)) {
         return false;
     }
-    state.progressState = ProgressState::Terrain;
-    state.progress.objectsCounted = 0;
-    state.progress.position = 0;
+    state.progress.progressState = ProgressState::Terrain;
+    state.progress.counters.objectsCounted = 0;
+    state.progress.counters.position = 0;
     openProgress(state, platform);
     bool done = levelOnGrid(state, platform, grid, objects);
     closeProgress(state, platform);
-    if (done && !state.abortRequested) {
+    if (done && !state.progress.abortRequested) {
         done = writeTerrainBack(state, platform);
     }
     closeToolFiles(state);

@@ -45,13 +45,13 @@ bool preconditionHolds(const ApplicationState& state, const Precondition& p) {
     switch (p.kind) {
     case TerrainOpen:
     case TerrainOpenSilently:
-        return state.terrainOpen;
+        return state.terrain.terrainOpen;
     case TerrainClosed:
-        return !state.terrainOpen;
+        return !state.terrain.terrainOpen;
     case MatrixBuilt:
-        return state.matrixBuilt;
+        return state.terrain.matrixBuilt;
     case ObjectList:
-        return state.listMode == ListMode::Objects && state.list.window.has_value();
+        return state.list.listMode == ListMode::Objects && state.list.model.window.has_value();
     }
     return false;
 }
@@ -88,9 +88,9 @@ bool runCommand(ApplicationState& state, const Platform& platform, int command);
 
 bool dispatchCommand(ApplicationState& state, const Platform& platform, int command) {
     // A command that the user starts reads its own inputs; the commands it issues share them.
-    InputScope scope(state.inputs);
-    if (state.dispatchDepth == 0 && state.inputs.clearBetweenCommands) {
-        state.inputs.read.clear();
+    InputScope scope(state.files.inputs);
+    if (state.dispatchDepth == 0 && state.files.inputs.clearBetweenCommands) {
+        state.files.inputs.read.clear();
     }
     ++state.dispatchDepth;
     bool done = false;

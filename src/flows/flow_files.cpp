@@ -17,10 +17,10 @@
 namespace vantor {
 
 bool ensureTerrain(ApplicationState& state, const Platform& platform) {
-    if (!state.terrainOpen) {
+    if (!state.terrain.terrainOpen) {
         dispatchCommand(state, platform, cmd::OpenL2Terrain);
     }
-    return state.terrainOpen;
+    return state.terrain.terrainOpen;
 }
 
 namespace {
@@ -47,20 +47,20 @@ std::string sourceProblem(TextReader& source) {
 } // namespace
 
 bool openToolSource(ApplicationState& state, const Platform& platform) {
-    state.toolSourceFile.close();
+    state.files.toolSourceFile.close();
     if (!requestSourceFile(state, platform, RequestForm::Internal)) {
         return false;
     }
-    if (!openTextReader(state.toolSourceFile, toFsPath(state.sourcePath))) {
+    if (!openTextReader(state.files.toolSourceFile, toFsPath(state.files.sourcePath))) {
         showMessage(platform,
-                    withReason(terrain_texts::dataFileOpenFailed, state.toolSourceFile.error),
-                    state.sourcePath, MessageIcon::Error);
+                    withReason(terrain_texts::dataFileOpenFailed, state.files.toolSourceFile.error),
+                    state.files.sourcePath, MessageIcon::Error);
         return false;
     }
-    if (const std::string problem = sourceProblem(state.toolSourceFile); !problem.empty()) {
-        state.toolSourceFile.close();
+    if (const std::string problem = sourceProblem(state.files.toolSourceFile); !problem.empty()) {
+        state.files.toolSourceFile.close();
         showMessage(platform,
-                    withReason("Cannot use " + state.sourcePath + " as the source", problem),
+                    withReason("Cannot use " + state.files.sourcePath + " as the source", problem),
                     texts::error, MessageIcon::Error);
         return false;
     }
@@ -76,8 +76,8 @@ bool beginToolOutput(ApplicationState& state, const Platform& platform, SafeWrit
     if (!requestOutputFile(state, platform, RequestForm::Rewrite)) {
         return false;
     }
-    if (!beginSafeWrite(out, toFsPath(state.outputPath))) {
-        reportWriteFailure(platform, out, state.outputPath);
+    if (!beginSafeWrite(out, toFsPath(state.files.outputPath))) {
+        reportWriteFailure(platform, out, state.files.outputPath);
         return false;
     }
     return true;
@@ -87,15 +87,15 @@ bool finishToolOutput(const ApplicationState& state, const Platform& platform, S
                       bool writeFailed) {
     if (writeFailed || !commitSafeWrite(out)) {
         abandonSafeWrite(out);
-        reportWriteFailure(platform, out, state.outputPath);
+        reportWriteFailure(platform, out, state.files.outputPath);
         return false;
     }
     return true;
 }
 
 void closeToolFiles(ApplicationState& state) {
-    state.outputFile.close();
-    state.toolSourceFile.close();
+    state.files.outputFile.close();
+    state.files.toolSourceFile.close();
 }
 
 } // namespace vantor

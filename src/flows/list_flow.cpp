@@ -69,23 +69,23 @@ const char* outputTitle(ListKind listKind) {
 
 // Asks before an open output file is closed; Yes closes it and the list.
 bool closeOutputForSource(ApplicationState& state, const Platform& platform) {
-    if (!state.outputFile.isOpen()) {
+    if (!state.files.outputFile.isOpen()) {
         return true;
     }
     if (showMessage(platform, closeAppendingOutput, texts::warning, MessageIcon::Question,
                     MessageButtons::YesNo) != MessageAnswer::Yes) {
         return false;
     }
-    state.outputFile.close();
-    state.appendToOutput = false;
+    state.files.outputFile.close();
+    state.scan.appendToOutput = false;
     dispatchCommand(state, platform, cmd::DestroyListWindow);
     return true;
 }
 
 // The CSV dialogs start in the last CSV folder; without a settings key, in the start folder.
 void prepareCsvFolder(ApplicationState& state, const Platform& platform) {
-    if (!readFolder(platform, pathsSubkey, csvFolderValue, state.csvDirectory)) {
-        state.csvDirectory = state.startDirectory;
+    if (!readFolder(platform, pathsSubkey, csvFolderValue, state.folders.csvDirectory)) {
+        state.folders.csvDirectory = state.folders.startDirectory;
     }
 }
 
@@ -110,7 +110,7 @@ bool requestSourceFile(ApplicationState& state, const Platform& platform, Reques
     request.title = "Open Object File";
     request.filter = csvFilter;
     request.initialName = "*.csv";
-    request.initialFolder = state.csvDirectory;
+    request.initialFolder = state.folders.csvDirectory;
     const FileRequestResult result = requestFile(platform, request);
     if (result.status == FileRequestStatus::Cancelled) {
         return false;
@@ -120,8 +120,8 @@ bool requestSourceFile(ApplicationState& state, const Platform& platform, Reques
                     texts::error, MessageIcon::Error);
         return false;
     }
-    state.csvDirectory = folderPart(result.path);
-    state.sourcePath = result.path;
+    state.folders.csvDirectory = folderPart(result.path);
+    state.files.sourcePath = result.path;
     (void)form; // the internal form leaves opening the file to its caller
     return true;
 }
@@ -138,9 +138,9 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
         return false;
     }
     TextReader source;
-    if (!openTextReader(source, toFsPath(state.sourcePath))) {
+    if (!openTextReader(source, toFsPath(state.files.sourcePath))) {
         showMessage(platform, withReason(terrain_texts::dataFileOpenFailed, source.error),
-                    state.sourcePath, MessageIcon::Error);
+                    state.files.sourcePath, MessageIcon::Error);
         return false;
     }
     std::string first;
@@ -148,10 +148,10 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
     readLine(source, first);
     readLine(source, second);
     // The previous rows go now; the window itself is replaced only for a file it can list.
-    if (state.list.window) {
-        createListWindow(state.list, state.list.window->listMode);
+    if (state.list.model.window) {
+        createListWindow(state.list.model, state.list.model.window->listMode);
     }
-    state.scanAll = false;
+    state.scan.scanAll = false;
     notifyListChanged(platform, ListChange::Reset);
 
     const ListKindRow* kind = nullptr;
@@ -165,11 +165,11 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
                     texts::error, MessageIcon::Error);
         return false;
     }
-    state.listMode = kind->listMode;
-    state.listKind = kind->listKind;
-    createListWindow(state.list, kind->listMode);
-    state.list.sourcePath = state.sourcePath;
-    const std::size_t rows = readRows(state.list, source, messageSink(platform));
+    state.list.listMode = kind->listMode;
+    state.list.listKind = kind->listKind;
+    createListWindow(state.list.model, kind->listMode);
+    state.list.model.sourcePath = state.files.sourcePath;
+    const std::size_t rows = readRows(state.list.model, source, messageSink(platform));
     notifyListChanged(platform, ListChange::Reset);
     if (rows == 0) {
         showMessage(platform, withReason(kind->readFailed, source.error), texts::error,
@@ -181,8 +181,8 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
                                                        : MenuEvent::ReportLoaded);
     setWindowTitle(platform, kind->title);
     source.close();
-    rememberRecentFile(state, platform, state.sourcePath);
-    storeFolder(platform, pathsSubkey, csvFolderValue, state.csvDirectory);
+    rememberRecentFile(state, platform, state.files.sourcePath);
+    storeFolder(platform, pathsSubkey, csvFolderValue, state.folders.csvDirectory);
     return true;
 }
 
@@ -190,13 +190,13 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
     prepareCsvFolder(state, platform);
     FileRequest request;
     request.kind = FileDialogKind::Save;
-    request.initialFolder = state.csvDirectory;
+    request.initialFolder = state.folders.csvDirectory;
     if (form == RequestForm::TextOnly) {
         request.title = "Save Text Error Report Output File";
         request.filter = "Text Report file  |*.txt||";
         request.initialName = "*.txt";
     } else {
-        request.title = outputTitle(state.listKind);
+        request.title = outputTitle(state.list.listKind);
         request.filter = csvFilter;
         request.initialName = "*.csv";
     }
@@ -209,15 +209,15 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
                     texts::error, MessageIcon::Error);
         return false;
     }
-    state.csvDirectory = folderPart(result.path);
-    state.outputPath = withExtension(result.path, ".csv");
+    state.folders.csvDirectory = folderPart(result.path);
+    state.files.outputPath = withExtension(result.path, ".csv");
 
     // The extension rule must not land the output on a file the user never chose.
-    if (form != RequestForm::TextOnly && !equalsIgnoreCase(state.outputPath, result.path) &&
-        examinePath(toFsPath(state.outputPath)).kind != FileKind::Missing) {
+    if (form != RequestForm::TextOnly && !equalsIgnoreCase(state.files.outputPath, result.path) &&
+        examinePath(toFsPath(state.files.outputPath)).kind != FileKind::Missing) {
         showMessage(platform,
-                    "The output is written as " + state.outputPath + ", not as " + result.path +
-                        ", and " + state.outputPath +
+                    "The output is written as " + state.files.outputPath + ", not as " +
+                        result.path + ", and " + state.files.outputPath +
                         " already exists.  Choose a name that ends in .csv.",
                     texts::error, MessageIcon::Warning);
         if (form == RequestForm::User) {
@@ -226,47 +226,47 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
         return false;
     }
 
-    if (form == RequestForm::User && !state.sourcePath.empty() &&
-        (startsWithIgnoreCase(state.outputPath, state.sourcePath) ||
-         sameFile(state.outputPath, state.sourcePath))) {
+    if (form == RequestForm::User && !state.files.sourcePath.empty() &&
+        (startsWithIgnoreCase(state.files.outputPath, state.files.sourcePath) ||
+         sameFile(state.files.outputPath, state.files.sourcePath))) {
         showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
         postCommand(platform, cmd::ExportObjects);
         return false;
     }
     // A tool reads its source to the end while it writes: the source is never its output.
-    if (form == RequestForm::Rewrite && !state.sourcePath.empty() &&
-        sameFile(state.outputPath, state.sourcePath)) {
+    if (form == RequestForm::Rewrite && !state.files.sourcePath.empty() &&
+        sameFile(state.files.outputPath, state.files.sourcePath)) {
         showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
         return false;
     }
-    if (form != RequestForm::TextOnly && !state.textReport) {
-        setWindowTitle(platform, state.outputPath);
-        rememberRecentFile(state, platform, state.outputPath);
-        storeFolder(platform, pathsSubkey, csvFolderValue, state.csvDirectory);
+    if (form != RequestForm::TextOnly && !state.scan.textReport) {
+        setWindowTitle(platform, state.files.outputPath);
+        rememberRecentFile(state, platform, state.files.outputPath);
+        storeFolder(platform, pathsSubkey, csvFolderValue, state.folders.csvDirectory);
     }
     if (form == RequestForm::User) {
         return true;
     }
     if (form == RequestForm::Rewrite) {
-        state.outputFile.close();
+        state.files.outputFile.close();
         applyMenuEvent(state, platform, MenuEvent::OutputRequestSucceeded);
         return true;
     }
     // Reports are written aside: the files chosen change only once a scan has completed.
     std::string error;
     if (form != RequestForm::TextOnly) {
-        state.outputFile.close();
-        if (!openTextFileAside(state.outputFile, state.outputPath, false, error)) {
-            showMessage(platform, terrain_texts::dataFileOpenFailed, state.outputPath,
+        state.files.outputFile.close();
+        if (!openTextFileAside(state.files.outputFile, state.files.outputPath, false, error)) {
+            showMessage(platform, terrain_texts::dataFileOpenFailed, state.files.outputPath,
                         MessageIcon::Error);
             return false;
         }
-        state.appendToOutput = false;
+        state.scan.appendToOutput = false;
     }
-    if (form == RequestForm::TextOnly || state.textReport) {
-        const std::string textPath = withExtension(state.outputPath, ".txt");
-        if (!openTextFileAside(state.textReportFile, textPath, false, error)) {
-            abandonTextFile(state.outputFile);
+    if (form == RequestForm::TextOnly || state.scan.textReport) {
+        const std::string textPath = withExtension(state.files.outputPath, ".txt");
+        if (!openTextFileAside(state.files.textReportFile, textPath, false, error)) {
+            abandonTextFile(state.files.outputFile);
             showMessage(platform, terrain_texts::dataFileOpenFailed, textPath, MessageIcon::Error);
             return false;
         }
@@ -276,10 +276,10 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
 }
 
 void dropReportOutputs(ApplicationState& state, const Platform& platform) {
-    const bool wasOpen = state.outputFile.isOpen();
-    abandonTextFile(state.outputFile);
-    abandonTextFile(state.textReportFile);
-    state.appendToOutput = false;
+    const bool wasOpen = state.files.outputFile.isOpen();
+    abandonTextFile(state.files.outputFile);
+    abandonTextFile(state.files.textReportFile);
+    state.scan.appendToOutput = false;
     if (wasOpen) {
         applyMenuEvent(state, platform, MenuEvent::OutputFileClosed);
     }
@@ -287,7 +287,7 @@ void dropReportOutputs(ApplicationState& state, const Platform& platform) {
 
 bool saveReportOutputs(ApplicationState& state, const Platform& platform) {
     std::string error;
-    for (TextFile* file : {&state.outputFile, &state.textReportFile}) {
+    for (TextFile* file : {&state.files.outputFile, &state.files.textReportFile}) {
         if (!file->isOpen() || checkpointTextFile(*file, error)) {
             continue;
         }
@@ -309,12 +309,12 @@ bool exportObjectsCommand(ApplicationState& state, const Platform& platform) {
 
 bool writeExportCommand(ApplicationState& state, const Platform& platform) {
     // A list a scan filled pairs with the output file still being written.
-    if (state.outputFile.isOpen()) {
-        std::fflush(state.outputFile.handle.get());
+    if (state.files.outputFile.isOpen()) {
+        std::fflush(state.files.outputFile.handle.get());
     }
     std::string error;
-    if (!writeExport(state.list, state.outputPath, &error)) {
-        showMessage(platform, "Cannot write " + state.outputPath + ": " + error, texts::error,
+    if (!writeExport(state.list.model, state.files.outputPath, &error)) {
+        showMessage(platform, "Cannot write " + state.files.outputPath + ": " + error, texts::error,
                     MessageIcon::Error);
         return false;
     }
@@ -322,31 +322,31 @@ bool writeExportCommand(ApplicationState& state, const Platform& platform) {
 }
 
 bool textVersionCommand(ApplicationState& state, const Platform& platform) {
-    if (!state.list.window || state.list.window->listMode != ListMode::Reports) {
+    if (!state.list.model.window || state.list.model.window->listMode != ListMode::Reports) {
         return false;
     }
     if (!requestOutputFile(state, platform, RequestForm::TextOnly)) {
         return false;
     }
-    writeTextVersion(state.list, state.textReportFile.handle.get(), state.listKind, state.scanAll,
-                     std::time(nullptr));
+    writeTextVersion(state.list.model, state.files.textReportFile.handle.get(), state.list.listKind,
+                     state.scan.scanAll, std::time(nullptr));
     notifyListChanged(platform, ListChange::DataChanged);
     std::string error;
-    const bool written = checkpointTextFile(state.textReportFile, error);
+    const bool written = checkpointTextFile(state.files.textReportFile, error);
     if (written) {
-        state.textReportFile.close();
+        state.files.textReportFile.close();
     } else {
-        const std::string name = state.textReportFile.target;
-        abandonTextFile(state.textReportFile);
+        const std::string name = state.files.textReportFile.target;
+        abandonTextFile(state.files.textReportFile);
         showMessage(platform, "Cannot write " + name + ": " + error, texts::error,
                     MessageIcon::Error);
     }
-    state.appendToOutput = false;
+    state.scan.appendToOutput = false;
     return written;
 }
 
 bool selectObjectsCommand(ApplicationState& state, const Platform& platform) {
-    markHighlighted(state.list, MarkSelected);
+    markHighlighted(state.list.model, MarkSelected);
     notifyListChanged(platform, ListChange::DataChanged);
     return true;
 }
@@ -354,26 +354,26 @@ bool selectObjectsCommand(ApplicationState& state, const Platform& platform) {
 bool clearAllSelectionsCommand(ApplicationState& state, const Platform& platform) {
     showMessage(platform, "Are you sure you want to unselect all selected objects?", "Caution",
                 MessageIcon::Warning);
-    clearAllMarks(state.list);
+    clearAllMarks(state.list.model);
     notifyListChanged(platform, ListChange::DataChanged);
     return true;
 }
 
 bool deleteSelectedCommand(ApplicationState& state, const Platform& platform) {
-    markHighlighted(state.list, MarkDeleted);
+    markHighlighted(state.list.model, MarkDeleted);
     notifyListChanged(platform, ListChange::DataChanged);
     return true;
 }
 
 bool destroyListCommand(ApplicationState& state, const Platform& platform) {
-    destroyListWindow(state.list);
+    destroyListWindow(state.list.model);
     notifyListChanged(platform, ListChange::Reset);
     return true;
 }
 
 bool findCommand(ApplicationState& state, const Platform& platform) {
-    if (!state.find.present) {
-        createFindDialog(state.find, state.listMode);
+    if (!state.list.find.present) {
+        createFindDialog(state.list.find, state.list.listMode);
     }
     if (platform.showFind) {
         platform.showFind();
@@ -382,10 +382,10 @@ bool findCommand(ApplicationState& state, const Platform& platform) {
 }
 
 bool closeFindCommand(ApplicationState& state, const Platform& platform) {
-    if (!state.find.present) {
+    if (!state.list.find.present) {
         return false;
     }
-    state.find.present = false;
+    state.list.find.present = false;
     if (platform.closeFind) {
         platform.closeFind();
     }
@@ -393,8 +393,8 @@ bool closeFindCommand(ApplicationState& state, const Platform& platform) {
 }
 
 bool unusedIdsCommand(ApplicationState& state, const Platform& platform) {
-    if (state.list.window) {
-        sortRows(*state.list.window, 2, true);
+    if (state.list.model.window) {
+        sortRows(*state.list.model.window, 2, true);
         notifyListChanged(platform, ListChange::DataChanged);
     }
     if (platform.showUnusedIds) {
@@ -405,7 +405,7 @@ bool unusedIdsCommand(ApplicationState& state, const Platform& platform) {
 
 std::string unusedIdListing(ApplicationState& state, const Platform& platform, bool ranges) {
     UnusedListing listing =
-        listUnusedIds(identifiersInExport(state.list.sourcePath), ranges, unusedListingRoom);
+        listUnusedIds(identifiersInExport(state.list.model.sourcePath), ranges, unusedListingRoom);
     if (listing.exceeded) {
         showMessage(platform, unusedListingExceeded, texts::warning, MessageIcon::Information);
     }

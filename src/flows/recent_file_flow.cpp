@@ -65,8 +65,8 @@ bool openRecentFile(ApplicationState& state, const Platform& platform, int comma
         notifyMenuChanged(platform, state.menu);
         return false;
     }
-    state.terrainPath = *path;
-    state.sourcePath = *path;
+    state.terrain.terrainPath = *path;
+    state.files.sourcePath = *path;
     // The kind of file comes from its name; a dot in a folder name says nothing about it.
     const std::string_view name = std::string_view(*path).substr(folderPart(*path).size());
     const std::size_t dot = name.find('.');
@@ -75,11 +75,11 @@ bool openRecentFile(ApplicationState& state, const Platform& platform, int comma
     // The folder stored after the open is the recent file's own, as after a file dialog;
     // otherwise an entry chosen first thing would store an empty or unrelated folder.
     if (startsWithIgnoreCase(extension, "csv")) {
-        state.csvDirectory = folderPart(*path);
+        state.folders.csvDirectory = folderPart(*path);
         return dispatchCommand(state, platform, cmd::LoadSourceIntoList);
     }
     if (startsWithIgnoreCase(extension, "L2")) {
-        state.terrainDirectory = folderPart(*path);
+        state.terrain.terrainDirectory = folderPart(*path);
         return dispatchCommand(state, platform, cmd::OpenTerrainAtPath);
     }
     return false;

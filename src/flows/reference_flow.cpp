@@ -14,21 +14,21 @@ bool aboutCommand(ApplicationState& state, const Platform& platform) {
                 std::string(texts::programName) + " " + vantorVersion() + "\r\n\r\n" +
                     texts::purpose,
                 texts::aboutTitle, MessageIcon::Information);
-    if (!state.toolSourceFile.isOpen() &&
-        !openTextReader(state.toolSourceFile, toFsPath(state.sourcePath))) {
+    if (!state.files.toolSourceFile.isOpen() &&
+        !openTextReader(state.files.toolSourceFile, toFsPath(state.files.sourcePath))) {
         return false;
     }
-    const OcdUpdate update =
-        updateOcdList(state.ocdList, state.toolSourceFile, state.startDirectory);
+    const OcdUpdate update = updateOcdList(state.reference.ocdList, state.files.toolSourceFile,
+                                           state.folders.startDirectory);
     // Read to its end, the file would give the next update nothing: it is opened afresh then.
-    state.toolSourceFile.close();
+    state.files.toolSourceFile.close();
     showMessages(platform, update.messages);
     return update.ok;
 }
 
 bool howToCommand(ApplicationState& state, const Platform& platform) {
     showMessage(platform, texts::howToText, texts::howToTitle, MessageIcon::Information);
-    const OcdGeneration generation = generateOcdList(state.startDirectory);
+    const OcdGeneration generation = generateOcdList(state.folders.startDirectory);
     showMessages(platform, generation.messages);
     return generation.ok;
 }

@@ -41,9 +41,9 @@ constexpr ScanCommand scanCommands[] = {
 
 // A fresh, empty list for the scan's lines; it pairs with the output file being written.
 void newScanList(ApplicationState& state, const Platform& platform) {
-    destroyListWindow(state.list);
-    createListWindow(state.list, state.listMode);
-    state.list.sourcePath = state.outputPath;
+    destroyListWindow(state.list.model);
+    createListWindow(state.list.model, state.list.listMode);
+    state.list.model.sourcePath = state.files.outputPath;
     notifyListChanged(platform, ListChange::Reset);
 }
 
@@ -51,33 +51,33 @@ void newScanList(ApplicationState& state, const Platform& platform) {
 RowProgress scanProgress(ApplicationState& state, const Platform& platform,
                          std::int32_t ProgressCounters::*counter) {
     return [&state, &platform, counter](std::int32_t counted, std::int32_t position) {
-        state.progress.*counter = counted;
-        state.progress.position = position;
+        state.progress.counters.*counter = counted;
+        state.progress.counters.position = position;
         dispatchCommand(state, platform, cmd::ProgressReport);
-        return state.abortRequested;
+        return state.progress.abortRequested;
     };
 }
 
 // False (after its message) when the script is missing, unreadable or broken: a scan without
 // its script would find nothing and report a clean theater.
 bool loadScript(ApplicationState& state, const Platform& platform, ScriptKind kind) {
-    if (state.scriptLoaded) {
+    if (state.scan.scriptLoaded) {
         return true;
     }
-    const ScriptLoad load = loadTileScript(state.script, kind, state.startDirectory);
+    const ScriptLoad load = loadTileScript(state.scan.script, kind, state.folders.startDirectory);
     showMessages(platform, load.messages);
     if (!load.ok) {
-        emptyTileTable(state.script);
+        emptyTileTable(state.scan.script);
         return false;
     }
-    state.scriptLoaded = true;
+    state.scan.scriptLoaded = true;
     return true;
 }
 
 // False when the script did not load or the scan's report could not be put in place.
 bool runScan(ApplicationState& state, const Platform& platform, const ScanCommand& scan) {
-    state.progressState = scan.progressState;
-    state.listKind = scan.listKind;
+    state.progress.progressState = scan.progressState;
+    state.list.listKind = scan.listKind;
     openProgress(state, platform);
     if (!loadScript(state, platform, scan.script)) {
         closeProgress(state, platform);
@@ -90,28 +90,28 @@ bool runScan(ApplicationState& state, const Platform& platform, const ScanComman
         runEdgeScanStep(state, platform);
     }
     closeProgress(state, platform);
-    return !state.outputFailed;
+    return !state.scan.outputFailed;
 }
 
 } // namespace
 
 MapArea searchArea(const ApplicationState& state) {
-    return {state.scan.startMapX, state.scan.startMapY, state.theater.lastMapX,
-            state.theater.lastMapY};
+    return {state.scan.parameters.startMapX, state.scan.parameters.startMapY,
+            state.theater.lastMapX, state.theater.lastMapY};
 }
 
 std::int32_t runEdgeScanStep(ApplicationState& state, const Platform& platform) {
-    const TerrainMatrix& m = state.matrix;
-    const ListKind listKind = state.listKind;
-    const bool scanAll = state.scanAll;
-    const bool write = state.writeToFile && state.outputFile.isOpen();
-    const bool text = write && state.textReport && state.textReportFile.isOpen();
-    std::FILE* csv = state.outputFile.handle.get();
-    std::FILE* txt = state.textReportFile.handle.get();
+    const TerrainMatrix& m = state.terrain.matrix;
+    const ListKind listKind = state.list.listKind;
+    const bool scanAll = state.scan.scanAll;
+    const bool write = state.scan.writeToFile && state.files.outputFile.isOpen();
+    const bool text = write && state.scan.textReport && state.files.textReportFile.isOpen();
+    std::FILE* csv = state.files.outputFile.handle.get();
+    std::FILE* txt = state.files.textReportFile.handle.get();
     const std::string eol = platformLineEnd;
-    state.progress.errorsCounted = 0;
+    state.progress.counters.errorsCounted = 0;
 
-    if (write && !state.appendToOutput) {
+    if (write && !state.scan.appendToOutput) {
         const std::string when = titleTime(std::time(nullptr));
         writeText(csv, std::string(edgeReportTitle(listKind, scanAll)) + " - " + when + eol +
                            edgeReportColumns + eol);
@@ -130,31 +130,31 @@ std::int32_t runEdgeScanStep(ApplicationState& state, const Platform& platform) 
         if (text) {
             writeText(txt, edgeTextReportLine(b, listKind, scanAll, m.sectionsY()) + eol);
         }
-        addRow(state.list, line, tell);
+        addRow(state.list.model, line, tell);
         notifyListChanged(platform, ListChange::RowsAdded);
     };
     const std::int32_t breaks =
-        scanEdges(m, state.script, searchArea(state), onBreak,
+        scanEdges(m, state.scan.script, searchArea(state), onBreak,
                   scanProgress(state, platform, &ProgressCounters::errorsCounted));
 
-    state.outputFailed = write && !saveReportOutputs(state, platform);
-    if (!scanAll && !state.outputFailed) {
-        showMessage(platform, edgeScanSummary(listKind, state.writeToFile, breaks),
+    state.scan.outputFailed = write && !saveReportOutputs(state, platform);
+    if (!scanAll && !state.scan.outputFailed) {
+        showMessage(platform, edgeScanSummary(listKind, state.scan.writeToFile, breaks),
                     edgeScanSummaryTitle(listKind), MessageIcon::Information);
     }
-    emptyTileTable(state.script);
-    state.scriptLoaded = false;
+    emptyTileTable(state.scan.script);
+    state.scan.scriptLoaded = false;
     return breaks;
 }
 
 std::int32_t runBridgePlacementStep(ApplicationState& state, const Platform& platform) {
-    const ScanParameters& p = state.scan;
-    const bool write = state.writeToFile && state.outputFile.isOpen();
-    std::FILE* out = state.outputFile.handle.get();
+    const ScanParameters& p = state.scan.parameters;
+    const bool write = state.scan.writeToFile && state.files.outputFile.isOpen();
+    std::FILE* out = state.files.outputFile.handle.get();
     const std::string eol = platformLineEnd;
-    state.abortRequested = false;
-    state.progress.objectsCounted = 0;
-    if (write && !state.appendToOutput) {
+    state.progress.abortRequested = false;
+    state.progress.counters.objectsCounted = 0;
+    if (write && !state.scan.appendToOutput) {
         writeText(out, std::string(exportTitle) + " " + titleTime(std::time(nullptr)) + eol +
                            exportColumnLine + eol);
     }
@@ -168,23 +168,24 @@ std::int32_t runBridgePlacementStep(ApplicationState& state, const Platform& pla
                               write,
                               state.theater.xTiles * state.theater.xSections};
     const BridgePlacement result = placeBridges(
-        state.matrix, state.script, searchArea(state), values, state.bridgeSelector,
+        state.terrain.matrix, state.scan.script, searchArea(state), values,
+        state.scan.bridgeSelector,
         [&](const std::string& line) {
             writeText(out, line + eol);
-            addRow(state.list, line, tell);
+            addRow(state.list.model, line, tell);
             notifyListChanged(platform, ListChange::RowsAdded);
         },
         scanProgress(state, platform, &ProgressCounters::objectsCounted));
     if (result.overrun) {
-        state.progress.objectsCounted = result.placed;
+        state.progress.counters.objectsCounted = result.placed;
         showMessage(platform, *result.overrun);
-        state.abortRequested = true;
+        state.progress.abortRequested = true;
     }
 
     bool rejectionsWritten = true;
     if (result.rejected != 0) {
         SafeWriter file;
-        if (beginSafeWrite(file, findInFolder(state.startDirectory, rejectionFileName)) &&
+        if (beginSafeWrite(file, findInFolder(state.folders.startDirectory, rejectionFileName)) &&
             safeWrite(file, result.rejections) && commitSafeWrite(file)) {
             showMessage(platform, bridgeRejectionsMessage(result.rejected),
                         "No Opposing Bridge Tile Errors", MessageIcon::Information);
@@ -201,48 +202,48 @@ std::int32_t runBridgePlacementStep(ApplicationState& state, const Platform& pla
     }
     const bool reportSaved = !write || saveReportOutputs(state, platform);
     // The command fails when either file could not be written; each said why.
-    state.outputFailed = !reportSaved || !rejectionsWritten;
+    state.scan.outputFailed = !reportSaved || !rejectionsWritten;
     if (write && reportSaved) {
         showMessage(platform, bridgeSummary(result, true), "Bridge Placement Finished",
                     MessageIcon::Information);
-        state.scan.startingObjectId = result.nextIdentifier;
+        state.scan.parameters.startingObjectId = result.nextIdentifier;
     } else if (!write) {
         showMessage(platform, bridgeSummary(result, false), "Bridge Placement Finished",
                     MessageIcon::Information);
     }
-    clearTileScript(state.script, ScriptKind::Bridge);
-    state.scriptLoaded = false;
-    state.abortRequested = false;
+    clearTileScript(state.scan.script, ScriptKind::Bridge);
+    state.scan.scriptLoaded = false;
+    state.progress.abortRequested = false;
     return result.placed;
 }
 
 bool showScanParameters(ApplicationState& state, const Platform& platform) {
     ScanDialogModel model;
     model.theater = state.theater;
-    model.parameters = state.scan;
+    model.parameters = state.scan.parameters;
     model.endMapX = state.theater.lastMapX;
     model.endMapY = state.theater.lastMapY;
-    model.writeToFile = state.writeToFile;
-    model.textReport = state.textReport;
-    model.title = scanDialogTitle(state.listKind, state.scanAll);
+    model.writeToFile = state.scan.writeToFile;
+    model.textReport = state.scan.textReport;
+    model.title = scanDialogTitle(state.list.listKind, state.scan.scanAll);
     // Only bridge placement gives objects values; every other scan may add the text report.
     const bool placesObjects =
-        state.listKind == ListKind::RadarProfiles || state.listKind == ListKind::Objects;
+        state.list.listKind == ListKind::RadarProfiles || state.list.listKind == ListKind::Objects;
     model.objectFieldsEnabled = placesObjects;
     model.textReportEnabled = !placesObjects;
-    model.appendEnabled = state.outputFile.isOpen();
-    model.appendToOutput = model.appendEnabled && state.appendToOutput;
+    model.appendEnabled = state.files.outputFile.isOpen();
+    model.appendToOutput = model.appendEnabled && state.scan.appendToOutput;
 
     const bool begun = platform.editScanParameters && platform.editScanParameters(model);
 
-    state.scan = model.parameters;
+    state.scan.parameters = model.parameters;
     state.theater.lastMapX = model.endMapX;
     state.theater.lastMapY = model.endMapY;
-    state.writeToFile = model.writeToFile;
-    state.appendToOutput = model.appendToOutput;
-    state.textReport = model.textReport;
+    state.scan.writeToFile = model.writeToFile;
+    state.scan.appendToOutput = model.appendToOutput;
+    state.scan.textReport = model.textReport;
     if (!begun) {
-        state.abortRequested = true;
+        state.progress.abortRequested = true;
     }
     return begun;
 }
@@ -254,23 +255,23 @@ bool scanCommand(ApplicationState& state, const Platform& platform, int command)
             scan = &s;
         }
     }
-    if (scan == nullptr || !state.terrainOpen) {
+    if (scan == nullptr || !state.terrain.terrainOpen) {
         return false;
     }
-    state.progressState = scan->progressState;
-    state.listKind = scan->listKind;
-    state.listMode = scan->listMode;
+    state.progress.progressState = scan->progressState;
+    state.list.listKind = scan->listKind;
+    state.list.listMode = scan->listMode;
     if (!showScanParameters(state, platform)) {
         return false;
     }
-    if (!(state.appendToOutput && state.outputFile.isOpen())) {
-        state.outputFile.close();
-        if (state.writeToFile) {
+    if (!(state.scan.appendToOutput && state.files.outputFile.isOpen())) {
+        state.files.outputFile.close();
+        if (state.scan.writeToFile) {
             if (!requestOutputFile(state, platform, RequestForm::Internal)) {
                 return false;
             }
-            state.appendToOutput = false;
-            state.scriptLoaded = false;
+            state.scan.appendToOutput = false;
+            state.scan.scriptLoaded = false;
             newScanList(state, platform);
         }
     }
@@ -278,31 +279,31 @@ bool scanCommand(ApplicationState& state, const Platform& platform, int command)
 }
 
 bool allScansCommand(ApplicationState& state, const Platform& platform) {
-    if (!state.terrainOpen) {
+    if (!state.terrain.terrainOpen) {
         return false;
     }
-    const ListKind rememberedKind = state.listKind;
-    state.scanAll = true;
-    state.listKind = ListKind::AllScansReport;
-    state.listMode = ListMode::Reports;
-    state.textReport = true;
+    const ListKind rememberedKind = state.list.listKind;
+    state.scan.scanAll = true;
+    state.list.listKind = ListKind::AllScansReport;
+    state.list.listMode = ListMode::Reports;
+    state.scan.textReport = true;
     if (!showScanParameters(state, platform)) {
-        state.listKind = rememberedKind;
-        state.scanAll = false;
+        state.list.listKind = rememberedKind;
+        state.scan.scanAll = false;
         return false;
     }
-    state.writeToFile = true;
-    state.outputFile.close();
-    const bool textWanted = state.textReport;
-    state.textReport = false;
+    state.scan.writeToFile = true;
+    state.files.outputFile.close();
+    const bool textWanted = state.scan.textReport;
+    state.scan.textReport = false;
     if (!requestOutputFile(state, platform, RequestForm::Internal)) {
-        state.listKind = rememberedKind;
-        state.textReport = textWanted;
-        state.scanAll = false;
+        state.list.listKind = rememberedKind;
+        state.scan.textReport = textWanted;
+        state.scan.scanAll = false;
         return false;
     }
-    state.appendToOutput = false;
-    state.scriptLoaded = false;
+    state.scan.appendToOutput = false;
+    state.scan.scriptLoaded = false;
     newScanList(state, platform);
 
     bool saved = true;
@@ -312,19 +313,19 @@ bool allScansCommand(ApplicationState& state, const Platform& platform) {
                 saved = runScan(state, platform, scan);
             }
         }
-        state.appendToOutput = true;
+        state.scan.appendToOutput = true;
     }
 
-    state.outputFile.close();
-    state.listKind = ListKind::AllScansReport;
-    state.textReport = textWanted;
-    if (state.textReport && saved) {
+    state.files.outputFile.close();
+    state.list.listKind = ListKind::AllScansReport;
+    state.scan.textReport = textWanted;
+    if (state.scan.textReport && saved) {
         saved = dispatchCommand(state, platform, cmd::OutputTextVersion);
     }
     applyMenuEvent(state, platform, MenuEvent::AllScansFinished);
-    state.textReport = false;
-    state.appendToOutput = false;
-    state.scanAll = false;
+    state.scan.textReport = false;
+    state.scan.appendToOutput = false;
+    state.scan.scanAll = false;
     return saved;
 }
 

@@ -12,7 +12,7 @@ struct Platform;
 // The search area the scan parameters dialog left: from the start posts to the theater's last.
 MapArea searchArea(const ApplicationState& state);
 
-// The road, river or transition scan of state.listKind with the loaded script, its lines
+// The road, river or transition scan of state.list.listKind with the loaded script, its lines
 // written to the open report files and added to the list, its summary shown. Returns the number
 // of breaks.
 std::int32_t runEdgeScanStep(ApplicationState& state, const Platform& platform);

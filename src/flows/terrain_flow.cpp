@@ -42,18 +42,18 @@ void showDataFileOpenFailed(const Platform& platform, const std::string& path,
 
 // Terrain is open for the rest of the run: the commands that need it are enabled.
 void finishTerrainOpen(ApplicationState& state, const Platform& platform) {
-    state.terrainOpen = true;
-    state.matrixBuilt = true;
+    state.terrain.terrainOpen = true;
+    state.terrain.matrixBuilt = true;
     applyMenuEvent(state, platform, MenuEvent::TerrainOpened);
 }
 
 // Before a read or load: a fresh abort flag and counters, and the progress window.
 void startTerrainProgress(ApplicationState& state, const Platform& platform) {
-    state.abortRequested = false;
-    state.matrixBuilt = false;
-    state.progressState = ProgressState::Terrain;
-    state.progress.sectionsCompleted = 0;
-    state.progress.position = 0;
+    state.progress.abortRequested = false;
+    state.terrain.matrixBuilt = false;
+    state.progress.progressState = ProgressState::Terrain;
+    state.progress.counters.sectionsCompleted = 0;
+    state.progress.counters.position = 0;
     openProgress(state, platform);
 }
 
@@ -63,12 +63,12 @@ TerrainProgress terrainProgress(ApplicationState& state, const Platform& platfor
     TerrainProgress progress;
     progress.report = [&state, &platform](std::int32_t counter, std::int32_t position) {
         if (counter >= 0) {
-            state.progress.sectionsCompleted = counter;
+            state.progress.counters.sectionsCompleted = counter;
         }
-        state.progress.position = position;
+        state.progress.counters.position = position;
         dispatchCommand(state, platform, cmd::ProgressReport);
     };
-    progress.abortRequested = [&state] { return state.abortRequested; };
+    progress.abortRequested = [&state] { return state.progress.abortRequested; };
     return progress;
 }
 
@@ -82,15 +82,15 @@ bool requestTerrainFile(ApplicationState& state, const Platform& platform, int c
     if (dialog == nullptr) {
         return false;
     }
-    if (!readFolder(platform, pathsSubkey, terrainFolderValue, state.terrainDirectory)) {
-        state.terrainDirectory.clear();
+    if (!readFolder(platform, pathsSubkey, terrainFolderValue, state.terrain.terrainDirectory)) {
+        state.terrain.terrainDirectory.clear();
     }
     FileRequest request;
     request.kind = dialog->kind;
     request.title = dialog->title;
     request.filter = dialog->filter;
     request.initialName = dialog->initialName;
-    request.initialFolder = state.terrainDirectory;
+    request.initialFolder = state.terrain.terrainDirectory;
     const FileRequestResult result = requestFile(platform, request);
     if (result.status == FileRequestStatus::Cancelled) {
         return false;
@@ -100,8 +100,8 @@ bool requestTerrainFile(ApplicationState& state, const Platform& platform, int c
                     texts::error, MessageIcon::Error);
         return false;
     }
-    state.terrainDirectory = folderPart(result.path);
-    state.terrainPath = result.path;
+    state.terrain.terrainDirectory = folderPart(result.path);
+    state.terrain.terrainPath = result.path;
     return true;
 }
 
@@ -113,12 +113,12 @@ bool openL2TerrainCommand(ApplicationState& state, const Platform& platform) {
 }
 
 bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
-    if (state.terrainOpen) {
+    if (state.terrain.terrainOpen) {
         showMessage(platform, texts::matrixAlreadyCreated, texts::information,
                     MessageIcon::Warning);
         return false;
     }
-    const std::string l2Path = state.terrainPath;
+    const std::string l2Path = state.terrain.terrainPath;
     // A write-back that a run left half done is finished first, so the pair is never read with
     // one file new and the other old.
     std::string error;
@@ -140,18 +140,18 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
     }
     setWindowTitle(platform, l2Path);
     rememberRecentFile(state, platform, l2Path);
-    storeFolder(platform, pathsSubkey, terrainFolderValue, state.terrainDirectory);
+    storeFolder(platform, pathsSubkey, terrainFolderValue, state.terrain.terrainDirectory);
 
-    state.terrainPath = o2PathFor(l2Path);
+    state.terrain.terrainPath = o2PathFor(l2Path);
     BinaryReader o2;
-    if (!openForReading(o2, findBeside(state.terrainPath))) {
-        showDataFileOpenFailed(platform, state.terrainPath, o2.error);
+    if (!openForReading(o2, findBeside(state.terrain.terrainPath))) {
+        showDataFileOpenFailed(platform, state.terrain.terrainPath, o2.error);
         return false;
     }
 
     startTerrainProgress(state, platform);
     const TerrainResult result =
-        readTerrain(l2, o2, state.matrix, terrainProgress(state, platform));
+        readTerrain(l2, o2, state.terrain.matrix, terrainProgress(state, platform));
     l2.close();
     o2.close();
     closeProgress(state, platform);
@@ -161,16 +161,16 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
     }
     // The files the matrix came from stay inputs of every later command: no output replaces
     // them until the terrain is written back on purpose.
-    state.inputs.held = {{l2.identity, l2.path}, {o2.identity, o2.path}};
+    state.files.inputs.held = {{l2.identity, l2.path}, {o2.identity, o2.path}};
     // The geometry changes only with a complete read, so a failed one leaves the selected
     // theater's geometry for a later matrix load to compare with.
-    applyTerrainGeometry(state.theater, state.matrix.sectionsX());
+    applyTerrainGeometry(state.theater, state.terrain.matrix.sectionsX());
     finishTerrainOpen(state, platform);
     return true;
 }
 
 bool loadMatrixCommand(ApplicationState& state, const Platform& platform) {
-    if (state.terrainOpen) {
+    if (state.terrain.terrainOpen) {
         showMessage(platform, texts::matrixAlreadyCreated, texts::information,
                     MessageIcon::Warning);
         return false;
@@ -179,43 +179,43 @@ bool loadMatrixCommand(ApplicationState& state, const Platform& platform) {
         return false;
     }
     BinaryReader file;
-    if (!openForReading(file, toFsPath(state.terrainPath))) {
-        showDataFileOpenFailed(platform, state.terrainPath, file.error);
+    if (!openForReading(file, toFsPath(state.terrain.terrainPath))) {
+        showDataFileOpenFailed(platform, state.terrain.terrainPath, file.error);
         return false;
     }
     if (file.size == 0) {
-        showDataFileOpenFailed(platform, state.terrainPath, "the file is empty");
+        showDataFileOpenFailed(platform, state.terrain.terrainPath, "the file is empty");
         return false;
     }
-    setWindowTitle(platform, state.terrainPath);
+    setWindowTitle(platform, state.terrain.terrainPath);
     startTerrainProgress(state, platform);
     const TerrainResult result =
-        loadL2m(file, state.theater, state.matrix, terrainProgress(state, platform));
+        loadL2m(file, state.theater, state.terrain.matrix, terrainProgress(state, platform));
     file.close();
     closeProgress(state, platform);
     showMessages(platform, result.messages);
     if (!result.ok()) {
         return false;
     }
-    state.inputs.held = {{file.identity, file.path}};
+    state.files.inputs.held = {{file.identity, file.path}};
     finishTerrainOpen(state, platform);
     return true;
 }
 
 bool saveMatrixCommand(ApplicationState& state, const Platform& platform) {
-    if (!state.matrixBuilt) {
+    if (!state.terrain.matrixBuilt) {
         return false;
     }
-    state.abortRequested = false;
+    state.progress.abortRequested = false;
     if (!requestTerrainFile(state, platform, cmd::SaveL2mMatrix)) {
         return false;
     }
-    state.progressState = ProgressState::Terrain;
-    state.progress.sectionsCompleted = 0;
-    state.progress.position = 0;
+    state.progress.progressState = ProgressState::Terrain;
+    state.progress.counters.sectionsCompleted = 0;
+    state.progress.counters.position = 0;
     openProgress(state, platform);
-    const TerrainResult result =
-        saveL2m(state.matrix, toFsPath(state.terrainPath), terrainProgress(state, platform));
+    const TerrainResult result = saveL2m(state.terrain.matrix, toFsPath(state.terrain.terrainPath),
+                                         terrainProgress(state, platform));
     closeProgress(state, platform);
     showMessages(platform, result.messages);
     if (!result.ok()) {
@@ -226,7 +226,7 @@ bool saveMatrixCommand(ApplicationState& state, const Platform& platform) {
 }
 
 bool showFindL2Info(ApplicationState& state, const Platform& platform) {
-    state.findL2InfoPresent = true;
+    state.terrain.findL2InfoPresent = true;
     if (platform.showFindL2Info) {
         platform.showFindL2Info();
     }
@@ -234,10 +234,10 @@ bool showFindL2Info(ApplicationState& state, const Platform& platform) {
 }
 
 bool closeFindL2Info(ApplicationState& state, const Platform& platform) {
-    if (!state.findL2InfoPresent) {
+    if (!state.terrain.findL2InfoPresent) {
         return false;
     }
-    state.findL2InfoPresent = false;
+    state.terrain.findL2InfoPresent = false;
     if (platform.closeFindL2Info) {
         platform.closeFindL2Info();
     }

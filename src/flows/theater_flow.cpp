@@ -8,16 +8,17 @@
 namespace vantor {
 
 bool selectTheater(ApplicationState& state, const Platform& platform, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= state.theaters.names.size()) {
+    if (index < 0 || static_cast<std::size_t>(index) >= state.theaters.list.names.size()) {
         return false;
     }
-    if (!state.terrainOpen) {
-        readTheaterGeometry(loadIniFile(toFsPath(state.iniPath)),
-                            state.theaters.names[static_cast<std::size_t>(index)], state.theater);
+    if (!state.terrain.terrainOpen) {
+        readTheaterGeometry(loadIniFile(toFsPath(state.theaters.iniPath)),
+                            state.theaters.list.names[static_cast<std::size_t>(index)],
+                            state.theater);
     }
-    setMenuItemChecked(state.menu, state.currentTheater, false);
-    state.currentTheater = cmd::TheaterFirst + index;
-    setMenuItemChecked(state.menu, state.currentTheater, true);
+    setMenuItemChecked(state.menu, state.theaters.currentTheater, false);
+    state.theaters.currentTheater = cmd::TheaterFirst + index;
+    setMenuItemChecked(state.menu, state.theaters.currentTheater, true);
     notifyMenuChanged(platform, state.menu);
     return true;
 }

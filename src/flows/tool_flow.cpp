@@ -42,7 +42,7 @@ bool askRadarSettings(ApplicationState& state, const Platform& platform) {
         showMessage(platform, *problem, radarDialogTitle, MessageIcon::Warning);
         return false;
     }
-    state.radarSettings = model.settings;
+    state.tools.radarSettings = model.settings;
     return true;
 }
 
@@ -51,19 +51,20 @@ bool writeRadarFile(ApplicationState& state, const Platform& platform) {
     if (!beginToolOutput(state, platform, out)) {
         return false;
     }
-    TextReader& source = state.toolSourceFile;
+    TextReader& source = state.files.toolSourceFile;
     // Lines counted ahead for the progress bar's range.
     const auto lastPosition = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(countLinesAndRewind(source) - 1, 1, INT32_MAX));
-    state.progressState = ProgressState::Radar;
-    state.progress.objectsCounted = 0;
-    state.progress.position = 0;
+    state.progress.progressState = ProgressState::Radar;
+    state.progress.counters.objectsCounted = 0;
+    state.progress.counters.position = 0;
     openProgress(state, platform);
-    const RadarWalk walk = makeRadarWalk(state.radarSettings, state.theater.lastMapX, state.matrix);
+    const RadarWalk walk =
+        makeRadarWalk(state.tools.radarSettings, state.theater.lastMapX, state.terrain.matrix);
     const RadarRewrite result =
         writeRadarProfiles(source, out, walk, std::time(nullptr), [&](std::int32_t objects) {
-            state.progress.objectsCounted = objects;
-            state.progress.position = static_cast<std::int32_t>(std::min<std::int64_t>(
+            state.progress.counters.objectsCounted = objects;
+            state.progress.counters.position = static_cast<std::int32_t>(std::min<std::int64_t>(
                 progressBarRange, std::int64_t{objects} * progressBarRange / lastPosition));
             reportProgress(state, platform);
         });
@@ -81,9 +82,10 @@ bool removeLinks(ApplicationState& state, const Platform& platform) {
     if (!beginToolOutput(state, platform, out)) {
         return false;
     }
-    const RadarWalk walk = makeRadarWalk(state.radarSettings, state.theater.lastMapX, state.matrix);
+    const RadarWalk walk =
+        makeRadarWalk(state.tools.radarSettings, state.theater.lastMapX, state.terrain.matrix);
     const LinkRemoval result =
-        removeObjectLinks(state.toolSourceFile, out, walk, std::time(nullptr));
+        removeObjectLinks(state.files.toolSourceFile, out, walk, std::time(nullptr));
     if (!finishToolOutput(state, platform, out, result.writeFailed)) {
         return false;
     }
@@ -99,10 +101,11 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
     if (!beginToolOutput(state, platform, out)) {
         return false;
     }
-    TextReader& source = state.toolSourceFile;
+    TextReader& source = state.files.toolSourceFile;
     if (choice == IdToolChoice::FixBridgeOffsets) {
-        const BridgeFix result = fixBridgeOffsets(source, out, state.script, std::time(nullptr));
-        state.scriptLoaded = false;
+        const BridgeFix result =
+            fixBridgeOffsets(source, out, state.scan.script, std::time(nullptr));
+        state.scan.scriptLoaded = false;
         if (!finishToolOutput(state, platform, out, result.writeFailed)) {
             return false;
         }
@@ -112,7 +115,7 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
         }
         return true;
     }
-    const IdMove result = moveObjectIds(source, out, state.idLimits, std::time(nullptr));
+    const IdMove result = moveObjectIds(source, out, state.tools.idLimits, std::time(nullptr));
     if (!finishToolOutput(state, platform, out, result.writeFailed)) {
         return false;
     }
@@ -130,7 +133,7 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
 bool radarProfilesCommand(ApplicationState& state, const Platform& platform) {
     bool done = false;
     if (askRadarSettings(state, platform) && ensureTerrain(state, platform)) {
-        state.listKind = ListKind::RadarProfiles;
+        state.list.listKind = ListKind::RadarProfiles;
         done = openToolSource(state, platform) && writeRadarFile(state, platform);
         closeToolFiles(state);
     }
@@ -152,7 +155,7 @@ bool removeLinksCommand(ApplicationState& state, const Platform& platform) {
 
 bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
     if (!openToolSource(state, platform)) {
-        state.toolSourceFile.close();
+        state.files.toolSourceFile.close();
         return false;
     }
     SafeWriter noParent;
@@ -160,16 +163,16 @@ bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
     const std::string names[] = {noParentFileName, wrongParentFileName};
     SafeWriter* writers[] = {&noParent, &wrongParent};
     for (std::size_t i = 0; i < 2; ++i) {
-        if (!beginSafeWrite(*writers[i], findInFolder(state.startDirectory, names[i]))) {
+        if (!beginSafeWrite(*writers[i], findInFolder(state.folders.startDirectory, names[i]))) {
             reportWriteFailure(platform, *writers[i], names[i]);
             abandonSafeWrite(noParent);
-            state.toolSourceFile.close();
+            state.files.toolSourceFile.close();
             return false;
         }
     }
     const ParentCheck result =
-        checkParentLinks(state.toolSourceFile, noParent, wrongParent, std::time(nullptr));
-    state.toolSourceFile.close();
+        checkParentLinks(state.files.toolSourceFile, noParent, wrongParent, std::time(nullptr));
+    state.files.toolSourceFile.close();
     if (result.writeFailed || !commitSafeWritePair(noParent, wrongParent)) {
         const bool firstFailed = !noParent.error.empty();
         abandonSafeWrite(noParent);
@@ -188,22 +191,22 @@ bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
 }
 
 bool moveIdsCommand(ApplicationState& state, const Platform& platform) {
-    IdLimitsDialogModel model = idLimitsDialogModel(state.idLimits);
+    IdLimitsDialogModel model = idLimitsDialogModel(state.tools.idLimits);
     const IdToolChoice choice =
         platform.editIdLimits ? platform.editIdLimits(model) : IdToolChoice::Cancel;
     if (choice == IdToolChoice::Cancel) {
         return false;
     }
     if (choice == IdToolChoice::MoveIds) {
-        readIdLimitsDialog(model, state.idLimits);
-        if (const std::string problem = idMoveProblem(state.idLimits); !problem.empty()) {
+        readIdLimitsDialog(model, state.tools.idLimits);
+        if (const std::string problem = idMoveProblem(state.tools.idLimits); !problem.empty()) {
             showMessage(platform, problem, "ID/Link Check", MessageIcon::Error);
             return false;
         }
     } else {
-        clearTileScript(state.script, ScriptKind::Bridge);
+        clearTileScript(state.scan.script, ScriptKind::Bridge);
         const ScriptLoad load =
-            loadTileScript(state.script, ScriptKind::Bridge, state.startDirectory);
+            loadTileScript(state.scan.script, ScriptKind::Bridge, state.folders.startDirectory);
         showMessages(platform, load.messages);
         if (!load.ok) {
             return false; // without the bridge script no bridge would move

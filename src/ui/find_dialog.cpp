@@ -26,7 +26,7 @@ FindDialog::FindDialog(QWidget* owner, ApplicationState& state, const Platform& 
       alwaysFromTop_(new QCheckBox("Always start search from top", this)) {
     setWindowTitle("Find Object");
     setModal(false);
-    const ListMode mode = state_.find.createdForListMode;
+    const ListMode mode = state_.list.find.createdForListMode;
     auto* grid = new QGridLayout;
     for (int field = 1; field <= 6; ++field) {
         const FindFieldText text = findFieldText(mode, field);
@@ -43,12 +43,12 @@ FindDialog::FindDialog(QWidget* owner, ApplicationState& state, const Platform& 
     connect(findButton, &QPushButton::clicked, this, &FindDialog::findNext);
     connect(closeButton, &QPushButton::clicked, this, &FindDialog::reject);
     connect(selectWhenFound_, &QCheckBox::clicked, this, [this] {
-        toggleSelectWhenFound(state_.find);
-        selectWhenFound_->setChecked(state_.find.selectWhenFound);
+        toggleSelectWhenFound(state_.list.find);
+        selectWhenFound_->setChecked(state_.list.find.selectWhenFound);
     });
     connect(alwaysFromTop_, &QCheckBox::clicked, this, [this] {
-        toggleAlwaysFromTop(state_.find);
-        alwaysFromTop_->setChecked(state_.find.alwaysFromTop);
+        toggleAlwaysFromTop(state_.list.find);
+        alwaysFromTop_->setChecked(state_.list.find.alwaysFromTop);
         focusText();
     });
 
@@ -65,23 +65,24 @@ FindDialog::FindDialog(QWidget* owner, ApplicationState& state, const Platform& 
     layout->addLayout(buttons);
 
     // Shows the option's real state, which outlives the dialog.
-    selectWhenFound_->setChecked(state_.find.selectWhenFound);
-    alwaysFromTop_->setChecked(state_.find.alwaysFromTop);
-    chooseField(state_.find.field);
+    selectWhenFound_->setChecked(state_.list.find.selectWhenFound);
+    alwaysFromTop_->setChecked(state_.list.find.alwaysFromTop);
+    chooseField(state_.list.find.field);
 }
 
 void FindDialog::chooseField(int field) {
-    chooseFindField(state_.find, field);
+    chooseFindField(state_.list.find, field);
     for (int f = 1; f <= 6; ++f) {
-        fields_[f - 1]->setChecked(f == state_.find.field);
+        fields_[f - 1]->setChecked(f == state_.list.find.field);
     }
-    prompt_->setText(findFieldText(state_.find.createdForListMode, state_.find.field).prompt);
+    prompt_->setText(
+        findFieldText(state_.list.find.createdForListMode, state_.list.find.field).prompt);
     focusText();
 }
 
 void FindDialog::findNext() {
     const FindOutcome outcome =
-        vantor::findNext(state_.list, state_.find, text_->text().toStdString());
+        vantor::findNext(state_.list.model, state_.list.find, text_->text().toStdString());
     if (outcome.found) {
         if (platform_.listChanged) {
             platform_.listChanged(ListChange::DataChanged);

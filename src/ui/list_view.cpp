@@ -43,31 +43,32 @@ ListTableModel::ListTableModel(ApplicationState& state, QObject* parent)
 }
 
 int ListTableModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !state_.list.window) {
+    if (parent.isValid() || !state_.list.model.window) {
         return 0;
     }
-    return static_cast<int>(state_.list.window->display.size());
+    return static_cast<int>(state_.list.model.window->display.size());
 }
 
 int ListTableModel::columnCount(const QModelIndex& parent) const {
     if (parent.isValid()) {
         return 0;
     }
-    const ListMode mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+    const ListMode mode =
+        state_.list.model.window ? state_.list.model.window->listMode : state_.list.listMode;
     return static_cast<int>(listColumns(mode).size());
 }
 
 QVariant ListTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || !state_.list.window || index.row() >= rowCount()) {
+    if (!index.isValid() || !state_.list.model.window || index.row() >= rowCount()) {
         return {};
     }
-    const ListWindow& w = *state_.list.window;
+    const ListWindow& w = *state_.list.model.window;
     const auto position = static_cast<std::size_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
         return QString::fromStdString(
-            cellText(w, position, index.column(), state_.listKind, state_.scanAll));
+            cellText(w, position, index.column(), state_.list.listKind, state_.scan.scanAll));
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
     case Qt::DecorationRole:
@@ -85,7 +86,8 @@ QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal) {
         return {};
     }
-    const ListMode mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+    const ListMode mode =
+        state_.list.model.window ? state_.list.model.window->listMode : state_.list.listMode;
     const std::vector<ListColumn> columns = listColumns(mode);
     if (section < 0 || static_cast<std::size_t>(section) >= columns.size()) {
         return {};
@@ -137,14 +139,14 @@ ListView::ListView(ApplicationState& state, std::function<void()> marksChanged, 
     header()->setSortIndicatorShown(false);
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        sortByHeader(state_.list, column);
+        sortByHeader(state_.list.model, column);
         showChange(false);
     });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { highlightChanged(); });
     connect(this, &QAbstractItemView::activated, this, [this] {
-        if (state_.list.window) {
-            activateHighlighted(*state_.list.window);
+        if (state_.list.model.window) {
+            activateHighlighted(*state_.list.model.window);
             model_->refresh();
         }
     });
@@ -153,7 +155,8 @@ ListView::ListView(ApplicationState& state, std::function<void()> marksChanged, 
 void ListView::showChange(bool reset) {
     if (reset) {
         model_->reset();
-        const ListMode mode = state_.list.window ? state_.list.window->listMode : state_.listMode;
+        const ListMode mode =
+            state_.list.model.window ? state_.list.model.window->listMode : state_.list.listMode;
         const std::vector<ListColumn> columns = listColumns(mode);
         for (std::size_t i = 0; i < columns.size(); ++i) {
             setColumnWidth(static_cast<int>(i), columns[i].width);
@@ -169,10 +172,10 @@ void ListView::scrollToDisplayRow(std::size_t position) {
 }
 
 void ListView::highlightChanged() {
-    if (syncing_ || !state_.list.window) {
+    if (syncing_ || !state_.list.model.window) {
         return;
     }
-    ListWindow& w = *state_.list.window;
+    ListWindow& w = *state_.list.model.window;
     std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
     for (const QModelIndex& index : selectionModel()->selectedRows()) {
         const auto position = static_cast<std::size_t>(index.row());
@@ -186,10 +189,10 @@ void ListView::highlightChanged() {
 }
 
 void ListView::applyHighlight() {
-    if (!state_.list.window) {
+    if (!state_.list.model.window) {
         return;
     }
-    const ListWindow& w = *state_.list.window;
+    const ListWindow& w = *state_.list.model.window;
     QItemSelection selection;
     for (std::size_t p = 0; p < w.display.size(); ++p) {
         if (w.highlighted[w.display[p]] != 0) {
@@ -204,10 +207,10 @@ void ListView::applyHighlight() {
 
 void ListView::toggleAt(const QPoint& pos) {
     const QModelIndex index = indexAt(pos);
-    if (!index.isValid() || !state_.list.window) {
+    if (!index.isValid() || !state_.list.model.window) {
         return; // a click outside the rows does nothing
     }
-    ListWindow& w = *state_.list.window;
+    ListWindow& w = *state_.list.model.window;
     toggleMark(w, w.display[static_cast<std::size_t>(index.row())]);
     model_->refresh();
     if (marksChanged_) {
@@ -227,8 +230,9 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         toggleAt(event->position().toPoint());
         // Several highlighted rows: the activation selects them all.
-        if (state_.list.window && std::count(state_.list.window->highlighted.begin(),
-                                             state_.list.window->highlighted.end(), 1) > 1) {
+        if (state_.list.model.window &&
+            std::count(state_.list.model.window->highlighted.begin(),
+                       state_.list.model.window->highlighted.end(), 1) > 1) {
             emit activated(indexAt(event->position().toPoint()));
         }
         return;

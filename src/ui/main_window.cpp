@@ -175,7 +175,7 @@ void MainWindow::buildPlatform() {
     };
     p.showFindL2Info = [this] {
         if (findL2Info_ == nullptr) {
-            findL2Info_ = new FindL2InfoDialog(this, state_.matrix,
+            findL2Info_ = new FindL2InfoDialog(this, state_.terrain.matrix,
                                                [this] { runCommand(cmd::CloseFindL2Info); });
         }
         findL2Info_->show();
@@ -388,10 +388,10 @@ QWidget* MainWindow::buildMapPanel() {
     connect(legend, &QCheckBox::toggled, mapView_, &MapView::setLegendShown);
     connect(save, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(
-            this, "Save Map Image", QString::fromStdString(state_.terrainDirectory),
+            this, "Save Map Image", QString::fromStdString(state_.terrain.terrainDirectory),
             "PNG image (*.png)");
         // The terrain the map shows, and whatever else is held open, is never written over.
-        InputScope scope(state_.inputs);
+        InputScope scope(state_.files.inputs);
         QString error;
         if (!path.isEmpty() && !mapView_->saveImage(path, error)) {
             QMessageBox::warning(this, "Save Map Image", "Cannot write " + path + ": " + error);
@@ -405,10 +405,10 @@ QWidget* MainWindow::buildMapPanel() {
 }
 
 void MainWindow::syncMap(int command) {
-    if (!state_.terrainOpen || state_.matrix.empty()) {
+    if (!state_.terrain.terrainOpen || state_.terrain.matrix.empty()) {
         return;
     }
-    const void* block = state_.matrix.posts.data();
+    const void* block = state_.terrain.matrix.posts.data();
     const bool newTerrain = block != mappedTerrain_;
     if (newTerrain || command == cmd::LevelAirbases) {
         if (!mapPanel_->isVisible() && options_.mode == RunMode::Interactive) {
@@ -421,10 +421,10 @@ void MainWindow::syncMap(int command) {
 }
 
 void MainWindow::selectRowFromMap(std::size_t row) {
-    if (!state_.list.window) {
+    if (!state_.list.model.window) {
         return;
     }
-    ListWindow& w = *state_.list.window;
+    ListWindow& w = *state_.list.model.window;
     std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
     if (row < w.highlighted.size()) {
         w.highlighted[row] = 1;

@@ -57,7 +57,7 @@ void MapView::terrainChanged(bool fit) {
     ++generation_;
     cache_.clear();
     pending_.clear();
-    classes_ = loadTileClassifier(state_.startDirectory);
+    classes_ = loadTileClassifier(state_.folders.startDirectory);
     if (fit) {
         fitWhole();
     }
@@ -77,7 +77,7 @@ void MapView::setMode(MapMode mode) {
 }
 
 void MapView::fitWhole() {
-    const TerrainMatrix& m = state_.matrix;
+    const TerrainMatrix& m = state_.terrain.matrix;
     if (m.empty()) {
         return;
     }
@@ -114,10 +114,10 @@ MapTransform MapView::transform() const {
 }
 
 std::vector<MapMarker> MapView::markers() const {
-    if (!state_.list.window) {
+    if (!state_.list.model.window) {
         return {};
     }
-    return listMarkers(*state_.list.window, state_.listKind, state_.scanAll);
+    return listMarkers(*state_.list.model.window, state_.list.listKind, state_.scan.scanAll);
 }
 
 void MapView::showHighlighted() {
@@ -170,7 +170,7 @@ void MapView::requestTile(const TileKey& key) {
     const MapMode mode = mode_;
     pool_.start([this, generation, key, window, mode] {
         MapImage image;
-        renderTerrain(state_.matrix, classes_, mode, window, image, 1);
+        renderTerrain(state_.terrain.matrix, classes_, mode, window, image, 1);
         QImage q = toQImage(image);
         QMetaObject::invokeMethod(
             this, [this, generation, key, q] { tileDone(generation, key, q); },
@@ -204,7 +204,7 @@ const QImage& MapView::sprite(const MapMarker& m) {
 void MapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(48, 48, 52));
-    const TerrainMatrix& m = state_.matrix;
+    const TerrainMatrix& m = state_.terrain.matrix;
     if (m.empty()) {
         painter.setPen(Qt::lightGray);
         painter.drawText(rect(), Qt::AlignCenter, "Open a terrain file to see the map.");
@@ -308,7 +308,7 @@ void MapView::paintLegend(QPainter& painter) {
 
 void MapView::wheelEvent(QWheelEvent* event) {
     const double steps = event->angleDelta().y() / 120.0;
-    if (steps == 0 || state_.matrix.empty()) {
+    if (steps == 0 || state_.terrain.matrix.empty()) {
         return;
     }
     const QPointF at = event->position();
@@ -336,10 +336,10 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
         panBy(at.x() - lastDrag_.x(), at.y() - lastDrag_.y());
         lastDrag_ = at;
     }
-    if (!state_.matrix.empty()) {
+    if (!state_.terrain.matrix.empty()) {
         const MapTransform t = transform();
-        emit hovered(QString::fromStdString(
-            postStatusText(state_.theater, state_.matrix, t.postX(at.x()), t.postY(at.y()))));
+        emit hovered(QString::fromStdString(postStatusText(state_.theater, state_.terrain.matrix,
+                                                           t.postX(at.x()), t.postY(at.y()))));
     }
 }
 

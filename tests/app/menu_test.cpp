@@ -120,7 +120,7 @@ TEST(MenuRules, EachEventChangesExactlyItsItems) {
             setMenuItemState(state.menu, id, expected == Enabled ? Greyed : Enabled);
         }
         const MenuModel before = state.menu;
-        state.textReport = c.textReport;
+        state.scan.textReport = c.textReport;
         applyMenuEvent(state, scripted.platform(), c.event);
         EXPECT_EQ(scripted.menuChanges, 1);
         for (std::size_t m = 0; m < before.menus.size(); ++m) {

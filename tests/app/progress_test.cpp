@@ -41,8 +41,8 @@ TEST(Progress, EachStateOpensWithItsCaptionAndReportsItsCounter) {
         testing::ScriptedPlatform scripted;
         const Platform p = scripted.platform();
         ApplicationState state;
-        state.progressState = c.progressState;
-        state.progress = {11, 22, 33, 63};
+        state.progress.progressState = c.progressState;
+        state.progress.counters = {11, 22, 33, 63};
         const char* expectedCounter = c.counter == ProgressCounter::SectionsCompleted ? "11"
                                       : c.counter == ProgressCounter::ObjectsCounted  ? "22"
                                                                                       : "33";
@@ -56,7 +56,7 @@ TEST(Progress, EachStateOpensWithItsCaptionAndReportsItsCounter) {
         dispatchCommand(state, p, cmd::ProgressReport);
         std::string error;
         ASSERT_TRUE(
-            openTextFileAside(state.outputFile, (dir.path / "o.csv").string(), false, error));
+            openTextFileAside(state.files.outputFile, (dir.path / "o.csv").string(), false, error));
         dispatchCommand(state, p, cmd::ProgressReport);
         ASSERT_EQ(scripted.progressReports.size(), 2u);
         EXPECT_EQ(scripted.progressReports[0].label, c.withoutOutput);
@@ -75,14 +75,14 @@ TEST(Progress, OpeningAnOpenWindowReusesItAndAbortOnlySetsTheFlag) {
     testing::ScriptedPlatform scripted;
     const Platform p = scripted.platform();
     ApplicationState state;
-    state.progressState = ProgressState::Terrain;
+    state.progress.progressState = ProgressState::Terrain;
     openProgress(state, p);
-    state.progressState = ProgressState::Roads;
+    state.progress.progressState = ProgressState::Roads;
     openProgress(state, p);
     EXPECT_EQ(scripted.progressOpens.size(), 1u);
     requestAbort(state);
-    EXPECT_TRUE(state.abortRequested);
-    EXPECT_TRUE(state.progressWindowOpen) << "the flow closes the window, not the abort";
+    EXPECT_TRUE(state.progress.abortRequested);
+    EXPECT_TRUE(state.progress.windowOpen) << "the flow closes the window, not the abort";
 }
 
 TEST(Progress, StatesOutsideTheTableHaveNoTexts) {

@@ -164,8 +164,8 @@ TEST(RecentFileFlow, AnExistingFileBecomesBothSourceAndTerrainPath) {
     f.remember(file);
     EXPECT_TRUE(dispatchCommand(f.state, f.scripted.platform(), 8001));
     EXPECT_TRUE(f.scripted.messages.empty());
-    EXPECT_EQ(f.state.sourcePath, file);
-    EXPECT_EQ(f.state.terrainPath, file);
+    EXPECT_EQ(f.state.files.sourcePath, file);
+    EXPECT_EQ(f.state.terrain.terrainPath, file);
 }
 
 TEST(RecentFileFlow, OpenErrorCodesFollowThePlatformsNumbers) {

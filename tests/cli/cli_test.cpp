@@ -360,11 +360,11 @@ TEST(CliSession, PostedCommandsRunAfterTheCommandAndTheCloseRequestEndsThem) {
     options.quiet = true;
     ASSERT_TRUE(session.start(options));
     std::string error;
-    ASSERT_TRUE(
-        openTextFileAside(session.state.outputFile, (dir.path / "o.csv").string(), false, error));
+    ASSERT_TRUE(openTextFileAside(session.state.files.outputFile, (dir.path / "o.csv").string(),
+                                  false, error));
     EXPECT_TRUE(session.run(cmd::Exit));
     EXPECT_TRUE(session.io.closeRequested);
-    EXPECT_FALSE(session.state.outputFile.isOpen());
+    EXPECT_FALSE(session.state.files.outputFile.isOpen());
 }
 
 } // namespace
@@ -580,7 +580,8 @@ TEST(CliRender, WritesTheSharedDrawingAsPng) {
     ASSERT_TRUE(session.openTerrain(terrain));
     MapWindow window{8, 40, 32 * 4, 32 * 4, 4};
     MapImage expected;
-    renderTerrain(session.state.matrix, loadTileClassifier(d), MapMode::Tiles, window, expected);
+    renderTerrain(session.state.terrain.matrix, loadTileClassifier(d), MapMode::Tiles, window,
+                  expected);
     drawSectionGrid(window, expected);
     ASSERT_EQ(written.width, expected.width);
     ASSERT_EQ(written.height, expected.height);

@@ -75,8 +75,8 @@ TEST(ObjectCheckFlow, ChecksThePostsAndWritesTheCheckedExport) {
     const std::string before = testing::readFile(s.source);
     ASSERT_TRUE(s.run(cmd::CheckPlaceMoveObjects));
     ASSERT_EQ(s.scripted.scanDialogs.size(), 1u);
-    EXPECT_EQ(s.state.listKind, ListKind::CheckedMasterExport);
-    EXPECT_EQ(s.state.progressState, ProgressState::Objects);
+    EXPECT_EQ(s.state.list.listKind, ListKind::CheckedMasterExport);
+    EXPECT_EQ(s.state.progress.progressState, ProgressState::Objects);
     ASSERT_EQ(s.scripted.fileRequests.size(), 3u);
     EXPECT_EQ(s.scripted.fileRequests[1].title, "Open Object File");
     EXPECT_EQ(s.scripted.fileRequests[2].title, "Save Object Checked Master Export File");
@@ -86,8 +86,8 @@ TEST(ObjectCheckFlow, ChecksThePostsAndWritesTheCheckedExport) {
     const std::string checked = testing::readFile(s.out("Checked.csv"));
     EXPECT_EQ(checked.substr(0, 22), "1.0 Objective Export  ");
     EXPECT_NE(checked.find(", 10, "), std::string::npos);
-    EXPECT_FALSE(s.state.scriptLoaded);
-    EXPECT_FALSE(s.state.toolSourceFile.isOpen());
+    EXPECT_FALSE(s.state.scan.scriptLoaded);
+    EXPECT_FALSE(s.state.files.toolSourceFile.isOpen());
     EXPECT_GT(s.scripted.progressReports.size(), 0u);
 }
 
@@ -170,7 +170,7 @@ TEST(CityCheckFlow, NeedsTheReferenceListsAndThenPlacesUrbanObjects) {
     EXPECT_EQ(s.messages()[1],
               "TAC Objects Check Completed.: Total of 124 Objects written.\r\n 37  new Objects "
               "added.");
-    EXPECT_GT(s.state.rotatingPick, 0u);
+    EXPECT_GT(s.state.reference.rotatingPick, 0u);
     const std::string city = testing::readFile(s.out("City.csv"));
     // A created port, with the defaults of its class and a radar profile.
     EXPECT_NE(city.find("0, 0, 1a3 Port,"), std::string::npos);
@@ -182,7 +182,7 @@ TEST(AirbaseFlow, LevelsAndWritesTheTerrainBackOnlyWhenComplete) {
     // No OCD list: nothing is levelled or written.
     s.scripted.fileAnswers = {chosen(s.l2), chosen(s.source)};
     EXPECT_FALSE(s.run(cmd::LevelAirbases));
-    EXPECT_TRUE(s.state.terrainOpen); // opened by the command itself
+    EXPECT_TRUE(s.state.terrain.terrainOpen); // opened by the command itself
     EXPECT_TRUE(s.said("Missing File: OCDList.dat missing.  To generate list: Copy Falcon4.ocd "
                        "to the Vantor folder."));
     EXPECT_EQ(testing::readFile(s.l2), l2Before);
@@ -198,7 +198,7 @@ TEST(AirbaseFlow, LevelsAndWritesTheTerrainBackOnlyWhenComplete) {
     ASSERT_TRUE(s.run(cmd::LevelAirbases));
     EXPECT_EQ(s.messages().at(0), "Airbase Leveling Finished:  8 Airbases were leveled.");
     EXPECT_NE(testing::readFile(s.l2), l2Before);
-    EXPECT_EQ(s.state.listKind, ListKind::AirbaseLevelling);
+    EXPECT_EQ(s.state.list.listKind, ListKind::AirbaseLevelling);
 
     // What was written reads back as the levelled matrix.
     ApplicationState again;
@@ -206,7 +206,7 @@ TEST(AirbaseFlow, LevelsAndWritesTheTerrainBackOnlyWhenComplete) {
     startUp(again, other.platform(), RunMode::Interactive, s.dir.str());
     other.fileAnswers.push_back(chosen(s.l2));
     ASSERT_TRUE(dispatchCommand(again, other.platform(), cmd::OpenL2Terrain));
-    EXPECT_TRUE(again.matrix.posts == s.state.matrix.posts);
+    EXPECT_TRUE(again.terrain.matrix.posts == s.state.terrain.matrix.posts);
 }
 
 TEST(AirbaseFlow, AMissingScriptStopsBeforeAnyChange) {
@@ -215,12 +215,12 @@ TEST(AirbaseFlow, AMissingScriptStopsBeforeAnyChange) {
     s.openTerrain();
     std::filesystem::remove(s.dir.path / "Airbase-Leveler-Script.dat");
     const std::string l2Before = testing::readFile(s.l2);
-    const auto posts = s.state.matrix.posts;
+    const auto posts = s.state.terrain.matrix.posts;
     s.scripted.fileAnswers = {chosen(s.source)};
     EXPECT_FALSE(s.run(cmd::LevelAirbases));
     EXPECT_TRUE(s.said("Missing Script File:  Could not open script file: "));
     EXPECT_EQ(s.scripted.fileRequests.size(), 2u); // no script dialog outside the batch mode
-    EXPECT_TRUE(s.state.matrix.posts == posts);
+    EXPECT_TRUE(s.state.terrain.matrix.posts == posts);
     EXPECT_EQ(testing::readFile(s.l2), l2Before);
 }
 
@@ -252,7 +252,7 @@ TEST(AirbaseFlow, TheBatchModeAsksForItsScriptAndEndsByItself) {
     EXPECT_EQ(script.title, "Airbase Level Script");
     EXPECT_EQ(script.initialName, "Airbase-Leveler-Script.dat");
     EXPECT_EQ(script.filter, "AB Level Script file|*.dat||");
-    EXPECT_EQ(s.state.startDirectory, s.dir.str() + "/");
+    EXPECT_EQ(s.state.folders.startDirectory, s.dir.str() + "/");
     EXPECT_NE(testing::readFile(s.l2), l2Before);
 
     Session cancel(RunMode::AirbaseBatch);
@@ -273,11 +273,11 @@ TEST(ReferenceCommands, HowToGeneratesAndAboutUpdatesTheOcdList) {
     EXPECT_FALSE(s.run(cmd::About));
     EXPECT_EQ(s.scripted.messages.size(), 1u);
 
-    s.state.sourcePath = s.source;
+    s.state.files.sourcePath = s.source;
     ASSERT_TRUE(s.run(cmd::About));
     EXPECT_EQ(s.messages().back(), "OCD List Updated: 130 csv Objects processed.");
-    ASSERT_TRUE(s.state.ocdList.loaded);
-    const OcdEntry* city = findOcdById(s.state.ocdList, sample_classes::city);
+    ASSERT_TRUE(s.state.reference.ocdList.loaded);
+    const OcdEntry* city = findOcdById(s.state.reference.ocdList, sample_classes::city);
     ASSERT_NE(city, nullptr);
     EXPECT_EQ(city->defaultPriority, 90); // the sample's cities have priority 90
     ASSERT_TRUE(s.run(cmd::About));       // the source is read afresh each time

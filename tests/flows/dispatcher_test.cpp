@@ -22,8 +22,8 @@ struct Session {
     bool run(int command) { return dispatchCommand(state, scripted.platform(), command); }
     void openOutput() {
         std::string error;
-        ASSERT_TRUE(
-            openTextFileAside(state.outputFile, (dir.path / "out.csv").string(), false, error))
+        ASSERT_TRUE(openTextFileAside(state.files.outputFile, (dir.path / "out.csv").string(),
+                                      false, error))
             << error;
     }
 };
@@ -65,14 +65,14 @@ TEST(Dispatcher, TerrainCommandsWithoutTerrainAreRefusedWithTheirMessage) {
 TEST(Dispatcher, SecondTerrainOpenOrMatrixLoadIsRefused) {
     for (int command : {cmd::OpenL2Terrain, cmd::LoadL2mMatrix}) {
         Session s;
-        s.state.terrainOpen = true;
-        s.state.matrixBuilt = true;
+        s.state.terrain.terrainOpen = true;
+        s.state.terrain.matrixBuilt = true;
         EXPECT_FALSE(s.run(command));
         ASSERT_EQ(s.scripted.messages.size(), 1u);
         EXPECT_EQ(s.scripted.messages[0].text, "The L2 Terrain matrix has already been created.");
         EXPECT_EQ(s.scripted.messages[0].title, "Information");
         EXPECT_EQ(s.scripted.messages[0].icon, MessageIcon::Warning);
-        EXPECT_TRUE(s.state.terrainOpen);
+        EXPECT_TRUE(s.state.terrain.terrainOpen);
         EXPECT_TRUE(s.scripted.fileRequests.empty());
     }
 }
@@ -89,8 +89,8 @@ TEST(Dispatcher, SilentPreconditionsDoNothingAtAll) {
         {"unused ids without a list", cmd::ListUnusedIds, [](ApplicationState&) {}},
         {"unused ids while a report is listed", cmd::ListUnusedIds,
          [](ApplicationState& st) {
-             createListWindow(st.list, ListMode::Reports);
-             st.listMode = ListMode::Reports;
+             createListWindow(st.list.model, ListMode::Reports);
+             st.list.listMode = ListMode::Reports;
          }},
     };
     for (const Case& c : cases) {
@@ -122,7 +122,7 @@ TEST(Closing, CloseOutputFilesAsksAndOnlyYesCloses) {
     for (const Case& c : {Case{MessageAnswer::No, false}, Case{MessageAnswer::Yes, true}}) {
         Session s;
         s.openOutput();
-        s.state.appendToOutput = true;
+        s.state.scan.appendToOutput = true;
         setMenuItemState(s.state.menu, cmd::CloseOutputFiles, ItemState::Enabled);
         s.scripted.answers.push_back(c.answer);
         s.run(cmd::CloseOutputFiles);
@@ -133,8 +133,8 @@ TEST(Closing, CloseOutputFilesAsksAndOnlyYesCloses) {
         EXPECT_EQ(s.scripted.messages[0].title, "Warning");
         EXPECT_EQ(s.scripted.messages[0].icon, MessageIcon::Question);
         EXPECT_EQ(s.scripted.messages[0].buttons, MessageButtons::YesNo);
-        EXPECT_EQ(s.state.outputFile.isOpen(), !c.closed);
-        EXPECT_EQ(s.state.appendToOutput, !c.closed);
+        EXPECT_EQ(s.state.files.outputFile.isOpen(), !c.closed);
+        EXPECT_EQ(s.state.scan.appendToOutput, !c.closed);
         EXPECT_EQ(findMenuItem(s.state.menu, cmd::CloseOutputFiles)->state,
                   c.closed ? ItemState::Greyed : ItemState::Enabled);
     }
@@ -149,12 +149,12 @@ TEST(Closing, CloseOutputFilesWithoutAnOutputFileAsksNothing) {
 TEST(Closing, ExitClosesAnOpenOutputFileWithoutAQuestion) {
     Session s;
     s.openOutput();
-    createListWindow(s.state.list, ListMode::Objects);
+    createListWindow(s.state.list.model, ListMode::Objects);
     EXPECT_TRUE(s.run(cmd::Exit));
     EXPECT_EQ(s.scripted.runPosted(s.state), 1);
     EXPECT_TRUE(s.scripted.messages.empty());
-    EXPECT_FALSE(s.state.outputFile.isOpen());
-    EXPECT_FALSE(s.state.list.window.has_value());
+    EXPECT_FALSE(s.state.files.outputFile.isOpen());
+    EXPECT_FALSE(s.state.list.model.window.has_value());
 }
 
 TEST(BatchModes, StartUpPostsTheBatchCommandAndTheFlowEndsTheProgram) {
@@ -165,8 +165,8 @@ TEST(BatchModes, StartUpPostsTheBatchCommandAndTheFlowEndsTheProgram) {
     for (const Case& c : {Case{RunMode::RadarBatch, cmd::RadarProfiles},
                           Case{RunMode::AirbaseBatch, cmd::LevelAirbases}}) {
         Session s(c.mode);
-        EXPECT_TRUE(s.state.startDirectory.empty());
-        EXPECT_TRUE(s.state.csvDirectory.empty());
+        EXPECT_TRUE(s.state.folders.startDirectory.empty());
+        EXPECT_TRUE(s.state.folders.csvDirectory.empty());
         ASSERT_EQ(s.scripted.posted.size(), 1u);
         EXPECT_EQ(s.scripted.posted.front(), c.command);
         EXPECT_EQ(s.scripted.runPosted(s.state), 1) << "the program ends by itself";
@@ -176,8 +176,8 @@ TEST(BatchModes, StartUpPostsTheBatchCommandAndTheFlowEndsTheProgram) {
 TEST(BatchModes, InteractiveStartUpPostsNothing) {
     Session s;
     EXPECT_TRUE(s.scripted.posted.empty());
-    EXPECT_EQ(s.state.startDirectory, s.dir.str());
-    EXPECT_EQ(s.state.csvDirectory, s.dir.str());
+    EXPECT_EQ(s.state.folders.startDirectory, s.dir.str());
+    EXPECT_EQ(s.state.folders.csvDirectory, s.dir.str());
     // The batch commands from the menu do not end an interactive program.
     s.run(cmd::RadarProfiles);
     s.run(cmd::LevelAirbases);

@@ -76,8 +76,8 @@ TEST(ListFlow, TheFirstCharacterDecidesWhatIsListed) {
         EXPECT_EQ(r.title, "Open Object File");
         EXPECT_EQ(r.filter, "Object Export file|*.csv||");
         EXPECT_EQ(r.initialName, "*.csv");
-        EXPECT_EQ(s.state.listMode, c.listMode);
-        EXPECT_EQ(s.state.listKind, c.listKind);
+        EXPECT_EQ(s.state.list.listMode, c.listMode);
+        EXPECT_EQ(s.state.list.listKind, c.listKind);
         EXPECT_EQ(s.scripted.titles.back(), c.windowTitle);
         EXPECT_EQ(s.menuState(cmd::ListUnusedIds), c.unusedIds);
         EXPECT_EQ(s.menuState(cmd::OutputTextVersion), ItemState::Enabled);
@@ -113,8 +113,8 @@ TEST(ListFlow, OpeningASourceWhileAnOutputFileIsOpenAsksFirst) {
     const std::string first = s.file("first.csv", header + objects);
     ASSERT_TRUE(s.open(first));
     std::string error;
-    ASSERT_TRUE(
-        openTextFileAside(s.state.outputFile, (s.dir.path / "out.csv").string(), false, error));
+    ASSERT_TRUE(openTextFileAside(s.state.files.outputFile, (s.dir.path / "out.csv").string(),
+                                  false, error));
     const std::string second = s.file("second.csv", header + objects);
 
     s.scripted.answers.push_back(MessageAnswer::No);
@@ -123,32 +123,32 @@ TEST(ListFlow, OpeningASourceWhileAnOutputFileIsOpenAsksFirst) {
     EXPECT_EQ(s.messages().back(),
               "Warning: You are about to close a .csv file you are appending objects/errors to.  "
               "Do you wish to close it now?");
-    EXPECT_TRUE(s.state.outputFile.isOpen());
-    EXPECT_TRUE(s.state.list.window.has_value());
-    EXPECT_EQ(s.state.sourcePath, first);
+    EXPECT_TRUE(s.state.files.outputFile.isOpen());
+    EXPECT_TRUE(s.state.list.model.window.has_value());
+    EXPECT_EQ(s.state.files.sourcePath, first);
     EXPECT_EQ(s.scripted.fileRequests.size(), 1u) << "No asks for no file";
 
     s.scripted.answers.push_back(MessageAnswer::Yes);
     EXPECT_TRUE(s.run(cmd::OpenSourceCsv));
-    EXPECT_FALSE(s.state.outputFile.isOpen());
-    EXPECT_EQ(s.state.sourcePath, second);
+    EXPECT_FALSE(s.state.files.outputFile.isOpen());
+    EXPECT_EQ(s.state.files.sourcePath, second);
 }
 
 TEST(ListFlow, ExportWritesTheMarkedLinesUnderACsvName) {
     Session s;
     const std::string source = s.file("objs.csv", header + objects);
     ASSERT_TRUE(s.open(source));
-    s.state.list.window->highlighted = {1, 0, 1};
+    s.state.list.model.window->highlighted = {1, 0, 1};
     s.run(cmd::SelectObjects);
     s.scripted.fileAnswers.push_back(chosen((s.dir.path / "picked.dat").string()));
     ASSERT_TRUE(s.run(cmd::ExportObjects));
     EXPECT_EQ(s.scripted.fileRequests.back().title, "Save Bridge Object Export File");
     const std::string out = (s.dir.path / "picked.csv").string();
     EXPECT_EQ(s.read(out), header + "a, City, s, 3, 1, 5, 6, 0,\r\nc, Town, s, 2, 1, 5, 6, 0,\r\n");
-    EXPECT_EQ(s.state.outputPath, out);
+    EXPECT_EQ(s.state.files.outputPath, out);
     EXPECT_EQ(s.scripted.titles.back(), out);
     EXPECT_EQ(recentFile(s.state.recentFiles, 0), out);
-    EXPECT_FALSE(s.state.outputFile.isOpen()) << "the export does not become the output file";
+    EXPECT_FALSE(s.state.files.outputFile.isOpen()) << "the export does not become the output file";
 }
 
 TEST(ListFlow, ExportingOntoTheSourceIsRefusedAndTheDialogComesBack) {
@@ -196,7 +196,7 @@ TEST(ListFlow, TextVersionOfAReportGoesBesideTheChosenName) {
     const std::string text = s.read((s.dir.path / "roads-text.txt").string());
     EXPECT_EQ(text.rfind("Balkans Theater Misaligned Roads Report - ", 0), 0u);
     EXPECT_NE(text.find("1 \t 2 \t 3 \t 4 \t 5 \t 6 \t 7\t No Road to East\n"), std::string::npos);
-    EXPECT_FALSE(s.state.textReportFile.isOpen());
+    EXPECT_FALSE(s.state.files.textReportFile.isOpen());
     EXPECT_EQ(s.menuState(cmd::CloseOutputFiles), ItemState::Enabled);
 
     Session objectsList;
@@ -213,8 +213,8 @@ TEST(ListFlow, RecentEntriesOpenByTheirFileNamesExtension) {
     ApplicationState restarted;
     startUp(restarted, s.scripted.platform(), RunMode::Interactive, s.dir.str());
     EXPECT_TRUE(dispatchCommand(restarted, s.scripted.platform(), 8001));
-    EXPECT_TRUE(restarted.list.window.has_value());
-    EXPECT_EQ(restarted.listKind, ListKind::Objects);
+    EXPECT_TRUE(restarted.list.model.window.has_value());
+    EXPECT_EQ(restarted.list.listKind, ListKind::Objects);
 }
 
 TEST(ListFlow, UnusedIdsSortTheListByIdentifierAndReadTheWholeFile) {
@@ -231,7 +231,7 @@ TEST(ListFlow, UnusedIdsSortTheListByIdentifierAndReadTheWholeFile) {
     ASSERT_TRUE(dispatchCommand(s.state, platform, cmd::OpenSourceCsv));
     ASSERT_TRUE(dispatchCommand(s.state, platform, cmd::ListUnusedIds));
     EXPECT_EQ(shown, 1);
-    const ListWindow& w = *s.state.list.window;
+    const ListWindow& w = *s.state.list.model.window;
     EXPECT_EQ(w.objectRows[w.display[0]].identifier, 1);
     EXPECT_EQ(w.objectRows[w.display[1]].identifier, 2);
     // Identifiers beyond the 4096 rows shown are in use too: only the real gaps are free.
@@ -241,16 +241,16 @@ TEST(ListFlow, UnusedIdsSortTheListByIdentifierAndReadTheWholeFile) {
 TEST(ListFlow, ClearAllAsksForCautionAndEndsDeletionMode) {
     Session s;
     ASSERT_TRUE(s.open(s.file("o.csv", header + objects)));
-    s.state.list.window->highlighted = {0, 1, 0};
+    s.state.list.model.window->highlighted = {0, 1, 0};
     s.run(cmd::DeleteSelected);
-    EXPECT_TRUE(s.state.list.deletionMode);
-    EXPECT_EQ(s.state.list.window->objectRows[1].mark, MarkDeleted);
+    EXPECT_TRUE(s.state.list.model.deletionMode);
+    EXPECT_EQ(s.state.list.model.window->objectRows[1].mark, MarkDeleted);
     s.run(cmd::ClearAllSelections);
     EXPECT_EQ(s.messages().back(),
               "Caution: Are you sure you want to unselect all selected objects?");
     EXPECT_EQ(s.scripted.messages.back().buttons, MessageButtons::Ok);
-    EXPECT_FALSE(s.state.list.deletionMode);
-    EXPECT_EQ(s.state.list.window->objectRows[1].mark, MarkNone);
+    EXPECT_FALSE(s.state.list.model.deletionMode);
+    EXPECT_EQ(s.state.list.model.window->objectRows[1].mark, MarkNone);
 }
 
 } // namespace

@@ -54,12 +54,12 @@ TEST(TerrainFlow, OpeningL2ReadsTheMatrixAndEnablesTheTerrainCommands) {
     EXPECT_EQ(r.initialName, "*.L2");
     EXPECT_EQ(r.kind, FileDialogKind::Open);
 
-    EXPECT_TRUE(s.state.terrainOpen);
-    EXPECT_TRUE(s.state.matrixBuilt);
-    EXPECT_EQ(s.state.matrix.width, 64);
+    EXPECT_TRUE(s.state.terrain.terrainOpen);
+    EXPECT_TRUE(s.state.terrain.matrixBuilt);
+    EXPECT_EQ(s.state.terrain.matrix.width, 64);
     EXPECT_EQ(s.state.theater.xSections, 4);
     EXPECT_EQ(s.state.theater.lastMapY, 63);
-    EXPECT_EQ(s.state.terrainPath, (s.dir.path / "Theater.O2").string());
+    EXPECT_EQ(s.state.terrain.terrainPath, (s.dir.path / "Theater.O2").string());
     EXPECT_EQ(s.scripted.titles.back(), s.l2);
     EXPECT_EQ(recentFile(s.state.recentFiles, 0), s.l2);
     EXPECT_EQ(s.scripted.settings.at({"Software\\Moravik\\Quillon\\Paths", "Terrain"}),
@@ -94,7 +94,7 @@ TEST(TerrainFlow, CancelledOrFailedDialogsChangeNothing) {
     s.scripted.fileAnswers.push_back(FileRequestResult{FileRequestStatus::Error, {}, 12290});
     EXPECT_FALSE(s.run(cmd::OpenL2Terrain));
     EXPECT_EQ(s.messages(), (std::vector<std::string>{"Error: L2 file open error# 12290"}));
-    EXPECT_FALSE(s.state.terrainOpen);
+    EXPECT_FALSE(s.state.terrain.terrainOpen);
     EXPECT_TRUE(s.scripted.progressOpens.empty());
 }
 
@@ -110,7 +110,7 @@ TEST(TerrainFlow, TheO2IsFoundWhateverItsCaseAndAMissingOneIsReported) {
     EXPECT_EQ(missing.scripted.messages[0].text,
               "Data File Open Failed. (No such file or directory)");
     EXPECT_EQ(missing.scripted.messages[0].title, (missing.dir.path / "Theater.O2").string());
-    EXPECT_FALSE(missing.state.terrainOpen);
+    EXPECT_FALSE(missing.state.terrain.terrainOpen);
 }
 
 TEST(TerrainFlow, UnreadableEmptyOrBrokenTerrainLeavesTerrainClosedAndTheGeometryAlone) {
@@ -153,8 +153,8 @@ TEST(TerrainFlow, UnreadableEmptyOrBrokenTerrainLeavesTerrainClosedAndTheGeometr
             }
         }
         EXPECT_EQ(s.messages(), expected);
-        EXPECT_FALSE(s.state.terrainOpen);
-        EXPECT_TRUE(s.state.matrix.empty());
+        EXPECT_FALSE(s.state.terrain.terrainOpen);
+        EXPECT_TRUE(s.state.terrain.matrix.empty());
         EXPECT_EQ(s.state.theater.xMapExtent, before.xMapExtent);
         EXPECT_EQ(s.menuState(cmd::OpenL2Terrain), ItemState::Enabled);
     }
@@ -166,12 +166,12 @@ TEST(TerrainFlow, AnAbortDuringTheReadLeavesTerrainClosedAndASecondOpenWorks) {
     Platform platform = scripted.platform();
     platform.progressReport = [&](const ProgressView& v) {
         scripted.progressReports.push_back(v);
-        s.state.abortRequested = true; // the user closes the progress window
+        s.state.progress.abortRequested = true; // the user closes the progress window
     };
     s.scripted.fileAnswers.push_back(chosen(s.l2));
     EXPECT_FALSE(dispatchCommand(s.state, platform, cmd::OpenL2Terrain));
-    EXPECT_FALSE(s.state.terrainOpen);
-    EXPECT_TRUE(s.state.matrix.empty());
+    EXPECT_FALSE(s.state.terrain.terrainOpen);
+    EXPECT_TRUE(s.state.terrain.matrix.empty());
     EXPECT_EQ(s.scripted.progressReports.size(), 1u);
     EXPECT_EQ(s.scripted.progressCloses, 1);
     EXPECT_TRUE(s.messages().empty());
@@ -187,7 +187,7 @@ TEST(TerrainFlow, ARecentL2EntryOpensTerrain) {
     startUp(restarted, s.scripted.platform(), RunMode::Interactive, s.dir.str());
     s.scripted.settings.erase({"Software\\Moravik\\Quillon\\Paths", "Terrain"});
     EXPECT_TRUE(dispatchCommand(restarted, s.scripted.platform(), 8001));
-    EXPECT_TRUE(restarted.terrainOpen);
+    EXPECT_TRUE(restarted.terrain.terrainOpen);
     EXPECT_EQ(s.scripted.settings.at({"Software\\Moravik\\Quillon\\Paths", "Terrain"}),
               s.dir.str() + "/")
         << "the folder stored is the recent file's own";
@@ -208,7 +208,7 @@ TEST(TerrainFlow, SaveAndLoadTheMatrix) {
     EXPECT_EQ(s.scripted.fileRequests.back().title, "Save L2M Terrain Matrix");
     EXPECT_EQ(s.scripted.fileRequests.back().kind, FileDialogKind::Save);
     EXPECT_EQ(s.menuState(cmd::SaveL2mMatrix), ItemState::Greyed);
-    EXPECT_TRUE(s.state.terrainOpen);
+    EXPECT_TRUE(s.state.terrain.terrainOpen);
 
     // A later run loads it instead of the L2/O2 pair, after selecting the theater of its size.
     ScriptedPlatform scripted;
@@ -219,8 +219,8 @@ TEST(TerrainFlow, SaveAndLoadTheMatrix) {
     scripted.fileAnswers.push_back(chosen(l2m));
     ASSERT_TRUE(dispatchCommand(later, scripted.platform(), cmd::LoadL2mMatrix));
     EXPECT_EQ(scripted.fileRequests.back().title, "Open L2M Terrain Matrix");
-    EXPECT_TRUE(later.terrainOpen);
-    EXPECT_TRUE(later.matrix.posts == s.state.matrix.posts);
+    EXPECT_TRUE(later.terrain.terrainOpen);
+    EXPECT_TRUE(later.terrain.matrix.posts == s.state.terrain.matrix.posts);
     EXPECT_EQ(later.recentFiles.count, recentBefore) << "a matrix file is no recent file";
     EXPECT_EQ(scripted.titles.back(), l2m);
     EXPECT_EQ(findMenuItem(later.menu, cmd::SaveL2mMatrix)->state, ItemState::Enabled);
@@ -243,7 +243,7 @@ TEST(TerrainFlow, AMatrixOfAnotherSizeIsRefusedAndTerrainStaysClosed) {
     EXPECT_EQ(scripted.messages[0].text,
               "This L2M matrix is not the same size as the current theater.");
     EXPECT_EQ(scripted.messages[0].title, "L2M Matrix Error");
-    EXPECT_FALSE(later.terrainOpen);
+    EXPECT_FALSE(later.terrain.terrainOpen);
     EXPECT_EQ(later.theater.xMapExtent, 1024);
 }
 
@@ -260,7 +260,7 @@ TEST(TerrainFlow, FindL2InfoNeedsTerrainAndKeepsOneWindow) {
     EXPECT_TRUE(dispatchCommand(s.state, platform, cmd::FindL2Info));
     EXPECT_TRUE(dispatchCommand(s.state, platform, cmd::FindL2Info));
     EXPECT_EQ(shown, 2);
-    EXPECT_TRUE(s.state.findL2InfoPresent);
+    EXPECT_TRUE(s.state.terrain.findL2InfoPresent);
     EXPECT_TRUE(dispatchCommand(s.state, platform, cmd::CloseFindL2Info));
     EXPECT_FALSE(dispatchCommand(s.state, platform, cmd::CloseFindL2Info));
     EXPECT_EQ(closed, 1);

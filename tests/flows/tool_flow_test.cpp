@@ -65,7 +65,7 @@ TEST(RadarFlow, ProfilesEveryObjectWithTheProgressWindowInItsRadarState) {
     ASSERT_EQ(s.scripted.fileRequests.size(), 3u);
     EXPECT_EQ(s.scripted.fileRequests[1].title, "Open Object File");
     EXPECT_EQ(s.scripted.fileRequests[2].title, "Save Object Export File");
-    EXPECT_EQ(s.state.radarSettings.azimuthIncrement, 5.0f);
+    EXPECT_EQ(s.state.tools.radarSettings.azimuthIncrement, 5.0f);
 
     const std::string n = std::to_string(s.objects());
     EXPECT_EQ(s.messages().back(),
@@ -77,8 +77,8 @@ TEST(RadarFlow, ProfilesEveryObjectWithTheProgressWindowInItsRadarState) {
     // The bar's range is the source's lines less one: it ends just short of full.
     EXPECT_EQ(s.scripted.progressReports.back().position,
               static_cast<int>(s.objects() * 4096 / (s.objects() + 1)));
-    EXPECT_FALSE(s.state.toolSourceFile.isOpen());
-    EXPECT_FALSE(s.state.outputFile.isOpen());
+    EXPECT_FALSE(s.state.files.toolSourceFile.isOpen());
+    EXPECT_FALSE(s.state.files.outputFile.isOpen());
     const std::string written = testing::readFile(s.out("Radar.csv"));
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), s.objects() + 2);
     EXPECT_EQ(s.scripted.closeRequests, 0);
@@ -108,7 +108,7 @@ TEST(RadarFlow, TheBatchModeEndsTheProgramWhateverBecomesOfItsWork) {
         Session s(RunMode::RadarBatch);
         s.scripted.fileAnswers = {chosen(s.l2), chosen(s.source), chosen(s.out("Batch.csv"))};
         EXPECT_EQ(s.scripted.runPosted(s.state), 1);
-        EXPECT_TRUE(s.state.terrainOpen);
+        EXPECT_TRUE(s.state.terrain.terrainOpen);
         EXPECT_TRUE(std::filesystem::exists(s.out("Batch.csv")));
     }
     {
@@ -154,7 +154,7 @@ TEST(ToolFlows, ParentCheckWritesItsTwoFilesIntoTheStartFolder) {
     EXPECT_EQ(s.scripted.messages.back().title, "Object Parent Link Check Completed.");
     EXPECT_EQ(s.scripted.fileRequests.size(), 1u) << "no output file is asked for";
 
-    s.state.startDirectory = (s.dir.path / "missing").string();
+    s.state.folders.startDirectory = (s.dir.path / "missing").string();
     s.scripted.fileAnswers = {chosen(s.source)};
     EXPECT_FALSE(s.run(cmd::CheckParentLinks));
     EXPECT_EQ(s.messages().back().rfind("Error: Cannot write NoParent.csv: ", 0), 0u);
@@ -183,11 +183,11 @@ TEST(ToolFlows, TheIdDialogKeepsItsValuesAndTheBridgeFixReadsTheBridgeScript) {
 
     s.scripted.idChoice = IdToolChoice::FixBridgeOffsets;
     s.scripted.fileAnswers = {chosen(s.source), chosen(s.out("Fixed.csv"))};
-    s.state.scriptLoaded = true;
+    s.state.scan.scriptLoaded = true;
     EXPECT_TRUE(s.run(cmd::MoveObjectIds));
     EXPECT_EQ(s.scripted.messages.back().title, "Bridge Fix Finished");
     EXPECT_EQ(s.scripted.messages.back().text, " 1 Bridges were moved.");
-    EXPECT_FALSE(s.state.scriptLoaded);
+    EXPECT_FALSE(s.state.scan.scriptLoaded);
 }
 
 } // namespace

@@ -32,12 +32,12 @@ struct Scan {
 
     explicit Scan(std::int32_t sections) {
         startUp(state, scripted.platform(), RunMode::Interactive, dir.str());
-        allocateMatrix(state.matrix, sections * 16, sections * 16, SevenByteRecords);
+        allocateMatrix(state.terrain.matrix, sections * 16, sections * 16, SevenByteRecords);
         applyTerrainGeometry(state.theater, sections);
-        state.terrainOpen = true;
+        state.terrain.terrainOpen = true;
         dir.write("Object-RoadScript.dat", roadScript());
     }
-    void tile(int x, int y, std::uint32_t id) { state.matrix.at(x, y).tileId = id; }
+    void tile(int x, int y, std::uint32_t id) { state.terrain.matrix.at(x, y).tileId = id; }
     bool run(int command, const std::string& out = "out.csv") {
         scripted.fileAnswers.push_back(chosen((dir.path / out).string()));
         return dispatchCommand(state, scripted.platform(), command);
@@ -71,10 +71,10 @@ TEST(EdgeScan, TheWorkedRoadExample) {
     EXPECT_EQ(text.rfind("2 Tile Scanner - Misaligned Roads Report - ", 0), 0u);
     EXPECT_EQ(s.body("out.csv"), columns + "6, 51, 5, 9, 10001, 100, 200, No Road to West, 1\n");
     EXPECT_EQ(s.lastMessage(), "Road Scan Finished: 1 bad Road alignments were found & written.");
-    ASSERT_TRUE(s.state.list.window.has_value());
-    EXPECT_EQ(s.state.list.window->reportRows.size(), 1u);
-    EXPECT_TRUE(s.state.outputFile.isOpen()) << "the output stays open for a later scan";
-    EXPECT_FALSE(s.state.scriptLoaded);
+    ASSERT_TRUE(s.state.list.model.window.has_value());
+    EXPECT_EQ(s.state.list.model.window->reportRows.size(), 1u);
+    EXPECT_TRUE(s.state.files.outputFile.isOpen()) << "the output stays open for a later scan";
+    EXPECT_FALSE(s.state.scan.scriptLoaded);
     EXPECT_EQ(s.scripted.progressOpens.back().caption, "Scanning Misaligned Roads");
     EXPECT_EQ(s.scripted.progressReports.back().label, "Bad Roads Found:");
 }
@@ -142,7 +142,7 @@ TEST(EdgeScan, CountingOnlyAppendingAndTheTextReport) {
     ASSERT_TRUE(s.run(cmd::CheckRoads));
     EXPECT_EQ(s.lastMessage(), "Road Scan Finished: 1 bad Road alignments were found.");
     EXPECT_FALSE(std::filesystem::exists(s.dir.path / "out.csv"));
-    EXPECT_FALSE(s.state.list.window.has_value()) << "the list stays as it was";
+    EXPECT_FALSE(s.state.list.model.window.has_value()) << "the list stays as it was";
     s.scripted.fileAnswers.clear();
 
     s.scripted.scanEdit = [](ScanDialogModel& m) {
@@ -165,10 +165,10 @@ TEST(EdgeScan, CountingOnlyAppendingAndTheTextReport) {
     const std::size_t requests = s.scripted.fileRequests.size();
     ASSERT_TRUE(s.run(cmd::CheckRoads));
     EXPECT_EQ(s.scripted.fileRequests.size(), requests) << "appending asks for no file";
-    std::fflush(s.state.outputFile.handle.get());
+    std::fflush(s.state.files.outputFile.handle.get());
     EXPECT_EQ(s.body("out.csv"), columns + "0, 1, 4, 4, 10001, 3, 3, No Road to West, 1\n" +
                                      "0, 1, 4, 4, 10001, 3, 3, No Road to West, 1\n");
-    EXPECT_EQ(s.state.list.window->reportRows.size(), 2u);
+    EXPECT_EQ(s.state.list.model.window->reportRows.size(), 2u);
 }
 
 TEST(EdgeScan, TheCombinedReportHasOneHeaderAndCombinedCodes) {
@@ -192,11 +192,11 @@ TEST(EdgeScan, TheCombinedReportHasOneHeaderAndCombinedCodes) {
     const std::string version = s.file("all-text.txt");
     EXPECT_EQ(version.rfind("Balkans Theater Bad Road/River/Transition Tiles Report - ", 0), 0u);
     EXPECT_NE(version.find("No Transition to East"), std::string::npos);
-    EXPECT_FALSE(s.state.outputFile.isOpen());
-    EXPECT_FALSE(s.state.scanAll);
-    EXPECT_EQ(s.state.listKind, ListKind::AllScansReport);
+    EXPECT_FALSE(s.state.files.outputFile.isOpen());
+    EXPECT_FALSE(s.state.scan.scanAll);
+    EXPECT_EQ(s.state.list.listKind, ListKind::AllScansReport);
     EXPECT_EQ(findMenuItem(s.state.menu, cmd::CloseOutputFiles)->state, ItemState::Greyed);
-    EXPECT_EQ(s.state.list.window->reportRows.size(), 3u);
+    EXPECT_EQ(s.state.list.model.window->reportRows.size(), 3u);
 }
 
 #ifdef __linux__
@@ -211,16 +211,16 @@ TEST(EdgeScan, AFullDiskKeepsTheReportOfTheEarlierScan) {
     EXPECT_FALSE(fs::exists(s.dir.path / "out.csv.vantor-new"));
 
     // The partial file the next scan appends to is now on a full disk.
-    ASSERT_TRUE(s.state.outputFile.isOpen());
+    ASSERT_TRUE(s.state.files.outputFile.isOpen());
     const fs::path partial = s.dir.path / "out.csv.vantor-partial";
-    s.state.outputFile.handle.reset(std::fopen("/dev/full", "w+b"));
+    s.state.files.outputFile.handle.reset(std::fopen("/dev/full", "w+b"));
     s.scripted.scanEdit = [](ScanDialogModel& m) { m.appendToOutput = true; };
     EXPECT_FALSE(s.run(cmd::CheckRoads));
     EXPECT_EQ(s.lastMessage(), "Error: Cannot write " + (s.dir.path / "out.csv").string() +
                                    ": No space left on device");
     EXPECT_EQ(s.file("out.csv"), firstScan);
     EXPECT_FALSE(fs::exists(partial));
-    EXPECT_FALSE(s.state.outputFile.isOpen());
+    EXPECT_FALSE(s.state.files.outputFile.isOpen());
     EXPECT_EQ(findMenuItem(s.state.menu, cmd::CloseOutputFiles)->state, ItemState::Greyed);
     const auto summaries =
         std::count_if(s.scripted.messages.begin(), s.scripted.messages.end(), [](const auto& m) {
@@ -232,13 +232,13 @@ TEST(EdgeScan, AFullDiskKeepsTheReportOfTheEarlierScan) {
 
 TEST(EdgeScan, CancellingTheCombinedReportRestoresTheState) {
     Scan s(1);
-    s.state.listKind = ListKind::MisalignedRivers;
+    s.state.list.listKind = ListKind::MisalignedRivers;
     s.scripted.scanBegin = false;
     EXPECT_FALSE(dispatchCommand(s.state, s.scripted.platform(), cmd::GenerateSectionReport));
-    EXPECT_EQ(s.state.listKind, ListKind::MisalignedRivers);
-    EXPECT_FALSE(s.state.scanAll);
-    EXPECT_TRUE(s.state.textReport);
-    EXPECT_TRUE(s.state.abortRequested);
+    EXPECT_EQ(s.state.list.listKind, ListKind::MisalignedRivers);
+    EXPECT_FALSE(s.state.scan.scanAll);
+    EXPECT_TRUE(s.state.scan.textReport);
+    EXPECT_TRUE(s.state.progress.abortRequested);
     EXPECT_TRUE(s.scripted.fileRequests.empty());
 }
 
@@ -260,7 +260,7 @@ const char* bridgeScript = "1, 13001, 1, 1, W, N, E, S\r\n"
 struct Bridges : Scan {
     Bridges() : Scan(2) { dir.write("Object-BridgeScript.dat", bridgeScript); }
     std::vector<std::string> lines() {
-        std::fflush(state.outputFile.handle.get());
+        std::fflush(state.files.outputFile.handle.get());
         const std::string text = body("out.csv");
         std::vector<std::string> out;
         std::size_t pos = text.find('\n') + 1; // after the column line
@@ -320,8 +320,8 @@ TEST(BridgePlacement, PlacesOneAndTwoTileBridgesAndRejectsThoseWithoutTheirFarTi
     EXPECT_EQ(b.lastMessage(),
               "Bridge Placement Finished:  3 Bridges were placed.\r\n 2 Rejected due to no "
               "opposing tile.");
-    EXPECT_EQ(b.state.scan.startingObjectId, 18581);
-    EXPECT_EQ(b.state.list.window->objectRows.size(), 3u);
+    EXPECT_EQ(b.state.scan.parameters.startingObjectId, 18581);
+    EXPECT_EQ(b.state.list.model.window->objectRows.size(), 3u);
 }
 
 TEST(BridgePlacement, TheSelectorIsSharedAndAnOverrunStopsTheWalk) {
@@ -354,7 +354,7 @@ TEST(BridgePlacement, TheSelectorIsSharedAndAnOverrunStopsTheWalk) {
     EXPECT_EQ(overrun.lastMessage(),
               "Bridge Placement Finished:  1 Bridges were placed.\r\n 0 Rejected due to no "
               "opposing tile.");
-    EXPECT_FALSE(overrun.state.abortRequested);
+    EXPECT_FALSE(overrun.state.progress.abortRequested);
 }
 
 TEST(BridgePlacement, CountingOnlyWritesNothingAndNoRangeLinePlacesNothing) {
@@ -366,7 +366,7 @@ TEST(BridgePlacement, CountingOnlyWritesNothingAndNoRangeLinePlacesNothing) {
     EXPECT_EQ(b.lastMessage(),
               "Bridge Placement Finished:  2 Bridges were found.\r\n 0 Rejected due to no "
               "opposing tile.");
-    EXPECT_EQ(b.state.scan.startingObjectId, 6000) << "counting leaves the starting ID";
+    EXPECT_EQ(b.state.scan.parameters.startingObjectId, 6000) << "counting leaves the starting ID";
     EXPECT_EQ(b.scripted.progressReports.back().label, "Bridges Found:");
 
     Bridges noRanges;

@@ -73,7 +73,7 @@ TEST(Theaters, TheIniListFillsTheTheaterMenuWithTheFirstChecked) {
         Lines expected{"10206 Select Theater (disabled)", "---"};
         expected.insert(expected.end(), c.entries.begin(), c.entries.end());
         EXPECT_EQ(s.theaterMenu(), expected);
-        EXPECT_EQ(s.state.currentTheater, 2000);
+        EXPECT_EQ(s.state.theaters.currentTheater, 2000);
     }
 }
 
@@ -111,7 +111,7 @@ TEST(Theaters, SelectingMovesTheSingleCheckAndReadsTheGeometry) {
     ASSERT_TRUE(s.select(0));
     EXPECT_EQ(s.theaterMenu(), (Lines{"10206 Select Theater (disabled)", "---",
                                       "2000 Korea (checked)", "2001 Balkans", "2002 Israel"}));
-    EXPECT_EQ(s.state.currentTheater, 2000);
+    EXPECT_EQ(s.state.theaters.currentTheater, 2000);
     EXPECT_EQ(s.state.theater.xSections, 64);
     EXPECT_FALSE(s.select(3)) << "no fourth theater is listed";
 }
@@ -129,9 +129,9 @@ TEST(Theaters, AValueThatIsNoNumberLeavesTheFieldAsItWas) {
 
 TEST(Theaters, SelectionWhileTerrainIsOpenKeepsTheOpenMatrixDimensions) {
     Started s(threeTheaters);
-    s.state.terrainOpen = true;
+    s.state.terrain.terrainOpen = true;
     ASSERT_TRUE(s.select(2));
-    EXPECT_EQ(s.state.currentTheater, 2002);
+    EXPECT_EQ(s.state.theaters.currentTheater, 2002);
     EXPECT_EQ(s.state.theater.sectionName, "Korea");
     EXPECT_EQ(s.state.theater.xMapExtent, 1024);
     EXPECT_EQ(s.state.theater.xSections, 64);

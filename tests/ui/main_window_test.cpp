@@ -210,12 +210,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(theater->actions().size(), 5);
 
         w->menuAction(2002)->trigger();
-        QTRY_COMPARE(w->state().currentTheater, 2002);
+        QTRY_COMPARE(w->state().theaters.currentTheater, 2002);
         QCOMPARE(w->state().theater.xSections, 128);
         w->menuAction(2001)->trigger();
-        QTRY_COMPARE(w->state().currentTheater, 2001);
+        QTRY_COMPARE(w->state().theaters.currentTheater, 2001);
         w->menuAction(2000)->trigger();
-        QTRY_COMPARE(w->state().currentTheater, 2000);
+        QTRY_COMPARE(w->state().theaters.currentTheater, 2000);
         // Choosing the checked entry again keeps it checked.
         w->menuAction(2000)->trigger();
         QTest::qWait(20);
@@ -250,24 +250,24 @@ class MainWindowTest : public QObject {
     void progressWindowShowsItsTextsAndEscAsksToStop() {
         auto w = makeWindow();
         ApplicationState& state = w->state();
-        state.progressState = ProgressState::Terrain;
+        state.progress.progressState = ProgressState::Terrain;
         openProgress(state, w->platform());
         ProgressDialog* dialog = w->progressDialog();
         QVERIFY(dialog != nullptr);
         QCOMPARE(dialog->windowTitle(), QString("Building Terrain Matrix"));
         QCOMPARE(dialog->labelText(), QString("Sections Completed:"));
         QCOMPARE(dialog->counterText(), QString("0"));
-        state.progress.sectionsCompleted = 63;
-        state.progress.position = 63;
+        state.progress.counters.sectionsCompleted = 63;
+        state.progress.counters.position = 63;
         w->runCommand(cmd::ProgressReport);
         QCOMPARE(dialog->counterText(), QString("63"));
         QCOMPARE(dialog->barValue(), 63);
-        state.progress.position = 9000;
+        state.progress.counters.position = 9000;
         w->runCommand(cmd::ProgressReport);
         QCOMPARE(dialog->barValue(), progressBarRange);
 
         QTest::keyClick(dialog, Qt::Key_Escape);
-        QVERIFY(state.abortRequested);
+        QVERIFY(state.progress.abortRequested);
         QVERIFY(dialog->isVisible()); // only the flow closes it
         dialog->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/progress_window.png");
         closeProgress(state, w->platform());
@@ -303,13 +303,13 @@ class MainWindowTest : public QObject {
         };
         w->toolBar()->actions().at(6)->trigger();
         QTRY_VERIFY(w->progressDialog() == nullptr);
-        QVERIFY(!w->state().terrainOpen);
-        QVERIFY(w->state().matrix.empty());
+        QVERIFY(!w->state().terrain.terrainOpen);
+        QVERIFY(w->state().terrain.matrix.empty());
 
         w->platform().progressReport = report;
         w->toolBar()->actions().at(6)->trigger();
-        QTRY_VERIFY(w->state().terrainOpen);
-        QCOMPARE(w->state().matrix.width, 128);
+        QTRY_VERIFY(w->state().terrain.terrainOpen);
+        QCOMPARE(w->state().terrain.matrix.width, 128);
         QCOMPARE(w->windowTitle(), QString::fromStdString(l2));
         QVERIFY(w->menuAction(cmd::CheckRoads)->isEnabled());
         QVERIFY(w->menuAction(cmd::SaveL2mMatrix)->isEnabled());
@@ -324,7 +324,7 @@ class MainWindowTest : public QObject {
         find->mapXField()->setText("70abc");
         find->mapYField()->setText("64");
         QTest::keyClick(find->mapYField(), Qt::Key_Return);
-        const TerrainPost& post = w->state().matrix.at(70, 64);
+        const TerrainPost& post = w->state().terrain.matrix.at(70, 64);
         QCOMPARE(find->tileIdText(), QString::number(post.tileId));
         QCOMPARE(find->elevationText(), QString::number(post.elevation));
         find->mapXField()->setText("128");
@@ -334,7 +334,7 @@ class MainWindowTest : public QObject {
         find->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/find_l2_info.png");
         QTest::keyClick(find, Qt::Key_Escape);
         QTRY_VERIFY(w->findL2InfoDialog() == nullptr);
-        QVERIFY(!w->state().findL2InfoPresent);
+        QVERIFY(!w->state().terrain.findL2InfoPresent);
     }
 
     // A file loaded into the list view, sorted by a header click, a mark toggled with a
@@ -359,7 +359,7 @@ class MainWindowTest : public QObject {
             return FileRequestResult{FileRequestStatus::Chosen, path, 0};
         };
         w->toolBar()->actions().at(0)->trigger();
-        QTRY_VERIFY(w->state().list.window.has_value());
+        QTRY_VERIFY(w->state().list.model.window.has_value());
         ListView* view = w->listView();
         QCOMPARE(view->model()->rowCount(), 6);
         QCOMPARE(view->model()->headerData(2, Qt::Horizontal).toString(), QString("ID#"));
@@ -374,9 +374,9 @@ class MainWindowTest : public QObject {
         // A double-click on the displayed first row (ID 60) selects it; again clears it.
         const QRect first = view->visualRect(view->model()->index(0, 1));
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, first.center());
-        QCOMPARE(w->state().list.window->objectRows[5].mark, int(MarkSelected));
+        QCOMPARE(w->state().list.model.window->objectRows[5].mark, int(MarkSelected));
         QTest::mouseClick(view->viewport(), Qt::RightButton, {}, first.center());
-        QCOMPARE(w->state().list.window->objectRows[5].mark, int(MarkNone));
+        QCOMPARE(w->state().list.model.window->objectRows[5].mark, int(MarkNone));
         // An edit of the first column never sticks.
         QVERIFY(!view->model()->setData(view->model()->index(0, 0), "Renamed", Qt::EditRole));
 
@@ -386,8 +386,8 @@ class MainWindowTest : public QObject {
         view->selectionModel()->select(view->model()->index(4, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
         w->runCommand(cmd::SelectObjects);
-        QCOMPARE(w->state().list.window->objectRows[4].mark, int(MarkSelected));
-        QCOMPARE(w->state().list.window->objectRows[1].mark, int(MarkSelected));
+        QCOMPARE(w->state().list.model.window->objectRows[4].mark, int(MarkSelected));
+        QCOMPARE(w->state().list.model.window->objectRows[1].mark, int(MarkSelected));
         QVERIFY(!view->model()->index(1, 0).data(Qt::DecorationRole).isNull());
         QDir().mkpath(VANTOR_SCREENSHOT_DIR);
         w->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/list_window.png");
@@ -406,7 +406,7 @@ class MainWindowTest : public QObject {
         find->selectWhenFoundBox()->click();
         find->searchField()->setText("30");
         QTest::keyClick(find->searchField(), Qt::Key_Return);
-        QCOMPARE(w->state().list.window->objectRows[2].mark, int(MarkSelected));
+        QCOMPARE(w->state().list.model.window->objectRows[2].mark, int(MarkSelected));
         const QModelIndexList highlighted = view->selectionModel()->selectedRows();
         QVERIFY(std::any_of(highlighted.begin(), highlighted.end(),
                             [](const QModelIndex& i) { return i.data().toString() == "Town3"; }));
@@ -442,7 +442,7 @@ class MainWindowTest : public QObject {
         QStringList messages;
         collectMessages(w, messages);
         w.runCommand(cmd::OpenL2Terrain);
-        QVERIFY(w.state().terrainOpen);
+        QVERIFY(w.state().terrain.terrainOpen);
         w.runCommand(cmd::SaveL2mMatrix);
         QVERIFY2(messages.last().contains("Data File Open Failed. (it is the same file as "),
                  qPrintable(messages.last()));
@@ -457,7 +457,7 @@ class MainWindowTest : public QObject {
         QVERIFY2(messages.last().startsWith("Missing Script File:  Could not script file: "),
                  qPrintable(messages.last()));
         QVERIFY(!std::filesystem::exists(theater.path / "roads.csv"));
-        QVERIFY(!w.state().outputFile.isOpen());
+        QVERIFY(!w.state().files.outputFile.isOpen());
     }
 
     // A road scan from the toolbar: the scan parameters dialog validates as the user types,
@@ -478,7 +478,7 @@ class MainWindowTest : public QObject {
         QStringList messages;
         collectMessages(w, messages);
         w.runCommand(cmd::OpenL2Terrain);
-        QVERIFY(w.state().terrainOpen);
+        QVERIFY(w.state().terrain.terrainOpen);
 
         struct Seen {
             bool shown = false;
@@ -516,8 +516,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(messages.last(), QString("Road Scan Finished: %1 bad Road alignments were found "
                                           "& written.")
                                       .arg(features.roadBreaks));
-        QVERIFY(w.state().list.window.has_value());
-        QCOMPARE(static_cast<int>(w.state().list.window->reportRows.size()), features.roadBreaks);
+        QVERIFY(w.state().list.model.window.has_value());
+        QCOMPARE(static_cast<int>(w.state().list.model.window->reportRows.size()),
+                 features.roadBreaks);
         QCOMPARE(w.listView()->model()->rowCount(), features.roadBreaks);
         QCOMPARE(w.listView()->model()->headerData(7, Qt::Horizontal).toString(), QString("Error"));
         QVERIFY(w.listView()->model()->index(0, 7).data().toString().startsWith("No Road to"));
@@ -563,7 +564,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(messages.first(), QString("Configure Radar Scanner: The range scan increment "
                                            "must be from 0.01 to 10000 km."));
         QVERIFY(messages.last().startsWith("Radar LOS Calcuations Completed.: Total of "));
-        QCOMPARE(w.state().radarSettings.rangeIncrement, 2.5f);
+        QCOMPARE(w.state().tools.radarSettings.rangeIncrement, 2.5f);
         QVERIFY(std::filesystem::exists(theater.path / "radar.csv"));
 
         seen.clear();
@@ -614,7 +615,7 @@ class MainWindowTest : public QObject {
         choose(cmd::HowTo);
         QCOMPARE(messages.last(), QString("OCD Data Processed: 22 OCD Objects found out of 23."));
         choose(cmd::OpenL2Terrain);
-        QVERIFY(w.state().terrainOpen);
+        QVERIFY(w.state().terrain.terrainOpen);
 
         QStringList titles;
         w.scanParametersShown = [&](ScanParametersDialog& dialog) {
@@ -649,11 +650,11 @@ class MainWindowTest : public QObject {
         choose(cmd::CheckPlaceMoveObjects);
         QVERIFY2(messages.last().startsWith("TAC Objects Check Completed.: Total of 131 Objects"),
                  qPrintable(messages.mid(messages.size() - 3).join("|")));
-        QCOMPARE(w.state().scan.searchRange, 1);
+        QCOMPARE(w.state().scan.parameters.searchRange, 1);
         QCOMPARE(titles.size(), 3);
         QVERIFY(std::filesystem::exists(theater.path / "city.csv"));
         QVERIFY(std::filesystem::exists(theater.path / "checked.csv"));
-        QVERIFY(!w.state().progressWindowOpen);
+        QVERIFY(!w.state().progress.windowOpen);
 
         const auto l2Size = std::filesystem::file_size(l2);
         answers = {source};
@@ -719,7 +720,7 @@ class MainWindowTest : public QObject {
         w.runCommand(cmd::OpenL2Terrain);
         QVERIFY(w.mapPanel()->isVisible());
         w.runCommand(cmd::OpenSourceCsv);
-        QVERIFY(w.state().list.window.has_value());
+        QVERIFY(w.state().list.model.window.has_value());
         MapView* map = w.mapView();
         map->grab();
         QTRY_VERIFY(!map->tilesPending());
@@ -727,7 +728,7 @@ class MainWindowTest : public QObject {
         w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/map_relief.png");
 
         // List to map: the highlighted row's post comes to the centre.
-        const ListWindow& rows = *w.state().list.window;
+        const ListWindow& rows = *w.state().list.model.window;
         const std::size_t display = 7;
         const ListObjectRow& picked = rows.objectRows[rows.display[display]];
         w.listView()->selectionModel()->select(
@@ -738,7 +739,7 @@ class MainWindowTest : public QObject {
         // Map to list: a click on another marker highlights its row.
         map->setView(6, map->centre().x(), map->centre().y());
         const std::vector<MapMarker> markers =
-            listMarkers(rows, w.state().listKind, w.state().scanAll);
+            listMarkers(rows, w.state().list.listKind, w.state().scan.scanAll);
         const MapTransform t = map->transform();
         std::size_t other = markers.size();
         for (std::size_t i = 0; i < markers.size(); ++i) {
@@ -794,7 +795,7 @@ class MainWindowTest : public QObject {
         // The open terrain is never written over, whatever the name chosen.
         {
             const std::string terrain = slurpFile(l2);
-            InputScope held(w.state().inputs);
+            InputScope held(w.state().files.inputs);
             QVERIFY(!map->saveImage(
                 QString::fromStdString((theater.path / "." / "Theater.L2").string()), error));
             QVERIFY2(error.contains("an input of this command"), qPrintable(error));
