@@ -47,6 +47,86 @@ std::vector<std::int32_t> checkedTiles(const TileScript& s) {
     return record;
 }
 
+// The urban classes a checker record gives: city, town, village, junction.
+std::array<std::int32_t, 4> urbanClasses(const CheckerRecord& rec) {
+    return {rec.cityClass, rec.townClass, rec.villageClass, rec.junctionClass};
+}
+
+// An object on a listed tile takes the record's first class, or becomes an intersection.
+void reclassObject(ObjectRecord& o, const CheckerRecord& rec, ObjectCheckCounts& c) {
+    std::int32_t first = 0;
+    for (const std::int32_t v : urbanClasses(rec)) {
+        if (v != 0) {
+            first = v;
+            break;
+        }
+    }
+    if (first == 0) {
+        first = rec.newJunctionClass;
+    }
+    const UrbanType type = urbanType(o.type);
+    if (first != 0 && type != OtherType) {
+        o.objectiveClass = first;
+        o.changed = true;
+        ++c.changed;
+        std::int32_t* byType[] = {&c.cities, &c.towns, &c.villages, &c.junctions};
+        ++*byType[type];
+    } else if (rec.newJunctionClass != 0) {
+        o.objectiveClass = rec.newJunctionClass;
+        o.type = "Junction";
+        o.subtype = "Intersection";
+        o.changed = true;
+        ++c.changed;
+        ++c.intersections;
+    }
+}
+
+// An empty listed tile pulls the first urban object within range whose type the record gives a
+// class; true when one came.
+bool pullObject(OccupancyGrid& grid, CheckObjects& objects, std::int32_t x, std::int32_t y,
+                std::int32_t range, const CheckerRecord& rec, ObjectCheckCounts& c) {
+    const std::array<std::int32_t, 4> classes = urbanClasses(rec);
+    for (std::int32_t ny = y - range; ny <= y + range; ++ny) {
+        for (std::int32_t nx = x - range; nx <= x + range; ++nx) {
+            if ((nx == x && ny == y) || !grid.contains(nx, ny)) {
+                continue;
+            }
+            OccupancyCell& from = grid.at(nx, ny);
+            if (from.object == noObject) {
+                continue;
+            }
+            ObjectRecord& o = objects.at(from.object);
+            const UrbanType type = urbanType(o.type);
+            if (type == OtherType || classes[type] == 0) {
+                continue;
+            }
+            o.objectiveClass = classes[type];
+            o.x = x;
+            o.y = y;
+            o.changed = true;
+            grid.at(x, y).object = from.object;
+            from.object = noObject;
+            ++c.moved;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A new intersection on an empty listed tile.
+ObjectRecord newIntersection(std::int64_t identifier, std::int32_t objectiveClass, std::int32_t x,
+                             std::int32_t y) {
+    ObjectRecord r;
+    r.identifier = static_cast<std::int32_t>(identifier);
+    r.objectiveClass = objectiveClass;
+    r.type = "Junction";
+    r.subtype = "Intersection";
+    r.x = x;
+    r.y = y;
+    r.changed = true;
+    return r;
+}
+
 } // namespace
 
 ObjectCheckResult runObjectCheck(OccupancyGrid& grid, CheckObjects& objects,
@@ -74,78 +154,15 @@ ObjectCheckResult runObjectCheck(OccupancyGrid& grid, CheckObjects& objects,
                 continue;
             }
             const CheckerRecord& rec = script.checkers[static_cast<std::size_t>(at)];
-            const std::array<std::int32_t, 4> classes{rec.cityClass, rec.townClass,
-                                                      rec.villageClass, rec.junctionClass};
             if (cell.object != noObject) {
-                ObjectRecord& o = objects.at(cell.object);
-                std::int32_t first = 0;
-                for (const std::int32_t v : classes) {
-                    if (v != 0) {
-                        first = v;
-                        break;
-                    }
-                }
-                if (first == 0) {
-                    first = rec.newJunctionClass;
-                }
-                const UrbanType type = urbanType(o.type);
-                if (first != 0 && type != OtherType) {
-                    o.objectiveClass = first;
-                    o.changed = true;
-                    ++c.changed;
-                    std::int32_t* byType[] = {&c.cities, &c.towns, &c.villages, &c.junctions};
-                    ++*byType[type];
-                } else if (rec.newJunctionClass != 0) {
-                    o.objectiveClass = rec.newJunctionClass;
-                    o.type = "Junction";
-                    o.subtype = "Intersection";
-                    o.changed = true;
-                    ++c.changed;
-                    ++c.intersections;
-                }
+                reclassObject(objects.at(cell.object), rec, c);
                 continue;
             }
-            if (range > 0) {
-                bool pulled = false;
-                for (std::int32_t ny = y - range; ny <= y + range && !pulled; ++ny) {
-                    for (std::int32_t nx = x - range; nx <= x + range; ++nx) {
-                        if ((nx == x && ny == y) || !grid.contains(nx, ny)) {
-                            continue;
-                        }
-                        OccupancyCell& from = grid.at(nx, ny);
-                        if (from.object == noObject) {
-                            continue;
-                        }
-                        ObjectRecord& o = objects.at(from.object);
-                        const UrbanType type = urbanType(o.type);
-                        if (type == OtherType || classes[type] == 0) {
-                            continue;
-                        }
-                        o.objectiveClass = classes[type];
-                        o.x = x;
-                        o.y = y;
-                        o.changed = true;
-                        cell.object = from.object;
-                        from.object = noObject;
-                        ++c.moved;
-                        pulled = true;
-                        break;
-                    }
-                }
-                if (pulled) {
-                    continue;
-                }
+            if (range > 0 && pullObject(grid, objects, x, y, range, rec, c)) {
+                continue;
             }
             if (rec.newJunctionClass != 0) {
-                ObjectRecord r;
-                r.identifier = static_cast<std::int32_t>(ids.next);
-                r.objectiveClass = rec.newJunctionClass;
-                r.type = "Junction";
-                r.subtype = "Intersection";
-                r.x = x;
-                r.y = y;
-                r.changed = true;
-                cell.object = objects.create(std::move(r));
+                cell.object = objects.create(newIntersection(ids.next, rec.newJunctionClass, x, y));
                 ++ids.next;
                 if (ids.next > ids.maximum) {
                     return stop(true);

@@ -47,52 +47,66 @@ bool cutGap(Grid& g, std::int32_t x, std::int32_t y, bool alongX, unsigned char 
 
 } // namespace
 
-SampleFeatures laySampleFeatures(TerrainMatrix& m) {
-    SampleFeatures f;
-    const std::int32_t e = m.width;
-    Grid g{e,
-           std::vector<unsigned char>(static_cast<std::size_t>(e) * static_cast<std::size_t>(e))};
-    const std::int32_t lines = std::max(1, e / 128);
+namespace {
+
+// Where the sample's roads run (rows) and its rivers (columns): one of each per 128 posts.
+struct FeatureLines {
     std::vector<std::int32_t> roadRows;
     std::vector<std::int32_t> riverColumns;
+    std::int32_t stripOffset = 0; // a transition strip runs this far below each road
+};
+
+FeatureLines featureLines(std::int32_t extent) {
+    FeatureLines l;
+    const std::int32_t lines = std::max(1, extent / 128);
     for (std::int32_t k = 0; k < lines; ++k) {
-        roadRows.push_back(e * (2 * k + 1) / (2 * lines) + 3);
-        riverColumns.push_back(e * (2 * k + 1) / (2 * lines) - 5);
+        l.roadRows.push_back(extent * (2 * k + 1) / (2 * lines) + 3);
+        l.riverColumns.push_back(extent * (2 * k + 1) / (2 * lines) - 5);
     }
-    for (std::int32_t y : roadRows) {
+    l.stripOffset = extent / (4 * lines);
+    return l;
+}
+
+// The roads and rivers on the land, and the transition strips between the roads.
+void drawFeatures(const TerrainMatrix& m, const FeatureLines& l, Grid& g) {
+    const std::int32_t e = g.extent;
+    for (std::int32_t y : l.roadRows) {
         for (std::int32_t x = 0; x < e; ++x) {
             if (land(m, x, y)) {
                 g.at(x, y) |= Road;
             }
         }
     }
-    for (std::int32_t x : riverColumns) {
+    for (std::int32_t x : l.riverColumns) {
         for (std::int32_t y = 0; y < e; ++y) {
             if (land(m, x, y)) {
                 g.at(x, y) |= River;
             }
         }
     }
-    // Transition strips between the roads.
-    for (std::int32_t y : roadRows) {
-        const std::int32_t strip = y + e / (4 * lines);
+    for (std::int32_t y : l.roadRows) {
+        const std::int32_t strip = y + l.stripOffset;
         for (std::int32_t x = 0; strip < e && x < e; ++x) {
             if (land(m, x, strip) && g.at(x, strip) == None) {
                 g.at(x, strip) = Strip;
             }
         }
     }
+}
 
-    // Crossings become bridges where the road and the river both go on straight through;
-    // anywhere else the road keeps the post and the river stops short of it.
-    struct Bridge {
-        std::int32_t x, y;
-        std::uint32_t tile;
-    };
+struct Bridge {
+    std::int32_t x, y;
+    std::uint32_t tile;
+};
+
+// Crossings become bridges where the road and the river both go on straight through, in turn
+// one-tile, two-tile and two-tile without the far tile; anywhere else the road keeps the post
+// and the river stops short of it.
+std::vector<Bridge> placeCrossings(const FeatureLines& l, Grid& g, SampleFeatures& f) {
     std::vector<Bridge> bridges;
     int crossing = 0;
-    for (std::int32_t y : roadRows) {
-        for (std::int32_t x : riverColumns) {
+    for (std::int32_t y : l.roadRows) {
+        for (std::int32_t x : l.riverColumns) {
             if (!g.is(x, y, Road) || !g.is(x, y, River)) {
                 continue;
             }
@@ -120,16 +134,18 @@ SampleFeatures laySampleFeatures(TerrainMatrix& m) {
             }
         }
     }
+    return bridges;
+}
 
-    // Tiles from the masks of the whole features; the gaps cut afterwards keep the land they
-    // lie on, while the posts beside them still point into them.
-    std::vector<std::uint32_t> featureTile(g.kind.size(), 0);
+// The tile of every feature post, from the mask of the whole feature around it.
+std::vector<std::uint32_t> featureTiles(Grid& g) {
+    const std::int32_t e = g.extent;
+    std::vector<std::uint32_t> tiles(g.kind.size(), 0);
     for (std::int32_t y = 0; y < e; ++y) {
         for (std::int32_t x = 0; x < e; ++x) {
             const unsigned char k = g.at(x, y);
-            std::uint32_t& tile =
-                featureTile[static_cast<std::size_t>(y) * static_cast<std::size_t>(e) +
-                            static_cast<std::size_t>(x)];
+            std::uint32_t& tile = tiles[static_cast<std::size_t>(y) * static_cast<std::size_t>(e) +
+                                        static_cast<std::size_t>(x)];
             if ((k & Road) != 0) {
                 tile = sample_tiles::road + maskOf(g, x, y, Road);
             } else if ((k & River) != 0) {
@@ -139,8 +155,13 @@ SampleFeatures laySampleFeatures(TerrainMatrix& m) {
             }
         }
     }
-    // Deliberate gaps, one per line where there is room.
-    for (std::int32_t y : roadRows) {
+    return tiles;
+}
+
+// Deliberate gaps, one per line where there is room; each leaves two breaks.
+void cutGaps(const FeatureLines& l, Grid& g, SampleFeatures& f) {
+    const std::int32_t e = g.extent;
+    for (std::int32_t y : l.roadRows) {
         for (std::int32_t x = e / 2; x < e - 5; ++x) {
             if (cutGap(g, x, y, true, Road)) {
                 f.roadBreaks += 2;
@@ -148,7 +169,7 @@ SampleFeatures laySampleFeatures(TerrainMatrix& m) {
             }
         }
     }
-    for (std::int32_t x : riverColumns) {
+    for (std::int32_t x : l.riverColumns) {
         for (std::int32_t y = e / 2 + 9; y < e - 5; ++y) {
             if (cutGap(g, x, y, false, River)) {
                 f.riverBreaks += 2;
@@ -156,8 +177,8 @@ SampleFeatures laySampleFeatures(TerrainMatrix& m) {
             }
         }
     }
-    for (std::int32_t y : roadRows) {
-        const std::int32_t strip = y + e / (4 * lines);
+    for (std::int32_t y : l.roadRows) {
+        const std::int32_t strip = y + l.stripOffset;
         for (std::int32_t x = e / 3; strip < e && x < e - 5; ++x) {
             if (cutGap(g, x, strip, true, Strip)) {
                 f.transitionBreaks += 2;
@@ -165,12 +186,27 @@ SampleFeatures laySampleFeatures(TerrainMatrix& m) {
             }
         }
     }
+}
 
+} // namespace
+
+SampleFeatures laySampleFeatures(TerrainMatrix& m) {
+    SampleFeatures f;
+    const std::int32_t e = m.width;
+    Grid g{e,
+           std::vector<unsigned char>(static_cast<std::size_t>(e) * static_cast<std::size_t>(e))};
+    const FeatureLines lines = featureLines(e);
+    drawFeatures(m, lines, g);
+    const std::vector<Bridge> bridges = placeCrossings(lines, g, f);
+    // Tiles from the masks of the whole features; the gaps cut afterwards keep the land they
+    // lie on, while the posts beside them still point into them.
+    const std::vector<std::uint32_t> tiles = featureTiles(g);
+    cutGaps(lines, g, f);
     for (std::int32_t y = 0; y < e; ++y) {
         for (std::int32_t x = 0; x < e; ++x) {
             const std::uint32_t tile =
-                featureTile[static_cast<std::size_t>(y) * static_cast<std::size_t>(e) +
-                            static_cast<std::size_t>(x)];
+                tiles[static_cast<std::size_t>(y) * static_cast<std::size_t>(e) +
+                      static_cast<std::size_t>(x)];
             if (tile != 0 && g.at(x, y) != None) {
                 m.at(x, y).tileId = tile;
             }

@@ -82,12 +82,13 @@ std::string objectLine(const SampleObject& o) {
 
 } // namespace
 
-std::string sampleObjectiveExport(const TerrainMatrix& m) {
-    std::vector<SampleObject> objects;
-    std::int32_t nextId = 10;
-    // Towns, villages and junctions stand on the blocks laid for them, except that every
-    // fourth town is missing, every third village stands one post west of its block and every
-    // fifth junction one post north of its crossroads.
+namespace {
+
+// Towns, villages and junctions stand on the blocks laid for them, except that every fourth
+// town is missing, every third village stands one post west of its block and every fifth
+// junction one post north of its crossroads.
+void placeSiteObjects(const TerrainMatrix& m, std::vector<SampleObject>& objects,
+                      std::int32_t& nextId) {
     std::size_t towns = 0;
     std::size_t villages = 0;
     std::size_t junctions = 0;
@@ -128,7 +129,11 @@ std::string sampleObjectiveExport(const TerrainMatrix& m) {
         }
         objects.push_back({kind, nextId++, x, y, 0, {}});
     }
-    // Bridges stand on the bridge tiles.
+}
+
+// Bridges stand on the bridge tiles.
+void placeBridgeObjects(const TerrainMatrix& m, std::vector<SampleObject>& objects,
+                        std::int32_t& nextId) {
     for (std::int32_t y = 0; y < m.height; ++y) {
         for (std::int32_t x = 0; x < m.width; ++x) {
             const std::uint32_t tile = m.at(x, y).tileId;
@@ -142,8 +147,11 @@ std::string sampleObjectiveExport(const TerrainMatrix& m) {
             }
         }
     }
-    // Towns belong to their nearest city, villages to their nearest town or city; one village
-    // in five names another village, as broken theaters do.
+}
+
+// Towns belong to their nearest city, villages to their nearest town or city; one village in
+// five names another village, as broken theaters do.
+void assignParents(std::vector<SampleObject>& objects) {
     std::size_t villageParents = 0;
     for (SampleObject& o : objects) {
         const SampleObject* parent = nullptr;
@@ -157,7 +165,10 @@ std::string sampleObjectiveExport(const TerrainMatrix& m) {
         }
         o.parent = parent != nullptr ? parent->id : 0;
     }
-    // Cities and towns link to their two nearest neighbours.
+}
+
+// Cities and towns link to their two nearest neighbours.
+void linkNeighbours(std::vector<SampleObject>& objects) {
     for (SampleObject& o : objects) {
         if (o.kind != &city && o.kind != &town) {
             continue;
@@ -178,7 +189,17 @@ std::string sampleObjectiveExport(const TerrainMatrix& m) {
             o.links.push_back(others[i]->id);
         }
     }
+}
 
+} // namespace
+
+std::string sampleObjectiveExport(const TerrainMatrix& m) {
+    std::vector<SampleObject> objects;
+    std::int32_t nextId = 10;
+    placeSiteObjects(m, objects, nextId);
+    placeBridgeObjects(m, objects, nextId);
+    assignParents(objects);
+    linkNeighbours(objects);
     std::string text =
         std::string(exportTitle) + "  Mon Dec 07 12:00:00 2026\r\n" + exportColumnLine + "\r\n";
     for (const SampleObject& o : objects) {

@@ -95,6 +95,90 @@ const TileRecord* findTile(const TileScript& s, std::int32_t tileId) {
     return it == s.firstRecord.end() ? nullptr : &s.tiles[it->second];
 }
 
+namespace {
+
+// Line types 0 and 1: a bridge tile (1) or its opposing tile (0, stored with a negative span).
+void takeBridgeTile(TileScript& s, const Fields& d, std::int32_t type) {
+    TileRecord r;
+    r.tileId = d.number(1);
+    r.variable = static_cast<std::uint16_t>(d.number(2));
+    const auto span = static_cast<std::int16_t>(d.number(3));
+    r.span = type == 0 ? static_cast<std::int16_t>(-span) : span;
+    r.direction = d.letter(4);
+    r.letters = {d.letter(5), d.letter(6), d.letter(7)};
+    s.tiles.push_back(r);
+}
+
+// Line type 2: an entry of a random-select variable; false when the variable is out of range
+// or full.
+bool takeRandomSelectEntry(TileScript& s, const Fields& d) {
+    RandomSelectEntry e;
+    e.objectiveType = d.number(1);
+    e.variable = static_cast<std::uint16_t>(d.number(2));
+    e.xOffset = static_cast<std::int16_t>(d.number(4));
+    e.yOffset = static_cast<std::int16_t>(d.number(5));
+    s.entries.push_back(e);
+    if (e.variable < 1 || e.variable > randomSelectVariables ||
+        s.variables[e.variable].size() >= entriesPerVariable) {
+        return false;
+    }
+    s.variables[e.variable].push_back(e);
+    return true;
+}
+
+// Line type 3: the tile-id bounds (the first nonzero ones stay) and the ranges.
+void takeRanges(TileScript& s, const Fields& d) {
+    const std::int32_t count = d.number(1);
+    if (s.lowerBound == 0) {
+        s.lowerBound = d.number(2);
+    }
+    if (s.upperBound == 0) {
+        s.upperBound = d.number(3);
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(4 + 2 * i);
+        if (at >= d.f.size()) {
+            break; // the pairs the line does not hold are not invented
+        }
+        s.ranges.push_back({d.number(at), d.number(at + 1)});
+    }
+}
+
+// Line type 8: a checker record; the classes a line ends before stay 0.
+void takeChecker(TileScript& s, const Fields& d) {
+    CheckerRecord c;
+    c.tileId = d.number(1);
+    std::array<std::int32_t*, 4> classes{&c.cityClass, &c.townClass, &c.villageClass,
+                                         &c.junctionClass};
+    std::size_t at = 2;
+    for (std::int32_t* value : classes) {
+        if (!d.commaAfter(at)) {
+            break;
+        }
+        *value = d.number(at++);
+    }
+    c.newJunctionClass = d.number(at);
+    s.checkers.push_back(c);
+}
+
+// Line types 4, 5 and 7: an edge tile, whose edge mask is the sum of its four edge values.
+void takeEdgeTile(TileScript& s, const Fields& d) {
+    TileRecord r;
+    r.tileId = d.number(1);
+    // The sum modulo 256, taken in unsigned arithmetic so that huge values cannot overflow on
+    // the way.
+    std::uint32_t sum = 0;
+    for (std::size_t k = 5; k <= 8; ++k) {
+        sum += static_cast<std::uint32_t>(d.number(k));
+    }
+    r.edgeMask = static_cast<std::uint8_t>(sum & 0xFFu);
+    s.lowerBound = std::min(s.lowerBound, r.tileId);
+    s.upperBound = std::max(s.upperBound, r.tileId);
+    s.tiles.push_back(r);
+}
+
+} // namespace
+
 ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text) {
     clearTileScript(s, kind);
     ScriptLoad load;
@@ -113,82 +197,26 @@ ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text
         }
         switch (*type) {
         case 0:
-        case 1: {
-            TileRecord r;
-            r.tileId = d.number(1);
-            r.variable = static_cast<std::uint16_t>(d.number(2));
-            const auto span = static_cast<std::int16_t>(d.number(3));
-            r.span = *type == 0 ? static_cast<std::int16_t>(-span) : span;
-            r.direction = d.letter(4);
-            r.letters = {d.letter(5), d.letter(6), d.letter(7)};
-            s.tiles.push_back(r);
+        case 1:
+            takeBridgeTile(s, d, *type);
             break;
-        }
-        case 2: {
-            RandomSelectEntry e;
-            e.objectiveType = d.number(1);
-            e.variable = static_cast<std::uint16_t>(d.number(2));
-            e.xOffset = static_cast<std::int16_t>(d.number(4));
-            e.yOffset = static_cast<std::int16_t>(d.number(5));
-            s.entries.push_back(e);
-            if (e.variable < 1 || e.variable > randomSelectVariables ||
-                s.variables[e.variable].size() >= entriesPerVariable) {
+        case 2:
+            if (!takeRandomSelectEntry(s, d)) {
                 load.messages.push_back(makeMessage("Number of Random Select variables exceeded",
                                                     "Error", MessageIcon::Error));
                 overflow = true;
                 return false;
             }
-            s.variables[e.variable].push_back(e);
             break;
-        }
-        case 3: {
-            const std::int32_t count = d.number(1);
-            if (s.lowerBound == 0) {
-                s.lowerBound = d.number(2);
-            }
-            if (s.upperBound == 0) {
-                s.upperBound = d.number(3);
-            }
-            for (std::int32_t i = 0; i < count; ++i) {
-                const auto at = static_cast<std::size_t>(4 + 2 * i);
-                if (at >= d.f.size()) {
-                    break; // the pairs the line does not hold are not invented
-                }
-                s.ranges.push_back({d.number(at), d.number(at + 1)});
-            }
+        case 3:
+            takeRanges(s, d);
             break;
-        }
-        case 8: {
-            CheckerRecord c;
-            c.tileId = d.number(1);
-            std::array<std::int32_t*, 4> classes{&c.cityClass, &c.townClass, &c.villageClass,
-                                                 &c.junctionClass};
-            std::size_t at = 2;
-            for (std::int32_t* value : classes) {
-                if (!d.commaAfter(at)) {
-                    break;
-                }
-                *value = d.number(at++);
-            }
-            c.newJunctionClass = d.number(at);
-            s.checkers.push_back(c);
+        case 8:
+            takeChecker(s, d);
             break;
-        }
-        default: { // 4, 5 and 7: edge tile lines
-            TileRecord r;
-            r.tileId = d.number(1);
-            // The sum modulo 256, taken in unsigned arithmetic so that huge values cannot
-            // overflow on the way.
-            std::uint32_t sum = 0;
-            for (std::size_t k = 5; k <= 8; ++k) {
-                sum += static_cast<std::uint32_t>(d.number(k));
-            }
-            r.edgeMask = static_cast<std::uint8_t>(sum & 0xFFu);
-            s.lowerBound = std::min(s.lowerBound, r.tileId);
-            s.upperBound = std::max(s.upperBound, r.tileId);
-            s.tiles.push_back(r);
+        default: // 4, 5 and 7
+            takeEdgeTile(s, d);
             break;
-        }
         }
         return true;
     });

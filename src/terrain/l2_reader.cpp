@@ -99,6 +99,107 @@ std::filesystem::path findBeside(const std::string& path) {
     return findInFolder(folder, name);
 }
 
+namespace {
+
+// The block offsets of every section the map uses, read at once (4 bytes a section).
+TerrainResult readBlockOffsets(BinaryReader& o2, std::int32_t sections,
+                               std::vector<std::uint32_t>& offsets) {
+    const auto blocks = static_cast<std::size_t>(sections) * static_cast<std::size_t>(sections);
+    std::vector<unsigned char> bytes(blocks * 4);
+    std::size_t got = 0;
+    const ReadStatus status = readAt(o2, 0, bytes.data(), bytes.size(), got);
+    if (status == ReadStatus::Error || status == ReadStatus::SeekFailed) {
+        return readFailure(status, o2, o2ReadError, o2Error);
+    }
+    if (got != bytes.size()) {
+        return failed(o2EndOfFile, o2ReadError, o2Error, o2ReadError);
+    }
+    offsets.resize(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        offsets[b] = loadU32(bytes.data() + 4 * b);
+    }
+    return {};
+}
+
+// One row of sections as stored. The row's distinct offsets, in file order, are merged into runs
+// of sections stored one after another, and each run is fetched with a single read; a section
+// stored once and used many times (empty sea) is read once per row. How much of each section
+// arrived decides where the end of the file is met.
+struct SectionRow {
+    std::size_t sectionBytes = 0;
+    std::vector<unsigned char> bytes;   // one slot per distinct offset
+    std::vector<std::size_t> available; // the bytes that arrived, per slot
+    std::vector<std::size_t> slotOf;    // the slot of each section column
+    std::vector<std::uint32_t> slotOffsets;
+    std::vector<std::pair<std::uint32_t, std::size_t>> sorted;
+
+    SectionRow(std::size_t perRow, std::size_t sectionSize)
+        : sectionBytes(sectionSize), bytes(perRow * sectionSize), available(perRow), slotOf(perRow),
+          sorted(perRow) {
+        slotOffsets.reserve(perRow);
+    }
+};
+
+TerrainResult fetchSectionRow(BinaryReader& l2, std::span<const std::uint32_t> rowOffsets,
+                              SectionRow& row) {
+    for (std::size_t s = 0; s < rowOffsets.size(); ++s) {
+        row.sorted[s] = {rowOffsets[s], s};
+    }
+    std::sort(row.sorted.begin(), row.sorted.end());
+    row.slotOffsets.clear();
+    for (const auto& [offset, column] : row.sorted) {
+        if (row.slotOffsets.empty() || row.slotOffsets.back() != offset) {
+            row.slotOffsets.push_back(offset);
+        }
+        row.slotOf[column] = row.slotOffsets.size() - 1;
+    }
+    const std::size_t sectionBytes = row.sectionBytes;
+    for (std::size_t first = 0; first < row.slotOffsets.size();) {
+        std::size_t last = first;
+        while (last + 1 < row.slotOffsets.size() &&
+               std::uint64_t{row.slotOffsets[last + 1]} ==
+                   std::uint64_t{row.slotOffsets[last]} + sectionBytes) {
+            ++last;
+        }
+        std::size_t got = 0;
+        const ReadStatus status =
+            readAt(l2, row.slotOffsets[first], row.bytes.data() + first * sectionBytes,
+                   (last - first + 1) * sectionBytes, got);
+        if (status == ReadStatus::Error || status == ReadStatus::SeekFailed) {
+            return readFailure(status, l2, l2ReadError, l2Error);
+        }
+        for (std::size_t slot = first; slot <= last; ++slot) {
+            const std::size_t start = (slot - first) * sectionBytes;
+            row.available[slot] = got > start ? std::min(got - start, sectionBytes) : 0;
+        }
+        first = last + 1;
+    }
+    return {};
+}
+
+// The row's sixteen map rows into the matrix, from cell on; the abort flag is polled after each.
+template <RecordFormat format>
+TerrainResult decodeSectionRow(const SectionRow& row, TerrainPost*& cell,
+                               const TerrainProgress& progress) {
+    constexpr std::size_t rowBytes = postsPerSectionSide * recordSize(format);
+    for (int rowInSection = 0; rowInSection < postsPerSectionSide; ++rowInSection) {
+        const std::size_t begin = static_cast<std::size_t>(rowInSection) * rowBytes;
+        for (const std::size_t slot : row.slotOf) {
+            if (row.available[slot] < begin + rowBytes) {
+                return l2EndOfFileOnRead();
+            }
+            cell = decodeRecords<format>(row.bytes.data() + slot * row.sectionBytes + begin,
+                                         postsPerSectionSide, cell);
+        }
+        if (progress.abortRequested && progress.abortRequested()) {
+            return aborted();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& matrix,
                           const TerrainProgress& progress) {
     releaseMatrix(matrix);
@@ -115,22 +216,9 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
     if (sections > maxSectionsPerSide || !memoryAllows(matrixBytes)) {
         return failed(mapTooLargeText(fromFsPath(o2.path.filename()), sections), "Error");
     }
-    const std::int32_t extent = sections * postsPerSectionSide;
-
-    // The offsets of every section the map uses, read at once (4 bytes per section).
-    const auto blocks = static_cast<std::size_t>(sections) * static_cast<std::size_t>(sections);
-    std::vector<unsigned char> o2Bytes(blocks * 4);
-    std::size_t got = 0;
-    const ReadStatus o2Status = readAt(o2, 0, o2Bytes.data(), o2Bytes.size(), got);
-    if (o2Status == ReadStatus::Error || o2Status == ReadStatus::SeekFailed) {
-        return readFailure(o2Status, o2, o2ReadError, o2Error);
-    }
-    if (got != o2Bytes.size()) {
-        return failed(o2EndOfFile, o2ReadError, o2Error, o2ReadError);
-    }
-    std::vector<std::uint32_t> offsets(blocks);
-    for (std::size_t b = 0; b < blocks; ++b) {
-        offsets[b] = loadU32(o2Bytes.data() + 4 * b);
+    std::vector<std::uint32_t> offsets;
+    if (TerrainResult read = readBlockOffsets(o2, sections, offsets); !read.ok()) {
+        return read;
     }
     const RecordLayout layout = recordLayoutFor(l2.size, offsets);
     if (!layout.known) {
@@ -138,84 +226,28 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
                                         fromFsPath(o2.path.filename())),
                       l2ReadError);
     }
-    const RecordFormat format = layout.format;
-    const std::size_t rs = recordSize(format);
-    const std::size_t sectionBytes = postsPerSection * rs;
-
-    if (!allocateMatrixForOverwrite(matrix, extent, extent, format)) {
+    const std::int32_t extent = sections * postsPerSectionSide;
+    if (!allocateMatrixForOverwrite(matrix, extent, extent, layout.format)) {
         return failed(noMemoryText(extent, extent), "Error");
     }
     matrix.layoutCertain = layout.certain;
 
-    // One row of sections at a time. The row's distinct offsets, in file order, are merged into
-    // runs of sections stored one after another, and each run is fetched with a single read; a
-    // section stored once and used many times (empty sea) is read once per row. How much of each
-    // section arrived decides where the end of the file is met.
     const auto perRow = static_cast<std::size_t>(sections);
-    std::vector<unsigned char> rowBytes(perRow * sectionBytes);
-    std::vector<std::size_t> available(perRow); // per slot
-    std::vector<std::size_t> slotOf(perRow);    // per section column
-    std::vector<std::pair<std::uint32_t, std::size_t>> sorted(perRow);
+    SectionRow row(perRow, postsPerSection * recordSize(layout.format));
     TerrainPost* cell = matrix.posts.data();
     for (std::int32_t sectionRow = 0; sectionRow < sections; ++sectionRow) {
-        const std::uint32_t* rowOffsets =
-            offsets.data() + static_cast<std::size_t>(sectionRow) * perRow;
-        for (std::size_t s = 0; s < perRow; ++s) {
-            sorted[s] = {rowOffsets[s], s};
+        const std::span<const std::uint32_t> rowOffsets(
+            offsets.data() + static_cast<std::size_t>(sectionRow) * perRow, perRow);
+        // The layout is fixed at compile time, so the decoding loop has no branch.
+        TerrainResult result = fetchSectionRow(l2, rowOffsets, row);
+        if (result.ok()) {
+            result = layout.format == SevenByteRecords
+                         ? decodeSectionRow<SevenByteRecords>(row, cell, progress)
+                         : decodeSectionRow<NineByteRecords>(row, cell, progress);
         }
-        std::sort(sorted.begin(), sorted.end());
-        std::vector<std::uint32_t> slotOffsets;
-        slotOffsets.reserve(perRow);
-        for (const auto& [offset, column] : sorted) {
-            if (slotOffsets.empty() || slotOffsets.back() != offset) {
-                slotOffsets.push_back(offset);
-            }
-            slotOf[column] = slotOffsets.size() - 1;
-        }
-        for (std::size_t first = 0; first < slotOffsets.size();) {
-            std::size_t last = first;
-            while (last + 1 < slotOffsets.size() &&
-                   std::uint64_t{slotOffsets[last + 1]} ==
-                       std::uint64_t{slotOffsets[last]} + sectionBytes) {
-                ++last;
-            }
-            const std::size_t count = (last - first + 1) * sectionBytes;
-            const ReadStatus status =
-                readAt(l2, slotOffsets[first], rowBytes.data() + first * sectionBytes, count, got);
-            if (status == ReadStatus::Error || status == ReadStatus::SeekFailed) {
-                releaseMatrix(matrix);
-                return readFailure(status, l2, l2ReadError, l2Error);
-            }
-            for (std::size_t slot = first; slot <= last; ++slot) {
-                const std::size_t start = (slot - first) * sectionBytes;
-                available[slot] = got > start ? std::min(got - start, sectionBytes) : 0;
-            }
-            first = last + 1;
-        }
-
-        for (int rowInSection = 0; rowInSection < postsPerSectionSide; ++rowInSection) {
-            const std::size_t rowEnd =
-                static_cast<std::size_t>(rowInSection + 1) * postsPerSectionSide * rs;
-            for (std::size_t s = 0; s < perRow; ++s) {
-                const std::size_t slot = slotOf[s];
-                if (available[slot] < rowEnd) {
-                    releaseMatrix(matrix);
-                    return l2EndOfFileOnRead();
-                }
-                const unsigned char* record =
-                    rowBytes.data() + slot * sectionBytes +
-                    static_cast<std::size_t>(rowInSection) * postsPerSectionSide * rs;
-                // The layout is fixed at compile time, so the loop has no branch.
-                if (format == SevenByteRecords) {
-                    cell = decodeRecords<SevenByteRecords>(record, postsPerSectionSide, cell);
-                } else {
-                    cell = decodeRecords<NineByteRecords>(record, postsPerSectionSide, cell);
-                }
-            }
-            if (progress.abortRequested && progress.abortRequested()) {
-                releaseMatrix(matrix);
-                return aborted();
-            }
+        if (!result.ok()) {
+            releaseMatrix(matrix);
+            return result;
         }
         if (progress.report) {
             const std::int32_t lastBlock = sectionRow * sections + sections - 1;

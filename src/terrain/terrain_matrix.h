@@ -27,7 +27,7 @@ enum RecordFormat : std::uint8_t { SevenByteRecords = 0, NineByteRecords = 2 };
 inline constexpr int postsPerSectionSide = 16;
 inline constexpr int postsPerSection = postsPerSectionSide * postsPerSectionSide;
 
-inline std::size_t recordSize(RecordFormat format) {
+constexpr std::size_t recordSize(RecordFormat format) {
     return format == SevenByteRecords ? 7 : 9;
 }
 
