@@ -150,15 +150,7 @@ int saveMatrix(const GlobalOptions& options) {
     return exitOk;
 }
 
-int runCli(int argc, char** argv) {
-    CLI::App app{"vantor-cli: checks and places Falcon 4 theater objectives against the terrain, "
-                 "without a window.\nEvery command of the desktop program Vantor, for scripts "
-                 "and servers."};
-    app.set_version_flag("--version", std::string("vantor-cli ") + vantorVersion());
-    app.require_subcommand(1);
-    app.fallthrough();
-
-    GlobalOptions options;
+void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
     app.add_option("--dir", options.dir,
                    "Start folder: scripts, reference lists, Quillon.ini and fixed-name outputs")
         ->capture_default_str();
@@ -169,35 +161,72 @@ int runCli(int argc, char** argv) {
     app.add_option("--out", options.out, "Output file");
     app.add_flag("--yes", options.yes, "Answer Yes to every question (default: No)");
     app.add_flag("--quiet", options.quiet, "Print no information messages or progress");
+}
 
-    CLI::App* theaters =
+// The commands of this file: theaters, sample, info, l2m.
+struct TheaterCommands {
+    CLI::App* theaters = nullptr;
+    CLI::App* sample = nullptr;
+    CLI::App* info = nullptr;
+    CLI::App* l2m = nullptr;
+    SampleCommand sampleCommand;
+    InfoCommand infoCommand;
+};
+
+void addTheaterCommands(CLI::App& app, TheaterCommands& c) {
+    c.theaters =
         app.add_subcommand("theaters", "List the theaters of Quillon.ini with their geometry; "
                                        "the current one is marked with *");
-    SampleCommand sampleCommand;
-    CLI::App* sample = app.add_subcommand(
+    c.sample = app.add_subcommand(
         "sample", "Write the generated sample theater (Quillon.ini, Theater.L2, Theater.O2) into "
                   "DIR (default: --dir)");
-    sample->add_option("DIR", sampleCommand.dir, "Folder to write into");
-    sample->add_option("--sections", sampleCommand.sample.sections, "Sections per side")
+    c.sample->add_option("DIR", c.sampleCommand.dir, "Folder to write into");
+    c.sample->add_option("--sections", c.sampleCommand.sample.sections, "Sections per side")
         ->check(CLI::Range(1, 256))
         ->capture_default_str();
-    sample->add_option("--layout", sampleCommand.layout, "L2 record size in bytes")
+    c.sample->add_option("--layout", c.sampleCommand.layout, "L2 record size in bytes")
         ->check(CLI::IsMember({7, 9}))
         ->capture_default_str();
-    sample->add_option("--seed", sampleCommand.sample.seed, "Seed of the synthetic relief")
+    c.sample->add_option("--seed", c.sampleCommand.sample.seed, "Seed of the synthetic relief")
         ->capture_default_str();
-
-    InfoCommand infoCommand;
-    CLI::App* info = app.add_subcommand(
+    c.info = app.add_subcommand(
         "info", "Print tile ID and elevation of the posts at Map X, Map Y of --terrain (as Find "
                 "L2 Info does: each value is read as a leading number)");
-    info->add_option("X Y", infoCommand.coordinates, "Map X and Map Y, one pair per post")
+    c.info->add_option("X Y", c.infoCommand.coordinates, "Map X and Map Y, one pair per post")
         ->required()
         ->expected(2, -1);
-
-    CLI::App* l2m = app.add_subcommand(
+    c.l2m = app.add_subcommand(
         "l2m", "Save the terrain matrix of --terrain as an L2M file given by --out");
+}
 
+// The command that was parsed; -1 when it belongs to none of these.
+int runTheaterCommands(const GlobalOptions& options, TheaterCommands& c) {
+    if (c.theaters->parsed()) {
+        return listTheaters(options);
+    }
+    if (c.sample->parsed()) {
+        return writeSample(options, c.sampleCommand);
+    }
+    if (c.info->parsed()) {
+        return printInfo(options, c.infoCommand);
+    }
+    if (c.l2m->parsed()) {
+        return saveMatrix(options);
+    }
+    return -1;
+}
+
+int runCli(int argc, char** argv) {
+    CLI::App app{"vantor-cli: checks and places Falcon 4 theater objectives against the terrain, "
+                 "without a window.\nEvery command of the desktop program Vantor, for scripts "
+                 "and servers."};
+    app.set_version_flag("--version", std::string("vantor-cli ") + vantorVersion());
+    app.require_subcommand(1);
+    app.fallthrough();
+    GlobalOptions options;
+    addGlobalOptions(app, options);
+    TheaterCommands theaterCommands;
+    addTheaterCommands(app, theaterCommands);
     ListCommands listCommands;
     addListCommands(app, listCommands);
     ScanCommands scanCommands;
@@ -215,35 +244,14 @@ int runCli(int argc, char** argv) {
         const int code = app.exit(e);
         return code == 0 ? exitOk : exitUsage;
     }
-
-    if (theaters->parsed()) {
-        return listTheaters(options);
-    }
-    if (sample->parsed()) {
-        return writeSample(options, sampleCommand);
-    }
-    if (info->parsed()) {
-        return printInfo(options, infoCommand);
-    }
-    if (l2m->parsed()) {
-        return saveMatrix(options);
-    }
-    if (const int status = runListCommands(options, listCommands); status >= 0) {
-        return status;
-    }
-    if (const int status = runScanCommands(options, scanCommands); status >= 0) {
-        return status;
-    }
-    if (const int status = runToolCommands(options, toolCommands); status >= 0) {
-        return status;
-    }
-    if (const int status = runCheckCommands(options, checkCommands); status >= 0) {
-        return status;
-    }
-    if (const int status = runRenderCommand(options, renderCommand); status >= 0) {
-        return status;
-    }
-    return exitUsage;
+    // Each family runs its command if it was the one parsed, and answers -1 otherwise.
+    int status = runTheaterCommands(options, theaterCommands);
+    status = status >= 0 ? status : runListCommands(options, listCommands);
+    status = status >= 0 ? status : runScanCommands(options, scanCommands);
+    status = status >= 0 ? status : runToolCommands(options, toolCommands);
+    status = status >= 0 ? status : runCheckCommands(options, checkCommands);
+    status = status >= 0 ? status : runRenderCommand(options, renderCommand);
+    return status >= 0 ? status : exitUsage;
 }
 
 } // namespace

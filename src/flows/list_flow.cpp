@@ -186,6 +186,66 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
     return true;
 }
 
+namespace {
+
+// True (after its message) when the chosen output may not be used: the extension rule moved it
+// onto another existing file, or it is the source.
+bool outputRefused(ApplicationState& state, const Platform& platform, RequestForm form,
+                   const std::string& chosen) {
+    const std::string& output = state.files.outputPath;
+    const std::string& source = state.files.sourcePath;
+    if (form != RequestForm::TextOnly && !equalsIgnoreCase(output, chosen) &&
+        examinePath(toFsPath(output)).kind != FileKind::Missing) {
+        showMessage(platform,
+                    "The output is written as " + output + ", not as " + chosen + ", and " +
+                        output + " already exists.  Choose a name that ends in .csv.",
+                    texts::error, MessageIcon::Warning);
+        if (form == RequestForm::User) {
+            postCommand(platform, cmd::ExportObjects);
+        }
+        return true;
+    }
+    if (form == RequestForm::User && !source.empty() &&
+        (startsWithIgnoreCase(output, source) || sameFile(output, source))) {
+        showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
+        postCommand(platform, cmd::ExportObjects);
+        return true;
+    }
+    // A tool reads its source to the end while it writes: the source is never its output.
+    if (form == RequestForm::Rewrite && !source.empty() && sameFile(output, source)) {
+        showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
+        return true;
+    }
+    return false;
+}
+
+// The report files of a scan (and its text version), written aside: the files chosen change
+// only once a scan has completed.
+bool openReportFiles(ApplicationState& state, const Platform& platform, RequestForm form) {
+    std::string error;
+    if (form != RequestForm::TextOnly) {
+        state.files.outputFile.close();
+        if (!openTextFileAside(state.files.outputFile, state.files.outputPath, false, error)) {
+            showMessage(platform, withReason(terrain_texts::dataFileOpenFailed, error),
+                        state.files.outputPath, MessageIcon::Error);
+            return false;
+        }
+        state.scan.appendToOutput = false;
+    }
+    if (form == RequestForm::TextOnly || state.scan.textReport) {
+        const std::string textPath = withExtension(state.files.outputPath, ".txt");
+        if (!openTextFileAside(state.files.textReportFile, textPath, false, error)) {
+            abandonTextFile(state.files.outputFile);
+            showMessage(platform, withReason(terrain_texts::dataFileOpenFailed, error), textPath,
+                        MessageIcon::Error);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool requestOutputFile(ApplicationState& state, const Platform& platform, RequestForm form) {
     prepareCsvFolder(state, platform);
     FileRequest request;
@@ -211,32 +271,7 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
     }
     state.folders.csvDirectory = folderPart(result.path);
     state.files.outputPath = withExtension(result.path, ".csv");
-
-    // The extension rule must not land the output on a file the user never chose.
-    if (form != RequestForm::TextOnly && !equalsIgnoreCase(state.files.outputPath, result.path) &&
-        examinePath(toFsPath(state.files.outputPath)).kind != FileKind::Missing) {
-        showMessage(platform,
-                    "The output is written as " + state.files.outputPath + ", not as " +
-                        result.path + ", and " + state.files.outputPath +
-                        " already exists.  Choose a name that ends in .csv.",
-                    texts::error, MessageIcon::Warning);
-        if (form == RequestForm::User) {
-            postCommand(platform, cmd::ExportObjects);
-        }
-        return false;
-    }
-
-    if (form == RequestForm::User && !state.files.sourcePath.empty() &&
-        (startsWithIgnoreCase(state.files.outputPath, state.files.sourcePath) ||
-         sameFile(state.files.outputPath, state.files.sourcePath))) {
-        showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
-        postCommand(platform, cmd::ExportObjects);
-        return false;
-    }
-    // A tool reads its source to the end while it writes: the source is never its output.
-    if (form == RequestForm::Rewrite && !state.files.sourcePath.empty() &&
-        sameFile(state.files.outputPath, state.files.sourcePath)) {
-        showMessage(platform, sameSourceAndExport, texts::error, MessageIcon::Warning);
+    if (outputRefused(state, platform, form, result.path)) {
         return false;
     }
     if (form != RequestForm::TextOnly && !state.scan.textReport) {
@@ -249,27 +284,8 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
     }
     if (form == RequestForm::Rewrite) {
         state.files.outputFile.close();
-        applyMenuEvent(state, platform, MenuEvent::OutputRequestSucceeded);
-        return true;
-    }
-    // Reports are written aside: the files chosen change only once a scan has completed.
-    std::string error;
-    if (form != RequestForm::TextOnly) {
-        state.files.outputFile.close();
-        if (!openTextFileAside(state.files.outputFile, state.files.outputPath, false, error)) {
-            showMessage(platform, terrain_texts::dataFileOpenFailed, state.files.outputPath,
-                        MessageIcon::Error);
-            return false;
-        }
-        state.scan.appendToOutput = false;
-    }
-    if (form == RequestForm::TextOnly || state.scan.textReport) {
-        const std::string textPath = withExtension(state.files.outputPath, ".txt");
-        if (!openTextFileAside(state.files.textReportFile, textPath, false, error)) {
-            abandonTextFile(state.files.outputFile);
-            showMessage(platform, terrain_texts::dataFileOpenFailed, textPath, MessageIcon::Error);
-            return false;
-        }
+    } else if (!openReportFiles(state, platform, form)) {
+        return false;
     }
     applyMenuEvent(state, platform, MenuEvent::OutputRequestSucceeded);
     return true;

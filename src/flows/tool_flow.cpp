@@ -29,10 +29,6 @@ void endRadarBatch(const ApplicationState& state, const Platform& platform) {
     }
 }
 
-std::string n(std::int32_t value) {
-    return std::to_string(value);
-}
-
 bool askRadarSettings(ApplicationState& state, const Platform& platform) {
     RadarDialogModel model = openRadarDialog();
     if (!platform.editRadarSettings || !platform.editRadarSettings(model)) {
@@ -110,7 +106,7 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
             return false;
         }
         if (result.headerRead) {
-            showMessage(platform, " " + n(result.moved) + " Bridges were moved.",
+            showMessage(platform, " " + std::to_string(result.moved) + " Bridges were moved.",
                         "Bridge Fix Finished", MessageIcon::Information);
         }
         return true;
@@ -121,8 +117,8 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
     }
     if (result.headerRead) {
         showMessage(platform,
-                    " " + n(result.changed) + " Objects IDs and/or Links changed. " +
-                        n(result.unchanged) + " Objects Unchanged.",
+                    " " + std::to_string(result.changed) + " Objects IDs and/or Links changed. " +
+                        std::to_string(result.unchanged) + " Objects Unchanged.",
                     "ID/Link Check Completed.", MessageIcon::Information);
     }
     return true;
@@ -183,8 +179,8 @@ bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
     }
     if (result.headerRead) {
         showMessage(platform,
-                    " " + n(result.zeroParent) + " Objects with zero Parent.\r\n " +
-                        n(result.wrongParent) + " Objects with wrong Parent",
+                    " " + std::to_string(result.zeroParent) + " Objects with zero Parent.\r\n " +
+                        std::to_string(result.wrongParent) + " Objects with wrong Parent",
                     "Object Parent Link Check Completed.", MessageIcon::Information);
     }
     return true;

@@ -6,10 +6,6 @@ namespace vantor {
 
 namespace {
 
-std::string n(std::int64_t v) {
-    return std::to_string(v);
-}
-
 bool inRanges(const TileScript& script, std::uint32_t tile) {
     for (const TileIdRange& r : script.ranges) {
         if (static_cast<std::int64_t>(r.low) <= tile && tile <= static_cast<std::int64_t>(r.high)) {
@@ -26,9 +22,11 @@ bool isOpposingTile(const TileScript& script, std::uint32_t tile) {
 } // namespace
 
 std::string bridgeObjectLine(const BridgeObject& b) {
-    return "0, Bridge, XXXX, " + n(b.identifier) + ", " + n(b.objectiveType) + ", " + n(b.x) +
-           ", " + n(b.y) + ",0,0,0,0, " + n(b.owner) + ", " + n(b.identifier) + ",0,0, " +
-           n(b.supply) + ",0,0,1, " + n(b.priority) + ",0, " + n(b.controller) + ",0, 0 0,";
+    return "0, Bridge, XXXX, " + std::to_string(b.identifier) + ", " +
+           std::to_string(b.objectiveType) + ", " + std::to_string(b.x) + ", " +
+           std::to_string(b.y) + ",0,0,0,0, " + std::to_string(b.owner) + ", " +
+           std::to_string(b.identifier) + ",0,0, " + std::to_string(b.supply) + ",0,0,1, " +
+           std::to_string(b.priority) + ",0, " + std::to_string(b.controller) + ",0, 0 0,";
 }
 
 std::int32_t rotatingEntry(std::int32_t& selector, std::size_t count) {
@@ -73,8 +71,9 @@ BridgePlacement placeBridges(const TerrainMatrix& m, const TileScript& script,
                 const std::int32_t oy = record.direction == 'W' ? y : y + 1;
                 if (!m.contains(ox, oy) || !isOpposingTile(script, m.at(ox, oy).tileId)) {
                     ++result.rejected;
-                    result.rejections +=
-                        "TileID = " + n(tile) + "\t X = " + n(x) + "\t Y= " + n(y) + "\r\n";
+                    result.rejections += "TileID = " + std::to_string(tile) +
+                                         "\t X = " + std::to_string(x) +
+                                         "\t Y= " + std::to_string(y) + "\r\n";
                     continue;
                 }
             }
@@ -114,14 +113,15 @@ BridgePlacement placeBridges(const TerrainMatrix& m, const TileScript& script,
 }
 
 std::string bridgeRejectionsMessage(std::int32_t rejected) {
-    return " " + n(rejected) +
+    return " " + std::to_string(rejected) +
            " Bridges rejected due to no opposing tile.\r\n Error report in NoOpposingTile.txt "
            "file.";
 }
 
 std::string bridgeSummary(const BridgePlacement& result, bool placing) {
-    return " " + n(result.placed) + (placing ? " Bridges were placed." : " Bridges were found.") +
-           "\r\n " + n(result.rejected) + " Rejected due to no opposing tile.";
+    return " " + std::to_string(result.placed) +
+           (placing ? " Bridges were placed." : " Bridges were found.") + "\r\n " +
+           std::to_string(result.rejected) + " Rejected due to no opposing tile.";
 }
 
 } // namespace vantor

@@ -124,6 +124,15 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildPlatform() {
+    connectMessagesAndFiles();
+    connectDialogs();
+    connectListWindows();
+    connectProgress();
+    connectSettings();
+}
+
+// Message boxes, file dialogs, the window title and the commands posted to the window.
+void MainWindow::connectMessagesAndFiles() {
     Platform& p = platform_;
     p.messageBox = [this](const MessageBoxRequest& r) {
         QMessageBox box(toQtIcon(r.icon), r.title.empty() ? QString("Error") : qs(r.title),
@@ -173,6 +182,11 @@ void MainWindow::buildPlatform() {
             renderMenus();
         }
     };
+}
+
+// The dialogs that edit the core's records, and the modeless Find L2 Info window.
+void MainWindow::connectDialogs() {
+    Platform& p = platform_;
     p.showFindL2Info = [this] {
         if (findL2Info_ == nullptr) {
             findL2Info_ = new FindL2InfoDialog(this, state_.terrain.matrix,
@@ -210,6 +224,11 @@ void MainWindow::buildPlatform() {
         }
         return static_cast<IdToolChoice>(dialog.exec());
     };
+}
+
+// The list view, the Find Object dialog and the unused-identifier dialog.
+void MainWindow::connectListWindows() {
+    Platform& p = platform_;
     p.listChanged = [this](ListChange change) {
         listView_->showChange(change != ListChange::DataChanged);
         mapView_->update();
@@ -240,6 +259,10 @@ void MainWindow::buildPlatform() {
             dialog.exec();
         }
     };
+}
+
+void MainWindow::connectProgress() {
+    Platform& p = platform_;
     p.progressOpen = [this](const ProgressView& view) {
         if (progress_ == nullptr) {
             progress_ = new ProgressDialog(this, [this] { requestAbort(state_); });
@@ -271,6 +294,11 @@ void MainWindow::buildPlatform() {
             progress_ = nullptr;
         }
     };
+}
+
+// The settings store (a settings file of its own in the tests).
+void MainWindow::connectSettings() {
+    Platform& p = platform_;
     p.readSetting = [this](const std::string& key, const std::string& name) {
         SettingRead read;
         read.keyOpened = settings_->status() == QSettings::NoError;

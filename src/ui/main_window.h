@@ -72,6 +72,11 @@ class MainWindow : public QMainWindow {
 
   private:
     void buildPlatform();
+    void connectMessagesAndFiles();
+    void connectDialogs();
+    void connectListWindows();
+    void connectProgress();
+    void connectSettings();
     void buildToolBar();
     void renderMenus();
     void schedulePosted();

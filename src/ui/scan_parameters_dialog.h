@@ -3,10 +3,13 @@
 #include "scans/scan_parameters.h"
 
 #include <QDialog>
+#include <array>
 #include <map>
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
+class QGroupBox;
 class QLineEdit;
 
 namespace vantor {
@@ -32,6 +35,10 @@ class ScanParametersDialog : public QDialog {
     void begin();
 
   private:
+    void addField(QFormLayout* form, ScanField f, const QString& label);
+    QGroupBox* areaGroup(const char* title, std::array<ScanField, 4> fields, const char* unit);
+    QGroupBox* objectValuesGroup();
+    void connectOptions();
     void typed(ScanField f, const QString& text);
     void show(ScanField f);
 

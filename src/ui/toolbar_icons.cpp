@@ -66,7 +66,8 @@ void drawWarning(QPainter& p) {
     p.drawPoint(QPointF(12.75, 4.9));
 }
 
-void paintButton(QPainter& p, int button) {
+// The buttons of the source file and the list: open, save, select, delete, find, clear.
+void paintListButton(QPainter& p, int button) {
     switch (button) {
     case 0: // open a source file
         p.setPen(QPen(QColor(120, 90, 20), 0.4));
@@ -106,6 +107,14 @@ void paintButton(QPainter& p, int button) {
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(2, 4.5, 12, 5.8));
         break;
+    default:
+        break;
+    }
+}
+
+// The buttons of the terrain: open it, then its scans and checks.
+void paintTerrainButton(QPainter& p, int button) {
+    switch (button) {
     case 6: // open terrain
         drawTerrain(p);
         p.setPen(QPen(Qt::white, 0.3));
@@ -163,6 +172,14 @@ void paintButton(QPainter& p, int button) {
         p.setBrush(QColor(150, 160, 190));
         p.drawRect(QRectF(11, 8, 3.5, 6));
         break;
+    }
+}
+
+void paintButton(QPainter& p, int button) {
+    if (button < 6) {
+        paintListButton(p, button);
+    } else {
+        paintTerrainButton(p, button);
     }
 }
 
