@@ -141,14 +141,20 @@ void BM_LoadL2mRaw(benchmark::State& state) {
     }
 }
 
-void BM_SaveL2m(benchmark::State& state) {
-    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+// The theater's matrix as the program reads it.
+TerrainMatrix matrixOf(const Theater& t) {
     BinaryReader l2;
     BinaryReader o2;
     openForReading(l2, t.l2);
     openForReading(o2, t.o2);
     TerrainMatrix matrix;
     readTerrain(l2, o2, matrix, {});
+    return matrix;
+}
+
+void BM_SaveL2m(benchmark::State& state) {
+    const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
+    const TerrainMatrix matrix = matrixOf(t);
     const fs::path out = benchFolder() / "save.L2M";
     for (auto _ : state) {
         benchmark::DoNotOptimize(saveL2m(matrix, out, {}).status);
@@ -189,12 +195,7 @@ void BM_SaveL2mRawAside(benchmark::State& state) {
 // both renamed into place with the old pair kept as the backup.
 void BM_WriteTerrainBack(benchmark::State& state) {
     const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
-    BinaryReader l2;
-    BinaryReader o2;
-    openForReading(l2, t.l2);
-    openForReading(o2, t.o2);
-    TerrainMatrix matrix;
-    readTerrain(l2, o2, matrix, {});
+    const TerrainMatrix matrix = matrixOf(t);
     const fs::path outL2 = benchFolder() / "back.L2";
     const fs::path outO2 = benchFolder() / "back.O2";
     for (auto _ : state) {
