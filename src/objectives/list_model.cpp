@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 namespace vantor {
 
@@ -400,6 +401,37 @@ bool writeExport(const ListState& list, const std::string& exportPath, std::stri
     return true;
 }
 
+namespace {
+
+// The report's lines that have no row in the list (those past its limit), read again from the
+// list's source in file order. Empty when the source cannot be read: the rows are all there is.
+std::vector<ListReportRow> linesBeyondTheRows(const ListState& list) {
+    std::vector<ListReportRow> beyond;
+    const ListWindow& window = *list.window;
+    TextReader source;
+    if (list.sourcePath.empty() || !openTextReader(source, toFsPath(list.sourcePath))) {
+        return beyond;
+    }
+    std::string line;
+    for (int header = 0; header < 2 && readLine(source, line); ++header) {
+    }
+    for (std::size_t k = 0; readLine(source, line); ++k) {
+        if (k >= window.lineRows.size() || window.lineRows[k] < 0) {
+            beyond.push_back(reportRow(withoutLineEnd(line)));
+        }
+    }
+    return beyond;
+}
+
+std::string textVersionLine(const ListReportRow& r, ListKind listKind, bool scanAll) {
+    return std::to_string(r.sectX) + " \t " + std::to_string(r.sectY) + " \t " +
+           std::to_string(r.tileX) + " \t " + std::to_string(r.tileY) + " \t " +
+           std::to_string(r.tileId) + " \t " + std::to_string(r.mapX) + " \t " +
+           std::to_string(r.mapY) + "\t " + reportErrorText(r.errorCode, listKind, scanAll);
+}
+
+} // namespace
+
 void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
                       std::time_t when) {
     if (!list.window || list.window->listMode != ListMode::Reports) {
@@ -411,19 +443,28 @@ void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool 
         sortRows(window, column, true);
     }
     list.sortAscending = true;
-    const std::string eol = platformLineEnd;
-    std::string text =
-        std::string(reportTextTitle(listKind, scanAll)) + " - " + titleTime(when) + eol;
-    text += std::string(reportTextColumns) + eol;
+    // Every line of the report goes into the text version, not only the rows the list holds:
+    // the rows in their display order, then the lines past the list's limit, in that order.
+    std::vector<ListReportRow> lines;
+    lines.reserve(window.display.size());
     for (std::size_t position : window.display) {
-        const ListReportRow& r = window.reportRows[position];
-        text += std::to_string(r.sectX) + " \t " + std::to_string(r.sectY) + " \t " +
-                std::to_string(r.tileX) + " \t " + std::to_string(r.tileY) + " \t " +
-                std::to_string(r.tileId) + " \t " + std::to_string(r.mapX) + " \t " +
-                std::to_string(r.mapY) + "\t " + reportErrorText(r.errorCode, listKind, scanAll) +
-                eol;
+        lines.push_back(window.reportRows[position]);
     }
-    writeText(file, text);
+    if (window.linesCounted > maxListRows) {
+        std::vector<ListReportRow> beyond = linesBeyondTheRows(list);
+        lines.insert(lines.end(), beyond.begin(), beyond.end());
+        std::stable_sort(lines.begin(), lines.end(),
+                         [](const ListReportRow& a, const ListReportRow& b) {
+                             return std::tie(a.sectX, a.sectY, a.tileX, a.tileY) <
+                                    std::tie(b.sectX, b.sectY, b.tileX, b.tileY);
+                         });
+    }
+    const std::string eol = platformLineEnd;
+    writeText(file, std::string(reportTextTitle(listKind, scanAll)) + " - " + titleTime(when) +
+                        eol + reportTextColumns + eol);
+    for (const ListReportRow& r : lines) {
+        writeText(file, textVersionLine(r, listKind, scanAll) + eol);
+    }
 }
 
 } // namespace vantor

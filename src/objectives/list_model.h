@@ -119,7 +119,9 @@ void clearAllMarks(ListState& list);
 bool writeExport(const ListState& list, const std::string& exportPath,
                  std::string* error = nullptr);
 
-// The text version of a report list, written in its sorted display order to an open file.
+// The text version of a report list, written to an open file: the rows sorted by Sect X, Sect Y,
+// Tile X and Tile Y (the list shows them so afterwards), with the report's lines past the list's
+// row limit, read again from its source, sorted in among them.
 void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
                       std::time_t when);
 

@@ -231,7 +231,7 @@ OcdEntry ocdListHeader(std::uint32_t count) {
 
 std::string ocdCsvLine(const OcdEntry& e) {
     return std::to_string(e.classCode) + ", " + std::to_string(e.ocdId) + ", " +
-           std::string(e.nameText()) + "\n";
+           std::string(e.nameText()) + platformLineEnd;
 }
 
 bool decodeOcdList(std::span<const unsigned char> bytes, OcdList& list) {
@@ -370,7 +370,7 @@ OcdUpdate updateOcdList(OcdList& list, TextReader& source, const std::string& st
     }
     while (readLine(source, line)) {
         const std::string_view text = withoutLineEnd(line);
-        // Fields are taken in line order; a line that ends before one it needs stops there.
+        // BFlags, then Priority, then FCount; a line that ends before one it needs stops there.
         if (!fieldAfterCommas(ObjectiveField, text)) {
             continue;
         }
@@ -392,17 +392,17 @@ OcdUpdate updateOcdList(OcdList& list, TextReader& source, const std::string& st
         if (const std::int32_t v = readIntField(bflagsField, text); v != 0) {
             e.defaultBFlags = static_cast<std::uint32_t>(v);
         }
-        if (!fieldAfterCommas(fcountField, text)) {
-            continue;
-        }
-        if (const std::int32_t v = readIntField(fcountField, text); v != 0) {
-            e.defaultFeatureCount = static_cast<std::uint8_t>(v & 0xFF);
-        }
         if (!fieldAfterCommas(priorityField, text)) {
             continue;
         }
         if (const std::int32_t v = readIntField(priorityField, text); v != 0) {
             e.defaultPriority = static_cast<std::uint16_t>(v & 0xFFFF);
+        }
+        if (!fieldAfterCommas(fcountField, text)) {
+            continue;
+        }
+        if (const std::int32_t v = readIntField(fcountField, text); v != 0) {
+            e.defaultFeatureCount = static_cast<std::uint8_t>(v & 0xFF);
         }
         ++result.counted;
     }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace vantor {
 namespace {
@@ -228,6 +229,57 @@ TEST(CliEndToEnd, ListCommandsPrintExportAndListUnusedIdentifiers) {
               "0 \t 0 \t 1 \t 1 \t 8 \t 9 \t 9\t No Road to South\n"
               "1 \t 2 \t 3 \t 4 \t 5 \t 6 \t 7\t No Road to West\n");
     EXPECT_EQ(cli({"--out", "x.txt", "text-version", "--report", source}).exitCode, 1);
+}
+
+// A report longer than the list window's 4096 rows keeps every line in its text version, in the
+// order of Sect X, Sect Y, Tile X and Tile Y, lines of equal position in file order.
+TEST(CliEndToEnd, TheTextVersionOfALongReportHoldsEveryLine) {
+    testing::TempDir dir;
+    struct Line {
+        int sectX, sectY, tileX, tileY, tileId, mapX, mapY, code;
+    };
+    std::vector<Line> lines;
+    std::string csv = "2 Tile Scanner - Misaligned Roads Report - Mon Dec 07 12:00:00 2026\r\n"
+                      "Sect X, Sect Y, Tile X, Tile Y, Tile ID#, Map X, Map Y, Error Type, "
+                      "Error Code\r\n";
+    const char* errors[] = {"", "No Road to West", "No Road to North", "No Road to East",
+                            "No Road to South"};
+    for (int i = 0; i < 5000; ++i) {
+        const Line l{(i * 7) % 13, (i * 11) % 5, i % 16 + 1, (i / 16) % 16 + 1,
+                     10000 + i,    i % 1024,     i / 8,      i % 4 + 1};
+        lines.push_back(l);
+        csv += std::to_string(l.sectX) + ", " + std::to_string(l.sectY) + ", " +
+               std::to_string(l.tileX) + ", " + std::to_string(l.tileY) + ", " +
+               std::to_string(l.tileId) + ", " + std::to_string(l.mapX) + ", " +
+               std::to_string(l.mapY) + ", " + errors[l.code] + ", " + std::to_string(l.code) +
+               "\r\n";
+    }
+    const std::string report = dir.write("Long.csv", csv).string();
+    const auto run =
+        cli({"--out", (dir.path / "Long.txt").string(), "text-version", "--report", report});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+        return std::tie(a.sectX, a.sectY, a.tileX, a.tileY) <
+               std::tie(b.sectX, b.sectY, b.tileX, b.tileY);
+    });
+    const std::string text = testing::readFile(dir.path / "Long.txt");
+    std::vector<std::string> got;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        got.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    ASSERT_EQ(got.size(), lines.size() + 2) << "a title, the column names and every line";
+    EXPECT_EQ(got[0].rfind("Balkans Theater Misaligned Roads Report - ", 0), 0u);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line& l = lines[i];
+        const std::string expected = std::to_string(l.sectX) + " \t " + std::to_string(l.sectY) +
+                                     " \t " + std::to_string(l.tileX) + " \t " +
+                                     std::to_string(l.tileY) + " \t " + std::to_string(l.tileId) +
+                                     " \t " + std::to_string(l.mapX) + " \t " +
+                                     std::to_string(l.mapY) + "\t " + errors[l.code];
+        ASSERT_EQ(got[i + 2], expected) << "line " << i;
+    }
 }
 
 TEST(CliEndToEnd, ScansOfTheSampleFindWhatWasLaidOnIt) {

@@ -199,7 +199,9 @@ TEST(OcdList, LoadsWhatItWroteAndRefusesAShortList) {
 TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
     TempDir dir;
     put(dir.path / ocdSourceName,
-        classFile(4, {{0, "A"}, {1, "Village", 8}, {2, "Airbase"}, {3, "Radar"}, {4, "Last"}}));
+        classFile(
+            5,
+            {{0, "A"}, {1, "Village", 8}, {2, "Airbase"}, {3, "Radar"}, {4, "Last"}, {5, "Tail"}}));
     ASSERT_TRUE(generateOcdList(dir.str()).ok);
     const std::string head = "1.0 Objective Export  Mon Dec 07 12:00:00 2026\r\nName, Type\r\n";
     // Columns: 4 Objective, 10 BFlags, 18 FCount, 19 Priority.
@@ -208,8 +210,11 @@ TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
         "A, Airbase, 1, 11, 102, 5, 5, 0, 0, 0, 0, 1, 11, 0, 0, 0, 0, 0, 0, 70, 0,\r\n"
         "U, Unknown, 1, 12, 150, 5, 5, 0, 0, 0, 9, 1, 12, 0, 0, 0, 0, 0, 9, 9, 0,\r\n"
         "R, Radar, 1, 13, 103, 5, 5, 0, 0, 0, 4, 1, 13\r\n"
-        "Z, Zero, 1, 14, 0, 5, 5, 0, 0, 0, 4, 1, 14, 0, 0, 0, 0, 0, 9, 9, 0,\r\n";
+        "Z, Zero, 1, 14, 0, 5, 5, 0, 0, 0, 4, 1, 14, 0, 0, 0, 0, 0, 9, 9, 0,\r\n"
+        "L, Last, 1, 15, 104, 5, 5, 0, 0, 0, 6, 1, 15, 0, 0, 0, 0, 0, 5\r\n";
     put(dir.path / "export.csv", head + body);
+    OcdList before;
+    ASSERT_TRUE(loadOcdList(before, dir.str()));
     TextReader source;
     ASSERT_TRUE(openTextReader(source, dir.path / "export.csv"));
     OcdList list;
@@ -228,6 +233,9 @@ TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
     EXPECT_EQ(reread.records[2].defaultFeatureCount, 0);
     // The radar line ends before FCount: its BFlags was taken, the line not counted.
     EXPECT_EQ(reread.records[3].defaultBFlags, 4u);
+    // The last line ends after FCount but before Priority, which comes first: only its BFlags.
+    EXPECT_EQ(reread.records[4].defaultBFlags, 6u);
+    EXPECT_EQ(reread.records[4].defaultFeatureCount, before.records[4].defaultFeatureCount);
     EXPECT_EQ(list.records[1].defaultBFlags, 7u); // the updated list stays loaded
 }
 
