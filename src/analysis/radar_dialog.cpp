@@ -53,7 +53,13 @@ void editRadarField(RadarDialogModel& model, RadarDialogField field, std::string
 
 std::optional<std::string> confirmRadarDialog(RadarDialogModel& model) {
     for (RadarDialogField field : {MaximumRangeField, RangeIncrementField, AzimuthIncrementField}) {
-        const std::string text = model.texts[static_cast<std::size_t>(field)];
+        const auto index = static_cast<std::size_t>(field);
+        const std::string text = model.texts[index];
+        // Typing may pass through text that is no number; the run itself does not start on it.
+        if (!parseLeadingFloat(text)) {
+            return "The " + std::string(radarFieldLabels[index]) + " field holds \"" + text +
+                   "\", which is not a number.";
+        }
         editRadarField(model, field, text);
     }
     return radarSettingsProblem(model.settings);

@@ -11,7 +11,11 @@ namespace vantor {
 
 inline constexpr const char* radarDialogTitle = "Configure Radar Scanner";
 
-enum RadarDialogField : int { MaximumRangeField = 0, RangeIncrementField = 1, AzimuthIncrementField = 2 };
+enum RadarDialogField : int {
+    MaximumRangeField = 0,
+    RangeIncrementField = 1,
+    AzimuthIncrementField = 2
+};
 
 inline constexpr std::array<const char*, 3> radarFieldLabels{
     "Max Scan Range (km)", "Range Scan Inc. (km)", "Scan Azimuth Inc. (deg)"};
@@ -29,7 +33,8 @@ RadarDialogModel openRadarDialog();
 // setting as it was.
 void editRadarField(RadarDialogModel& model, RadarDialogField field, std::string_view text);
 
-// "Scan": the three fields once more; the reason the settings cannot be used, or none.
+// "Scan": the three fields once more; the reason the settings cannot be used (a field that holds
+// no number, a value out of its range), or none.
 std::optional<std::string> confirmRadarDialog(RadarDialogModel& model);
 
 } // namespace vantor

@@ -42,7 +42,7 @@ std::string radarObjectLine(std::string_view whole, const RadarProfile& profile)
 
 RadarRewrite writeRadarProfiles(TextReader& source, SafeWriter& out, const RadarWalk& walk,
                                 std::time_t now,
-                                const std::function<void(std::int32_t)>& objectDone) {
+                                const std::function<bool(std::int32_t)>& objectDone) {
     RadarRewrite result;
     const HeaderCopy header = copyExportHeader(source, out, now);
     result.writeFailed = header == HeaderCopy::WriteFailed;
@@ -62,8 +62,9 @@ RadarRewrite writeRadarProfiles(TextReader& source, SafeWriter& out, const Radar
             result.writeFailed = true;
             return false;
         }
-        if (objectDone) {
-            objectDone(result.objects);
+        if (objectDone && objectDone(result.objects)) {
+            result.stopped = true;
+            return false;
         }
         return true;
     });

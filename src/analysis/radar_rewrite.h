@@ -15,6 +15,7 @@ namespace vantor {
 struct RadarRewrite {
     std::int32_t objects = 0; // every line after the column line, written or dropped
     bool writeFailed = false;
+    bool stopped = false; // objectDone asked to stop; the output is incomplete
 };
 
 // The object line without its old radar values and with the profile appended: the line is cut
@@ -24,9 +25,10 @@ struct RadarRewrite {
 std::string radarObjectLine(std::string_view line, const RadarProfile& profile);
 
 // Copies an objective export with every object's radar values replaced by the profile of its
-// own post; objectDone is called after each object with the count so far.
+// own post; objectDone is called after each object with the count so far, and a true answer
+// stops the copy there.
 RadarRewrite writeRadarProfiles(TextReader& source, SafeWriter& out, const RadarWalk& walk,
                                 std::time_t now,
-                                const std::function<void(std::int32_t)>& objectDone);
+                                const std::function<bool(std::int32_t)>& objectDone);
 
 } // namespace vantor

@@ -33,7 +33,10 @@ inline constexpr const char* howToText =
     "Note:  All objects except those marked for deletion will be written to the export file.\r\n"
     "To find an object: choose Edit > Find ..., pick a field and type the value.\r\n"
     "To place objects: open the L2 terrain file, then choose a scan or check from the Actions "
-    "menu; its settings dialog sets the search area and the output file.";
+    "menu; its settings dialog sets the search area and the output file.\r\n"
+    "When this box is closed, the objective class list OCDList.dat (and OCDList.csv) is built "
+    "from Falcon4.ocd in the start folder: the list the city check and the airbase levelling "
+    "need.";
 inline constexpr const char* aboutTitle = "About Vantor";
 inline constexpr const char* purpose =
     "Makes a Falcon 4 theater's terrain and its campaign objectives agree: places bridges, "

@@ -247,32 +247,38 @@ bool openReportFiles(ApplicationState& state, const Platform& platform, RequestF
 } // namespace
 
 bool requestOutputFile(ApplicationState& state, const Platform& platform, RequestForm form) {
-    prepareCsvFolder(state, platform);
-    FileRequest request;
-    request.kind = FileDialogKind::Save;
-    request.initialFolder = state.folders.csvDirectory;
-    if (form == RequestForm::TextOnly) {
-        request.title = "Save Text Error Report Output File";
-        request.filter = "Text Report file  |*.txt||";
-        request.initialName = "*.txt";
-    } else {
-        request.title = outputTitle(state.list.listKind);
-        request.filter = csvFilter;
-        request.initialName = "*.csv";
-    }
-    const FileRequestResult result = requestFile(platform, request);
-    if (result.status == FileRequestStatus::Cancelled) {
-        return false;
-    }
-    if (result.status == FileRequestStatus::Error) {
-        showMessage(platform, formatWithInt("Export file open error# %d", result.errorCode),
-                    texts::error, MessageIcon::Error);
-        return false;
-    }
-    state.folders.csvDirectory = folderPart(result.path);
-    state.files.outputPath = withExtension(result.path, ".csv");
-    if (outputRefused(state, platform, form, result.path)) {
-        return false;
+    for (;;) {
+        prepareCsvFolder(state, platform);
+        FileRequest request;
+        request.kind = FileDialogKind::Save;
+        request.initialFolder = state.folders.csvDirectory;
+        if (form == RequestForm::TextOnly) {
+            request.title = "Save Text Error Report Output File";
+            request.filter = "Text Report file  |*.txt||";
+            request.initialName = "*.txt";
+        } else {
+            request.title = outputTitle(state.list.listKind);
+            request.filter = csvFilter;
+            request.initialName = "*.csv";
+        }
+        const FileRequestResult result = requestFile(platform, request);
+        if (result.status == FileRequestStatus::Cancelled) {
+            return false;
+        }
+        if (result.status == FileRequestStatus::Error) {
+            showMessage(platform, formatWithInt("Export file open error# %d", result.errorCode),
+                        texts::error, MessageIcon::Error);
+            return false;
+        }
+        state.folders.csvDirectory = folderPart(result.path);
+        state.files.outputPath = withExtension(result.path, ".csv");
+        if (!outputRefused(state, platform, form, result.path)) {
+            break;
+        }
+        // A tool asks again, as the export does (which posts its command once more).
+        if (form != RequestForm::Rewrite) {
+            return false;
+        }
     }
     if (form != RequestForm::TextOnly && !state.scan.textReport) {
         setWindowTitle(platform, state.files.outputPath);

@@ -52,6 +52,7 @@ bool writeRadarFile(ApplicationState& state, const Platform& platform) {
     const auto lastPosition = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(countLinesAndRewind(source) - 1, 1, INT32_MAX));
     state.progress.progressState = ProgressState::Radar;
+    state.progress.abortRequested = false;
     state.progress.counters.objectsCounted = 0;
     state.progress.counters.position = 0;
     openProgress(state, platform);
@@ -63,8 +64,19 @@ bool writeRadarFile(ApplicationState& state, const Platform& platform) {
             state.progress.counters.position = static_cast<std::int32_t>(std::min<std::int64_t>(
                 progressBarRange, std::int64_t{objects} * progressBarRange / lastPosition));
             reportProgress(state, platform);
+            return state.progress.abortRequested; // Esc or the close box, between objects
         });
     closeProgress(state, platform);
+    if (result.stopped) {
+        abandonSafeWrite(out);
+        state.progress.abortRequested = false;
+        showMessage(platform,
+                    "The radar profiles were stopped after " + std::to_string(result.objects) +
+                        " objects.  Nothing was written; " + state.files.outputPath +
+                        " is as it was.",
+                    texts::information, MessageIcon::Information);
+        return false;
+    }
     if (!finishToolOutput(state, platform, out, result.writeFailed)) {
         return false;
     }
@@ -180,7 +192,9 @@ bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
     if (result.headerRead) {
         showMessage(platform,
                     " " + std::to_string(result.zeroParent) + " Objects with zero Parent.\r\n " +
-                        std::to_string(result.wrongParent) + " Objects with wrong Parent",
+                        std::to_string(result.wrongParent) + " Objects with wrong Parent\r\n " +
+                        "Written to " + fromFsPath(noParent.target) + " and " +
+                        fromFsPath(wrongParent.target) + ".",
                     "Object Parent Link Check Completed.", MessageIcon::Information);
     }
     return true;

@@ -350,10 +350,10 @@ OcdGeneration generateOcdList(const std::string& startDirectory) {
         return result;
     }
     result.ok = true;
-    result.messages.push_back(makeMessage(std::to_string(result.read) +
-                                              " OCD Objects found out of " +
-                                              std::to_string(d.classes) + ".",
-                                          title, MessageIcon::Information));
+    result.messages.push_back(makeMessage(
+        std::to_string(result.read) + " OCD Objects found out of " + std::to_string(d.classes) +
+            ".\r\n Written to " + fromFsPath(dat.target) + " and " + fromFsPath(text.target) + ".",
+        title, MessageIcon::Information));
     return result;
 }
 
@@ -417,9 +417,10 @@ OcdUpdate updateOcdList(OcdList& list, TextReader& source, const std::string& st
         return result;
     }
     result.ok = true;
-    result.messages.push_back(
-        makeMessage(std::to_string(result.counted) + " csv Objects processed.", "OCD List Updated",
-                    MessageIcon::Information));
+    result.messages.push_back(makeMessage(std::to_string(result.counted) +
+                                              " csv Objects processed.\r\n Written to " +
+                                              fromFsPath(out.target) + ".",
+                                          "OCD List Updated", MessageIcon::Information));
     return result;
 }
 

@@ -1,10 +1,10 @@
+#include "analysis/radar_dialog.h"
 #include "analysis/radar_profile.h"
 #include "sample/sample_theater.h"
 #include "support/radar_direct.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 
 namespace vantor {
@@ -33,8 +33,7 @@ TEST(RadarProfile, FlatTerrainGivesTheCeilingSlopeBeyondTheRangeInEverySector) {
         EXPECT_NEAR(v, 2500.0 / (40.5 * 3280.8), 1e-6);
         EXPECT_EQ(printed(v), "0.019");
     }
-    EXPECT_EQ(formatRadarValues(p),
-              "0.019, 0.019, 0.019, 0.019, 0.019, 0.019, 0.019, 0.019,");
+    EXPECT_EQ(formatRadarValues(p), "0.019, 0.019, 0.019, 0.019, 0.019, 0.019, 0.019, 0.019,");
 }
 
 TEST(RadarProfile, AHighPostMasksTheRayAtItsElevationAngle) {
@@ -155,18 +154,52 @@ TEST(RadarProfile, ManyThreadsGiveTheSameProfilesAsOne) {
 
 TEST(RadarSettings, UnusableSettingsAreRefusedAndProfilesFallBackToTheDefaults) {
     const RadarSettings bad[] = {
-        {0.0f, 0.0f, 0.0f},  {1.4f, 1.0f, 1.0f},  {40.0f, 0.0f, 1.0f}, {40.0f, -1.0f, 1.0f},
-        {40.0f, 1.0f, 0.0f}, {40.0f, 1.0f, -5.0f}, {NAN, 1.0f, 1.0f},  {40.0f, 1.0f, 400.0f},
+        {0.0f, 0.0f, 0.0f},  {1.4f, 1.0f, 1.0f},   {40.0f, 0.0f, 1.0f}, {40.0f, -1.0f, 1.0f},
+        {40.0f, 1.0f, 0.0f}, {40.0f, 1.0f, -5.0f}, {NAN, 1.0f, 1.0f},   {40.0f, 1.0f, 400.0f},
         {1e9f, 1.0f, 1.0f},  {40.0f, 1e-7f, 1.0f},
     };
     for (const RadarSettings& s : bad) {
-        EXPECT_TRUE(radarSettingsProblem(s).has_value()) << s.maximumRange << " " << s.rangeIncrement;
+        EXPECT_TRUE(radarSettingsProblem(s).has_value())
+            << s.maximumRange << " " << s.rangeIncrement;
         EXPECT_EQ(usableRadarSettings(s), defaultRadarSettings);
     }
     EXPECT_FALSE(radarSettingsProblem(defaultRadarSettings));
     EXPECT_FALSE(radarSettingsProblem({1.5f, 0.01f, 360.0f}));
     EXPECT_EQ(*radarSettingsProblem({40.0f, 0.0f, 1.0f}),
               "The range scan increment must be from 0.01 to 10000 km.");
+}
+
+} // namespace
+} // namespace vantor
+
+namespace vantor {
+namespace {
+
+// "Scan" takes the three fields as they stand: a field that holds no number is named, as a
+// value out of its range is, and nothing runs on the old value.
+TEST(RadarDialog, ScanRefusesAFieldThatHoldsNoNumberAndNamesIt) {
+    struct Case {
+        std::array<const char*, 3> texts;
+        const char* problem; // "" when the settings are taken
+    };
+    const Case cases[] = {
+        {{"40", "1", "1"}, ""},
+        {{" 12.5", "0.5", "2"}, ""},
+        {{"abc", "1", "1"}, "The Max Scan Range (km) field holds \"abc\", which is not a number."},
+        {{"40", "", "1"}, "The Range Scan Inc. (km) field holds \"\", which is not a number."},
+        {{"40", "1", "nan"},
+         "The Scan Azimuth Inc. (deg) field holds \"nan\", which is not a "
+         "number."},
+        {{"40", "1", "0"}, "The scan azimuth increment must be from 0.01 to 360 degrees."},
+    };
+    for (const Case& c : cases) {
+        RadarDialogModel model = openRadarDialog();
+        for (std::size_t f = 0; f < 3; ++f) {
+            editRadarField(model, static_cast<RadarDialogField>(f), c.texts[f]);
+        }
+        const std::optional<std::string> problem = confirmRadarDialog(model);
+        EXPECT_EQ(problem.value_or(""), c.problem) << c.texts[0] << " " << c.texts[1];
+    }
 }
 
 } // namespace

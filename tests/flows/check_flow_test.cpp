@@ -265,7 +265,10 @@ TEST(AirbaseFlow, TheBatchModeAsksForItsScriptAndEndsByItself) {
 TEST(ReferenceCommands, HowToGeneratesAndAboutUpdatesTheOcdList) {
     Session s;
     ASSERT_TRUE(s.run(cmd::HowTo));
-    EXPECT_EQ(s.messages().back(), "OCD Data Processed: 22 OCD Objects found out of 23.");
+    EXPECT_EQ(s.messages().back(), "OCD Data Processed: 22 OCD Objects found out of 23.\r\n "
+                                   "Written to " +
+                                       (s.dir.path / "OCDList.dat").string() + " and " +
+                                       (s.dir.path / "OCDList.csv").string() + ".");
     EXPECT_TRUE(std::filesystem::exists(s.dir.path / "OCDList.csv"));
 
     // No source file yet: the About box, and nothing else.
@@ -275,13 +278,15 @@ TEST(ReferenceCommands, HowToGeneratesAndAboutUpdatesTheOcdList) {
 
     s.state.files.sourcePath = s.source;
     ASSERT_TRUE(s.run(cmd::About));
-    EXPECT_EQ(s.messages().back(), "OCD List Updated: 130 csv Objects processed.");
+    EXPECT_EQ(s.messages().back(), "OCD List Updated: 130 csv Objects processed.\r\n Written to " +
+                                       (s.dir.path / "OCDList.dat").string() + ".");
     ASSERT_TRUE(s.state.reference.ocdList.loaded);
     const OcdEntry* city = findOcdById(s.state.reference.ocdList, sample_classes::city);
     ASSERT_NE(city, nullptr);
     EXPECT_EQ(city->defaultPriority, 90); // the sample's cities have priority 90
     ASSERT_TRUE(s.run(cmd::About));       // the source is read afresh each time
-    EXPECT_EQ(s.messages().back(), "OCD List Updated: 130 csv Objects processed.");
+    EXPECT_EQ(s.messages().back(), "OCD List Updated: 130 csv Objects processed.\r\n Written to " +
+                                       (s.dir.path / "OCDList.dat").string() + ".");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "app/commands.h"
+#include "app/progress.h"
 #include "app/startup.h"
 #include "flows/dispatcher.h"
 #include "sample/sample_theater.h"
@@ -50,6 +51,34 @@ struct Session {
         return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - 2;
     }
 };
+
+// Esc or the progress window's close box stops the radar run between objects: nothing is
+// written, the file chosen is as it was, and the program says so.
+TEST(RadarFlow, AStoppedRunWritesNothingAndSaysSo) {
+    Session s;
+    s.openTerrain();
+    const std::string out = s.out("Radar.csv");
+    std::ofstream(out) << "an earlier file\n";
+    s.scripted.fileAnswers = {chosen(s.source), chosen(out)};
+    Platform p = s.scripted.platform();
+    int reports = 0;
+    p.progressReport = [&](const ProgressView&) {
+        if (++reports == 5) {
+            requestAbort(s.state); // what Esc and the close box do
+        }
+    };
+    EXPECT_FALSE(dispatchCommand(s.state, p, cmd::RadarProfiles));
+    EXPECT_EQ(reports, 5);
+    EXPECT_EQ(s.messages().back(), "Information: The radar profiles were stopped after 5 "
+                                   "objects.  Nothing was written; " +
+                                       out + " is as it was.");
+    EXPECT_EQ(testing::readFile(out), "an earlier file\n");
+    for (const auto& entry : std::filesystem::directory_iterator(s.dir.path)) {
+        EXPECT_EQ(entry.path().filename().string().find(".vantor-"), std::string::npos)
+            << "left behind: " << entry.path();
+    }
+    EXPECT_FALSE(s.state.progress.abortRequested);
+}
 
 TEST(RadarFlow, ProfilesEveryObjectWithTheProgressWindowInItsRadarState) {
     Session s;
@@ -130,6 +159,19 @@ TEST(ToolFlows, AToolNeverWritesOverItsSource) {
     EXPECT_EQ(testing::readFile(s.source), before);
 }
 
+// Choosing the source as the output brings the save dialog back, as the export does.
+TEST(ToolFlows, TheSourceChosenAsOutputBringsTheDialogBack) {
+    Session s;
+    s.scripted.idChoice = IdToolChoice::MoveIds;
+    s.scripted.fileAnswers = {chosen(s.source), chosen(s.source), chosen(s.out("Moved.csv"))};
+    EXPECT_TRUE(s.run(cmd::MoveObjectIds));
+    ASSERT_EQ(s.scripted.fileRequests.size(), 3u);
+    EXPECT_EQ(s.scripted.fileRequests[1].title, s.scripted.fileRequests[2].title);
+    EXPECT_EQ(s.messages().front(),
+              "Error: Cannot use the same file for Source and Export.  Select another file.");
+    EXPECT_TRUE(std::filesystem::exists(s.out("Moved.csv")));
+}
+
 TEST(ToolFlows, LinkRemovalAsksForTerrainFirst) {
     Session s;
     s.scripted.fileAnswers = {cancelled()};
@@ -152,6 +194,11 @@ TEST(ToolFlows, ParentCheckWritesItsTwoFilesIntoTheStartFolder) {
     EXPECT_TRUE(std::filesystem::exists(s.dir.path / "NoParent.csv"));
     EXPECT_TRUE(std::filesystem::exists(s.dir.path / "WrongParent.csv"));
     EXPECT_EQ(s.scripted.messages.back().title, "Object Parent Link Check Completed.");
+    const std::string& text = s.scripted.messages.back().text;
+    EXPECT_NE(text.find("\r\n Written to " + (s.dir.path / "NoParent.csv").string() + " and " +
+                        (s.dir.path / "WrongParent.csv").string() + "."),
+              std::string::npos)
+        << text;
     EXPECT_EQ(s.scripted.fileRequests.size(), 1u) << "no output file is asked for";
 
     s.state.folders.startDirectory = (s.dir.path / "missing").string();

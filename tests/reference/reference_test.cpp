@@ -84,7 +84,9 @@ TEST(OcdGenerate, WritesTheHeaderTheEntriesAndTheCsv) {
     const OcdGeneration g = generateOcdList(dir.str());
     ASSERT_TRUE(g.ok);
     ASSERT_EQ(g.messages.size(), 1u);
-    EXPECT_EQ(g.messages[0].text, "4 OCD Objects found out of 4.");
+    EXPECT_EQ(g.messages[0].text, "4 OCD Objects found out of 4.\r\n Written to " +
+                                      (dir.path / "OCDList.dat").string() + " and " +
+                                      (dir.path / "OCDList.csv").string() + ".");
     EXPECT_EQ(g.messages[0].title, "OCD Data Processed");
 
     const std::string dat = testing::readFile(dir.path / ocdListName);
@@ -123,7 +125,7 @@ TEST(OcdGenerate, TheRecordPastTheEndOfTheSimulationsFileBecomesAnEmptyEntry) {
     const OcdGeneration g = generateOcdList(dir.str());
     ASSERT_TRUE(g.ok);
     EXPECT_EQ(g.read, 2u);
-    EXPECT_EQ(g.messages.back().text, "2 OCD Objects found out of 3.");
+    EXPECT_EQ(g.messages.back().text.substr(0, 31), "2 OCD Objects found out of 3.\r\n");
     const std::string dat = testing::readFile(dir.path / ocdListName);
     ASSERT_EQ(dat.size(), 4 * ocdEntrySize);
     EXPECT_EQ(dat.substr(3 * ocdEntrySize), std::string(ocdEntrySize, '\0'));
@@ -222,7 +224,8 @@ TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
     ASSERT_TRUE(u.ok);
     EXPECT_EQ(u.counted, 2);
     ASSERT_EQ(u.messages.size(), 1u);
-    EXPECT_EQ(u.messages[0].text, "2 csv Objects processed.");
+    EXPECT_EQ(u.messages[0].text, "2 csv Objects processed.\r\n Written to " +
+                                      (dir.path / "OCDList.dat").string() + ".");
     EXPECT_EQ(u.messages[0].title, "OCD List Updated");
     OcdList reread;
     ASSERT_TRUE(loadOcdList(reread, dir.str()));

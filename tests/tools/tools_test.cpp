@@ -165,12 +165,23 @@ TEST(RadarRewrite, ReportsEveryObjectAsItIsDone) {
     std::vector<std::int32_t> counts;
     RadarRewrite result;
     rewrite(source, [&](TextReader& in, SafeWriter& o) {
-        result = writeRadarProfiles(in, o, walk, now, [&](std::int32_t n) { counts.push_back(n); });
+        result = writeRadarProfiles(in, o, walk, now, [&](std::int32_t n) {
+            counts.push_back(n);
+            return false;
+        });
     });
     ASSERT_EQ(counts.size(), 600u);
     EXPECT_EQ(counts.front(), 1);
     EXPECT_EQ(counts.back(), 600);
     EXPECT_EQ(result.objects, 600);
+    EXPECT_FALSE(result.stopped);
+
+    // Asked to stop after the 300th object, the copy ends there.
+    rewrite(source, [&](TextReader& in, SafeWriter& o) {
+        result = writeRadarProfiles(in, o, walk, now, [](std::int32_t n) { return n == 300; });
+    });
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.objects, 300);
 }
 
 TEST(ParentCheck, ObjectsGoByWhetherTheirParentIsACityOrTownOfTheFile) {

@@ -613,7 +613,11 @@ class MainWindowTest : public QObject {
             QCoreApplication::processEvents();
         };
         choose(cmd::HowTo);
-        QCOMPARE(messages.last(), QString("OCD Data Processed: 22 OCD Objects found out of 23."));
+        QCOMPARE(messages.last(),
+                 QString::fromStdString("OCD Data Processed: 22 OCD Objects found out of 23.\r\n "
+                                        "Written to " +
+                                        (theater.path / "OCDList.dat").string() + " and " +
+                                        (theater.path / "OCDList.csv").string() + "."));
         choose(cmd::OpenL2Terrain);
         QVERIFY(w.state().terrain.terrainOpen);
 
