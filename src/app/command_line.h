@@ -2,12 +2,19 @@
 
 #include "app/application_state.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantor {
 
 // "@radar" and "@airbase" (any letter case, right after the first "@") start a batch mode;
 // whatever follows the word is ignored. Anything else is the interactive mode.
 RunMode parseCommandLine(std::string_view commandLine);
+
+// "--dir DIR" or "--dir=DIR" among the arguments, as vantor-cli takes it: the start folder, which
+// is taken out of the arguments. Empty when none is given; error set when the option has no
+// folder after it.
+std::string takeStartFolderArgument(std::vector<std::string>& arguments, std::string& error);
 
 } // namespace vantor

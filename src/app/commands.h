@@ -44,6 +44,7 @@ enum Command : int {
     CheckCityJunction = 10237,
     CheckParentLinks = 10238,
     RadarProfiles = 10239,
+    ChooseStartFolder = 10240, // File > "Start Folder...": ours, not the suite's
     LevelAirbases = 17182,
     MoveObjectIds = 25033,
 };

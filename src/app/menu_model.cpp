@@ -6,6 +6,96 @@
 
 namespace vantor {
 
+const char* commandStatusText(int command) {
+    if (command >= cmd::TheaterFirst && command <= cmd::TheaterLast) {
+        return "Select this theater of Quillon.ini.";
+    }
+    if (command >= cmd::RecentFileFirst && command <= cmd::RecentFileLast) {
+        return "Open this recently used file again.";
+    }
+    switch (command) {
+    case cmd::OpenSourceCsv:
+        return "Open an objective export or a scan report and list it.";
+    case cmd::OpenL2Terrain:
+        return "Open a theater's L2 terrain file, with its O2 beside it, and build the terrain "
+               "matrix.";
+    case cmd::CloseOutputFiles:
+        return "Close the report file that scans append to.";
+    case cmd::ExportObjects:
+        return "Write the selected objects of the list (or all but those marked for deletion) to "
+               "a new csv file.";
+    case cmd::LoadL2mMatrix:
+        return "Load the terrain matrix from an L2M file saved earlier.";
+    case cmd::SaveL2mMatrix:
+        return "Save the terrain matrix as an L2M file, which loads faster than the L2 and O2 "
+               "files.";
+    case cmd::ChooseStartFolder:
+        return "Choose the start folder, where Quillon.ini, the scripts and the reference lists "
+               "are read and fixed-name reports are written.";
+    case cmd::Exit:
+        return "Quit Vantor.";
+    case cmd::Find:
+        return "Find an object or report line in the list.";
+    case cmd::ClearAllSelections:
+        return "Clear every selection and deletion mark of the list.";
+    case cmd::SelectObjects:
+        return "Mark the highlighted rows of the list selected.";
+    case cmd::DeleteSelected:
+        return "Mark the highlighted rows of the list for deletion.";
+    case cmd::CheckRoads:
+        return "Report roads that leave a tile without the next tile continuing them.";
+    case cmd::CheckRivers:
+        return "Report rivers that leave a tile without the next tile continuing them.";
+    case cmd::CheckTransitions:
+        return "Report missing transition tiles.";
+    case cmd::GenerateSectionReport:
+        return "Check roads, rivers and transitions into one report.";
+    case cmd::OutputTextVersion:
+        return "Write the listed report as a tab-separated text file.";
+    case cmd::PlaceBridges:
+        return "Place a bridge objective on every bridge tile of the search area.";
+    case cmd::CheckCityJunction:
+        return "Check/place commercial and industrial Objects on urban tiles.";
+    case cmd::FindL2Info:
+        return "Find L2 Tile ID# and Elevation for X,Y";
+    case cmd::ListUnusedIds:
+        return "List the objective identifiers that no object of the list uses.";
+    case cmd::RemoveObjectLinks:
+        return "Remove static Object links from a csv file and set the Parent to zero.";
+    case cmd::CheckParentLinks:
+        return "Write the objects with no Parent or a wrong one to NoParent.csv and "
+               "WrongParent.csv.";
+    case cmd::MoveObjectIds:
+        return "Move a block of objective identifiers with their links, or fix bridge offsets.";
+    case cmd::RadarProfiles:
+        return "Compute the radar line-of-sight profile of every object of an export.";
+    case cmd::LevelAirbases:
+        return "Level the Airbases (modifies Theater.L2 elevations)";
+    case cmd::CheckPlaceMoveObjects:
+        return "Check map for misplaced junction objects and move or place Objects.";
+    case cmd::UsersManual:
+        return "Open the user's manual.";
+    case cmd::HowTo:
+        return "How to select, delete, export and place objects; closing it builds OCDList.dat "
+               "from Falcon4.ocd.";
+    case cmd::About:
+        return "About Vantor; closing it refines OCDList.dat from the last source export.";
+    default:
+        return "";
+    }
+}
+
+const char* statusText(const MenuItem& item) {
+    if (item.separator || item.popup) {
+        return "";
+    }
+    // The Theater menu's label borrows the manual's identifier but starts nothing.
+    if (item.id == cmd::UsersManual && item.state == ItemState::Disabled) {
+        return "The theaters of Quillon.ini in the start folder; the checked one is in use.";
+    }
+    return commandStatusText(item.id);
+}
+
 MenuItem makeMenuItem(int id, std::string text, ItemState state) {
     MenuItem item;
     item.id = id;
@@ -34,6 +124,8 @@ MenuModel buildMainMenu() {
         makeSeparator(),
         makeMenuItem(cmd::LoadL2mMatrix, "Load L2M &Matrix File...", Greyed),
         makeMenuItem(cmd::SaveL2mMatrix, "&Save L2M Matrix...", Greyed),
+        makeSeparator(),
+        makeMenuItem(cmd::ChooseStartFolder, "Start Folder..."),
         makeSeparator(),
         makeMenuItem(cmd::Exit, "E&xit"),
     };

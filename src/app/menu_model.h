@@ -55,6 +55,12 @@ void removeMenuItems(Menu& menu, int id);
 // Inserts before the first item with identifier beforeId; false when there is none.
 bool insertMenuItemBefore(Menu& menu, int beforeId, MenuItem item);
 
+// What the status bar says while a command's menu item or toolbar button is under the mouse: the
+// suite's own text where it has one, a sentence of ours elsewhere; empty for none.
+const char* commandStatusText(int command);
+// The status text of one menu item; empty for separators and popups.
+const char* statusText(const MenuItem& item);
+
 MenuItem makeMenuItem(int id, std::string text, ItemState state = ItemState::Enabled);
 MenuItem makeSeparator(int id = 0);
 

@@ -22,7 +22,7 @@ enum class ListChange {
     DataChanged // marks, highlights or the display order
 };
 
-enum class FileDialogKind { Open, Save };
+enum class FileDialogKind { Open, Save, Folder };
 
 struct FileRequest {
     FileDialogKind kind = FileDialogKind::Open;

@@ -16,6 +16,8 @@ inline constexpr const char* settingsKey = "Software\\Moravik\\Quillon";
 inline constexpr const char* pathsSubkey = "Paths";
 inline constexpr const char* csvFolderValue = "Work1";
 inline constexpr const char* terrainFolderValue = "Terrain";
+// The start folder chosen with File > "Start Folder...", used by later runs.
+inline constexpr const char* startFolderValue = "Start";
 
 // Most recently used files, newest first, shown as numbered entries of the File menu.
 struct RecentFileList {

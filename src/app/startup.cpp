@@ -5,17 +5,14 @@
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
+#include "base/file_system.h"
 #include "base/text_util.h"
 #include "terrain/ini_file.h"
 
+#include <vector>
+
 namespace vantor {
 
-namespace {
-
-// Reads the theater list from the ini file in the start folder, adds one Theater menu entry per
-// theater (2000 onwards), checks the first and reads the first theater's geometry. An ini file
-// that is there but cannot be read is not taken for a missing one: it is reported, the built-in
-// theater applies, and the result is false.
 bool loadTheaters(ApplicationState& state, const Platform& platform) {
     state.theaters.iniPath = fromFsPath(findInFolder(state.folders.startDirectory, theaterIniName));
     std::string problem;
@@ -30,6 +27,9 @@ bool loadTheaters(ApplicationState& state, const Platform& platform) {
     state.theaters.list = readTheaterList(ini);
 
     Menu& theaterMenu = state.menu.menus[TheaterMenu];
+    std::erase_if(theaterMenu.items, [](const MenuItem& item) {
+        return item.id >= cmd::TheaterFirst && item.id <= cmd::TheaterLast;
+    });
     for (std::size_t n = 0; n < state.theaters.list.names.size(); ++n) {
         theaterMenu.items.push_back(
             makeMenuItem(cmd::TheaterFirst + static_cast<int>(n), state.theaters.list.names[n]));
@@ -38,11 +38,25 @@ bool loadTheaters(ApplicationState& state, const Platform& platform) {
     state.theaters.currentTheater = cmd::TheaterFirst;
     notifyMenuChanged(platform, state.menu);
 
-    readTheaterGeometry(ini, iniValue(ini, "Location", "1", "Balkans"), state.theater);
+    // Open terrain keeps the size it was read with.
+    if (!state.terrain.terrainOpen) {
+        readTheaterGeometry(ini, iniValue(ini, "Location", "1", "Balkans"), state.theater);
+    }
     return problem.empty();
 }
 
-} // namespace
+std::string chooseStartFolder(const Platform& platform, const std::string& fromCommandLine,
+                              const std::string& current) {
+    if (!fromCommandLine.empty()) {
+        return fromCommandLine;
+    }
+    std::string remembered;
+    if (readFolder(platform, pathsSubkey, startFolderValue, remembered) && !remembered.empty() &&
+        examinePath(toFsPath(remembered)).kind == FileKind::Folder) {
+        return remembered;
+    }
+    return current;
+}
 
 bool startUp(ApplicationState& state, const Platform& platform, RunMode mode,
              const std::string& workingDirectory) {

@@ -16,6 +16,17 @@ struct Platform;
 bool startUp(ApplicationState& state, const Platform& platform, RunMode mode,
              const std::string& workingDirectory);
 
+// Reads the theater list from the ini file in the start folder into the Theater menu (2000
+// onwards, replacing what it held), checks the first and, unless terrain is open, takes the
+// first theater's geometry. An ini file that is there but cannot be read is not taken for a
+// missing one: it is reported, the built-in theater applies, and the result is false.
+bool loadTheaters(ApplicationState& state, const Platform& platform);
+
+// The start folder of an interactive run: the one the command line names (--dir), else the one
+// last chosen with File > "Start Folder..." while it is still a folder, else the current one.
+std::string chooseStartFolder(const Platform& platform, const std::string& fromCommandLine,
+                              const std::string& current);
+
 // "&Close Output Files": asks before closing an output file that scans could still append to.
 void closeOutputFiles(ApplicationState& state, const Platform& platform);
 

@@ -182,6 +182,8 @@ bool runCommand(ApplicationState& state, const Platform& platform, int command) 
         return showFindL2Info(state, platform);
     case cmd::CloseFindL2Info:
         return closeFindL2Info(state, platform);
+    case cmd::ChooseStartFolder:
+        return chooseStartFolderCommand(state, platform);
     case cmd::RadarProfiles:
         return radarProfilesCommand(state, platform);
     case cmd::RemoveObjectLinks:

@@ -34,12 +34,34 @@ int main(int argc, char** argv) {
     // The program ends with its close request, not when a dialog of a batch run closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
+    QStringList qargs = QApplication::arguments();
+    qargs.removeFirst();
+    std::vector<std::string> args;
+    for (const QString& a : qargs) {
+        args.push_back(a.toStdString());
+    }
+    std::string error;
+    const std::string startFolder = vantor::takeStartFolderArgument(args, error);
+    if (error.empty() && !startFolder.empty() &&
+        !QFileInfo(QString::fromStdString(startFolder)).isDir()) {
+        error = "Cannot use " + startFolder + " as the start folder: it is no folder";
+    }
+    if (!error.empty()) {
+        QMessageBox::critical(nullptr, "Error", QString::fromStdString(error));
+        return 2; // a usage error, told apart from both the normal end (1) and a failed start (0)
+    }
+    std::string commandLine;
+    for (const std::string& a : args) {
+        commandLine += (commandLine.empty() ? "" : " ") + a;
+    }
 
     vantor::ui::MainWindowOptions options;
-    options.mode = vantor::parseCommandLine(args.join(' ').toStdString());
+    options.mode = vantor::parseCommandLine(commandLine);
     options.startDirectory = QDir::toNativeSeparators(QDir::currentPath());
+    if (!startFolder.empty()) {
+        options.startFolderArgument = QDir::toNativeSeparators(
+            QFileInfo(QString::fromStdString(startFolder)).absoluteFilePath());
+    }
     options.manualPath = findManual();
 
     std::unique_ptr<vantor::ui::MainWindow> window;

@@ -27,6 +27,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -104,11 +105,19 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     listView_ = new ListView(
         state_, [this] { mapView_->update(); }, this);
     listView_->showChange(true);
-    auto* splitter = new QSplitter(this);
-    splitter->addWidget(listView_);
-    splitter->addWidget(buildMapPanel());
-    splitter->setStretchFactor(1, 1);
-    setCentralWidget(splitter);
+    splitter_ = new QSplitter(this);
+    splitter_->addWidget(listView_);
+    splitter_->addWidget(buildMapPanel());
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        if (mapPanel_->isVisible()) {
+            settings_->setValue("Window/ListWidth", splitter_->sizes().value(0));
+        }
+    });
+    // The folder the program reads its theaters, scripts and lists from, always in sight.
+    startFolderLabel_ = new QLabel(this);
+    statusBar()->addPermanentWidget(startFolderLabel_);
     listView_->highlightEdited = [this] { mapView_->showHighlighted(); };
 
     setGeometry(200, 200, 400, 400);
@@ -148,6 +157,13 @@ void MainWindow::connectMessagesAndFiles() {
     };
     p.requestFile = [this](const FileRequest& r) {
         QString folder = qs(r.initialFolder);
+        if (r.kind == FileDialogKind::Folder) {
+            const QString chosen = QFileDialog::getExistingDirectory(this, qs(r.title), folder);
+            return chosen.isEmpty()
+                       ? FileRequestResult{}
+                       : FileRequestResult{FileRequestStatus::Chosen,
+                                           QDir::toNativeSeparators(chosen).toStdString(), 0};
+        }
         if (!r.initialName.empty() && r.initialName.find('*') == std::string::npos) {
             folder = QDir(folder).filePath(qs(r.initialName));
         }
@@ -328,6 +344,7 @@ void MainWindow::buildToolBar() {
     for (const ToolbarButton& button : toolbarButtons()) {
         QAction* action = toolBar_->addAction(toolbarIcon(n++), QString());
         action->setToolTip(button.tooltip);
+        action->setStatusTip(qs(commandStatusText(button.command)));
         action->setData(button.command);
         const int command = button.command;
         connect(
@@ -337,8 +354,30 @@ void MainWindow::buildToolBar() {
 }
 
 void MainWindow::startUp() {
-    vantor::startUp(state_, platform_, options_.mode, options_.startDirectory.toStdString());
+    const std::string folder =
+        chooseStartFolder(platform_, options_.startFolderArgument.toStdString(),
+                          options_.startDirectory.toStdString());
+    vantor::startUp(state_, platform_, options_.mode, folder);
     renderMenus();
+    showStartFolder();
+}
+
+void MainWindow::showStartFolder() {
+    const QString folder = qs(state_.folders.startDirectory);
+    startFolderLabel_->setText(folder.isEmpty() ? QString() : "Start folder: " + folder);
+    startFolderLabel_->setToolTip(commandStatusText(cmd::ChooseStartFolder));
+}
+
+void MainWindow::placeSplitter() {
+    int listWidth = settings_->value("Window/ListWidth", 0).toInt();
+    if (listWidth <= 0) {
+        listWidth = listView_->frameWidth() * 2 + 24; // frame, scroll bar and a little air
+        for (const ListColumn& column : listColumns(ListMode::Reports)) {
+            listWidth += column.width;
+        }
+    }
+    const int total = std::max(splitter_->width(), listWidth + 200);
+    splitter_->setSizes({listWidth, total - listWidth});
 }
 
 QAction* MainWindow::menuAction(int command) const {
@@ -370,6 +409,7 @@ void MainWindow::renderMenus() {
                     continue;
                 }
                 QAction* action = menu->addAction(qs(item.text));
+                action->setStatusTip(qs(statusText(item)));
                 action->setEnabled(item.state == ItemState::Enabled);
                 action->setData(item.id);
                 const bool theaterEntry = item.id >= 2000 && item.id <= 2009;
@@ -441,6 +481,7 @@ void MainWindow::syncMap(int command) {
     if (newTerrain || command == cmd::LevelAirbases) {
         if (!mapPanel_->isVisible() && options_.mode == RunMode::Interactive) {
             mapPanel_->show();
+            placeSplitter();
         }
         mappedTerrain_ = block;
         mapView_->terrainChanged(newTerrain);
@@ -476,6 +517,7 @@ void MainWindow::runCommand(int command) {
     mapView_->setFrozen(false);
     busy_ = false;
     syncMap(command);
+    showStartFolder();
     // Always render: a checkable entry toggles itself when clicked, the model says what holds.
     renderMenus();
     schedulePosted();

@@ -12,7 +12,9 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QSettings;
+class QSplitter;
 class QToolBar;
 
 namespace vantor::ui {
@@ -29,9 +31,10 @@ class MapView;
 
 struct MainWindowOptions {
     RunMode mode = RunMode::Interactive;
-    QString startDirectory;
-    QString settingsFile; // empty: the suite's own settings, QSettings("Moravik", "Quillon")
-    QString manualPath;   // the user's manual, opened by "User's Manual"
+    QString startDirectory;      // the current folder
+    QString startFolderArgument; // --dir on the command line; it outranks the remembered one
+    QString settingsFile;        // empty: the suite's own settings, QSettings("Moravik", "Quillon")
+    QString manualPath;          // the user's manual, opened by "User's Manual"
 };
 
 // The desktop front end: renders the core's menu model, forwards every menu item, toolbar
@@ -84,6 +87,9 @@ class MainWindow : public QMainWindow {
     void handleCloseRequest();
     QWidget* buildMapPanel();
     void syncMap(int command);
+    void showStartFolder();
+    // The list as wide as its columns (or as the user last left it), the map beside it.
+    void placeSplitter();
     void selectRowFromMap(std::size_t row);
 
     MainWindowOptions options_;
@@ -94,6 +100,8 @@ class MainWindow : public QMainWindow {
     ListView* listView_ = nullptr;
     MapView* mapView_ = nullptr;
     QWidget* mapPanel_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QLabel* startFolderLabel_ = nullptr;
     const void* mappedTerrain_ = nullptr; // the matrix block the map shows
     FindDialog* find_ = nullptr;
     ProgressDialog* progress_ = nullptr;

@@ -33,5 +33,36 @@ TEST(CommandLine, SelectsTheModeFromTheWordAfterTheFirstAtSign) {
     }
 }
 
+TEST(CommandLine, TheStartFolderIsTakenOutOfTheArguments) {
+    using Args = std::vector<std::string>;
+    struct Case {
+        Args arguments;
+        const char* folder;
+        bool error;
+        Args left;
+    };
+    const Case cases[] = {
+        {{}, "", false, {}},
+        {{"@radar"}, "", false, {"@radar"}},
+        {{"--dir", "/t/Korea"}, "/t/Korea", false, {}},
+        {{"--dir=/t/Korea", "@airbase"}, "/t/Korea", false, {"@airbase"}},
+        {{"@radar", "--dir", "C:\\Falcon 4\\Terrain"}, "C:\\Falcon 4\\Terrain", false, {"@radar"}},
+        // The folder may look like an option; it is the word after --dir all the same.
+        {{"--dir", "@radar"}, "@radar", false, {}},
+        {{"--dir"}, "", true, {}},
+        {{"@radar", "--dir="}, "", true, {"@radar"}},
+        // Only the first is taken; the word of the mode stays where it was.
+        {{"--dir", "a", "--dir", "b"}, "a", false, {"--dir", "b"}},
+        {{"--directory", "a"}, "", false, {"--directory", "a"}},
+    };
+    for (const Case& c : cases) {
+        Args arguments = c.arguments;
+        std::string error;
+        EXPECT_EQ(takeStartFolderArgument(arguments, error), c.folder);
+        EXPECT_EQ(!error.empty(), c.error) << error;
+        EXPECT_EQ(arguments, c.left);
+    }
+}
+
 } // namespace
 } // namespace vantor

@@ -1,10 +1,12 @@
 #include "app/commands.h"
 #include "app/menu_rules.h"
 #include "app/startup.h"
+#include "app/toolbar.h"
 #include "support/menu_text.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace vantor {
@@ -22,11 +24,12 @@ TEST(MenuModel, MainMenuHasEveryItemInOrderWithItsStartingState) {
     EXPECT_EQ(model.menus[TheaterMenu].title, "Theater");
     EXPECT_EQ(model.menus[HelpMenu].title, "Help");
 
-    EXPECT_EQ(describeMenu(model.menus[FileMenu]),
-              (Lines{"10203 &Open  Source csv File...", "10215 Open &L2 Terrain file ...",
-                     "10233 &Close Output Files (greyed)", "10205 &Export Objects ...", "---",
-                     "10228 Load L2M &Matrix File... (greyed)",
-                     "10227 &Save L2M Matrix... (greyed)", "---", "10202 E&xit"}));
+    EXPECT_EQ(
+        describeMenu(model.menus[FileMenu]),
+        (Lines{"10203 &Open  Source csv File...", "10215 Open &L2 Terrain file ...",
+               "10233 &Close Output Files (greyed)", "10205 &Export Objects ...", "---",
+               "10228 Load L2M &Matrix File... (greyed)", "10227 &Save L2M Matrix... (greyed)",
+               "---", "10240 Start Folder...", "---", "10202 E&xit"}));
     EXPECT_EQ(describeMenu(model.menus[EditMenu]),
               (Lines{"10208 &Find ...", "10213 &Clear All Selections", "10211 &Select Objects",
                      "10230 &Delete Selected"}));
@@ -151,6 +154,49 @@ TEST(MenuRules, InteractiveStartupEnablesMatrixLoadButBatchStartupDoesNot) {
                   mode == RunMode::Interactive ? ItemState::Enabled : ItemState::Greyed);
         EXPECT_EQ(stateOf(state, cmd::CheckRoads), ItemState::Greyed);
     }
+}
+
+TEST(StatusTexts, EveryMenuItemAndToolbarButtonSaysWhatItDoes) {
+    testing::TempDir dir;
+    dir.write("Quillon.ini", "[Location]\nTheaters=2\n1=Korea\n2=Israel\n");
+    testing::ScriptedPlatform scripted;
+    scripted.settings[{"Software\\Moravik\\Quillon", "File1"}] = "one.csv";
+    ApplicationState state;
+    startUp(state, scripted.platform(), RunMode::Interactive, dir.str());
+
+    std::size_t items = 0;
+    std::function<void(const std::vector<MenuItem>&)> walk = [&](const auto& list) {
+        for (const MenuItem& item : list) {
+            if (item.popup) {
+                walk(item.items);
+            } else if (!item.separator) {
+                ++items;
+                EXPECT_STRNE(statusText(item), "") << item.id << " " << item.text;
+            }
+        }
+    };
+    for (const Menu& menu : state.menu.menus) {
+        walk(menu.items);
+    }
+    EXPECT_GE(items, 35u) << "the theaters and the recent file are among them";
+    for (const ToolbarButton& button : toolbarButtons()) {
+        EXPECT_STRNE(commandStatusText(button.command), "") << button.command;
+    }
+
+    // The suite's own texts stand as they are.
+    const std::pair<int, const char*> own[] = {
+        {cmd::FindL2Info, "Find L2 Tile ID# and Elevation for X,Y"},
+        {cmd::CheckCityJunction, "Check/place commercial and industrial Objects on urban tiles."},
+        {cmd::CheckPlaceMoveObjects,
+         "Check map for misplaced junction objects and move or place Objects."},
+        {cmd::RemoveObjectLinks,
+         "Remove static Object links from a csv file and set the Parent to zero."},
+        {cmd::LevelAirbases, "Level the Airbases (modifies Theater.L2 elevations)"},
+    };
+    for (const auto& [command, text] : own) {
+        EXPECT_STREQ(commandStatusText(command), text);
+    }
+    EXPECT_STREQ(commandStatusText(cmd::CloseFindL2Info), "") << "internal commands have none";
 }
 
 } // namespace

@@ -30,6 +30,8 @@ Lines recentLines(const ApplicationState& state) {
                            "---",
                            "10228 Load L2M &Matrix File...",
                            "10227 &Save L2M Matrix... (greyed)",
+                           "---",
+                           "10240 Start Folder...",
                            "---"};
     EXPECT_GE(all.size(), fixedStart.size() + 1);
     EXPECT_EQ(Lines(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(fixedStart.size())),

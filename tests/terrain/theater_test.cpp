@@ -7,6 +7,7 @@
 #include "terrain/theater.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace vantor {
 namespace {
@@ -135,6 +136,86 @@ TEST(Theaters, SelectionWhileTerrainIsOpenKeepsTheOpenMatrixDimensions) {
     EXPECT_EQ(s.state.theater.sectionName, "Korea");
     EXPECT_EQ(s.state.theater.xMapExtent, 1024);
     EXPECT_EQ(s.state.theater.xSections, 64);
+}
+
+const std::pair<std::string, std::string> startFolderSetting{"Software\\Moravik\\Quillon\\Paths",
+                                                             "Start"};
+
+TEST(StartFolder, TheCommandLineOutranksTheRememberedFolderWhichOutranksTheCurrentOne) {
+    testing::TempDir remembered;
+    const std::string aFile = remembered.write("Quillon.ini", "").string();
+    struct Case {
+        const char* name;
+        std::string argument;
+        std::optional<std::string> setting;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"nothing given", "", std::nullopt, "/current"},
+        {"the remembered folder", "", remembered.str(), remembered.str()},
+        {"the command line first", "/from/args", remembered.str(), "/from/args"},
+        {"a remembered folder that went away", "", remembered.str() + "/gone", "/current"},
+        {"a remembered file is no folder", "", aFile, "/current"},
+        {"an empty remembered value", "", "", "/current"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::ScriptedPlatform scripted;
+        if (c.setting) {
+            scripted.settings[startFolderSetting] = *c.setting;
+        }
+        EXPECT_EQ(chooseStartFolder(scripted.platform(), c.argument, "/current"), c.expected);
+    }
+}
+
+TEST(StartFolder, ChoosingAnotherFolderReadsItsTheatersAndIsRemembered) {
+    Started s(threeTheaters);
+    testing::TempDir other;
+    other.write("Quillon.ini", "[Location]\nTheaters=2\n1=Israel\n2=Korea\n");
+    s.state.scan.scriptLoaded = true;
+    s.state.reference.ocdList.loaded = true;
+    s.scripted.fileAnswers.push_back(testing::chosen(other.str() + "/"));
+    ASSERT_TRUE(dispatchCommand(s.state, s.scripted.platform(), cmd::ChooseStartFolder));
+    ASSERT_EQ(s.scripted.fileRequests.size(), 1u);
+    EXPECT_EQ(s.scripted.fileRequests[0].kind, FileDialogKind::Folder);
+    EXPECT_EQ(s.scripted.fileRequests[0].initialFolder, s.dir.str());
+    EXPECT_EQ(s.state.folders.startDirectory, other.str());
+    EXPECT_EQ(s.scripted.settings.at(startFolderSetting), other.str());
+    EXPECT_EQ(s.theaterMenu(), (Lines{"10206 Select Theater (disabled)", "---",
+                                      "2000 Israel (checked)", "2001 Korea"}));
+    // What came from the old folder is read again from the new one.
+    EXPECT_FALSE(s.state.scan.scriptLoaded);
+    EXPECT_FALSE(s.state.reference.ocdList.loaded);
+    EXPECT_TRUE(s.scripted.messages.empty());
+}
+
+TEST(StartFolder, ACancelledOrUnusableChoiceChangesNothing) {
+    testing::TempDir elsewhere;
+    const std::string aFile = elsewhere.write("plain.txt", "x").string();
+    struct Case {
+        const char* name;
+        FileRequestResult answer;
+        std::size_t messages;
+    };
+    const Case cases[] = {
+        {"cancelled", testing::cancelled(), 0},
+        {"a file", testing::chosen(aFile), 1},
+        {"a folder that is not there", testing::chosen(elsewhere.str() + "/gone"), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Started s(threeTheaters);
+        const Lines menuBefore = s.theaterMenu();
+        s.scripted.fileAnswers.push_back(c.answer);
+        EXPECT_FALSE(dispatchCommand(s.state, s.scripted.platform(), cmd::ChooseStartFolder));
+        EXPECT_EQ(s.state.folders.startDirectory, s.dir.str());
+        EXPECT_EQ(s.theaterMenu(), menuBefore);
+        EXPECT_FALSE(s.scripted.settings.contains(startFolderSetting));
+        ASSERT_EQ(s.scripted.messages.size(), c.messages);
+        if (c.messages != 0) {
+            EXPECT_EQ(s.scripted.messages[0].title, "Error");
+        }
+    }
 }
 
 TEST(Coordinates, APostMapsToItsSectionBlockAndMatrixPlace) {

@@ -138,6 +138,8 @@ class MainWindowTest : public QObject {
                                                            {"Load L2M &Matrix File...", true},
                                                            {"&Save L2M Matrix...", false},
                                                            {"---", true},
+                                                           {"Start Folder...", true},
+                                                           {"---", true},
                                                            {"E&xit", true}};
         QCOMPARE(file.size(), expectedFile.size());
         for (int i = 0; i < file.size(); ++i) {
