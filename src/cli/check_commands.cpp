@@ -124,7 +124,7 @@ void addCheckCommands(CLI::App& app, CheckCommands& c) {
     c.ocdGenerate = app.add_subcommand(
         "ocd-generate", "Derive OCDList.dat and OCDList.csv from Falcon4.ocd, all in --dir");
     c.ocdUpdate = app.add_subcommand(
-        "ocd-update", "Take the default BFlags, feature count and priority of each class in "
+        "ocd-update", "Take the default BFlags, priority and feature count of each class in "
                       "OCDList.dat (in --dir) from the objects of --source");
     c.checkObjects = app.add_subcommand(
         "check-objects", "Check, move and place urban and junction objects of --source by "

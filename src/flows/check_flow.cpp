@@ -71,8 +71,10 @@ bool loadCheckObjects(ApplicationState& state, const Platform& platform, Occupan
                         texts::error, MessageIcon::Error);
             return false;
         }
-        showMessage(platform, multipleObjectsMessage(multiple), "Multiple Objects per Tile",
-                    MessageIcon::Information);
+        showMessage(platform,
+                    multipleObjectsMessage(multiple) + "\r\n Written to " +
+                        fromFsPath(report.target) + ".",
+                    "Multiple Objects per Tile", MessageIcon::Information);
     }
     return true;
 }

@@ -187,7 +187,9 @@ std::int32_t runBridgePlacementStep(ApplicationState& state, const Platform& pla
         SafeWriter file;
         if (beginSafeWrite(file, findInFolder(state.folders.startDirectory, rejectionFileName)) &&
             safeWrite(file, result.rejections) && commitSafeWrite(file)) {
-            showMessage(platform, bridgeRejectionsMessage(result.rejected),
+            showMessage(platform,
+                        bridgeRejectionsMessage(result.rejected) + "\r\n Written to " +
+                            fromFsPath(file.target) + ".",
                         "No Opposing Bridge Tile Errors", MessageIcon::Information);
         } else {
             rejectionsWritten = false;

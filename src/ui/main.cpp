@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
         error = "Cannot use " + startFolder + " as the start folder: it is no folder";
     }
     if (!error.empty()) {
+        std::fprintf(stderr, "vantor: %s\n", error.c_str()); // for a script that started it
         QMessageBox::critical(nullptr, "Error", QString::fromStdString(error));
         return 2; // a usage error, told apart from both the normal end (1) and a failed start (0)
     }

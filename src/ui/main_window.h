@@ -61,6 +61,8 @@ class MainWindow : public QMainWindow {
     ListView* listView() const { return listView_; }
     MapView* mapView() const { return mapView_; }
     QWidget* mapPanel() const { return mapPanel_; }
+    QSplitter* splitter() const { return splitter_; }
+    QLabel* startFolderLabel() const { return startFolderLabel_; }
     // Shows the unused-identifier dialog modally; tests may take it over before it runs.
     std::function<void(UnusedIdsDialog&)> unusedIdsShown;
     // Likewise for the scan parameters dialog: returns true for Begin.

@@ -137,7 +137,9 @@ TEST(ObjectCheckFlow, PostsTakenTwiceAreReportedOnceTheObjectsAreRead) {
     s.scripted.fileAnswers = {chosen(twice), chosen(s.out("B.csv"))};
     ASSERT_TRUE(s.run(cmd::CheckPlaceMoveObjects));
     EXPECT_TRUE(s.said("Multiple Objects per Tile:  132 Objects read from Master.cvs file.\r\n 1 "
-                       "Objects on tile with another Object."));
+                       "Objects on tile with another Object.\r\n Error report in "
+                       "MultiObjectErr.txt file.\r\n Written to " +
+                       report.string() + "."));
     const std::string lines = testing::readFile(report);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1);
 }

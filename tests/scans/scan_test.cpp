@@ -316,7 +316,8 @@ TEST(BridgePlacement, PlacesOneAndTwoTileBridgesAndRejectsThoseWithoutTheirFarTi
               "TileID = 13002\t X = 31\t Y= 9\r\nTileID = 13002\t X = 10\t Y= 10\r\n");
     EXPECT_EQ(b.scripted.messages[b.scripted.messages.size() - 2].text,
               " 2 Bridges rejected due to no opposing tile.\r\n Error report in NoOpposingTile.txt "
-              "file.");
+              "file.\r\n Written to " +
+                  (b.dir.path / "NoOpposingTile.txt").string() + ".");
     EXPECT_EQ(b.lastMessage(),
               "Bridge Placement Finished:  3 Bridges were placed.\r\n 2 Rejected due to no "
               "opposing tile.");

@@ -1,3 +1,4 @@
+#include "analysis/radar_dialog.h"
 #include "app/commands.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -839,6 +842,262 @@ class MainWindowTest : public QObject {
             QCOMPARE(std::filesystem::exists(theater.path / "batch.csv"), scan);
             QCOMPARE(answers.size(), scan ? std::size_t{0} : std::size_t{3});
         }
+    }
+
+    // The start folder stands in the status bar; File > "Start Folder..." changes it, the
+    // Theater menu follows, and later runs start there unless --dir names another.
+    void startFolderIsShownChosenAndRemembered() {
+        testing::TempDir first;
+        testing::TempDir second;
+        testing::TempDir current;
+        first.write("Quillon.ini", "[Location]\nTheaters=1\n1=Korea\n");
+        second.write("Quillon.ini", "[Location]\nTheaters=2\n1=Israel\n2=Balkans\n");
+        MainWindowOptions options;
+        options.startDirectory = QString::fromStdString(current.str());
+        options.startFolderArgument = QString::fromStdString(first.str());
+        options.settingsFile = QString::fromStdString((current.path / "settings.ini").string());
+        const auto labelOf = [](const testing::TempDir& d) {
+            return "Start folder: " + QString::fromStdString(d.str());
+        };
+        const auto theaterEntries = [](MainWindow& w) {
+            QStringList names;
+            for (const Item& item : itemsOf(topMenu(w, 3)).mid(2)) {
+                names << item.text;
+            }
+            return names;
+        };
+        {
+            MainWindow w(options);
+            w.startUp();
+            w.resize(1000, 500);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QCOMPARE(w.startFolderLabel()->text(), labelOf(first));
+            QCOMPARE(theaterEntries(w), QStringList({"Korea"}));
+
+            QList<FileDialogKind> kinds;
+            w.platform().requestFile = [&](const FileRequest& r) {
+                kinds << r.kind;
+                return FileRequestResult{FileRequestStatus::Chosen, second.str(), 0};
+            };
+            QAction* choose = w.menuAction(cmd::ChooseStartFolder);
+            QVERIFY(choose != nullptr && choose->isEnabled());
+            choose->trigger();
+            QTRY_COMPARE(w.startFolderLabel()->text(), labelOf(second));
+            QCOMPARE(kinds, QList<FileDialogKind>({FileDialogKind::Folder}));
+            QCOMPARE(theaterEntries(w), QStringList({"Israel", "Balkans"}));
+            QVERIFY(w.menuAction(cmd::TheaterFirst)->isChecked());
+            QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+            QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/start_folder.png"));
+        }
+        options.startFolderArgument.clear();
+        {
+            MainWindow later(options);
+            later.startUp();
+            QCOMPARE(later.startFolderLabel()->text(), labelOf(second));
+            QCOMPARE(theaterEntries(later), QStringList({"Israel", "Balkans"}));
+        }
+        options.startFolderArgument = QString::fromStdString(first.str());
+        MainWindow named(options);
+        named.startUp();
+        QCOMPARE(named.startFolderLabel()->text(), labelOf(first));
+    }
+
+    // Every menu item and toolbar button says in the status bar what it does; the suite's own
+    // texts where it has them.
+    void statusTextsShowInTheStatusBar() {
+        auto w = makeWindow("status.ini");
+        w->resize(1000, 500);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QCOMPARE(w->menuAction(cmd::FindL2Info)->statusTip(),
+                 QString("Find L2 Tile ID# and Elevation for X,Y"));
+        std::function<void(QMenu*)> check = [&](QMenu* menu) {
+            for (QAction* a : menu->actions()) {
+                if (a->menu() != nullptr) {
+                    check(a->menu());
+                } else if (!a->isSeparator()) {
+                    QVERIFY2(!a->statusTip().isEmpty(), qPrintable(a->text()));
+                }
+            }
+        };
+        for (QAction* top : w->menuBar()->actions()) {
+            check(top->menu());
+        }
+        for (QAction* a : w->toolBar()->actions()) {
+            QVERIFY2(!a->statusTip().isEmpty(), qPrintable(a->toolTip()));
+        }
+        // The mouse over an item of the open menu puts its text in the status bar.
+        QMenu* actions = topMenu(*w, 2);
+        QAction* links = w->menuAction(cmd::RemoveObjectLinks);
+        w->menuBar()->setActiveAction(w->menuBar()->actions().at(2));
+        QVERIFY(QTest::qWaitForWindowExposed(actions));
+        actions->setActiveAction(links); // as the mouse comes over it
+        QTRY_COMPARE(w->statusBar()->currentMessage(),
+                     QString("Remove static Object links from a csv file and set the Parent to "
+                             "zero."));
+        QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+        QVERIFY(w->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/status_text.png"));
+        actions->hide();
+    }
+
+    // Once terrain opens, the list keeps room for all its columns beside the map; the width the
+    // user leaves it at is the width of the next run.
+    void theListStaysWideEnoughBesideTheMap() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 8));
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        {
+            MainWindow w(optionsFor(theater));
+            w.startUp();
+            w.resize(1344, 1000);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            std::deque<std::string> answers = {l2, source};
+            answerFilesInTurn(w, answers);
+            w.runCommand(cmd::OpenL2Terrain);
+            QVERIFY(w.mapPanel()->isVisible());
+            w.runCommand(cmd::OpenSourceCsv);
+            QTRY_VERIFY(w.listView()->model() != nullptr && w.listView()->model()->rowCount() > 0);
+            QCoreApplication::processEvents();
+            QHeaderView* header = w.listView()->header();
+            QCOMPARE(header->count(), 6);
+            QVERIFY2(w.listView()->viewport()->width() >= header->length(),
+                     qPrintable(QString("%1 < %2")
+                                    .arg(w.listView()->viewport()->width())
+                                    .arg(header->length())));
+            QVERIFY(w.mapPanel()->width() >= 400);
+            QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+            QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/list_beside_map.png"));
+
+            // The user drags the splitter.
+            QSplitter* splitter = w.splitter();
+            const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+            splitter->setSizes({520, total - 520});
+            emit splitter->splitterMoved(520, 1);
+        }
+        MainWindow again(optionsFor(theater));
+        again.startUp();
+        again.resize(1344, 1000);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        std::deque<std::string> answers = {l2};
+        answerFilesInTurn(again, answers);
+        again.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(again.mapPanel()->isVisible());
+        QCOMPARE(again.splitter()->sizes().value(0), 520);
+    }
+
+    // Esc in the progress window stops the radar run between objects: nothing is written and a
+    // message says so. Text that is no number in the dialog is named and the dialog stays open.
+    void radarRunStopsOnEscAndWritesNothing() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 8));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        w.show();
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        const std::string out = (theater.path / "radar.csv").string();
+        std::deque<std::string> answers = {l2};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        w.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(w.state().terrain.terrainOpen);
+
+        bool stayedOpen = false;
+        w.radarSettingsShown = [&](RadarSettingsDialog& dialog) -> bool {
+            QLineEdit* range = dialog.field(MaximumRangeField);
+            range->clear();
+            QTest::keyClicks(range, "abc");
+            dialog.scan();
+            stayedOpen = dialog.result() != QDialog::Accepted;
+            range->clear();
+            QTest::keyClicks(range, "40");
+            dialog.scan();
+            return dialog.result() == QDialog::Accepted;
+        };
+        const auto report = w.platform().progressReport;
+        int reports = 0;
+        w.platform().progressReport = [&](const ProgressView& view) {
+            report(view);
+            if (++reports == 2) {
+                QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+                w.progressDialog()->grab().save(QString(VANTOR_SCREENSHOT_DIR) +
+                                                "/radar_progress.png");
+                QTest::keyClick(w.progressDialog(), Qt::Key_Escape);
+            }
+        };
+        answers = {source, out};
+        w.runCommand(cmd::RadarProfiles);
+        QVERIFY(stayedOpen);
+        QCOMPARE(messages.first(),
+                 QString("Configure Radar Scanner: The Max Scan Range (km) field holds \"abc\", "
+                         "which is not a number."));
+        QVERIFY2(messages.last().startsWith("Information: The radar profiles were stopped after "),
+                 qPrintable(messages.last()));
+        QVERIFY(messages.last().endsWith(QString::fromStdString(out) + " is as it was."));
+        QVERIFY(!std::filesystem::exists(out));
+        QVERIFY(w.progressDialog() == nullptr);
+        QVERIFY(answers.empty());
+
+        // The next run goes through to the end.
+        w.platform().progressReport = report;
+        answers = {source, out};
+        w.runCommand(cmd::RadarProfiles);
+        QVERIFY(messages.last().startsWith("Radar LOS Calcuations Completed.: "));
+        QVERIFY(std::filesystem::exists(out));
+    }
+
+    // A tool whose output is its own source says so and asks for the output again.
+    void aToolAsksAgainWhenTheOutputIsTheSource() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 4));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        const std::string source = (theater.path / "Theater.csv").string();
+        const std::string before = slurpFile(source);
+        const std::string out = (theater.path / "unlinked.csv").string();
+        std::deque<std::string> answers = {(theater.path / "Theater.L2").string()};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        w.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(w.state().terrain.terrainOpen);
+        answers = {source, source, out};
+        w.runCommand(cmd::RemoveObjectLinks);
+        QVERIFY2(answers.empty(), qPrintable(messages.join("|")));
+        QVERIFY2(messages.first().endsWith("Select another file."), qPrintable(messages.first()));
+        QVERIFY(messages.last().startsWith("Objects Link Removal Completed.: "));
+        QCOMPARE(slurpFile(source), before);
+        QVERIFY(std::filesystem::exists(out));
+    }
+
+    // "Output Text Version" of a loaded report longer than the list's 4096 rows writes every line.
+    void theTextVersionOfALongReportHoldsEveryLine() {
+        testing::TempDir files;
+        std::string csv = "2 Tile Scanner - Misaligned Roads Report - Mon Dec 07 12:00:00 2026\r\n"
+                          "Sect X, Sect Y, Tile X, Tile Y, Tile ID#, Map X, Map Y, Error Type, "
+                          "Error Code\r\n";
+        for (int i = 0; i < 4944; ++i) {
+            csv += std::to_string(i % 13) + ", " + std::to_string(i % 7) + ", 1, 1, " +
+                   std::to_string(i) + ", 0, 0, No Road to West, 1\r\n";
+        }
+        const std::string report = files.write("Long.csv", csv).string();
+        const std::string text = (files.path / "Long.txt").string();
+        auto w = makeWindow("text.ini");
+        std::deque<std::string> answers = {report, text};
+        answerFilesInTurn(*w, answers);
+        QStringList messages;
+        collectMessages(*w, messages);
+        w->runCommand(cmd::OpenSourceCsv);
+        QCOMPARE(w->listView()->model()->rowCount(), 4096);
+        w->runCommand(cmd::OutputTextVersion);
+        QVERIFY(answers.empty());
+        const std::string written = slurpFile(text);
+        QCOMPARE(std::count(written.begin(), written.end(), '\n'), std::ptrdiff_t{4944 + 2});
     }
 
     void screenshotOfTheMainWindow() {
