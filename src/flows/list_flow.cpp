@@ -350,10 +350,17 @@ bool textVersionCommand(ApplicationState& state, const Platform& platform) {
     if (!requestOutputFile(state, platform, RequestForm::TextOnly)) {
         return false;
     }
-    writeTextVersion(state.list.model, state.files.textReportFile.handle.get(), state.list.listKind,
-                     state.scan.scanAll, std::time(nullptr));
-    notifyListChanged(platform, ListChange::DataChanged);
     std::string error;
+    const bool complete =
+        writeTextVersion(state.list.model, state.files.textReportFile.handle.get(),
+                         state.list.listKind, state.scan.scanAll, std::time(nullptr), &error);
+    notifyListChanged(platform, ListChange::DataChanged);
+    if (!complete) {
+        abandonTextFile(state.files.textReportFile);
+        showMessage(platform, error + ".  Nothing was written.", texts::error, MessageIcon::Error);
+        state.scan.appendToOutput = false;
+        return false;
+    }
     const bool written = checkpointTextFile(state.files.textReportFile, error);
     if (written) {
         state.files.textReportFile.close();

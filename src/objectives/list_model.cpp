@@ -404,21 +404,39 @@ bool writeExport(const ListState& list, const std::string& exportPath, std::stri
 namespace {
 
 // The report's lines that have no row in the list (those past its limit), read again from the
-// list's source in file order. Empty when the source cannot be read: the rows are all there is.
-std::vector<ListReportRow> linesBeyondTheRows(const ListState& list) {
-    std::vector<ListReportRow> beyond;
+// list's source in file order. Nothing, with the reason, when the source cannot be read or no
+// longer has the lines the list was read from.
+std::optional<std::vector<ListReportRow>> linesBeyondTheRows(const ListState& list,
+                                                             std::string& error) {
     const ListWindow& window = *list.window;
     TextReader source;
     if (list.sourcePath.empty() || !openTextReader(source, toFsPath(list.sourcePath))) {
-        return beyond;
+        error = withReason("The lines past the list's " + std::to_string(maxListRows) +
+                               " rows cannot be read again from " + list.sourcePath,
+                           source.error.empty() ? "the list has no source file" : source.error);
+        return std::nullopt;
     }
+    std::vector<ListReportRow> beyond;
     std::string line;
     for (int header = 0; header < 2 && readLine(source, line); ++header) {
     }
-    for (std::size_t k = 0; readLine(source, line); ++k) {
+    std::size_t k = 0;
+    for (; readLine(source, line); ++k) {
+        // A list read from a file stops reading once its limit is reported: what follows is
+        // past it too.
         if (k >= window.lineRows.size() || window.lineRows[k] < 0) {
             beyond.push_back(reportRow(withoutLineEnd(line)));
         }
+    }
+    if (!source.error.empty() || k < window.lineRows.size()) {
+        error = withReason("The lines past the list's " + std::to_string(maxListRows) +
+                               " rows cannot be read again from " + list.sourcePath,
+                           !source.error.empty() ? source.error
+                                                 : "it has " + std::to_string(k) +
+                                                       " report lines now, fewer than the " +
+                                                       std::to_string(window.lineRows.size()) +
+                                                       " the list was read from");
+        return std::nullopt;
     }
     return beyond;
 }
@@ -432,10 +450,10 @@ std::string textVersionLine(const ListReportRow& r, ListKind listKind, bool scan
 
 } // namespace
 
-void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
-                      std::time_t when) {
+bool writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
+                      std::time_t when, std::string* error) {
     if (!list.window || list.window->listMode != ListMode::Reports) {
-        return;
+        return true;
     }
     ListWindow& window = *list.window;
     // Four stable sorts leave the rows ordered by Sect X, Sect Y, Tile X, then Tile Y.
@@ -451,8 +469,15 @@ void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool 
         lines.push_back(window.reportRows[position]);
     }
     if (window.linesCounted > maxListRows) {
-        std::vector<ListReportRow> beyond = linesBeyondTheRows(list);
-        lines.insert(lines.end(), beyond.begin(), beyond.end());
+        std::string problem;
+        const std::optional<std::vector<ListReportRow>> beyond = linesBeyondTheRows(list, problem);
+        if (!beyond) {
+            if (error != nullptr) {
+                *error = problem;
+            }
+            return false;
+        }
+        lines.insert(lines.end(), beyond->begin(), beyond->end());
         std::stable_sort(lines.begin(), lines.end(),
                          [](const ListReportRow& a, const ListReportRow& b) {
                              return std::tie(a.sectX, a.sectY, a.tileX, a.tileY) <
@@ -465,6 +490,7 @@ void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool 
     for (const ListReportRow& r : lines) {
         writeText(file, textVersionLine(r, listKind, scanAll) + eol);
     }
+    return true;
 }
 
 } // namespace vantor

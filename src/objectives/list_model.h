@@ -121,8 +121,9 @@ bool writeExport(const ListState& list, const std::string& exportPath,
 
 // The text version of a report list, written to an open file: the rows sorted by Sect X, Sect Y,
 // Tile X and Tile Y (the list shows them so afterwards), with the report's lines past the list's
-// row limit, read again from its source, sorted in among them.
-void writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
-                      std::time_t when);
+// row limit, read again from its source, sorted in among them. False, with nothing written and
+// the reason in `error`, when those lines cannot be read again: a text version never lacks lines.
+bool writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
+                      std::time_t when, std::string* error = nullptr);
 
 } // namespace vantor

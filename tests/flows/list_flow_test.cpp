@@ -7,6 +7,9 @@
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace vantor {
@@ -203,6 +206,48 @@ TEST(ListFlow, TextVersionOfAReportGoesBesideTheChosenName) {
     ASSERT_TRUE(objectsList.open(objectsList.file("o.csv", header + objects)));
     EXPECT_FALSE(objectsList.run(cmd::OutputTextVersion)) << "an object list has no text version";
     EXPECT_EQ(objectsList.scripted.fileRequests.size(), 1u);
+}
+
+// The lines past the list's rows are read again from the report for its text version; a report
+// that went away or changed since it was listed gives no text version rather than a short one.
+TEST(ListFlow, ALongReportThatChangedSinceItWasListedGivesNoTextVersion) {
+    std::string report = "2\r\nh\r\n";
+    for (int i = 0; i < 4100; ++i) {
+        report += "1, 2, 3, 4, " + std::to_string(i) + ", 6, 7, x, 3,\r\n";
+    }
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path&)> change;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"removed", [](const auto& p) { std::filesystem::remove(p); }, "roads.csv"},
+        {"a folder now",
+         [](const auto& p) {
+             std::filesystem::remove(p);
+             std::filesystem::create_directory(p);
+         },
+         "folder"},
+        {"cut short",
+         [](const auto& p) { std::filesystem::resize_file(p, std::filesystem::file_size(p) / 2); },
+         "the list was read from"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        const std::string path = s.file("roads.csv", report);
+        ASSERT_TRUE(s.open(path));
+        c.change(path);
+        s.scripted.messages.clear();
+        s.scripted.fileAnswers.push_back(chosen((s.dir.path / "roads-text.txt").string()));
+        EXPECT_FALSE(s.run(cmd::OutputTextVersion));
+        EXPECT_FALSE(std::filesystem::exists(s.dir.path / "roads-text.txt"));
+        ASSERT_EQ(s.scripted.messages.size(), 1u);
+        EXPECT_EQ(s.scripted.messages[0].title, "Error");
+        EXPECT_NE(s.scripted.messages[0].text.find(c.reason), std::string::npos)
+            << s.scripted.messages[0].text;
+        EXPECT_NE(s.scripted.messages[0].text.find("Nothing was written."), std::string::npos);
+    }
 }
 
 TEST(ListFlow, RecentEntriesOpenByTheirFileNamesExtension) {
