@@ -3,6 +3,7 @@
 // checked export's rewrites.
 
 #include "app/application_state.h"
+#include "app/platform.h"
 #include "base/text_file.h"
 #include "base/text_reader.h"
 #include "checks/checked_export.h"
