@@ -2,7 +2,9 @@
 
 #include "base/text_util.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <unordered_map>
 
 namespace vantor {
@@ -98,10 +100,17 @@ AirbaseScript parseAirbaseScript(std::string_view text) {
     return script;
 }
 
-AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
-                               const ObjectTable& table, const OcdList& ocd,
-                               const AirbaseScript& script, const MapArea& wanted,
-                               const RowProgress& progress) {
+namespace {
+
+// The levelling's walk, shared by the levelling itself and its dry run: level(x, y, h, post)
+// is called for every post an airbase of the grid gives its own elevation h, in the order the
+// levelling writes them; airbaseDone(x, y, record) after each airbase.
+template <class Elevation, class Level, class AirbaseDone>
+AirbaseLevelling walkAirbases(const TerrainMatrix& matrix, const OccupancyGrid& grid,
+                              const ObjectTable& table, const OcdList& ocd,
+                              const AirbaseScript& script, const MapArea& wanted,
+                              const RowProgress& progress, Elevation elevationAt, Level level,
+                              AirbaseDone airbaseDone) {
     AirbaseLevelling result;
     std::unordered_map<std::int32_t, const AirbaseEntry*> entryOf;
     for (std::size_t i = 0; i < script.counted && i < script.entries.size(); ++i) {
@@ -124,7 +133,7 @@ AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
                 continue;
             }
             const AirbaseEntry& entry = *found->second;
-            const std::uint16_t h = matrix.at(x, y).elevation;
+            const std::uint16_t h = elevationAt(x, y);
             const std::size_t pairs = static_cast<std::size_t>(
                 std::clamp<std::int32_t>(entry.pairsPerLine, 0, pairsPerOffsetLine));
             for (const auto& line : entry.lines) {
@@ -134,13 +143,14 @@ AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
                     if (!matrix.contains(px, py)) {
                         continue;
                     }
-                    TerrainPost& post =
-                        matrix.at(static_cast<std::int32_t>(px), static_cast<std::int32_t>(py));
-                    if (post.tileId != 0) {
-                        post.elevation = h;
+                    const auto mx = static_cast<std::int32_t>(px);
+                    const auto my = static_cast<std::int32_t>(py);
+                    if (matrix.at(mx, my).tileId != 0) {
+                        level(mx, my, h);
                     }
                 }
             }
+            airbaseDone(x, y, o);
             ++result.levelled;
         }
         if (progress && progress(result.levelled, rowPosition(area, y, grid.width))) {
@@ -149,6 +159,56 @@ AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
         }
     }
     return result;
+}
+
+} // namespace
+
+AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
+                               const ObjectTable& table, const OcdList& ocd,
+                               const AirbaseScript& script, const MapArea& area,
+                               const RowProgress& progress) {
+    return walkAirbases(
+        matrix, grid, table, ocd, script, area, progress,
+        [&](std::int32_t x, std::int32_t y) { return matrix.at(x, y).elevation; },
+        [&](std::int32_t x, std::int32_t y, std::uint16_t h) { matrix.at(x, y).elevation = h; },
+        [](std::int32_t, std::int32_t, const ObjectRecord&) {});
+}
+
+std::vector<AirbaseChange> airbaseChanges(const TerrainMatrix& matrix, const OccupancyGrid& grid,
+                                          const ObjectTable& table, const OcdList& ocd,
+                                          const AirbaseScript& script) {
+    // The levelled elevations kept beside the matrix, which stays as it is: later airbases see
+    // what earlier ones levelled, as they do in the levelling itself.
+    std::unordered_map<std::size_t, std::uint16_t> levelled;
+    const auto elevationAt = [&](std::int32_t x, std::int32_t y) {
+        const auto found = levelled.find(matrix.index(x, y));
+        return found != levelled.end() ? found->second : matrix.at(x, y).elevation;
+    };
+    std::vector<AirbaseChange> changes;
+    AirbaseChange current;
+    walkAirbases(
+        matrix, grid, table, ocd, script, {0, 0, matrix.width - 1, matrix.height - 1}, {},
+        elevationAt,
+        [&](std::int32_t x, std::int32_t y, std::uint16_t h) {
+            const std::uint16_t before = elevationAt(x, y);
+            if (before == h) {
+                return;
+            }
+            ++current.posts;
+            current.largestDifference =
+                std::max(current.largestDifference, std::abs(std::int32_t{h} - before));
+            levelled[matrix.index(x, y)] = h;
+        },
+        [&](std::int32_t x, std::int32_t y, const ObjectRecord& airbase) {
+            if (current.posts != 0) {
+                current.x = x;
+                current.y = y;
+                current.identifier = airbase.identifier;
+                changes.push_back(current);
+            }
+            current = {};
+        });
+    return changes;
 }
 
 std::string airbaseSummary(std::int32_t levelled) {

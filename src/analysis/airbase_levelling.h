@@ -53,6 +53,20 @@ AirbaseLevelling levelAirbases(TerrainMatrix& matrix, const OccupancyGrid& grid,
                                const AirbaseScript& script, const MapArea& area,
                                const RowProgress& progress = {});
 
+// What the levelling would do to one airbase, worked out without changing the terrain: the
+// posts whose elevation it would change, and the largest change in feet.
+struct AirbaseChange {
+    std::int32_t x = 0; // the airbase's post
+    std::int32_t y = 0;
+    std::int32_t identifier = 0;
+    std::int32_t posts = 0;
+    std::int32_t largestDifference = 0;
+};
+// The levelling of the whole map as a dry run: the airbases it would change, in its order.
+std::vector<AirbaseChange> airbaseChanges(const TerrainMatrix& matrix, const OccupancyGrid& grid,
+                                          const ObjectTable& table, const OcdList& ocd,
+                                          const AirbaseScript& script);
+
 std::string airbaseSummary(std::int32_t levelled);
 
 } // namespace vantor

@@ -3,6 +3,7 @@
 #include "base/file_lookup.h"
 #include "base/file_system.h"
 #include "base/safe_writer.h"
+#include "cli/audit_command.h"
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"
@@ -237,6 +238,8 @@ int runCli(int argc, char** argv) {
     addCheckCommands(app, checkCommands);
     RenderCommand renderCommand;
     addRenderCommand(app, renderCommand);
+    AuditCommand auditCommand;
+    addAuditCommand(app, auditCommand);
 
     try {
         app.parse(argc, argv);
@@ -251,6 +254,7 @@ int runCli(int argc, char** argv) {
     status = status >= 0 ? status : runToolCommands(options, toolCommands);
     status = status >= 0 ? status : runCheckCommands(options, checkCommands);
     status = status >= 0 ? status : runRenderCommand(options, renderCommand);
+    status = status >= 0 ? status : runAuditCommand(options, auditCommand);
     return status >= 0 ? status : exitUsage;
 }
 

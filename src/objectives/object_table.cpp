@@ -17,6 +17,22 @@ std::string keptText(std::string_view field) {
 
 } // namespace
 
+ObjectLine readObjectRecord(std::string_view text, ObjectRecord& record) {
+    if (text.find(',') == std::string_view::npos) {
+        return ObjectLine::NoRecord;
+    }
+    if (!fieldAfterCommas(YField + 1, text)) {
+        return ObjectLine::EndOfLoad; // the Y field must be followed by a comma
+    }
+    record.type = keptText(fieldText(TypeField, text));
+    record.subtype = keptText(fieldText(SubtypeField, text));
+    record.identifier = readIntField(IdField, text);
+    record.objectiveClass = readIntField(ObjectiveField, text);
+    record.x = readIntField(XField, text);
+    record.y = readIntField(YField, text);
+    return ObjectLine::Record;
+}
+
 ObjectTableLoad loadObjectTable(TextReader& source, ObjectTable& table,
                                 const std::function<void(std::size_t)>& placed) {
     table.clear();
@@ -32,20 +48,14 @@ ObjectTableLoad loadObjectTable(TextReader& source, ObjectTable& table,
     }
     std::int32_t largest = 0;
     while (readLine(source, line)) {
-        const std::string_view text = withoutLineEnd(line);
-        if (text.find(',') == std::string_view::npos) {
+        ObjectRecord record;
+        const ObjectLine kind = readObjectRecord(withoutLineEnd(line), record);
+        if (kind == ObjectLine::EndOfLoad) {
+            break;
+        }
+        if (kind == ObjectLine::NoRecord) {
             continue;
         }
-        if (!fieldAfterCommas(YField + 1, text)) {
-            break; // the Y field must be followed by a comma
-        }
-        ObjectRecord record;
-        record.type = keptText(fieldText(TypeField, text));
-        record.subtype = keptText(fieldText(SubtypeField, text));
-        record.identifier = readIntField(IdField, text);
-        record.objectiveClass = readIntField(ObjectiveField, text);
-        record.x = readIntField(XField, text);
-        record.y = readIntField(YField, text);
         largest = std::max(largest, record.identifier);
         table.push_back(std::move(record));
         if (placed) {

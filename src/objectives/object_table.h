@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantor {
@@ -28,6 +29,11 @@ inline constexpr std::size_t maxTypeLength = 31;
 using ObjectTable = std::vector<ObjectRecord>;
 // Objects a check creates, in creation order.
 using NewObjectList = std::vector<ObjectRecord>;
+
+// One data line of an export (without its line end) as a record: lines without a comma take
+// none, and a line whose Y field is not followed by a comma ends the objects of the file.
+enum class ObjectLine { Record, NoRecord, EndOfLoad };
+ObjectLine readObjectRecord(std::string_view text, ObjectRecord& record);
 
 struct ObjectTableLoad {
     std::size_t count = 0;           // 0: the load failed

@@ -112,6 +112,35 @@ BridgePlacement placeBridges(const TerrainMatrix& m, const TileScript& script,
     return result;
 }
 
+void forEachBridgeTile(const TerrainMatrix& m, const TileScript& script,
+                       const std::function<void(const BridgeTile&)>& onTile) {
+    const auto lower = static_cast<std::uint32_t>(script.lowerBound);
+    const auto upper = static_cast<std::uint32_t>(script.upperBound);
+    for (std::int32_t y = 0; y < m.height; ++y) {
+        for (std::int32_t x = 0; x < m.width; ++x) {
+            const std::uint32_t tile = m.at(x, y).tileId;
+            if (tile < lower || tile > upper || !inRanges(script, tile)) {
+                continue;
+            }
+            const auto bridge = script.firstBridge.find(static_cast<std::int32_t>(tile));
+            if (bridge == script.firstBridge.end()) {
+                continue;
+            }
+            BridgeTile found{x, y, tile, &script.tiles[bridge->second], false, nullptr};
+            if (found.record->span == 2) {
+                const std::int32_t ox = found.record->direction == 'W' ? x + 1 : x;
+                const std::int32_t oy = found.record->direction == 'W' ? y : y + 1;
+                found.farTileMissing =
+                    !m.contains(ox, oy) || !isOpposingTile(script, m.at(ox, oy).tileId);
+            }
+            if (found.record->variable <= randomSelectVariables) {
+                found.entries = &script.variables[found.record->variable];
+            }
+            onTile(found);
+        }
+    }
+}
+
 std::string bridgeRejectionsMessage(std::int32_t rejected) {
     return " " + std::to_string(rejected) +
            " Bridges rejected due to no opposing tile.\r\n Error report in NoOpposingTile.txt "

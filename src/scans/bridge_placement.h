@@ -65,6 +65,20 @@ BridgePlacement placeBridges(const TerrainMatrix& matrix, const TileScript& scri
                              const std::function<void(const std::string&)>& onBridge,
                              const RowProgress& progress = {});
 
+// A bridge tile of the whole map as the placement sees it, without placing anything: its
+// script record, whether a two-tile bridge lacks its far tile (the placement rejects it), and
+// the entries of its variable (null or empty: nothing could be placed there).
+struct BridgeTile {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::uint32_t tileId = 0;
+    const TileRecord* record = nullptr;
+    bool farTileMissing = false;
+    const std::vector<RandomSelectEntry>* entries = nullptr;
+};
+void forEachBridgeTile(const TerrainMatrix& matrix, const TileScript& script,
+                       const std::function<void(const BridgeTile&)>& onTile);
+
 // The messages of the placement's end.
 std::string bridgeRejectionsMessage(std::int32_t rejected);
 std::string bridgeSummary(const BridgePlacement& result, bool placing);

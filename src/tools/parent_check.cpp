@@ -9,10 +9,6 @@
 
 namespace vantor {
 
-namespace {
-
-// The Type column with its leading blank: " City" and " Town" in any case, also as the start
-// of a longer word.
 bool namesCityOrTown(std::string_view type) {
     if (type.size() < 5) {
         return false;
@@ -20,8 +16,6 @@ bool namesCityOrTown(std::string_view type) {
     const std::string_view head = type.substr(0, 5);
     return equalsIgnoreCase(head, " City") || equalsIgnoreCase(head, " Town");
 }
-
-} // namespace
 
 ParentCheck checkParentLinks(TextReader& source, SafeWriter& noParent, SafeWriter& wrongParent,
                              std::time_t now) {

@@ -6,11 +6,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <string_view>
 
 namespace vantor {
 
 inline constexpr const char* noParentFileName = "NoParent.csv";
 inline constexpr const char* wrongParentFileName = "WrongParent.csv";
+
+// The Type column with its leading blank: " City" and " Town" in any case, also as the start
+// of a longer word. Only such objects can be a Parent.
+bool namesCityOrTown(std::string_view type);
 
 struct ParentCheck {
     bool headerRead = false; // the source held its title and column lines

@@ -661,5 +661,81 @@ TEST(CliRender, WritesTheSharedDrawingAsPng) {
     }
 }
 
+// The audit: one line per check and the total, status 0 for nothing found and 3 for findings,
+// the usual 1 and 2 for failures and usage; its JSON follows the schema in docs/.
+TEST(CliEndToEnd, TheAuditReportsByCheckAndEndsWithItsStatus) {
+    testing::TempDir dir;
+    const std::string d = dir.str();
+    ASSERT_EQ(cli({"sample", d, "--sections", "16"}).exitCode, 0);
+    ASSERT_EQ(cli({"--dir", d, "ocd-generate"}).exitCode, 0);
+    const std::string terrain = (dir.path / "Theater.L2").string();
+    const std::string source = (dir.path / "Theater.csv").string();
+    const std::string json = (dir.path / "audit.json").string();
+    const std::vector<std::string> base{"--dir",    d,      "--terrain", terrain,
+                                        "--source", source, "audit"};
+    struct Case {
+        const char* name;
+        std::vector<std::string> more;
+        int exitCode;
+        const char* inOut;
+        const char* inErr;
+    };
+    const Case cases[] = {
+        {"everything", {"--json", json}, 3, "roads        4\n", ""},
+        {"a clean selection",
+         {"--only", "ids,multi,offmap"},
+         0,
+         "ids          0\ntotal        0\n",
+         ""},
+        {"all but",
+         {"--skip", "radar,urban,parents,airbases,roads,rivers,transitions,bridges"},
+         0,
+         "multi        0\n",
+         ""},
+        {"an unknown check", {"--only", "roads,road"}, 2, "", "\"road\" is no check"},
+        {"both selections", {"--only", "roads", "--skip", "ids"}, 2, "", "not both"},
+        {"one check with findings", {"--only", "parents", "--json", json}, 3, "parents", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = base;
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        const auto run = cli(args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+        EXPECT_NE(run.out.find(c.inOut), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << run.err;
+    }
+    // Without its class list the urban check is skipped, said so, and --only makes that an error.
+    std::filesystem::remove(dir.path / "OCDList.dat");
+    auto run =
+        cli({"--dir", d, "--terrain", terrain, "--source", source, "audit", "--only", "urban"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("urban        skipped: OCDList.dat cannot be used"), std::string::npos)
+        << run.out;
+    run = cli({"--dir", d, "--terrain", terrain, "audit"});
+    EXPECT_EQ(run.exitCode, 3) << "the terrain checks still find the sample's breaks";
+    EXPECT_NE(run.out.find("parents      skipped: no source export was given"), std::string::npos);
+    EXPECT_EQ(cli({"--dir", d, "audit"}).exitCode, 2) << "no terrain";
+    // The audit never writes over what it reads.
+    run = cli({"--dir", d, "--terrain", terrain, "--source", source, "audit", "--json", source});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(testing::readFile(source).rfind("1.0 Objective Export", 0), 0u);
+
+    // The JSON of the first case (written again by the last named-check case) against the schema.
+    ASSERT_EQ(cli({"--dir", d, "--terrain", terrain, "--source", source, "audit", "--json", json})
+                  .exitCode,
+              3);
+    const auto valid =
+        runProgram("/usr/bin/python3", {"-c",
+                                        "import json, sys, jsonschema\n"
+                                        "doc = json.load(open(sys.argv[2]))\n"
+                                        "jsonschema.validate(doc, json.load(open(sys.argv[1])))\n"
+                                        "assert doc['summary']['total'] == len(doc['findings'])\n"
+                                        "print('valid', doc['summary']['total'])\n",
+                                        VANTOR_SOURCE_DIR "/docs/audit.schema.json", json});
+    EXPECT_EQ(valid.exitCode, 0) << valid.out << valid.err;
+    EXPECT_EQ(valid.out.rfind("valid ", 0), 0u) << valid.out;
+}
+
 } // namespace
 } // namespace vantor

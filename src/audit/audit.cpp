@@ -1,0 +1,423 @@
+#include "audit/audit.h"
+
+#include "analysis/radar_profile.h"
+#include "analysis/radar_rewrite.h"
+#include "base/text_file.h"
+#include "base/text_util.h"
+#include "objectives/export_format.h"
+#include "objectives/list_model.h"
+#include "objectives/object_table.h"
+#include "objectives/occupancy_grid.h"
+#include "scans/bridge_placement.h"
+#include "scans/edge_scan.h"
+#include "tools/parent_check.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace vantor {
+
+namespace {
+
+constexpr std::array<const char*, auditCheckCount> checkNames{
+    "roads", "rivers",  "transitions", "bridges",  "multi", "offmap",
+    "urban", "parents", "ids",         "airbases", "radar"};
+
+// A link's target identifier: the first of nine fields per link, from field 32 on.
+constexpr int firstLinkTarget = 32;
+constexpr int fieldsPerLink = 9;
+
+// One data line of the source, read once for every check.
+struct SourceLine {
+    std::string_view text; // without its line end
+    bool isRecord = false; // an objective as the object checks read it
+    ObjectRecord record;
+};
+
+struct Source {
+    bool headerRead = false;
+    std::vector<SourceLine> lines;
+    ObjectTable table;               // the records, in line order
+    std::vector<std::size_t> lineOf; // table position -> its line
+};
+
+Source readSource(const std::vector<std::string_view>& all) {
+    Source source;
+    if (all.size() < 2) {
+        return source;
+    }
+    source.headerRead = true;
+    bool objectsEnded = false;
+    for (std::size_t i = 2; i < all.size(); ++i) {
+        SourceLine line{withoutLineEnd(all[i]), false, {}};
+        if (!objectsEnded) {
+            const ObjectLine kind = readObjectRecord(line.text, line.record);
+            objectsEnded = kind == ObjectLine::EndOfLoad;
+            line.isRecord = kind == ObjectLine::Record;
+        }
+        if (line.isRecord) {
+            source.table.push_back(line.record);
+            source.lineOf.push_back(source.lines.size());
+        }
+        source.lines.push_back(std::move(line));
+    }
+    return source;
+}
+
+std::string nameOf(std::string_view line) {
+    return trimBlanks(fieldText(NameField, line));
+}
+
+struct Audit {
+    const AuditInputs& in;
+    const TerrainMatrix& m;
+    AuditReport& report;
+    const Source& source;
+
+    void add(AuditCheck check, std::int32_t x, std::int32_t y, std::string detail) {
+        report.findings.push_back({check, x, y, std::nullopt, {}, std::move(detail)});
+    }
+    void addObject(AuditCheck check, const SourceLine& line, std::string detail) {
+        const std::int32_t x = readIntField(XField, line.text);
+        const std::int32_t y = readIntField(YField, line.text);
+        report.findings.push_back(
+            {check, x, y, readIntField(IdField, line.text), nameOf(line.text), std::move(detail)});
+    }
+    void addRecord(AuditCheck check, std::size_t position, std::string detail) {
+        addObject(check, source.lines[source.lineOf[position]], std::move(detail));
+    }
+
+    void edges(AuditCheck check, const TileScript& script, ListKind kind) {
+        scanEdges(m, script, {0, 0, m.width - 1, m.height - 1}, [&](const EdgeBreak& b) {
+            add(check, b.mapX, b.mapY,
+                "tile " + std::to_string(b.tileId) + ": " +
+                    reportErrorText(static_cast<std::uint16_t>(b.direction), kind, false));
+        });
+    }
+
+    void bridges(const TileScript& script);
+    void postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban);
+    void parents();
+    void ids();
+    void radar();
+};
+
+bool namesBridge(std::string_view type) {
+    return equalsIgnoreCase(trimBlanks(type), "Bridge");
+}
+
+void Audit::bridges(const TileScript& script) {
+    // The posts a bridge objective may stand on: each entry of the tile's variable puts its
+    // object at the tile moved by the entry's offsets.
+    std::unordered_set<std::int32_t> bridgeTypes;
+    for (const auto& variable : script.variables) {
+        for (const RandomSelectEntry& e : variable) {
+            bridgeTypes.insert(e.objectiveType);
+        }
+    }
+    std::unordered_multimap<std::int64_t, std::size_t> bridgeObjects; // post -> table position
+    const auto key = [](std::int64_t x, std::int64_t y) { return (x << 32) ^ (y & 0xFFFFFFFF); };
+    for (std::size_t i = 0; i < source.table.size(); ++i) {
+        const ObjectRecord& o = source.table[i];
+        if (namesBridge(o.type) || bridgeTypes.contains(o.objectiveClass)) {
+            bridgeObjects.emplace(key(o.x, o.y), i);
+        }
+    }
+    std::vector<char> onBridgeTile(source.table.size(), 0);
+    forEachBridgeTile(m, script, [&](const BridgeTile& tile) {
+        bool covered = false;
+        if (tile.entries != nullptr) {
+            for (const RandomSelectEntry& e : *tile.entries) {
+                const auto [first, last] = bridgeObjects.equal_range(
+                    key(std::int64_t{tile.x} + e.xOffset, std::int64_t{tile.y} + e.yOffset));
+                for (auto it = first; it != last; ++it) {
+                    onBridgeTile[it->second] = 1;
+                    covered = true;
+                }
+            }
+        }
+        const auto [first, last] = bridgeObjects.equal_range(key(tile.x, tile.y));
+        for (auto it = first; it != last; ++it) {
+            onBridgeTile[it->second] = 1;
+            covered = true;
+        }
+        if (tile.farTileMissing) {
+            add(AuditCheck::Bridges, tile.x, tile.y,
+                "two-tile bridge tile " + std::to_string(tile.tileId) +
+                    " without its far tile (placing bridges rejects it)");
+        } else if (!covered) {
+            add(AuditCheck::Bridges, tile.x, tile.y,
+                "bridge tile " + std::to_string(tile.tileId) + " without a bridge objective");
+        }
+    });
+    for (std::size_t i = 0; i < source.table.size(); ++i) {
+        if (!onBridgeTile[i] && (namesBridge(source.table[i].type) ||
+                                 bridgeTypes.contains(source.table[i].objectiveClass))) {
+            addRecord(AuditCheck::Bridges, i, "bridge objective on no bridge tile");
+        }
+    }
+}
+
+// The checks that need the objects on the grid: two on one post, off the map, what the
+// levelling would change, and (last, since it changes the grid) the urban check's dry run.
+void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban) {
+    OccupancyGrid grid;
+    buildOccupancyGrid(m, grid);
+    for (std::size_t i = 0; i < source.table.size(); ++i) {
+        const ObjectRecord& o = source.table[i];
+        if (!grid.contains(o.x, o.y)) {
+            if (offmap) {
+                addRecord(AuditCheck::Offmap, i,
+                          "Map X " + std::to_string(o.x) + ", Map Y " + std::to_string(o.y) +
+                              " lies outside the map (0 to " + std::to_string(m.width - 1) +
+                              ", 0 to " + std::to_string(m.height - 1) + ")");
+            }
+            continue;
+        }
+        OccupancyCell& cell = grid.at(o.x, o.y);
+        if (cell.object != noObject) {
+            if (multi) {
+                const ObjectRecord& first = source.table[cell.object - 1];
+                addRecord(AuditCheck::Multi, i,
+                          "shares its post with ID " + std::to_string(first.identifier) + " " +
+                              trimBlanks(first.type));
+            }
+            continue;
+        }
+        cell.object = tableObjectRef(i);
+    }
+    if (airbases) {
+        for (const AirbaseChange& c :
+             airbaseChanges(m, grid, source.table, *in.ocd, *in.airbaseScript)) {
+            const std::uint32_t ref = grid.at(c.x, c.y).object;
+            addRecord(AuditCheck::Airbases, ref - 1,
+                      std::to_string(c.posts) + " posts would be levelled, by up to " +
+                          std::to_string(c.largestDifference) + " ft");
+        }
+    }
+    if (urban) {
+        CheckObjects objects;
+        objects.table = source.table;
+        std::int32_t largest = 0;
+        for (const ObjectRecord& o : source.table) {
+            largest = std::max(largest, o.identifier);
+        }
+        std::uint32_t rotating = 0;
+        const IdentifierRange ids{largest == INT32_MAX ? largest : std::int64_t{largest} + 1,
+                                  65536};
+        const CityCheckResult result =
+            runCityCheck(grid, objects, {*in.ocd, *in.tileInfo, *in.cityTables},
+                         {0, 0, m.width - 1, m.height - 1}, ids, rotating);
+        for (std::size_t i = 0; i < objects.table.size(); ++i) {
+            const ObjectRecord& before = source.table[i];
+            const ObjectRecord& after = objects.table[i];
+            if (after.deleted) {
+                addRecord(AuditCheck::Urban, i, "would be deleted: no urban tile asks for it");
+            } else if (after.changed && after.objectiveClass != before.objectiveClass) {
+                // An object the check only writes anew in its own class is where it belongs.
+                addRecord(AuditCheck::Urban, i,
+                          "would be re-classed from " + std::to_string(before.objectiveClass) +
+                              " to " + std::to_string(after.objectiveClass));
+            }
+        }
+        for (const ObjectRecord& created : objects.created) {
+            report.findings.push_back({AuditCheck::Urban,
+                                       created.x,
+                                       created.y,
+                                       std::nullopt,
+                                       {},
+                                       "an object of class " +
+                                           std::to_string(created.objectiveClass) +
+                                           " would be created"});
+        }
+        if (result.end.overrun) {
+            add(AuditCheck::Urban, 0, 0,
+                "the check would run out of identifiers: " + result.end.overrun->text);
+        }
+    }
+}
+
+void Audit::parents() {
+    std::unordered_set<std::int32_t> cityOrTown;
+    for (const SourceLine& line : source.lines) {
+        if (fieldAfterCommas(TypeField + 1, line.text) &&
+            fieldAfterCommas(IdField + 1, line.text) &&
+            namesCityOrTown(fieldText(TypeField, line.text))) {
+            cityOrTown.insert(readIntField(IdField, line.text));
+        }
+    }
+    for (const SourceLine& line : source.lines) {
+        if (!fieldAfterCommas(ParentField + 1, line.text)) {
+            continue;
+        }
+        const std::int32_t parent = readIntField(ParentField, line.text);
+        if (parent == 0) {
+            addObject(AuditCheck::Parents, line, "Parent 0");
+        } else if (!cityOrTown.contains(parent)) {
+            addObject(AuditCheck::Parents, line,
+                      "Parent " + std::to_string(parent) + " is no city or town of the file");
+        }
+    }
+}
+
+void Audit::ids() {
+    std::unordered_map<std::int32_t, std::size_t> firstLine; // identifier -> line number
+    std::vector<const SourceLine*> objects;
+    for (const SourceLine& line : source.lines) {
+        if (fieldAfterCommas(IdField + 1, line.text)) {
+            objects.push_back(&line);
+        }
+    }
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+        const std::int32_t id = readIntField(IdField, objects[k]->text);
+        const auto [at, inserted] = firstLine.try_emplace(id, k);
+        if (!inserted) {
+            addObject(AuditCheck::Ids, *objects[k],
+                      "ID " + std::to_string(id) + " is also the ID of " +
+                          nameOf(objects[at->second]->text));
+        }
+    }
+    for (const SourceLine* line : objects) {
+        const std::int32_t links = readIntField(LCountField, line->text);
+        for (std::int32_t i = 0; i < links; ++i) {
+            const int field = firstLinkTarget + fieldsPerLink * i;
+            if (!fieldAfterCommas(field, line->text)) {
+                break; // the line holds no more links than this
+            }
+            const std::int32_t target = readIntField(field, line->text);
+            if (!firstLine.contains(target)) {
+                addObject(AuditCheck::Ids, *line,
+                          "link " + std::to_string(i + 1) + " goes to ID " +
+                              std::to_string(target) + ", which no object has");
+            }
+        }
+    }
+}
+
+void Audit::radar() {
+    // The radar command's rewrite, done in memory: a line it would change carries a stale
+    // profile. Every line it rewrites names a radar site.
+    std::vector<const SourceLine*> lines;
+    std::vector<RadarSite> sites;
+    for (const SourceLine& line : source.lines) {
+        if (std::count(line.text.begin(), line.text.end(), ',') >= 3) {
+            lines.push_back(&line);
+            sites.push_back({readIntField(XField, line.text), readIntField(YField, line.text)});
+        }
+    }
+    const RadarWalk walk = makeRadarWalk(defaultRadarSettings, in.lastMapX, m);
+    std::vector<RadarProfile> profiles(sites.size());
+    radarProfiles(walk, sites, profiles);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string now = radarObjectLine(lines[i]->text, profiles[i]);
+        if (withoutLineEnd(now) != lines[i]->text) {
+            std::string values = formatRadarValues(profiles[i]);
+            if (!values.empty() && values.back() == ',') {
+                values.pop_back();
+            }
+            addObject(AuditCheck::Radar, *lines[i],
+                      "radar values differ from the profile computed now (" + values + ")");
+        }
+    }
+}
+
+} // namespace
+
+const char* auditCheckName(AuditCheck check) {
+    return checkNames[auditIndex(check)];
+}
+
+std::optional<AuditCheck> auditCheckNamed(std::string_view name) {
+    for (AuditCheck check : auditChecks) {
+        if (name == auditCheckName(check)) {
+            return check;
+        }
+    }
+    return std::nullopt;
+}
+
+bool auditNeedsSource(AuditCheck check) {
+    return check != AuditCheck::Roads && check != AuditCheck::Rivers &&
+           check != AuditCheck::Transitions;
+}
+
+AuditReport runAudit(const AuditInputs& in, const std::array<bool, auditCheckCount>& selected,
+                     const AuditProgress& progress) {
+    AuditReport report;
+    const std::vector<std::string_view> none;
+    const Source source = readSource(in.sourceLines != nullptr ? *in.sourceLines : none);
+    std::array<bool, auditCheckCount> runs{};
+    for (AuditCheck check : auditChecks) {
+        AuditOutcome& outcome = report.outcomes[auditIndex(check)];
+        outcome.selected = selected[auditIndex(check)];
+        if (!outcome.selected) {
+            continue;
+        }
+        outcome.reason = in.missing[auditIndex(check)];
+        if (outcome.reason.empty() && auditNeedsSource(check) && !source.headerRead) {
+            outcome.reason = "the source export holds no title and column lines";
+        }
+        outcome.skipped = !outcome.reason.empty() || in.matrix == nullptr;
+        if (in.matrix == nullptr && outcome.reason.empty()) {
+            outcome.reason = "no terrain is open";
+        }
+        runs[auditIndex(check)] = !outcome.skipped;
+    }
+    if (in.matrix == nullptr) {
+        return report;
+    }
+    Audit audit{in, *in.matrix, report, source};
+    const auto run = [&](AuditCheck check) {
+        if (!runs[auditIndex(check)] || report.stopped) {
+            return false;
+        }
+        report.stopped = progress && progress(check);
+        return !report.stopped;
+    };
+    if (run(AuditCheck::Roads)) {
+        audit.edges(AuditCheck::Roads, *in.roadScript, ListKind::MisalignedRoads);
+    }
+    if (run(AuditCheck::Rivers)) {
+        audit.edges(AuditCheck::Rivers, *in.riverScript, ListKind::MisalignedRivers);
+    }
+    if (run(AuditCheck::Transitions)) {
+        audit.edges(AuditCheck::Transitions, *in.transitionScript, ListKind::BadTransitions);
+    }
+    if (run(AuditCheck::Bridges)) {
+        audit.bridges(*in.bridgeScript);
+    }
+    const bool multi = runs[auditIndex(AuditCheck::Multi)];
+    const bool offmap = runs[auditIndex(AuditCheck::Offmap)];
+    const bool urban = runs[auditIndex(AuditCheck::Urban)];
+    const bool airbases = runs[auditIndex(AuditCheck::Airbases)];
+    if (multi || offmap || urban || airbases) {
+        const AuditCheck first = multi    ? AuditCheck::Multi
+                                 : offmap ? AuditCheck::Offmap
+                                 : urban  ? AuditCheck::Urban
+                                          : AuditCheck::Airbases;
+        if (run(first)) {
+            audit.postsAndAirbases(multi, offmap, airbases, urban);
+        }
+    }
+    if (run(AuditCheck::Parents)) {
+        audit.parents();
+    }
+    if (run(AuditCheck::Ids)) {
+        audit.ids();
+    }
+    if (run(AuditCheck::Radar)) {
+        audit.radar();
+    }
+    // Findings by check, each check's in the order it found them.
+    std::stable_sort(report.findings.begin(), report.findings.end(),
+                     [](const AuditFinding& a, const AuditFinding& b) {
+                         return auditIndex(a.check) < auditIndex(b.check);
+                     });
+    for (const AuditFinding& f : report.findings) {
+        ++report.outcomes[auditIndex(f.check)].count;
+    }
+    return report;
+}
+
+} // namespace vantor

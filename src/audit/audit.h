@@ -1,0 +1,102 @@
+#pragma once
+
+#include "analysis/airbase_levelling.h"
+#include "checks/city_check.h"
+#include "reference/ocd_list.h"
+#include "reference/tile_info.h"
+#include "scans/tile_script.h"
+#include "terrain/terrain_matrix.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// The checks of a theater audit, in the order they run and are reported. Their names are
+// stable: pipelines select and count them by name.
+enum class AuditCheck : int {
+    Roads,
+    Rivers,
+    Transitions,
+    Bridges,
+    Multi,
+    Offmap,
+    Urban,
+    Parents,
+    Ids,
+    Airbases,
+    Radar,
+};
+inline constexpr std::size_t auditCheckCount = 11;
+inline constexpr std::array<AuditCheck, auditCheckCount> auditChecks{
+    AuditCheck::Roads, AuditCheck::Rivers,   AuditCheck::Transitions, AuditCheck::Bridges,
+    AuditCheck::Multi, AuditCheck::Offmap,   AuditCheck::Urban,       AuditCheck::Parents,
+    AuditCheck::Ids,   AuditCheck::Airbases, AuditCheck::Radar};
+
+const char* auditCheckName(AuditCheck check);
+std::optional<AuditCheck> auditCheckNamed(std::string_view name);
+inline std::size_t auditIndex(AuditCheck check) {
+    return static_cast<std::size_t>(check);
+}
+
+// One thing found: where it is and, where there is one, the objective it concerns.
+struct AuditFinding {
+    AuditCheck check = AuditCheck::Roads;
+    std::int32_t mapX = 0;
+    std::int32_t mapY = 0;
+    std::optional<std::int32_t> objectId;
+    std::string objectName;
+    std::string detail;
+};
+
+// What one check came to: not selected, skipped (its inputs are missing: never taken for
+// clean), or run with the number of its findings.
+struct AuditOutcome {
+    bool selected = false;
+    bool skipped = false;
+    std::string reason; // why it was skipped
+    std::size_t count = 0;
+};
+
+// Everything the audit reads, gathered once by the caller. A missing input is null, and every
+// check that needs it carries the reason in `missing`.
+struct AuditInputs {
+    const TerrainMatrix* matrix = nullptr;
+    std::int32_t lastMapX = 0; // the theater's, for the radar walk
+    // The source export's lines, title and column lines first, without their line ends.
+    const std::vector<std::string_view>* sourceLines = nullptr;
+    const TileScript* roadScript = nullptr;
+    const TileScript* riverScript = nullptr;
+    const TileScript* transitionScript = nullptr;
+    const TileScript* bridgeScript = nullptr;
+    const OcdList* ocd = nullptr;
+    const TileInfoList* tileInfo = nullptr;
+    const CityTileTables* cityTables = nullptr;
+    const AirbaseScript* airbaseScript = nullptr;
+    std::array<std::string, auditCheckCount> missing;
+};
+
+struct AuditReport {
+    std::array<AuditOutcome, auditCheckCount> outcomes;
+    std::vector<AuditFinding> findings; // check by check, each in scan or file order
+    bool stopped = false;
+    std::size_t total() const { return findings.size(); }
+};
+
+// Called before each check that runs; true stops the audit there.
+using AuditProgress = std::function<bool(AuditCheck next)>;
+
+// Runs the selected checks read-only: nothing of the inputs is changed and nothing is written.
+AuditReport runAudit(const AuditInputs& inputs, const std::array<bool, auditCheckCount>& selected,
+                     const AuditProgress& progress = {});
+
+// The checks each input serves, for the caller to tell which inputs it must gather.
+bool auditNeedsSource(AuditCheck check);
+
+} // namespace vantor

@@ -1,0 +1,125 @@
+#include "cli/audit_command.h"
+
+#include "base/file_lookup.h"
+#include "base/safe_writer.h"
+#include "flows/audit_flow.h"
+#include "report/audit_json.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+namespace vantor::cli {
+
+namespace {
+
+constexpr int exitOk = 0;
+constexpr int exitFailed = 1;
+constexpr int exitUsage = 2;
+
+// "roads,bridges" as a set of checks; false with the unknown name in error.
+bool parseChecks(const std::string& list, std::array<bool, auditCheckCount>& checks,
+                 std::string& error) {
+    std::size_t at = 0;
+    while (at <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', at), list.size());
+        const std::string name = list.substr(at, comma - at);
+        const std::optional<AuditCheck> check = auditCheckNamed(name);
+        if (!check) {
+            error = "\"" + name + "\" is no check; the checks are";
+            for (AuditCheck c : auditChecks) {
+                error += std::string(c == auditChecks.front() ? " " : ", ") + auditCheckName(c);
+            }
+            return false;
+        }
+        checks[auditIndex(*check)] = true;
+        at = comma + 1;
+    }
+    return true;
+}
+
+int audit(const GlobalOptions& options, const AuditCommand& c) {
+    if (options.terrain.empty()) {
+        std::fprintf(stderr, "Error: audit needs --terrain\n");
+        return exitUsage;
+    }
+    if (!c.only.empty() && !c.skip.empty()) {
+        std::fprintf(stderr, "Error: give --only or --skip, not both\n");
+        return exitUsage;
+    }
+    std::array<bool, auditCheckCount> selected{};
+    std::string error;
+    if (!c.only.empty()) {
+        if (!parseChecks(c.only, selected, error)) {
+            std::fprintf(stderr, "Error: --only: %s\n", error.c_str());
+            return exitUsage;
+        }
+    } else {
+        std::array<bool, auditCheckCount> skipped{};
+        if (!c.skip.empty() && !parseChecks(c.skip, skipped, error)) {
+            std::fprintf(stderr, "Error: --skip: %s\n", error.c_str());
+            return exitUsage;
+        }
+        for (std::size_t i = 0; i < auditCheckCount; ++i) {
+            selected[i] = !skipped[i];
+        }
+    }
+    CliSession session;
+    if (!session.start(options) || !session.openTerrain(options.terrain)) {
+        return exitFailed;
+    }
+    const TheaterAudit result = auditTheater(session.state, options.source, selected);
+    if (!result.error.empty()) {
+        std::fprintf(stderr, "Error: %s\n", result.error.c_str());
+        return exitFailed;
+    }
+    if (!c.json.empty()) {
+        const std::string text = report::auditJson(result, session.state.theater, "vantor-cli");
+        if (!writeFileAside(toFsPath(c.json), text, error)) {
+            std::fprintf(stderr, "Error: cannot write %s: %s\n", c.json.c_str(), error.c_str());
+            return exitFailed;
+        }
+    }
+    // One line per check, then the total: what a build log shows.
+    bool namedButSkipped = false;
+    for (AuditCheck check : auditChecks) {
+        const AuditOutcome& outcome = result.report.outcomes[auditIndex(check)];
+        if (!outcome.selected) {
+            continue;
+        }
+        if (outcome.skipped) {
+            std::printf("%-12s skipped: %s\n", auditCheckName(check), outcome.reason.c_str());
+            namedButSkipped = namedButSkipped || !c.only.empty();
+        } else {
+            std::printf("%-12s %zu\n", auditCheckName(check), outcome.count);
+        }
+    }
+    std::printf("%-12s %zu\n", "total", result.report.total());
+    if (!c.json.empty() && !options.quiet) {
+        std::printf("Wrote %s\n", c.json.c_str());
+    }
+    if (namedButSkipped) {
+        std::fprintf(stderr, "Error: a check named with --only could not run\n");
+        return exitFailed;
+    }
+    return result.report.total() == 0 ? exitOk : exitFindings;
+}
+
+} // namespace
+
+void addAuditCommand(CLI::App& app, AuditCommand& c) {
+    c.app = app.add_subcommand(
+        "audit",
+        "Run every check on --terrain and --source read-only and report what is wrong: one "
+        "line per check, then the total. Exit status 0 when nothing was found, 3 when "
+        "something was. Checks: roads, rivers, transitions, bridges, multi, offmap, urban, "
+        "parents, ids, airbases, radar; the scripts and lists come from --dir");
+    c.app->add_option("--json", c.json, "Write every finding as JSON (docs/audit.schema.json)");
+    c.app->add_option("--only", c.only, "Run only these checks, comma-separated");
+    c.app->add_option("--skip", c.skip, "Run every check but these, comma-separated");
+}
+
+int runAuditCommand(const GlobalOptions& options, const AuditCommand& c) {
+    return c.app->parsed() ? audit(options, c) : -1;
+}
+
+} // namespace vantor::cli

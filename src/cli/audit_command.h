@@ -1,0 +1,27 @@
+#pragma once
+
+#include "cli/cli_session.h"
+
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace vantor::cli {
+
+struct AuditCommand {
+    std::string json;
+    std::string only; // check names, comma-separated
+    std::string skip;
+    CLI::App* app = nullptr;
+};
+
+// Exit status of an audit that found something; 0 when it found nothing.
+inline constexpr int exitFindings = 3;
+
+void addAuditCommand(CLI::App& app, AuditCommand& command);
+// The exit status when audit was parsed, or -1.
+int runAuditCommand(const GlobalOptions& options, const AuditCommand& command);
+
+} // namespace vantor::cli

@@ -1,0 +1,174 @@
+#include "flows/audit_flow.h"
+
+#include "app/application_state.h"
+#include "base/file_guard.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/text_file.h"
+#include "base/text_util.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace vantor {
+
+namespace {
+
+std::string absolutePath(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(path, ec);
+    return fromFsPath(ec ? path : whole.lexically_normal());
+}
+
+std::uint64_t sizeOf(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    return ec ? 0 : static_cast<std::uint64_t>(size);
+}
+
+struct Gathering {
+    const ApplicationState& state;
+    const std::array<bool, auditCheckCount>& selected;
+    TheaterAudit& audit;
+    AuditInputs& in;
+
+    bool wanted(std::initializer_list<AuditCheck> checks) const {
+        for (AuditCheck c : checks) {
+            if (selected[auditIndex(c)]) {
+                return true;
+            }
+        }
+        return false;
+    }
+    void skip(std::initializer_list<AuditCheck> checks, const std::string& reason) {
+        for (AuditCheck c : checks) {
+            if (in.missing[auditIndex(c)].empty()) {
+                in.missing[auditIndex(c)] = reason;
+            }
+        }
+    }
+    // A file of the start folder read whole; false with the checks skipped when it cannot be.
+    bool readFile(const char* name, const char* role, std::initializer_list<AuditCheck> checks,
+                  std::string& text) {
+        const std::filesystem::path path = findInFolder(state.folders.startDirectory, name);
+        std::string error;
+        if (!readTextFile(path, text, error)) {
+            skip(checks, withReason(fromFsPath(path) + " cannot be read", error));
+            return false;
+        }
+        audit.inputs.push_back({role, absolutePath(path), text.size()});
+        return true;
+    }
+    void script(ScriptKind kind, TileScript& script, const TileScript*& into,
+                std::initializer_list<AuditCheck> checks) {
+        std::string text;
+        if (!wanted(checks) || !readFile(scriptFileName(kind), "script", checks, text)) {
+            return;
+        }
+        const ScriptLoad load = parseTileScript(script, kind, text);
+        if (!load.ok) {
+            skip(checks, std::string(scriptFileName(kind)) + " cannot be used: " +
+                             (load.messages.empty() ? "it holds no usable table"
+                                                    : trimBlanks(load.messages[0].text)));
+            return;
+        }
+        into = &script;
+    }
+};
+
+} // namespace
+
+TheaterAudit auditTheater(const ApplicationState& state, const std::string& sourcePath,
+                          const std::array<bool, auditCheckCount>& selected,
+                          const AuditProgress& progress) {
+    TheaterAudit audit;
+    AuditInputs in;
+    if (state.terrain.terrainOpen && !state.terrain.matrix.empty()) {
+        in.matrix = &state.terrain.matrix;
+        in.lastMapX = state.theater.lastMapX;
+        // The files the matrix was read from: an L2 and its O2, or a matrix file.
+        for (const InputFiles::Entry& held : state.files.inputs.held) {
+            const bool offsets = equalsIgnoreCase(fromFsPath(held.path.extension()), ".O2");
+            audit.inputs.push_back(
+                {offsets ? "offsets" : "terrain", absolutePath(held.path), sizeOf(held.path)});
+        }
+    }
+    Gathering g{state, selected, audit, in};
+
+    // The source, read once for every check that needs it.
+    std::string sourceText;
+    std::vector<std::string_view> sourceLines;
+    std::initializer_list<AuditCheck> objectChecks{
+        AuditCheck::Bridges, AuditCheck::Multi, AuditCheck::Offmap,   AuditCheck::Urban,
+        AuditCheck::Parents, AuditCheck::Ids,   AuditCheck::Airbases, AuditCheck::Radar};
+    if (sourcePath.empty()) {
+        g.skip(objectChecks, "no source export was given");
+    } else {
+        std::string error;
+        if (!readTextFile(toFsPath(sourcePath), sourceText, error)) {
+            audit.error = withReason("Cannot read the source " + sourcePath, error);
+            return audit;
+        }
+        audit.inputs.push_back({"source", absolutePath(toFsPath(sourcePath)), sourceText.size()});
+        forEachTextLine(sourceText, [&](std::string_view line) {
+            sourceLines.push_back(line);
+            return true;
+        });
+        in.sourceLines = &sourceLines;
+    }
+
+    TileScript roads, rivers, transitions, bridges;
+    g.script(ScriptKind::Road, roads, in.roadScript, {AuditCheck::Roads});
+    g.script(ScriptKind::River, rivers, in.riverScript, {AuditCheck::Rivers});
+    g.script(ScriptKind::Transition, transitions, in.transitionScript, {AuditCheck::Transitions});
+    g.script(ScriptKind::Bridge, bridges, in.bridgeScript, {AuditCheck::Bridges});
+
+    OcdList ocd;
+    TileInfoList tileInfo;
+    CityTileTables cityTables;
+    AirbaseScript airbaseScript;
+    if (g.wanted({AuditCheck::Urban, AuditCheck::Airbases})) {
+        std::string problem;
+        if (loadOcdList(ocd, state.folders.startDirectory, &problem)) {
+            const std::filesystem::path path =
+                findInFolder(state.folders.startDirectory, ocdListName);
+            audit.inputs.push_back({"list", absolutePath(path), sizeOf(path)});
+            in.ocd = &ocd;
+        } else {
+            g.skip({AuditCheck::Urban, AuditCheck::Airbases},
+                   withReason(std::string(ocdListName) + " cannot be used",
+                              problem.empty() ? "it is not in the start folder; ocd-generate "
+                                                "or Help > How to ... builds it"
+                                              : problem));
+        }
+    }
+    if (g.wanted({AuditCheck::Urban})) {
+        std::string problem;
+        if (loadTileInfoList(tileInfo, state.folders.startDirectory, &problem)) {
+            const std::filesystem::path path =
+                findInFolder(state.folders.startDirectory, tileInfoName);
+            audit.inputs.push_back({"list", absolutePath(path), sizeOf(path)});
+            in.tileInfo = &tileInfo;
+        } else {
+            g.skip({AuditCheck::Urban},
+                   withReason(std::string(tileInfoName) + " cannot be used",
+                              problem.empty() ? "it is not in the start folder" : problem));
+        }
+        std::string text;
+        if (g.readFile(checkerScriptName, "script", {AuditCheck::Urban}, text)) {
+            parseCityTileTables(cityTables, text);
+            in.cityTables = &cityTables;
+        }
+    }
+    if (g.wanted({AuditCheck::Airbases})) {
+        std::string text;
+        if (g.readFile(airbaseScriptName, "script", {AuditCheck::Airbases}, text)) {
+            airbaseScript = parseAirbaseScript(text);
+            in.airbaseScript = &airbaseScript;
+        }
+    }
+    audit.report = runAudit(in, selected, progress);
+    return audit;
+}
+
+} // namespace vantor

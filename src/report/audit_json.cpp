@@ -1,0 +1,65 @@
+#include "report/audit_json.h"
+
+#include "app/version.h"
+
+#include <nlohmann/json.hpp>
+
+namespace vantor::report {
+
+using Json = nlohmann::ordered_json;
+
+std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theater,
+                      const std::string& toolName) {
+    Json doc;
+    doc["format"] = "vantor-audit";
+    doc["formatVersion"] = 1;
+    doc["tool"] = {{"name", toolName}, {"version", vantorVersion()}};
+    doc["theater"] = {{"name", theater.sectionName},
+                      {"mapWidth", theater.xMapExtent},
+                      {"mapHeight", theater.yMapExtent},
+                      {"sectionsX", theater.xSections},
+                      {"sectionsY", theater.ySections}};
+    Json inputs = Json::array();
+    for (const AuditInput& input : audit.inputs) {
+        inputs.push_back({{"role", input.role}, {"path", input.path}, {"size", input.size}});
+    }
+    doc["inputs"] = std::move(inputs);
+
+    Json counts = Json::object();
+    Json skipped = Json::array();
+    for (AuditCheck check : auditChecks) {
+        const AuditOutcome& outcome = audit.report.outcomes[auditIndex(check)];
+        if (!outcome.selected) {
+            continue;
+        }
+        if (outcome.skipped) {
+            skipped.push_back({{"check", auditCheckName(check)}, {"reason", outcome.reason}});
+        } else {
+            counts[auditCheckName(check)] = outcome.count;
+        }
+    }
+    doc["summary"] = {{"total", audit.report.total()},
+                      {"counts", std::move(counts)},
+                      {"skipped", std::move(skipped)}};
+
+    Json findings = Json::array();
+    for (const AuditFinding& f : audit.report.findings) {
+        Json one = {{"check", auditCheckName(f.check)},
+                    {"mapX", f.mapX},
+                    {"mapY", f.mapY},
+                    {"sectX", userSectX(theater, f.mapX)},
+                    {"sectY", userSectY(theater, f.mapY)},
+                    {"tileX", userTileX(theater, f.mapX)},
+                    {"tileY", userTileY(theater, f.mapY)}};
+        if (f.objectId) {
+            one["objectId"] = *f.objectId;
+            one["objectName"] = f.objectName;
+        }
+        one["detail"] = f.detail;
+        findings.push_back(std::move(one));
+    }
+    doc["findings"] = std::move(findings);
+    return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+} // namespace vantor::report

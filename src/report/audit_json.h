@@ -1,0 +1,17 @@
+#pragma once
+
+#include "flows/audit_flow.h"
+#include "terrain/theater.h"
+
+#include <string>
+
+namespace vantor::report {
+
+// The audit as the JSON document of docs/audit.schema.json: the tool, the theater, the files
+// read with their sizes, the summary (counts of the checks that ran, the skipped ones with
+// their reasons) and every finding with its place as users see it. Text that is no valid UTF-8
+// (names in an export's own code page) is written with replacement characters.
+std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theater,
+                      const std::string& toolName);
+
+} // namespace vantor::report

@@ -1,0 +1,248 @@
+#include "app/commands.h"
+#include "app/startup.h"
+#include "flows/audit_flow.h"
+#include "flows/dispatcher.h"
+#include "reference/ocd_list.h"
+#include "sample/sample_theater.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+#include "support/terrain_files.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace vantor {
+namespace {
+
+using testing::chosen;
+
+constexpr std::array<bool, auditCheckCount> everyCheck{true, true, true, true, true, true,
+                                                       true, true, true, true, true};
+
+std::array<bool, auditCheckCount> only(std::initializer_list<AuditCheck> checks) {
+    std::array<bool, auditCheckCount> selected{};
+    for (AuditCheck c : checks) {
+        selected[auditIndex(c)] = true;
+    }
+    return selected;
+}
+
+// A sample theater with its terrain open.
+struct Theater {
+    testing::TempDir dir;
+    testing::ScriptedPlatform scripted;
+    ApplicationState state;
+    SampleFeatures features;
+    std::string l2;
+    std::string source;
+
+    explicit Theater(std::int32_t sections = 16) {
+        SampleOptions options;
+        options.sections = sections;
+        std::string error;
+        EXPECT_TRUE(writeSampleTheater(dir.str(), options, error, &features)) << error;
+        l2 = (dir.path / sampleL2Name).string();
+        source = (dir.path / sampleExportName).string();
+        startUp(state, scripted.platform(), RunMode::Interactive, dir.str());
+        scripted.fileAnswers.push_back(chosen(l2));
+        EXPECT_TRUE(dispatchCommand(state, scripted.platform(), cmd::OpenL2Terrain));
+    }
+    std::size_t count(const TheaterAudit& audit, AuditCheck check) const {
+        return audit.report.outcomes[auditIndex(check)].count;
+    }
+};
+
+// An objective line with every field up to its links: Parent, LCount and the link targets
+// where the program reads them, zeros elsewhere.
+std::string objectLine(const std::string& name, const std::string& type, int id, int cls, int x,
+                       int y, int parent, std::vector<int> links = {}) {
+    std::vector<std::string> f(32 + 9 * std::max<std::size_t>(links.size(), 1), "0");
+    f[0] = name;
+    f[1] = type;
+    f[2] = "s";
+    f[3] = std::to_string(id);
+    f[4] = std::to_string(cls);
+    f[5] = std::to_string(x);
+    f[6] = std::to_string(y);
+    f[20] = std::to_string(parent);
+    f[22] = std::to_string(links.size());
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        f[32 + 9 * i] = std::to_string(links[i]);
+    }
+    std::string line;
+    for (const std::string& field : f) {
+        line += (line.empty() ? "" : ", ") + field;
+    }
+    return line + ",\r\n";
+}
+
+TEST(Audit, EveryPlantedFaultOfTheSampleIsFoundByItsCheck) {
+    Theater t;
+    ASSERT_TRUE(generateOcdList(t.dir.str()).ok);
+    const TheaterAudit audit = auditTheater(t.state, t.source, everyCheck);
+    ASSERT_TRUE(audit.error.empty()) << audit.error;
+    for (AuditCheck check : auditChecks) {
+        const AuditOutcome& o = audit.report.outcomes[auditIndex(check)];
+        EXPECT_TRUE(o.selected && !o.skipped) << auditCheckName(check) << ": " << o.reason;
+    }
+    EXPECT_EQ(t.count(audit, AuditCheck::Roads), static_cast<std::size_t>(t.features.roadBreaks));
+    EXPECT_EQ(t.count(audit, AuditCheck::Rivers), static_cast<std::size_t>(t.features.riverBreaks));
+    EXPECT_EQ(t.count(audit, AuditCheck::Transitions),
+              static_cast<std::size_t>(t.features.transitionBreaks));
+    EXPECT_GE(t.count(audit, AuditCheck::Bridges),
+              static_cast<std::size_t>(t.features.bridgesWithoutFarTile));
+    EXPECT_GT(t.features.bridgesWithoutFarTile, 0);
+    EXPECT_GT(t.count(audit, AuditCheck::Urban), 0u) << "the sample's misplaced urban objects";
+    EXPECT_GT(t.count(audit, AuditCheck::Airbases), 0u) << "the sample's airbases are not level";
+    // Each finding is where its check says and is counted once.
+    std::size_t sum = 0;
+    for (const AuditOutcome& o : audit.report.outcomes) {
+        sum += o.count;
+    }
+    EXPECT_EQ(sum, audit.report.total());
+    for (const AuditFinding& f : audit.report.findings) {
+        if (f.check != AuditCheck::Offmap) {
+            EXPECT_TRUE(t.state.terrain.matrix.contains(f.mapX, f.mapY)) << f.detail;
+        }
+        EXPECT_FALSE(f.detail.empty());
+    }
+}
+
+TEST(Audit, ChangesNothingItReads) {
+    Theater t;
+    ASSERT_TRUE(generateOcdList(t.dir.str()).ok);
+    const auto l2Before = testing::readBytes(t.l2);
+    const auto sourceBefore = testing::readBytes(t.source);
+    const auto posts = t.state.terrain.matrix.posts;
+    std::vector<std::filesystem::path> before;
+    for (const auto& entry : std::filesystem::directory_iterator(t.dir.path)) {
+        before.push_back(entry.path());
+    }
+    const TheaterAudit audit = auditTheater(t.state, t.source, everyCheck);
+    ASSERT_GT(t.count(audit, AuditCheck::Airbases), 0u);
+    EXPECT_TRUE(t.state.terrain.matrix.posts == posts) << "the levelling ran as a dry run";
+    EXPECT_EQ(testing::readBytes(t.l2), l2Before);
+    EXPECT_EQ(testing::readBytes(t.source), sourceBefore);
+    std::size_t after = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(t.dir.path)) {
+        ++after;
+    }
+    EXPECT_EQ(after, before.size()) << "the audit writes no file";
+}
+
+TEST(Audit, ObjectChecksFindWhatIsWrongWithTheExport) {
+    Theater t(8);
+    const std::string header = "1.0 Objective Export  Mon Dec 07 12:19:30 2026\r\nName, Type,\r\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> lines;
+        AuditCheck check;
+        std::vector<std::string> details; // of the findings, in order
+    };
+    const Case cases[] = {
+        {"parents: zero, no city or town, a town",
+         {objectLine("Town 1", "Town", 1, 102, 10, 10, 0),
+          objectLine("Village 2", "Village", 2, 103, 11, 10, 1),
+          objectLine("Village 3", "Village", 3, 103, 12, 10, 2)},
+         AuditCheck::Parents,
+         {"Parent 0", "Parent 2 is no city or town of the file"}},
+        {"ids: a duplicate and a link to nobody",
+         {objectLine("A", "Town", 5, 102, 10, 10, 0, {6}),
+          objectLine("B", "Town", 6, 102, 11, 10, 0, {5, 99}),
+          objectLine("C", "Town", 5, 102, 12, 10, 0)},
+         AuditCheck::Ids,
+         {"ID 5 is also the ID of A", "link 2 goes to ID 99, which no object has"}},
+        {"two on one post",
+         {objectLine("A", "Town", 1, 102, 10, 10, 0), objectLine("B", "Village", 2, 103, 10, 10, 0),
+          objectLine("C", "Village", 3, 103, 11, 10, 0)},
+         AuditCheck::Multi,
+         {"shares its post with ID 1 Town"}},
+        {"off the map on every side",
+         {objectLine("A", "Town", 1, 102, -1, 10, 0), objectLine("B", "Town", 2, 102, 128, 0, 0),
+          objectLine("C", "Town", 3, 102, 0, 127, 0), objectLine("D", "Town", 4, 102, 5, 128, 0)},
+         AuditCheck::Offmap,
+         {"Map X -1, Map Y 10 lies outside the map (0 to 127, 0 to 127)",
+          "Map X 128, Map Y 0 lies outside the map (0 to 127, 0 to 127)",
+          "Map X 5, Map Y 128 lies outside the map (0 to 127, 0 to 127)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = header;
+        for (const std::string& line : c.lines) {
+            text += line;
+        }
+        const std::string source = t.dir.write("case.csv", text).string();
+        const TheaterAudit audit = auditTheater(t.state, source, only({c.check}));
+        ASSERT_TRUE(audit.error.empty()) << audit.error;
+        std::vector<std::string> details;
+        for (const AuditFinding& f : audit.report.findings) {
+            EXPECT_EQ(f.check, c.check);
+            EXPECT_TRUE(f.objectId.has_value());
+            details.push_back(f.detail);
+        }
+        EXPECT_EQ(details, c.details);
+    }
+}
+
+TEST(Audit, AFreshRadarProfileIsNoFinding) {
+    Theater t(8);
+    const TheaterAudit first = auditTheater(t.state, t.source, only({AuditCheck::Radar}));
+    ASSERT_GT(first.report.total(), 0u) << "the sample's radar values are placeholders";
+    // The radar command's own output is up to date by definition.
+    const std::string fresh = (t.dir.path / "fresh.csv").string();
+    t.scripted.fileAnswers = {chosen(t.source), chosen(fresh)};
+    t.scripted.radarScan = true;
+    ASSERT_TRUE(dispatchCommand(t.state, t.scripted.platform(), cmd::RadarProfiles));
+    const TheaterAudit second = auditTheater(t.state, fresh, only({AuditCheck::Radar}));
+    EXPECT_EQ(second.report.total(), 0u)
+        << (second.report.findings.empty() ? "" : second.report.findings[0].detail);
+}
+
+TEST(Audit, MissingInputsSkipTheirChecksWithTheReason) {
+    Theater t(8);
+    struct Case {
+        const char* name;
+        std::function<void()> remove;
+        std::string source;
+        AuditCheck check;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"no source", [] {}, "", AuditCheck::Parents, "no source export was given"},
+        {"no class list", [] {}, t.source, AuditCheck::Urban, "OCDList.dat cannot be used"},
+        {"no road script", [&] { std::filesystem::remove(t.dir.path / "Object-RoadScript.dat"); },
+         t.source, AuditCheck::Roads, "Object-RoadScript.dat cannot be read"},
+        {"an export without its header", [] {}, t.dir.write("one.csv", "x\r\n").string(),
+         AuditCheck::Ids, "the source export holds no title and column lines"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.remove();
+        const TheaterAudit audit = auditTheater(t.state, c.source, everyCheck);
+        const AuditOutcome& o = audit.report.outcomes[auditIndex(c.check)];
+        EXPECT_TRUE(o.skipped);
+        EXPECT_EQ(o.count, 0u);
+        EXPECT_NE(o.reason.find(c.reason), std::string::npos) << o.reason;
+    }
+    const TheaterAudit none = auditTheater(t.state, t.source, only({AuditCheck::Ids}));
+    EXPECT_FALSE(none.report.outcomes[auditIndex(AuditCheck::Roads)].selected);
+    const TheaterAudit unreadable =
+        auditTheater(t.state, (t.dir.path / "missing.csv").string(), everyCheck);
+    EXPECT_NE(unreadable.error.find("Cannot read the source"), std::string::npos);
+}
+
+TEST(Audit, CheckNamesAreStable) {
+    std::vector<std::string> names;
+    for (AuditCheck check : auditChecks) {
+        names.emplace_back(auditCheckName(check));
+        EXPECT_EQ(auditCheckNamed(names.back()), check);
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"roads", "rivers", "transitions", "bridges", "multi",
+                                        "offmap", "urban", "parents", "ids", "airbases", "radar"}));
+    EXPECT_FALSE(auditCheckNamed("Roads").has_value());
+    EXPECT_FALSE(auditCheckNamed("").has_value());
+}
+
+} // namespace
+} // namespace vantor
