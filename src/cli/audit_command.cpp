@@ -2,10 +2,14 @@
 
 #include "base/file_lookup.h"
 #include "base/safe_writer.h"
+#include "cli/png_file.h"
 #include "flows/audit_flow.h"
+#include "map/map_render.h"
 #include "report/audit_json.h"
+#include "report/audit_page.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 
 namespace vantor::cli {
@@ -35,6 +39,47 @@ bool parseChecks(const std::string& list, std::array<bool, auditCheckCount>& che
         at = comma + 1;
     }
     return true;
+}
+
+// The page: the relief map of the whole theater, at most about 2048 pixels a side, under the
+// findings' markers.
+bool writeAuditPage(const CliSession& session, const std::string& json, const std::string& source,
+                    const std::string& path, std::string& error) {
+    const TerrainMatrix& m = session.state.terrain.matrix;
+    constexpr std::int32_t largestSide = 2048;
+    const std::int32_t side = std::max(m.width, m.height);
+    MapWindow window;
+    window.scale = side <= largestSide ? std::clamp(largestSide / side, 1, 8)
+                                       : -((side + largestSide - 1) / largestSide);
+    window.left = 0;
+    window.top = m.height - 1;
+    const auto pixels = [&](std::int32_t posts) {
+        return window.scale > 0 ? posts * window.scale
+                                : (posts + -window.scale - 1) / -window.scale;
+    };
+    window.width = pixels(m.width);
+    window.height = pixels(m.height);
+    MapImage image;
+    renderTerrain(m, loadTileClassifier(session.state.folders.startDirectory), MapMode::Relief,
+                  window, image);
+    if (window.scale >= 4) {
+        drawSectionGrid(window, image);
+    }
+    report::AuditPageMap map;
+    if (!encodePng(image, map.png, error)) {
+        return false;
+    }
+    const MapTransform t = transformOf(window);
+    map.width = image.width;
+    map.height = image.height;
+    map.originX = t.originX;
+    map.originY = t.originY;
+    map.pixelsPerPost = t.pixelsPerPost;
+    std::string title = "Audit of " + session.state.theater.sectionName;
+    if (!source.empty()) {
+        title += " and " + fromFsPath(toFsPath(source).filename());
+    }
+    return writeFileAside(toFsPath(path), report::auditPage(title, json, map), error);
 }
 
 int audit(const GlobalOptions& options, const AuditCommand& c) {
@@ -72,12 +117,14 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         std::fprintf(stderr, "Error: %s\n", result.error.c_str());
         return exitFailed;
     }
-    if (!c.json.empty()) {
-        const std::string text = report::auditJson(result, session.state.theater, "vantor-cli");
-        if (!writeFileAside(toFsPath(c.json), text, error)) {
-            std::fprintf(stderr, "Error: cannot write %s: %s\n", c.json.c_str(), error.c_str());
-            return exitFailed;
-        }
+    const std::string json = report::auditJson(result, session.state.theater, "vantor-cli");
+    if (!c.json.empty() && !writeFileAside(toFsPath(c.json), json, error)) {
+        std::fprintf(stderr, "Error: cannot write %s: %s\n", c.json.c_str(), error.c_str());
+        return exitFailed;
+    }
+    if (!c.html.empty() && !writeAuditPage(session, json, options.source, c.html, error)) {
+        std::fprintf(stderr, "Error: cannot write %s: %s\n", c.html.c_str(), error.c_str());
+        return exitFailed;
     }
     // One line per check, then the total: what a build log shows.
     bool namedButSkipped = false;
@@ -94,8 +141,10 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         }
     }
     std::printf("%-12s %zu\n", "total", result.report.total());
-    if (!c.json.empty() && !options.quiet) {
-        std::printf("Wrote %s\n", c.json.c_str());
+    for (const std::string* written : {&c.json, &c.html}) {
+        if (!written->empty() && !options.quiet) {
+            std::printf("Wrote %s\n", written->c_str());
+        }
     }
     if (namedButSkipped) {
         std::fprintf(stderr, "Error: a check named with --only could not run\n");
@@ -114,6 +163,9 @@ void addAuditCommand(CLI::App& app, AuditCommand& c) {
         "something was. Checks: roads, rivers, transitions, bridges, multi, offmap, urban, "
         "parents, ids, airbases, radar; the scripts and lists come from --dir");
     c.app->add_option("--json", c.json, "Write every finding as JSON (docs/audit.schema.json)");
+    c.app->add_option("--html", c.html,
+                      "Write one self-contained page: the summary, the map with every finding "
+                      "as a marker, and the table of findings");
     c.app->add_option("--only", c.only, "Run only these checks, comma-separated");
     c.app->add_option("--skip", c.skip, "Run every check but these, comma-separated");
 }

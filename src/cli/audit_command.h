@@ -12,6 +12,7 @@ namespace vantor::cli {
 
 struct AuditCommand {
     std::string json;
+    std::string html;
     std::string only; // check names, comma-separated
     std::string skip;
     CLI::App* app = nullptr;

@@ -35,7 +35,7 @@ void chunk(std::string& out, const char* type, const std::string& data) {
 } // namespace
 
 // The PNG layout written by hand over zlib's deflate: signature, IHDR, one IDAT, IEND.
-bool writePng(const MapImage& image, const std::string& path, std::string& error) {
+bool encodePng(const MapImage& image, std::string& file, std::string& error) {
     std::string raw;
     raw.reserve(static_cast<std::size_t>(image.height) *
                 (1 + static_cast<std::size_t>(image.width) * 4));
@@ -62,10 +62,18 @@ bool writePng(const MapImage& image, const std::string& path, std::string& error
     bigEndian(header, static_cast<std::uint32_t>(image.width));
     bigEndian(header, static_cast<std::uint32_t>(image.height));
     header += std::string("\x08\x06\x00\x00\x00", 5); // 8-bit RGBA, deflate, no interlace
-    std::string file = "\x89PNG\r\n\x1a\n";
+    file = "\x89PNG\r\n\x1a\n";
     chunk(file, "IHDR", header);
     chunk(file, "IDAT", packed);
     chunk(file, "IEND", "");
+    return true;
+}
+
+bool writePng(const MapImage& image, const std::string& path, std::string& error) {
+    std::string file;
+    if (!encodePng(image, file, error)) {
+        return false;
+    }
     SafeWriter out;
     if (!beginSafeWrite(out, toFsPath(path)) || !safeWrite(out, file) || !commitSafeWrite(out)) {
         error = out.error;
@@ -90,32 +98,29 @@ void writeToSafe(png_structp png, png_bytep data, png_size_t length) {
     }
 }
 
+void writeToString(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))
+        ->append(reinterpret_cast<const char*>(data), length);
+}
+
 void flushNothing(png_structp) {}
 
-} // namespace
-
-bool writePng(const MapImage& image, const std::string& path, std::string& error) {
-    SafeWriter out;
-    if (!beginSafeWrite(out, toFsPath(path))) {
-        error = out.error;
-        return false;
-    }
+// The picture through libpng, row by row, into whatever `write` puts the bytes.
+bool writePngTo(const MapImage& image, void* sink, png_rw_ptr write, std::string& error) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (png == nullptr || info == nullptr) {
         png_destroy_write_struct(&png, &info);
-        abandonSafeWrite(out);
         error = "not enough memory for the PNG writer";
         return false;
     }
     std::vector<png_byte> row(static_cast<std::size_t>(image.width) * 4);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        abandonSafeWrite(out);
-        error = out.error.empty() ? "PNG write error" : out.error;
+        error = "PNG write error";
         return false;
     }
-    png_set_write_fn(png, &out, writeToSafe, flushNothing);
+    png_set_write_fn(png, sink, write, flushNothing);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
                  static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -133,6 +138,29 @@ bool writePng(const MapImage& image, const std::string& path, std::string& error
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
+bool encodePng(const MapImage& image, std::string& bytes, std::string& error) {
+    bytes.clear();
+    return writePngTo(image, &bytes, writeToString, error);
+}
+
+bool writePng(const MapImage& image, const std::string& path, std::string& error) {
+    SafeWriter out;
+    if (!beginSafeWrite(out, toFsPath(path))) {
+        error = out.error;
+        return false;
+    }
+    if (!writePngTo(image, &out, writeToSafe, error)) {
+        if (!out.error.empty()) {
+            error = out.error;
+        }
+        abandonSafeWrite(out);
+        return false;
+    }
     if (!commitSafeWrite(out)) {
         abandonSafeWrite(out);
         error = out.error;

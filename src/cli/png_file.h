@@ -10,6 +10,9 @@ namespace vantor::cli {
 // False with the reason in `error`.
 bool writePng(const MapImage& image, const std::string& path, std::string& error);
 
+// The same PNG file's bytes in memory, for embedding.
+bool encodePng(const MapImage& image, std::string& bytes, std::string& error);
+
 // Reads an RGBA PNG back (for checks); false when it is not one.
 bool readPng(const std::string& path, MapImage& image);
 

@@ -1,0 +1,797 @@
+#include "report/audit_page.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace vantor::report {
+
+namespace {
+
+// The page allows itself inline style and script and data: pictures, nothing else: a page
+// opened from a mail or a shared folder makes no request, whatever its data says.
+constexpr const char* pageHead = R"page(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src data:; style-src 'unsafe-inline'; script-src 'unsafe-inline'; base-uri 'none'; form-action 'none'">
+)page";
+
+constexpr const char* pageStyle = R"page(<style>
+:root { font-family: system-ui, sans-serif; color: #111; background: #fff; }
+body { margin: 1rem; }
+h1 { font-size: 1.4rem; margin: 0 0 0.4rem; }
+h2 { font-size: 1.1rem; margin: 1.2rem 0 0.4rem; }
+p { margin: 0.2rem 0; }
+table { border-collapse: collapse; font-size: 0.85rem; }
+th, td { border: 1px solid #c8c8c8; padding: 0.15rem 0.45rem; text-align: left; vertical-align: top; }
+th { background: #f0f0f0; }
+td.number { text-align: right; font-variant-numeric: tabular-nums; }
+tfoot td { font-weight: bold; }
+#problem { background: #fde2e1; border: 1px solid #c0392b; padding: 0.4rem; }
+#selftest { background: #eee; padding: 0.3rem; }
+.swatch { display: inline-block; width: 0.8em; height: 0.8em; margin-right: 0.35em;
+  border: 1px solid #000; vertical-align: -0.05em; }
+.skipped { color: #8a4b00; }
+#panels { display: grid; gap: 0 1.2rem; }
+@media (min-width: 1100px) {
+  #panels { grid-template-columns: minmax(0, 1fr) minmax(0, 1fr); align-items: start; }
+}
+#legend { display: flex; flex-wrap: wrap; gap: 0.2rem 0.9rem; margin-bottom: 0.4rem;
+  font-size: 0.85rem; }
+#legend label { display: inline-flex; align-items: center; gap: 0.3rem; cursor: pointer; }
+#legend .count { color: #555; }
+#legend button { font-size: 0.8rem; }
+#map { position: relative; line-height: 0; border: 1px solid #888; }
+#map-picture { display: block; width: 100%; height: auto; }
+#map-picture.enlarged { image-rendering: pixelated; }
+#markers { position: absolute; left: 0; top: 0; width: 100%; height: 100%; cursor: crosshair; }
+#selection-mark { position: absolute; box-sizing: border-box; width: 24px; height: 24px;
+  margin: -12px 0 0 -12px; border-radius: 50%; border: 3px solid #fff;
+  box-shadow: 0 0 0 2px #000, inset 0 0 0 2px #000; pointer-events: none; }
+#selection-note { min-height: 1.3em; font-size: 0.85rem; }
+#table-box { max-height: 80vh; overflow: auto; border: 1px solid #c8c8c8; }
+#findings { width: 100%; }
+#findings thead th { position: sticky; top: 0; }
+#findings tbody tr { cursor: pointer; }
+#findings td:first-child { white-space: nowrap; }
+#findings tbody tr:hover { background: #eef4fb; }
+#findings tbody tr.selected { background: #ffe27a; }
+.paging { margin: 0.3rem 0; }
+</style>
+</head>
+<body>
+)page";
+
+constexpr const char* pageBodyTop = R"page(<p id="problem" hidden></p>
+<p id="tool"></p>
+<p id="theater"></p>
+<table id="inputs"><thead><tr><th>Input</th><th>File</th><th>Size</th></tr></thead><tbody></tbody></table>
+</header>
+<section>
+<h2>Summary</h2>
+<table id="summary"><thead><tr><th>Check</th><th>Findings</th><th>Note</th></tr></thead>
+<tbody></tbody><tfoot></tfoot></table>
+<p id="summary-note"></p>
+</section>
+<div id="panels">
+<section id="map-panel">
+<h2>Map</h2>
+<div id="legend" role="group" aria-label="Checks shown"></div>
+)page";
+
+constexpr const char* pageBodyBottom = R"page(<p id="selection-note"></p>
+</section>
+<section id="findings-panel">
+<h2>Findings</h2>
+<p id="rows-note"></p>
+<div class="paging"><button type="button" id="earlier" hidden>Show earlier rows</button></div>
+<div id="table-box">
+<table id="findings"><thead><tr><th>Check</th><th>Map X</th><th>Map Y</th><th>Sect X</th>
+<th>Sect Y</th><th>Tile X</th><th>Tile Y</th><th>Object ID</th><th>Object name</th>
+<th>Detail</th></tr></thead><tbody></tbody></table>
+</div>
+<div class="paging"><button type="button" id="more" hidden>Show more rows</button></div>
+</section>
+</div>
+)page";
+
+// The page's whole behaviour. Everything the data says goes into the page as text nodes,
+// never as markup, so a path or a name cannot add elements.
+constexpr const char* pageScript = R"page(<script>
+'use strict';
+(() => {
+const selfTesting = location.hash === '#selftest';
+const scriptErrors = [];
+if (selfTesting) {
+  window.addEventListener('error', (event) => { scriptErrors.push(String(event.message)); });
+}
+
+// Every check keeps its colour and shape on every page. The colours come from the Okabe-Ito
+// and Tol palettes; the shapes tell checks apart where colours do not.
+const STYLES = [
+  ['roads', '#D55E00', 'circle'],
+  ['rivers', '#0072B2', 'square'],
+  ['transitions', '#CC79A7', 'diamond'],
+  ['bridges', '#F0E442', 'triangle'],
+  ['multi', '#E69F00', 'square'],
+  ['offmap', '#777777', 'none'], // outside the map: listed, never drawn
+  ['urban', '#56B4E9', 'diamond'],
+  ['parents', '#009E73', 'triangle'],
+  ['ids', '#882255', 'circle'],
+  ['airbases', '#332288', 'square'],
+  ['radar', '#999933', 'diamond'],
+];
+const OTHER_STYLE = ['', '#BBBBBB', 'circle'];
+const PAGE_ROWS = 1000;
+const MARKER_RADIUS = 4.5; // CSS pixels at any scale of the picture
+const HIT_RADIUS = 8;
+const PATH_BATCH = 4096; // markers per canvas path: very long paths get slow to fill
+
+const byId = (id) => document.getElementById(id);
+function add(parent, tag, text) {
+  const node = document.createElement(tag);
+  if (text !== undefined) node.textContent = text;
+  parent.appendChild(node);
+  return node;
+}
+function grouped(n) {
+  return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ',');
+}
+function shown(value) {
+  return value === undefined || value === null ? '' : String(value);
+}
+function problem(text) {
+  const p = byId('problem');
+  p.textContent = p.hidden ? text : p.textContent + ' ' + text;
+  p.hidden = false;
+}
+
+let audit = {};
+try {
+  audit = JSON.parse(byId('audit-data').textContent);
+} catch (error) {
+  problem('The audit data cannot be read: ' + error.message);
+}
+if (audit === null || typeof audit !== 'object') audit = {};
+if (audit.format !== undefined && audit.format !== 'vantor-audit') {
+  problem('This data is not an audit (format "' + audit.format + '").');
+}
+if (Number(audit.formatVersion) > 1) {
+  problem('The audit was written by a newer version; parts of it may not be shown.');
+}
+const summary = audit.summary && typeof audit.summary === 'object' ? audit.summary : {};
+const counts = summary.counts && typeof summary.counts === 'object' ? summary.counts : {};
+const skipped = Array.isArray(summary.skipped) ? summary.skipped : [];
+const findings = Array.isArray(audit.findings) ? audit.findings : [];
+const count = findings.length;
+
+// The checks of this audit: the known ones in their order, then any others as met.
+const checks = [];
+const checkIndex = new Map();
+function checkOfName(name) {
+  name = shown(name);
+  let index = checkIndex.get(name);
+  if (index === undefined) {
+    const style = STYLES.find((s) => s[0] === name) || OTHER_STYLE;
+    index = checks.length;
+    checks.push({ name, colour: style[1], shape: style[2], listed: 0, shown: true });
+    checkIndex.set(name, index);
+  }
+  return index;
+}
+const mentioned = new Set(Object.keys(counts));
+skipped.forEach((s) => mentioned.add(shown(s && s.check)));
+findings.forEach((f) => mentioned.add(shown(f !== null && typeof f === 'object' ? f.check : '')));
+STYLES.forEach((s) => { if (mentioned.has(s[0])) checkOfName(s[0]); });
+mentioned.forEach((name) => checkOfName(name));
+
+// Header.
+const tool = audit.tool || {};
+byId('tool').textContent = 'Written by ' + [tool.name, tool.version].filter((v) => v).join(' ');
+const theater = audit.theater || {};
+byId('theater').textContent = 'Theater: ' + shown(theater.name) + ', ' + shown(theater.mapWidth) +
+  ' \u00d7 ' + shown(theater.mapHeight) + ' posts, ' + shown(theater.sectionsX) + ' \u00d7 ' +
+  shown(theater.sectionsY) + ' sections';
+const inputs = Array.isArray(audit.inputs) ? audit.inputs : [];
+byId('inputs').hidden = !inputs.length;
+const inputRows = byId('inputs').tBodies[0];
+inputs.forEach((raw) => {
+  const input = raw !== null && typeof raw === 'object' ? raw : {};
+  const tr = add(inputRows, 'tr');
+  add(tr, 'td', shown(input.role));
+  add(tr, 'td', shown(input.path));
+  add(tr, 'td', Number.isFinite(input.size) ? grouped(input.size) + ' bytes' : '').className =
+    'number';
+});
+
+// Findings in picture coordinates.
+const mapBox = byId('map');
+const picture = byId('map-picture');
+const canvas = byId('markers');
+const mark = byId('selection-mark');
+const place = mapBox ? mapBox.dataset : {};
+const originX = Number(place.originX) || 0;
+const originY = Number(place.originY) || 0;
+const perPost = Number(place.pixelsPerPost) || 1;
+const pictureWidth = () => Number(place.width) > 0 ? Number(place.width) : picture.naturalWidth;
+const pictureHeight = () => Number(place.height) > 0 ? Number(place.height) : picture.naturalHeight;
+
+const checkOf = new Uint16Array(count);
+const atX = new Float64Array(count);
+const atY = new Float64Array(count);
+const drawnLists = checks.map(() => []);
+const entry = (i) => findings[i] !== null && typeof findings[i] === 'object' ? findings[i] : {};
+findings.forEach((raw, i) => {
+  const f = entry(i);
+  const c = checkOfName(f.check);
+  checkOf[i] = c;
+  checks[c].listed++;
+  const x = Number(f.mapX);
+  const y = Number(f.mapY);
+  atX[i] = (x + 0.5 - originX) * perPost;
+  atY[i] = (originY - (y + 0.5)) * perPost;
+  if (picture && checks[c].shape !== 'none' && f.mapX !== null && f.mapY !== null &&
+      Number.isFinite(x) && Number.isFinite(y)) {
+    drawnLists[c].push(i);
+  }
+});
+const drawn = drawnLists.map((list) => Int32Array.from(list));
+const onMap = new Uint8Array(count);
+drawn.forEach((list) => list.forEach((i) => { onMap[i] = 1; }));
+
+// Summary.
+const summaryRows = byId('summary').tBodies[0];
+function swatch(parent, check) {
+  const s = add(parent, 'span');
+  s.className = 'swatch';
+  s.style.backgroundColor = check.colour;
+  return s;
+}
+checks.forEach((check) => {
+  const tr = add(summaryRows, 'tr');
+  const name = add(tr, 'td');
+  swatch(name, check);
+  name.appendChild(document.createTextNode(check.name));
+  const n = counts[check.name];
+  add(tr, 'td', Number.isFinite(n) ? grouped(n) : '').className = 'number';
+  const reasons = skipped.filter((s) => s && shown(s.check) === check.name)
+    .map((s) => 'skipped: ' + shown(s.reason));
+  const note = add(tr, 'td', reasons.join('; '));
+  if (reasons.length) note.className = 'skipped';
+});
+const totalRow = add(byId('summary').tFoot, 'tr');
+add(totalRow, 'td', 'Total');
+add(totalRow, 'td', grouped(Number.isFinite(summary.total) ? summary.total : count)).className =
+  'number';
+add(totalRow, 'td');
+if (Number.isFinite(summary.total) && summary.total !== count) {
+  byId('summary-note').textContent = 'The list below holds ' + grouped(count) + ' findings.';
+}
+
+// Markers.
+function addShape(ctx, shape, x, y, r) {
+  if (shape === 'square') {
+    ctx.rect(x - 0.85 * r, y - 0.85 * r, 1.7 * r, 1.7 * r);
+  } else if (shape === 'diamond') {
+    ctx.moveTo(x, y - 1.2 * r);
+    ctx.lineTo(x + 1.2 * r, y);
+    ctx.lineTo(x, y + 1.2 * r);
+    ctx.lineTo(x - 1.2 * r, y);
+    ctx.closePath();
+  } else if (shape === 'triangle') {
+    ctx.moveTo(x, y - 1.25 * r);
+    ctx.lineTo(x + 1.15 * r, y + 0.85 * r);
+    ctx.lineTo(x - 1.15 * r, y + 0.85 * r);
+    ctx.closePath();
+  } else {
+    ctx.moveTo(x + r, y);
+    ctx.arc(x, y, r, 0, 2 * Math.PI);
+  }
+}
+// A white halo under a black outline keeps every colour visible on land, sea and roads alike.
+function paint(ctx, check) {
+  ctx.lineJoin = 'round';
+  ctx.strokeStyle = '#fff';
+  ctx.lineWidth = 3;
+  ctx.stroke();
+  ctx.fillStyle = check.colour;
+  ctx.fill();
+  ctx.strokeStyle = '#000';
+  ctx.lineWidth = 1;
+  ctx.stroke();
+}
+function drawMarkers() {
+  if (!canvas) return;
+  const box = picture.getBoundingClientRect();
+  const ratio = window.devicePixelRatio || 1;
+  const w = Math.max(1, Math.round(box.width * ratio));
+  const h = Math.max(1, Math.round(box.height * ratio));
+  if (canvas.width !== w || canvas.height !== h) {
+    canvas.width = w;
+    canvas.height = h;
+  }
+  const ctx = canvas.getContext('2d');
+  ctx.setTransform(1, 0, 0, 1, 0, 0);
+  ctx.clearRect(0, 0, w, h);
+  if (!(box.width > 0) || !(pictureWidth() > 0) || !(pictureHeight() > 0)) return;
+  ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
+  const sx = box.width / pictureWidth();
+  const sy = box.height / pictureHeight();
+  picture.classList.toggle('enlarged', sx > 1);
+  checks.forEach((check, c) => {
+    if (!check.shown) return;
+    const list = drawn[c];
+    for (let from = 0; from < list.length; from += PATH_BATCH) {
+      ctx.beginPath();
+      const to = Math.min(list.length, from + PATH_BATCH);
+      for (let k = from; k < to; k++) {
+        addShape(ctx, check.shape, atX[list[k]] * sx, atY[list[k]] * sy, MARKER_RADIUS);
+      }
+      paint(ctx, check);
+    }
+  });
+}
+
+// Legend and filter in one: a check's box hides or shows its markers and its rows.
+const legend = byId('legend');
+checks.forEach((check) => {
+  const label = add(legend, 'label');
+  const box = add(label, 'input');
+  box.type = 'checkbox';
+  box.checked = true;
+  box.dataset.check = check.name;
+  box.addEventListener('change', () => {
+    check.shown = box.checked;
+    filterChanged();
+  });
+  const icon = add(label, 'canvas');
+  icon.width = 16;
+  icon.height = 16;
+  const ctx = icon.getContext('2d');
+  ctx.beginPath();
+  addShape(ctx, check.shape === 'none' ? 'square' : check.shape, 8, 8, 4.5);
+  paint(ctx, check);
+  add(label, 'span', check.name);
+  add(label, 'span', '(' + grouped(check.listed) + (check.shape === 'none' && check.listed ?
+    ', not on the map)' : ')')).className = 'count';
+});
+function setAll(on) {
+  legend.querySelectorAll('input[type=checkbox]').forEach((box) => { box.checked = on; });
+  checks.forEach((check) => { check.shown = on; });
+  filterChanged();
+}
+add(legend, 'button', 'All').addEventListener('click', () => setAll(true));
+add(legend, 'button', 'None').addEventListener('click', () => setAll(false));
+legend.querySelectorAll('button').forEach((b) => { b.type = 'button'; });
+
+// The table shows a window of the filtered findings, a page of rows at a time.
+const rows = byId('findings').tBodies[0];
+let filtered = new Int32Array(0);
+let first = 0;
+let last = 0;
+let selected = -1;
+
+function filter() {
+  const list = [];
+  for (let i = 0; i < count; i++) {
+    if (checks[checkOf[i]].shown) list.push(i);
+  }
+  filtered = Int32Array.from(list);
+}
+function positionOf(index) { // filtered is ascending
+  let low = 0;
+  let high = filtered.length;
+  while (low < high) {
+    const mid = (low + high) >> 1;
+    if (filtered[mid] < index) low = mid + 1; else high = mid;
+  }
+  return low < filtered.length && filtered[low] === index ? low : -1;
+}
+function makeRow(i) {
+  const f = entry(i);
+  const check = checks[checkOf[i]];
+  const tr = document.createElement('tr');
+  tr.id = 'finding-' + i;
+  tr.dataset.index = i;
+  tr.dataset.check = check.name;
+  const name = add(tr, 'td');
+  swatch(name, check);
+  name.appendChild(document.createTextNode(check.name));
+  [f.mapX, f.mapY, f.sectX, f.sectY, f.tileX, f.tileY, f.objectId].forEach((v) => {
+    add(tr, 'td', shown(v)).className = 'number';
+  });
+  add(tr, 'td', shown(f.objectName));
+  add(tr, 'td', shown(f.detail));
+  if (i === selected) {
+    tr.className = 'selected';
+    tr.setAttribute('aria-selected', 'true');
+  }
+  return tr;
+}
+function rowsOf(from, to) {
+  const part = document.createDocumentFragment();
+  for (let k = from; k < to; k++) part.appendChild(makeRow(filtered[k]));
+  return part;
+}
+function describeWindow() {
+  const note = byId('rows-note');
+  if (!filtered.length) {
+    note.textContent = count ? 'No finding of the checks shown.' : 'No findings.';
+  } else {
+    note.textContent = 'Rows ' + grouped(first + 1) + '\u2013' + grouped(last) + ' of ' +
+      grouped(filtered.length) + (filtered.length !== count ? ' shown (' + grouped(count) +
+      ' in all)' : '') + '. Click a row to mark it on the map, a marker to find its row.';
+  }
+  byId('earlier').hidden = first === 0;
+  byId('more').hidden = last >= filtered.length;
+}
+function showWindow(from) {
+  first = Math.max(0, Math.min(from, filtered.length));
+  last = Math.min(filtered.length, first + PAGE_ROWS);
+  rows.replaceChildren(rowsOf(first, last));
+  describeWindow();
+}
+byId('more').addEventListener('click', () => {
+  const to = Math.min(filtered.length, last + PAGE_ROWS);
+  rows.appendChild(rowsOf(last, to));
+  last = to;
+  describeWindow();
+});
+byId('earlier').addEventListener('click', () => {
+  const from = Math.max(0, first - PAGE_ROWS);
+  rows.insertBefore(rowsOf(from, first), rows.firstChild);
+  first = from;
+  describeWindow();
+});
+
+// Selection.
+function placeMark() {
+  const note = byId('selection-note');
+  if (selected < 0) {
+    if (mark) mark.hidden = true;
+    note.textContent = '';
+    return;
+  }
+  const f = entry(selected);
+  const where = checks[checkOf[selected]].name + ' at Map X ' + shown(f.mapX) + ', Map Y ' +
+    shown(f.mapY) + (f.detail ? ': ' + shown(f.detail) : '');
+  if (!mark || !onMap[selected]) {
+    if (mark) mark.hidden = true;
+    note.textContent = 'Selected ' + where + ' (not on the map).';
+    return;
+  }
+  mark.style.left = (100 * atX[selected] / pictureWidth()) + '%';
+  mark.style.top = (100 * atY[selected] / pictureHeight()) + '%';
+  mark.dataset.index = selected;
+  mark.hidden = false;
+  note.textContent = 'Selected ' + where + '.';
+}
+function select(index, from) {
+  const old = selected >= 0 ? byId('finding-' + selected) : null;
+  if (old) {
+    old.classList.remove('selected');
+    old.removeAttribute('aria-selected');
+  }
+  selected = index;
+  if (index >= 0 && from === 'map') {
+    const check = checks[checkOf[index]];
+    if (!check.shown) {
+      check.shown = true;
+      legend.querySelector('input[data-check="' + CSS.escape(check.name) + '"]').checked = true;
+      filterChanged();
+    }
+    const position = positionOf(index);
+    if (position < first || position >= last) {
+      showWindow(Math.floor(position / PAGE_ROWS) * PAGE_ROWS);
+    }
+  }
+  const row = index >= 0 ? byId('finding-' + index) : null;
+  if (row) {
+    row.classList.add('selected');
+    row.setAttribute('aria-selected', 'true');
+  }
+  placeMark();
+  if (from === 'map' && row) row.scrollIntoView({ block: 'nearest' });
+  if (from === 'table' && mark && !mark.hidden) mark.scrollIntoView({ block: 'nearest' });
+}
+function filterChanged() {
+  filter();
+  if (selected >= 0 && !checks[checkOf[selected]].shown) select(-1);
+  showWindow(0);
+  drawMarkers();
+}
+rows.addEventListener('click', (event) => {
+  const row = event.target.closest('tr[data-index]');
+  if (row) select(Number(row.dataset.index), 'table');
+});
+if (canvas) {
+  // Clicking again where markers overlap steps through them.
+  canvas.addEventListener('click', (event) => {
+    const box = canvas.getBoundingClientRect();
+    if (!(box.width > 0) || !(pictureWidth() > 0)) return;
+    const sx = box.width / pictureWidth();
+    const sy = box.height / pictureHeight();
+    const cx = event.clientX - box.left;
+    const cy = event.clientY - box.top;
+    const near = [];
+    let best = HIT_RADIUS * HIT_RADIUS;
+    checks.forEach((check, c) => {
+      if (!check.shown) return;
+      for (const i of drawn[c]) {
+        const dx = atX[i] * sx - cx;
+        const dy = atY[i] * sy - cy;
+        const d = dx * dx + dy * dy;
+        if (d <= HIT_RADIUS * HIT_RADIUS) {
+          near.push([d, i]);
+          best = Math.min(best, d);
+        }
+      }
+    });
+    const hits = near.filter((h) => h[0] <= best + 1).map((h) => h[1]).sort((a, b) => a - b);
+    if (!hits.length) return;
+    select(hits[(hits.indexOf(selected) + 1) % hits.length], 'map');
+  });
+  new ResizeObserver(drawMarkers).observe(picture);
+  picture.addEventListener('load', () => { drawMarkers(); placeMark(); });
+}
+
+filter();
+showWindow(0);
+drawMarkers();
+
+// The page's own test, run with #selftest: it works the page through its elements as a user
+// would and writes the outcome where a headless browser's DOM dump shows it.
+async function selfTest() {
+  const fail = (reason) => { throw new Error(reason); };
+  // Timers, not animation frames: a headless browser's virtual time may run no frames.
+  const settle = () => new Promise((done) => setTimeout(done, 100));
+  const img = byId('map-picture');
+  if (!img) fail('the page has no map picture');
+  if (!img.complete) {
+    await new Promise((done) => {
+      img.addEventListener('load', done, { once: true });
+      img.addEventListener('error', done, { once: true });
+    });
+  }
+  if (!(img.naturalWidth > 0)) fail('the map picture did not load');
+  const d = byId('map').dataset;
+  if (img.naturalWidth !== Number(d.width) || img.naturalHeight !== Number(d.height)) {
+    fail('the picture is ' + img.naturalWidth + 'x' + img.naturalHeight + ' pixels, the page ' +
+      'places markers on ' + d.width + 'x' + d.height);
+  }
+  await settle();
+  const tableRows = () => Array.from(document.querySelectorAll('#findings tbody tr[data-index]'));
+  // Where a row's finding lies on the screen, from the numbers the row shows.
+  const onScreen = (row) => {
+    const box = img.getBoundingClientRect();
+    const x = Number(row.cells[1].textContent);
+    const y = Number(row.cells[2].textContent);
+    return [box.left + (x + 0.5 - Number(d.originX)) * Number(d.pixelsPerPost) * box.width /
+      img.naturalWidth, box.top + (Number(d.originY) - (y + 0.5)) * Number(d.pixelsPerPost) *
+      box.height / img.naturalHeight];
+  };
+  const markAt = (row, what) => {
+    const ring = byId('selection-mark');
+    if (!ring || ring.hidden) fail('no selection mark after ' + what);
+    const box = ring.getBoundingClientRect();
+    const [x, y] = onScreen(row);
+    const cx = box.left + box.width / 2;
+    const cy = box.top + box.height / 2;
+    if (Math.abs(cx - x) > 1 || Math.abs(cy - y) > 1) {
+      fail('after ' + what + ' the selection mark is at (' + cx.toFixed(1) + ', ' +
+        cy.toFixed(1) + '), the finding at (' + x.toFixed(1) + ', ' + y.toFixed(1) + ')');
+    }
+  };
+  const all = tableRows();
+  if (!all.length) fail('the table has no rows');
+
+  const firstRow = all[0];
+  firstRow.click();
+  if (!firstRow.classList.contains('selected')) fail('the clicked first row is not selected');
+  markAt(firstRow, 'clicking the first row');
+
+  // The marker under the mark has its check's colour. Neighbouring markers may cover its
+  // centre on a dense map: a pixel of that colour close to it is enough.
+  const markers = byId('markers');
+  const [fx, fy] = onScreen(firstRow);
+  const cbox = markers.getBoundingClientRect();
+  const px = Math.floor((fx - cbox.left) * markers.width / cbox.width);
+  const py = Math.floor((fy - cbox.top) * markers.height / cbox.height);
+  const around = markers.getContext('2d').getImageData(px - 2, py - 2, 5, 5).data;
+  const want = getComputedStyle(firstRow.querySelector('.swatch')).backgroundColor
+    .match(/\d+/g).map(Number);
+  let found = false;
+  for (let i = 0; i < around.length && !found; i += 4) {
+    found = [0, 1, 2].every((k) => Math.abs(around[i + k] - want[k]) <= 2) &&
+      around[i + 3] === 255;
+  }
+  if (!found) {
+    fail('no pixel near the marker of the first row has its check\'s colour rgb(' +
+      want.join(', ') + ')');
+  }
+
+  // A click on another finding's marker selects its row.
+  const other = all.slice(1).reverse().find((row) => row.dataset.check !== 'offmap' &&
+    row.dataset.check !== firstRow.dataset.check);
+  if (!other) fail('the sample has no second check with a marker');
+  const [ox, oy] = onScreen(other);
+  markers.dispatchEvent(new MouseEvent('click', { bubbles: true, clientX: ox, clientY: oy }));
+  // Markers of one post lie on each other: the row selected may be any finding of that post.
+  const again = document.querySelector('tr.selected');
+  if (!again) {
+    fail('clicking the marker of finding ' + other.dataset.index + ' selected no row');
+  }
+  const [ax, ay] = onScreen(again);
+  const [bx, by] = onScreen(other); // the page may have scrolled to the row meanwhile
+  if (Math.abs(ax - bx) > 1 || Math.abs(ay - by) > 1) {
+    fail('clicking the marker of finding ' + other.dataset.index + ' selected finding ' +
+      again.dataset.index + ', elsewhere on the map');
+  }
+  if (firstRow.classList.contains('selected')) fail('two rows are selected');
+  markAt(again, 'clicking a marker');
+
+  // Unticking a check hides its rows and, when selected, the mark; ticking brings them back.
+  const name = again.dataset.check;
+  const box = document.querySelector('#legend input[data-check="' + CSS.escape(name) + '"]');
+  if (!box) fail('the legend has no box for ' + name);
+  const listed = tableRows().filter((row) => row.dataset.check === name).length;
+  box.click();
+  if (tableRows().some((row) => row.dataset.check === name)) fail('hidden ' + name + ' rows stay');
+  if (!byId('selection-mark').hidden) fail('the mark stays on a hidden finding');
+  box.click();
+  if (tableRows().filter((row) => row.dataset.check === name).length !== listed) {
+    fail('ticking ' + name + ' again does not bring its rows back');
+  }
+
+  const requests = performance.getEntriesByType('resource').filter((r) => !/^data:/.test(r.name));
+  if (requests.length) fail('the page requested ' + requests[0].name);
+  if (scriptErrors.length) fail('script error: ' + scriptErrors[0]);
+
+  tableRows()[0].click(); // leaves a selection for the screenshot
+}
+if (selfTesting) {
+  const report = (reason) => {
+    const pre = document.createElement('pre');
+    pre.id = 'selftest';
+    pre.textContent = 'selftest: ' + (reason ? 'failed: ' + reason : 'ok');
+    document.body.prepend(pre);
+  };
+  selfTest().then(() => report(''), (error) => report(error && error.message || String(error)));
+}
+})();
+</script>
+</body>
+</html>
+)page";
+
+void appendEscapedHtml(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+// In valid JSON a '<' can only stand inside a string, where \u003c means the same. With no
+// '<' left, nothing in the data can close the script element or open a comment in it.
+void appendEmbeddedJson(std::string& out, std::string_view json) {
+    for (const char c : json) {
+        if (c == '<') {
+            out += "\\u003c";
+        } else {
+            out += c;
+        }
+    }
+}
+
+void appendNumber(std::string& out, double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    out.append(text, result.ptr);
+}
+
+void appendMap(std::string& out, const AuditPageMap& map) {
+    if (map.png.empty()) {
+        out += "<p>This audit has no map picture.</p>\n";
+        return;
+    }
+    // Positions that are not numbers would put every marker nowhere; the defaults at least
+    // keep the page working.
+    const auto finite = [](double v, double fallback) { return std::isfinite(v) ? v : fallback; };
+    const double perPost =
+        map.pixelsPerPost > 0 && std::isfinite(map.pixelsPerPost) ? map.pixelsPerPost : 1.0;
+    out += "<div id=\"map\" data-width=\"";
+    out += std::to_string(map.width);
+    out += "\" data-height=\"";
+    out += std::to_string(map.height);
+    out += "\" data-origin-x=\"";
+    appendNumber(out, finite(map.originX, 0));
+    out += "\" data-origin-y=\"";
+    appendNumber(out, finite(map.originY, 0));
+    out += "\" data-pixels-per-post=\"";
+    appendNumber(out, perPost);
+    out += "\">\n<img id=\"map-picture\" alt=\"Map of the theater\"";
+    // The size up front gives the picture its shape before it is decoded, so the markers'
+    // layer starts at the right size.
+    if (map.width > 0 && map.height > 0) {
+        out += " width=\"" + std::to_string(map.width) + "\" height=\"" +
+               std::to_string(map.height) + "\"";
+    }
+    out += " src=\"data:image/png;base64,";
+    out += base64(map.png);
+    out += "\">\n<canvas id=\"markers\" aria-label=\"Findings on the map\"></canvas>\n"
+           "<div id=\"selection-mark\" hidden></div>\n</div>\n";
+}
+
+} // namespace
+
+std::string base64(std::string_view bytes) {
+    static constexpr char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const std::uint32_t v = (static_cast<std::uint32_t>(byte(i)) << 16) |
+                                (static_cast<std::uint32_t>(byte(i + 1)) << 8) | byte(i + 2);
+        out += alphabet[(v >> 18) & 63];
+        out += alphabet[(v >> 12) & 63];
+        out += alphabet[(v >> 6) & 63];
+        out += alphabet[v & 63];
+    }
+    const std::size_t rest = bytes.size() - i;
+    if (rest > 0) {
+        std::uint32_t v = static_cast<std::uint32_t>(byte(i)) << 16;
+        if (rest == 2) {
+            v |= static_cast<std::uint32_t>(byte(i + 1)) << 8;
+        }
+        out += alphabet[(v >> 18) & 63];
+        out += alphabet[(v >> 12) & 63];
+        out += rest == 2 ? alphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+std::string auditPage(const std::string& title, const std::string& auditJson,
+                      const AuditPageMap& map) {
+    std::string out;
+    out.reserve(auditJson.size() + map.png.size() * 4 / 3 + 40000);
+    out += pageHead;
+    out += "<title>";
+    appendEscapedHtml(out, title);
+    out += "</title>\n";
+    out += pageStyle;
+    out += "<header>\n<h1 id=\"title\">";
+    appendEscapedHtml(out, title);
+    out += "</h1>\n";
+    out += pageBodyTop;
+    appendMap(out, map);
+    out += pageBodyBottom;
+    // Data, not code: the browser never runs it, the page's script reads it with JSON.parse.
+    out += "<script type=\"application/json\" id=\"audit-data\">";
+    appendEmbeddedJson(out, auditJson);
+    out += "</script>\n";
+    out += pageScript;
+    return out;
+}
+
+} // namespace vantor::report

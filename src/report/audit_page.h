@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vantor::report {
+
+// The map picture the page shows under its markers, and where the posts lie on it.
+struct AuditPageMap {
+    std::string png;        // the PNG file's bytes; empty: the page shows no map
+    std::int32_t width = 0; // pixels
+    std::int32_t height = 0;
+    double originX = 0;       // map coordinates at the picture's top-left corner
+    double originY = 0;       // (Map Y grows upwards: rows go from top down to lower Map Y)
+    double pixelsPerPost = 1; // may be below 1 for a large theater
+};
+
+// One self-contained HTML page: no external file, script, style, font or network request.
+// The page builds its header, summary, map markers and table from auditJson (the audit's
+// --json output) in the browser. The post (x, y) covers the map square from (x, y) to
+// (x+1, y+1); its marker sits at the square's centre.
+std::string auditPage(const std::string& title, const std::string& auditJson,
+                      const AuditPageMap& map);
+
+// Base64 (RFC 4648, with padding) of bytes; used for the embedded picture.
+std::string base64(std::string_view bytes);
+
+} // namespace vantor::report
