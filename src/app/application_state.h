@@ -5,6 +5,7 @@
 #include "app/menu_model.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
+#include "audit/audit.h"
 #include "base/file_guard.h"
 #include "base/text_file.h"
 #include "base/text_reader.h"
@@ -105,6 +106,12 @@ struct ReferenceRecord {
     AirbaseScript airbaseScript;
 };
 
+// The last audit of the theater, shown beside the map until the next.
+struct AuditRecord {
+    TheaterAudit last;
+    bool done = false;
+};
+
 // The progress window and the flag that asks a long operation to stop.
 struct ProgressRecord {
     ProgressState progressState = ProgressState::None;
@@ -129,6 +136,7 @@ struct ApplicationState {
     ToolRecord tools;
     ReferenceRecord reference;
     ProgressRecord progress;
+    AuditRecord audit;
     RecentFileList recentFiles;
     MenuModel menu = buildMainMenu();
     int dispatchDepth = 0; // commands issued by the running command run inside it

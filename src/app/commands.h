@@ -45,6 +45,7 @@ enum Command : int {
     CheckParentLinks = 10238,
     RadarProfiles = 10239,
     ChooseStartFolder = 10240, // File > "Start Folder...": ours, not the suite's
+    AuditTheater = 10241,      // Actions > "Audit Theater...": ours too
     LevelAirbases = 17182,
     MoveObjectIds = 25033,
 };

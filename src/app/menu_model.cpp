@@ -73,6 +73,9 @@ const char* commandStatusText(int command) {
         return "Level the Airbases (modifies Theater.L2 elevations)";
     case cmd::CheckPlaceMoveObjects:
         return "Check map for misplaced junction objects and move or place Objects.";
+    case cmd::AuditTheater:
+        return "Run every check on the terrain and the listed export at once, changing nothing, "
+               "and show what is wrong beside the map.";
     case cmd::UsersManual:
         return "Open the user's manual.";
     case cmd::HowTo:
@@ -159,6 +162,8 @@ MenuModel buildMainMenu() {
         makeMenuItem(cmd::RadarProfiles, "Create Radar LOS Profiles..."),
         makeMenuItem(cmd::LevelAirbases, "Level Airbases"),
         makeMenuItem(cmd::CheckPlaceMoveObjects, "Check/Place/Move Objects"),
+        makeSeparator(),
+        makeMenuItem(cmd::AuditTheater, "Audit Theater...", Greyed),
     };
 
     // The label shares its identifier with "User's Manual"; being disabled it starts nothing.

@@ -29,7 +29,7 @@ void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent
         setAll(menu,
                {cmd::CheckPlaceMoveObjects, cmd::CheckCityJunction, cmd::PlaceBridges,
                 cmd::CheckRoads, cmd::CheckRivers, cmd::CheckTransitions, cmd::FindL2Info,
-                cmd::GenerateSectionReport, cmd::SaveL2mMatrix},
+                cmd::GenerateSectionReport, cmd::SaveL2mMatrix, cmd::AuditTheater},
                Enabled);
         setAll(menu, {cmd::LoadL2mMatrix, cmd::OpenL2Terrain}, Greyed);
         break;

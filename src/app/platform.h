@@ -94,6 +94,8 @@ struct Platform {
     std::function<void()> showFind;
     std::function<void()> closeFind;
     std::function<void()> showUnusedIds;
+    // An audit ended: its findings (state.audit) go beside the map.
+    std::function<void()> showAudit;
 
     std::function<void(const ProgressView&)> progressOpen;
     // Synchronous; the front end may let the progress window handle its input here, which is

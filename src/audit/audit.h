@@ -99,4 +99,18 @@ AuditReport runAudit(const AuditInputs& inputs, const std::array<bool, auditChec
 // The checks each input serves, for the caller to tell which inputs it must gather.
 bool auditNeedsSource(AuditCheck check);
 
+// A file the audit read, as its reports name it.
+struct AuditInput {
+    std::string role; // "terrain", "offsets", "source", "script" or "list"
+    std::string path;
+    std::uint64_t size = 0;
+};
+
+// An audit with the files it read.
+struct TheaterAudit {
+    AuditReport report;
+    std::vector<AuditInput> inputs;
+    std::string error; // the source could not be read: nothing was audited
+};
+
 } // namespace vantor

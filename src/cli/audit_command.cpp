@@ -43,22 +43,10 @@ bool parseChecks(const std::string& list, std::array<bool, auditCheckCount>& che
 
 // The page: the relief map of the whole theater, at most about 2048 pixels a side, under the
 // findings' markers.
-bool writeAuditPage(const CliSession& session, const std::string& json, const std::string& source,
+bool writeAuditPage(const CliSession& session, const TheaterAudit& audit, const std::string& json,
                     const std::string& path, std::string& error) {
     const TerrainMatrix& m = session.state.terrain.matrix;
-    constexpr std::int32_t largestSide = 2048;
-    const std::int32_t side = std::max(m.width, m.height);
-    MapWindow window;
-    window.scale = side <= largestSide ? std::clamp(largestSide / side, 1, 8)
-                                       : -((side + largestSide - 1) / largestSide);
-    window.left = 0;
-    window.top = m.height - 1;
-    const auto pixels = [&](std::int32_t posts) {
-        return window.scale > 0 ? posts * window.scale
-                                : (posts + -window.scale - 1) / -window.scale;
-    };
-    window.width = pixels(m.width);
-    window.height = pixels(m.height);
+    const MapWindow window = wholeMapWindow(m, 2048);
     MapImage image;
     renderTerrain(m, loadTileClassifier(session.state.folders.startDirectory), MapMode::Relief,
                   window, image);
@@ -75,11 +63,9 @@ bool writeAuditPage(const CliSession& session, const std::string& json, const st
     map.originX = t.originX;
     map.originY = t.originY;
     map.pixelsPerPost = t.pixelsPerPost;
-    std::string title = "Audit of " + session.state.theater.sectionName;
-    if (!source.empty()) {
-        title += " and " + fromFsPath(toFsPath(source).filename());
-    }
-    return writeFileAside(toFsPath(path), report::auditPage(title, json, map), error);
+    return writeAuditFile(
+        audit, path, report::auditPage(report::auditTitle(audit, session.state.theater), json, map),
+        error);
 }
 
 int audit(const GlobalOptions& options, const AuditCommand& c) {
@@ -118,11 +104,11 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         return exitFailed;
     }
     const std::string json = report::auditJson(result, session.state.theater, "vantor-cli");
-    if (!c.json.empty() && !writeFileAside(toFsPath(c.json), json, error)) {
+    if (!c.json.empty() && !writeAuditFile(result, c.json, json, error)) {
         std::fprintf(stderr, "Error: cannot write %s: %s\n", c.json.c_str(), error.c_str());
         return exitFailed;
     }
-    if (!c.html.empty() && !writeAuditPage(session, json, options.source, c.html, error)) {
+    if (!c.html.empty() && !writeAuditPage(session, result, json, c.html, error)) {
         std::fprintf(stderr, "Error: cannot write %s: %s\n", c.html.c_str(), error.c_str());
         return exitFailed;
     }

@@ -1,9 +1,13 @@
 #include "flows/audit_flow.h"
 
 #include "app/application_state.h"
+#include "app/platform_calls.h"
+#include "app/shell_texts.h"
 #include "base/file_guard.h"
 #include "base/file_lookup.h"
+#include "base/file_system.h"
 #include "base/input_file.h"
+#include "base/safe_writer.h"
 #include "base/text_file.h"
 #include "base/text_util.h"
 
@@ -169,6 +173,38 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
     }
     audit.report = runAudit(in, selected, progress);
     return audit;
+}
+
+bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
+    // The list's objective export is the one audited; a report in the list has no objects.
+    const ListState& list = state.list.model;
+    const bool objects = list.window.has_value() && list.window->listMode == ListMode::Objects;
+    std::array<bool, auditCheckCount> every{};
+    every.fill(true);
+    TheaterAudit audit = auditTheater(state, objects ? list.sourcePath : std::string(), every);
+    if (!audit.error.empty()) {
+        showMessage(platform, audit.error, texts::error, MessageIcon::Error);
+        return false;
+    }
+    state.audit.last = std::move(audit);
+    state.audit.done = true;
+    if (platform.showAudit) {
+        platform.showAudit();
+    }
+    return true;
+}
+
+bool writeAuditFile(const TheaterAudit& audit, const std::string& path, std::string_view bytes,
+                    std::string& error) {
+    InputFiles read;
+    const InputScope scope(read);
+    for (const AuditInput& input : audit.inputs) {
+        const FileFacts facts = examinePath(toFsPath(input.path));
+        if (facts.kind == FileKind::Regular) {
+            noteInput(facts.identity, toFsPath(input.path));
+        }
+    }
+    return writeFileAside(toFsPath(path), bytes, error);
 }
 
 } // namespace vantor

@@ -5,24 +5,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantor {
 
 struct ApplicationState;
-
-// A file the audit read, as its reports name it.
-struct AuditInput {
-    std::string role; // "terrain", "offsets", "source", "script" or "list"
-    std::string path;
-    std::uint64_t size = 0;
-};
-
-struct TheaterAudit {
-    AuditReport report;
-    std::vector<AuditInput> inputs;
-    std::string error; // the source could not be read: nothing was audited
-};
+struct Platform;
 
 // The audit of the open terrain and (when sourcePath is not empty) an objective export: reads
 // the scripts and lists of the start folder that the selected checks need, each once, and runs
@@ -30,5 +19,15 @@ struct TheaterAudit {
 TheaterAudit auditTheater(const ApplicationState& state, const std::string& sourcePath,
                           const std::array<bool, auditCheckCount>& selected,
                           const AuditProgress& progress = {});
+
+// Actions > "Audit Theater..." (10241): every check on the open terrain and the list's source
+// (when the list shows an objective export); the result is kept in the state and shown beside
+// the map.
+bool auditTheaterCommand(ApplicationState& state, const Platform& platform);
+
+// Writes one of an audit's reports (its page or its JSON) aside and renames it over path; never
+// over a file the audit read, whenever it is written. False with the reason in error.
+bool writeAuditFile(const TheaterAudit& audit, const std::string& path, std::string_view bytes,
+                    std::string& error);
 
 } // namespace vantor

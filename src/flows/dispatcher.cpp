@@ -5,6 +5,7 @@
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
 #include "app/startup.h"
+#include "flows/audit_flow.h"
 #include "flows/check_flow.h"
 #include "flows/list_flow.h"
 #include "flows/recent_file_flow.h"
@@ -37,6 +38,8 @@ constexpr Precondition preconditions[] = {
     {cmd::CheckCityJunction, TerrainOpen,
      "Cannot scan Objects until the terrain file (L2) is opened."},
     {cmd::GenerateSectionReport, TerrainOpenSilently, nullptr},
+    {cmd::AuditTheater, TerrainOpen,
+     "Cannot audit the theater until the terrain file (L2) is opened."},
     {cmd::SaveL2mMatrix, MatrixBuilt, nullptr},
     {cmd::ListUnusedIds, ObjectList, nullptr},
 };
@@ -184,6 +187,8 @@ bool runCommand(ApplicationState& state, const Platform& platform, int command) 
         return closeFindL2Info(state, platform);
     case cmd::ChooseStartFolder:
         return chooseStartFolderCommand(state, platform);
+    case cmd::AuditTheater:
+        return auditTheaterCommand(state, platform);
     case cmd::RadarProfiles:
         return radarProfilesCommand(state, platform);
     case cmd::RemoveObjectLinks:

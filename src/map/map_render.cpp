@@ -152,6 +152,22 @@ std::int64_t MapTransform::postY(double py) const {
     return static_cast<std::int64_t>(std::ceil(originY - py / pixelsPerPost)) - 1;
 }
 
+MapWindow wholeMapWindow(const TerrainMatrix& m, std::int32_t largestSide) {
+    const std::int32_t side = std::max({m.width, m.height, std::int32_t{1}});
+    MapWindow window;
+    window.scale = side <= largestSide ? std::clamp(largestSide / side, 1, 8)
+                                       : -((side + largestSide - 1) / largestSide);
+    window.left = 0;
+    window.top = m.height - 1;
+    const auto pixels = [&](std::int32_t posts) {
+        return window.scale > 0 ? posts * window.scale
+                                : (posts + -window.scale - 1) / -window.scale;
+    };
+    window.width = pixels(m.width);
+    window.height = pixels(m.height);
+    return window;
+}
+
 MapTransform transformOf(const MapWindow& w) {
     MapTransform t;
     t.originX = w.left;

@@ -95,6 +95,9 @@ struct MapTransform {
     std::int64_t postY(double py) const;
 };
 MapTransform transformOf(const MapWindow& window);
+// The whole map in one picture of at most about largestSide pixels a side: posts drawn as
+// squares of up to 8 pixels on a small theater, several posts to a pixel on a large one.
+MapWindow wholeMapWindow(const TerrainMatrix& matrix, std::int32_t largestSide);
 
 // Draws the terrain of the window: posts off the map are left transparent.
 void renderTerrain(const TerrainMatrix& matrix, const TileClassifier& classes, MapMode mode,

@@ -62,4 +62,15 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
     return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
+std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater) {
+    std::string title = "Audit of " + theater.sectionName;
+    for (const AuditInput& input : audit.inputs) {
+        if (input.role == "source") {
+            const std::size_t slash = input.path.find_last_of("/\\");
+            title += " and " + input.path.substr(slash == std::string::npos ? 0 : slash + 1);
+        }
+    }
+    return title;
+}
+
 } // namespace vantor::report

@@ -14,4 +14,7 @@ namespace vantor::report {
 std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theater,
                       const std::string& toolName);
 
+// "Audit of THEATER and SOURCE", the page's title.
+std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater);
+
 } // namespace vantor::report

@@ -2,12 +2,18 @@
 
 #include "app/commands.h"
 #include "app/menu_model.h"
+#include "app/platform_calls.h"
 #include "app/progress.h"
 #include "app/shell_texts.h"
 #include "app/startup.h"
 #include "app/toolbar.h"
+#include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/list_flow.h"
+#include "map/map_render.h"
+#include "report/audit_json.h"
+#include "report/audit_page.h"
+#include "ui/audit_panel.h"
 #include "ui/find_dialog.h"
 #include "ui/find_l2_info_dialog.h"
 #include "ui/list_view.h"
@@ -19,6 +25,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -109,6 +116,10 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     splitter_->addWidget(listView_);
     splitter_->addWidget(buildMapPanel());
     splitter_->setStretchFactor(1, 1);
+    auditPanel_ = new AuditPanel(this);
+    auditPanel_->hide(); // until an audit ran
+    splitter_->addWidget(auditPanel_);
+    connectAuditPanel();
     setCentralWidget(splitter_);
     connect(splitter_, &QSplitter::splitterMoved, this, [this] {
         if (mapPanel_->isVisible()) {
@@ -470,6 +481,87 @@ QWidget* MainWindow::buildMapPanel() {
     connect(mapView_, &MapView::markerClicked, this, &MainWindow::selectRowFromMap);
     mapPanel_->hide(); // until terrain is open
     return mapPanel_;
+}
+
+void MainWindow::connectAuditPanel() {
+    platform_.showAudit = [this] {
+        auditPanel_->showAudit(state_.audit.last, state_.theater);
+        if (!auditPanel_->isVisible()) {
+            auditPanel_->show();
+            // The panel's room comes from what the list does not need for its columns first,
+            // then from the map.
+            QList<int> sizes = splitter_->sizes();
+            const int panel = std::max(480, splitter_->width() / 3);
+            int listNeeds = listView_->frameWidth() * 2 + 24;
+            for (const ListColumn& column : listColumns(state_.list.listMode)) {
+                listNeeds += column.width;
+            }
+            const int fromList = std::clamp(sizes[0] - listNeeds, 0, panel);
+            sizes[0] -= fromList;
+            sizes[1] = std::max(200, sizes[1] - (panel - fromList));
+            sizes[2] = panel;
+            splitter_->setSizes(sizes);
+        }
+    };
+    connect(auditPanel_, &AuditPanel::findingSelected, this,
+            [this](std::int32_t x, std::int32_t y) {
+                if (mapPanel_->isVisible()) {
+                    mapView_->setView(std::max(mapView_->pixelsPerPost(), 4.0), x + 0.5, y + 0.5);
+                }
+            });
+    connect(auditPanel_, &AuditPanel::savePageRequested, this, [this] { saveAudit(true); });
+    connect(auditPanel_, &AuditPanel::saveJsonRequested, this, [this] { saveAudit(false); });
+}
+
+// The page holds the relief map of the whole theater, drawn as vantor-cli draws it.
+void MainWindow::saveAudit(bool page) {
+    if (!state_.audit.done) {
+        return;
+    }
+    FileRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = page ? "Save Audit Page" : "Save Audit JSON";
+    request.filter = page ? "Web page|*.html||" : "JSON file|*.json||";
+    request.initialName = page ? "Audit.html" : "Audit.json";
+    request.initialFolder = state_.folders.startDirectory;
+    const FileRequestResult chosen = requestFile(platform_, request);
+    if (chosen.status != FileRequestStatus::Chosen) {
+        return;
+    }
+    const TheaterAudit& audit = state_.audit.last;
+    std::string bytes = report::auditJson(audit, state_.theater, "vantor");
+    if (page) {
+        const TerrainMatrix& m = state_.terrain.matrix;
+        const MapWindow window = wholeMapWindow(m, 2048);
+        MapImage image;
+        renderTerrain(m, loadTileClassifier(state_.folders.startDirectory), MapMode::Relief, window,
+                      image);
+        if (window.scale >= 4) {
+            drawSectionGrid(window, image);
+        }
+        const QImage picture(reinterpret_cast<const uchar*>(image.pixels.data()), image.width,
+                             image.height, QImage::Format_ARGB32);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        report::AuditPageMap map;
+        map.png.assign(png.constData(), static_cast<std::size_t>(png.size()));
+        const MapTransform t = transformOf(window);
+        map.width = image.width;
+        map.height = image.height;
+        map.originX = t.originX;
+        map.originY = t.originY;
+        map.pixelsPerPost = t.pixelsPerPost;
+        bytes = report::auditPage(report::auditTitle(audit, state_.theater), bytes, map);
+    }
+    std::string error;
+    if (!writeAuditFile(audit, chosen.path, bytes, error)) {
+        showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
+                    MessageIcon::Error);
+        return;
+    }
+    statusBar()->showMessage("Wrote " + qs(chosen.path));
 }
 
 void MainWindow::syncMap(int command) {

@@ -28,6 +28,7 @@ class IdLimitsDialog;
 class UnusedIdsDialog;
 class ProgressDialog;
 class MapView;
+class AuditPanel;
 
 struct MainWindowOptions {
     RunMode mode = RunMode::Interactive;
@@ -63,6 +64,7 @@ class MainWindow : public QMainWindow {
     QWidget* mapPanel() const { return mapPanel_; }
     QSplitter* splitter() const { return splitter_; }
     QLabel* startFolderLabel() const { return startFolderLabel_; }
+    AuditPanel* auditPanel() const { return auditPanel_; }
     // Shows the unused-identifier dialog modally; tests may take it over before it runs.
     std::function<void(UnusedIdsDialog&)> unusedIdsShown;
     // Likewise for the scan parameters dialog: returns true for Begin.
@@ -90,6 +92,9 @@ class MainWindow : public QMainWindow {
     QWidget* buildMapPanel();
     void syncMap(int command);
     void showStartFolder();
+    void connectAuditPanel();
+    // Save Page... (true) or Save JSON... (false) of the audit panel.
+    void saveAudit(bool page);
     // The list as wide as its columns (or as the user last left it), the map beside it.
     void placeSplitter();
     void selectRowFromMap(std::size_t row);
@@ -104,6 +109,7 @@ class MainWindow : public QMainWindow {
     QWidget* mapPanel_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QLabel* startFolderLabel_ = nullptr;
+    AuditPanel* auditPanel_ = nullptr;
     const void* mappedTerrain_ = nullptr; // the matrix block the map shows
     FindDialog* find_ = nullptr;
     ProgressDialog* progress_ = nullptr;

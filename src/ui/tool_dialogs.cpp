@@ -17,8 +17,8 @@ RadarSettingsDialog::RadarSettingsDialog(QWidget* owner, RadarDialogModel& model
     setModal(true);
     auto* form = new QFormLayout;
     for (RadarDialogField f : {MaximumRangeField, RangeIncrementField, AzimuthIncrementField}) {
-        auto* edit = new QLineEdit(QString::fromStdString(model_.texts[static_cast<std::size_t>(f)]),
-                                   this);
+        auto* edit =
+            new QLineEdit(QString::fromStdString(model_.texts[static_cast<std::size_t>(f)]), this);
         fields_[static_cast<std::size_t>(f)] = edit;
         form->addRow(radarFieldLabels[static_cast<std::size_t>(f)], edit);
         connect(edit, &QLineEdit::textEdited, this,

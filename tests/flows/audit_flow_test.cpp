@@ -244,5 +244,41 @@ TEST(Audit, CheckNamesAreStable) {
     EXPECT_FALSE(auditCheckNamed("").has_value());
 }
 
+TEST(Audit, TheMenuCommandAuditsTheOpenTerrainAndTheListedExport) {
+    {
+        testing::ScriptedPlatform scripted;
+        ApplicationState state;
+        startUp(state, scripted.platform(), RunMode::Interactive, "");
+        EXPECT_FALSE(dispatchCommand(state, scripted.platform(), cmd::AuditTheater));
+        ASSERT_EQ(scripted.messages.size(), 1u);
+        EXPECT_EQ(scripted.messages[0].text,
+                  "Cannot audit the theater until the terrain file (L2) is opened.");
+    }
+    Theater t(8);
+    int shown = 0;
+    Platform platform = t.scripted.platform();
+    platform.showAudit = [&] { ++shown; };
+    // Without a listed export only the terrain is audited.
+    ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::AuditTheater));
+    EXPECT_EQ(shown, 1);
+    ASSERT_TRUE(t.state.audit.done);
+    const auto& parents = t.state.audit.last.report.outcomes[auditIndex(AuditCheck::Parents)];
+    EXPECT_TRUE(parents.skipped);
+    EXPECT_EQ(parents.reason, "no source export was given");
+
+    t.scripted.fileAnswers.push_back(chosen(t.source));
+    ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::OpenSourceCsv));
+    ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::AuditTheater));
+    EXPECT_EQ(shown, 2);
+    const TheaterAudit& audit = t.state.audit.last;
+    EXPECT_FALSE(audit.report.outcomes[auditIndex(AuditCheck::Parents)].skipped);
+    EXPECT_GT(audit.report.outcomes[auditIndex(AuditCheck::Parents)].count, 0u);
+    // Its reports never land on what it read.
+    std::string error;
+    EXPECT_FALSE(writeAuditFile(audit, t.source, "{}", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(writeAuditFile(audit, (t.dir.path / "audit.json").string(), "{}", error)) << error;
+}
+
 } // namespace
 } // namespace vantor

@@ -6,6 +6,7 @@
 #include "sample/sample_theater.h"
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
+#include "ui/audit_panel.h"
 #include "ui/find_dialog.h"
 #include "ui/find_l2_info_dialog.h"
 #include "ui/list_view.h"
@@ -32,6 +33,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QWheelEvent>
 #include <deque>
 #include <fstream>
@@ -159,19 +161,32 @@ class MainWindowTest : public QObject {
                 greyed << item.text;
             }
         }
-        QCOMPARE(actionTexts,
-                 QStringList({"Check Roa&ds ...", "Check &Rivers ...", "Check &Transition Tiles",
-                              "&Generate Section Report...", "Output Te&xt Version...", "---",
-                              "Place Bridges ...", "Check &City and Junction Objects", "---",
-                              "&Find L2 Info...", "&List Unused Objective ID's ", "---",
-                              "Remove Object &Links", "Check Parent Links...", "Move object ID's",
-                              "---", "Create Radar LOS Profiles...", "Level Airbases",
-                              "Check/Place/Move Objects"}));
-        QCOMPARE(greyed,
-                 QStringList({"Check Roa&ds ...", "Check &Rivers ...", "Check &Transition Tiles",
-                              "&Generate Section Report...", "Output Te&xt Version...",
-                              "Place Bridges ...", "Check &City and Junction Objects",
-                              "&Find L2 Info...", "&List Unused Objective ID's "}));
+        QCOMPARE(actionTexts, QStringList({"Check Roa&ds ...",
+                                           "Check &Rivers ...",
+                                           "Check &Transition Tiles",
+                                           "&Generate Section Report...",
+                                           "Output Te&xt Version...",
+                                           "---",
+                                           "Place Bridges ...",
+                                           "Check &City and Junction Objects",
+                                           "---",
+                                           "&Find L2 Info...",
+                                           "&List Unused Objective ID's ",
+                                           "---",
+                                           "Remove Object &Links",
+                                           "Check Parent Links...",
+                                           "Move object ID's",
+                                           "---",
+                                           "Create Radar LOS Profiles...",
+                                           "Level Airbases",
+                                           "Check/Place/Move Objects",
+                                           "---",
+                                           "Audit Theater..."}));
+        QCOMPARE(greyed, QStringList({"Check Roa&ds ...", "Check &Rivers ...",
+                                      "Check &Transition Tiles", "&Generate Section Report...",
+                                      "Output Te&xt Version...", "Place Bridges ...",
+                                      "Check &City and Junction Objects", "&Find L2 Info...",
+                                      "&List Unused Objective ID's ", "Audit Theater..."}));
 
         QMenu* help = topMenu(*w, 4);
         QCOMPARE(help->actions().size(), 2);
@@ -1098,6 +1113,66 @@ class MainWindowTest : public QObject {
         QVERIFY(answers.empty());
         const std::string written = slurpFile(text);
         QCOMPARE(std::count(written.begin(), written.end(), '\n'), std::ptrdiff_t{4944 + 2});
+    }
+
+    // Actions > Audit Theater...: the findings beside the map, a row centres the map on its
+    // post, and the page and the JSON are saved through the file dialog.
+    void auditShowsItsFindingsBesideTheMap() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 16));
+        QVERIFY(generateOcdList(theater.str()).ok);
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        std::deque<std::string> answers = {l2, source};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        QVERIFY(!w.menuAction(cmd::AuditTheater)->isEnabled());
+        w.runCommand(cmd::OpenL2Terrain);
+        w.runCommand(cmd::OpenSourceCsv);
+        QAction* audit = w.menuAction(cmd::AuditTheater);
+        QVERIFY(audit != nullptr && audit->isEnabled());
+        audit->trigger();
+        QTRY_VERIFY(w.auditPanel()->isVisible());
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join("|")));
+        const AuditReport& report = w.state().audit.last.report;
+        QTreeWidget* findings = w.auditPanel()->findings();
+        QCOMPARE(static_cast<std::size_t>(findings->topLevelItemCount()), report.total());
+        QVERIFY(report.total() > 0);
+        QVERIFY(
+            w.auditPanel()->summary()->text().contains(QString("%1 findings").arg(report.total())));
+
+        // A row centres the map on its finding.
+        const int row = findings->topLevelItemCount() / 2;
+        findings->setCurrentItem(findings->topLevelItem(row));
+        const AuditFinding& f = report.findings[static_cast<std::size_t>(row)];
+        QCOMPARE(w.mapView()->centre(), QPointF(f.mapX + 0.5, f.mapY + 0.5));
+        QDir().mkpath(VANTOR_SCREENSHOT_DIR);
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_panel.png"));
+
+        const std::string page = (theater.path / "Audit.html").string();
+        const std::string json = (theater.path / "Audit.json").string();
+        answers = {page};
+        w.auditPanel()->savePageButton()->click();
+        answers = {json};
+        w.auditPanel()->saveJsonButton()->click();
+        QVERIFY(answers.empty());
+        const std::string pageText = slurpFile(page);
+        QVERIFY(pageText.rfind("<!DOCTYPE html>", 0) == 0);
+        QVERIFY(pageText.find("data:image/png;base64,") != std::string::npos);
+        QVERIFY(slurpFile(json).find("\"format\": \"vantor-audit\"") != std::string::npos);
+        // Never over what the audit read.
+        answers = {source};
+        const std::string before = slurpFile(source);
+        w.auditPanel()->saveJsonButton()->click();
+        QCOMPARE(slurpFile(source), before);
+        QVERIFY(
+            messages.last().startsWith("Error: Cannot write " + QString::fromStdString(source)));
     }
 
     void screenshotOfTheMainWindow() {
