@@ -58,11 +58,13 @@ struct SampleCommand {
     std::string dir;
     SampleOptions sample;
     int layout = 7;
+    bool clean = false;
 };
 
 int writeSample(const GlobalOptions& options, SampleCommand& command) {
     const std::string folder = command.dir.empty() ? options.dir : command.dir;
     command.sample.layout = command.layout == 9 ? NineByteRecords : SevenByteRecords;
+    command.sample.faults = command.clean ? SampleFaults::None : SampleFaults::Planted;
     // A theater of the user's may sit in that folder: its files are never replaced by samples.
     for (const std::string& name : sampleFileNames()) {
         const std::string present = fromFsPath(findInFolder(folder, name));
@@ -84,6 +86,12 @@ int writeSample(const GlobalOptions& options, SampleCommand& command) {
         std::printf("Wrote the sample theater into %s: %s of %d x %d sections, %d-byte records\n",
                     folder.c_str(), sampleL2Name, command.sample.sections, command.sample.sections,
                     command.layout);
+        if (command.clean) {
+            std::printf("  without faults: %d one-tile and %d two-tile bridges, every object on "
+                        "its tile, level airbases, current radar values\n",
+                        features.oneTileBridges, features.twoTileBridges);
+            return exitOk;
+        }
         std::printf("  laid on it: %d road, %d river and %d transition breaks; %d one-tile and "
                     "%d two-tile bridges, %d two-tile bridges without their far tile\n",
                     features.roadBreaks, features.riverBreaks, features.transitionBreaks,
@@ -190,6 +198,8 @@ void addTheaterCommands(CLI::App& app, TheaterCommands& c) {
         ->capture_default_str();
     c.sample->add_option("--seed", c.sampleCommand.sample.seed, "Seed of the synthetic relief")
         ->capture_default_str();
+    c.sample->add_flag("--clean", c.sampleCommand.clean,
+                       "Without the planted faults: an audit of it finds nothing");
     c.info = app.add_subcommand(
         "info", "Print tile ID and elevation of the posts at Map X, Map Y of --terrain (as Find "
                 "L2 Info does: each value is read as a leading number)");

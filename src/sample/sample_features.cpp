@@ -100,9 +100,11 @@ struct Bridge {
 };
 
 // Crossings become bridges where the road and the river both go on straight through, in turn
-// one-tile, two-tile and two-tile without the far tile; anywhere else the road keeps the post
-// and the river stops short of it.
-std::vector<Bridge> placeCrossings(const FeatureLines& l, Grid& g, SampleFeatures& f) {
+// one-tile, two-tile and (with faults) two-tile without the far tile; anywhere else the road
+// keeps the post and the river stops short of it.
+std::vector<Bridge> placeCrossings(const FeatureLines& l, Grid& g, SampleFeatures& f,
+                                   SampleFaults faults) {
+    const int kinds = faults == SampleFaults::Planted ? 3 : 2;
     std::vector<Bridge> bridges;
     int crossing = 0;
     for (std::int32_t y : l.roadRows) {
@@ -117,7 +119,7 @@ std::vector<Bridge> placeCrossings(const FeatureLines& l, Grid& g, SampleFeature
                 g.at(x, y) = Road;
                 continue;
             }
-            switch (crossing++ % 3) {
+            switch (crossing++ % kinds) {
             case 0:
                 bridges.push_back({x, y, sample_tiles::bridge});
                 ++f.oneTileBridges;
@@ -190,18 +192,20 @@ void cutGaps(const FeatureLines& l, Grid& g, SampleFeatures& f) {
 
 } // namespace
 
-SampleFeatures laySampleFeatures(TerrainMatrix& m) {
+SampleFeatures laySampleFeatures(TerrainMatrix& m, SampleFaults faults) {
     SampleFeatures f;
     const std::int32_t e = m.width;
     Grid g{e,
            std::vector<unsigned char>(static_cast<std::size_t>(e) * static_cast<std::size_t>(e))};
     const FeatureLines lines = featureLines(e);
     drawFeatures(m, lines, g);
-    const std::vector<Bridge> bridges = placeCrossings(lines, g, f);
+    const std::vector<Bridge> bridges = placeCrossings(lines, g, f, faults);
     // Tiles from the masks of the whole features; the gaps cut afterwards keep the land they
     // lie on, while the posts beside them still point into them.
     const std::vector<std::uint32_t> tiles = featureTiles(g);
-    cutGaps(lines, g, f);
+    if (faults == SampleFaults::Planted) {
+        cutGaps(lines, g, f);
+    }
     for (std::int32_t y = 0; y < e; ++y) {
         for (std::int32_t x = 0; x < e; ++x) {
             const std::uint32_t tile =

@@ -1,6 +1,9 @@
 // The sample theater's objective export: our own synthetic objectives on the generated land,
 // written as the tactical editor writes its exports.
 
+#include "analysis/radar_profile.h"
+#include "analysis/radar_rewrite.h"
+#include "base/text_file.h"
 #include "objectives/export_format.h"
 #include "sample/sample_theater.h"
 
@@ -84,11 +87,13 @@ std::string objectLine(const SampleObject& o) {
 
 namespace {
 
-// Towns, villages and junctions stand on the blocks laid for them, except that every fourth
-// town is missing, every third village stands one post west of its block and every fifth
-// junction one post north of its crossroads.
+// Towns, villages and junctions stand on the blocks laid for them, except that (with faults)
+// every fourth town is missing, every third village stands one post west of its block, every
+// fifth junction one post north of its crossroads, and cities, towns, villages and junctions
+// stand where no block could be laid. Without faults those have no object.
 void placeSiteObjects(const TerrainMatrix& m, std::vector<SampleObject>& objects,
-                      std::int32_t& nextId) {
+                      std::int32_t& nextId, SampleFaults faults) {
+    const bool planted = faults == SampleFaults::Planted;
     std::size_t towns = 0;
     std::size_t villages = 0;
     std::size_t junctions = 0;
@@ -104,19 +109,19 @@ void placeSiteObjects(const TerrainMatrix& m, std::vector<SampleObject>& objects
             break;
         case SampleSiteKind::Town:
             kind = &town;
-            if (onBlock && ++towns % 4 == 0) {
+            if (planted && onBlock && ++towns % 4 == 0) {
                 continue;
             }
             break;
         case SampleSiteKind::Village:
             kind = &village;
-            if (onBlock && ++villages % 3 == 0) {
+            if (planted && onBlock && ++villages % 3 == 0) {
                 --x;
             }
             break;
         case SampleSiteKind::Junction:
             kind = &junction;
-            if (onBlock && ++junctions % 5 == 0) {
+            if (planted && onBlock && ++junctions % 5 == 0) {
                 ++y;
             }
             break;
@@ -126,6 +131,10 @@ void placeSiteObjects(const TerrainMatrix& m, std::vector<SampleObject>& objects
         case SampleSiteKind::Airbase:
             kind = &airbases[airfields++ % std::size(airbases)];
             break;
+        }
+        const bool urban = kind == &city || kind == &town || kind == &village || kind == &junction;
+        if (!planted && urban && !onBlock) {
+            continue;
         }
         objects.push_back({kind, nextId++, x, y, 0, {}});
     }
@@ -150,12 +159,16 @@ void placeBridgeObjects(const TerrainMatrix& m, std::vector<SampleObject>& objec
 }
 
 // Towns belong to their nearest city, villages to their nearest town or city; one village in
-// five names another village, as broken theaters do.
-void assignParents(std::vector<SampleObject>& objects) {
+// five names another village, as broken theaters do, and cities, airbases and radar sites have
+// Parent 0. Without faults every object belongs to its nearest town or city (a city to another
+// one).
+void assignParents(std::vector<SampleObject>& objects, SampleFaults faults) {
     std::size_t villageParents = 0;
     for (SampleObject& o : objects) {
         const SampleObject* parent = nullptr;
-        if (o.kind == &town) {
+        if (faults == SampleFaults::None) {
+            parent = nearest(objects, o, {&town, &city});
+        } else if (o.kind == &town) {
             parent = nearest(objects, o, {&city});
         } else if (o.kind == &village) {
             parent = ++villageParents % 5 == 0 ? nearest(objects, o, {&village})
@@ -193,17 +206,31 @@ void linkNeighbours(std::vector<SampleObject>& objects) {
 
 } // namespace
 
-std::string sampleObjectiveExport(const TerrainMatrix& m) {
+std::string sampleObjectiveExport(const TerrainMatrix& m, SampleFaults faults) {
     std::vector<SampleObject> objects;
     std::int32_t nextId = 10;
-    placeSiteObjects(m, objects, nextId);
+    placeSiteObjects(m, objects, nextId, faults);
     placeBridgeObjects(m, objects, nextId);
-    assignParents(objects);
+    assignParents(objects, faults);
     linkNeighbours(objects);
     std::string text =
         std::string(exportTitle) + "  Mon Dec 07 12:00:00 2026\r\n" + exportColumnLine + "\r\n";
+    if (faults == SampleFaults::Planted) {
+        for (const SampleObject& o : objects) {
+            text += objectLine(o);
+        }
+        return text;
+    }
+    // Every object with the profile of its post, as the radar rewrite would give it now.
+    std::vector<RadarSite> sites;
     for (const SampleObject& o : objects) {
-        text += objectLine(o);
+        sites.push_back({o.x, o.y});
+    }
+    std::vector<RadarProfile> profiles(sites.size());
+    radarProfiles(makeRadarWalk(defaultRadarSettings, m.width - 1, m), sites, profiles);
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        text += withoutLineEnd(radarObjectLine(objectLine(objects[i]), profiles[i]));
+        text += "\r\n";
     }
     return text;
 }

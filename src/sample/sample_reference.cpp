@@ -63,12 +63,15 @@ std::vector<SampleSite> sampleSites(const TerrainMatrix& m) {
     return sites;
 }
 
-void laySampleTowns(TerrainMatrix& m) {
+void laySampleTowns(TerrainMatrix& m, SampleFaults faults) {
+    const bool planted = faults == SampleFaults::Planted;
     for (const SampleSite& s : sampleSites(m)) {
         switch (s.kind) {
         case SampleSiteKind::City:
             lay(m, s.x, s.y, sample_tiles::cityBlock);
-            lay(m, s.x + 1, s.y, sample_tiles::townBlock); // a town block with no town yet
+            if (planted) {
+                lay(m, s.x + 1, s.y, sample_tiles::townBlock); // a town block with no town yet
+            }
             break;
         case SampleSiteKind::Town:
             lay(m, s.x, s.y, sample_tiles::townBlock);
@@ -80,10 +83,30 @@ void laySampleTowns(TerrainMatrix& m) {
             lay(m, s.x, s.y, sample_tiles::crossroads);
             break;
         case SampleSiteKind::Radar:
-            lay(m, s.x + 1, s.y, sample_tiles::harbour); // an empty harbour
+            if (planted) {
+                lay(m, s.x + 1, s.y, sample_tiles::harbour); // an empty harbour
+            }
             break;
         case SampleSiteKind::Airbase:
             break;
+        }
+    }
+}
+
+void levelSampleAirbases(TerrainMatrix& m) {
+    // Every entry of the sample's airbase script stays within two posts across and one along.
+    for (const SampleSite& s : sampleSites(m)) {
+        if (s.kind != SampleSiteKind::Airbase) {
+            continue;
+        }
+        const std::uint16_t level = m.at(s.x, s.y).elevation;
+        for (std::int32_t dy = -1; dy <= 1; ++dy) {
+            for (std::int32_t dx = -2; dx <= 2; ++dx) {
+                if (m.contains(s.x + dx, s.y + dy) &&
+                    m.at(s.x + dx, s.y + dy).tileId != sample_tiles::sea) {
+                    m.at(s.x + dx, s.y + dy).elevation = level;
+                }
+            }
         }
     }
 }

@@ -91,8 +91,9 @@ TerrainPost landPost(double feet, double wetness, std::uint64_t variantBits) {
 
 } // namespace
 
-SampleFeatures laySampleFeatures(TerrainMatrix& m);
-void laySampleTowns(TerrainMatrix& m);
+SampleFeatures laySampleFeatures(TerrainMatrix& m, SampleFaults faults);
+void laySampleTowns(TerrainMatrix& m, SampleFaults faults);
+void levelSampleAirbases(TerrainMatrix& m);
 
 TerrainMatrix generateSampleTerrain(const SampleOptions& options, SampleFeatures* features) {
     TerrainMatrix matrix;
@@ -121,8 +122,11 @@ TerrainMatrix generateSampleTerrain(const SampleOptions& options, SampleFeatures
             matrix.at(x, y) = landPost(feet, wetness, hash(x, y, seed ^ 0x77u));
         }
     }
-    const SampleFeatures laid = laySampleFeatures(matrix);
-    laySampleTowns(matrix);
+    const SampleFeatures laid = laySampleFeatures(matrix, options.faults);
+    laySampleTowns(matrix, options.faults);
+    if (options.faults == SampleFaults::None) {
+        levelSampleAirbases(matrix);
+    }
     if (features != nullptr) {
         *features = laid;
     }
@@ -225,7 +229,7 @@ bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
         error = "Cannot write the terrain files in " + folder + ": " + written.messages[0].text;
         return false;
     }
-    return write(sampleExportName, sampleObjectiveExport(matrix));
+    return write(sampleExportName, sampleObjectiveExport(matrix, options.faults));
 }
 
 } // namespace vantor

@@ -73,10 +73,16 @@ struct SampleFeatures {
     std::int32_t bridgesWithoutFarTile = 0;
 };
 
+// Whether the sample carries its deliberate faults (gaps in the roads, rivers and transitions, a
+// bridge without its far tile, missing and misplaced towns, urban tiles without their objects,
+// wrong parents, unlevelled airbases, radar values never computed) or none of them.
+enum class SampleFaults { Planted, None };
+
 struct SampleOptions {
     std::int32_t sections = 64; // sections per side, 1 to 256
     RecordFormat layout = SevenByteRecords;
     std::uint32_t seed = 1;
+    SampleFaults faults = SampleFaults::Planted;
 };
 
 inline constexpr const char* sampleTheaterName = "Quillon Sample";
@@ -86,7 +92,8 @@ inline constexpr const char* sampleO2Name = "Theater.O2";
 // A deterministic synthetic terrain: smooth relief with sea around the edges, lowlands, forests,
 // highlands and snow-capped mountains. Our own data; nothing from the simulation.
 // With features, roads run along rows and rivers along columns of the land, crossing on
-// bridges, with transition strips and a few deliberate gaps.
+// bridges, with transition strips and a few deliberate gaps. Without faults, the ground around
+// every airbase is level with the airbase's own post.
 TerrainMatrix generateSampleTerrain(const SampleOptions& options,
                                     SampleFeatures* features = nullptr);
 
@@ -101,7 +108,10 @@ inline constexpr const char* sampleExportName = "Theater.csv";
 // villages, junctions, airbases and radar sites on a coarse grid, bridges on the bridge tiles,
 // with parents (a few deliberately wrong) and links. Some villages stand beside their tile,
 // some junctions off theirs, and some towns are missing, for the object checks to find.
-std::string sampleObjectiveExport(const TerrainMatrix& matrix);
+// Without faults, every object stands on the tile laid for it, has a city or town as its parent
+// and carries the radar profile of its post (default settings, the map's own last X).
+std::string sampleObjectiveExport(const TerrainMatrix& matrix,
+                                  SampleFaults faults = SampleFaults::Planted);
 // The files writeSampleTheater writes.
 const std::vector<std::string>& sampleFileNames();
 

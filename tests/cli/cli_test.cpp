@@ -721,6 +721,16 @@ TEST(CliEndToEnd, TheAuditReportsByCheckAndEndsWithItsStatus) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(testing::readFile(source).rfind("1.0 Objective Export", 0), 0u);
 
+    // A sample without its planted faults passes every check, and a pipeline goes on.
+    const std::string clean = (dir.path / "clean").string();
+    ASSERT_EQ(cli({"sample", clean, "--sections", "16", "--clean"}).exitCode, 0);
+    ASSERT_EQ(cli({"--dir", clean, "ocd-generate"}).exitCode, 0);
+    run = cli({"--dir", clean, "--terrain", clean + "/Theater.L2", "--source",
+               clean + "/Theater.csv", "audit"});
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("total        0\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("skipped"), std::string::npos) << run.out;
+
     // The JSON of the first case (written again by the last named-check case) against the schema.
     ASSERT_EQ(cli({"--dir", d, "--terrain", terrain, "--source", source, "audit", "--json", json})
                   .exitCode,

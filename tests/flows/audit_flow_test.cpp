@@ -36,9 +36,8 @@ struct Theater {
     std::string l2;
     std::string source;
 
-    explicit Theater(std::int32_t sections = 16) {
-        SampleOptions options;
-        options.sections = sections;
+    explicit Theater(std::int32_t sections = 16) : Theater(SampleOptions{.sections = sections}) {}
+    explicit Theater(const SampleOptions& options) {
         std::string error;
         EXPECT_TRUE(writeSampleTheater(dir.str(), options, error, &features)) << error;
         l2 = (dir.path / sampleL2Name).string();
@@ -105,6 +104,33 @@ TEST(Audit, EveryPlantedFaultOfTheSampleIsFoundByItsCheck) {
             EXPECT_TRUE(t.state.terrain.matrix.contains(f.mapX, f.mapY)) << f.detail;
         }
         EXPECT_FALSE(f.detail.empty());
+    }
+}
+
+TEST(Audit, ASampleGeneratedWithoutFaultsIsClean) {
+    // Every check runs and finds nothing, whatever the size, record layout and relief.
+    const SampleOptions cases[] = {
+        {.sections = 16, .faults = SampleFaults::None},
+        {.sections = 64, .layout = NineByteRecords, .seed = 5, .faults = SampleFaults::None},
+        {.sections = 32, .seed = 99, .faults = SampleFaults::None},
+    };
+    for (const SampleOptions& options : cases) {
+        SCOPED_TRACE(std::to_string(options.sections) + " sections, seed " +
+                     std::to_string(options.seed));
+        Theater t(options);
+        ASSERT_TRUE(generateOcdList(t.dir.str()).ok);
+        const TheaterAudit audit = auditTheater(t.state, t.source, everyCheck);
+        ASSERT_TRUE(audit.error.empty()) << audit.error;
+        for (AuditCheck check : auditChecks) {
+            const AuditOutcome& o = audit.report.outcomes[auditIndex(check)];
+            EXPECT_TRUE(o.selected && !o.skipped) << auditCheckName(check) << ": " << o.reason;
+        }
+        for (const AuditFinding& f : audit.report.findings) {
+            ADD_FAILURE() << auditCheckName(f.check) << " at " << f.mapX << ", " << f.mapY << ": "
+                          << f.detail;
+        }
+        EXPECT_GT(t.features.twoTileBridges, 0);
+        EXPECT_EQ(t.features.bridgesWithoutFarTile + t.features.roadBreaks, 0);
     }
 }
 
