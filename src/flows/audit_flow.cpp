@@ -176,12 +176,33 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
 }
 
 bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
-    // The list's objective export is the one audited; a report in the list has no objects.
+    // The list's objective export is the one audited; a report in the list has no objects, and
+    // without one the user picks the export, or cancels to audit the terrain alone.
     const ListState& list = state.list.model;
-    const bool objects = list.window.has_value() && list.window->listMode == ListMode::Objects;
+    std::string source;
+    if (list.window.has_value() && list.window->listMode == ListMode::Objects) {
+        source = list.sourcePath;
+    } else {
+        FileRequest request;
+        request.kind = FileDialogKind::Open;
+        request.title = "Objective Export to Audit (Cancel: the terrain alone)";
+        request.filter = "Object Export file|*.csv||";
+        request.initialName = "*.csv";
+        request.initialFolder = state.folders.csvDirectory;
+        const FileRequestResult chosen = requestFile(platform, request);
+        if (chosen.status == FileRequestStatus::Error) {
+            showMessage(platform, formatWithInt("Data file open error# %d", chosen.errorCode),
+                        texts::error, MessageIcon::Error);
+            return false;
+        }
+        if (chosen.status == FileRequestStatus::Chosen) {
+            source = chosen.path;
+            state.folders.csvDirectory = folderPart(chosen.path);
+        }
+    }
     std::array<bool, auditCheckCount> every{};
     every.fill(true);
-    TheaterAudit audit = auditTheater(state, objects ? list.sourcePath : std::string(), every);
+    TheaterAudit audit = auditTheater(state, source, every);
     if (!audit.error.empty()) {
         showMessage(platform, audit.error, texts::error, MessageIcon::Error);
         return false;

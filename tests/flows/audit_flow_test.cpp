@@ -8,6 +8,7 @@
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -284,18 +285,31 @@ TEST(Audit, TheMenuCommandAuditsTheOpenTerrainAndTheListedExport) {
     int shown = 0;
     Platform platform = t.scripted.platform();
     platform.showAudit = [&] { ++shown; };
-    // Without a listed export only the terrain is audited.
+    // Without a listed export the user picks one; cancelling audits the terrain alone.
+    const auto parents = [&t]() -> const AuditOutcome& {
+        return t.state.audit.last.report.outcomes[auditIndex(AuditCheck::Parents)];
+    };
+    t.scripted.fileAnswers.push_back(testing::cancelled());
     ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::AuditTheater));
     EXPECT_EQ(shown, 1);
     ASSERT_TRUE(t.state.audit.done);
-    const auto& parents = t.state.audit.last.report.outcomes[auditIndex(AuditCheck::Parents)];
-    EXPECT_TRUE(parents.skipped);
-    EXPECT_EQ(parents.reason, "no source export was given");
-
+    EXPECT_TRUE(parents().skipped);
+    EXPECT_EQ(parents().reason, "no source export was given");
     t.scripted.fileAnswers.push_back(chosen(t.source));
-    ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::OpenSourceCsv));
     ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::AuditTheater));
     EXPECT_EQ(shown, 2);
+    EXPECT_FALSE(parents().skipped);
+    EXPECT_EQ(std::count_if(t.state.audit.last.inputs.begin(), t.state.audit.last.inputs.end(),
+                            [](const AuditInput& in) { return in.role == "source"; }),
+              1);
+
+    // The listed export is audited without a question.
+    t.scripted.fileAnswers.push_back(chosen(t.source));
+    ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::OpenSourceCsv));
+    const std::size_t asked = t.scripted.fileRequests.size();
+    ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::AuditTheater));
+    EXPECT_EQ(t.scripted.fileRequests.size(), asked);
+    EXPECT_EQ(shown, 3);
     const TheaterAudit& audit = t.state.audit.last;
     EXPECT_FALSE(audit.report.outcomes[auditIndex(AuditCheck::Parents)].skipped);
     EXPECT_GT(audit.report.outcomes[auditIndex(AuditCheck::Parents)].count, 0u);
