@@ -10,6 +10,7 @@
 #include "base/safe_writer.h"
 #include "base/text_file.h"
 #include "base/text_util.h"
+#include "objectives/export_format.h"
 
 #include <filesystem>
 #include <memory>
@@ -118,6 +119,12 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
             sourceLines.push_back(line);
             return true;
         });
+        // A report, another file or an export without objects would look clean.
+        if (const char* problem = exportShapeProblem(
+                sourceLines.size(), sourceLines.empty() ? std::string_view() : sourceLines[0])) {
+            audit.error = withReason("Cannot audit " + sourcePath + " as the source", problem);
+            return audit;
+        }
         in.sourceLines = &sourceLines;
     }
 

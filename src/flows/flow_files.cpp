@@ -10,6 +10,7 @@
 #include "base/text_util.h"
 #include "flows/dispatcher.h"
 #include "flows/list_flow.h"
+#include "objectives/export_format.h"
 #include "terrain/terrain_io.h"
 
 #include <iterator>
@@ -29,16 +30,17 @@ namespace {
 // given an empty file, a title or the header lines alone, or a report, would write an empty
 // output and look done.
 std::string sourceProblem(TextReader& source) {
+    std::string first;
     std::string line;
-    const char* missing[] = {"the file is empty", "it holds a title line and no objects",
-                             "it holds its two header lines and no objects"};
-    for (std::size_t i = 0; i < std::size(missing); ++i) {
-        if (!readLine(source, line)) {
-            return source.failed ? source.error : missing[i];
-        }
-        if (i == 0 && line.front() != '1') {
-            return "it is no objective export: its first line does not begin with \"1\"";
-        }
+    std::size_t lines = 0;
+    while (lines < 3 && readLine(source, lines == 0 ? first : line)) {
+        ++lines;
+    }
+    if (source.failed) {
+        return source.error;
+    }
+    if (const char* problem = exportShapeProblem(lines, first)) {
+        return problem;
     }
     rewindReader(source);
     return {};

@@ -71,6 +71,22 @@ std::string titleTime(std::time_t when) {
     return text;
 }
 
+const char* exportShapeProblem(std::size_t lineCount, std::string_view firstLine) {
+    if (lineCount == 0) {
+        return "the file is empty";
+    }
+    if (!firstLine.starts_with('1')) {
+        return "it is no objective export: its first line does not begin with \"1\"";
+    }
+    if (lineCount == 1) {
+        return "it holds a title line and no objects";
+    }
+    if (lineCount == 2) {
+        return "it holds its two header lines and no objects";
+    }
+    return nullptr;
+}
+
 std::string exportTitleLine(std::time_t when) {
     return std::string(exportTitle) + "  " + titleTime(when) + platformLineEnd;
 }

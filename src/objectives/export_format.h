@@ -56,6 +56,11 @@ bool replaceIntField(int k, std::string& line, std::int64_t value);
 // The 24-character local time of title lines, e.g. "Mon Dec 07 12:19:30 2026".
 std::string titleTime(std::time_t when);
 
+// Why a text is no objective export with objects in it, from how many lines it has (counting
+// up to three is enough) and its first line: empty, a first line that does not begin with "1"
+// (a report or another file), or the header lines alone. Null when it is one.
+const char* exportShapeProblem(std::size_t lineCount, std::string_view firstLine);
+
 // "1.0 Objective Export  <time>" and the platform's line end, as rewriting writers title a file.
 std::string exportTitleLine(std::time_t when);
 

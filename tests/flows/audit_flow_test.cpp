@@ -239,8 +239,6 @@ TEST(Audit, MissingInputsSkipTheirChecksWithTheReason) {
         {"no class list", [] {}, t.source, AuditCheck::Urban, "OCDList.dat cannot be used"},
         {"no road script", [&] { std::filesystem::remove(t.dir.path / "Object-RoadScript.dat"); },
          t.source, AuditCheck::Roads, "Object-RoadScript.dat cannot be read"},
-        {"an export without its header", [] {}, t.dir.write("one.csv", "x\r\n").string(),
-         AuditCheck::Ids, "the source export holds no title and column lines"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,6 +254,27 @@ TEST(Audit, MissingInputsSkipTheirChecksWithTheReason) {
     const TheaterAudit unreadable =
         auditTheater(t.state, (t.dir.path / "missing.csv").string(), everyCheck);
     EXPECT_NE(unreadable.error.find("Cannot read the source"), std::string::npos);
+}
+
+TEST(Audit, ASourceThatIsNoExportWithObjectsIsRefused) {
+    // Each would otherwise look like a clean theater.
+    Theater t(8);
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "the file is empty"},
+        {std::string("\x89PNG\r\n\x1a\n\0\0", 10), "its first line does not begin with \"1\""},
+        {"\r\n\r\n\r\n", "its first line does not begin with \"1\""},
+        {"1.0 Objective Export\r\n", "a title line and no objects"},
+        {"1.0 Objective Export\r\nName, Type,\r\n", "its two header lines and no objects"},
+    };
+    for (const auto& [text, reason] : cases) {
+        SCOPED_TRACE(reason);
+        const std::string path = t.dir.write("odd.csv", text).string();
+        const TheaterAudit audit = auditTheater(t.state, path, everyCheck);
+        EXPECT_NE(audit.error.find("Cannot audit " + path + " as the source"), std::string::npos)
+            << audit.error;
+        EXPECT_NE(audit.error.find(reason), std::string::npos) << audit.error;
+        EXPECT_EQ(audit.report.total(), 0u);
+    }
 }
 
 TEST(Audit, CheckNamesAreStable) {
