@@ -45,24 +45,12 @@ bool parseChecks(const std::string& list, std::array<bool, auditCheckCount>& che
 // findings' markers.
 bool writeAuditPage(const CliSession& session, const TheaterAudit& audit, const std::string& json,
                     const std::string& path, std::string& error) {
-    const TerrainMatrix& m = session.state.terrain.matrix;
-    const MapWindow window = wholeMapWindow(m, 2048);
-    MapImage image;
-    renderTerrain(m, loadTileClassifier(session.state.folders.startDirectory), MapMode::Relief,
-                  window, image);
-    if (window.scale >= 4) {
-        drawSectionGrid(window, image);
-    }
     report::AuditPageMap map;
-    if (!encodePng(image, map.png, error)) {
+    if (!report::drawAuditMap(session.state.terrain.matrix,
+                              loadTileClassifier(session.state.folders.startDirectory), encodePng,
+                              map, error)) {
         return false;
     }
-    const MapTransform t = transformOf(window);
-    map.width = image.width;
-    map.height = image.height;
-    map.originX = t.originX;
-    map.originY = t.originY;
-    map.pixelsPerPost = t.pixelsPerPost;
     return writeAuditFile(
         audit, path, report::auditPage(report::auditTitle(audit, session.state.theater), json, map),
         error);

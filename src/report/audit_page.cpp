@@ -794,4 +794,24 @@ std::string auditPage(const std::string& title, const std::string& auditJson,
     return out;
 }
 
+bool drawAuditMap(const TerrainMatrix& matrix, const TileClassifier& classes,
+                  const PngEncoder& encode, AuditPageMap& map, std::string& error) {
+    const MapWindow window = wholeMapWindow(matrix, 2048);
+    MapImage image;
+    renderTerrain(matrix, classes, MapMode::Relief, window, image);
+    if (window.scale >= 4) {
+        drawSectionGrid(window, image);
+    }
+    if (!encode(image, map.png, error)) {
+        return false;
+    }
+    const MapTransform t = transformOf(window);
+    map.width = image.width;
+    map.height = image.height;
+    map.originX = t.originX;
+    map.originY = t.originY;
+    map.pixelsPerPost = t.pixelsPerPost;
+    return true;
+}
+
 } // namespace vantor::report

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "map/map_render.h"
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +18,14 @@ struct AuditPageMap {
     double originY = 0;       // (Map Y grows upwards: rows go from top down to lower Map Y)
     double pixelsPerPost = 1; // may be below 1 for a large theater
 };
+
+// Encodes a picture as a PNG file's bytes; false with error when it cannot.
+using PngEncoder = std::function<bool(const MapImage& image, std::string& png, std::string& error)>;
+
+// The relief map of the whole theater for the page, drawn as the render command draws it: at
+// most about 2048 pixels a side, with the section lines when a post takes 4 pixels or more.
+bool drawAuditMap(const TerrainMatrix& matrix, const TileClassifier& classes,
+                  const PngEncoder& encode, AuditPageMap& map, std::string& error);
 
 // One self-contained HTML page: no external file, script, style, font or network request.
 // The page builds its header, summary, map markers and table from auditJson (the audit's

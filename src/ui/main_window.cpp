@@ -513,6 +513,24 @@ void MainWindow::connectAuditPanel() {
     connect(auditPanel_, &AuditPanel::saveJsonRequested, this, [this] { saveAudit(false); });
 }
 
+namespace {
+
+bool encodeQtPng(const MapImage& image, std::string& png, std::string& error) {
+    const QImage picture(reinterpret_cast<const uchar*>(image.pixels.data()), image.width,
+                         image.height, QImage::Format_ARGB32);
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) {
+        error = "the map picture could not be encoded";
+        return false;
+    }
+    png.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    return true;
+}
+
+} // namespace
+
 // The page holds the relief map of the whole theater, drawn as vantor-cli draws it.
 void MainWindow::saveAudit(bool page) {
     if (!state_.audit.done) {
@@ -530,32 +548,18 @@ void MainWindow::saveAudit(bool page) {
     }
     const TheaterAudit& audit = state_.audit.last;
     std::string bytes = report::auditJson(audit, state_.theater, "vantor");
+    std::string error;
     if (page) {
-        const TerrainMatrix& m = state_.terrain.matrix;
-        const MapWindow window = wholeMapWindow(m, 2048);
-        MapImage image;
-        renderTerrain(m, loadTileClassifier(state_.folders.startDirectory), MapMode::Relief, window,
-                      image);
-        if (window.scale >= 4) {
-            drawSectionGrid(window, image);
-        }
-        const QImage picture(reinterpret_cast<const uchar*>(image.pixels.data()), image.width,
-                             image.height, QImage::Format_ARGB32);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "PNG");
         report::AuditPageMap map;
-        map.png.assign(png.constData(), static_cast<std::size_t>(png.size()));
-        const MapTransform t = transformOf(window);
-        map.width = image.width;
-        map.height = image.height;
-        map.originX = t.originX;
-        map.originY = t.originY;
-        map.pixelsPerPost = t.pixelsPerPost;
+        if (!report::drawAuditMap(state_.terrain.matrix,
+                                  loadTileClassifier(state_.folders.startDirectory), encodeQtPng,
+                                  map, error)) {
+            showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
+                        MessageIcon::Error);
+            return;
+        }
         bytes = report::auditPage(report::auditTitle(audit, state_.theater), bytes, map);
     }
-    std::string error;
     if (!writeAuditFile(audit, chosen.path, bytes, error)) {
         showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
                     MessageIcon::Error);
