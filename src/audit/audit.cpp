@@ -199,16 +199,16 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
     if (urban) {
         CheckObjects objects;
         objects.table = source.table;
-        std::int32_t largest = 0;
+        std::int64_t largest = 0;
         for (const ObjectRecord& o : source.table) {
-            largest = std::max(largest, o.identifier);
+            largest = std::max<std::int64_t>(largest, o.identifier);
         }
+        // Nothing is written here, so identifiers never run out: the walk covers the whole map
+        // whatever identifiers the export already uses.
         std::uint32_t rotating = 0;
-        const IdentifierRange ids{largest == INT32_MAX ? largest : std::int64_t{largest} + 1,
-                                  65536};
-        const CityCheckResult result =
-            runCityCheck(grid, objects, {*in.ocd, *in.tileInfo, *in.cityTables},
-                         {0, 0, m.width - 1, m.height - 1}, ids, rotating);
+        runCityCheck(grid, objects, {*in.ocd, *in.tileInfo, *in.cityTables},
+                     {0, 0, m.width - 1, m.height - 1}, IdentifierRange{largest + 1, INT64_MAX},
+                     rotating);
         for (std::size_t i = 0; i < objects.table.size(); ++i) {
             const ObjectRecord& before = source.table[i];
             const ObjectRecord& after = objects.table[i];
@@ -230,10 +230,6 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
                                        "an object of class " +
                                            std::to_string(created.objectiveClass) +
                                            " would be created"});
-        }
-        if (result.end.overrun) {
-            add(AuditCheck::Urban, 0, 0,
-                "the check would run out of identifiers: " + result.end.overrun->text);
         }
     }
 }
@@ -337,17 +333,61 @@ std::optional<AuditCheck> auditCheckNamed(std::string_view name) {
     return std::nullopt;
 }
 
+namespace {
+
+// "roads,bridges" as a set of checks; the unknown name in error when there is one.
+bool parseChecks(std::string_view list, AuditSelection& checks, std::string& error) {
+    std::size_t at = 0;
+    while (at <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', at), list.size());
+        const std::string_view name = list.substr(at, comma - at);
+        const std::optional<AuditCheck> check = auditCheckNamed(name);
+        if (!check) {
+            error = "\"" + std::string(name) + "\" is no check; the checks are";
+            for (AuditCheck c : auditChecks) {
+                error += std::string(c == auditChecks.front() ? " " : ", ") + auditCheckName(c);
+            }
+            return false;
+        }
+        checks[auditIndex(*check)] = true;
+        at = comma + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string selectAuditChecks(std::string_view only, std::string_view skip,
+                              AuditSelection& selected) {
+    if (!only.empty() && !skip.empty()) {
+        return "give --only or --skip, not both";
+    }
+    std::string error;
+    selected.fill(false);
+    if (!only.empty()) {
+        return parseChecks(only, selected, error) ? std::string() : "--only: " + error;
+    }
+    AuditSelection skipped{};
+    if (!skip.empty() && !parseChecks(skip, skipped, error)) {
+        return "--skip: " + error;
+    }
+    for (std::size_t i = 0; i < auditCheckCount; ++i) {
+        selected[i] = !skipped[i];
+    }
+    return {};
+}
+
 bool auditNeedsSource(AuditCheck check) {
     return check != AuditCheck::Roads && check != AuditCheck::Rivers &&
            check != AuditCheck::Transitions;
 }
 
-AuditReport runAudit(const AuditInputs& in, const std::array<bool, auditCheckCount>& selected,
+AuditReport runAudit(const AuditInputs& in, const AuditSelection& selected,
                      const AuditProgress& progress) {
     AuditReport report;
     const std::vector<std::string_view> none;
     const Source source = readSource(in.sourceLines != nullptr ? *in.sourceLines : none);
-    std::array<bool, auditCheckCount> runs{};
+    AuditSelection runs{};
     for (AuditCheck check : auditChecks) {
         AuditOutcome& outcome = report.outcomes[auditIndex(check)];
         outcome.selected = selected[auditIndex(check)];

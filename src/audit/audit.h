@@ -41,6 +41,12 @@ inline constexpr std::array<AuditCheck, auditCheckCount> auditChecks{
 
 const char* auditCheckName(AuditCheck check);
 std::optional<AuditCheck> auditCheckNamed(std::string_view name);
+
+using AuditSelection = std::array<bool, auditCheckCount>;
+// The checks a command line asks for: those named in only ("roads,bridges"), else every check
+// but those named in skip. Empty when the selection is made, else what is wrong with it.
+std::string selectAuditChecks(std::string_view only, std::string_view skip,
+                              AuditSelection& selected);
 inline std::size_t auditIndex(AuditCheck check) {
     return static_cast<std::size_t>(check);
 }
@@ -93,7 +99,7 @@ struct AuditReport {
 using AuditProgress = std::function<bool(AuditCheck next)>;
 
 // Runs the selected checks read-only: nothing of the inputs is changed and nothing is written.
-AuditReport runAudit(const AuditInputs& inputs, const std::array<bool, auditCheckCount>& selected,
+AuditReport runAudit(const AuditInputs& inputs, const AuditSelection& selected,
                      const AuditProgress& progress = {});
 
 // The checks each input serves, for the caller to tell which inputs it must gather.

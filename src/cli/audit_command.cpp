@@ -20,27 +20,6 @@ constexpr int exitOk = 0;
 constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
 
-// "roads,bridges" as a set of checks; false with the unknown name in error.
-bool parseChecks(const std::string& list, std::array<bool, auditCheckCount>& checks,
-                 std::string& error) {
-    std::size_t at = 0;
-    while (at <= list.size()) {
-        const std::size_t comma = std::min(list.find(',', at), list.size());
-        const std::string name = list.substr(at, comma - at);
-        const std::optional<AuditCheck> check = auditCheckNamed(name);
-        if (!check) {
-            error = "\"" + name + "\" is no check; the checks are";
-            for (AuditCheck c : auditChecks) {
-                error += std::string(c == auditChecks.front() ? " " : ", ") + auditCheckName(c);
-            }
-            return false;
-        }
-        checks[auditIndex(*check)] = true;
-        at = comma + 1;
-    }
-    return true;
-}
-
 // The page: the relief map of the whole theater, at most about 2048 pixels a side, under the
 // findings' markers.
 bool writeAuditPage(const CliSession& session, const TheaterAudit& audit, const std::string& json,
@@ -61,27 +40,12 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         std::fprintf(stderr, "Error: audit needs --terrain\n");
         return exitUsage;
     }
-    if (!c.only.empty() && !c.skip.empty()) {
-        std::fprintf(stderr, "Error: give --only or --skip, not both\n");
+    AuditSelection selected{};
+    if (const std::string wrong = selectAuditChecks(c.only, c.skip, selected); !wrong.empty()) {
+        std::fprintf(stderr, "Error: %s\n", wrong.c_str());
         return exitUsage;
     }
-    std::array<bool, auditCheckCount> selected{};
     std::string error;
-    if (!c.only.empty()) {
-        if (!parseChecks(c.only, selected, error)) {
-            std::fprintf(stderr, "Error: --only: %s\n", error.c_str());
-            return exitUsage;
-        }
-    } else {
-        std::array<bool, auditCheckCount> skipped{};
-        if (!c.skip.empty() && !parseChecks(c.skip, skipped, error)) {
-            std::fprintf(stderr, "Error: --skip: %s\n", error.c_str());
-            return exitUsage;
-        }
-        for (std::size_t i = 0; i < auditCheckCount; ++i) {
-            selected[i] = !skipped[i];
-        }
-    }
     CliSession session;
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
@@ -101,7 +65,7 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         return exitFailed;
     }
     // One line per check, then the total: what a build log shows.
-    bool namedButSkipped = false;
+    std::string skipped;
     for (AuditCheck check : auditChecks) {
         const AuditOutcome& outcome = result.report.outcomes[auditIndex(check)];
         if (!outcome.selected) {
@@ -109,7 +73,7 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         }
         if (outcome.skipped) {
             std::printf("%-12s skipped: %s\n", auditCheckName(check), outcome.reason.c_str());
-            namedButSkipped = namedButSkipped || !c.only.empty();
+            skipped += std::string(skipped.empty() ? "" : ",") + auditCheckName(check);
         } else {
             std::printf("%-12s %zu\n", auditCheckName(check), outcome.count);
         }
@@ -120,8 +84,13 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
             std::printf("Wrote %s\n", written->c_str());
         }
     }
-    if (namedButSkipped) {
-        std::fprintf(stderr, "Error: a check named with --only could not run\n");
+    // A check that could not run has not found the theater clean: the audit is incomplete
+    // unless the user leaves that check out.
+    if (!skipped.empty()) {
+        std::fprintf(stderr,
+                     "Error: the audit is incomplete: %s could not run (see above); give what "
+                     "they need, or leave them out with --skip %s\n",
+                     skipped.c_str(), skipped.c_str());
         return exitFailed;
     }
     return result.report.total() == 0 ? exitOk : exitFindings;
@@ -134,7 +103,8 @@ void addAuditCommand(CLI::App& app, AuditCommand& c) {
         "audit",
         "Run every check on --terrain and --source read-only and report what is wrong: one "
         "line per check, then the total. Exit status 0 when nothing was found, 3 when "
-        "something was. Checks: roads, rivers, transitions, bridges, multi, offmap, urban, "
+        "something was, 1 when a selected check could not run. Checks: roads, rivers, transitions, "
+        "bridges, multi, offmap, urban, "
         "parents, ids, airbases, radar; the scripts and lists come from --dir");
     c.app->add_option("--json", c.json, "Write every finding as JSON (docs/audit.schema.json)");
     c.app->add_option("--html", c.html,

@@ -33,7 +33,7 @@ std::uint64_t sizeOf(const std::filesystem::path& path) {
 
 struct Gathering {
     const ApplicationState& state;
-    const std::array<bool, auditCheckCount>& selected;
+    const AuditSelection& selected;
     TheaterAudit& audit;
     AuditInputs& in;
 
@@ -84,8 +84,7 @@ struct Gathering {
 } // namespace
 
 TheaterAudit auditTheater(const ApplicationState& state, const std::string& sourcePath,
-                          const std::array<bool, auditCheckCount>& selected,
-                          const AuditProgress& progress) {
+                          const AuditSelection& selected, const AuditProgress& progress) {
     TheaterAudit audit;
     AuditInputs in;
     if (state.terrain.terrainOpen && !state.terrain.matrix.empty()) {
@@ -207,7 +206,7 @@ bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
             state.folders.csvDirectory = folderPart(chosen.path);
         }
     }
-    std::array<bool, auditCheckCount> every{};
+    AuditSelection every{};
     every.fill(true);
     TheaterAudit audit = auditTheater(state, source, every);
     if (!audit.error.empty()) {

@@ -17,8 +17,7 @@ struct Platform;
 // the scripts and lists of the start folder that the selected checks need, each once, and runs
 // the checks read-only. A script or list that cannot be read skips its checks with the reason.
 TheaterAudit auditTheater(const ApplicationState& state, const std::string& sourcePath,
-                          const std::array<bool, auditCheckCount>& selected,
-                          const AuditProgress& progress = {});
+                          const AuditSelection& selected, const AuditProgress& progress = {});
 
 // Actions > "Audit Theater..." (10241): every check on the open terrain and the list's source
 // (when the list shows an objective export); the result is kept in the state and shown beside
