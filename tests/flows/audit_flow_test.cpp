@@ -134,6 +134,27 @@ TEST(Audit, ASampleGeneratedWithoutFaultsIsClean) {
     }
 }
 
+TEST(Audit, TheUrbanDryRunCoversTheMapWhateverIdentifiersTheExportUses) {
+    // The check proper would stop at its first new object past its identifier range; the dry
+    // run must still see every urban tile.
+    Theater t;
+    const TheaterAudit before = t.auditEverything();
+    const std::size_t urban = t.count(before, AuditCheck::Urban);
+    ASSERT_GT(urban, 1u);
+    for (const int id : {65536, 2147483647}) {
+        SCOPED_TRACE(id);
+        const std::string high =
+            t.dir
+                .write("high.csv", testing::readFile(t.source) +
+                                       objectLine("Depot", "Depot", id, 115, 5000, 5000, 10))
+                .string();
+        const TheaterAudit audit = auditTheater(t.state, high, everyCheck);
+        ASSERT_TRUE(audit.error.empty()) << audit.error;
+        EXPECT_EQ(t.count(audit, AuditCheck::Urban), urban);
+        EXPECT_EQ(t.count(audit, AuditCheck::Offmap), 1u);
+    }
+}
+
 TEST(Audit, ChangesNothingItReads) {
     Theater t;
     ASSERT_TRUE(generateOcdList(t.dir.str()).ok);
