@@ -24,10 +24,6 @@ constexpr std::array<const char*, auditCheckCount> checkNames{
     "roads", "rivers",  "transitions", "bridges",  "multi", "offmap",
     "urban", "parents", "ids",         "airbases", "radar"};
 
-// A link's target identifier: the first of nine fields per link, from field 32 on.
-constexpr int firstLinkTarget = 32;
-constexpr int fieldsPerLink = 9;
-
 // One data line of the source, read once for every check.
 struct SourceLine {
     std::string_view text; // without its line end
@@ -275,19 +271,13 @@ void Audit::ids() {
         }
     }
     for (const SourceLine* line : objects) {
-        const std::int32_t links = readIntField(LCountField, line->text);
-        for (std::int32_t i = 0; i < links; ++i) {
-            const int field = firstLinkTarget + fieldsPerLink * i;
-            if (!fieldAfterCommas(field, line->text)) {
-                break; // the line holds no more links than this
-            }
-            const std::int32_t target = readIntField(field, line->text);
+        forEachLinkTarget(line->text, [&](std::int32_t link, std::int32_t target) {
             if (!firstLine.contains(target)) {
                 addObject(AuditCheck::Ids, *line,
-                          "link " + std::to_string(i + 1) + " goes to ID " +
+                          "link " + std::to_string(link + 1) + " goes to ID " +
                               std::to_string(target) + ", which no object has");
             }
-        }
+        });
     }
 }
 

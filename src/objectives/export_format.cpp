@@ -38,6 +38,20 @@ std::int32_t readIntField(int k, std::string_view line) {
     return parseLeadingInt(fieldText(k, line)).value_or(0);
 }
 
+void forEachLinkTarget(std::string_view line,
+                       const std::function<void(std::int32_t link, std::int32_t target)>& f) {
+    const std::int32_t links = readIntField(LCountField, line);
+    std::optional<std::size_t> at = fieldAfterCommas(firstLinkTargetField, line);
+    for (std::int32_t i = 0; i < links && at; ++i) {
+        const std::string_view field = line.substr(*at);
+        f(i, parseLeadingInt(field.substr(0, field.find(','))).value_or(0));
+        at = fieldAfterCommas(fieldsPerLink, field);
+        if (at) {
+            *at += line.size() - field.size();
+        }
+    }
+}
+
 bool replaceIntField(int k, std::string& line, std::int64_t value) {
     const std::optional<std::size_t> start = fieldAfterCommas(k, line);
     if (!start) {

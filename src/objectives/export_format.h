@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,15 @@ std::string_view fieldText(int k, std::string_view line);
 // The decimal integer at the start of field k (leading blanks and a sign allowed), never
 // looking past the next comma; 0 when the field is missing or does not begin with a number.
 std::int32_t readIntField(int k, std::string_view line);
+
+// Each link of an object line takes nine fields from field 32 on; the first is its target.
+inline constexpr int firstLinkTargetField = 32;
+inline constexpr int fieldsPerLink = 9;
+
+// Calls f(link, target) for the links of an object line, up to its LCount and no further than
+// the line goes, in one walk over the line.
+void forEachLinkTarget(std::string_view line,
+                       const std::function<void(std::int32_t link, std::int32_t target)>& f);
 
 // Replaces the text of field k (up to the next comma) by the value in decimal. When no comma
 // follows field k, the field and the rest of the line become the value and "\r\n". A line with

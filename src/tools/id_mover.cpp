@@ -7,13 +7,6 @@
 
 namespace vantor {
 
-namespace {
-
-constexpr int firstLinkTarget = 32;
-constexpr int fieldsPerLink = 9;
-
-} // namespace
-
 IdLimitsDialogModel idLimitsDialogModel(const IdMoveLimits& limits) {
     return {std::to_string(limits.oldStart), std::to_string(limits.oldEnd),
             std::to_string(limits.newStart)};
@@ -48,7 +41,7 @@ bool moveLineIds(std::string& line, const IdMoveLimits& limits) {
     const std::int32_t links = readIntField(LCountField, line);
     bool changed = false;
     for (std::int32_t i = 0; i < links; ++i) {
-        const int field = firstLinkTarget + fieldsPerLink * i;
+        const int field = firstLinkTargetField + fieldsPerLink * i;
         if (!fieldAfterCommas(field, line)) {
             break; // the line holds no more links than this
         }

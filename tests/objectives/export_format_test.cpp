@@ -60,6 +60,46 @@ TEST(ExportFields, FieldAfterCommasReadAndReplace) {
     }
 }
 
+TEST(ExportFields, LinkTargetsAreReadUpToTheCountAndTheLine) {
+    // Fields 0 to 31 with LCount (field 22) set, then the links' nine fields each.
+    const auto objectWith = [](const std::string& count, const std::string& links) {
+        std::string text;
+        for (int k = 0; k < 32; ++k) {
+            text += (k == LCountField ? count : std::string("0")) + ", ";
+        }
+        return text + links;
+    };
+    const std::string link5 = "5, 0, 0, 0, 0, 0, 0, 0, 0, ";
+    const std::string link7 = "7, 0, 0, 0, 0, 0, 0, 0, 0, ";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<std::int32_t> targets;
+    };
+    const Case cases[] = {
+        {"two of two", objectWith("2", link5 + link7 + "0.019,"), {5, 7}},
+        {"the count stops the walk", objectWith("1", link5 + link7), {5}},
+        {"the line stops the walk", objectWith("3", link5 + "7"), {5, 7}},
+        {"no count", objectWith("0", link5), {}},
+        {"a negative count", objectWith("-4", link5), {}},
+        {"not a number", objectWith("1", "x, "), {0}},
+        {"a short line", "Name, Type, 1, 2", {}},
+        // Every ninth comma starts a link: walked once, not from the start for each link.
+        {"a huge count on a long line", objectWith("2147483647", std::string(2000000, ',')),
+         std::vector<std::int32_t>(2000000 / fieldsPerLink + 1, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::int32_t> seen;
+        std::int32_t expected = 0;
+        forEachLinkTarget(c.text, [&](std::int32_t link, std::int32_t target) {
+            EXPECT_EQ(link, expected++);
+            seen.push_back(target);
+        });
+        EXPECT_EQ(seen, c.targets);
+    }
+}
+
 TEST(ExportFields, TitleTimeHasTwentyFourCharacters) {
     std::tm when{};
     when.tm_year = 2026 - 1900;
