@@ -11,7 +11,7 @@ namespace vantor {
 namespace {
 
 // Labels of the object check and radar states begin with a blank, as the suite shows them.
-constexpr std::array<ProgressTexts, 7> texts{{
+constexpr std::array<ProgressTexts, 8> texts{{
     {"Building Terrain Matrix", "Sections Completed:", "Sections Completed:", "Sections Completed:",
      ProgressCounter::SectionsCompleted},
     {"Placing Bridges",
@@ -25,6 +25,8 @@ constexpr std::array<ProgressTexts, 7> texts{{
     {"Moving Misplaced Objects", "Objects moved:", " City Objects Changed/Placed:",
      " City Objects Changed/Placed:", ProgressCounter::ObjectsCounted},
     {"Scanning Radars", "Radars scanned:", " Radar Objects Scanned:", " Radar Objects Scanned:",
+     ProgressCounter::ObjectsCounted},
+    {"Auditing the Theater", "Checks Completed:", "Checks Completed:", "Checks Completed:",
      ProgressCounter::ObjectsCounted},
 }};
 

@@ -29,6 +29,7 @@ enum class ProgressState : int {
     Transitions = 5,
     Objects = 6, // the object checks
     Radar = 7,
+    Audit = 8, // the theater audit, a step per check
 };
 
 // The texts of one progress state.

@@ -1,7 +1,9 @@
 #include "flows/audit_flow.h"
 
 #include "app/application_state.h"
+#include "app/commands.h"
 #include "app/platform_calls.h"
+#include "app/progress.h"
 #include "app/shell_texts.h"
 #include "base/file_guard.h"
 #include "base/file_lookup.h"
@@ -10,6 +12,7 @@
 #include "base/safe_writer.h"
 #include "base/text_file.h"
 #include "base/text_util.h"
+#include "flows/dispatcher.h"
 #include "objectives/export_format.h"
 
 #include <filesystem>
@@ -208,9 +211,31 @@ bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
     }
     AuditSelection every{};
     every.fill(true);
-    TheaterAudit audit = auditTheater(state, source, every);
+    // A step of the progress window per check; the window's close box stops before the next.
+    state.progress.progressState = ProgressState::Audit;
+    state.progress.abortRequested = false;
+    state.progress.counters = {};
+    openProgress(state, platform);
+    std::int32_t completed = 0;
+    TheaterAudit audit = auditTheater(state, source, every, [&](AuditCheck) {
+        if (!state.progress.abortRequested) {
+            state.progress.counters.objectsCounted = completed;
+            state.progress.counters.position =
+                completed * progressBarRange / static_cast<std::int32_t>(auditCheckCount);
+            ++completed;
+            dispatchCommand(state, platform, cmd::ProgressReport);
+        }
+        return state.progress.abortRequested;
+    });
+    closeProgress(state, platform);
     if (!audit.error.empty()) {
         showMessage(platform, audit.error, texts::error, MessageIcon::Error);
+        return false;
+    }
+    // The checks that never ran would look clean: a stopped audit shows nothing.
+    if (audit.report.stopped) {
+        showMessage(platform, "The audit was stopped before its last check; nothing is shown.",
+                    texts::information, MessageIcon::Information);
         return false;
     }
     state.audit.last = std::move(audit);

@@ -20,8 +20,8 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
                           const AuditSelection& selected, const AuditProgress& progress = {});
 
 // Actions > "Audit Theater..." (10241): every check on the open terrain and the list's source
-// (when the list shows an objective export); the result is kept in the state and shown beside
-// the map.
+// (when the list shows an objective export; else the export the user picks, or none), with a
+// progress window that can stop it; the result is kept in the state and shown beside the map.
 bool auditTheaterCommand(ApplicationState& state, const Platform& platform);
 
 // Writes one of an audit's reports (its page or its JSON) aside and renames it over path; never

@@ -87,7 +87,7 @@ TEST(Progress, OpeningAnOpenWindowReusesItAndAbortOnlySetsTheFlag) {
 
 TEST(Progress, StatesOutsideTheTableHaveNoTexts) {
     EXPECT_EQ(progressTexts(ProgressState::None), nullptr);
-    EXPECT_EQ(progressTexts(static_cast<ProgressState>(8)), nullptr);
+    EXPECT_EQ(progressTexts(static_cast<ProgressState>(9)), nullptr);
     ASSERT_NE(progressTexts(ProgressState::Radar), nullptr);
 }
 

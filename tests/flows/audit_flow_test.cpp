@@ -1,4 +1,5 @@
 #include "app/commands.h"
+#include "app/progress.h"
 #include "app/startup.h"
 #include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
@@ -341,6 +342,26 @@ TEST(Audit, TheMenuCommandAuditsTheOpenTerrainAndTheListedExport) {
     EXPECT_EQ(std::count_if(t.state.audit.last.inputs.begin(), t.state.audit.last.inputs.end(),
                             [](const AuditInput& in) { return in.role == "source"; }),
               1);
+
+    // The progress window steps once per check; closing it stops the audit, which then shows
+    // nothing rather than checks that never ran.
+    std::vector<std::string> counters;
+    platform.progressReport = [&](const ProgressView& view) {
+        counters.push_back(view.counter);
+        if (counters.size() == 3) {
+            requestAbort(t.state);
+        }
+    };
+    t.state.audit = {};
+    t.scripted.fileAnswers.push_back(chosen(t.source));
+    EXPECT_FALSE(dispatchCommand(t.state, platform, cmd::AuditTheater));
+    EXPECT_EQ(counters, (std::vector<std::string>{"0", "1", "2"}));
+    EXPECT_FALSE(t.state.audit.done);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(t.scripted.messages.back().text,
+              "The audit was stopped before its last check; nothing is shown.");
+    EXPECT_FALSE(t.state.progress.windowOpen);
+    platform.progressReport = nullptr;
 
     // The listed export is audited without a question.
     t.scripted.fileAnswers.push_back(chosen(t.source));
