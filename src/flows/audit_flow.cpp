@@ -246,6 +246,16 @@ bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
     return true;
 }
 
+void forgetAudit(ApplicationState& state, const Platform& platform) {
+    if (!state.audit.done) {
+        return;
+    }
+    state.audit = {};
+    if (platform.showAudit) {
+        platform.showAudit();
+    }
+}
+
 bool writeAuditFile(const TheaterAudit& audit, const std::string& path, std::string_view bytes,
                     std::string& error) {
     InputFiles read;

@@ -24,6 +24,10 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
 // progress window that can stop it; the result is kept in the state and shown beside the map.
 bool auditTheaterCommand(ApplicationState& state, const Platform& platform);
 
+// A terrain opened anew or levelled leaves the last audit behind: its findings are dropped, and
+// the panel that shows them is told (showAudit with no audit done).
+void forgetAudit(ApplicationState& state, const Platform& platform);
+
 // Writes one of an audit's reports (its page or its JSON) aside and renames it over path; never
 // over a file the audit read, whenever it is written. False with the reason in error.
 bool writeAuditFile(const TheaterAudit& audit, const std::string& path, std::string_view bytes,

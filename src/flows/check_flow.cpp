@@ -11,6 +11,7 @@
 #include "base/text_util.h"
 #include "checks/checked_export.h"
 #include "checks/object_check.h"
+#include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/flow_files.h"
 #include "flows/scan_flow.h"
@@ -407,6 +408,7 @@ bool airbaseFlow(ApplicationState& state, const Platform& platform) {
     openProgress(state, platform);
     bool done = levelOnGrid(state, platform, grid, objects);
     closeProgress(state, platform);
+    forgetAudit(state, platform); // the posts it levelled may be findings of it
     if (done && !state.progress.abortRequested) {
         done = writeTerrainBack(state, platform);
     }

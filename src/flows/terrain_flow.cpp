@@ -8,6 +8,7 @@
 #include "base/file_lookup.h"
 #include "base/safe_writer.h"
 #include "base/text_util.h"
+#include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/recent_file_flow.h"
 #include "terrain/l2_reader.h"
@@ -45,6 +46,7 @@ void finishTerrainOpen(ApplicationState& state, const Platform& platform) {
     state.terrain.terrainOpen = true;
     state.terrain.matrixBuilt = true;
     applyMenuEvent(state, platform, MenuEvent::TerrainOpened);
+    forgetAudit(state, platform);
 }
 
 // Before a read or load: a fresh abort flag and counters, and the progress window.

@@ -486,6 +486,10 @@ QWidget* MainWindow::buildMapPanel() {
 void MainWindow::connectAuditPanel() {
     platform_.showAudit = [this] {
         auditPanel_->showAudit(state_.audit.last, state_.theater);
+        if (!state_.audit.done) {
+            auditPanel_->hide(); // the terrain it audited changed
+            return;
+        }
         if (!auditPanel_->isVisible()) {
             auditPanel_->show();
             // The panel's room comes from what the list does not need for its columns first,

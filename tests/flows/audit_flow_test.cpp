@@ -378,6 +378,15 @@ TEST(Audit, TheMenuCommandAuditsTheOpenTerrainAndTheListedExport) {
     EXPECT_FALSE(writeAuditFile(audit, t.source, "{}", error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(writeAuditFile(audit, (t.dir.path / "audit.json").string(), "{}", error)) << error;
+
+    // Findings of a terrain that was levelled (or loaded anew) no longer hold: they are dropped
+    // and the panel is told.
+    ASSERT_TRUE(generateOcdList(t.dir.str()).ok);
+    t.scripted.fileAnswers.push_back(chosen(t.source));
+    ASSERT_TRUE(dispatchCommand(t.state, platform, cmd::LevelAirbases));
+    EXPECT_FALSE(t.state.audit.done);
+    EXPECT_TRUE(t.state.audit.last.report.findings.empty());
+    EXPECT_EQ(shown, 4);
 }
 
 } // namespace
