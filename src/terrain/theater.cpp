@@ -19,6 +19,17 @@ void readInt(const IniFile& ini, std::string_view section, const char* key, cons
     }
 }
 
+// A size of the theater: a value below 1 would divide by zero or walk backwards, and leaves the
+// field as it was, as a value that is no number does.
+void readSize(const IniFile& ini, std::string_view section, const char* key, const char* def,
+              std::int32_t& field) {
+    std::int32_t value = field;
+    readInt(ini, section, key, def, value);
+    if (value >= 1) {
+        field = value;
+    }
+}
+
 void readReal(const IniFile& ini, std::string_view section, const char* key, const char* def,
               float& field) {
     if (auto value = parseLeadingFloat(iniValue(ini, section, key, def))) {
@@ -67,12 +78,12 @@ void readTheaterGeometry(const IniFile& ini, std::string_view sectionName,
     readReal(ini, sectionName, "SW Lat", "36.625", theater.swLatitude);
     readReal(ini, sectionName, "NE Long", "21.0", theater.neLongitude);
     readReal(ini, sectionName, "NE Lat", "46.625", theater.neLatitude);
-    readInt(ini, sectionName, "X Map Extent", "1024", theater.xMapExtent);
-    readInt(ini, sectionName, "Y Map Extent", "1024", theater.yMapExtent);
-    readInt(ini, sectionName, "X Sections", "64", theater.xSections);
-    readInt(ini, sectionName, "Y Sections", "64", theater.ySections);
-    readInt(ini, sectionName, "X Tiles", "16", theater.xTiles);
-    readInt(ini, sectionName, "Y Tiles", "16", theater.yTiles);
+    readSize(ini, sectionName, "X Map Extent", "1024", theater.xMapExtent);
+    readSize(ini, sectionName, "Y Map Extent", "1024", theater.yMapExtent);
+    readSize(ini, sectionName, "X Sections", "64", theater.xSections);
+    readSize(ini, sectionName, "Y Sections", "64", theater.ySections);
+    readSize(ini, sectionName, "X Tiles", "16", theater.xTiles);
+    readSize(ini, sectionName, "Y Tiles", "16", theater.yTiles);
 }
 
 void applyTerrainGeometry(TheaterDefinition& t, std::int32_t sections) {
@@ -140,7 +151,9 @@ std::int32_t userSectX(const TheaterDefinition& t, std::int32_t mapX) {
 }
 
 std::int32_t userSectY(const TheaterDefinition& t, std::int32_t mapY) {
-    return t.ySections - 1 - sectionRow(t, mapY);
+    // A post far off the map (an objective's own coordinates) must not overflow.
+    const std::int64_t row = std::int64_t{t.ySections} - 1 - sectionRow(t, mapY);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(row, INT32_MIN, INT32_MAX));
 }
 
 std::int32_t userTileX(const TheaterDefinition& t, std::int32_t mapX) {

@@ -128,6 +128,24 @@ TEST(Theaters, AValueThatIsNoNumberLeavesTheFieldAsItWas) {
     EXPECT_EQ(s.state.theater.xTiles, 8);
 }
 
+TEST(Theaters, ASizeBelowOneLeavesTheFieldAsItWas) {
+    // Tiles of 0 or -1 would divide by zero (or overflow) wherever a post is placed.
+    Started s("[Location]\nTheaters=2\n1=Big\n2=Odd\n"
+              "[Big]\nX Sections=128\nY Sections=128\nX Map Extent=2048\n"
+              "[Odd]\nX Sections=0\nY Sections=-3\nX Tiles=0\nY Tiles=-1\nX Map Extent=-1\n");
+    ASSERT_TRUE(s.select(1));
+    const TheaterDefinition& t = s.state.theater;
+    EXPECT_EQ(t.xSections, 128);
+    EXPECT_EQ(t.ySections, 128);
+    EXPECT_EQ(t.xTiles, 16);
+    EXPECT_EQ(t.yTiles, 16);
+    EXPECT_EQ(t.xMapExtent, 2048);
+    // Positions far off the map still have a section and a tile.
+    EXPECT_EQ(userSectX(t, INT32_MIN), INT32_MIN / 16);
+    EXPECT_EQ(userSectY(t, INT32_MIN), 127 + 134217728);
+    EXPECT_EQ(userTileY(t, INT32_MAX), 16);
+}
+
 TEST(Theaters, SelectionWhileTerrainIsOpenKeepsTheOpenMatrixDimensions) {
     Started s(threeTheaters);
     s.state.terrain.terrainOpen = true;
