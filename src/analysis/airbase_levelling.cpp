@@ -102,7 +102,7 @@ AirbaseScript parseAirbaseScript(std::string_view text) {
 
 namespace {
 
-// The levelling's walk, shared by the levelling itself and its dry run: level(x, y, h, post)
+// The levelling's walk, shared by the levelling itself and its dry run: level(x, y, h)
 // is called for every post an airbase of the grid gives its own elevation h, in the order the
 // levelling writes them; airbaseDone(x, y, record) after each airbase.
 template <class Elevation, class Level, class AirbaseDone>

@@ -27,8 +27,6 @@ constexpr std::array<const char*, auditCheckCount> checkNames{
 // One data line of the source, read once for every check.
 struct SourceLine {
     std::string_view text; // without its line end
-    bool isRecord = false; // an objective as the object checks read it
-    ObjectRecord record;
 };
 
 struct Source {
@@ -46,17 +44,17 @@ Source readSource(const std::vector<std::string_view>& all) {
     source.headerRead = true;
     bool objectsEnded = false;
     for (std::size_t i = 2; i < all.size(); ++i) {
-        SourceLine line{withoutLineEnd(all[i]), false, {}};
-        if (!objectsEnded) {
-            const ObjectLine kind = readObjectRecord(line.text, line.record);
-            objectsEnded = kind == ObjectLine::EndOfLoad;
-            line.isRecord = kind == ObjectLine::Record;
-        }
-        if (line.isRecord) {
-            source.table.push_back(line.record);
+        const SourceLine line{withoutLineEnd(all[i])};
+        // The objects as the object checks read them: up to the line that ends their load.
+        ObjectRecord record;
+        const ObjectLine kind =
+            objectsEnded ? ObjectLine::EndOfLoad : readObjectRecord(line.text, record);
+        objectsEnded = kind == ObjectLine::EndOfLoad;
+        if (kind == ObjectLine::Record) {
+            source.table.push_back(std::move(record));
             source.lineOf.push_back(source.lines.size());
         }
-        source.lines.push_back(std::move(line));
+        source.lines.push_back(line);
     }
     return source;
 }

@@ -25,9 +25,7 @@ constexpr int exitUsage = 2;
 bool writeAuditPage(const CliSession& session, const TheaterAudit& audit, const std::string& json,
                     const std::string& path, std::string& error) {
     report::AuditPageMap map;
-    if (!report::drawAuditMap(session.state.terrain.matrix,
-                              loadTileClassifier(session.state.folders.startDirectory), encodePng,
-                              map, error)) {
+    if (!report::drawAuditMap(session.state.terrain.matrix, encodePng, map, error)) {
         return false;
     }
     return writeAuditFile(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "flows/audit_flow.h"
+#include "audit/audit.h"
 #include "terrain/theater.h"
 
 #include <string>

@@ -794,11 +794,11 @@ std::string auditPage(const std::string& title, const std::string& auditJson,
     return out;
 }
 
-bool drawAuditMap(const TerrainMatrix& matrix, const TileClassifier& classes,
-                  const PngEncoder& encode, AuditPageMap& map, std::string& error) {
+bool drawAuditMap(const TerrainMatrix& matrix, const PngEncoder& encode, AuditPageMap& map,
+                  std::string& error) {
     const MapWindow window = wholeMapWindow(matrix, 2048);
     MapImage image;
-    renderTerrain(matrix, classes, MapMode::Relief, window, image);
+    renderTerrain(matrix, TileClassifier{}, MapMode::Relief, window, image); // no tile classes
     if (window.scale >= 4) {
         drawSectionGrid(window, image);
     }

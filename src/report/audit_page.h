@@ -24,8 +24,8 @@ using PngEncoder = std::function<bool(const MapImage& image, std::string& png, s
 
 // The relief map of the whole theater for the page, drawn as the render command draws it: at
 // most about 2048 pixels a side, with the section lines when a post takes 4 pixels or more.
-bool drawAuditMap(const TerrainMatrix& matrix, const TileClassifier& classes,
-                  const PngEncoder& encode, AuditPageMap& map, std::string& error);
+bool drawAuditMap(const TerrainMatrix& matrix, const PngEncoder& encode, AuditPageMap& map,
+                  std::string& error);
 
 // One self-contained HTML page: no external file, script, style, font or network request.
 // The page builds its header, summary, map markers and table from auditJson (the audit's

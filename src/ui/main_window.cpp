@@ -520,8 +520,7 @@ void MainWindow::connectAuditPanel() {
 namespace {
 
 bool encodeQtPng(const MapImage& image, std::string& png, std::string& error) {
-    const QImage picture(reinterpret_cast<const uchar*>(image.pixels.data()), image.width,
-                         image.height, QImage::Format_ARGB32);
+    const QImage picture = toQImage(image);
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
@@ -555,9 +554,7 @@ void MainWindow::saveAudit(bool page) {
     std::string error;
     if (page) {
         report::AuditPageMap map;
-        if (!report::drawAuditMap(state_.terrain.matrix,
-                                  loadTileClassifier(state_.folders.startDirectory), encodeQtPng,
-                                  map, error)) {
+        if (!report::drawAuditMap(state_.terrain.matrix, encodeQtPng, map, error)) {
             showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
                         MessageIcon::Error);
             return;
