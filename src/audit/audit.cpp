@@ -231,22 +231,23 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
 void Audit::parents() {
     std::unordered_set<std::int32_t> cityOrTown;
     for (const SourceLine& line : source.lines) {
-        if (fieldAfterCommas(TypeField + 1, line.text) &&
-            fieldAfterCommas(IdField + 1, line.text) &&
-            namesCityOrTown(fieldText(TypeField, line.text))) {
-            cityOrTown.insert(readIntField(IdField, line.text));
+        if (const std::optional<std::int32_t> id = parentCandidate(line.text)) {
+            cityOrTown.insert(*id);
         }
     }
     for (const SourceLine& line : source.lines) {
-        if (!fieldAfterCommas(ParentField + 1, line.text)) {
-            continue;
-        }
-        const std::int32_t parent = readIntField(ParentField, line.text);
-        if (parent == 0) {
+        switch (parentLink(line.text, cityOrTown)) {
+        case ParentLink::Zero:
             addObject(AuditCheck::Parents, line, "Parent 0");
-        } else if (!cityOrTown.contains(parent)) {
+            break;
+        case ParentLink::NoCityOrTown:
             addObject(AuditCheck::Parents, line,
-                      "Parent " + std::to_string(parent) + " is no city or town of the file");
+                      "Parent " + std::to_string(readIntField(ParentField, line.text)) +
+                          " is no city or town of the file");
+            break;
+        case ParentLink::NoField:
+        case ParentLink::CityOrTown:
+            break;
         }
     }
 }

@@ -17,6 +17,25 @@ bool namesCityOrTown(std::string_view type) {
     return equalsIgnoreCase(head, " City") || equalsIgnoreCase(head, " Town");
 }
 
+std::optional<std::int32_t> parentCandidate(std::string_view line) {
+    if (!fieldAfterCommas(TypeField + 1, line) || !fieldAfterCommas(IdField + 1, line) ||
+        !namesCityOrTown(fieldText(TypeField, line))) {
+        return std::nullopt;
+    }
+    return readIntField(IdField, line);
+}
+
+ParentLink parentLink(std::string_view line, const std::unordered_set<std::int32_t>& cityOrTown) {
+    if (!fieldAfterCommas(ParentField + 1, line)) {
+        return ParentLink::NoField;
+    }
+    const std::int32_t parent = readIntField(ParentField, line);
+    if (parent == 0) {
+        return ParentLink::Zero;
+    }
+    return cityOrTown.contains(parent) ? ParentLink::CityOrTown : ParentLink::NoCityOrTown;
+}
+
 ParentCheck checkParentLinks(TextReader& source, SafeWriter& noParent, SafeWriter& wrongParent,
                              std::time_t now) {
     ParentCheck result;
@@ -26,11 +45,8 @@ ParentCheck checkParentLinks(TextReader& source, SafeWriter& noParent, SafeWrite
     }
     std::unordered_set<std::int32_t> parents;
     while (readLine(source, line)) {
-        if (!fieldAfterCommas(TypeField + 1, line) || !fieldAfterCommas(IdField + 1, line)) {
-            continue;
-        }
-        if (namesCityOrTown(fieldText(TypeField, line))) {
-            parents.insert(readIntField(IdField, line));
+        if (const std::optional<std::int32_t> id = parentCandidate(line)) {
+            parents.insert(*id);
         }
     }
 
@@ -52,17 +68,19 @@ ParentCheck checkParentLinks(TextReader& source, SafeWriter& noParent, SafeWrite
     }
     result.headerRead = true;
     while (readLine(source, line)) {
-        if (!fieldAfterCommas(ParentField + 1, line)) {
-            continue;
-        }
-        const std::int32_t parent = readIntField(ParentField, line);
         SafeWriter* target = nullptr;
-        if (parent == 0) {
+        switch (parentLink(line, parents)) {
+        case ParentLink::Zero:
             target = &noParent;
             ++result.zeroParent;
-        } else if (!parents.contains(parent)) {
+            break;
+        case ParentLink::NoCityOrTown:
             target = &wrongParent;
             ++result.wrongParent;
+            break;
+        case ParentLink::NoField:
+        case ParentLink::CityOrTown:
+            break;
         }
         if (target != nullptr && !safeWrite(*target, line)) {
             result.writeFailed = true;

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <string_view>
+#include <unordered_set>
 
 namespace vantor {
 
@@ -16,6 +18,13 @@ inline constexpr const char* wrongParentFileName = "WrongParent.csv";
 // The Type column with its leading blank: " City" and " Town" in any case, also as the start
 // of a longer word. Only such objects can be a Parent.
 bool namesCityOrTown(std::string_view type);
+
+// The identifier of an object line that can be a Parent: a city or town with an ID field.
+std::optional<std::int32_t> parentCandidate(std::string_view line);
+
+// What the Parent field of an object line names, against the cities and towns of its file.
+enum class ParentLink { NoField, Zero, NoCityOrTown, CityOrTown };
+ParentLink parentLink(std::string_view line, const std::unordered_set<std::int32_t>& cityOrTown);
 
 struct ParentCheck {
     bool headerRead = false; // the source held its title and column lines
