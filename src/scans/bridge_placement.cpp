@@ -2,6 +2,8 @@
 
 #include "objectives/identifiers.h"
 
+#include <optional>
+
 namespace vantor {
 
 namespace {
@@ -17,6 +19,30 @@ bool inRanges(const TileScript& script, std::uint32_t tile) {
 
 bool isOpposingTile(const TileScript& script, std::uint32_t tile) {
     return script.opposing.contains(static_cast<std::int32_t>(tile));
+}
+
+// The bridge the script makes of the post's tile, if it makes one: its record, whether its far
+// tile is missing (a two-tile bridge) and the entries its variable offers.
+std::optional<BridgeTile> bridgeTileAt(const TerrainMatrix& m, const TileScript& script,
+                                       std::int32_t x, std::int32_t y) {
+    const std::uint32_t tile = m.at(x, y).tileId;
+    if (!inRanges(script, tile)) {
+        return std::nullopt;
+    }
+    const auto bridge = script.firstBridge.find(static_cast<std::int32_t>(tile));
+    if (bridge == script.firstBridge.end()) {
+        return std::nullopt;
+    }
+    BridgeTile found{x, y, tile, &script.tiles[bridge->second], false, nullptr};
+    if (found.record->span == 2) {
+        const std::int32_t ox = found.record->direction == 'W' ? x + 1 : x;
+        const std::int32_t oy = found.record->direction == 'W' ? y : y + 1;
+        found.farTileMissing = !m.contains(ox, oy) || !isOpposingTile(script, m.at(ox, oy).tileId);
+    }
+    if (found.record->variable <= randomSelectVariables) {
+        found.entries = &script.variables[found.record->variable];
+    }
+    return found;
 }
 
 } // namespace
@@ -58,29 +84,19 @@ BridgePlacement placeBridges(const TerrainMatrix& m, const TileScript& script,
                 continue;
             }
             counter = skipReservedIdentifiers(counter);
-            if (!inRanges(script, tile)) {
+            const std::optional<BridgeTile> bridge = bridgeTileAt(m, script, x, y);
+            if (!bridge) {
                 continue;
             }
-            const auto bridge = script.firstBridge.find(static_cast<std::int32_t>(tile));
-            if (bridge == script.firstBridge.end()) {
+            if (bridge->farTileMissing) {
+                ++result.rejected;
+                result.rejections += "TileID = " + std::to_string(tile) +
+                                     "\t X = " + std::to_string(x) + "\t Y= " + std::to_string(y) +
+                                     "\r\n";
                 continue;
-            }
-            const TileRecord& record = script.tiles[bridge->second];
-            if (record.span == 2) {
-                const std::int32_t ox = record.direction == 'W' ? x + 1 : x;
-                const std::int32_t oy = record.direction == 'W' ? y : y + 1;
-                if (!m.contains(ox, oy) || !isOpposingTile(script, m.at(ox, oy).tileId)) {
-                    ++result.rejected;
-                    result.rejections += "TileID = " + std::to_string(tile) +
-                                         "\t X = " + std::to_string(x) +
-                                         "\t Y= " + std::to_string(y) + "\r\n";
-                    continue;
-                }
             }
             // A bridge whose variable offers no object cannot be placed; it uses no identifier.
-            const std::vector<RandomSelectEntry>* entries = record.variable <= randomSelectVariables
-                                                                ? &script.variables[record.variable]
-                                                                : nullptr;
+            const std::vector<RandomSelectEntry>* entries = bridge->entries;
             if (entries == nullptr || entries->empty()) {
                 ++result.withoutEntries;
                 continue;
@@ -119,24 +135,12 @@ void forEachBridgeTile(const TerrainMatrix& m, const TileScript& script,
     for (std::int32_t y = 0; y < m.height; ++y) {
         for (std::int32_t x = 0; x < m.width; ++x) {
             const std::uint32_t tile = m.at(x, y).tileId;
-            if (tile < lower || tile > upper || !inRanges(script, tile)) {
+            if (tile < lower || tile > upper) {
                 continue;
             }
-            const auto bridge = script.firstBridge.find(static_cast<std::int32_t>(tile));
-            if (bridge == script.firstBridge.end()) {
-                continue;
+            if (const std::optional<BridgeTile> bridge = bridgeTileAt(m, script, x, y)) {
+                onTile(*bridge);
             }
-            BridgeTile found{x, y, tile, &script.tiles[bridge->second], false, nullptr};
-            if (found.record->span == 2) {
-                const std::int32_t ox = found.record->direction == 'W' ? x + 1 : x;
-                const std::int32_t oy = found.record->direction == 'W' ? y : y + 1;
-                found.farTileMissing =
-                    !m.contains(ox, oy) || !isOpposingTile(script, m.at(ox, oy).tileId);
-            }
-            if (found.record->variable <= randomSelectVariables) {
-                found.entries = &script.variables[found.record->variable];
-            }
-            onTile(found);
         }
     }
 }
