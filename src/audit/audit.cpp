@@ -160,26 +160,18 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
     buildOccupancyGrid(m, grid);
     for (std::size_t i = 0; i < source.table.size(); ++i) {
         const ObjectRecord& o = source.table[i];
-        if (!grid.contains(o.x, o.y)) {
-            if (offmap) {
-                addRecord(AuditCheck::Offmap, i,
-                          "Map X " + std::to_string(o.x) + ", Map Y " + std::to_string(o.y) +
-                              " lies outside the map (0 to " + std::to_string(m.width - 1) +
-                              ", 0 to " + std::to_string(m.height - 1) + ")");
-            }
-            continue;
+        const PostClaim claim = claimPost(grid, source.table, i);
+        if (claim.outcome == PostClaim::OffMap && offmap) {
+            addRecord(AuditCheck::Offmap, i,
+                      "Map X " + std::to_string(o.x) + ", Map Y " + std::to_string(o.y) +
+                          " lies outside the map (0 to " + std::to_string(m.width - 1) + ", 0 to " +
+                          std::to_string(m.height - 1) + ")");
+        } else if (claim.outcome == PostClaim::Taken && multi) {
+            const ObjectRecord& first = source.table[claim.holder - 1];
+            addRecord(AuditCheck::Multi, i,
+                      "shares its post with ID " + std::to_string(first.identifier) + " " +
+                          trimBlanks(first.type));
         }
-        OccupancyCell& cell = grid.at(o.x, o.y);
-        if (cell.object != noObject) {
-            if (multi) {
-                const ObjectRecord& first = source.table[cell.object - 1];
-                addRecord(AuditCheck::Multi, i,
-                          "shares its post with ID " + std::to_string(first.identifier) + " " +
-                              trimBlanks(first.type));
-            }
-            continue;
-        }
-        cell.object = tableObjectRef(i);
     }
     if (airbases) {
         for (const AirbaseChange& c :

@@ -25,26 +25,38 @@ bool buildOccupancyGrid(const TerrainMatrix& matrix, OccupancyGrid& grid,
     return true;
 }
 
-bool placeObject(OccupancyGrid& grid, const ObjectTable& table, std::size_t position,
-                 MultipleObjects& multiple) {
-    ++multiple.read;
+PostClaim claimPost(OccupancyGrid& grid, const ObjectTable& table, std::size_t position) {
     const ObjectRecord& record = table[position];
-    const std::string head = std::to_string(record.identifier) + "\t" + record.type +
-                             "\t*** X= " + std::to_string(record.x) +
-                             "\tY= " + std::to_string(record.y) + "\t*** ";
     if (!grid.contains(record.x, record.y)) {
-        multiple.report += head + "not on the map\r\n";
-        return false;
+        return {PostClaim::OffMap, noObject};
     }
     OccupancyCell& cell = grid.at(record.x, record.y);
     if (cell.object != noObject) {
-        const ObjectRecord& first = table[(cell.object & ~createdObjectBit) - 1];
-        multiple.report += head + std::to_string(first.identifier) + "\t" + first.type + "\r\n";
-        return false;
+        return {PostClaim::Taken, cell.object};
     }
     cell.object = tableObjectRef(position);
-    ++multiple.placed;
-    return true;
+    return {PostClaim::Placed, noObject};
+}
+
+bool placeObject(OccupancyGrid& grid, const ObjectTable& table, std::size_t position,
+                 MultipleObjects& multiple) {
+    ++multiple.read;
+    const PostClaim claim = claimPost(grid, table, position);
+    if (claim.outcome == PostClaim::Placed) {
+        ++multiple.placed;
+        return true;
+    }
+    const ObjectRecord& record = table[position];
+    multiple.report += std::to_string(record.identifier) + "\t" + record.type +
+                       "\t*** X= " + std::to_string(record.x) + "\tY= " + std::to_string(record.y) +
+                       "\t*** ";
+    if (claim.outcome == PostClaim::OffMap) {
+        multiple.report += "not on the map\r\n";
+    } else {
+        const ObjectRecord& first = table[(claim.holder & ~createdObjectBit) - 1];
+        multiple.report += std::to_string(first.identifier) + "\t" + first.type + "\r\n";
+    }
+    return false;
 }
 
 std::string multipleObjectsMessage(const MultipleObjects& multiple) {

@@ -75,8 +75,15 @@ struct MultipleObjects {
     std::string report;
 };
 
-// Puts record `position` of the table on its post when the post is free; otherwise (or when
-// the record lies off the map) adds its report line.
+// Puts record `position` of the table on its post when the post is free. Otherwise says why:
+// the record lies off the map, or the post holds another object (`holder`, its reference).
+struct PostClaim {
+    enum Outcome { Placed, OffMap, Taken } outcome = Placed;
+    std::uint32_t holder = noObject;
+};
+PostClaim claimPost(OccupancyGrid& grid, const ObjectTable& table, std::size_t position);
+
+// claimPost, with the report line of a record that was not placed.
 bool placeObject(OccupancyGrid& grid, const ObjectTable& table, std::size_t position,
                  MultipleObjects& multiple);
 
