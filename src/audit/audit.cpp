@@ -141,8 +141,10 @@ void Audit::bridges(const TileScript& script) {
                 "two-tile bridge tile " + std::to_string(tile.tileId) +
                     " without its far tile (placing bridges rejects it)");
         } else if (!covered) {
+            const bool placeable = tile.entries != nullptr && !tile.entries->empty();
             add(AuditCheck::Bridges, tile.x, tile.y,
-                "bridge tile " + std::to_string(tile.tileId) + " without a bridge objective");
+                "bridge tile " + std::to_string(tile.tileId) + " without a bridge objective" +
+                    (placeable ? "" : " (its script variable offers none to place)"));
         }
     });
     for (std::size_t i = 0; i < source.table.size(); ++i) {

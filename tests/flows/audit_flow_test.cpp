@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
+#include "objectives/export_format.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
 #include "support/scripted_platform.h"
@@ -153,6 +154,55 @@ TEST(Audit, TheUrbanDryRunCoversTheMapWhateverIdentifiersTheExportUses) {
         ASSERT_TRUE(audit.error.empty()) << audit.error;
         EXPECT_EQ(t.count(audit, AuditCheck::Urban), urban);
         EXPECT_EQ(t.count(audit, AuditCheck::Offmap), 1u);
+    }
+}
+
+TEST(Audit, TheBridgeCheckNamesEachKindOfFault) {
+    // A clean sample, then one fault at a time: its first one-tile bridge objective is dropped,
+    // moved off its tile, or dropped with the script's entries for that bridge.
+    Theater t(SampleOptions{.sections = 16, .faults = SampleFaults::None});
+    ASSERT_EQ(t.count(t.auditEverything(), AuditCheck::Bridges), 0u);
+    const std::string text = testing::readFile(t.source);
+    const std::size_t begin = text.find("Bridge ");
+    ASSERT_NE(begin, std::string::npos);
+    const std::size_t end = text.find('\n', begin) + 1;
+    const std::string bridgeLine = text.substr(begin, end - begin);
+    ASSERT_NE(bridgeLine.find(", Bridge, 7, "), std::string::npos) << bridgeLine;
+    const std::string without = text.substr(0, begin) + text.substr(end);
+    std::string moved = bridgeLine;
+    replaceIntField(XField, moved, readIntField(XField, moved) + 2);
+    const std::string script = testing::readFile(t.dir.path / "Object-BridgeScript.dat");
+    const std::size_t entry = script.find("2, 7, 1, 0, 0, 0\r\n2, 8, 1, 0, 0, 0\r\n");
+    ASSERT_NE(entry, std::string::npos);
+    struct Case {
+        const char* name;
+        std::string source;
+        std::string script;
+        std::vector<std::string> details;
+    };
+    const Case cases[] = {
+        {"dropped", without, script, {"bridge tile 13001 without a bridge objective"}},
+        {"moved",
+         text.substr(0, begin) + moved + text.substr(end),
+         script,
+         {"bridge tile 13001 without a bridge objective", "bridge objective on no bridge tile"}},
+        {"nothing to place",
+         without,
+         script.substr(0, entry) + script.substr(entry + 36),
+         {"bridge tile 13001 without a bridge objective (its script variable offers none to "
+          "place)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        t.dir.write("Object-BridgeScript.dat", c.script);
+        const std::string source = t.dir.write("case.csv", c.source).string();
+        const TheaterAudit audit = auditTheater(t.state, source, only({AuditCheck::Bridges}));
+        ASSERT_TRUE(audit.error.empty()) << audit.error;
+        std::vector<std::string> details;
+        for (const AuditFinding& f : audit.report.findings) {
+            details.push_back(f.detail);
+        }
+        EXPECT_EQ(details, c.details);
     }
 }
 
