@@ -48,9 +48,11 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
-    const TheaterAudit result = auditTheater(session.state, options.source, selected);
-    if (!result.error.empty()) {
-        std::fprintf(stderr, "Error: %s\n", result.error.c_str());
+    const TheaterAudit result =
+        auditWithProgress(session.state, session.platform, options.source, selected);
+    if (!result.error.empty() || result.report.stopped) {
+        std::fprintf(stderr, "Error: %s\n",
+                     result.report.stopped ? "the audit was stopped" : result.error.c_str());
         return exitFailed;
     }
     const std::string json = report::auditJson(result, session.state.theater, "vantor-cli");

@@ -15,6 +15,7 @@
 #include "flows/dispatcher.h"
 #include "objectives/export_format.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -184,6 +185,28 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
     return audit;
 }
 
+TheaterAudit auditWithProgress(ApplicationState& state, const Platform& platform,
+                               const std::string& sourcePath, const AuditSelection& selected) {
+    state.progress.progressState = ProgressState::Audit;
+    state.progress.abortRequested = false;
+    state.progress.counters = {};
+    openProgress(state, platform);
+    const auto steps =
+        static_cast<std::int32_t>(std::count(selected.begin(), selected.end(), true));
+    std::int32_t completed = 0;
+    TheaterAudit audit = auditTheater(state, sourcePath, selected, [&](AuditCheck) {
+        if (!state.progress.abortRequested) {
+            state.progress.counters.objectsCounted = completed;
+            state.progress.counters.position = completed * progressBarRange / std::max(steps, 1);
+            ++completed;
+            dispatchCommand(state, platform, cmd::ProgressReport);
+        }
+        return state.progress.abortRequested;
+    });
+    closeProgress(state, platform);
+    return audit;
+}
+
 bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
     // The list's objective export is the one audited; a report in the list has no objects, and
     // without one the user picks the export, or cancels to audit the terrain alone.
@@ -211,23 +234,7 @@ bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
     }
     AuditSelection every{};
     every.fill(true);
-    // A step of the progress window per check; the window's close box stops before the next.
-    state.progress.progressState = ProgressState::Audit;
-    state.progress.abortRequested = false;
-    state.progress.counters = {};
-    openProgress(state, platform);
-    std::int32_t completed = 0;
-    TheaterAudit audit = auditTheater(state, source, every, [&](AuditCheck) {
-        if (!state.progress.abortRequested) {
-            state.progress.counters.objectsCounted = completed;
-            state.progress.counters.position =
-                completed * progressBarRange / static_cast<std::int32_t>(auditCheckCount);
-            ++completed;
-            dispatchCommand(state, platform, cmd::ProgressReport);
-        }
-        return state.progress.abortRequested;
-    });
-    closeProgress(state, platform);
+    TheaterAudit audit = auditWithProgress(state, platform, source, every);
     if (!audit.error.empty()) {
         showMessage(platform, audit.error, texts::error, MessageIcon::Error);
         return false;

@@ -19,6 +19,11 @@ struct Platform;
 TheaterAudit auditTheater(const ApplicationState& state, const std::string& sourcePath,
                           const AuditSelection& selected, const AuditProgress& progress = {});
 
+// auditTheater with the progress window, a step per check; its close box stops the audit before
+// the next check (report.stopped: the checks after it never ran).
+TheaterAudit auditWithProgress(ApplicationState& state, const Platform& platform,
+                               const std::string& sourcePath, const AuditSelection& selected);
+
 // Actions > "Audit Theater..." (10241): every check on the open terrain and the list's source
 // (when the list shows an objective export; else the export the user picks, or none), with a
 // progress window that can stop it; the result is kept in the state and shown beside the map.
