@@ -5,6 +5,7 @@
 #include "base/text_reader.h"
 #include "objectives/export_format.h"
 
+#include <unordered_map>
 #include <vector>
 
 namespace vantor {
@@ -100,12 +101,78 @@ std::string newObjectLine(const ObjectRecord& o, const OcdEntry* defaults, std::
     return out;
 }
 
+namespace {
+
+// Where each identifier of the source goes: to the identifier its object is written with, or
+// nowhere when the object is left out. An identifier that two objects share goes where the
+// first one written goes.
+using IdentifierMoves = std::unordered_map<std::int32_t, std::optional<std::int32_t>>;
+
+// Walks the source's object lines as the writer takes them: the record of each line with a
+// comma (null past the table), and the identifier the line is written with (none when it is
+// left out).
+template <typename F> void forEachExportLine(TextReader& source, const CheckObjects& objects, F f) {
+    std::int32_t identifier = 10;
+    std::size_t next = 0; // the record of the next line with a comma
+    std::string line;
+    while (readLine(source, line)) {
+        const std::string_view text(line);
+        if (withoutLineEnd(text).find(',') == std::string_view::npos) {
+            continue;
+        }
+        const ObjectRecord* record = next < objects.table.size() ? &objects.table[next] : nullptr;
+        ++next;
+        const bool written = !(record != nullptr && record->deleted) && columnEnds(text);
+        if (!f(line, record, written ? std::optional<std::int32_t>(identifier) : std::nullopt)) {
+            return;
+        }
+        if (written) {
+            identifier = nextExportIdentifier(identifier);
+        }
+    }
+}
+
+ReferenceMap followObjects(const IdentifierMoves& moves) {
+    return [&moves](std::int32_t identifier) {
+        const auto it = identifier == 0 ? moves.end() : moves.find(identifier);
+        if (it == moves.end()) {
+            return ReferenceFate::kept(); // 0 (no object), or no object of the file has it
+        }
+        if (!it->second) {
+            return ReferenceFate::gone();
+        }
+        return *it->second == identifier ? ReferenceFate::kept()
+                                         : ReferenceFate::moved(*it->second);
+    };
+}
+
+} // namespace
+
 CheckedExport writeCheckedExport(TextReader& source, SafeWriter& out, const CheckObjects& objects,
                                  const OcdList& ocd, const RadarWalk& walk, std::time_t now) {
     CheckedExport result;
     if (!source.isOpen()) {
         return result;
     }
+    // Parents and links follow their objects to their new identifiers, also those that point
+    // further down the file, so the identifiers are handed out once before anything is written.
+    IdentifierMoves moves;
+    rewindReader(source);
+    std::string skipped;
+    if (readLine(source, skipped) && readLine(source, skipped)) {
+        forEachExportLine(source, objects,
+                          [&](const std::string& line, const ObjectRecord*,
+                              std::optional<std::int32_t> identifier) {
+                              const auto [at, inserted] =
+                                  moves.try_emplace(readIntField(IdField, line), identifier);
+                              if (!inserted && !at->second) {
+                                  at->second = identifier;
+                              }
+                              return true;
+                          });
+    }
+    const ReferenceMap follow = followObjects(moves);
+
     rewindReader(source);
     switch (copyExportHeader(source, out, now)) {
     case HeaderCopy::Copied:
@@ -128,31 +195,30 @@ CheckedExport writeCheckedExport(TextReader& source, SafeWriter& out, const Chec
         return safeWrite(out, text);
     };
 
-    std::size_t next = 0; // the record of the next line with a comma
-    std::string line;
-    while (readLine(source, line)) {
-        const std::string_view text(line);
-        if (withoutLineEnd(text).find(',') == std::string_view::npos) {
-            continue;
-        }
-        const ObjectRecord* record = next < objects.table.size() ? &objects.table[next] : nullptr;
-        ++next;
-        if (record != nullptr && record->deleted) {
-            continue;
-        }
-        const std::optional<std::string> written =
-            record != nullptr && record->changed ? changedObjectLine(text, *record, identifier)
-                                                 : renumberedLine(text, identifier);
-        if (!written) {
-            continue;
-        }
-        if (!emit(*written)) {
-            result.writeFailed = true;
-            return result;
-        }
-        ++result.written;
-        identifier = nextExportIdentifier(identifier);
+    forEachExportLine(source, objects,
+                      [&](const std::string& line, const ObjectRecord* record,
+                          std::optional<std::int32_t> given) {
+                          if (!given) {
+                              return true;
+                          }
+                          identifier = *given;
+                          std::optional<std::string> written =
+                              record != nullptr && record->changed
+                                  ? changedObjectLine(line, *record, identifier)
+                                  : renumberedLine(line, identifier);
+                          result.references +=
+                              translateReferences(*written, follow, NumberSpacing::AsRead);
+                          if (!emit(*written)) {
+                              result.writeFailed = true;
+                              return false;
+                          }
+                          ++result.written;
+                          return true;
+                      });
+    if (result.writeFailed) {
+        return result;
     }
+    identifier = result.written == 0 ? 10 : nextExportIdentifier(identifier);
 
     std::vector<RadarSite> sites;
     sites.reserve(objects.created.size());
@@ -176,8 +242,15 @@ CheckedExport writeCheckedExport(TextReader& source, SafeWriter& out, const Chec
 }
 
 std::string checkedExportMessage(const CheckedExport& result) {
-    return "Total of " + std::to_string(result.written) + " Objects written.\r\n " +
-           std::to_string(result.added) + "  new Objects added.";
+    std::string text = "Total of " + std::to_string(result.written) + " Objects written.\r\n " +
+                       std::to_string(result.added) + "  new Objects added.";
+    // What the renumbering could not carry over: references to objects that were left out.
+    const ReferenceChanges& r = result.references;
+    if (r.parentsCleared > 0 || r.linksDropped > 0) {
+        text += "\r\n " + std::to_string(r.parentsCleared) + " Parents set to 0 and " +
+                std::to_string(r.linksDropped) + " links dropped: their objects were deleted.";
+    }
+    return text;
 }
 
 } // namespace vantor

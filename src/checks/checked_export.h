@@ -3,6 +3,7 @@
 #include "analysis/radar_profile.h"
 #include "base/text_reader.h"
 #include "objectives/occupancy_grid.h"
+#include "objectives/references.h"
 #include "reference/ocd_list.h"
 
 #include <cstdint>
@@ -33,12 +34,14 @@ struct CheckedExport {
     bool writeFailed = false;
     std::int32_t written = 0;
     std::int32_t added = 0;
+    ReferenceChanges references; // Parents and links that followed (or lost) their objects
 };
 
 // Writes the checked master export of a check's objects: the source renumbered, changed lines
 // rewritten, deleted ones left out, then the created objects with their radar profiles.
 // Source lines after the one that ended the object table load keep their content and are
-// renumbered with the rest.
+// renumbered with the rest. Parents and link targets follow their objects to the new
+// identifiers; a Parent of a deleted object becomes 0 and a link to one is dropped.
 CheckedExport writeCheckedExport(TextReader& source, SafeWriter& out, const CheckObjects& objects,
                                  const OcdList& ocd, const RadarWalk& walk, std::time_t now);
 

@@ -3,6 +3,7 @@
 #include "base/text_reader.h"
 #include "base/text_util.h"
 #include "objectives/export_format.h"
+#include "objectives/references.h"
 #include "tools/rewrite_start.h"
 
 namespace vantor {
@@ -37,25 +38,17 @@ bool moveLineIds(std::string& line, const IdMoveLimits& limits) {
     const auto inRange = [&](std::int64_t v) { return v >= limits.oldStart && v <= limits.oldEnd; };
     const std::int64_t shift = std::int64_t{limits.newStart} - limits.oldStart;
     const std::int32_t id = readIntField(IdField, line);
-    const std::int32_t parent = readIntField(ParentField, line);
-    const std::int32_t links = readIntField(LCountField, line);
-    bool changed = false;
-    for (std::int32_t i = 0; i < links; ++i) {
-        const int field = firstLinkTargetField + fieldsPerLink * i;
-        if (!fieldAfterCommas(field, line)) {
-            break; // the line holds no more links than this
-        }
-        const std::int32_t target = readIntField(field, line);
-        if (inRange(target)) {
-            changed = replaceIntField(field, line, target + shift) || changed;
-        }
-    }
+    bool changed = translateReferences(
+                       line,
+                       [&](std::int32_t target) {
+                           return inRange(target) ? ReferenceFate::moved(target + shift)
+                                                  : ReferenceFate::kept();
+                       },
+                       NumberSpacing::Bare)
+                       .any();
     if (inRange(id)) {
         changed = replaceIntField(IdField, line, id + shift) || changed;
         changed = replaceIntField(XidField, line, id + shift) || changed;
-    }
-    if (inRange(parent)) {
-        changed = replaceIntField(ParentField, line, parent + shift) || changed;
     }
     return changed;
 }

@@ -475,6 +475,54 @@ TEST(CheckedExport, RenumbersUnchangedLinesAndLeavesDeletedOnesOut) {
               "Total of 3 Objects written.\r\n 0  new Objects added.");
 }
 
+// An object line with its Parent and link targets; the radar values close it.
+std::string linkedLine(const char* name, int id, int parent, const std::vector<int>& links) {
+    std::ostringstream s;
+    s << name << ", Town, 1, " << id << ", 5, 1, 1, 0, 0, 0, 0, 1, " << id
+      << ", 0, 0, 100, 100, 0, 1, 50, " << parent << ", 2, " << links.size() << ", 1, ";
+    for (const int target : links) {
+        s << "0, 0, 0, 0, 0, 0, 0, 0, " << target << ", ";
+    }
+    s << "0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1,\r\n";
+    return s.str();
+}
+
+TEST(CheckedExport, ParentsAndLinksFollowTheRenumberedObjects) {
+    // 500 -> 10, 7 deleted, 9000 -> 11, 9001 -> 12; 12345 is no object of the file.
+    const std::string source = head + linkedLine("A", 500, 0, {9000}) +
+                               linkedLine("B", 7, 500, {}) + linkedLine("C", 9000, 7, {7, 500}) +
+                               linkedLine("D", 9001, 9000, {12345, 9001});
+    CheckObjects objects;
+    objects.table = {object(500, 5, " Town", 1, 1), object(7, 5, " Town", 1, 1),
+                     object(9000, 5, " Town", 1, 1), object(9001, 5, " Town", 1, 1)};
+    objects.table[1].deleted = true;
+    objects.table[2].changed = true; // a rewritten line's references follow too
+    TerrainMatrix m = flatMatrix(1);
+    const ExportRun run = exportOf(source, objects, ocdListOf({}), m);
+    std::string changedC = linkedLine("C", 11, 0, {10});
+    changedC.replace(0, changedC.find(", 11,"), "C, Town, sub");
+    EXPECT_EQ(body(run.text), std::string(exportColumnLine) + "\r\n" +
+                                  linkedLine("A", 10, 0, {11}) + changedC +
+                                  linkedLine("D", 12, 11, {12345, 12}));
+    EXPECT_EQ(run.result.references.parentsMoved, 1);
+    EXPECT_EQ(run.result.references.parentsCleared, 1);
+    EXPECT_EQ(run.result.references.linksMoved, 3);
+    EXPECT_EQ(run.result.references.linksDropped, 1);
+    EXPECT_EQ(checkedExportMessage(run.result),
+              "Total of 3 Objects written.\r\n 0  new Objects added.\r\n 1 Parents set to 0 and "
+              "1 links dropped: their objects were deleted.");
+
+    // Two objects with one identifier: references go to the first one written.
+    const std::string twice = head + linkedLine("E", 40, 0, {}) + linkedLine("F", 40, 0, {}) +
+                              linkedLine("G", 41, 40, {40});
+    objects.table = {object(40, 5, " Town", 1, 1), object(40, 5, " Town", 1, 1),
+                     object(41, 5, " Town", 1, 1)};
+    objects.table[0].deleted = true;
+    EXPECT_EQ(body(exportOf(twice, objects, ocdListOf({}), m).text),
+              std::string(exportColumnLine) + "\r\n" + linkedLine("F", 10, 0, {}) +
+                  linkedLine("G", 11, 10, {10}));
+}
+
 TEST(CheckedExport, RewritesChangedLinesWithTheirNewValues) {
     const std::string source = head + objectLine("Paris", "City", 44, 5, 1, 1);
     TerrainMatrix m = flatMatrix(1);

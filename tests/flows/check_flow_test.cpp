@@ -171,7 +171,7 @@ TEST(CityCheckFlow, NeedsTheReferenceListsAndThenPlacesUrbanObjects) {
                                "deleted.\r\n 52 Objects changed.");
     EXPECT_EQ(s.messages()[1],
               "TAC Objects Check Completed.: Total of 124 Objects written.\r\n 37  new Objects "
-              "added.");
+              "added.\r\n 9 Parents set to 0 and 16 links dropped: their objects were deleted.");
     EXPECT_GT(s.state.reference.rotatingPick, 0u);
     const std::string city = testing::readFile(s.out("City.csv"));
     // A created port, with the defaults of its class and a radar profile.

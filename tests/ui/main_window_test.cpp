@@ -669,7 +669,8 @@ class MainWindowTest : public QObject {
         answers = {source, (theater.path / "city.csv").string()};
         choose(cmd::CheckCityJunction);
         QVERIFY(messages.contains("TAC Objects Check Completed.: Total of 124 Objects "
-                                  "written.\r\n 37  new Objects added."));
+                                  "written.\r\n 37  new Objects added.\r\n 9 Parents set to 0 "
+                                  "and 16 links dropped: their objects were deleted."));
         answers = {source, (theater.path / "checked.csv").string()};
         choose(cmd::CheckPlaceMoveObjects);
         QVERIFY2(messages.last().startsWith("TAC Objects Check Completed.: Total of 131 Objects"),
