@@ -222,11 +222,25 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
     }
 }
 
+bool hasClassCode(const OcdList& ocd, std::int32_t objectiveClass,
+                  std::initializer_list<std::int16_t> codes) {
+    const OcdEntry* e = findOcdById(ocd, static_cast<std::uint32_t>(objectiveClass));
+    return e != nullptr && std::find(codes.begin(), codes.end(), e->classCode) != codes.end();
+}
+
 void Audit::parents() {
+    // A city or town by its Type text, as the parent check knows them; with the class list at
+    // hand also by its class, since the checked export writes the objects it rewrites or
+    // creates with Type "0".
+    report.parentRule = in.ocd != nullptr ? ParentRule::TypeOrClassCode : ParentRule::Type;
     std::unordered_set<std::int32_t> cityOrTown;
     for (const SourceLine& line : source.lines) {
         if (const std::optional<std::int32_t> id = parentCandidate(line.text)) {
             cityOrTown.insert(*id);
+        } else if (in.ocd != nullptr && fieldAfterCommas(ObjectiveField + 1, line.text) &&
+                   hasClassCode(*in.ocd, readIntField(ObjectiveField, line.text),
+                                {cityClassCode, townClassCode})) {
+            cityOrTown.insert(readIntField(IdField, line.text));
         }
     }
     for (const SourceLine& line : source.lines) {
@@ -275,8 +289,8 @@ void Audit::ids() {
 }
 
 void Audit::radar() {
-    // The radar command's rewrite, done in memory: a line it would change carries a stale
-    // profile. Every line it rewrites names a radar site.
+    // The lines the radar command would rewrite (every line of three commas or more names a radar
+    // site) whose eight values are not the profile it would write now.
     std::vector<const SourceLine*> lines;
     std::vector<RadarSite> sites;
     for (const SourceLine& line : source.lines) {
@@ -288,20 +302,33 @@ void Audit::radar() {
     const RadarWalk walk = makeRadarWalk(defaultRadarSettings, in.lastMapX, m);
     std::vector<RadarProfile> profiles(sites.size());
     radarProfiles(walk, sites, profiles);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string now = radarObjectLine(lines[i]->text, profiles[i]);
-        if (withoutLineEnd(now) != lines[i]->text) {
-            std::string values = formatRadarValues(profiles[i]);
-            if (!values.empty() && values.back() == ',') {
-                values.pop_back();
-            }
-            addObject(AuditCheck::Radar, *lines[i],
-                      "radar values differ from the profile computed now (" + values + ")");
+    const auto joined = [](const auto& values, const auto& text) {
+        std::string out;
+        for (const auto& v : values) {
+            out += (out.empty() ? "" : ", ") + text(v);
         }
+        return out;
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::vector<std::string> stored = storedRadarValues(lines[i]->text);
+        if (radarValuesCurrent(stored, profiles[i])) {
+            continue;
+        }
+        const std::string now =
+            joined(profiles[i], [](float v) { return radarValueText(static_cast<double>(v)); });
+        const std::string held =
+            stored.empty() ? "none" : joined(stored, [](const std::string& v) { return v; });
+        addObject(AuditCheck::Radar, *lines[i],
+                  "radar values differ from the profile computed now (stored " + held +
+                      "; computed " + now + ")");
     }
 }
 
 } // namespace
+
+const char* parentRuleName(ParentRule rule) {
+    return rule == ParentRule::TypeOrClassCode ? "type-or-class-code" : "type";
+}
 
 const char* auditCheckName(AuditCheck check) {
     return checkNames[auditIndex(check)];

@@ -81,16 +81,24 @@ struct AuditInputs {
     const TileScript* riverScript = nullptr;
     const TileScript* transitionScript = nullptr;
     const TileScript* bridgeScript = nullptr;
-    const OcdList* ocd = nullptr;
+    const OcdList* ocd = nullptr; // also lets the parents check tell cities and towns by class
     const TileInfoList* tileInfo = nullptr;
     const CityTileTables* cityTables = nullptr;
     const AirbaseScript* airbaseScript = nullptr;
     std::array<std::string, auditCheckCount> missing;
 };
 
+// How the parents check tells a city or town: by the Type text alone (" City", " Town"), or
+// also by the class code of its class in the class list (101 city, 102 town).
+enum class ParentRule { Type, TypeOrClassCode };
+inline constexpr std::int16_t cityClassCode = 101;
+inline constexpr std::int16_t townClassCode = 102;
+const char* parentRuleName(ParentRule rule);
+
 struct AuditReport {
     std::array<AuditOutcome, auditCheckCount> outcomes;
-    std::vector<AuditFinding> findings; // check by check, each in scan or file order
+    ParentRule parentRule = ParentRule::Type; // as the parents check ran
+    std::vector<AuditFinding> findings;       // check by check, each in scan or file order
     bool stopped = false;
     std::size_t total() const { return findings.size(); }
 };

@@ -1,5 +1,6 @@
 #include "base/text_util.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -106,6 +107,26 @@ std::optional<float> parseLeadingFloat(std::string_view text) {
         return std::nullopt;
     }
     return negative ? -value : value;
+}
+
+std::optional<double> parseDecimal(std::string_view text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    const std::string_view digits = text.substr(i);
+    if (digits.empty() || digits.find_first_not_of("0123456789.") != std::string_view::npos ||
+        digits.find_first_of("0123456789") == std::string_view::npos ||
+        std::count(digits.begin(), digits.end(), '.') > 1) {
+        return std::nullopt;
+    }
+    double value = 0.0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                        std::chars_format::fixed);
+    if (result.ec != std::errc{} || result.ptr != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return text[0] == '-' ? -value : value;
 }
 
 std::string trimBlanks(std::string_view text) {

@@ -21,6 +21,10 @@ std::optional<std::int32_t> parseLeadingInt(std::string_view text);
 // A leading decimal real (digits, point, exponent) after optional blanks and sign.
 std::optional<float> parseLeadingFloat(std::string_view text);
 
+// The whole text as a plain decimal number ("-1.25", "0.019", "7"): digits with at most one
+// point, an optional sign, nothing else; none otherwise.
+std::optional<double> parseDecimal(std::string_view text);
+
 std::string trimBlanks(std::string_view text);
 
 // A message of the program's own followed by the reason the system (or a check) gave, in

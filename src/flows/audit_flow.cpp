@@ -141,7 +141,8 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
     TileInfoList tileInfo;
     CityTileTables cityTables;
     AirbaseScript airbaseScript;
-    if (g.wanted({AuditCheck::Urban, AuditCheck::Airbases})) {
+    // The class list serves the parents check too, which runs without it by the Type text.
+    if (g.wanted({AuditCheck::Urban, AuditCheck::Airbases, AuditCheck::Parents})) {
         std::string problem;
         if (loadOcdList(ocd, state.folders.startDirectory, &problem)) {
             const std::filesystem::path path =

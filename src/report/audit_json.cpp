@@ -41,6 +41,10 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
     doc["summary"] = {{"total", audit.report.total()},
                       {"counts", std::move(counts)},
                       {"skipped", std::move(skipped)}};
+    // How the parents check told cities and towns, where it ran.
+    if (doc["summary"]["counts"].contains("parents")) {
+        doc["summary"]["parentRule"] = parentRuleName(audit.report.parentRule);
+    }
 
     Json findings = Json::array();
     for (const AuditFinding& f : audit.report.findings) {

@@ -257,8 +257,13 @@ checks.forEach((check) => {
   add(tr, 'td', Number.isFinite(n) ? grouped(n) : '').className = 'number';
   const reasons = skipped.filter((s) => s && shown(s.check) === check.name)
     .map((s) => 'skipped: ' + shown(s.reason));
+  if (check.name === 'parents' && summary.parentRule === 'type-or-class-code') {
+    reasons.push('cities and towns by Type or by class (OCDList.dat)');
+  } else if (check.name === 'parents' && summary.parentRule === 'type') {
+    reasons.push('cities and towns by Type');
+  }
   const note = add(tr, 'td', reasons.join('; '));
-  if (reasons.length) note.className = 'skipped';
+  if (reasons.some((r) => r.startsWith('skipped'))) note.className = 'skipped';
 });
 const totalRow = add(byId('summary').tFoot, 'tr');
 add(totalRow, 'td', 'Total');

@@ -46,6 +46,27 @@ TEST(TextUtil, LeadingRealReadsDecimalNotation) {
     }
 }
 
+TEST(TextUtil, ADecimalIsTheWholeTextInPlainNotation) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"0.019", 0.019},
+        {"-1.25", -1.25},
+        {"+7", 7.0},
+        {".5", 0.5},
+        {"3.", 3.0},
+        {"", std::nullopt},
+        {".", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"1e3", std::nullopt},
+        {" 1", std::nullopt},
+        {"0.019x", std::nullopt},
+        {"nan", std::nullopt},
+        {"-", std::nullopt},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(parseDecimal(text), value) << '"' << text << '"';
+    }
+}
+
 TEST(TextUtil, CaseInsensitiveComparisonsFoldAsciiLettersOnly) {
     EXPECT_TRUE(equalsIgnoreCase("Quillon.INI", "quillon.ini"));
     EXPECT_FALSE(equalsIgnoreCase("Quillon.ini", "Quillon.in"));

@@ -1,3 +1,4 @@
+#include "analysis/radar_profile.h"
 #include "app/commands.h"
 #include "app/progress.h"
 #include "app/startup.h"
@@ -11,6 +12,7 @@
 #include "support/terrain_files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -294,6 +296,109 @@ TEST(Audit, AFreshRadarProfileIsNoFinding) {
     const TheaterAudit second = auditTheater(t.state, fresh, only({AuditCheck::Radar}));
     EXPECT_EQ(second.report.total(), 0u)
         << (second.report.findings.empty() ? "" : second.report.findings[0].detail);
+}
+
+TEST(Audit, RadarValuesAreComparedAsTheRadarCommandWritesThem) {
+    Theater t(8);
+    const RadarWalk walk =
+        makeRadarWalk(defaultRadarSettings, t.state.theater.lastMapX, t.state.terrain.matrix);
+    const RadarProfile profile = radarProfile(walk, 40, 50);
+    // The values with so many decimals ("%5.3f" is three: no value here reaches 10).
+    const auto values = [&](int decimals, const char* separator, std::size_t count = 8) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            char v[64];
+            std::snprintf(v, sizeof v, "%.*f", decimals, static_cast<double>(profile[i]));
+            text += v;
+            text += separator;
+        }
+        return text;
+    };
+    const std::string now = values(3, ", ");
+    const std::string computed = now.substr(0, now.size() - 2);
+    // The object line up to its radar values.
+    std::string head = objectLine("R", "Radar", 5, 109, 40, 50, 0);
+    head.resize(head.size() - 2);
+    struct Case {
+        const char* name;
+        std::string radar;
+        std::string detail; // empty: no finding
+    };
+    std::string oneOff = now;
+    oneOff.replace(0, oneOff.find(','), "9.999");
+    const Case cases[] = {
+        {"as the radar command writes them", " " + values(3, ", "), ""},
+        {"without blanks, as the checked export writes new objects", values(3, ","), ""},
+        {"with trailing zeros", " " + values(5, ", "), ""},
+        {"followed by the empty field of link removal", " " + values(3, ",") + ", ", ""},
+        {"one value differs", " " + oneOff,
+         "radar values differ from the profile computed now (stored 9.999" +
+             computed.substr(computed.find(',')) + "; computed " + computed + ")"},
+        {"seven values", " " + values(3, ", ", 7),
+         "radar values differ from the profile computed now (stored " +
+             computed.substr(0, computed.rfind(',')) + "; computed " + computed + ")"},
+        {"none at all, as bridge placement writes", "",
+         "radar values differ from the profile computed now (stored none; computed " + computed +
+             ")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string source = t.dir
+                                       .write("radar.csv", "1.0 Objective Export\r\nName,\r\n" +
+                                                               head + "," + c.radar + "\r\n")
+                                       .string();
+        const TheaterAudit audit = auditTheater(t.state, source, only({AuditCheck::Radar}));
+        ASSERT_TRUE(audit.error.empty()) << audit.error;
+        if (c.detail.empty()) {
+            EXPECT_EQ(audit.report.total(), 0u)
+                << (audit.report.findings.empty() ? "" : audit.report.findings[0].detail);
+        } else {
+            ASSERT_EQ(audit.report.total(), 1u);
+            EXPECT_EQ(audit.report.findings[0].detail, c.detail);
+        }
+    }
+}
+
+TEST(Audit, WithTheClassListCitiesAndTownsAreKnownByTheirClassToo) {
+    Theater t(8);
+    // The sample's classes: 101 a city, 102 a town, 103 a village (by their names' keywords).
+    const std::string lines = "1.0 Objective Export\r\nName,\r\n" +
+                              objectLine("Rewritten city", "0", 20, 101, 10, 10, 0) +
+                              objectLine("Rewritten town", "0", 21, 102, 11, 10, 20) +
+                              objectLine("Village", "0", 22, 103, 12, 10, 21) +
+                              objectLine("Child of a village", "Village", 23, 103, 13, 10, 22);
+    const std::string source = t.dir.write("parents.csv", lines).string();
+    struct Case {
+        const char* name;
+        bool classList;
+        ParentRule rule;
+        std::vector<std::string> details;
+    };
+    const Case cases[] = {
+        {"by Type alone: no city or town in the file",
+         false,
+         ParentRule::Type,
+         {"Parent 0", "Parent 20 is no city or town of the file",
+          "Parent 21 is no city or town of the file", "Parent 22 is no city or town of the file"}},
+        {"by class code as well",
+         true,
+         ParentRule::TypeOrClassCode,
+         {"Parent 0", "Parent 22 is no city or town of the file"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.classList) {
+            ASSERT_TRUE(generateOcdList(t.dir.str()).ok);
+        }
+        const TheaterAudit audit = auditTheater(t.state, source, only({AuditCheck::Parents}));
+        ASSERT_TRUE(audit.error.empty()) << audit.error;
+        EXPECT_EQ(audit.report.parentRule, c.rule);
+        std::vector<std::string> details;
+        for (const AuditFinding& f : audit.report.findings) {
+            details.push_back(f.detail);
+        }
+        EXPECT_EQ(details, c.details);
+    }
 }
 
 TEST(Audit, MissingInputsSkipTheirChecksWithTheReason) {
