@@ -67,6 +67,7 @@ struct FileRecord {
     TextReader toolSourceFile;
     TextFile outputFile;
     TextFile textReportFile;
+    std::string textVersionPath; // the text version last written, for the closing message
     // The files the running command reads and the terrain files the matrix came from: no output
     // is ever written over one of them.
     InputFiles inputs;

@@ -363,6 +363,7 @@ bool textVersionCommand(ApplicationState& state, const Platform& platform) {
     }
     const bool written = checkpointTextFile(state.files.textReportFile, error);
     if (written) {
+        state.files.textVersionPath = state.files.textReportFile.target;
         state.files.textReportFile.close();
     } else {
         const std::string name = state.files.textReportFile.target;

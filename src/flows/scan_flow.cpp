@@ -74,8 +74,21 @@ bool loadScript(ApplicationState& state, const Platform& platform, ScriptKind ki
     return true;
 }
 
-// False when the script did not load or the scan's report could not be put in place.
-bool runScan(ApplicationState& state, const Platform& platform, const ScanCommand& scan) {
+// "\r\n Written to A and B." for the files a closing message names, or nothing.
+std::string writtenTo(std::initializer_list<std::string> files) {
+    std::string names;
+    for (const std::string& f : files) {
+        if (!f.empty()) {
+            names += (names.empty() ? "" : " and ") + f;
+        }
+    }
+    return names.empty() ? std::string() : "\r\n Written to " + names + ".";
+}
+
+// False when the script did not load or the scan's report could not be put in place; found
+// (when given) takes the number of breaks or bridges.
+bool runScan(ApplicationState& state, const Platform& platform, const ScanCommand& scan,
+             std::int32_t* found = nullptr) {
     state.progress.progressState = scan.progressState;
     state.list.listKind = scan.listKind;
     openProgress(state, platform);
@@ -84,10 +97,11 @@ bool runScan(ApplicationState& state, const Platform& platform, const ScanComman
         dropReportOutputs(state, platform);
         return false;
     }
-    if (scan.command == cmd::PlaceBridges) {
-        runBridgePlacementStep(state, platform);
-    } else {
-        runEdgeScanStep(state, platform);
+    const std::int32_t count = scan.command == cmd::PlaceBridges
+                                   ? runBridgePlacementStep(state, platform)
+                                   : runEdgeScanStep(state, platform);
+    if (found != nullptr) {
+        *found = count;
     }
     closeProgress(state, platform);
     return !state.scan.outputFailed;
@@ -139,7 +153,11 @@ std::int32_t runEdgeScanStep(ApplicationState& state, const Platform& platform) 
 
     state.scan.outputFailed = write && !saveReportOutputs(state, platform);
     if (!scanAll && !state.scan.outputFailed) {
-        showMessage(platform, edgeScanSummary(listKind, state.scan.writeToFile, breaks),
+        showMessage(platform,
+                    edgeScanSummary(listKind, state.scan.writeToFile, breaks) +
+                        (write ? writtenTo({state.files.outputFile.target,
+                                            text ? state.files.textReportFile.target : ""})
+                               : std::string()),
                     edgeScanSummaryTitle(listKind), MessageIcon::Information);
     }
     emptyTileTable(state.scan.script);
@@ -206,8 +224,9 @@ std::int32_t runBridgePlacementStep(ApplicationState& state, const Platform& pla
     // The command fails when either file could not be written; each said why.
     state.scan.outputFailed = !reportSaved || !rejectionsWritten;
     if (write && reportSaved) {
-        showMessage(platform, bridgeSummary(result, true), "Bridge Placement Finished",
-                    MessageIcon::Information);
+        showMessage(platform,
+                    bridgeSummary(result, true) + writtenTo({state.files.outputFile.target}),
+                    "Bridge Placement Finished", MessageIcon::Information);
         state.scan.parameters.startingObjectId = result.nextIdentifier;
     } else if (!write) {
         showMessage(platform, bridgeSummary(result, false), "Bridge Placement Finished",
@@ -309,20 +328,30 @@ bool allScansCommand(ApplicationState& state, const Platform& platform) {
     newScanList(state, platform);
 
     bool saved = true;
+    std::string summary; // what each scan would have said on its own
     for (const int command : {cmd::CheckRoads, cmd::CheckRivers, cmd::CheckTransitions}) {
         for (const ScanCommand& scan : scanCommands) {
+            std::int32_t breaks = 0;
             if (saved && scan.command == command) {
-                saved = runScan(state, platform, scan);
+                saved = runScan(state, platform, scan, &breaks);
+                summary +=
+                    (summary.empty() ? "" : "\r\n ") + edgeScanSummary(scan.listKind, true, breaks);
             }
         }
         state.scan.appendToOutput = true;
     }
 
+    const std::string report = state.files.outputFile.target;
     state.files.outputFile.close();
     state.list.listKind = ListKind::AllScansReport;
     state.scan.textReport = textWanted;
+    state.files.textVersionPath.clear();
     if (state.scan.textReport && saved) {
         saved = dispatchCommand(state, platform, cmd::OutputTextVersion);
+    }
+    if (saved) {
+        showMessage(platform, summary + writtenTo({report, state.files.textVersionPath}),
+                    sectionReportSummaryTitle, MessageIcon::Information);
     }
     applyMenuEvent(state, platform, MenuEvent::AllScansFinished);
     state.scan.textReport = false;

@@ -33,6 +33,8 @@ std::string edgeTextReportLine(const EdgeBreak& b, ListKind listKind, bool scanA
 // The summary of a road, river or transition scan (by listKind 4, 5 or 7) and its title.
 std::string edgeScanSummary(ListKind listKind, bool written, std::int32_t count);
 const char* edgeScanSummaryTitle(ListKind listKind);
+// The combined report's closing message, which gathers the three scans' summaries.
+inline constexpr const char* sectionReportSummaryTitle = "Section Report Finished";
 
 // The road, river or transition scan over the area (kept on the map) with a loaded script:
 // every edge of a listed tile that the neighbour does not continue is a break, handed to

@@ -306,7 +306,8 @@ TEST(CliEndToEnd, ScansOfTheSampleFindWhatWasLaidOnIt) {
     const auto road = with({"--out", out, "roads", "--text"});
     ASSERT_EQ(road.exitCode, 0) << road.err;
     EXPECT_EQ(road.out, "Road Scan Finished: " + std::to_string(roads) +
-                            " bad Road alignments were found & written.\n");
+                            " bad Road alignments were found & written.\n Written to " + out +
+                            " and " + (dir.path / "roads.txt").string() + ".\n");
     const std::string report = fileText(out);
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), roads + 2);
     EXPECT_TRUE(std::filesystem::exists(dir.path / "roads.txt"));
@@ -329,6 +330,13 @@ TEST(CliEndToEnd, ScansOfTheSampleFindWhatWasLaidOnIt) {
     EXPECT_EQ(all.rfind("9 Balkans Theater Bad Road/River/Transition Tiles Report - ", 0), 0u);
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), roads + rivers + transitions + 2);
     EXPECT_TRUE(std::filesystem::exists(dir.path / "all.txt"));
+    EXPECT_EQ(combined.out,
+              "Section Report Finished: " + std::to_string(roads) +
+                  " bad Road alignments were found & written.\n " + std::to_string(rivers) +
+                  " bad River alignments were found & written.\n " + std::to_string(transitions) +
+                  " bad Transition tiles were found & written.\n Written to " +
+                  (dir.path / "all.csv").string() + " and " + (dir.path / "all.txt").string() +
+                  ".\n");
 
     const auto bridges = with({"--out", (dir.path / "b.csv").string(), "bridges", "--start-id",
                                "3799", "--owner", "ROK"});

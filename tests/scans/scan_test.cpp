@@ -70,7 +70,9 @@ TEST(EdgeScan, TheWorkedRoadExample) {
     const std::string text = s.file("out.csv");
     EXPECT_EQ(text.rfind("2 Tile Scanner - Misaligned Roads Report - ", 0), 0u);
     EXPECT_EQ(s.body("out.csv"), columns + "6, 51, 5, 9, 10001, 100, 200, No Road to West, 1\n");
-    EXPECT_EQ(s.lastMessage(), "Road Scan Finished: 1 bad Road alignments were found & written.");
+    EXPECT_EQ(s.lastMessage(), "Road Scan Finished: 1 bad Road alignments were found & written."
+                               "\r\n Written to " +
+                                   (s.dir.path / "out.csv").string() + ".");
     ASSERT_TRUE(s.state.list.model.window.has_value());
     EXPECT_EQ(s.state.list.model.window->reportRows.size(), 1u);
     EXPECT_TRUE(s.state.files.outputFile.isOpen()) << "the output stays open for a later scan";
@@ -192,6 +194,12 @@ TEST(EdgeScan, TheCombinedReportHasOneHeaderAndCombinedCodes) {
     const std::string version = s.file("all-text.txt");
     EXPECT_EQ(version.rfind("Balkans Theater Bad Road/River/Transition Tiles Report - ", 0), 0u);
     EXPECT_NE(version.find("No Transition to East"), std::string::npos);
+    // One closing message with what each scan found, naming both files.
+    EXPECT_EQ(s.lastMessage(), "Section Report Finished: 1 bad Road alignments were found & "
+                               "written.\r\n 1 bad River alignments were found & written.\r\n 1 "
+                               "bad Transition tiles were found & written.\r\n Written to " +
+                                   (s.dir.path / "all.csv").string() + " and " +
+                                   (s.dir.path / "all-text.txt").string() + ".");
     EXPECT_FALSE(s.state.files.outputFile.isOpen());
     EXPECT_FALSE(s.state.scan.scanAll);
     EXPECT_EQ(s.state.list.listKind, ListKind::AllScansReport);
@@ -320,7 +328,8 @@ TEST(BridgePlacement, PlacesOneAndTwoTileBridgesAndRejectsThoseWithoutTheirFarTi
                   (b.dir.path / "NoOpposingTile.txt").string() + ".");
     EXPECT_EQ(b.lastMessage(),
               "Bridge Placement Finished:  3 Bridges were placed.\r\n 2 Rejected due to no "
-              "opposing tile.");
+              "opposing tile.\r\n Written to " +
+                  (b.dir.path / "out.csv").string() + ".");
     EXPECT_EQ(b.state.scan.parameters.startingObjectId, 18581);
     EXPECT_EQ(b.state.list.model.window->objectRows.size(), 3u);
 }
@@ -354,7 +363,8 @@ TEST(BridgePlacement, TheSelectorIsSharedAndAnOverrunStopsTheWalk) {
     EXPECT_EQ(messages[messages.size() - 2].title, "ID Number Overrun");
     EXPECT_EQ(overrun.lastMessage(),
               "Bridge Placement Finished:  1 Bridges were placed.\r\n 0 Rejected due to no "
-              "opposing tile.");
+              "opposing tile.\r\n Written to " +
+                  (overrun.dir.path / "out.csv").string() + ".");
     EXPECT_FALSE(overrun.state.progress.abortRequested);
 }
 
