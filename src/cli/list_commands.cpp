@@ -1,6 +1,7 @@
 #include "cli/list_commands.h"
 
 #include "app/commands.h"
+#include "app/platform_calls.h"
 #include "base/text_util.h"
 #include "objectives/unused_ids.h"
 
@@ -180,14 +181,17 @@ int printUnusedIds(const GlobalOptions& options, const ListCommands& c) {
     }
     // Written as it is listed: the identifiers of a file may leave billions free.
     bool any = false;
-    forEachUnusedPiece(identifiersInExport(session.state.list.model.sourcePath), c.ranges,
-                       [&any](std::string_view piece) {
-                           any = true;
-                           return std::fwrite(piece.data(), 1, piece.size(), stdout) ==
-                                  piece.size();
-                       });
+    const std::vector<std::int32_t> ids = identifiersInExport(session.state.list.model.sourcePath);
+    forEachUnusedPiece(ids, c.ranges, [&any](std::string_view piece) {
+        any = true;
+        return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+    });
     if (!c.ranges && any) {
         std::fputc('\n', stdout);
+    }
+    if (!any) {
+        showMessage(session.platform, noUnusedIdsText(ids), unusedIdsTitle,
+                    MessageIcon::Information);
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
         std::fprintf(stderr, "Error: the listing could not be written to standard output\n");

@@ -434,12 +434,13 @@ bool unusedIdsCommand(ApplicationState& state, const Platform& platform) {
 }
 
 std::string unusedIdListing(ApplicationState& state, const Platform& platform, bool ranges) {
-    UnusedListing listing =
-        listUnusedIds(identifiersInExport(state.list.model.sourcePath), ranges, unusedListingRoom);
+    const std::vector<std::int32_t> ids = identifiersInExport(state.list.model.sourcePath);
+    UnusedListing listing = listUnusedIds(ids, ranges, unusedListingRoom);
     if (listing.exceeded) {
         showMessage(platform, unusedListingExceeded, texts::warning, MessageIcon::Information);
     }
-    return listing.text;
+    // An empty box would look like a listing that failed.
+    return listing.text.empty() ? noUnusedIdsText(ids) : listing.text;
 }
 
 } // namespace vantor

@@ -65,6 +65,19 @@ UnusedListing listUnusedIds(std::vector<std::int32_t> ids, bool ranges, std::siz
     return listing;
 }
 
+std::string noUnusedIdsText(const std::vector<std::int32_t>& ids) {
+    if (ids.empty()) {
+        return "The file holds no objects, so it has no identifiers to list between.";
+    }
+    const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+    if (*low == *high) {
+        return "Every object has the identifier " + shown(*low) +
+               ": there is nothing between to list.";
+    }
+    return "Every identifier from " + shown(*low) + " to " + shown(*high) +
+           " is in use: none is free.";
+}
+
 std::vector<std::int32_t> identifiersInExport(const std::string& path) {
     std::vector<std::int32_t> ids;
     TextReader file;

@@ -10,6 +10,8 @@
 
 namespace vantor {
 
+inline constexpr const char* unusedIdsTitle = "Unused Objective ID#'s";
+
 // The listing box of the dialog holds 9,999 characters; the command line has no such limit.
 inline constexpr std::size_t unusedListingRoom = 9999;
 inline constexpr const char* unusedListingExceeded =
@@ -30,6 +32,10 @@ UnusedListing listUnusedIds(std::vector<std::int32_t> identifiers, bool ranges,
 // memory than the identifiers themselves. take returns false to stop; so does the call then.
 bool forEachUnusedPiece(std::vector<std::int32_t> identifiers, bool ranges,
                         const std::function<bool(std::string_view)>& take);
+
+// What to say when the listing is empty: no identifier between the lowest and the highest in
+// use is free (or the file has fewer than two to list between).
+std::string noUnusedIdsText(const std::vector<std::int32_t>& identifiers);
 
 // The identifiers of every object line of an objective export (not only the rows a list shows).
 std::vector<std::int32_t> identifiersInExport(const std::string& path);

@@ -4,6 +4,7 @@
 #include "app/platform.h"
 #include "app/platform_calls.h"
 #include "objectives/find.h"
+#include "objectives/unused_ids.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -114,7 +115,7 @@ void FindDialog::closeEvent(QCloseEvent* event) {
 
 UnusedIdsDialog::UnusedIdsDialog(QWidget* owner, std::function<std::string(bool)> listing)
     : QDialog(owner), listing_(std::move(listing)), box_(new QPlainTextEdit(this)) {
-    setWindowTitle("Unused Objective ID#'s");
+    setWindowTitle(unusedIdsTitle);
     setModal(true);
     box_->setReadOnly(true);
     box_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

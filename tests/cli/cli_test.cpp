@@ -166,6 +166,13 @@ std::string fileText(const std::filesystem::path& path) {
 TEST(CliEndToEnd, ListCommandsPrintExportAndListUnusedIdentifiers) {
     testing::TempDir dir;
     const std::string source = dir.write("o.csv", objectsFile).string();
+    const std::string full =
+        dir.write("full.csv", objectsFile.substr(0, objectsFile.find("Pusan")) +
+                                  "Busan, Town, s, 6, 3, 4, 5, 0,\r\n" +
+                                  objectsFile.substr(objectsFile.find("Inchon")))
+            .string();
+    const std::string single =
+        dir.write("one.csv", objectsFile.substr(0, objectsFile.find("Pusan"))).string();
     const std::string report =
         dir.write("r.csv",
                   "2 roads\r\nh\r\n1, 2, 3, 4, 5, 6, 7, x, 1,\r\n0, 0, 1, 1, 8, 9, 9, x, 4,\r\n")
@@ -193,6 +200,15 @@ TEST(CliEndToEnd, ListCommandsPrintExportAndListUnusedIdentifiers) {
          0,
          " 6 - 6\r\n 8 - 8\r\n"},
         {"a sort that names no column", {"list", source, "--sort", "Height"}, 2, ""},
+        {"no identifier free",
+         {"--source", full, "unused-ids"},
+         0,
+         "Unused Objective ID#'s: Every identifier from 5 to 7 is in use: none is free.\n"},
+        {"one identifier in use",
+         {"--source", single, "unused-ids", "--ranges"},
+         0,
+         "Unused Objective ID#'s: Every object has the identifier 5: there is nothing between to "
+         "list.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -281,6 +281,13 @@ TEST(ListFlow, UnusedIdsSortTheListByIdentifierAndReadTheWholeFile) {
     EXPECT_EQ(w.objectRows[w.display[1]].identifier, 2);
     // Identifiers beyond the 4096 rows shown are in use too: only the real gaps are free.
     EXPECT_EQ(unusedIdListing(s.state, platform, true), " 4 - 9\r\n 4200 - 4299\r\n");
+
+    // Without a gap the box says so instead of staying empty.
+    s.scripted.fileAnswers.push_back(chosen(s.file(
+        "full.csv", header + "a, Town, s, 7, 1, 5, 6, 0,\r\nb, Town, s, 8, 1, 5, 6, 0,\r\n")));
+    ASSERT_TRUE(dispatchCommand(s.state, platform, cmd::OpenSourceCsv));
+    EXPECT_EQ(unusedIdListing(s.state, platform, false),
+              "Every identifier from 7 to 8 is in use: none is free.");
 }
 
 TEST(ListFlow, ClearAllAsksForCautionAndEndsDeletionMode) {
