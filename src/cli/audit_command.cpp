@@ -87,6 +87,9 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
     // A check that could not run has not found the theater clean: the audit is incomplete
     // unless the user leaves that check out.
     if (!skipped.empty()) {
+        if (!options.dirGiven && !session.io.startFolderHint.empty()) {
+            std::fprintf(stderr, "%s\n", session.io.startFolderHint.c_str());
+        }
         std::fprintf(stderr,
                      "Error: the audit is incomplete: %s could not run (see above); give what "
                      "they need, or leave them out with --skip %s\n",

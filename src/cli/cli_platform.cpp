@@ -33,6 +33,15 @@ std::string formatMessage(const MessageBoxRequest& request) {
     return (request.title.empty() ? std::string("Error") : request.title) + ": " + text;
 }
 
+std::string startFolderHint(const std::string& folder) {
+    return "Note: without --dir the scripts and lists are read from the current folder, " + folder +
+           "; give --dir with the theater's folder to read them from there.";
+}
+
+bool concernsStartFolderFile(const MessageBoxRequest& request) {
+    return request.title == "Missing Script File" || request.title == "Missing File";
+}
+
 void CliPlatform::answerFile(const std::string& path) {
     fileAnswers.push_back(FileRequestResult{FileRequestStatus::Chosen, path, 0});
 }
@@ -51,6 +60,10 @@ Platform CliPlatform::platform() {
             clearLine(err);
         }
         std::fprintf(f, "%s\n", formatMessage(r).c_str());
+        if (!startFolderHint.empty() && concernsStartFolderFile(r)) {
+            std::fprintf(f, "%s\n", startFolderHint.c_str());
+            startFolderHint.clear();
+        }
         if (r.buttons != MessageButtons::YesNo) {
             return MessageAnswer::Ok;
         }

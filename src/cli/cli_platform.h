@@ -21,6 +21,8 @@ struct CliPlatform {
     std::deque<int> posted;
     bool closeRequested = false;
     int messagesShown = 0; // every message box, shown or kept quiet
+    // Said after a message about a missing script or list when no --dir was given, once.
+    std::string startFolderHint;
     std::map<std::pair<std::string, std::string>, std::string> settings;
     std::FILE* out = stdout;
     std::FILE* err = stderr;
@@ -29,6 +31,12 @@ struct CliPlatform {
 
     void answerFile(const std::string& path);
 };
+
+// Where the scripts and lists were looked for when the command line named no start folder.
+std::string startFolderHint(const std::string& folder);
+
+// Whether a message says that a file of the start folder is missing or unreadable.
+bool concernsStartFolderFile(const MessageBoxRequest& request);
 
 // "Title: text", with the message's line breaks as the terminal's.
 std::string formatMessage(const MessageBoxRequest& request);

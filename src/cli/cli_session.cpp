@@ -49,6 +49,9 @@ bool CliSession::start(const GlobalOptions& options) {
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) {
         folder.pop_back();
     }
+    if (!options.dirGiven) {
+        io.startFolderHint = startFolderHint(folder);
+    }
     if (!startUp(state, platform, RunMode::Interactive, folder)) {
         return false; // an ini file that cannot be read: the theaters it lists are unknown
     }

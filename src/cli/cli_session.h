@@ -9,6 +9,7 @@ namespace vantor::cli {
 
 struct GlobalOptions {
     std::string dir = ".";
+    bool dirGiven = false; // --dir was on the command line
     std::string theater;
     std::string terrain;
     std::string source;

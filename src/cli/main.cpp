@@ -257,6 +257,7 @@ int runCli(int argc, char** argv) {
         const int code = app.exit(e);
         return code == 0 ? exitOk : exitUsage;
     }
+    options.dirGiven = app.count("--dir") > 0;
     // Each family runs its command if it was the one parsed, and answers -1 otherwise.
     int status = runTheaterCommands(options, theaterCommands);
     status = status >= 0 ? status : runListCommands(options, listCommands);

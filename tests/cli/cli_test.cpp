@@ -389,6 +389,41 @@ TEST(CliEndToEnd, ScansOfTheSampleFindWhatWasLaidOnIt) {
     }
 }
 
+TEST(CliEndToEnd, AMissingScriptWithoutDirSaysWhereItWasLookedFor) {
+    testing::TempDir dir;
+    ASSERT_EQ(cli({"sample", dir.str(), "--sections", "2"}).exitCode, 0);
+    const std::string l2 = (dir.path / "Theater.L2").string();
+    const std::string empty = (dir.path / "empty").string();
+    std::filesystem::create_directory(empty);
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        bool hint;
+    };
+    const Case cases[] = {
+        {"a scan from the current folder", {"--terrain", l2, "roads", "--count-only"}, true},
+        {"a scan from a named folder",
+         {"--dir", empty, "--terrain", l2, "roads", "--count-only"},
+         false},
+        {"an audit from the current folder",
+         {"--terrain", l2, "audit", "--only", "roads,rivers"},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto run = cli(c.args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE((run.err + run.out).find("Object-RoadScript.dat"), std::string::npos) << run.err;
+        const std::size_t hint = run.err.find("Note: without --dir the scripts and lists are read "
+                                              "from the current folder, ");
+        EXPECT_EQ(hint != std::string::npos, c.hint) << run.err;
+        if (c.hint) {
+            EXPECT_EQ(run.err.find("Note: without --dir", hint + 1), std::string::npos)
+                << "said once";
+        }
+    }
+}
+
 TEST(CliEndToEnd, WithoutAnIniFileTheBuiltInTheaterIsListed) {
     testing::TempDir dir;
     const auto run = cli({"--dir", dir.str(), "theaters"});
