@@ -17,4 +17,10 @@ RunMode parseCommandLine(std::string_view commandLine);
 // folder after it.
 std::string takeStartFolderArgument(std::vector<std::string>& arguments, std::string& error);
 
+// What the desktop program prints for "--help" or "-h" (and "--version") before it opens any
+// window, so that it answers without a display; none for any other command line.
+enum class InfoRequest { None, Help, Version };
+InfoRequest infoRequest(const std::vector<std::string>& arguments);
+std::string desktopUsage();
+
 } // namespace vantor

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <clocale>
 #include <cstdio>
 #include <exception>
 
@@ -28,7 +29,21 @@ QString findManual() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so that it needs no display.
+    const vantor::InfoRequest info =
+        vantor::infoRequest(std::vector<std::string>(argv + 1, argv + argc));
+    if (info == vantor::InfoRequest::Help) {
+        std::fputs(vantor::desktopUsage().c_str(), stdout);
+        return 0;
+    }
+    if (info == vantor::InfoRequest::Version) {
+        std::printf("vantor %s\n", vantor::vantorVersion());
+        return 0;
+    }
     QApplication app(argc, argv);
+    // Qt takes the user's locale for the C library; the files Vantor writes use the full stop
+    // of their formats ("%5.3f" radar values), never a decimal comma.
+    std::setlocale(LC_NUMERIC, "C");
     vantor::removeTemporariesOnSignal();
     QApplication::setApplicationName(vantor::texts::programName);
     QApplication::setApplicationVersion(vantor::vantorVersion());

@@ -64,5 +64,26 @@ TEST(CommandLine, TheStartFolderIsTakenOutOfTheArguments) {
     }
 }
 
+TEST(CommandLine, HelpAndVersionAreAnsweredBeforeAnyWindow) {
+    using Args = std::vector<std::string>;
+    const std::pair<Args, InfoRequest> cases[] = {
+        {{}, InfoRequest::None},
+        {{"@radar"}, InfoRequest::None},
+        {{"--help"}, InfoRequest::Help},
+        {{"-h"}, InfoRequest::Help},
+        {{"@airbase", "--help"}, InfoRequest::Help},
+        {{"--version"}, InfoRequest::Version},
+        {{"--version", "-h"}, InfoRequest::Help},
+        {{"--helpful"}, InfoRequest::None},
+    };
+    for (const auto& [arguments, request] : cases) {
+        EXPECT_EQ(infoRequest(arguments), request) << (arguments.empty() ? "" : arguments[0]);
+    }
+    const std::string usage = desktopUsage();
+    for (const char* option : {"--dir DIR", "@radar", "@airbase", "--help", "--version"}) {
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
+}
+
 } // namespace
 } // namespace vantor
