@@ -2,6 +2,7 @@
 
 #include "base/file_lookup.h"
 #include "base/safe_writer.h"
+#include "reference/ocd_list.h"
 #include "terrain/terrain_writer.h"
 #include "terrain/theater.h"
 
@@ -180,6 +181,7 @@ const std::vector<std::string>& sampleFileNames() {
         std::vector<std::string> all = {theaterIniName, sampleL2Name, sampleO2Name,
                                         sampleExportName};
         all.insert(all.end(), std::begin(scriptAndListNames), std::end(scriptAndListNames));
+        all.insert(all.end(), {ocdListName, ocdCsvName});
         return all;
     }();
     return names;
@@ -217,6 +219,14 @@ bool writeSampleTheater(const std::string& folder, const SampleOptions& options,
         if (!write(scriptAndListNames[i], texts[i])) {
             return false;
         }
+    }
+    // The class list, derived from the class file as Help > How to ... derives it, so that the
+    // checks that need it run on a new sample at once.
+    const OcdGeneration classes = generateOcdList(folder);
+    if (!classes.ok) {
+        error = "Cannot derive " + std::string(ocdListName) + " in " + folder +
+                (classes.messages.empty() ? std::string() : ": " + classes.messages[0].text);
+        return false;
     }
     const TerrainMatrix matrix = generateSampleTerrain(options, features);
     if (matrix.empty()) {

@@ -582,7 +582,10 @@ TEST(CliChecks, ReferenceListsChecksAndLevelling) {
     auto out = [&](const char* name) { return (dir.path / name).string(); };
     const std::string l2Before = fileText(terrain);
 
-    // Before the list exists, the list commands say what is missing.
+    // The sample derives its class list; without it, the list commands say what is missing.
+    EXPECT_TRUE(std::filesystem::exists(dir.path / "OCDList.dat"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path / "OCDList.csv"));
+    std::filesystem::remove(dir.path / "OCDList.dat");
     auto run = cli({"--dir", d, "--source", source, "ocd-update"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("OCDList.dat cannot be read"), std::string::npos) << run.err;

@@ -146,6 +146,7 @@ TEST(ObjectCheckFlow, PostsTakenTwiceAreReportedOnceTheObjectsAreRead) {
 
 TEST(CityCheckFlow, NeedsTheReferenceListsAndThenPlacesUrbanObjects) {
     Session s;
+    std::filesystem::remove(s.dir.path / "OCDList.dat"); // the sample writes one
     s.openTerrain();
     s.scripted.fileAnswers = {chosen(s.source), chosen(s.out("Unchanged.csv"))};
     EXPECT_FALSE(s.run(cmd::CheckCityJunction));
@@ -180,6 +181,7 @@ TEST(CityCheckFlow, NeedsTheReferenceListsAndThenPlacesUrbanObjects) {
 
 TEST(AirbaseFlow, LevelsAndWritesTheTerrainBackOnlyWhenComplete) {
     Session s;
+    std::filesystem::remove(s.dir.path / "OCDList.dat"); // the sample writes one
     const std::string l2Before = testing::readFile(s.l2);
     // No OCD list: nothing is levelled or written.
     s.scripted.fileAnswers = {chosen(s.l2), chosen(s.source)};
