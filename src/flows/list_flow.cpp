@@ -23,6 +23,20 @@ constexpr const char* closeAppendingOutput =
     "You are about to close a .csv file you are appending objects/errors to.  Do you wish to "
     "close it now?";
 constexpr const char* csvFilter = "Object Export file|*.csv||";
+// A scan's report is a CSV file too, but no objective export.
+constexpr const char* reportFilter = "Tile Scanner Report file|*.csv||";
+
+const char* outputFilter(ListKind listKind) {
+    switch (listKind) {
+    case ListKind::MisalignedRoads:
+    case ListKind::MisalignedRivers:
+    case ListKind::BadTransitions:
+    case ListKind::AllScansReport:
+        return reportFilter;
+    default:
+        return csvFilter;
+    }
+}
 constexpr const char* sameSourceAndExport =
     "Cannot use the same file for Source and Export.  Select another file.";
 
@@ -258,7 +272,7 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
             request.initialName = "*.txt";
         } else {
             request.title = outputTitle(state.list.listKind);
-            request.filter = csvFilter;
+            request.filter = outputFilter(state.list.listKind);
             request.initialName = "*.csv";
         }
         const FileRequestResult result = requestFile(platform, request);

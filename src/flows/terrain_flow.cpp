@@ -14,6 +14,8 @@
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"
 
+#include <filesystem>
+
 namespace vantor {
 
 namespace {
@@ -92,7 +94,14 @@ bool requestTerrainFile(ApplicationState& state, const Platform& platform, int c
     request.title = dialog->title;
     request.filter = dialog->filter;
     request.initialName = dialog->initialName;
-    request.initialFolder = state.terrain.terrainDirectory;
+    // The folder the last terrain came from; before any (or once it is gone) the start folder,
+    // where a theater's files usually are.
+    std::error_code ec;
+    request.initialFolder =
+        !state.terrain.terrainDirectory.empty() &&
+                std::filesystem::is_directory(toFsPath(state.terrain.terrainDirectory), ec)
+            ? state.terrain.terrainDirectory
+            : state.folders.startDirectory;
     const FileRequestResult result = requestFile(platform, request);
     if (result.status == FileRequestStatus::Cancelled) {
         return false;

@@ -8,6 +8,7 @@
 #include "support/terrain_files.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace vantor {
 namespace {
@@ -96,6 +97,32 @@ TEST(TerrainFlow, CancelledOrFailedDialogsChangeNothing) {
     EXPECT_EQ(s.messages(), (std::vector<std::string>{"Error: L2 file open error# 12290"}));
     EXPECT_FALSE(s.state.terrain.terrainOpen);
     EXPECT_TRUE(s.scripted.progressOpens.empty());
+}
+
+TEST(TerrainFlow, TheOpenDialogStartsInTheTerrainFolderElseTheStartFolder) {
+    testing::TempDir other;
+    struct Case {
+        const char* name;
+        std::optional<std::string> stored; // the terrain folder of an earlier run
+        std::string expected;              // empty: the start folder
+    };
+    const Case cases[] = {
+        {"no terrain folder yet", std::nullopt, ""},
+        {"the folder of the last terrain", other.str() + "/", other.str() + "/"},
+        {"a terrain folder that is gone", other.str() + "/gone/", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        if (c.stored) {
+            s.scripted.settings[{"Software\\Moravik\\Quillon\\Paths", "Terrain"}] = *c.stored;
+        }
+        s.scripted.fileAnswers.push_back(testing::cancelled());
+        EXPECT_FALSE(s.run(cmd::OpenL2Terrain));
+        ASSERT_EQ(s.scripted.fileRequests.size(), 1u);
+        EXPECT_EQ(s.scripted.fileRequests[0].initialFolder,
+                  c.expected.empty() ? s.state.folders.startDirectory : c.expected);
+    }
 }
 
 TEST(TerrainFlow, TheO2IsFoundWhateverItsCaseAndAMissingOneIsReported) {

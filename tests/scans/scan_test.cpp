@@ -67,6 +67,7 @@ TEST(EdgeScan, TheWorkedRoadExample) {
     ASSERT_TRUE(s.run(cmd::CheckRoads));
     EXPECT_EQ(s.scripted.scanDialogs.back().title, "Bad Roads Scan");
     EXPECT_EQ(s.scripted.fileRequests.back().title, "Save Bad Roads Report File");
+    EXPECT_EQ(s.scripted.fileRequests.back().filter, "Tile Scanner Report file|*.csv||");
     const std::string text = s.file("out.csv");
     EXPECT_EQ(text.rfind("2 Tile Scanner - Misaligned Roads Report - ", 0), 0u);
     EXPECT_EQ(s.body("out.csv"), columns + "6, 51, 5, 9, 10001, 100, 200, No Road to West, 1\n");
@@ -186,6 +187,7 @@ TEST(EdgeScan, TheCombinedReportHasOneHeaderAndCombinedCodes) {
     EXPECT_EQ(s.scripted.scanDialogs.back().title, "Scan All For Bad Tiles");
     EXPECT_TRUE(s.scripted.scanDialogs.back().textReport) << "the box opens ticked";
     EXPECT_EQ(s.scripted.fileRequests[0].title, "Save All-Scans Report File");
+    EXPECT_EQ(s.scripted.fileRequests[0].filter, "Tile Scanner Report file|*.csv||");
     const std::string text = s.file("all.csv");
     EXPECT_EQ(text.rfind("9 Balkans Theater Bad Road/River/Transition Tiles Report - ", 0), 0u);
     EXPECT_EQ(s.body("all.csv"), columns + "0, 1, 2, 2, 10001, 1, 1, No Road to West, 14\n" +
@@ -310,6 +312,8 @@ TEST(BridgePlacement, PlacesOneAndTwoTileBridgesAndRejectsThoseWithoutTheirFarTi
         m.parameters.startingObjectId = 3799;
     };
     ASSERT_TRUE(b.run(cmd::PlaceBridges));
+    EXPECT_EQ(b.scripted.fileRequests.back().filter, "Object Export file|*.csv||")
+        << "bridges are objects, no report";
     const std::string title = b.file("out.csv").substr(0, b.file("out.csv").find('\n'));
     EXPECT_EQ(title.size(), std::string("1.0 Objective Export ").size() + 24)
         << "one blank between the title and the time: " << title;
