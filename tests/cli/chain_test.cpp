@@ -1,0 +1,242 @@
+// A theater builder's day: each tool's output is the next tool's source, and the audit of every
+// output may find no more than the audit of what went in, save what the tool is for.
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace vantor {
+namespace {
+
+using testing::runProgram;
+
+testing::ProgramRun cli(const std::vector<std::string>& args) {
+    return runProgram(VANTOR_CLI_PATH, args);
+}
+
+struct Finding {
+    std::string check;
+    std::string name; // the object's, empty for a post
+    std::string detail;
+};
+
+struct Audit {
+    std::map<std::string, int> counts;
+    std::vector<Finding> findings;
+    std::string parentRule;
+
+    int count(const std::string& check) const {
+        const auto it = counts.find(check);
+        return it == counts.end() ? -1 : it->second;
+    }
+    std::multiset<std::string> names(const std::string& check) const {
+        std::multiset<std::string> out;
+        for (const Finding& f : findings) {
+            if (f.check == check) {
+                out.insert(f.name);
+            }
+        }
+        return out;
+    }
+};
+
+// An export's objects by name: their identifier and Parent.
+struct ExportObject {
+    std::int64_t id = 0;
+    std::int64_t parent = 0;
+};
+
+std::vector<std::string> fields(const std::string& line) {
+    std::vector<std::string> out;
+    std::stringstream s(line);
+    for (std::string f; std::getline(s, f, ',');) {
+        const std::size_t a = f.find_first_not_of(" \r\n");
+        const std::size_t b = f.find_last_not_of(" \r\n");
+        out.push_back(a == std::string::npos ? std::string() : f.substr(a, b - a + 1));
+    }
+    return out;
+}
+
+std::map<std::string, ExportObject> objectsOf(const std::filesystem::path& path) {
+    std::map<std::string, ExportObject> out;
+    std::stringstream text(testing::readFile(path));
+    std::string line;
+    for (int n = 0; std::getline(text, line); ++n) {
+        const std::vector<std::string> f = fields(line);
+        if (n >= 2 && f.size() > 20) {
+            out[f[0]] = {std::stoll(f[3]), std::stoll(f[20])};
+        }
+    }
+    return out;
+}
+
+struct Theater {
+    testing::TempDir dir;
+    std::string d = dir.str();
+    std::string l2 = (dir.path / "Theater.L2").string();
+
+    explicit Theater(bool clean) {
+        std::vector<std::string> args{"sample", d, "--sections", "16"};
+        if (clean) {
+            args.push_back("--clean");
+        }
+        const auto run = cli(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+    }
+    std::string file(const std::string& name) const { return (dir.path / name).string(); }
+
+    Audit audit(const std::string& source) const {
+        const std::string json = source + ".json";
+        const auto run = cli(
+            {"--quiet", "--dir", d, "--terrain", l2, "--source", source, "audit", "--json", json});
+        EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 3) << run.out << run.err;
+        Audit a;
+        const nlohmann::json doc = nlohmann::json::parse(testing::readFile(json), nullptr, false);
+        if (doc.is_discarded()) {
+            ADD_FAILURE() << "no JSON from the audit of " << source;
+            return a;
+        }
+        for (const auto& [check, n] : doc["summary"]["counts"].items()) {
+            a.counts[check] = n.get<int>();
+        }
+        a.parentRule = doc["summary"].value("parentRule", "");
+        for (const auto& f : doc["findings"]) {
+            a.findings.push_back({f["check"].get<std::string>(), f.value("objectName", ""),
+                                  f["detail"].get<std::string>()});
+        }
+        EXPECT_TRUE(doc["summary"]["skipped"].empty()) << "a new sample has every input";
+        return a;
+    }
+};
+
+// The object checks: what the audit of the output may find beyond that of the source.
+void expectNoNewObjectFaults(const Audit& in, const Audit& out,
+                             const std::map<std::string, ExportObject>& source,
+                             const std::map<std::string, ExportObject>& written) {
+    for (const char* check : {"ids", "multi"}) {
+        EXPECT_LE(out.count(check), in.count(check)) << check;
+    }
+    // A stale radar profile in the output was stale in the source; created objects carry a
+    // fresh one.
+    const std::multiset<std::string> staleBefore = in.names("radar");
+    for (const std::string& name : out.names("radar")) {
+        EXPECT_TRUE(staleBefore.contains(name)) << "radar: " << name;
+    }
+    // A Parent fault in the output was one in the source, or the Parent went with an object the
+    // tool left out; created objects (named 0) have Parent 0, as the export's format writes them.
+    std::map<std::int64_t, std::string> nameOfId;
+    for (const auto& [name, o] : source) {
+        nameOfId.emplace(o.id, name);
+    }
+    const std::multiset<std::string> parentsBefore = in.names("parents");
+    for (const std::string& name : out.names("parents")) {
+        if (name == "0" || parentsBefore.contains(name)) {
+            continue;
+        }
+        const auto from = source.find(name);
+        ASSERT_NE(from, source.end()) << name << " is no object of the source";
+        const auto parent = nameOfId.find(from->second.parent);
+        const bool parentLeftOut = parent != nameOfId.end() && !written.contains(parent->second);
+        EXPECT_TRUE(parentLeftOut)
+            << "parents: " << name << " had a good Parent " << from->second.parent;
+    }
+}
+
+struct Step {
+    const char* tool;
+    std::vector<std::string> options;
+};
+
+TEST(Chains, EveryToolsOutputPassesTheAuditOfItsSource) {
+    const std::vector<Step> chain = {
+        {"check-cities", {}},
+        {"check-objects", {"--range", "1"}},
+        {"move-ids", {"--old-start", "10", "--old-end", "60", "--new-start", "40000"}},
+        {"radar", {}},
+    };
+    for (const bool clean : {false, true}) {
+        SCOPED_TRACE(clean ? "a clean sample" : "a sample with its planted faults");
+        Theater t(clean);
+        std::string source = t.file("Theater.csv");
+        Audit before = t.audit(source);
+        EXPECT_EQ(before.parentRule, "type-or-class-code") << "the sample has its class list";
+        for (const Step& step : chain) {
+            SCOPED_TRACE(step.tool);
+            const std::string out = t.file(std::string(step.tool) + ".csv");
+            std::vector<std::string> args{"--quiet",  "--dir", t.d,     "--terrain", t.l2,
+                                          "--source", source,  "--out", out,         step.tool};
+            args.insert(args.end(), step.options.begin(), step.options.end());
+            const auto run = cli(args);
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            const Audit after = t.audit(out);
+            expectNoNewObjectFaults(before, after, objectsOf(source), objectsOf(out));
+            const std::string tool = step.tool;
+            if (tool == "check-cities") {
+                EXPECT_EQ(after.count("urban"), 0) << "the check's output passes the check";
+            }
+            if (tool == "radar") {
+                EXPECT_EQ(after.count("radar"), 0);
+            }
+            if (tool == "move-ids" || tool == "radar") {
+                // Neither moves, adds nor deletes an object.
+                for (const char* check : {"urban", "parents", "ids", "multi", "bridges"}) {
+                    EXPECT_EQ(after.count(check), before.count(check)) << check;
+                }
+            }
+            if (clean) {
+                EXPECT_EQ(after.findings.size(), 0u)
+                    << after.findings[0].check << ": " << after.findings[0].detail;
+            }
+            source = out;
+            before = after;
+        }
+    }
+}
+
+TEST(Chains, LinkRemovalAndBridgePlacementAddOnlyWhatTheyAreFor) {
+    for (const bool clean : {false, true}) {
+        SCOPED_TRACE(clean ? "a clean sample" : "a sample with its planted faults");
+        Theater t(clean);
+        const std::string source = t.file("Theater.csv");
+        const Audit before = t.audit(source);
+
+        // Every Parent becomes 0 and every link goes, by purpose; the radar values are fresh.
+        const std::string unlinked = t.file("unlinked.csv");
+        ASSERT_EQ(cli({"--quiet", "--dir", t.d, "--terrain", t.l2, "--source", source, "--out",
+                       unlinked, "remove-links"})
+                      .exitCode,
+                  0);
+        const Audit removed = t.audit(unlinked);
+        EXPECT_EQ(removed.count("radar"), 0);
+        EXPECT_EQ(removed.count("ids"), 0) << "no links, none to nobody";
+        EXPECT_EQ(removed.count("multi"), before.count("multi"));
+        EXPECT_EQ(removed.count("parents"), static_cast<int>(objectsOf(unlinked).size()));
+
+        // The bridges placed stand on their tiles: the audit of the terrain against them finds
+        // only the bridges the placement rejected for their missing far tile.
+        const std::string bridges = t.file("bridges.csv");
+        const auto placed =
+            cli({"--quiet", "--dir", t.d, "--terrain", t.l2, "--out", bridges, "bridges"});
+        ASSERT_EQ(placed.exitCode, 0) << placed.err;
+        const Audit audit = t.audit(bridges);
+        const std::string rejected = testing::readFile(t.dir.path / "NoOpposingTile.txt");
+        EXPECT_EQ(audit.count("bridges"), std::count(rejected.begin(), rejected.end(), '\n'));
+        for (const Finding& f : audit.findings) {
+            if (f.check == "bridges") {
+                EXPECT_NE(f.detail.find("without its far tile"), std::string::npos) << f.detail;
+            }
+        }
+        EXPECT_EQ(audit.count("ids"), 0);
+        EXPECT_EQ(audit.count("multi"), 0);
+        EXPECT_EQ(audit.count("offmap"), 0);
+    }
+}
+
+} // namespace
+} // namespace vantor
