@@ -1177,6 +1177,74 @@ class MainWindowTest : public QObject {
             messages.last().startsWith("Error: Cannot write " + QString::fromStdString(source)));
     }
 
+    // A chain in the window: the city check's output, opened in the list and audited, keeps the
+    // source's Parents, links and radar values in order (its new objects have Parent 0, as
+    // the export writes them) and passes the check it came from.
+    void theCityChecksOutputPassesTheAudit() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 16));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        const std::string checked = (theater.path / "City.csv").string();
+        std::deque<std::string> answers = {l2, source};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        w.scanParametersShown = [](ScanParametersDialog& dialog) {
+            dialog.begin();
+            return dialog.result() == QDialog::Accepted;
+        };
+        const auto parentsAndRadar = [&] {
+            const AuditReport& r = w.state().audit.last.report;
+            return std::pair{r.outcomes[auditIndex(AuditCheck::Parents)].count,
+                             r.outcomes[auditIndex(AuditCheck::Radar)].count};
+        };
+        w.runCommand(cmd::OpenL2Terrain);
+        w.runCommand(cmd::OpenSourceCsv);
+        w.menuAction(cmd::AuditTheater)->trigger();
+        QTRY_VERIFY(w.auditPanel()->isVisible());
+        QVERIFY(w.state().audit.done);
+        const auto [parentsBefore, radarBefore] = parentsAndRadar();
+        QCOMPARE(w.state().audit.last.report.parentRule, ParentRule::TypeOrClassCode);
+
+        answers = {source, checked};
+        w.runCommand(cmd::CheckCityJunction);
+        QVERIFY2(messages.last().startsWith("TAC Objects Check Completed.: Total of "),
+                 qPrintable(messages.join("|")));
+        const int added = messages.last().section("\r\n ", 1, 1).section(' ', 0, 0).toInt();
+        QVERIFY(added > 0);
+        answers = {checked};
+        w.runCommand(cmd::OpenSourceCsv);
+        w.menuAction(cmd::AuditTheater)->trigger();
+        const auto audited = [&](const std::string& path) {
+            for (const AuditInput& input : w.state().audit.last.inputs) {
+                if (input.role == "source" && std::filesystem::equivalent(input.path, path)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY(w.state().audit.done && audited(checked));
+        const AuditReport& after = w.state().audit.last.report;
+        QCOMPARE(after.outcomes[auditIndex(AuditCheck::Urban)].count, std::size_t{0});
+        QCOMPARE(after.outcomes[auditIndex(AuditCheck::Ids)].count, std::size_t{0});
+        const auto [parentsAfter, radarAfter] = parentsAndRadar();
+        QVERIFY2(parentsAfter <= parentsBefore + static_cast<std::size_t>(added),
+                 qPrintable(QString("%1 Parent faults after, %2 before, %3 created")
+                                .arg(parentsAfter)
+                                .arg(parentsBefore)
+                                .arg(added)));
+        QVERIFY2(radarAfter <= radarBefore,
+                 qPrintable(
+                     QString("%1 stale radar after, %2 before").arg(radarAfter).arg(radarBefore)));
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_of_city_check.png"));
+    }
+
     void screenshotOfTheMainWindow() {
         auto w = makeWindow();
         w->resize(900, 500);
