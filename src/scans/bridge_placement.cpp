@@ -17,16 +17,17 @@ bool inRanges(const TileScript& script, std::uint32_t tile) {
     return false;
 }
 
-bool isOpposingTile(const TileScript& script, std::uint32_t tile) {
-    return script.opposing.contains(static_cast<std::int32_t>(tile));
-}
+} // namespace
 
-// The bridge the script makes of the post's tile, if it makes one: its record, whether its far
-// tile is missing (a two-tile bridge) and the entries its variable offers.
-std::optional<BridgeTile> bridgeTileAt(const TerrainMatrix& m, const TileScript& script,
+std::optional<BridgeTile> bridgeTileAt(const TileView& view, const TileScript& script,
                                        std::int32_t x, std::int32_t y) {
-    const std::uint32_t tile = m.at(x, y).tileId;
-    if (!inRanges(script, tile)) {
+    const TerrainMatrix& m = view.matrix;
+    if (!m.contains(x, y)) {
+        return std::nullopt;
+    }
+    const std::uint32_t tile = view.at(x, y);
+    if (tile < static_cast<std::uint32_t>(script.lowerBound) ||
+        tile > static_cast<std::uint32_t>(script.upperBound) || !inRanges(script, tile)) {
         return std::nullopt;
     }
     const auto bridge = script.firstBridge.find(static_cast<std::int32_t>(tile));
@@ -35,9 +36,8 @@ std::optional<BridgeTile> bridgeTileAt(const TerrainMatrix& m, const TileScript&
     }
     BridgeTile found{x, y, tile, &script.tiles[bridge->second], false, nullptr};
     if (found.record->span == 2) {
-        const std::int32_t ox = found.record->direction == 'W' ? x + 1 : x;
-        const std::int32_t oy = found.record->direction == 'W' ? y : y + 1;
-        found.farTileMissing = !m.contains(ox, oy) || !isOpposingTile(script, m.at(ox, oy).tileId);
+        const auto [ox, oy] = farPostOf(*found.record, x, y);
+        found.farTileMissing = !m.contains(ox, oy) || !isOpposingTile(script, view.at(ox, oy));
     }
     if (found.record->variable <= randomSelectVariables) {
         found.entries = &script.variables[found.record->variable];
@@ -45,7 +45,14 @@ std::optional<BridgeTile> bridgeTileAt(const TerrainMatrix& m, const TileScript&
     return found;
 }
 
-} // namespace
+std::pair<std::int32_t, std::int32_t> farPostOf(const TileRecord& record, std::int32_t x,
+                                                std::int32_t y) {
+    return record.direction == 'W' ? std::pair{x + 1, y} : std::pair{x, y + 1};
+}
+
+bool isOpposingTile(const TileScript& script, std::uint32_t tile) {
+    return script.opposing.contains(static_cast<std::int32_t>(tile));
+}
 
 std::string bridgeObjectLine(const BridgeObject& b) {
     return "0, Bridge, XXXX, " + std::to_string(b.identifier) + ", " +
@@ -84,7 +91,7 @@ BridgePlacement placeBridges(const TerrainMatrix& m, const TileScript& script,
                 continue;
             }
             counter = skipReservedIdentifiers(counter);
-            const std::optional<BridgeTile> bridge = bridgeTileAt(m, script, x, y);
+            const std::optional<BridgeTile> bridge = bridgeTileAt(TileView{m, {}}, script, x, y);
             if (!bridge) {
                 continue;
             }
@@ -138,7 +145,8 @@ void forEachBridgeTile(const TerrainMatrix& m, const TileScript& script,
             if (tile < lower || tile > upper) {
                 continue;
             }
-            if (const std::optional<BridgeTile> bridge = bridgeTileAt(m, script, x, y)) {
+            if (const std::optional<BridgeTile> bridge =
+                    bridgeTileAt(TileView{m, {}}, script, x, y)) {
                 onTile(*bridge);
             }
         }

@@ -3,12 +3,14 @@
 #include "base/map_area.h"
 #include "base/message.h"
 #include "scans/tile_script.h"
+#include "scans/tile_view.h"
 #include "terrain/terrain_matrix.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace vantor {
 
@@ -78,6 +80,16 @@ struct BridgeTile {
 };
 void forEachBridgeTile(const TerrainMatrix& matrix, const TileScript& script,
                        const std::function<void(const BridgeTile&)>& onTile);
+
+// The bridge the script makes of the post's tile as the view shows it (within the script's
+// bounds and ranges), if it makes one.
+std::optional<BridgeTile> bridgeTileAt(const TileView& view, const TileScript& script,
+                                       std::int32_t x, std::int32_t y);
+// Where a two-tile bridge's far tile belongs: east of it for direction letter W, else north.
+std::pair<std::int32_t, std::int32_t> farPostOf(const TileRecord& record, std::int32_t x,
+                                                std::int32_t y);
+// A tile the script lists as the far side of a two-tile bridge (a negative span).
+bool isOpposingTile(const TileScript& script, std::uint32_t tile);
 
 // The messages of the placement's end.
 std::string bridgeRejectionsMessage(std::int32_t rejected);

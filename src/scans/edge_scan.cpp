@@ -96,44 +96,82 @@ std::string edgeTextReportLine(const EdgeBreak& b, ListKind listKind, bool scanA
     return joinedLine(b, listKind, scanAll, ySections, " \t ");
 }
 
+namespace {
+
+// The breaks of the listed post (x, y) with tile `tile`, through tileAt for its neighbours; the
+// count of them.
+template <typename TileAt, typename OnBreak>
+std::int32_t breaksOfPost(const TerrainMatrix& m, const TileScript& script,
+                          const TileRecord& record, std::int32_t x, std::int32_t y,
+                          std::uint32_t tile, TileAt tileAt, OnBreak onBreak) {
+    std::int32_t breaks = 0;
+    for (const Direction& d : directions) {
+        if ((record.edgeMask & d.bit) == 0) {
+            continue;
+        }
+        const std::int32_t nx = x + d.dx;
+        const std::int32_t ny = y + d.dy;
+        bool broken = !m.contains(nx, ny);
+        if (!broken) {
+            const TileRecord* next = findTile(script, static_cast<std::int32_t>(tileAt(nx, ny)));
+            broken = next == nullptr || (next->edgeMask & d.opposite) == 0;
+        }
+        if (broken) {
+            ++breaks;
+            onBreak(EdgeBreak{x, y, tile, d.code});
+        }
+    }
+    return breaks;
+}
+
+bool withinBounds(const TileScript& script, std::uint32_t tile) {
+    return tile >= static_cast<std::uint32_t>(script.lowerBound) &&
+           tile <= static_cast<std::uint32_t>(script.upperBound);
+}
+
+} // namespace
+
+void postEdgeBreaks(const TileView& view, const TileScript& script, std::int32_t x, std::int32_t y,
+                    const std::function<void(const EdgeBreak&)>& onBreak) {
+    if (!view.matrix.contains(x, y)) {
+        return;
+    }
+    const std::uint32_t tile = view.at(x, y);
+    const TileRecord* record =
+        withinBounds(script, tile) ? findTile(script, static_cast<std::int32_t>(tile)) : nullptr;
+    if (record == nullptr) {
+        return;
+    }
+    breaksOfPost(
+        view.matrix, script, *record, x, y, tile,
+        [&view](std::int32_t nx, std::int32_t ny) { return view.at(nx, ny); },
+        [&onBreak](const EdgeBreak& b) { onBreak(b); });
+}
+
 std::int32_t scanEdges(const TerrainMatrix& m, const TileScript& script, const MapArea& wanted,
                        const std::function<void(const EdgeBreak&)>& onBreak,
                        const RowProgress& progress) {
     const MapArea area = clampedArea(wanted, m.width, m.height);
-    const auto lower = static_cast<std::uint32_t>(script.lowerBound);
-    const auto upper = static_cast<std::uint32_t>(script.upperBound);
     std::int32_t breaks = 0;
+    const auto tileAt = [&m](std::int32_t nx, std::int32_t ny) { return m.at(nx, ny).tileId; };
+    const auto report = [&onBreak](const EdgeBreak& b) {
+        if (onBreak) {
+            onBreak(b);
+        }
+    };
     for (std::int32_t y = area.startY; y <= area.endY; ++y) {
         const TerrainPost* row =
             m.posts.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m.width);
         for (std::int32_t x = area.startX; x <= area.endX; ++x) {
             const std::uint32_t tile = row[x].tileId;
-            if (tile < lower || tile > upper) {
+            if (!withinBounds(script, tile)) {
                 continue;
             }
             const TileRecord* record = findTile(script, static_cast<std::int32_t>(tile));
             if (record == nullptr) {
                 continue;
             }
-            for (const Direction& d : directions) {
-                if ((record->edgeMask & d.bit) == 0) {
-                    continue;
-                }
-                const std::int32_t nx = x + d.dx;
-                const std::int32_t ny = y + d.dy;
-                bool broken = !m.contains(nx, ny);
-                if (!broken) {
-                    const TileRecord* next =
-                        findTile(script, static_cast<std::int32_t>(m.at(nx, ny).tileId));
-                    broken = next == nullptr || (next->edgeMask & d.opposite) == 0;
-                }
-                if (broken) {
-                    ++breaks;
-                    if (onBreak) {
-                        onBreak(EdgeBreak{x, y, tile, d.code});
-                    }
-                }
-            }
+            breaks += breaksOfPost(m, script, *record, x, y, tile, tileAt, report);
             // Every listed post moves the bar; the factor is 1024 whatever the map's width.
             if (progress) {
                 progress(breaks, (y * 1024 + x) / 256);
@@ -141,6 +179,33 @@ std::int32_t scanEdges(const TerrainMatrix& m, const TileScript& script, const M
         }
     }
     return breaks;
+}
+
+std::uint8_t edgeBit(int direction) {
+    for (const Direction& d : directions) {
+        if (d.code == direction) {
+            return d.bit;
+        }
+    }
+    return 0;
+}
+
+std::uint8_t oppositeEdgeBit(int direction) {
+    for (const Direction& d : directions) {
+        if (d.code == direction) {
+            return d.opposite;
+        }
+    }
+    return 0;
+}
+
+std::pair<std::int32_t, std::int32_t> stepTowards(int direction) {
+    for (const Direction& d : directions) {
+        if (d.code == direction) {
+            return {d.dx, d.dy};
+        }
+    }
+    return {0, 0};
 }
 
 } // namespace vantor

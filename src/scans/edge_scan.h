@@ -3,11 +3,13 @@
 #include "base/map_area.h"
 #include "objectives/list_kind.h"
 #include "scans/tile_script.h"
+#include "scans/tile_view.h"
 #include "terrain/terrain_matrix.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace vantor {
 
@@ -35,6 +37,18 @@ std::string edgeScanSummary(ListKind listKind, bool written, std::int32_t count)
 const char* edgeScanSummaryTitle(ListKind listKind);
 // The combined report's closing message, which gathers the three scans' summaries.
 inline constexpr const char* sectionReportSummaryTitle = "Section Report Finished";
+
+// The breaks scanEdges finds at one post, with the tiles the view shows (a repair tried
+// without changing the terrain). A post off the map, outside the script's bounds or not in its
+// tile table has none.
+void postEdgeBreaks(const TileView& view, const TileScript& script, std::int32_t x, std::int32_t y,
+                    const std::function<void(const EdgeBreak&)>& onBreak);
+
+// A break's direction (1 West, 2 North, 3 East, 4 South) as the edge mask's bit, the bit of the
+// neighbour's edge that faces it, and the step to that neighbour.
+std::uint8_t edgeBit(int direction);
+std::uint8_t oppositeEdgeBit(int direction);
+std::pair<std::int32_t, std::int32_t> stepTowards(int direction);
 
 // The road, river or transition scan over the area (kept on the map) with a loaded script:
 // every edge of a listed tile that the neighbour does not continue is a break, handed to
