@@ -13,6 +13,8 @@
 #include "tools/parent_check.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -63,20 +65,75 @@ std::string nameOf(std::string_view line) {
     return trimBlanks(fieldText(NameField, line));
 }
 
+std::string postText(std::int32_t x, std::int32_t y) {
+    return "Map X " + std::to_string(x) + ", Map Y " + std::to_string(y);
+}
+
+std::string plural(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// "tile 10005 on the neighbour to the East (Map X 2, Map Y 3, now tile 1): mends 2 faults,
+// changes 2 edges"
+std::string tileRepairText(const TileRepair& r, bool farTile) {
+    std::string where = farTile ? "at the bridge's far post"
+                        : r.direction == 0
+                            ? "on the post"
+                            : std::string("on the neighbour to the ") + directionName(r.direction);
+    std::string text = "tile " + std::to_string(r.to) + " " + where + " (" + postText(r.x, r.y) +
+                       ", now tile " + std::to_string(r.from) + "): mends " +
+                       plural(r.mended, "fault", "faults");
+    if (!farTile) {
+        text += ", changes " + plural(r.changedEdges, "edge", "edges");
+    }
+    return text;
+}
+
+// Why a break has no repair, or which side has none.
+std::string edgeRepairNote(const EdgeRepairs& found, int direction) {
+    const std::string neighbour = std::string("the neighbour to the ") + directionName(direction);
+    const char* elsewhere = found.refused ? " without breaking another script" : "";
+    if (found.postFits) {
+        return {};
+    }
+    if (found.neighbourFits) {
+        return "no tile of the script fits the post; changing " + neighbour + " instead would";
+    }
+    if (!found.neighbourOnMap) {
+        return std::string("no tile of the script fits the post") + elsewhere + " (" + neighbour +
+               " is off the map)";
+    }
+    return std::string("no tile of the script fits the post or ") + neighbour + elsewhere;
+}
+
+RepairScript repairScriptOf(AuditCheck check) {
+    return check == AuditCheck::Rivers        ? RepairScript::River
+           : check == AuditCheck::Transitions ? RepairScript::Transition
+                                              : RepairScript::Road;
+}
+
 struct Audit {
     const AuditInputs& in;
     const TerrainMatrix& m;
     AuditReport& report;
     const Source& source;
+    RepairTables repairs =
+        buildRepairTables({in.roadScript, in.riverScript, in.transitionScript, in.bridgeScript});
 
     void add(AuditCheck check, std::int32_t x, std::int32_t y, std::string detail) {
-        report.findings.push_back({check, x, y, std::nullopt, {}, std::move(detail)});
+        report.findings.push_back({check, x, y, std::nullopt, {}, std::move(detail), {}, {}});
     }
     void addObject(AuditCheck check, const SourceLine& line, std::string detail) {
         const std::int32_t x = readIntField(XField, line.text);
         const std::int32_t y = readIntField(YField, line.text);
-        report.findings.push_back(
-            {check, x, y, readIntField(IdField, line.text), nameOf(line.text), std::move(detail)});
+        report.findings.push_back({check,
+                                   x,
+                                   y,
+                                   readIntField(IdField, line.text),
+                                   nameOf(line.text),
+                                   std::move(detail),
+                                   {},
+                                   {}});
     }
     void addRecord(AuditCheck check, std::size_t position, std::string detail) {
         addObject(check, source.lines[source.lineOf[position]], std::move(detail));
@@ -87,6 +144,12 @@ struct Audit {
             add(check, b.mapX, b.mapY,
                 "tile " + std::to_string(b.tileId) + ": " +
                     reportErrorText(static_cast<std::uint16_t>(b.direction), kind, false));
+            const EdgeRepairs found = suggestEdgeRepairs(m, repairs, repairScriptOf(check), b);
+            AuditFinding& f = report.findings.back();
+            for (const TileRepair& r : found.repairs) {
+                f.suggestions.push_back({tileRepairText(r, false), r, std::nullopt, {}, 0});
+            }
+            f.repairNote = edgeRepairNote(found, b.direction);
         });
     }
 
@@ -140,6 +203,20 @@ void Audit::bridges(const TileScript& script) {
             add(AuditCheck::Bridges, tile.x, tile.y,
                 "two-tile bridge tile " + std::to_string(tile.tileId) +
                     " without its far tile (placing bridges rejects it)");
+            const FarTileRepairs found = suggestFarTile(m, repairs, tile);
+            AuditFinding& f = report.findings.back();
+            for (const TileRepair& r : found.repairs) {
+                f.suggestions.push_back({tileRepairText(r, true), r, std::nullopt, {}, 0});
+            }
+            const std::string where = "the far tile belongs at " + postText(found.x, found.y) +
+                                      ", " + (found.direction == 3 ? "east" : "north") +
+                                      " of the bridge";
+            if (!found.onMap) {
+                f.repairNote = where + ", off the map";
+            } else if (found.repairs.empty()) {
+                f.repairNote = where + "; no far tile of the bridge script fits there" +
+                               (found.refused ? " without breaking another script" : "");
+            }
         } else if (!covered) {
             const bool placeable = tile.entries != nullptr && !tile.entries->empty();
             add(AuditCheck::Bridges, tile.x, tile.y,
@@ -210,14 +287,9 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
             }
         }
         for (const ObjectRecord& created : objects.created) {
-            report.findings.push_back({AuditCheck::Urban,
-                                       created.x,
-                                       created.y,
-                                       std::nullopt,
-                                       {},
-                                       "an object of class " +
-                                           std::to_string(created.objectiveClass) +
-                                           " would be created"});
+            add(AuditCheck::Urban, created.x, created.y,
+                "an object of class " + std::to_string(created.objectiveClass) +
+                    " would be created");
         }
     }
 }
@@ -234,13 +306,20 @@ void Audit::parents() {
     // creates with Type "0".
     report.parentRule = in.ocd != nullptr ? ParentRule::TypeOrClassCode : ParentRule::Type;
     std::unordered_set<std::int32_t> cityOrTown;
+    std::vector<ParentSite> sites; // where they stand, for the Parents to suggest
     for (const SourceLine& line : source.lines) {
-        if (const std::optional<std::int32_t> id = parentCandidate(line.text)) {
+        std::optional<std::int32_t> id = parentCandidate(line.text);
+        if (!id && in.ocd != nullptr && fieldAfterCommas(ObjectiveField + 1, line.text) &&
+            hasClassCode(*in.ocd, readIntField(ObjectiveField, line.text),
+                         {cityClassCode, townClassCode})) {
+            id = readIntField(IdField, line.text);
+        }
+        if (id) {
             cityOrTown.insert(*id);
-        } else if (in.ocd != nullptr && fieldAfterCommas(ObjectiveField + 1, line.text) &&
-                   hasClassCode(*in.ocd, readIntField(ObjectiveField, line.text),
-                                {cityClassCode, townClassCode})) {
-            cityOrTown.insert(readIntField(IdField, line.text));
+            if (fieldAfterCommas(YField + 1, line.text)) {
+                sites.push_back({*id, readIntField(XField, line.text),
+                                 readIntField(YField, line.text), nameOf(line.text)});
+            }
         }
     }
     for (const SourceLine& line : source.lines) {
@@ -255,8 +334,22 @@ void Audit::parents() {
             break;
         case ParentLink::NoField:
         case ParentLink::CityOrTown:
-            break;
+            continue;
         }
+        AuditFinding& f = report.findings.back();
+        const ParentSite* nearest =
+            nearestParentSite(sites, f.mapX, f.mapY, f.objectId.value_or(0));
+        if (nearest == nullptr) {
+            f.repairNote = "the file holds no other city or town to be its Parent";
+            continue;
+        }
+        const double distance = std::hypot(static_cast<double>(nearest->x - f.mapX),
+                                           static_cast<double>(nearest->y - f.mapY));
+        char away[32];
+        std::snprintf(away, sizeof away, "%.1f", distance);
+        f.suggestions.push_back({"Parent " + std::to_string(nearest->id) + " (" + nearest->name +
+                                     ", the nearest city or town, " + away + " posts away)",
+                                 std::nullopt, nearest->id, nearest->name, distance});
     }
 }
 

@@ -4,6 +4,7 @@
 #include "checks/city_check.h"
 #include "reference/ocd_list.h"
 #include "reference/tile_info.h"
+#include "scans/edge_repair.h"
 #include "scans/tile_script.h"
 #include "terrain/terrain_matrix.h"
 
@@ -51,7 +52,18 @@ inline std::size_t auditIndex(AuditCheck check) {
     return static_cast<std::size_t>(check);
 }
 
-// One thing found: where it is and, where there is one, the objective it concerns.
+// What would mend a finding: a tile put on a post (roads, rivers, transitions, a bridge's far
+// tile) or a Parent written for the object, with the words that say so.
+struct AuditSuggestion {
+    std::string text;
+    std::optional<TileRepair> tile;
+    std::optional<std::int32_t> parent;
+    std::string parentName;
+    double distance = 0; // posts to the suggested Parent
+};
+
+// One thing found: where it is and, where there is one, the objective it concerns; what would
+// mend it, best first, and when nothing would, why (repairNote).
 struct AuditFinding {
     AuditCheck check = AuditCheck::Roads;
     std::int32_t mapX = 0;
@@ -59,6 +71,8 @@ struct AuditFinding {
     std::optional<std::int32_t> objectId;
     std::string objectName;
     std::string detail;
+    std::vector<AuditSuggestion> suggestions;
+    std::string repairNote;
 };
 
 // What one check came to: not selected, skipped (its inputs are missing: never taken for

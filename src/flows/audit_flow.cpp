@@ -68,10 +68,15 @@ struct Gathering {
         audit.inputs.push_back({role, absolutePath(path), text.size()});
         return true;
     }
+    // A script is read for its check, and for every terrain check's repairs: a tile changed
+    // to mend a road must keep the rivers, transitions and bridges whole.
     void script(ScriptKind kind, TileScript& script, const TileScript*& into,
                 std::initializer_list<AuditCheck> checks) {
         std::string text;
-        if (!wanted(checks) || !readFile(scriptFileName(kind), "script", checks, text)) {
+        const bool forRepairs = wanted(
+            {AuditCheck::Roads, AuditCheck::Rivers, AuditCheck::Transitions, AuditCheck::Bridges});
+        if ((!wanted(checks) && !forRepairs) ||
+            !readFile(scriptFileName(kind), "script", checks, text)) {
             return;
         }
         const ScriptLoad load = parseTileScript(script, kind, text);

@@ -60,6 +60,35 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
             one["objectName"] = f.objectName;
         }
         one["detail"] = f.detail;
+        Json suggestions = Json::array();
+        for (const AuditSuggestion& suggestion : f.suggestions) {
+            Json entry = {{"text", suggestion.text}};
+            if (suggestion.tile) {
+                const TileRepair& r = *suggestion.tile;
+                entry["tile"] = {{"mapX", r.x},
+                                 {"mapY", r.y},
+                                 {"from", r.from},
+                                 {"to", r.to},
+                                 {"post", f.check == AuditCheck::Bridges ? "far"
+                                          : r.direction == 0             ? "fault"
+                                                                         : "neighbour"},
+                                 {"changedEdges", r.changedEdges},
+                                 {"mends", r.mended}};
+                if (r.direction != 0) {
+                    entry["tile"]["direction"] = directionName(r.direction);
+                }
+            }
+            if (suggestion.parent) {
+                entry["parent"] = {{"id", *suggestion.parent},
+                                   {"name", suggestion.parentName},
+                                   {"distance", suggestion.distance}};
+            }
+            suggestions.push_back(std::move(entry));
+        }
+        one["suggestions"] = std::move(suggestions);
+        if (!f.repairNote.empty()) {
+            one["repairNote"] = f.repairNote;
+        }
         findings.push_back(std::move(one));
     }
     doc["findings"] = std::move(findings);

@@ -36,6 +36,25 @@ ParentLink parentLink(std::string_view line, const std::unordered_set<std::int32
     return cityOrTown.contains(parent) ? ParentLink::CityOrTown : ParentLink::NoCityOrTown;
 }
 
+const ParentSite* nearestParentSite(const std::vector<ParentSite>& sites, std::int32_t x,
+                                    std::int32_t y, std::int32_t ownId) {
+    const ParentSite* best = nullptr;
+    std::int64_t bestDistance = 0;
+    for (const ParentSite& site : sites) {
+        if (site.id == ownId) {
+            continue;
+        }
+        const std::int64_t dx = std::int64_t{site.x} - x;
+        const std::int64_t dy = std::int64_t{site.y} - y;
+        const std::int64_t d = dx * dx + dy * dy;
+        if (best == nullptr || d < bestDistance) {
+            best = &site;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
 ParentCheck checkParentLinks(TextReader& source, SafeWriter& noParent, SafeWriter& wrongParent,
                              std::time_t now) {
     ParentCheck result;

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 namespace vantor {
 
@@ -25,6 +27,19 @@ std::optional<std::int32_t> parentCandidate(std::string_view line);
 // What the Parent field of an object line names, against the cities and towns of its file.
 enum class ParentLink { NoField, Zero, NoCityOrTown, CityOrTown };
 ParentLink parentLink(std::string_view line, const std::unordered_set<std::int32_t>& cityOrTown);
+
+// A city or town that can be a Parent, where it stands.
+struct ParentSite {
+    std::int32_t id = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::string name;
+};
+
+// The site nearest the post (straight-line distance in posts) other than the object itself (a
+// site with its identifier); ties go to the one listed first. Null when there is none.
+const ParentSite* nearestParentSite(const std::vector<ParentSite>& sites, std::int32_t x,
+                                    std::int32_t y, std::int32_t ownId);
 
 struct ParentCheck {
     bool headerRead = false; // the source held its title and column lines

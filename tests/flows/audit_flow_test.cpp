@@ -117,6 +117,47 @@ TEST(Audit, EveryPlantedFaultOfTheSampleIsFoundByItsCheck) {
     }
 }
 
+TEST(Audit, EveryPlantedFaultOfTheTerrainAndEveryParentHasARepair) {
+    Theater t;
+    const TheaterAudit audit = t.auditEverything();
+    // Each gap leaves two breaks; filling it mends both, and each break says so.
+    for (const AuditFinding& f : audit.report.findings) {
+        SCOPED_TRACE(std::string(auditCheckName(f.check)) + ": " + f.detail);
+        switch (f.check) {
+        case AuditCheck::Roads:
+        case AuditCheck::Rivers:
+        case AuditCheck::Transitions: {
+            ASSERT_FALSE(f.suggestions.empty()) << f.repairNote;
+            const TileRepair& best = *f.suggestions[0].tile;
+            EXPECT_EQ(best.mended, 2);
+            EXPECT_NE(best.direction, 0) << "the gap is the neighbour";
+            EXPECT_EQ(best.from, t.state.terrain.matrix.at(best.x, best.y).tileId);
+            EXPECT_TRUE(f.repairNote.empty());
+            break;
+        }
+        case AuditCheck::Bridges:
+            if (f.detail.find("without its far tile") != std::string::npos) {
+                ASSERT_FALSE(f.suggestions.empty()) << f.repairNote;
+                EXPECT_EQ(f.suggestions[0].tile->to, 13003u);
+                EXPECT_EQ(std::pair(f.suggestions[0].tile->x, f.suggestions[0].tile->y),
+                          std::pair(f.mapX + 1, f.mapY))
+                    << "east of a bridge with direction letter W";
+            }
+            break;
+        case AuditCheck::Parents: {
+            ASSERT_EQ(f.suggestions.size(), 1u);
+            const AuditSuggestion& s = f.suggestions[0];
+            ASSERT_TRUE(s.parent.has_value());
+            EXPECT_NE(*s.parent, *f.objectId);
+            EXPECT_NE(s.text.find("the nearest city or town"), std::string::npos) << s.text;
+            break;
+        }
+        default:
+            EXPECT_TRUE(f.suggestions.empty());
+        }
+    }
+}
+
 TEST(Audit, ASampleGeneratedWithoutFaultsIsClean) {
     // Every check runs and finds nothing, whatever the size, record layout and relief.
     const SampleOptions cases[] = {
