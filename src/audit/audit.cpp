@@ -2,6 +2,7 @@
 
 #include "analysis/radar_profile.h"
 #include "analysis/radar_rewrite.h"
+#include "audit/repair_text.h"
 #include "base/text_file.h"
 #include "base/text_util.h"
 #include "objectives/export_format.h"
@@ -28,7 +29,8 @@ constexpr std::array<const char*, auditCheckCount> checkNames{
 
 // One data line of the source, read once for every check.
 struct SourceLine {
-    std::string_view text; // without its line end
+    std::string_view text;  // without its line end
+    std::size_t number = 0; // in the file, from 0 (the title line)
 };
 
 struct Source {
@@ -46,7 +48,7 @@ Source readSource(const std::vector<std::string_view>& all) {
     source.headerRead = true;
     bool objectsEnded = false;
     for (std::size_t i = 2; i < all.size(); ++i) {
-        const SourceLine line{withoutLineEnd(all[i])};
+        const SourceLine line{withoutLineEnd(all[i]), i};
         // The objects as the object checks read them: up to the line that ends their load.
         ObjectRecord record;
         const ObjectLine kind =
@@ -65,47 +67,6 @@ std::string nameOf(std::string_view line) {
     return trimBlanks(fieldText(NameField, line));
 }
 
-std::string postText(std::int32_t x, std::int32_t y) {
-    return "Map X " + std::to_string(x) + ", Map Y " + std::to_string(y);
-}
-
-std::string plural(int n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-// "tile 10005 on the neighbour to the East (Map X 2, Map Y 3, now tile 1): mends 2 faults,
-// changes 2 edges"
-std::string tileRepairText(const TileRepair& r, bool farTile) {
-    std::string where = farTile ? "at the bridge's far post"
-                        : r.direction == 0
-                            ? "on the post"
-                            : std::string("on the neighbour to the ") + directionName(r.direction);
-    std::string text = "tile " + std::to_string(r.to) + " " + where + " (" + postText(r.x, r.y) +
-                       ", now tile " + std::to_string(r.from) + "): mends " +
-                       plural(r.mended, "fault", "faults");
-    if (!farTile) {
-        text += ", changes " + plural(r.changedEdges, "edge", "edges");
-    }
-    return text;
-}
-
-// Why a break has no repair, or which side has none.
-std::string edgeRepairNote(const EdgeRepairs& found, int direction) {
-    const std::string neighbour = std::string("the neighbour to the ") + directionName(direction);
-    const char* elsewhere = found.refused ? " without breaking another script" : "";
-    if (found.postFits) {
-        return {};
-    }
-    if (found.neighbourFits) {
-        return "no tile of the script fits the post; changing " + neighbour + " instead would";
-    }
-    if (!found.neighbourOnMap) {
-        return std::string("no tile of the script fits the post") + elsewhere + " (" + neighbour +
-               " is off the map)";
-    }
-    return std::string("no tile of the script fits the post or ") + neighbour + elsewhere;
-}
-
 RepairScript repairScriptOf(AuditCheck check) {
     return check == AuditCheck::Rivers        ? RepairScript::River
            : check == AuditCheck::Transitions ? RepairScript::Transition
@@ -121,7 +82,8 @@ struct Audit {
         buildRepairTables({in.roadScript, in.riverScript, in.transitionScript, in.bridgeScript});
 
     void add(AuditCheck check, std::int32_t x, std::int32_t y, std::string detail) {
-        report.findings.push_back({check, x, y, std::nullopt, {}, std::move(detail), {}, {}});
+        report.findings.push_back(
+            {check, x, y, std::nullopt, {}, std::move(detail), {}, {}, std::nullopt});
     }
     void addObject(AuditCheck check, const SourceLine& line, std::string detail) {
         const std::int32_t x = readIntField(XField, line.text);
@@ -133,7 +95,8 @@ struct Audit {
                                    nameOf(line.text),
                                    std::move(detail),
                                    {},
-                                   {}});
+                                   {},
+                                   line.number});
     }
     void addRecord(AuditCheck check, std::size_t position, std::string detail) {
         addObject(check, source.lines[source.lineOf[position]], std::move(detail));
@@ -141,9 +104,7 @@ struct Audit {
 
     void edges(AuditCheck check, const TileScript& script, ListKind kind) {
         scanEdges(m, script, {0, 0, m.width - 1, m.height - 1}, [&](const EdgeBreak& b) {
-            add(check, b.mapX, b.mapY,
-                "tile " + std::to_string(b.tileId) + ": " +
-                    reportErrorText(static_cast<std::uint16_t>(b.direction), kind, false));
+            add(check, b.mapX, b.mapY, edgeBreakDetail(b, kind));
             const EdgeRepairs found = suggestEdgeRepairs(m, repairs, repairScriptOf(check), b);
             AuditFinding& f = report.findings.back();
             for (const TileRepair& r : found.repairs) {
@@ -200,23 +161,13 @@ void Audit::bridges(const TileScript& script) {
             covered = true;
         }
         if (tile.farTileMissing) {
-            add(AuditCheck::Bridges, tile.x, tile.y,
-                "two-tile bridge tile " + std::to_string(tile.tileId) +
-                    " without its far tile (placing bridges rejects it)");
+            add(AuditCheck::Bridges, tile.x, tile.y, farTileMissingDetail(tile.tileId));
             const FarTileRepairs found = suggestFarTile(m, repairs, tile);
             AuditFinding& f = report.findings.back();
             for (const TileRepair& r : found.repairs) {
                 f.suggestions.push_back({tileRepairText(r, true), r, std::nullopt, {}, 0});
             }
-            const std::string where = "the far tile belongs at " + postText(found.x, found.y) +
-                                      ", " + (found.direction == 3 ? "east" : "north") +
-                                      " of the bridge";
-            if (!found.onMap) {
-                f.repairNote = where + ", off the map";
-            } else if (found.repairs.empty()) {
-                f.repairNote = where + "; no far tile of the bridge script fits there" +
-                               (found.refused ? " without breaking another script" : "");
-            }
+            f.repairNote = farTileNote(found);
         } else if (!covered) {
             const bool placeable = tile.entries != nullptr && !tile.entries->empty();
             add(AuditCheck::Bridges, tile.x, tile.y,

@@ -73,6 +73,7 @@ struct AuditFinding {
     std::string detail;
     std::vector<AuditSuggestion> suggestions;
     std::string repairNote;
+    std::optional<std::size_t> sourceLine; // of the objective, in the source from 0
 };
 
 // What one check came to: not selected, skipped (its inputs are missing: never taken for
