@@ -334,59 +334,6 @@ bool levelOnGrid(ApplicationState& state, const Platform& platform, const Occupa
     return true;
 }
 
-// Writes the levelled matrix into the terrain pair it names. Both files must already exist:
-// terrain loaded from a matrix file has no pair to write into.
-bool writeTerrainBack(ApplicationState& state, const Platform& platform) {
-    if (equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M")) {
-        showMessage(platform,
-                    "The levelled terrain was not written: it was loaded from the matrix file " +
-                        state.terrain.terrainPath +
-                        ", which has no L2 and O2 files to write into.\r\n Save it with \"Save "
-                        "L2M Matrix\", or open the theater's L2 file and level again.",
-                    texts::information, MessageIcon::Warning);
-        return false;
-    }
-    std::string l2 = state.terrain.terrainPath;
-    std::string o2 = state.terrain.terrainPath;
-    if (l2.size() >= 2) {
-        l2.replace(l2.size() - 2, 2, "L2");
-        o2.replace(o2.size() - 2, 2, "O2");
-    }
-    const std::filesystem::path l2Path = findBeside(l2);
-    const std::filesystem::path o2Path = findBeside(o2);
-    for (const auto& [path, name] : {std::pair{l2Path, l2}, std::pair{o2Path, o2}}) {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(path, ec)) {
-            showMessage(platform, terrain_texts::dataFileOpenFailed, name, MessageIcon::Error);
-            return false;
-        }
-    }
-    state.progress.abortRequested = false;
-    state.progress.progressState = ProgressState::Terrain;
-    state.progress.counters.sectionsCompleted = 0;
-    state.progress.counters.position = 0;
-    openProgress(state, platform);
-    const TerrainResult result =
-        writeTerrainFiles(state.terrain.matrix, l2Path, o2Path, terrainProgress(state, platform));
-    closeProgress(state, platform);
-    showMessages(platform, result.messages);
-    if (!result.ok()) {
-        return false;
-    }
-    // The new pair is what later commands must not write over.
-    state.files.inputs.held.clear();
-    for (const std::filesystem::path& path : {l2Path, o2Path}) {
-        state.files.inputs.held.push_back({examinePath(path).identity, path});
-    }
-    const auto bak = [](const std::filesystem::path& p) { return fromFsPath(p) + ".bak"; };
-    showMessage(platform,
-                "The levelled terrain was written into " + fromFsPath(l2Path) + " and " +
-                    fromFsPath(o2Path) + ".\r\n The previous files are kept as " + bak(l2Path) +
-                    " and " + bak(o2Path) + ".",
-                "Terrain Written", MessageIcon::Information);
-    return true;
-}
-
 bool airbaseFlow(ApplicationState& state, const Platform& platform) {
     if (!ensureTerrain(state, platform)) {
         showMessage(platform, "Cannot scan Airbases until the terrain file (L2) is opened.",
@@ -410,7 +357,7 @@ bool airbaseFlow(ApplicationState& state, const Platform& platform) {
     closeProgress(state, platform);
     forgetAudit(state, platform); // the posts it levelled may be findings of it
     if (done && !state.progress.abortRequested) {
-        done = writeTerrainBack(state, platform);
+        done = writeTerrainBack(state, platform, "levelled", "level");
     }
     closeToolFiles(state);
     return done;

@@ -13,6 +13,7 @@
 #include "flows/recent_file_flow.h"
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"
+#include "terrain/terrain_writer.h"
 
 #include <filesystem>
 
@@ -252,6 +253,60 @@ bool closeFindL2Info(ApplicationState& state, const Platform& platform) {
     if (platform.closeFindL2Info) {
         platform.closeFindL2Info();
     }
+    return true;
+}
+
+bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::string_view done,
+                      std::string_view verb) {
+    if (equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M")) {
+        showMessage(platform,
+                    "The " + std::string(done) +
+                        " terrain was not written: it was loaded from the matrix file " +
+                        state.terrain.terrainPath +
+                        ", which has no L2 and O2 files to write into.\r\n Save it with \"Save "
+                        "L2M Matrix\", or open the theater's L2 file and " +
+                        std::string(verb) + " again.",
+                    texts::information, MessageIcon::Warning);
+        return false;
+    }
+    std::string l2 = state.terrain.terrainPath;
+    std::string o2 = state.terrain.terrainPath;
+    if (l2.size() >= 2) {
+        l2.replace(l2.size() - 2, 2, "L2");
+        o2.replace(o2.size() - 2, 2, "O2");
+    }
+    const std::filesystem::path l2Path = findBeside(l2);
+    const std::filesystem::path o2Path = findBeside(o2);
+    for (const auto& [path, name] : {std::pair{l2Path, l2}, std::pair{o2Path, o2}}) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) {
+            showMessage(platform, terrain_texts::dataFileOpenFailed, name, MessageIcon::Error);
+            return false;
+        }
+    }
+    state.progress.abortRequested = false;
+    state.progress.progressState = ProgressState::Terrain;
+    state.progress.counters.sectionsCompleted = 0;
+    state.progress.counters.position = 0;
+    openProgress(state, platform);
+    const TerrainResult result =
+        writeTerrainFiles(state.terrain.matrix, l2Path, o2Path, terrainProgress(state, platform));
+    closeProgress(state, platform);
+    showMessages(platform, result.messages);
+    if (!result.ok()) {
+        return false;
+    }
+    // The new pair is what later commands must not write over.
+    state.files.inputs.held.clear();
+    for (const std::filesystem::path& path : {l2Path, o2Path}) {
+        state.files.inputs.held.push_back({examinePath(path).identity, path});
+    }
+    const auto bak = [](const std::filesystem::path& p) { return fromFsPath(p) + ".bak"; };
+    showMessage(platform,
+                "The " + std::string(done) + " terrain was written into " + fromFsPath(l2Path) +
+                    " and " + fromFsPath(o2Path) + ".\r\n The previous files are kept as " +
+                    bak(l2Path) + " and " + bak(o2Path) + ".",
+                "Terrain Written", MessageIcon::Information);
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "terrain/terrain_io.h"
 
+#include <string_view>
+
 namespace vantor {
 
 struct ApplicationState;
@@ -27,5 +29,12 @@ bool closeFindL2Info(ApplicationState& state, const Platform& platform);
 
 // Progress of a terrain operation through the progress window (counter -1 leaves the counter).
 TerrainProgress terrainProgress(ApplicationState& state, const Platform& platform);
+
+// Writes the matrix into the terrain pair it was read from, both files replaced as one and the
+// previous pair kept as NAME.bak; `done` and `verb` name the work in the messages ("levelled",
+// "level"). Both files must already exist: terrain loaded from a matrix file has no pair to
+// write into.
+bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::string_view done,
+                      std::string_view verb);
 
 } // namespace vantor
