@@ -6,6 +6,7 @@
 #include "app/progress.h"
 #include "app/recent_files.h"
 #include "audit/audit.h"
+#include "audit/mend.h"
 #include "base/file_guard.h"
 #include "base/text_file.h"
 #include "base/text_reader.h"
@@ -113,6 +114,26 @@ struct AuditRecord {
     bool done = false;
 };
 
+// What a mend is asked to do, by the command line (every fault of the selected checks) or the
+// desktop (the repairs the user applies), what it came to, and what Undo puts back.
+struct RepairRecord {
+    AuditSelection selected{}; // the checks a mend takes on
+    std::string sourcePath;    // the export whose Parents are mended, or empty
+    std::string outPath;       // where the mended export goes
+    bool dryRun = false;
+    std::vector<TileRepair> chosen; // the desktop's: only these are put on the terrain
+    TerrainMend terrain;
+    TheaterAudit parentsAudit; // the findings the Parents written come from
+    ParentMend parents;
+    std::vector<std::pair<AuditCheck, std::string>> skipped; // checks that could not be taken on
+    bool terrainWritten = false;
+    bool exportWritten = false;
+    // The last mend written into the terrain pair, for Edit > Undo Last Repair.
+    std::vector<TileRepair> undoable;
+    std::string undoL2;
+    std::string undoO2;
+};
+
 // The progress window and the flag that asks a long operation to stop.
 struct ProgressRecord {
     ProgressState progressState = ProgressState::None;
@@ -138,6 +159,7 @@ struct ApplicationState {
     ReferenceRecord reference;
     ProgressRecord progress;
     AuditRecord audit;
+    RepairRecord repair;
     RecentFileList recentFiles;
     MenuModel menu = buildMainMenu();
     int dispatchDepth = 0; // commands issued by the running command run inside it

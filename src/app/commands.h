@@ -46,6 +46,8 @@ enum Command : int {
     RadarProfiles = 10239,
     ChooseStartFolder = 10240, // File > "Start Folder...": ours, not the suite's
     AuditTheater = 10241,      // Actions > "Audit Theater...": ours too
+    MendTheater = 10242,       // the repairs of the audit put on the terrain and the export
+    UndoRepair = 10243,        // Edit > "Undo Last Repair": the terrain pair from its backup
     LevelAirbases = 17182,
     MoveObjectIds = 25033,
 };

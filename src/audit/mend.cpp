@@ -157,6 +157,23 @@ TerrainMend mendTerrain(TerrainMatrix& m, const RepairScripts& scripts,
     return mend;
 }
 
+TerrainMend applyTileRepairs(TerrainMatrix& m, const RepairScripts& scripts,
+                             const std::vector<TileRepair>& repairs) {
+    TerrainMend mend;
+    for (const TileRepair& r : repairs) {
+        MendStep step = stepOf(AuditCheck::Roads, r.x, r.y,
+                               "tile " + std::to_string(r.from) + " to " + std::to_string(r.to));
+        if (!m.contains(r.x, r.y) || m.at(r.x, r.y).tileId != r.from) {
+            step.outcome = MendStep::Outcome::Refused;
+            step.note = "the post no longer holds tile " + std::to_string(r.from);
+        } else {
+            apply(m, scripts, r, step, mend);
+        }
+        mend.steps.push_back(std::move(step));
+    }
+    return mend;
+}
+
 void undoTileRepairs(TerrainMatrix& m, const std::vector<TileRepair>& applied) {
     for (auto it = applied.rbegin(); it != applied.rend(); ++it) {
         m.at(it->x, it->y).tileId = it->from;

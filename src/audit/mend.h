@@ -48,6 +48,11 @@ struct TerrainMend {
 TerrainMend mendTerrain(TerrainMatrix& matrix, const RepairScripts& scripts,
                         const AuditSelection& selected);
 
+// Puts the repairs chosen from an audit's suggestions on the terrain, as mendTerrain puts its
+// own: a repair whose post has changed since, or that would now make a new fault, is refused.
+TerrainMend applyTileRepairs(TerrainMatrix& matrix, const RepairScripts& scripts,
+                             const std::vector<TileRepair>& repairs);
+
 // Puts back the tiles the changes replaced, last change first.
 void undoTileRepairs(TerrainMatrix& matrix, const std::vector<TileRepair>& applied);
 

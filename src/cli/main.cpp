@@ -7,6 +7,7 @@
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"
+#include "cli/mend_command.h"
 #include "cli/render_command.h"
 #include "cli/scan_commands.h"
 #include "cli/tool_commands.h"
@@ -250,6 +251,8 @@ int runCli(int argc, char** argv) {
     addRenderCommand(app, renderCommand);
     AuditCommand auditCommand;
     addAuditCommand(app, auditCommand);
+    MendCommand mendCommand;
+    addMendCommand(app, mendCommand);
 
     try {
         app.parse(argc, argv);
@@ -266,6 +269,7 @@ int runCli(int argc, char** argv) {
     status = status >= 0 ? status : runCheckCommands(options, checkCommands);
     status = status >= 0 ? status : runRenderCommand(options, renderCommand);
     status = status >= 0 ? status : runAuditCommand(options, auditCommand);
+    status = status >= 0 ? status : runMendCommand(options, mendCommand);
     return status >= 0 ? status : exitUsage;
 }
 

@@ -8,6 +8,7 @@
 #include "flows/audit_flow.h"
 #include "flows/check_flow.h"
 #include "flows/list_flow.h"
+#include "flows/mend_flow.h"
 #include "flows/recent_file_flow.h"
 #include "flows/reference_flow.h"
 #include "flows/scan_flow.h"
@@ -40,6 +41,8 @@ constexpr Precondition preconditions[] = {
     {cmd::GenerateSectionReport, TerrainOpenSilently, nullptr},
     {cmd::AuditTheater, TerrainOpen,
      "Cannot audit the theater until the terrain file (L2) is opened."},
+    {cmd::MendTheater, TerrainOpen,
+     "Cannot mend the theater until the terrain file (L2) is opened."},
     {cmd::SaveL2mMatrix, MatrixBuilt, nullptr},
     {cmd::ListUnusedIds, ObjectList, nullptr},
 };
@@ -189,6 +192,10 @@ bool runCommand(ApplicationState& state, const Platform& platform, int command) 
         return chooseStartFolderCommand(state, platform);
     case cmd::AuditTheater:
         return auditTheaterCommand(state, platform);
+    case cmd::MendTheater:
+        return mendCommand(state, platform);
+    case cmd::UndoRepair:
+        return undoRepairCommand(state, platform);
     case cmd::RadarProfiles:
         return radarProfilesCommand(state, platform);
     case cmd::RemoveObjectLinks:

@@ -10,7 +10,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <map>
+#include <sstream>
 #include <tuple>
 
 namespace vantor {
@@ -818,6 +821,126 @@ TEST(CliEndToEnd, TheAuditReportsByCheckAndEndsWithItsStatus) {
                                         VANTOR_SOURCE_DIR "/docs/audit.schema.json", json});
     EXPECT_EQ(valid.exitCode, 0) << valid.out << valid.err;
     EXPECT_EQ(valid.out.rfind("valid ", 0), 0u) << valid.out;
+}
+
+} // namespace
+} // namespace vantor
+
+namespace vantor {
+namespace {
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> folderFiles(const std::filesystem::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().filename().string()] = fileText(entry.path());
+        }
+    }
+    return files;
+}
+
+// The counts of an audit's output lines ("roads        0").
+std::map<std::string, int> auditCounts(const std::string& out) {
+    std::map<std::string, int> counts;
+    std::istringstream lines(out);
+    for (std::string name, value; lines >> name >> value;) {
+        if (std::isdigit(static_cast<unsigned char>(value[0])) != 0) {
+            counts[name] = std::stoi(value);
+        }
+        std::getline(lines, value);
+    }
+    return counts;
+}
+
+TEST(CliMend, MendThenAuditFindsNoBreakThatHadARepair) {
+    testing::TempDir dir;
+    const std::string d = dir.str();
+    ASSERT_EQ(cli({"sample", d, "--sections", "16"}).exitCode, 0);
+    const auto at = [&](const char* name) { return (dir.path / name).string(); };
+    const std::vector<std::string> theater{"--dir", d, "--terrain", at("Theater.L2")};
+    const auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> args = theater;
+        args.insert(args.end(), more.begin(), more.end());
+        return cli(args);
+    };
+    const auto before = folderFiles(dir.path);
+    const auto auditBefore = auditCounts(with({"--source", at("Theater.csv"), "audit"}).out);
+    ASSERT_GT(auditBefore.at("roads") + auditBefore.at("bridges") + auditBefore.at("parents"), 0);
+
+    // A dry run says what it would do and touches nothing.
+    auto run = with({"--source", at("Theater.csv"), "mend", "--dry-run"});
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("Nothing was written (dry run)."), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("roads        Map X "), std::string::npos);
+    EXPECT_EQ(folderFiles(dir.path), before);
+
+    // Usage: what mend cannot take on, and where its Parents would go.
+    struct Refused {
+        std::vector<std::string> args;
+        const char* inErr;
+    };
+    const Refused refused[] = {
+        {{"--source", at("Theater.csv"), "mend"}, "give --out FILE.csv"},
+        {{"mend", "--only", "urban"}, "not urban"},
+        {{"mend", "--only", "parents"}, "mending parents needs --source"},
+        {{"mend", "--only", "road"}, "\"road\" is no check"},
+    };
+    for (const Refused& r : refused) {
+        SCOPED_TRACE(r.inErr);
+        run = with(r.args);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_NE(run.err.find(r.inErr), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(folderFiles(dir.path), before);
+
+    // Roads alone: the rivers stay broken.
+    testing::TempDir roadsOnly;
+    for (const auto& [name, bytes] : before) {
+        std::ofstream(roadsOnly.path / name, std::ios::binary) << bytes;
+    }
+    run = cli({"--dir", roadsOnly.str(), "--terrain", (roadsOnly.path / "Theater.L2").string(),
+               "mend", "--only", "roads"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const auto roadsMended = auditCounts(
+        cli({"--dir", roadsOnly.str(), "--terrain", (roadsOnly.path / "Theater.L2").string(),
+             "audit", "--only", "roads,rivers"})
+            .out);
+    EXPECT_EQ(roadsMended.at("roads"), 0);
+    EXPECT_EQ(roadsMended.at("rivers"), auditBefore.at("rivers"));
+
+    // Everything: the terrain pair and a new export; nothing else of the folder changes.
+    run = with({"--source", at("Theater.csv"), "--out", at("Mended.csv"), "mend"});
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("0 without a repair."), std::string::npos) << run.out;
+    const auto after = folderFiles(dir.path);
+    for (const auto& [name, bytes] : before) {
+        if (name != "Theater.L2" && name != "Theater.O2") {
+            EXPECT_EQ(after.at(name), bytes) << name << " is no output of the mend";
+        }
+    }
+    EXPECT_EQ(after.at("Theater.L2.bak"), before.at("Theater.L2"));
+    EXPECT_EQ(after.at("Theater.O2.bak"), before.at("Theater.O2"));
+    EXPECT_NE(after.at("Theater.L2"), before.at("Theater.L2"));
+    const auto mended = auditCounts(with({"--source", at("Mended.csv"), "audit"}).out);
+    for (const char* check : {"roads", "rivers", "transitions", "bridges", "parents"}) {
+        EXPECT_EQ(mended.at(check), 0) << check;
+    }
+    for (const char* check : {"urban", "ids", "multi", "airbases", "radar"}) {
+        EXPECT_EQ(mended.at(check), auditBefore.at(check)) << check << " is not mended";
+    }
+
+    // Nothing can be a Parent in a file without cities and towns: status 3, the rest mended.
+    const std::string villages =
+        dir.write("Villages.csv", "1.0 Objective Export\r\nName,\r\n"
+                                  "V1, Village, 3, 10, 103, 5, 5, 0, 0, 0, 0, 2, 10, 0, "
+                                  "0, 100, 100, 0, 1, 30, 0, 2, 0, 1, 0.019,\r\n")
+            .string();
+    run = with({"--source", villages, "--out", at("V2.csv"), "mend", "--only", "parents"});
+    EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
+    EXPECT_NE(run.out.find("no repair (the file holds no other city or town to be its Parent)"),
+              std::string::npos)
+        << run.out;
 }
 
 } // namespace

@@ -356,9 +356,8 @@ TEST_F(Trust, ObjectivesAtTheEndsOfTheIdentifierRangeRenderSafely) {
         far += std::string("Far, City, 1, 10, 101, ") + xy + ", 0\r\n";
     }
     dir.write("Far.csv", far);
-    const auto ran =
-        run(dir, {"--terrain", "@Theater.L2", "--source", "@Far.csv", "--out", "@Far.png",
-                  "render"});
+    const auto ran = run(
+        dir, {"--terrain", "@Theater.L2", "--source", "@Far.csv", "--out", "@Far.png", "render"});
     EXPECT_EQ(ran.exitCode, 0) << ran.err;
     EXPECT_TRUE(fs::exists(dir.path / "Far.png"));
 }
@@ -418,6 +417,60 @@ TEST_F(Trust, TheTerrainPairIsNeverReadHalfReplaced) {
         EXPECT_TRUE(read == oldMatrix || read == newMatrix);
         EXPECT_EQ(fs::exists(dir.path / "Theater.L2.vantor-commit"), false)
             << "the open finished the commit";
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_GT(killed, 10) << "every write and rename is a step";
+}
+
+// The mend killed at every step it takes: the mended export is there whole or not at all, and
+// the next open reads the old terrain or the mended one, never a mix; the source is untouched.
+TEST_F(Trust, AMendKilledAtAnyStepLeavesTheOldTheaterOrTheMendedOne) {
+    const auto matrixOf = [](const testing::TempDir& dir) {
+        const auto ran = run(dir, {"--terrain", "@Theater.L2", "--out", "@Read.L2M", "l2m"});
+        EXPECT_LE(ran.exitCode, 1) << ran.err;
+        return ran.exitCode == 0 ? testing::readFile(dir.path / "Read.L2M") : std::string();
+    };
+    const auto body = [](const std::string& text) { return text.substr(text.find('\n') + 1); };
+    const Args mend = {"--terrain", "@Theater.L2", "--source", "@Theater.csv",
+                       "--out",     "@Mended.csv", "mend"};
+    testing::TempDir sample;
+    ASSERT_EQ(run(sample, {"sample", "--sections", "8"}).exitCode, 0);
+    const std::string source = testing::readFile(sample.path / "Theater.csv");
+    const auto copySample = [&sample](const testing::TempDir& dir) {
+        fs::copy(sample.path, dir.path, fs::copy_options::recursive);
+    };
+    testing::TempDir oldDir;
+    copySample(oldDir);
+    const std::string oldMatrix = matrixOf(oldDir);
+    testing::TempDir newDir;
+    copySample(newDir);
+    ASSERT_EQ(run(newDir, mend).exitCode, 0);
+    const std::string newMatrix = matrixOf(newDir);
+    const std::string mended = body(testing::readFile(newDir.path / "Mended.csv"));
+    ASSERT_NE(oldMatrix, newMatrix) << "the mend changes the sample";
+
+    bool finished = false;
+    int killed = 0;
+    for (int step = 1; step < 400 && !finished; ++step) {
+        SCOPED_TRACE("killed at step " + std::to_string(step));
+        testing::TempDir dir;
+        copySample(dir);
+        ::setenv("VANTOR_CRASH_AT_STEP", std::to_string(step).c_str(), 1);
+        const auto ran = run(dir, mend);
+        ::unsetenv("VANTOR_CRASH_AT_STEP");
+        finished = ran.exitCode == 0;
+        if (!finished) {
+            EXPECT_EQ(ran.exitCode, 128 + 9) << "killed, not failed:\n" << ran.err;
+            ++killed;
+        }
+        const std::string read = matrixOf(dir);
+        EXPECT_TRUE(read == oldMatrix || read == newMatrix);
+        if (fs::exists(dir.path / "Mended.csv")) {
+            EXPECT_EQ(body(testing::readFile(dir.path / "Mended.csv")), mended);
+        } else {
+            EXPECT_EQ(read, oldMatrix) << "the export is written before the terrain";
+        }
+        EXPECT_EQ(testing::readFile(dir.path / "Theater.csv"), source);
     }
     EXPECT_TRUE(finished);
     EXPECT_GT(killed, 10) << "every write and rename is a step";

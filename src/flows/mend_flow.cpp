@@ -1,0 +1,243 @@
+#include "flows/mend_flow.h"
+
+#include "app/application_state.h"
+#include "app/platform_calls.h"
+#include "app/shell_texts.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_util.h"
+#include "flows/audit_flow.h"
+#include "flows/flow_files.h"
+#include "flows/terrain_flow.h"
+#include "objectives/export_format.h"
+
+#include <ctime>
+#include <vector>
+
+namespace vantor {
+
+namespace {
+
+struct Scripts {
+    TileScript road, river, transition, bridge;
+    RepairScripts repair;
+};
+
+// The terrain checks' scripts: a selected check whose script cannot be read is not taken on
+// (and said why); the others are read for the repairs only, and are simply left out when
+// missing.
+void loadScripts(ApplicationState& state, const Platform& platform, Scripts& s) {
+    RepairRecord& r = state.repair;
+    const struct {
+        ScriptKind kind;
+        AuditCheck check;
+        TileScript* script;
+        const TileScript** into;
+    } wanted[] = {
+        {ScriptKind::Road, AuditCheck::Roads, &s.road, &s.repair.road},
+        {ScriptKind::River, AuditCheck::Rivers, &s.river, &s.repair.river},
+        {ScriptKind::Transition, AuditCheck::Transitions, &s.transition, &s.repair.transition},
+        {ScriptKind::Bridge, AuditCheck::Bridges, &s.bridge, &s.repair.bridge},
+    };
+    for (const auto& w : wanted) {
+        const ScriptLoad load = loadTileScript(*w.script, w.kind, state.folders.startDirectory);
+        if (load.ok) {
+            *w.into = w.script;
+            continue;
+        }
+        if (r.selected[auditIndex(w.check)]) {
+            showMessages(platform, load.messages);
+            r.skipped.emplace_back(w.check, std::string(scriptFileName(w.kind)) +
+                                                " cannot be used, so nothing is mended there");
+            r.selected[auditIndex(w.check)] = false;
+        }
+    }
+}
+
+bool writeMendedExport(ApplicationState& state, const Platform& platform) {
+    RepairRecord& r = state.repair;
+    std::string text;
+    std::string error;
+    if (!readTextFile(toFsPath(r.sourcePath), text, error)) {
+        showMessage(platform, withReason("Cannot read the source " + r.sourcePath, error),
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
+    SafeWriter out;
+    if (!beginSafeWrite(out, toFsPath(r.outPath)) ||
+        !safeWrite(out, exportTitleLine(std::time(nullptr))) ||
+        !safeWrite(out, withParents(text, r.parents.parents)) || !commitSafeWrite(out)) {
+        reportWriteFailure(platform, out, r.outPath);
+        return false;
+    }
+    r.exportWritten = true;
+    return true;
+}
+
+std::size_t count(const TerrainMend& mend, MendStep::Outcome outcome) {
+    std::size_t n = 0;
+    for (const MendStep& step : mend.steps) {
+        n += step.outcome == outcome ? 1 : 0;
+    }
+    return n;
+}
+
+// Copies a whole file into a writer, a block at a time.
+bool copyInto(const std::filesystem::path& from, SafeWriter& to, std::string& error) {
+    InputFile in;
+    if (!openInput(in, from)) {
+        error = in.error;
+        return false;
+    }
+    std::vector<unsigned char> block(1 << 20);
+    for (std::uint64_t at = 0; at < in.size;) {
+        std::size_t got = 0;
+        const ReadStatus status = readAt(in, at, block.data(), block.size(), got);
+        if ((status != ReadStatus::Ok && status != ReadStatus::EndOfFile) || got == 0) {
+            error = in.error.empty() ? "it could not be read to its end" : in.error;
+            return false;
+        }
+        if (!safeWrite(to, block.data(), got)) {
+            error = to.error;
+            return false;
+        }
+        at += got;
+    }
+    return true;
+}
+
+} // namespace
+
+bool mendCommand(ApplicationState& state, const Platform& platform) {
+    RepairRecord& r = state.repair;
+    r.terrain = {};
+    r.parentsAudit = {};
+    r.parents = {};
+    r.skipped.clear();
+    r.terrainWritten = false;
+    r.exportWritten = false;
+    if (!state.terrain.terrainOpen) {
+        return false;
+    }
+    Scripts scripts;
+    loadScripts(state, platform, scripts);
+
+    // The Parents, from the parents check of the source.
+    if (r.selected[auditIndex(AuditCheck::Parents)]) {
+        if (r.sourcePath.empty()) {
+            r.skipped.emplace_back(AuditCheck::Parents, "no source export was given");
+        } else {
+            AuditSelection parents{};
+            parents[auditIndex(AuditCheck::Parents)] = true;
+            r.parentsAudit = auditTheater(state, r.sourcePath, parents);
+            if (!r.parentsAudit.error.empty()) {
+                showMessage(platform, r.parentsAudit.error, texts::error, MessageIcon::Error);
+                return false;
+            }
+            r.parents = planParentMend(r.parentsAudit.report);
+        }
+    }
+
+    TerrainMatrix& matrix = state.terrain.matrix;
+    r.terrain = r.chosen.empty() ? mendTerrain(matrix, scripts.repair, r.selected)
+                                 : applyTileRepairs(matrix, scripts.repair, r.chosen);
+    if (r.dryRun) {
+        undoTileRepairs(matrix, r.terrain.applied);
+        return true;
+    }
+    // The export first: it is a new file, and a failure there leaves the terrain untouched.
+    if (!r.parents.parents.empty() && !writeMendedExport(state, platform)) {
+        undoTileRepairs(matrix, r.terrain.applied);
+        return false;
+    }
+    if (r.terrain.applied.empty()) {
+        return true;
+    }
+    forgetAudit(state, platform); // its findings no longer hold
+    if (!writeTerrainBack(state, platform, "mended", "mend")) {
+        undoTileRepairs(matrix, r.terrain.applied);
+        return false;
+    }
+    r.terrainWritten = true;
+    r.undoable = r.terrain.applied;
+    r.undoL2 = state.files.inputs.held.size() == 2 ? fromFsPath(state.files.inputs.held[0].path)
+                                                   : std::string();
+    r.undoO2 = state.files.inputs.held.size() == 2 ? fromFsPath(state.files.inputs.held[1].path)
+                                                   : std::string();
+    return true;
+}
+
+bool undoRepairCommand(ApplicationState& state, const Platform& platform) {
+    RepairRecord& r = state.repair;
+    if (r.undoable.empty() || r.undoL2.empty() || r.undoO2.empty()) {
+        showMessage(platform, "There is no repair to undo.", texts::information,
+                    MessageIcon::Information);
+        return false;
+    }
+    SafeWriter l2;
+    SafeWriter o2;
+    l2.replacesInput = true;
+    o2.replacesInput = true;
+    std::string error;
+    const std::filesystem::path l2Path = toFsPath(r.undoL2);
+    const std::filesystem::path o2Path = toFsPath(r.undoO2);
+    const bool restored = beginSafeWrite(l2, l2Path) && beginSafeWrite(o2, o2Path) &&
+                          copyInto(toFsPath(r.undoL2 + ".bak"), l2, error) &&
+                          copyInto(toFsPath(r.undoO2 + ".bak"), o2, error) &&
+                          commitSafeWritePair(l2, o2);
+    if (!restored) {
+        const std::string why = !error.empty() ? error : !l2.error.empty() ? l2.error : o2.error;
+        abandonSafeWrite(l2);
+        abandonSafeWrite(o2);
+        showMessage(platform,
+                    withReason("The repair was not undone: the pair could not be restored from " +
+                                   r.undoL2 + ".bak and " + r.undoO2 + ".bak",
+                               why),
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
+    undoTileRepairs(state.terrain.matrix, r.undoable);
+    state.files.inputs.held.clear();
+    for (const std::filesystem::path& path : {l2Path, o2Path}) {
+        state.files.inputs.held.push_back({examinePath(path).identity, path});
+    }
+    const std::size_t tiles = r.undoable.size();
+    r.undoable.clear();
+    forgetAudit(state, platform);
+    showMessage(platform,
+                "The terrain before the last repair is back: " + r.undoL2 + " and " + r.undoO2 +
+                    " were restored from their .bak files (" + std::to_string(tiles) +
+                    " tiles put back).",
+                "Repair Undone", MessageIcon::Information);
+    return true;
+}
+
+std::string mendSummary(const ApplicationState& state) {
+    const RepairRecord& r = state.repair;
+    const TerrainMend& t = r.terrain;
+    const std::size_t changed = count(t, MendStep::Outcome::Changed);
+    const std::size_t earlier = count(t, MendStep::Outcome::MendedEarlier);
+    const std::size_t without =
+        count(t, MendStep::Outcome::NoRepair) + count(t, MendStep::Outcome::Refused);
+    std::string text = " " + std::to_string(changed) + " tiles changed, mending " +
+                       std::to_string(changed + earlier) + " of " + std::to_string(t.steps.size()) +
+                       " terrain faults; " + std::to_string(without) + " without a repair.";
+    if (r.selected[auditIndex(AuditCheck::Parents)] && !r.sourcePath.empty()) {
+        text += "\r\n " + std::to_string(r.parents.changed.size()) + " Parents set, " +
+                std::to_string(r.parents.withoutRepair.size()) + " without a city or town to take.";
+    }
+    if (r.dryRun) {
+        text += "\r\n Nothing was written (dry run).";
+    }
+    if (r.terrainWritten) {
+        text += "\r\n The terrain was written into " + r.undoL2 + " and " + r.undoO2 +
+                " (the previous pair kept as .bak).";
+    }
+    if (r.exportWritten) {
+        text += "\r\n The mended export was written to " + r.outPath + ".";
+    }
+    return text;
+}
+
+} // namespace vantor
