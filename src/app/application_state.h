@@ -122,6 +122,7 @@ struct RepairRecord {
     std::string outPath;       // where the mended export goes
     bool dryRun = false;
     std::vector<TileRepair> chosen; // the desktop's: only these are put on the terrain
+    std::vector<std::size_t> parentLines; // the desktop's: only these objects' Parents
     TerrainMend terrain;
     TheaterAudit parentsAudit; // the findings the Parents written come from
     ParentMend parents;

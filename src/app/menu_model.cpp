@@ -76,6 +76,9 @@ const char* commandStatusText(int command) {
     case cmd::AuditTheater:
         return "Run every check on the terrain and the listed export at once, changing nothing, "
                "and show what is wrong beside the map.";
+    case cmd::UndoRepair:
+        return "Put the terrain pair back as it was before the last repair applied, from its "
+               ".bak files.";
     case cmd::UsersManual:
         return "Open the user's manual.";
     case cmd::HowTo:
@@ -139,6 +142,8 @@ MenuModel buildMainMenu() {
         makeMenuItem(cmd::ClearAllSelections, "&Clear All Selections"),
         makeMenuItem(cmd::SelectObjects, "&Select Objects"),
         makeMenuItem(cmd::DeleteSelected, "&Delete Selected"),
+        makeSeparator(),
+        makeMenuItem(cmd::UndoRepair, "&Undo Last Repair", Greyed),
     };
 
     Menu actions{"Actions", {}};

@@ -51,6 +51,12 @@ void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent
     case MenuEvent::OutputFileClosed:
         setMenuItemState(menu, cmd::CloseOutputFiles, Greyed);
         break;
+    case MenuEvent::RepairWritten:
+        setMenuItemState(menu, cmd::UndoRepair, Enabled);
+        break;
+    case MenuEvent::RepairUndone:
+        setMenuItemState(menu, cmd::UndoRepair, Greyed);
+        break;
     }
     notifyMenuChanged(platform, menu);
 }

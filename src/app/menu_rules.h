@@ -15,6 +15,8 @@ enum class MenuEvent {
     OutputRequestSucceeded, // an internal output file request
     AllScansFinished,
     OutputFileClosed, // by "&Close Output Files"
+    RepairWritten,    // a mend wrote the terrain pair: it can be undone
+    RepairUndone,     // or the last one was undone, or the pair written otherwise
 };
 
 void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent event);

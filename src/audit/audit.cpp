@@ -374,6 +374,23 @@ const char* parentRuleName(ParentRule rule) {
     return rule == ParentRule::TypeOrClassCode ? "type-or-class-code" : "type";
 }
 
+AuditCheckStyle auditCheckStyle(AuditCheck check) {
+    static constexpr std::array<AuditCheckStyle, auditCheckCount> styles{{
+        {"#D55E00", "circle"},   // roads
+        {"#0072B2", "square"},   // rivers
+        {"#CC79A7", "diamond"},  // transitions
+        {"#F0E442", "triangle"}, // bridges
+        {"#E69F00", "square"},   // multi
+        {"#777777", "none"},     // offmap: outside the map, listed, never drawn
+        {"#56B4E9", "diamond"},  // urban
+        {"#009E73", "triangle"}, // parents
+        {"#882255", "circle"},   // ids
+        {"#332288", "square"},   // airbases
+        {"#999933", "diamond"},  // radar
+    }};
+    return styles[auditIndex(check)];
+}
+
 const char* auditCheckName(AuditCheck check) {
     return checkNames[auditIndex(check)];
 }

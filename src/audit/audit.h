@@ -41,6 +41,14 @@ inline constexpr std::array<AuditCheck, auditCheckCount> auditChecks{
     AuditCheck::Ids,   AuditCheck::Airbases, AuditCheck::Radar};
 
 const char* auditCheckName(AuditCheck check);
+
+// How a check's findings are drawn on every map (the desktop's and the page's): a colour of the
+// Okabe-Ito and Tol palettes, and a shape that tells checks apart where colours do not.
+struct AuditCheckStyle {
+    const char* colour; // "#RRGGBB"
+    const char* shape;  // "circle", "square", "diamond", "triangle" or "none" (not drawn)
+};
+AuditCheckStyle auditCheckStyle(AuditCheck check);
 std::optional<AuditCheck> auditCheckNamed(std::string_view name);
 
 using AuditSelection = std::array<bool, auditCheckCount>;

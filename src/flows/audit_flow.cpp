@@ -238,6 +238,10 @@ bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
             state.folders.csvDirectory = folderPart(chosen.path);
         }
     }
+    return auditAgain(state, platform, source);
+}
+
+bool auditAgain(ApplicationState& state, const Platform& platform, const std::string& source) {
     AuditSelection every{};
     every.fill(true);
     TheaterAudit audit = auditWithProgress(state, platform, source, every);

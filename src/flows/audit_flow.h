@@ -29,6 +29,10 @@ TheaterAudit auditWithProgress(ApplicationState& state, const Platform& platform
 // progress window that can stop it; the result is kept in the state and shown beside the map.
 bool auditTheaterCommand(ApplicationState& state, const Platform& platform);
 
+// The audit run again, every check, on the terrain as it is now and the same source (or none),
+// shown as the menu command shows it; false when it could not run.
+bool auditAgain(ApplicationState& state, const Platform& platform, const std::string& sourcePath);
+
 // A terrain opened anew or levelled leaves the last audit behind: its findings are dropped, and
 // the panel that shows them is told (showAudit with no audit done).
 void forgetAudit(ApplicationState& state, const Platform& platform);

@@ -1,6 +1,7 @@
 #include "flows/mend_flow.h"
 
 #include "app/application_state.h"
+#include "app/menu_rules.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
@@ -12,6 +13,7 @@
 #include "flows/terrain_flow.h"
 #include "objectives/export_format.h"
 
+#include <algorithm>
 #include <ctime>
 #include <vector>
 
@@ -107,6 +109,16 @@ bool copyInto(const std::filesystem::path& from, SafeWriter& to, std::string& er
     return true;
 }
 
+// The export the last audit read, or empty.
+std::string lastAuditSource(const ApplicationState& state) {
+    for (const AuditInput& input : state.audit.last.inputs) {
+        if (input.role == "source") {
+            return input.path;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 bool mendCommand(ApplicationState& state, const Platform& platform) {
@@ -136,6 +148,19 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
                 return false;
             }
             r.parents = planParentMend(r.parentsAudit.report);
+            if (!r.parentLines.empty()) {
+                // Only the objects the user applied a Parent to.
+                ParentMend only;
+                for (const std::size_t i : r.parents.changed) {
+                    const std::size_t line = *r.parentsAudit.report.findings[i].sourceLine;
+                    if (std::find(r.parentLines.begin(), r.parentLines.end(), line) !=
+                        r.parentLines.end()) {
+                        only.parents[line] = r.parents.parents[line];
+                        only.changed.push_back(i);
+                    }
+                }
+                r.parents = std::move(only);
+            }
         }
     }
 
@@ -154,17 +179,24 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
     if (r.terrain.applied.empty()) {
         return true;
     }
-    forgetAudit(state, platform); // its findings no longer hold
+    // The findings of the last audit no longer hold; it is run again on the mended terrain.
+    const bool audited = state.audit.done;
+    const std::string auditedSource = lastAuditSource(state);
+    forgetAudit(state, platform);
     if (!writeTerrainBack(state, platform, "mended", "mend")) {
         undoTileRepairs(matrix, r.terrain.applied);
         return false;
     }
+    applyMenuEvent(state, platform, MenuEvent::RepairWritten);
     r.terrainWritten = true;
     r.undoable = r.terrain.applied;
     r.undoL2 = state.files.inputs.held.size() == 2 ? fromFsPath(state.files.inputs.held[0].path)
                                                    : std::string();
     r.undoO2 = state.files.inputs.held.size() == 2 ? fromFsPath(state.files.inputs.held[1].path)
                                                    : std::string();
+    if (audited) {
+        auditAgain(state, platform, auditedSource);
+    }
     return true;
 }
 
@@ -204,7 +236,13 @@ bool undoRepairCommand(ApplicationState& state, const Platform& platform) {
     }
     const std::size_t tiles = r.undoable.size();
     r.undoable.clear();
+    applyMenuEvent(state, platform, MenuEvent::RepairUndone);
+    const bool audited = state.audit.done;
+    const std::string auditedSource = lastAuditSource(state);
     forgetAudit(state, platform);
+    if (audited) {
+        auditAgain(state, platform, auditedSource);
+    }
     showMessage(platform,
                 "The terrain before the last repair is back: " + r.undoL2 + " and " + r.undoO2 +
                     " were restored from their .bak files (" + std::to_string(tiles) +
@@ -220,11 +258,24 @@ std::string mendSummary(const ApplicationState& state) {
     const std::size_t earlier = count(t, MendStep::Outcome::MendedEarlier);
     const std::size_t without =
         count(t, MendStep::Outcome::NoRepair) + count(t, MendStep::Outcome::Refused);
-    std::string text = " " + std::to_string(changed) + " tiles changed, mending " +
-                       std::to_string(changed + earlier) + " of " + std::to_string(t.steps.size()) +
-                       " terrain faults; " + std::to_string(without) + " without a repair.";
+    std::string text;
+    if (!r.chosen.empty()) {
+        // The repairs the user chose, each put in place or said why not.
+        text = " " + std::to_string(changed) + " of " + std::to_string(r.chosen.size()) +
+               " repairs put in place.";
+        for (const MendStep& step : t.steps) {
+            if (step.outcome == MendStep::Outcome::Refused) {
+                text += "\r\n Not made: " + step.note + ".";
+            }
+        }
+    } else if (!t.steps.empty() || r.parents.parents.empty()) {
+        text = " " + std::to_string(changed) + " tiles changed, mending " +
+               std::to_string(changed + earlier) + " of " + std::to_string(t.steps.size()) +
+               " terrain faults; " + std::to_string(without) + " without a repair.";
+    }
     if (r.selected[auditIndex(AuditCheck::Parents)] && !r.sourcePath.empty()) {
-        text += "\r\n " + std::to_string(r.parents.changed.size()) + " Parents set, " +
+        text += std::string(text.empty() ? " " : "\r\n ") +
+                std::to_string(r.parents.changed.size()) + " Parents set, " +
                 std::to_string(r.parents.withoutRepair.size()) + " without a city or town to take.";
     }
     if (r.dryRun) {

@@ -296,6 +296,9 @@ bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::st
     if (!result.ok()) {
         return false;
     }
+    // The backup now holds what this write replaced: an earlier repair can no longer be undone.
+    state.repair.undoable.clear();
+    applyMenuEvent(state, platform, MenuEvent::RepairUndone);
     // The new pair is what later commands must not write over.
     state.files.inputs.held.clear();
     for (const std::filesystem::path& path : {l2Path, o2Path}) {

@@ -1,5 +1,7 @@
 #include "report/audit_page.h"
 
+#include "audit/audit.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -89,7 +91,7 @@ constexpr const char* pageBodyBottom = R"page(<p id="selection-note"></p>
 <div id="table-box">
 <table id="findings"><thead><tr><th>Check</th><th>Map X</th><th>Map Y</th><th>Sect X</th>
 <th>Sect Y</th><th>Tile X</th><th>Tile Y</th><th>Object ID</th><th>Object name</th>
-<th>Detail</th></tr></thead><tbody></tbody></table>
+<th>Detail</th><th>Repair</th></tr></thead><tbody></tbody></table>
 </div>
 <div class="paging"><button type="button" id="more" hidden>Show more rows</button></div>
 </section>
@@ -107,21 +109,7 @@ if (selfTesting) {
   window.addEventListener('error', (event) => { scriptErrors.push(String(event.message)); });
 }
 
-// Every check keeps its colour and shape on every page. The colours come from the Okabe-Ito
-// and Tol palettes; the shapes tell checks apart where colours do not.
-const STYLES = [
-  ['roads', '#D55E00', 'circle'],
-  ['rivers', '#0072B2', 'square'],
-  ['transitions', '#CC79A7', 'diamond'],
-  ['bridges', '#F0E442', 'triangle'],
-  ['multi', '#E69F00', 'square'],
-  ['offmap', '#777777', 'none'], // outside the map: listed, never drawn
-  ['urban', '#56B4E9', 'diamond'],
-  ['parents', '#009E73', 'triangle'],
-  ['ids', '#882255', 'circle'],
-  ['airbases', '#332288', 'square'],
-  ['radar', '#999933', 'diamond'],
-];
+// STYLES: every check keeps its colour and shape on every page, as on the desktop's map.
 const OTHER_STYLE = ['', '#BBBBBB', 'circle'];
 const PAGE_ROWS = 1000;
 const MARKER_RADIUS = 4.5; // CSS pixels at any scale of the picture
@@ -393,6 +381,13 @@ function positionOf(index) { // filtered is ascending
   }
   return low < filtered.length && filtered[low] === index ? low : -1;
 }
+// What would mend a finding: its suggestions, best first, or why there is none.
+function repairText(f) {
+  const list = Array.isArray(f.suggestions) ?
+    f.suggestions.filter((s) => s && typeof s.text === 'string').map((s) => s.text) : [];
+  const note = typeof f.repairNote === 'string' ? f.repairNote : '';
+  return list.length ? list.join('; or ') + (note ? ' (' + note + ')' : '') : note;
+}
 function makeRow(i) {
   const f = entry(i);
   const check = checks[checkOf[i]];
@@ -408,6 +403,7 @@ function makeRow(i) {
   });
   add(tr, 'td', shown(f.objectName));
   add(tr, 'td', shown(f.detail));
+  add(tr, 'td', repairText(f));
   if (i === selected) {
     tr.className = 'selected';
     tr.setAttribute('aria-selected', 'true');
@@ -459,8 +455,10 @@ function placeMark() {
     return;
   }
   const f = entry(selected);
+  const repair = repairText(f);
   const where = checks[checkOf[selected]].name + ' at Map X ' + shown(f.mapX) + ', Map Y ' +
-    shown(f.mapY) + (f.detail ? ': ' + shown(f.detail) : '');
+    shown(f.mapY) + (f.detail ? ': ' + shown(f.detail) : '') +
+    (repair ? '. Repair: ' + repair : '');
   if (!mark || !onMap[selected]) {
     if (mark) mark.hidden = true;
     note.textContent = 'Selected ' + where + ' (not on the map).';
@@ -795,7 +793,18 @@ std::string auditPage(const std::string& title, const std::string& auditJson,
     out += "<script type=\"application/json\" id=\"audit-data\">";
     appendEmbeddedJson(out, auditJson);
     out += "</script>\n";
-    out += pageScript;
+    // The page's script, with the styles of the checks ahead of it.
+    const std::string script = pageScript;
+    const std::size_t body = script.find("(() => {\n") + 9;
+    out += script.substr(0, body);
+    out += "const STYLES = [\n";
+    for (const vantor::AuditCheck check : auditChecks) {
+        const AuditCheckStyle style = auditCheckStyle(check);
+        out += std::string("  ['") + auditCheckName(check) + "', '" + style.colour + "', '" +
+               style.shape + "'],\n";
+    }
+    out += "];\n";
+    out += script.substr(body);
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -11,7 +12,19 @@ namespace vantor::ui {
 
 namespace {
 
-enum Column { CheckColumn, MapX, MapY, SectX, SectY, TileX, TileY, Object, Detail, Columns };
+enum Column {
+    CheckColumn,
+    MapX,
+    MapY,
+    SectX,
+    SectY,
+    TileX,
+    TileY,
+    Object,
+    Detail,
+    Repair,
+    Columns
+};
 
 QString summaryText(const AuditReport& report) {
     QStringList counts;
@@ -37,44 +50,128 @@ QString summaryText(const AuditReport& report) {
 
 } // namespace
 
+QString repairText(const AuditFinding& f) {
+    QStringList texts;
+    for (const AuditSuggestion& s : f.suggestions) {
+        texts << QString::fromStdString(s.text);
+    }
+    QString text = texts.join("; or ");
+    if (!f.repairNote.empty()) {
+        const QString note = QString::fromStdString(f.repairNote);
+        text = text.isEmpty() ? note : text + " (" + note + ")";
+    }
+    return text;
+}
+
+bool canApply(const AuditFinding& f) {
+    return !f.suggestions.empty() &&
+           (f.suggestions.front().tile.has_value() || f.suggestions.front().parent.has_value());
+}
+
 AuditPanel::AuditPanel(QWidget* parent)
     : QWidget(parent), summary_(new QLabel(this)), findings_(new QTreeWidget(this)),
-      savePage_(new QPushButton("Save Page...", this)),
-      saveJson_(new QPushButton("Save JSON...", this)) {
+      repairs_(new QLabel(this)), savePage_(new QPushButton("Save Page...", this)),
+      saveJson_(new QPushButton("Save JSON...", this)), apply_(new QPushButton("Apply", this)),
+      applyAll_(new QPushButton("Apply All of Check", this)) {
     summary_->setWordWrap(true);
     summary_->setTextFormat(Qt::RichText);
     findings_->setRootIsDecorated(false);
     findings_->setUniformRowHeights(true); // keeps a long audit quick to scroll
     findings_->setColumnCount(Columns);
-    findings_->setHeaderLabels(
-        {"Check", "Map X", "Map Y", "Sect X", "Sect Y", "Tile X", "Tile Y", "Object", "Detail"});
+    findings_->setHeaderLabels({"Check", "Map X", "Map Y", "Sect X", "Sect Y", "Tile X", "Tile Y",
+                                "Object", "Detail", "Repair"});
     findings_->setSortingEnabled(false);
     findings_->header()->setStretchLastSection(true);
+    repairs_->setWordWrap(true);
+    repairs_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    repairs_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    repairs_->setMargin(4);
+    // The selected finding's detail and every repair, whole: wrapped, scrolled when long.
+    auto* repairBox = new QScrollArea(this);
+    repairBox->setWidget(repairs_);
+    repairBox->setWidgetResizable(true);
+    repairBox->setFixedHeight(repairs_->fontMetrics().lineSpacing() * 8);
     savePage_->setToolTip("Write the audit as one self-contained page: map, markers and table");
     saveJson_->setToolTip("Write every finding as JSON (docs/audit.schema.json)");
+    apply_->setToolTip("Put the selected finding's first repair in place: the terrain pair is "
+                       "written back (the previous pair kept as .bak), a Parent goes to a new "
+                       "export");
+    applyAll_->setToolTip("Put the first repair of every finding of the selected finding's "
+                          "check in place");
+    apply_->setEnabled(false);
+    applyAll_->setEnabled(false);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(apply_);
+    buttons->addWidget(applyAll_);
+    buttons->addStretch();
     buttons->addWidget(savePage_);
     buttons->addWidget(saveJson_);
-    buttons->addStretch();
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(summary_);
     column->addWidget(findings_, 1);
+    column->addWidget(repairBox);
     column->addLayout(buttons);
     connect(findings_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+                const int finding = currentFinding();
+                showRepairs(finding);
                 if (item != nullptr) {
                     emit findingSelected(item->data(MapX, Qt::UserRole).toInt(),
-                                         item->data(MapY, Qt::UserRole).toInt());
+                                         item->data(MapY, Qt::UserRole).toInt(), finding);
                 }
             });
     connect(savePage_, &QPushButton::clicked, this, &AuditPanel::savePageRequested);
     connect(saveJson_, &QPushButton::clicked, this, &AuditPanel::saveJsonRequested);
+    connect(apply_, &QPushButton::clicked, this, [this] {
+        if (currentFinding() >= 0) {
+            emit applyRequested(currentFinding(), false);
+        }
+    });
+    connect(applyAll_, &QPushButton::clicked, this, [this] {
+        if (currentFinding() >= 0) {
+            emit applyRequested(currentFinding(), true);
+        }
+    });
+}
+
+int AuditPanel::currentFinding() const {
+    const QTreeWidgetItem* item = findings_->currentItem();
+    return item == nullptr ? -1 : item->data(CheckColumn, Qt::UserRole).toInt();
+}
+
+void AuditPanel::showRepairs(int finding) {
+    if (audit_ == nullptr || finding < 0 ||
+        static_cast<std::size_t>(finding) >= audit_->report.findings.size()) {
+        repairs_->clear();
+        apply_->setEnabled(false);
+        applyAll_->setEnabled(false);
+        return;
+    }
+    const AuditFinding& f = audit_->report.findings[static_cast<std::size_t>(finding)];
+    QString text = "<b>" + QString::fromStdString(f.detail).toHtmlEscaped() + "</b>";
+    if (!f.suggestions.empty()) {
+        text += "<ol style=\"margin: 0\">";
+        for (const AuditSuggestion& s : f.suggestions) {
+            text += "<li>" + QString::fromStdString(s.text).toHtmlEscaped() + "</li>";
+        }
+        text += "</ol>";
+    }
+    if (!f.repairNote.empty()) {
+        text += "<br>" + QString::fromStdString(f.repairNote).toHtmlEscaped();
+    } else if (f.suggestions.empty()) {
+        text += "<br>Nothing here is mended by a tile or a Parent.";
+    }
+    repairs_->setText(text);
+    apply_->setEnabled(canApply(f));
+    applyAll_->setEnabled(canApply(f));
 }
 
 void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& theater) {
+    audit_ = &audit;
     summary_->setText(summaryText(audit.report));
     findings_->clear();
+    showRepairs(-1);
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(audit.report.findings.size()));
     for (const AuditFinding& f : audit.report.findings) {
@@ -97,11 +194,19 @@ void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& t
                 Object,
                 QString("%1 %2").arg(*f.objectId).arg(QString::fromStdString(f.objectName)));
         }
-        item->setText(Detail, QString::fromStdString(f.detail));
+        item->setData(CheckColumn, Qt::UserRole, static_cast<int>(items.size()));
+        const QString detail = QString::fromStdString(f.detail);
+        const QString repair = repairText(f);
+        item->setText(Detail, detail);
+        item->setToolTip(Detail, detail); // the whole text, however narrow the column
+        item->setText(Repair, f.suggestions.empty()
+                                  ? repair
+                                  : QString::fromStdString(f.suggestions.front().text));
+        item->setToolTip(Repair, repair);
         items.append(item);
     }
     findings_->addTopLevelItems(items);
-    for (int c = 0; c < Detail; ++c) {
+    for (int c = 0; c <= Detail; ++c) {
         findings_->resizeColumnToContents(c);
     }
 }

@@ -23,19 +23,38 @@ class AuditPanel : public QWidget {
 
     QTreeWidget* findings() const { return findings_; }
     QLabel* summary() const { return summary_; }
+    QLabel* repairs() const { return repairs_; }
     QPushButton* savePageButton() const { return savePage_; }
     QPushButton* saveJsonButton() const { return saveJson_; }
+    QPushButton* applyButton() const { return apply_; }
+    QPushButton* applyAllButton() const { return applyAll_; }
+    // The finding of the current row (its position in the audit's findings), or -1.
+    int currentFinding() const;
 
   signals:
-    void findingSelected(std::int32_t mapX, std::int32_t mapY);
+    void findingSelected(std::int32_t mapX, std::int32_t mapY, int finding);
     void savePageRequested();
     void saveJsonRequested();
+    // Apply: the current finding's first repair; Apply All: the first repair of every finding
+    // of its check.
+    void applyRequested(int finding, bool wholeCheck);
 
   private:
+    void showRepairs(int finding);
+
+    const TheaterAudit* audit_ = nullptr;
     QLabel* summary_ = nullptr;
     QTreeWidget* findings_ = nullptr;
+    QLabel* repairs_ = nullptr;
     QPushButton* savePage_ = nullptr;
     QPushButton* saveJson_ = nullptr;
+    QPushButton* apply_ = nullptr;
+    QPushButton* applyAll_ = nullptr;
 };
+
+// The words of a finding's repairs: every suggestion, best first, or why there is none.
+QString repairText(const AuditFinding& finding);
+// Whether a finding's first suggestion is something Apply can put in place.
+bool canApply(const AuditFinding& finding);
 
 } // namespace vantor::ui

@@ -10,6 +10,7 @@
 #include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/list_flow.h"
+#include "flows/mend_flow.h"
 #include "map/map_render.h"
 #include "report/audit_json.h"
 #include "report/audit_page.h"
@@ -486,6 +487,8 @@ QWidget* MainWindow::buildMapPanel() {
 void MainWindow::connectAuditPanel() {
     platform_.showAudit = [this] {
         auditPanel_->showAudit(state_.audit.last, state_.theater);
+        mapView_->setSelectedFinding(-1);
+        mapView_->update(); // the findings are markers of the map
         if (!state_.audit.done) {
             auditPanel_->hide(); // the terrain it audited changed
             return;
@@ -508,11 +511,13 @@ void MainWindow::connectAuditPanel() {
         }
     };
     connect(auditPanel_, &AuditPanel::findingSelected, this,
-            [this](std::int32_t x, std::int32_t y) {
+            [this](std::int32_t x, std::int32_t y, int finding) {
+                mapView_->setSelectedFinding(finding);
                 if (mapPanel_->isVisible()) {
                     mapView_->setView(std::max(mapView_->pixelsPerPost(), 4.0), x + 0.5, y + 0.5);
                 }
             });
+    connect(auditPanel_, &AuditPanel::applyRequested, this, &MainWindow::applyRepairs);
     connect(auditPanel_, &AuditPanel::savePageRequested, this, [this] { saveAudit(true); });
     connect(auditPanel_, &AuditPanel::saveJsonRequested, this, [this] { saveAudit(false); });
 }
@@ -569,13 +574,79 @@ void MainWindow::saveAudit(bool page) {
     statusBar()->showMessage("Wrote " + qs(chosen.path));
 }
 
+// Apply and Apply All of Check: the first repair of the finding (or of every finding of its
+// check) put in place through the mend, which writes the terrain pair back or the Parents to a
+// new export and audits again.
+void MainWindow::applyRepairs(int finding, bool wholeCheck) {
+    if (!state_.audit.done || finding < 0 ||
+        static_cast<std::size_t>(finding) >= state_.audit.last.report.findings.size()) {
+        return;
+    }
+    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
+    const AuditFinding& chosen = findings[static_cast<std::size_t>(finding)];
+    RepairRecord& r = state_.repair;
+    r.selected = {};
+    r.chosen.clear();
+    r.parentLines.clear();
+    r.sourcePath.clear();
+    r.outPath.clear();
+    r.dryRun = false;
+    for (const AuditFinding& f : findings) {
+        const bool wanted = &f == &chosen || (wholeCheck && f.check == chosen.check);
+        if (!wanted || !canApply(f)) {
+            continue;
+        }
+        if (const std::optional<TileRepair>& tile = f.suggestions.front().tile) {
+            // Two breaks of one gap share their repair: the post is changed once.
+            const bool again = std::any_of(r.chosen.begin(), r.chosen.end(), [&](const auto& c) {
+                return c.x == tile->x && c.y == tile->y;
+            });
+            if (!again) {
+                r.chosen.push_back(*tile);
+            }
+        } else if (f.sourceLine) {
+            r.parentLines.push_back(*f.sourceLine);
+        }
+    }
+    if (!r.parentLines.empty()) {
+        for (const AuditInput& input : state_.audit.last.inputs) {
+            if (input.role == "source") {
+                r.sourcePath = input.path;
+            }
+        }
+        FileRequest request;
+        request.kind = FileDialogKind::Save;
+        request.title = "Save the Export with its Parents Mended";
+        request.filter = "Object Export file|*.csv||";
+        request.initialName = "Mended.csv";
+        request.initialFolder = state_.folders.csvDirectory;
+        const FileRequestResult out = platform_.requestFile(request);
+        if (out.status != FileRequestStatus::Chosen) {
+            return;
+        }
+        r.outPath = out.path;
+        r.selected[auditIndex(AuditCheck::Parents)] = true;
+    }
+    if (r.chosen.empty() && r.parentLines.empty()) {
+        return;
+    }
+    runCommand(cmd::MendTheater);
+    const bool written = r.terrainWritten || r.exportWritten;
+    if (written || !r.terrain.steps.empty()) {
+        showMessage(platform_, mendSummary(state_), "Repairs Applied", MessageIcon::Information);
+    }
+    r.chosen.clear();
+    r.parentLines.clear();
+}
+
 void MainWindow::syncMap(int command) {
     if (!state_.terrain.terrainOpen || state_.terrain.matrix.empty()) {
         return;
     }
     const void* block = state_.terrain.matrix.posts.data();
     const bool newTerrain = block != mappedTerrain_;
-    if (newTerrain || command == cmd::LevelAirbases) {
+    if (newTerrain || command == cmd::LevelAirbases || command == cmd::MendTheater ||
+        command == cmd::UndoRepair) {
         if (!mapPanel_->isVisible() && options_.mode == RunMode::Interactive) {
             mapPanel_->show();
             placeSplitter();

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -278,9 +279,81 @@ void MapView::paintEvent(QPaintEvent*) {
             painter.drawImage(QPointF(cx - half, cy - half), sprite(marker));
         }
     }
+    paintFindings(painter, t);
     if (legendShown_) {
         paintLegend(painter);
     }
+}
+
+void MapView::setSelectedFinding(int finding) {
+    selectedFinding_ = finding;
+    update();
+}
+
+namespace {
+
+// A finding's mark, drawn as the page draws it: a white halo under a black outline keeps the
+// check's colour visible on relief, sea and every tile class alike.
+QPainterPath findingShape(const char* shape, QPointF c, double r) {
+    QPainterPath path;
+    const std::string_view s(shape);
+    if (s == "square") {
+        path.addRect(c.x() - 0.85 * r, c.y() - 0.85 * r, 1.7 * r, 1.7 * r);
+    } else if (s == "diamond") {
+        path.moveTo(c.x(), c.y() - 1.2 * r);
+        path.lineTo(c.x() + 1.2 * r, c.y());
+        path.lineTo(c.x(), c.y() + 1.2 * r);
+        path.lineTo(c.x() - 1.2 * r, c.y());
+        path.closeSubpath();
+    } else if (s == "triangle") {
+        path.moveTo(c.x(), c.y() - 1.3 * r);
+        path.lineTo(c.x() + 1.15 * r, c.y() + 0.85 * r);
+        path.lineTo(c.x() - 1.15 * r, c.y() + 0.85 * r);
+        path.closeSubpath();
+    } else {
+        path.addEllipse(c, r, r);
+    }
+    return path;
+}
+
+} // namespace
+
+void MapView::paintFindings(QPainter& painter, const MapTransform& t) {
+    if (!state_.audit.done) {
+        return;
+    }
+    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const double r = 4.5;
+    const QPen halo(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    const QPen outline(Qt::black, 1);
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const AuditFinding& f = findings[i];
+        const AuditCheckStyle style = auditCheckStyle(f.check);
+        if (std::string_view(style.shape) == "none" ||
+            !state_.terrain.matrix.contains(f.mapX, f.mapY)) {
+            continue;
+        }
+        const QPointF c(t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5));
+        if (c.x() < -10 || c.y() < -10 || c.x() > width() + 10 || c.y() > height() + 10) {
+            continue;
+        }
+        const QPainterPath path = findingShape(style.shape, c, r);
+        painter.strokePath(path, halo);
+        painter.fillPath(path, QColor(style.colour));
+        painter.strokePath(path, outline);
+    }
+    if (selectedFinding_ >= 0 && static_cast<std::size_t>(selectedFinding_) < findings.size()) {
+        const AuditFinding& f = findings[static_cast<std::size_t>(selectedFinding_)];
+        const QPointF c(t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::white, 4));
+        painter.drawEllipse(c, 11.0, 11.0);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawEllipse(c, 11.0, 11.0);
+    }
+    painter.restore();
 }
 
 void MapView::paintLegend(QPainter& painter) {

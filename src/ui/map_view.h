@@ -52,6 +52,10 @@ class MapView : public QWidget {
     bool saveImage(const QString& path, QString& error);
 
     void setLegendShown(bool shown);
+    // The audit finding (its position among the last audit's findings) ringed on the map, or
+    // none (-1). Every finding of the last audit is a marker of its check.
+    void setSelectedFinding(int finding);
+    int selectedFinding() const { return selectedFinding_; }
     // While a command runs the terrain may change under the map: only tiles already drawn are
     // shown then, and none is drawn anew.
     void setFrozen(bool frozen);
@@ -76,6 +80,7 @@ class MapView : public QWidget {
     const QImage& sprite(const MapMarker& marker);
     std::vector<MapMarker> markers() const;
     void paintLegend(QPainter& painter);
+    void paintFindings(QPainter& painter, const MapTransform& t);
 
     ApplicationState& state_;
     MapMode mode_ = MapMode::Relief;
@@ -94,6 +99,7 @@ class MapView : public QWidget {
     bool dragging_ = false;
     bool fitted_ = false; // the whole map is in view and follows the widget's size
     bool frozen_ = false;
+    int selectedFinding_ = -1;
 };
 
 // The image a core drawing makes, as Qt shows it.

@@ -2,6 +2,7 @@
 #include "app/commands.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
+#include "objectives/export_format.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
 #include "support/temp_dir.h"
@@ -37,6 +38,7 @@
 #include <QWheelEvent>
 #include <deque>
 #include <fstream>
+#include <sstream>
 
 namespace vantor::ui {
 
@@ -1243,6 +1245,95 @@ class MainWindowTest : public QObject {
                  qPrintable(
                      QString("%1 stale radar after, %2 before").arg(radarAfter).arg(radarBefore)));
         QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_of_city_check.png"));
+    }
+
+    // A finding's repairs in the panel and on the map; Apply writes them back (the pair as one,
+    // the previous one kept), the map and the panel follow, and Edit > Undo Last Repair puts
+    // the pair back from its backup.
+    void auditRepairsAreAppliedAndUndone() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 16));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        std::deque<std::string> answers = {l2, source};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        w.runCommand(cmd::OpenL2Terrain);
+        w.runCommand(cmd::OpenSourceCsv);
+        w.menuAction(cmd::AuditTheater)->trigger();
+        QTRY_VERIFY(w.auditPanel()->isVisible());
+        const auto count = [&](AuditCheck check) {
+            return w.state().audit.last.report.outcomes[auditIndex(check)].count;
+        };
+        const auto rowOf = [&](AuditCheck check) {
+            const auto& findings = w.state().audit.last.report.findings;
+            for (std::size_t i = 0; i < findings.size(); ++i) {
+                if (findings[i].check == check) {
+                    return static_cast<int>(i);
+                }
+            }
+            return -1;
+        };
+        const std::size_t roads = count(AuditCheck::Roads);
+        const std::size_t rivers = count(AuditCheck::Rivers);
+        QVERIFY(roads >= 2 && rivers >= 2);
+        QTreeWidget* findings = w.auditPanel()->findings();
+        findings->setCurrentItem(findings->topLevelItem(rowOf(AuditCheck::Roads)));
+        QVERIFY(w.auditPanel()->repairs()->text().contains("on the neighbour to the"));
+        QVERIFY(w.auditPanel()->applyButton()->isEnabled());
+        QCOMPARE(w.mapView()->selectedFinding(), rowOf(AuditCheck::Roads));
+        QVERIFY(!w.menuAction(cmd::UndoRepair)->isEnabled());
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_repair.png"));
+
+        // One gap filled: both of its breaks go.
+        w.auditPanel()->applyButton()->click();
+        QTRY_COMPARE(count(AuditCheck::Roads), roads - 2);
+        QVERIFY2(messages.last().startsWith("Repairs Applied:  1 of 1 repairs put in place."),
+                 qPrintable(messages.last()));
+        QVERIFY(std::filesystem::exists(l2 + ".bak"));
+        QVERIFY(w.menuAction(cmd::UndoRepair)->isEnabled());
+        const std::string afterRoad = slurpFile(l2);
+
+        // Every river break at once.
+        findings->setCurrentItem(findings->topLevelItem(rowOf(AuditCheck::Rivers)));
+        w.auditPanel()->applyAllButton()->click();
+        QTRY_COMPARE(count(AuditCheck::Rivers), std::size_t{0});
+        QCOMPARE(count(AuditCheck::Roads), roads - 2);
+        QVERIFY(slurpFile(l2) != afterRoad);
+
+        // Undo: the pair as the road left it, and the rivers broken again.
+        w.menuAction(cmd::UndoRepair)->trigger();
+        QTRY_COMPARE(count(AuditCheck::Rivers), rivers);
+        QCOMPARE(slurpFile(l2), afterRoad);
+        QVERIFY(messages.last().startsWith("Repair Undone: "));
+        QVERIFY(!w.menuAction(cmd::UndoRepair)->isEnabled());
+
+        // A Parent goes to a new export, the source stays as it was.
+        const std::string before = slurpFile(source);
+        const int parent = rowOf(AuditCheck::Parents);
+        QVERIFY(parent >= 0);
+        const AuditFinding f =
+            w.state().audit.last.report.findings[static_cast<std::size_t>(parent)];
+        findings->setCurrentItem(findings->topLevelItem(parent));
+        const std::string mended = (theater.path / "Mended.csv").string();
+        answers = {mended};
+        w.auditPanel()->applyButton()->click();
+        QVERIFY(answers.empty());
+        QCOMPARE(slurpFile(source), before);
+        const std::string written = slurpFile(mended);
+        QVERIFY2(messages.last().contains("1 Parents set"), qPrintable(messages.last()));
+        std::istringstream lines(written);
+        std::string line;
+        for (std::size_t n = 0; n <= *f.sourceLine; ++n) {
+            std::getline(lines, line);
+        }
+        QCOMPARE(readIntField(ParentField, line), *f.suggestions.front().parent);
     }
 
     void screenshotOfTheMainWindow() {
