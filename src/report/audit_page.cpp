@@ -2,6 +2,7 @@
 
 #include "audit/audit.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -44,8 +45,17 @@ tfoot td { font-weight: bold; }
 #legend label { display: inline-flex; align-items: center; gap: 0.3rem; cursor: pointer; }
 #legend .count { color: #555; }
 #legend button { font-size: 0.8rem; }
-#map { position: relative; line-height: 0; border: 1px solid #888; }
+#map { position: relative; line-height: 0; border: 1px solid #888; overflow: hidden;
+  touch-action: none; }
+#map-view { transform-origin: 0 0; }
 #map-picture { display: block; width: 100%; height: auto; }
+#map-tools { display: flex; gap: 0.4rem; align-items: center; margin-bottom: 0.3rem;
+  font-size: 0.85rem; }
+#map-tools button { font-size: 0.85rem; min-width: 2rem; }
+#table-tools { margin: 0.3rem 0; font-size: 0.85rem; }
+#findings thead th { cursor: pointer; user-select: none; }
+#findings thead th[aria-sort=ascending]::after { content: " \25B2"; }
+#findings thead th[aria-sort=descending]::after { content: " \25BC"; }
 #map-picture.enlarged { image-rendering: pixelated; }
 #markers { position: absolute; left: 0; top: 0; width: 100%; height: 100%; cursor: crosshair; }
 #selection-mark { position: absolute; box-sizing: border-box; width: 24px; height: 24px;
@@ -68,14 +78,7 @@ tfoot td { font-weight: bold; }
 constexpr const char* pageBodyTop = R"page(<p id="problem" hidden></p>
 <p id="tool"></p>
 <p id="theater"></p>
-<table id="inputs"><thead><tr><th>Input</th><th>File</th><th>Size</th></tr></thead><tbody></tbody></table>
 </header>
-<section>
-<h2>Summary</h2>
-<table id="summary"><thead><tr><th>Check</th><th>Findings</th><th>Note</th></tr></thead>
-<tbody></tbody><tfoot></tfoot></table>
-<p id="summary-note"></p>
-</section>
 <div id="panels">
 <section id="map-panel">
 <h2>Map</h2>
@@ -86,6 +89,8 @@ constexpr const char* pageBodyBottom = R"page(<p id="selection-note"></p>
 </section>
 <section id="findings-panel">
 <h2>Findings</h2>
+<div id="table-tools"><label>Search <input type="search" id="search"
+placeholder="any text of a finding"></label></div>
 <p id="rows-note"></p>
 <div class="paging"><button type="button" id="earlier" hidden>Show earlier rows</button></div>
 <div id="table-box">
@@ -96,6 +101,16 @@ constexpr const char* pageBodyBottom = R"page(<p id="selection-note"></p>
 <div class="paging"><button type="button" id="more" hidden>Show more rows</button></div>
 </section>
 </div>
+<section id="summary-panel">
+<h2>Summary</h2>
+<table id="summary"><thead><tr><th>Check</th><th>Findings</th><th>Note</th></tr></thead>
+<tbody></tbody><tfoot></tfoot></table>
+<p id="summary-note"></p>
+</section>
+<section id="inputs-panel">
+<h2>Files read</h2>
+<table id="inputs"><thead><tr><th>Input</th><th>File</th><th>Size</th></tr></thead><tbody></tbody></table>
+</section>
 )page";
 
 // The page's whole behaviour. Everything the data says goes into the page as text nodes,
@@ -205,6 +220,26 @@ const perPost = Number(place.pixelsPerPost) || 1;
 const pictureWidth = () => Number(place.width) > 0 ? Number(place.width) : picture.naturalWidth;
 const pictureHeight = () => Number(place.height) > 0 ? Number(place.height) : picture.naturalHeight;
 
+// The view of the map: zoomed about a point and panned, in CSS pixels of the map's box. The
+// picture moves under a transform; the markers are drawn anew at their size, wherever they are.
+const mapView = byId('map-view');
+let zoom = 1;
+let panX = 0;
+let panY = 0;
+// The picture's size as laid out, to the fraction of a pixel (offsetWidth rounds, which at a
+// deep zoom puts the markers a pixel or two off): the map's box, which no transform touches,
+// within its border.
+const layoutWidth = () => (picture && mapBox ?
+  mapBox.getBoundingClientRect().width - mapBox.clientLeft * 2 : 0);
+const layoutHeight = () => (picture && mapBox ?
+  mapBox.getBoundingClientRect().height - mapBox.clientTop * 2 : 0);
+const baseScaleX = () => layoutWidth() / pictureWidth();
+const baseScaleY = () => layoutHeight() / pictureHeight();
+const viewX = (px) => px * baseScaleX() * zoom + panX;
+const viewY = (py) => py * baseScaleY() * zoom + panY;
+// Deep enough that one post covers 32 CSS pixels.
+const maxZoom = () => Math.max(1, 32 / (perPost * Math.max(baseScaleX(), 1e-9)));
+
 const checkOf = new Uint16Array(count);
 const atX = new Float64Array(count);
 const atY = new Float64Array(count);
@@ -296,7 +331,7 @@ function paint(ctx, check) {
 }
 function drawMarkers() {
   if (!canvas) return;
-  const box = picture.getBoundingClientRect();
+  const box = { width: layoutWidth(), height: layoutHeight() };
   const ratio = window.devicePixelRatio || 1;
   const w = Math.max(1, Math.round(box.width * ratio));
   const h = Math.max(1, Math.round(box.height * ratio));
@@ -309,9 +344,8 @@ function drawMarkers() {
   ctx.clearRect(0, 0, w, h);
   if (!(box.width > 0) || !(pictureWidth() > 0) || !(pictureHeight() > 0)) return;
   ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
-  const sx = box.width / pictureWidth();
-  const sy = box.height / pictureHeight();
-  picture.classList.toggle('enlarged', sx > 1);
+  picture.classList.toggle('enlarged', baseScaleX() * zoom > 1);
+  const margin = 2 * MARKER_RADIUS;
   checks.forEach((check, c) => {
     if (!check.shown) return;
     const list = drawn[c];
@@ -319,11 +353,53 @@ function drawMarkers() {
       ctx.beginPath();
       const to = Math.min(list.length, from + PATH_BATCH);
       for (let k = from; k < to; k++) {
-        addShape(ctx, check.shape, atX[list[k]] * sx, atY[list[k]] * sy, MARKER_RADIUS);
+        const x = viewX(atX[list[k]]);
+        const y = viewY(atY[list[k]]);
+        if (x < -margin || y < -margin || x > box.width + margin || y > box.height + margin) {
+          continue;
+        }
+        addShape(ctx, check.shape, x, y, MARKER_RADIUS);
       }
       paint(ctx, check);
     }
   });
+}
+function describeZoom() {
+  const note = byId('zoom-note');
+  if (!note) return;
+  const post = perPost * baseScaleX() * zoom;
+  note.textContent = zoom > 1 ? 'one post is ' + post.toFixed(post < 10 ? 1 : 0) +
+    ' pixels: drag to move the map' : 'the whole map; the wheel or + zooms in';
+}
+function clampPan() {
+  panX = Math.min(0, Math.max(layoutWidth() * (1 - zoom), panX));
+  panY = Math.min(0, Math.max(layoutHeight() * (1 - zoom), panY));
+}
+function applyView() {
+  clampPan();
+  if (mapView) {
+    mapView.style.transform = 'translate(' + panX + 'px, ' + panY + 'px) scale(' + zoom + ')';
+  }
+  drawMarkers();
+  placeMark();
+  describeZoom();
+}
+// Zooms by factor about a point of the map's box.
+function zoomAt(factor, cx, cy) {
+  const z = Math.min(maxZoom(), Math.max(1, zoom * factor));
+  panX = cx - (cx - panX) * z / zoom;
+  panY = cy - (cy - panY) * z / zoom;
+  zoom = z;
+  applyView();
+}
+// Brings a finding into view when it lies outside it.
+function reveal(index) {
+  const x = viewX(atX[index]);
+  const y = viewY(atY[index]);
+  if (x >= 0 && y >= 0 && x <= layoutWidth() && y <= layoutHeight()) return;
+  panX += layoutWidth() / 2 - x;
+  panY += layoutHeight() / 2 - y;
+  applyView();
 }
 
 // Legend and filter in one: a check's box hides or shows its markers and its rows.
@@ -364,23 +440,70 @@ let filtered = new Int32Array(0);
 let first = 0;
 let last = 0;
 let selected = -1;
+let overlapNote = ''; // "2 of 3 findings here" after a click where markers lie on each other
 
+// The rows shown: the findings of the checks ticked that hold the search text, in the order
+// of the column clicked (file order until one is).
+let sortColumn = -1;
+let sortDescending = false;
+let positionIn = new Int32Array(count);
+let searchTexts = null;
+const searchBox = byId('search');
+const COLUMN_KEYS = [
+  (f, i) => checks[checkOf[i]].name, (f) => Number(f.mapX), (f) => Number(f.mapY),
+  (f) => Number(f.sectX), (f) => Number(f.sectY), (f) => Number(f.tileX), (f) => Number(f.tileY),
+  (f) => (Number.isFinite(f.objectId) ? f.objectId : -Infinity), (f) => shown(f.objectName),
+  (f) => shown(f.detail), (f) => repairText(f),
+];
+function textOf(i) {
+  if (!searchTexts) {
+    searchTexts = new Array(count);
+  }
+  if (searchTexts[i] === undefined) {
+    const f = entry(i);
+    searchTexts[i] = [checks[checkOf[i]].name, f.mapX, f.mapY, f.objectId, f.objectName,
+      f.detail, repairText(f)].map(shown).join(' ').toLowerCase();
+  }
+  return searchTexts[i];
+}
 function filter() {
+  const term = searchBox ? searchBox.value.trim().toLowerCase() : '';
   const list = [];
   for (let i = 0; i < count; i++) {
-    if (checks[checkOf[i]].shown) list.push(i);
+    if (checks[checkOf[i]].shown && (!term || textOf(i).includes(term))) list.push(i);
+  }
+  if (sortColumn >= 0) {
+    const key = COLUMN_KEYS[sortColumn];
+    const keys = new Map(list.map((i) => [i, key(entry(i), i)]));
+    const sign = sortDescending ? -1 : 1;
+    list.sort((a, b) => {
+      const ka = keys.get(a);
+      const kb = keys.get(b);
+      const order = typeof ka === 'number' && typeof kb === 'number' ?
+        (ka === kb || (Number.isNaN(ka) && Number.isNaN(kb)) ? 0 :
+          Number.isNaN(ka) ? 1 : Number.isNaN(kb) ? -1 : ka < kb ? -1 : 1) :
+        String(ka).localeCompare(String(kb), undefined, { numeric: true });
+      return order !== 0 ? sign * order : a - b;
+    });
   }
   filtered = Int32Array.from(list);
+  positionIn = new Int32Array(count).fill(-1);
+  filtered.forEach((index, position) => { positionIn[index] = position; });
 }
-function positionOf(index) { // filtered is ascending
-  let low = 0;
-  let high = filtered.length;
-  while (low < high) {
-    const mid = (low + high) >> 1;
-    if (filtered[mid] < index) low = mid + 1; else high = mid;
-  }
-  return low < filtered.length && filtered[low] === index ? low : -1;
+function positionOf(index) {
+  return index >= 0 && index < count ? positionIn[index] : -1;
 }
+if (searchBox) searchBox.addEventListener('input', () => filterChanged());
+Array.from(byId('findings').tHead.rows[0].cells).forEach((cell, column) => {
+  cell.title = 'Sort by ' + cell.textContent;
+  cell.addEventListener('click', () => {
+    sortDescending = sortColumn === column ? !sortDescending : false;
+    sortColumn = column;
+    Array.from(cell.parentNode.cells).forEach((c) => c.removeAttribute('aria-sort'));
+    cell.setAttribute('aria-sort', sortDescending ? 'descending' : 'ascending');
+    filterChanged();
+  });
+});
 // What would mend a finding: its suggestions, best first, or why there is none.
 function repairText(f) {
   const list = Array.isArray(f.suggestions) ?
@@ -464,13 +587,15 @@ function placeMark() {
     note.textContent = 'Selected ' + where + ' (not on the map).';
     return;
   }
-  mark.style.left = (100 * atX[selected] / pictureWidth()) + '%';
-  mark.style.top = (100 * atY[selected] / pictureHeight()) + '%';
+  mark.style.left = viewX(atX[selected]) + 'px';
+  mark.style.top = viewY(atY[selected]) + 'px';
   mark.dataset.index = selected;
   mark.hidden = false;
-  note.textContent = 'Selected ' + where + '.';
+  note.textContent = 'Selected ' + where + '.' + overlapNote;
 }
 function select(index, from) {
+  if (from !== 'map') overlapNote = '';
+  if (index >= 0 && from === 'table' && onMap[index]) reveal(index);
   const old = selected >= 0 ? byId('finding-' + selected) : null;
   if (old) {
     old.classList.remove('selected');
@@ -478,6 +603,10 @@ function select(index, from) {
   }
   selected = index;
   if (index >= 0 && from === 'map') {
+    if (positionOf(index) < 0 && searchBox && searchBox.value) {
+      searchBox.value = ''; // the finding clicked is shown, whatever the search held
+      filter();
+    }
     const check = checks[checkOf[index]];
     if (!check.shown) {
       check.shown = true;
@@ -511,19 +640,18 @@ rows.addEventListener('click', (event) => {
 if (canvas) {
   // Clicking again where markers overlap steps through them.
   canvas.addEventListener('click', (event) => {
+    if (dragged) return; // the end of a drag, not a click
     const box = canvas.getBoundingClientRect();
     if (!(box.width > 0) || !(pictureWidth() > 0)) return;
-    const sx = box.width / pictureWidth();
-    const sy = box.height / pictureHeight();
-    const cx = event.clientX - box.left;
-    const cy = event.clientY - box.top;
+    const cx = (event.clientX - box.left) * layoutWidth() / box.width;
+    const cy = (event.clientY - box.top) * layoutHeight() / box.height;
     const near = [];
     let best = HIT_RADIUS * HIT_RADIUS;
     checks.forEach((check, c) => {
       if (!check.shown) return;
       for (const i of drawn[c]) {
-        const dx = atX[i] * sx - cx;
-        const dy = atY[i] * sy - cy;
+        const dx = viewX(atX[i]) - cx;
+        const dy = viewY(atY[i]) - cy;
         const d = dx * dx + dy * dy;
         if (d <= HIT_RADIUS * HIT_RADIUS) {
           near.push([d, i]);
@@ -533,15 +661,67 @@ if (canvas) {
     });
     const hits = near.filter((h) => h[0] <= best + 1).map((h) => h[1]).sort((a, b) => a - b);
     if (!hits.length) return;
-    select(hits[(hits.indexOf(selected) + 1) % hits.length], 'map');
+    const next = (hits.indexOf(selected) + 1) % hits.length;
+    overlapNote = hits.length > 1 ? ' Finding ' + (next + 1) + ' of ' + hits.length +
+      ' here: click again for the next.' : '';
+    select(hits[next], 'map');
   });
-  new ResizeObserver(drawMarkers).observe(picture);
-  picture.addEventListener('load', () => { drawMarkers(); placeMark(); });
+  // The wheel zooms about the mouse; dragging moves the map.
+  let dragFrom = null;
+  let dragged = false;
+  mapBox.addEventListener('wheel', (event) => {
+    event.preventDefault();
+    const box = mapBox.getBoundingClientRect();
+    zoomAt(event.deltaY < 0 ? 1.25 : 0.8, event.clientX - box.left - mapBox.clientLeft,
+      event.clientY - box.top - mapBox.clientTop);
+  }, { passive: false });
+  canvas.addEventListener('pointerdown', (event) => {
+    dragFrom = [event.clientX, event.clientY, panX, panY];
+    dragged = false;
+  });
+  canvas.addEventListener('pointermove', (event) => {
+    if (!dragFrom || !(event.buttons & 1)) return;
+    const dx = event.clientX - dragFrom[0];
+    const dy = event.clientY - dragFrom[1];
+    if (!dragged && dx * dx + dy * dy < 16) return;
+    dragged = true;
+    canvas.setPointerCapture(event.pointerId);
+    panX = dragFrom[2] + dx;
+    panY = dragFrom[3] + dy;
+    applyView();
+  });
+  canvas.addEventListener('pointerup', () => {
+    dragFrom = null;
+    setTimeout(() => { dragged = false; }, 0); // after the click this drag ends in
+  });
+  const centreZoom = (factor) => zoomAt(factor, layoutWidth() / 2, layoutHeight() / 2);
+  byId('zoom-in').addEventListener('click', () => centreZoom(2));
+  byId('zoom-out').addEventListener('click', () => centreZoom(0.5));
+  byId('zoom-whole').addEventListener('click', () => { zoom = 1; panX = 0; panY = 0; applyView(); });
+  new ResizeObserver(applyView).observe(picture);
+  picture.addEventListener('load', applyView);
 }
 
 filter();
 showWindow(0);
 drawMarkers();
+
+// #closeup: the first finding on the map, zoomed in until its posts show one by one (for a
+// picture of the page at post level).
+if (location.hash === '#closeup' && picture) {
+  const closeUp = () => {
+    let first = -1;
+    for (let i = 0; i < count && first < 0; i++) if (onMap[i]) first = i;
+    if (first < 0) return;
+    zoom = maxZoom() / 2;
+    panX = layoutWidth() / 2 - atX[first] * baseScaleX() * zoom;
+    panY = layoutHeight() / 2 - atY[first] * baseScaleY() * zoom;
+    applyView();
+    select(first, 'table');
+    window.scrollTo(0, 0);
+  };
+  if (picture.complete) closeUp(); else picture.addEventListener('load', closeUp);
+}
 
 // The page's own test, run with #selftest: it works the page through its elements as a user
 // would and writes the outcome where a headless browser's DOM dump shows it.
@@ -647,6 +827,78 @@ async function selfTest() {
     fail('ticking ' + name + ' again does not bring its rows back');
   }
 
+  // Where markers lie on each other a click says which of them it took, and the next click
+  // takes the next.
+  const byPost = new Map();
+  for (const row of tableRows()) {
+    if (row.dataset.check === 'offmap') continue;
+    const key = row.cells[1].textContent + ',' + row.cells[2].textContent;
+    byPost.set(key, (byPost.get(key) || []).concat([row]));
+  }
+  const shared = Array.from(byPost.values()).find((list) => list.length > 1);
+  if (shared) {
+    const [sx, sy] = onScreen(shared[0]);
+    markers.dispatchEvent(new MouseEvent('click', { bubbles: true, clientX: sx, clientY: sy }));
+    const firstPick = document.querySelector('tr.selected');
+    if (!/Finding 1 of \d+ here/.test(byId('selection-note').textContent)) {
+      fail('a click on ' + shared.length + ' findings of one post does not say "1 of ' +
+        shared.length + '": ' + byId('selection-note').textContent);
+    }
+    const [tx, ty] = onScreen(shared[0]); // the page may have scrolled to the row meanwhile
+    markers.dispatchEvent(new MouseEvent('click', { bubbles: true, clientX: tx, clientY: ty }));
+    if (document.querySelector('tr.selected') === firstPick) {
+      fail('a second click on findings of one post does not take the next');
+    }
+  }
+
+  // The search keeps the rows that hold its text; emptied, every row is back.
+  const search = byId('search');
+  const word = firstRow.cells[9].textContent.split(/[\s:,()]+/).find((w) => w.length > 3);
+  if (word) {
+    search.value = word;
+    search.dispatchEvent(new Event('input'));
+    const found = tableRows();
+    if (!found.length || found.some((r) => !r.textContent.toLowerCase().includes(word.toLowerCase()))) {
+      fail('searching for "' + word + '" shows rows without it');
+    }
+    search.value = '';
+    search.dispatchEvent(new Event('input'));
+    if (tableRows().length !== all.length) fail('an empty search does not show every row');
+  }
+
+  // A column's header sorts the rows by it, up then down.
+  const header = byId('findings').tHead.rows[0].cells[1];
+  const mapXs = () => tableRows().map((r) => Number(r.cells[1].textContent));
+  header.click();
+  if (mapXs().some((x, k, xs) => k > 0 && x < xs[k - 1])) fail('Map X does not sort upwards');
+  header.click();
+  if (mapXs().some((x, k, xs) => k > 0 && x > xs[k - 1])) fail('Map X does not sort downwards');
+
+  // The wheel zooms in about the mouse; a row clicked then is brought into view and marked
+  // where it lies; Whole map shows all of it again.
+  const map = byId('map');
+  const mb = map.getBoundingClientRect();
+  for (let k = 0; k < 12; k++) {
+    map.dispatchEvent(new WheelEvent('wheel', { deltaY: -100, bubbles: true, cancelable: true,
+      clientX: mb.left + mb.width / 3, clientY: mb.top + mb.height / 3 }));
+  }
+  const zoomed = img.getBoundingClientRect();
+  if (!(zoomed.width > mb.width * 4)) fail('the wheel does not zoom the map in');
+  const far = tableRows().reverse().find((row) => row.dataset.check !== 'offmap');
+  far.click();
+  markAt(far, 'clicking a row on the zoomed map');
+  const ring = byId('selection-mark').getBoundingClientRect();
+  const now = map.getBoundingClientRect(); // the page may have scrolled to the mark
+  if (ring.left + ring.width / 2 < now.left || ring.left + ring.width / 2 > now.right ||
+      ring.top + ring.height / 2 < now.top || ring.top + ring.height / 2 > now.bottom) {
+    fail('the row clicked on the zoomed map is not brought into view');
+  }
+  byId('zoom-whole').click();
+  if (Math.abs(img.getBoundingClientRect().width - map.clientWidth) > 1) {
+    fail('Whole map does not show the whole map');
+  }
+  header.click(); // back to ascending, as the screenshot shows it
+
   const requests = performance.getEntriesByType('resource').filter((r) => !/^data:/.test(r.name));
   if (requests.length) fail('the page requested ' + requests[0].name);
   if (scriptErrors.length) fail('script error: ' + scriptErrors[0]);
@@ -720,6 +972,12 @@ void appendMap(std::string& out, const AuditPageMap& map) {
     const auto finite = [](double v, double fallback) { return std::isfinite(v) ? v : fallback; };
     const double perPost =
         map.pixelsPerPost > 0 && std::isfinite(map.pixelsPerPost) ? map.pixelsPerPost : 1.0;
+    // Zoom and pan, down to single posts: the wheel or these buttons, and dragging.
+    out +=
+        "<div id=\"map-tools\"><button type=\"button\" id=\"zoom-in\" title=\"Zoom in\">+</button>"
+        "<button type=\"button\" id=\"zoom-out\" title=\"Zoom out\">&minus;</button>"
+        "<button type=\"button\" id=\"zoom-whole\">Whole map</button>"
+        "<span id=\"zoom-note\"></span></div>\n";
     out += "<div id=\"map\" data-width=\"";
     out += std::to_string(map.width);
     out += "\" data-height=\"";
@@ -730,7 +988,7 @@ void appendMap(std::string& out, const AuditPageMap& map) {
     appendNumber(out, finite(map.originY, 0));
     out += "\" data-pixels-per-post=\"";
     appendNumber(out, perPost);
-    out += "\">\n<img id=\"map-picture\" alt=\"Map of the theater\"";
+    out += "\">\n<div id=\"map-view\"><img id=\"map-picture\" alt=\"Map of the theater\"";
     // The size up front gives the picture its shape before it is decoded, so the markers'
     // layer starts at the right size.
     if (map.width > 0 && map.height > 0) {
@@ -739,7 +997,7 @@ void appendMap(std::string& out, const AuditPageMap& map) {
     }
     out += " src=\"data:image/png;base64,";
     out += base64(map.png);
-    out += "\">\n<canvas id=\"markers\" aria-label=\"Findings on the map\"></canvas>\n"
+    out += "\"></div>\n<canvas id=\"markers\" aria-label=\"Findings on the map\"></canvas>\n"
            "<div id=\"selection-mark\" hidden></div>\n</div>\n";
 }
 
@@ -810,7 +1068,9 @@ std::string auditPage(const std::string& title, const std::string& auditJson,
 
 bool drawAuditMap(const TerrainMatrix& matrix, const PngEncoder& encode, AuditPageMap& map,
                   std::string& error) {
-    const MapWindow window = wholeMapWindow(matrix, 2048);
+    // A post to a pixel at least up to 4096 posts a side, so the page zooms to single posts.
+    const MapWindow window =
+        wholeMapWindow(matrix, std::clamp(std::max(matrix.width, matrix.height), 2048, 4096));
     MapImage image;
     renderTerrain(matrix, TileClassifier{}, MapMode::Relief, window, image); // no tile classes
     if (window.scale >= 4) {

@@ -79,5 +79,11 @@ if run_browser --hide-scrollbars --window-size=1280,1600 --screenshot="$shot" \
 else
     echo "note: no screenshot written (see $log)"
 fi
+# And the page zoomed in on its first finding, down to single posts.
+closeup=$workdir/audit_page_closeup.png
+if run_browser --hide-scrollbars --window-size=1280,1000 --screenshot="$closeup" \
+    "$url#closeup" >>"$log" 2>&1 && [ -s "$closeup" ]; then
+    echo "screenshot: $closeup"
+fi
 rm -rf "$workdir/profile"
 exit 0
