@@ -105,6 +105,9 @@ struct Audit {
     void edges(AuditCheck check, const TileScript& script, ListKind kind) {
         scanEdges(m, script, {0, 0, m.width - 1, m.height - 1}, [&](const EdgeBreak& b) {
             add(check, b.mapX, b.mapY, edgeBreakDetail(b, kind));
+            if (!in.suggestRepairs) {
+                return;
+            }
             const EdgeRepairs found = suggestEdgeRepairs(m, repairs, repairScriptOf(check), b);
             AuditFinding& f = report.findings.back();
             for (const TileRepair& r : found.repairs) {
@@ -162,6 +165,9 @@ void Audit::bridges(const TileScript& script) {
         }
         if (tile.farTileMissing) {
             add(AuditCheck::Bridges, tile.x, tile.y, farTileMissingDetail(tile.tileId));
+            if (!in.suggestRepairs) {
+                return;
+            }
             const FarTileRepairs found = suggestFarTile(m, repairs, tile);
             AuditFinding& f = report.findings.back();
             for (const TileRepair& r : found.repairs) {
@@ -285,6 +291,9 @@ void Audit::parents() {
             break;
         case ParentLink::NoField:
         case ParentLink::CityOrTown:
+            continue;
+        }
+        if (!in.suggestRepairs) {
             continue;
         }
         AuditFinding& f = report.findings.back();

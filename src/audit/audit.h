@@ -109,6 +109,7 @@ struct AuditInputs {
     const CityTileTables* cityTables = nullptr;
     const AirbaseScript* airbaseScript = nullptr;
     std::array<std::string, auditCheckCount> missing;
+    bool suggestRepairs = true; // false: the findings alone, without what would mend them
 };
 
 // How the parents check tells a city or town: by the Type text alone (" City", " Town"), or

@@ -80,23 +80,6 @@ void apply(TerrainMatrix& m, const RepairScripts& scripts, const TileRepair& rep
     mend.applied.push_back(repair);
 }
 
-std::size_t faultCount(const TerrainMatrix& m, const RepairScripts& scripts,
-                       const AuditSelection& selected) {
-    std::size_t count = 0;
-    for (const TerrainCheck& c : edgeChecks) {
-        const TileScript* script = scriptFor(scripts, c.script);
-        if (selected[auditIndex(c.check)] && script != nullptr) {
-            count += static_cast<std::size_t>(
-                scanEdges(m, *script, {0, 0, m.width - 1, m.height - 1}, {}));
-        }
-    }
-    if (selected[auditIndex(AuditCheck::Bridges)] && scripts.bridge != nullptr) {
-        forEachBridgeTile(m, *scripts.bridge,
-                          [&](const BridgeTile& tile) { count += tile.farTileMissing ? 1 : 0; });
-    }
-    return count;
-}
-
 } // namespace
 
 bool mendsCheck(AuditCheck check) {
@@ -153,7 +136,14 @@ TerrainMend mendTerrain(TerrainMatrix& m, const RepairScripts& scripts,
             mend.steps.push_back(std::move(step));
         }
     }
-    mend.remaining = faultCount(m, scripts, selected);
+    // A change makes no fault and mends at least the one it was made for, so what is left is
+    // what had no repair: no need to scan the map again.
+    for (const MendStep& step : mend.steps) {
+        mend.remaining += step.outcome == MendStep::Outcome::NoRepair ||
+                                  step.outcome == MendStep::Outcome::Refused
+                              ? 1
+                              : 0;
+    }
     return mend;
 }
 

@@ -49,7 +49,7 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         return exitFailed;
     }
     const TheaterAudit result =
-        auditWithProgress(session.state, session.platform, options.source, selected);
+        auditWithProgress(session.state, session.platform, options.source, selected, !c.noRepairs);
     if (!result.error.empty() || result.report.stopped) {
         std::fprintf(stderr, "Error: %s\n",
                      result.report.stopped ? "the audit was stopped" : result.error.c_str());
@@ -115,6 +115,8 @@ void addAuditCommand(CLI::App& app, AuditCommand& c) {
                       "as a marker, and the table of findings");
     c.app->add_option("--only", c.only, "Run only these checks, comma-separated");
     c.app->add_option("--skip", c.skip, "Run every check but these, comma-separated");
+    c.app->add_flag("--no-repairs", c.noRepairs,
+                    "Report the findings alone, without the repairs that would mend them");
 }
 
 int runAuditCommand(const GlobalOptions& options, const AuditCommand& c) {

@@ -15,6 +15,7 @@ struct AuditCommand {
     std::string html;
     std::string only; // check names, comma-separated
     std::string skip;
+    bool noRepairs = false;
     CLI::App* app = nullptr;
 };
 

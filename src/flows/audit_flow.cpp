@@ -93,9 +93,11 @@ struct Gathering {
 } // namespace
 
 TheaterAudit auditTheater(const ApplicationState& state, const std::string& sourcePath,
-                          const AuditSelection& selected, const AuditProgress& progress) {
+                          const AuditSelection& selected, const AuditProgress& progress,
+                          bool suggestRepairs) {
     TheaterAudit audit;
     AuditInputs in;
+    in.suggestRepairs = suggestRepairs;
     if (state.terrain.terrainOpen && !state.terrain.matrix.empty()) {
         in.matrix = &state.terrain.matrix;
         in.lastMapX = state.theater.lastMapX;
@@ -192,7 +194,8 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
 }
 
 TheaterAudit auditWithProgress(ApplicationState& state, const Platform& platform,
-                               const std::string& sourcePath, const AuditSelection& selected) {
+                               const std::string& sourcePath, const AuditSelection& selected,
+                               bool suggestRepairs) {
     state.progress.progressState = ProgressState::Audit;
     state.progress.abortRequested = false;
     state.progress.counters = {};
@@ -200,15 +203,19 @@ TheaterAudit auditWithProgress(ApplicationState& state, const Platform& platform
     const auto steps =
         static_cast<std::int32_t>(std::count(selected.begin(), selected.end(), true));
     std::int32_t completed = 0;
-    TheaterAudit audit = auditTheater(state, sourcePath, selected, [&](AuditCheck) {
-        if (!state.progress.abortRequested) {
-            state.progress.counters.objectsCounted = completed;
-            state.progress.counters.position = completed * progressBarRange / std::max(steps, 1);
-            ++completed;
-            dispatchCommand(state, platform, cmd::ProgressReport);
-        }
-        return state.progress.abortRequested;
-    });
+    TheaterAudit audit = auditTheater(
+        state, sourcePath, selected,
+        [&](AuditCheck) {
+            if (!state.progress.abortRequested) {
+                state.progress.counters.objectsCounted = completed;
+                state.progress.counters.position =
+                    completed * progressBarRange / std::max(steps, 1);
+                ++completed;
+                dispatchCommand(state, platform, cmd::ProgressReport);
+            }
+            return state.progress.abortRequested;
+        },
+        suggestRepairs);
     closeProgress(state, platform);
     return audit;
 }

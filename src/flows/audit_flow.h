@@ -17,12 +17,14 @@ struct Platform;
 // the scripts and lists of the start folder that the selected checks need, each once, and runs
 // the checks read-only. A script or list that cannot be read skips its checks with the reason.
 TheaterAudit auditTheater(const ApplicationState& state, const std::string& sourcePath,
-                          const AuditSelection& selected, const AuditProgress& progress = {});
+                          const AuditSelection& selected, const AuditProgress& progress = {},
+                          bool suggestRepairs = true);
 
 // auditTheater with the progress window, a step per check; its close box stops the audit before
 // the next check (report.stopped: the checks after it never ran).
 TheaterAudit auditWithProgress(ApplicationState& state, const Platform& platform,
-                               const std::string& sourcePath, const AuditSelection& selected);
+                               const std::string& sourcePath, const AuditSelection& selected,
+                               bool suggestRepairs = true);
 
 // Actions > "Audit Theater..." (10241): every check on the open terrain and the list's source
 // (when the list shows an objective export; else the export the user picks, or none), with a

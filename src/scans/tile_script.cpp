@@ -4,6 +4,8 @@
 #include "base/input_file.h"
 #include "base/text_util.h"
 
+#include <algorithm>
+
 namespace vantor {
 
 namespace {
@@ -46,6 +48,22 @@ void index(TileScript& s) {
         }
         if (r.span < 0) {
             s.opposing[r.tileId] = true;
+        }
+    }
+    s.denseFirst.clear();
+    if (!s.tiles.empty()) {
+        const auto [low, high] = std::minmax_element(
+            s.tiles.begin(), s.tiles.end(),
+            [](const TileRecord& a, const TileRecord& b) { return a.tileId < b.tileId; });
+        constexpr std::int64_t largestTable = std::int64_t{1} << 20;
+        const std::int64_t span = std::int64_t{high->tileId} - low->tileId + 1;
+        if (span <= largestTable) {
+            s.denseLow = low->tileId;
+            s.denseFirst.assign(static_cast<std::size_t>(span), -1);
+            for (const auto& [tile, first] : s.firstRecord) {
+                s.denseFirst[static_cast<std::size_t>(std::int64_t{tile} - s.denseLow)] =
+                    static_cast<std::int32_t>(first);
+            }
         }
     }
 }
@@ -91,6 +109,14 @@ void emptyTileTable(TileScript& s) {
 }
 
 const TileRecord* findTile(const TileScript& s, std::int32_t tileId) {
+    if (!s.denseFirst.empty()) {
+        const std::int64_t at = std::int64_t{tileId} - s.denseLow;
+        if (at < 0 || at >= static_cast<std::int64_t>(s.denseFirst.size())) {
+            return nullptr;
+        }
+        const std::int32_t first = s.denseFirst[static_cast<std::size_t>(at)];
+        return first < 0 ? nullptr : &s.tiles[static_cast<std::size_t>(first)];
+    }
     const auto it = s.firstRecord.find(tileId);
     return it == s.firstRecord.end() ? nullptr : &s.tiles[it->second];
 }

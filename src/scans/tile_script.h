@@ -69,6 +69,10 @@ struct TileScript {
     // The first record of each tile id, and the first with a positive span (a bridge) and
     // whether any has a negative one (an opposing tile): built once per load.
     std::unordered_map<std::int32_t, std::size_t> firstRecord;
+    // The same as a table by tile id from denseLow on, when the ids lie close enough together
+    // (a scan looks up every post and its neighbours: an index beats a hash); -1 for none.
+    std::vector<std::int32_t> denseFirst;
+    std::int32_t denseLow = 0;
     std::unordered_map<std::int32_t, std::size_t> firstBridge;
     std::unordered_map<std::int32_t, bool> opposing;
 };
