@@ -1290,6 +1290,13 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.mapView()->selectedFinding(), rowOf(AuditCheck::Roads));
         QVERIFY(!w.menuAction(cmd::UndoRepair)->isEnabled());
         QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_repair.png"));
+        // The findings' markers stand out on the tile classes too.
+        w.mapView()->setMode(MapMode::Tiles);
+        w.mapView()->grab(); // asks for the tiles of the view
+        QTRY_VERIFY(!w.mapView()->tilesPending());
+        QVERIFY(
+            w.mapView()->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_repair_tiles.png"));
+        w.mapView()->setMode(MapMode::Relief);
 
         // One gap filled: both of its breaks go.
         w.auditPanel()->applyButton()->click();
