@@ -116,8 +116,15 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
         std::printf("%-12s skipped: %s\n", auditCheckName(check), reason.c_str());
     }
     if (!done) {
-        std::fprintf(stderr, "Error: nothing was mended%s\n",
-                     r.dryRun ? "" : "; the terrain and the source are as they were");
+        if (r.exportWritten) {
+            std::fprintf(stderr,
+                         "Error: the terrain was not mended (see above); the Parents were "
+                         "written to %s\n",
+                         r.outPath.c_str());
+        } else {
+            std::fprintf(stderr, "Error: nothing was mended%s\n",
+                         r.dryRun ? "" : "; the terrain and the source are as they were");
+        }
         return exitFailed;
     }
     if (!options.quiet) {

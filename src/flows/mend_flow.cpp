@@ -171,6 +171,14 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
         undoTileRepairs(matrix, r.terrain.applied);
         return true;
     }
+    // Terrain read from a matrix file has no pair to write into: said before anything is
+    // written.
+    if (!r.terrain.applied.empty() &&
+        equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M")) {
+        writeTerrainBack(state, platform, "mended", "mend"); // says why it cannot
+        undoTileRepairs(matrix, r.terrain.applied);
+        return false;
+    }
     // The export first: it is a new file, and a failure there leaves the terrain untouched.
     if (!r.parents.parents.empty() && !writeMendedExport(state, platform)) {
         undoTileRepairs(matrix, r.terrain.applied);
@@ -185,6 +193,9 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
     forgetAudit(state, platform);
     if (!writeTerrainBack(state, platform, "mended", "mend")) {
         undoTileRepairs(matrix, r.terrain.applied);
+        if (audited) {
+            auditAgain(state, platform, auditedSource); // the terrain is as it was
+        }
         return false;
     }
     applyMenuEvent(state, platform, MenuEvent::RepairWritten);

@@ -909,6 +909,21 @@ TEST(CliMend, MendThenAuditFindsNoBreakThatHadARepair) {
     EXPECT_EQ(roadsMended.at("roads"), 0);
     EXPECT_EQ(roadsMended.at("rivers"), auditBefore.at("rivers"));
 
+    // Terrain from a matrix file has no pair to write into: nothing is written, not even the
+    // Parents; a dry run says what would change all the same.
+    ASSERT_EQ(with({"--out", at("Theater.L2M"), "l2m"}).exitCode, 0);
+    const std::vector<std::string> matrix{"--dir",           d,          "--terrain",
+                                          at("Theater.L2M"), "--source", at("Theater.csv")};
+    auto fromMatrix = matrix;
+    fromMatrix.insert(fromMatrix.end(), {"--out", at("FromMatrix.csv"), "mend"});
+    run = cli(fromMatrix);
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_NE(run.err.find("it was loaded from the matrix file"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "FromMatrix.csv"));
+    auto dry = matrix;
+    dry.insert(dry.end(), {"mend", "--dry-run"});
+    EXPECT_EQ(cli(dry).exitCode, 0);
+
     // Everything: the terrain pair and a new export; nothing else of the folder changes.
     run = with({"--source", at("Theater.csv"), "--out", at("Mended.csv"), "mend"});
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
