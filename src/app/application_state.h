@@ -69,6 +69,8 @@ struct FileRecord {
     TextFile outputFile;
     TextFile textReportFile;
     std::string textVersionPath; // the text version last written, for the closing message
+    // Titles carry the date of the source (or of the report replaced) instead of now.
+    bool keepDate = false;
     // The files the running command reads and the terrain files the matrix came from: no output
     // is ever written over one of them.
     InputFiles inputs;

@@ -48,6 +48,7 @@ enum Command : int {
     AuditTheater = 10241,      // Actions > "Audit Theater...": ours too
     MendTheater = 10242,       // the repairs of the audit put on the terrain and the export
     UndoRepair = 10243,        // Edit > "Undo Last Repair": the terrain pair from its backup
+    KeepSourceDates = 10244,   // Edit > "Keep Source Dates": titles dated as their source
     LevelAirbases = 17182,
     MoveObjectIds = 25033,
 };

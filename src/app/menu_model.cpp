@@ -76,6 +76,9 @@ const char* commandStatusText(int command) {
     case cmd::AuditTheater:
         return "Run every check on the terrain and the listed export at once, changing nothing, "
                "and show what is wrong beside the map.";
+    case cmd::KeepSourceDates:
+        return "Date what is written with its source's title date instead of now, so that a "
+               "run again on the same input writes the same file.";
     case cmd::UndoRepair:
         return "Put the terrain pair back as it was before the last repair applied, from its "
                ".bak files.";
@@ -144,6 +147,7 @@ MenuModel buildMainMenu() {
         makeMenuItem(cmd::DeleteSelected, "&Delete Selected"),
         makeSeparator(),
         makeMenuItem(cmd::UndoRepair, "&Undo Last Repair", Greyed),
+        makeMenuItem(cmd::KeepSourceDates, "&Keep Source Dates"),
     };
 
     Menu actions{"Actions", {}};

@@ -55,6 +55,7 @@ bool CliSession::start(const GlobalOptions& options) {
     if (!startUp(state, platform, RunMode::Interactive, folder)) {
         return false; // an ini file that cannot be read: the theaters it lists are unknown
     }
+    state.files.keepDate = options.keepDate;
     if (options.theater.empty()) {
         return true;
     }

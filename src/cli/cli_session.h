@@ -16,6 +16,7 @@ struct GlobalOptions {
     std::string out;
     bool yes = false;
     bool quiet = false;
+    bool keepDate = false; // titles carry the source's date, not now
 };
 
 // One run of the program without a window: started as the desktop program starts, commands

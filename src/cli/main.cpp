@@ -171,6 +171,10 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& options) {
     app.add_option("--out", options.out, "Output file");
     app.add_flag("--yes", options.yes, "Answer Yes to every question (default: No)");
     app.add_flag("--quiet", options.quiet, "Print no information messages or progress");
+    app.add_flag("--keep-date", options.keepDate,
+                 "Title what is written with the date of the source's title (of the report it "
+                 "replaces, for a scan) instead of now: a run again on the same input writes the "
+                 "same bytes");
 }
 
 // The commands of this file: theaters, sample, info, l2m.

@@ -95,7 +95,7 @@ bool writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
         makeRadarWalk(state.tools.radarSettings, state.theater.lastMapX, state.terrain.matrix);
     const CheckedExport result =
         writeCheckedExport(state.files.toolSourceFile, out, objects, state.reference.ocdList, walk,
-                           std::time(nullptr));
+                           titleTimeFor(state, state.files.sourcePath));
     if (!result.ok && !result.writeFailed) {
         abandonSafeWrite(out); // the source lacks its first two lines
         return false;

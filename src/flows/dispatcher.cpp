@@ -196,6 +196,8 @@ bool runCommand(ApplicationState& state, const Platform& platform, int command) 
         return mendCommand(state, platform);
     case cmd::UndoRepair:
         return undoRepairCommand(state, platform);
+    case cmd::KeepSourceDates:
+        return keepSourceDatesCommand(state, platform);
     case cmd::RadarProfiles:
         return radarProfilesCommand(state, platform);
     case cmd::RemoveObjectLinks:

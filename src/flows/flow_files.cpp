@@ -5,6 +5,7 @@
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
 #include "base/file_lookup.h"
+#include "base/input_file.h"
 #include "base/safe_writer.h"
 #include "base/text_reader.h"
 #include "base/text_util.h"
@@ -14,6 +15,8 @@
 #include "terrain/terrain_io.h"
 
 #include <iterator>
+#include <string_view>
+#include <vector>
 
 namespace vantor {
 
@@ -98,6 +101,22 @@ bool finishToolOutput(const ApplicationState& state, const Platform& platform, S
 void closeToolFiles(ApplicationState& state) {
     state.files.outputFile.close();
     state.files.toolSourceFile.close();
+}
+
+std::time_t titleTimeFor(const ApplicationState& state, const std::string& titled) {
+    const std::time_t now = std::time(nullptr);
+    if (!state.files.keepDate || titled.empty()) {
+        return now;
+    }
+    // Only the title line is read, as the program's own look at a file (the report a scan
+    // replaces is its output, never an input).
+    std::vector<unsigned char> head;
+    std::string error;
+    if (!readWholeFile(toFsPath(titled), head, error, 256, InputUse::Own)) {
+        return now;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+    return parseTitleTime(text.substr(0, text.find('\n'))).value_or(now);
 }
 
 } // namespace vantor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <string>
 
 namespace vantor {
@@ -26,5 +27,11 @@ bool finishToolOutput(const ApplicationState& state, const Platform& platform, S
                       bool writeFailed);
 
 void closeToolFiles(ApplicationState& state);
+
+// The time a title line of this command's output carries: now, or, when the user keeps the
+// dates (state.files.keepDate), the time in the title line of `titled` (the source, or the
+// report the output replaces) where it has one, so that a run again on the same input writes
+// the same bytes.
+std::time_t titleTimeFor(const ApplicationState& state, const std::string& titled);
 
 } // namespace vantor

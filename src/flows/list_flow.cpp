@@ -9,6 +9,7 @@
 #include "base/file_system.h"
 #include "base/text_util.h"
 #include "flows/dispatcher.h"
+#include "flows/flow_files.h"
 #include "flows/recent_file_flow.h"
 #include "objectives/unused_ids.h"
 #include "terrain/terrain_io.h"
@@ -365,9 +366,9 @@ bool textVersionCommand(ApplicationState& state, const Platform& platform) {
         return false;
     }
     std::string error;
-    const bool complete =
-        writeTextVersion(state.list.model, state.files.textReportFile.handle.get(),
-                         state.list.listKind, state.scan.scanAll, std::time(nullptr), &error);
+    const bool complete = writeTextVersion(
+        state.list.model, state.files.textReportFile.handle.get(), state.list.listKind,
+        state.scan.scanAll, titleTimeFor(state, state.list.model.sourcePath), &error);
     notifyListChanged(platform, ListChange::DataChanged);
     if (!complete) {
         abandonTextFile(state.files.textReportFile);
@@ -455,6 +456,13 @@ std::string unusedIdListing(ApplicationState& state, const Platform& platform, b
     }
     // An empty box would look like a listing that failed.
     return listing.text.empty() ? noUnusedIdsText(ids) : listing.text;
+}
+
+bool keepSourceDatesCommand(ApplicationState& state, const Platform& platform) {
+    state.files.keepDate = !state.files.keepDate;
+    setMenuItemChecked(state.menu, cmd::KeepSourceDates, state.files.keepDate);
+    notifyMenuChanged(platform, state.menu);
+    return true;
 }
 
 } // namespace vantor

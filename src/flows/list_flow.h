@@ -56,4 +56,8 @@ std::string unusedIdListing(ApplicationState& state, const Platform& platform, b
 // given the extension (".csv" or ".txt"); a name without "." gets it appended.
 std::string withExtension(const std::string& path, const char* extension);
 
+// Edit > "Keep Source Dates" (10244): turns the keeping of the sources' title dates on or off;
+// the menu item is checked while it is on.
+bool keepSourceDatesCommand(ApplicationState& state, const Platform& platform);
+
 } // namespace vantor

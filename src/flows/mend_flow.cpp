@@ -68,7 +68,7 @@ bool writeMendedExport(ApplicationState& state, const Platform& platform) {
     }
     SafeWriter out;
     if (!beginSafeWrite(out, toFsPath(r.outPath)) ||
-        !safeWrite(out, exportTitleLine(std::time(nullptr))) ||
+        !safeWrite(out, exportTitleLine(titleTimeFor(state, r.sourcePath))) ||
         !safeWrite(out, withParents(text, r.parents.parents)) || !commitSafeWrite(out)) {
         reportWriteFailure(platform, out, r.outPath);
         return false;

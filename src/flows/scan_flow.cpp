@@ -126,7 +126,7 @@ std::int32_t runEdgeScanStep(ApplicationState& state, const Platform& platform) 
     state.progress.counters.errorsCounted = 0;
 
     if (write && !state.scan.appendToOutput) {
-        const std::string when = titleTime(std::time(nullptr));
+        const std::string when = titleTime(titleTimeFor(state, state.files.outputPath));
         writeText(csv, std::string(edgeReportTitle(listKind, scanAll)) + " - " + when + eol +
                            edgeReportColumns + eol);
         if (text && !scanAll) {
@@ -173,7 +173,8 @@ std::int32_t runBridgePlacementStep(ApplicationState& state, const Platform& pla
     state.progress.abortRequested = false;
     state.progress.counters.objectsCounted = 0;
     if (write && !state.scan.appendToOutput) {
-        writeText(out, std::string(exportTitle) + " " + titleTime(std::time(nullptr)) + eol +
+        writeText(out, std::string(exportTitle) + " " +
+                           titleTime(titleTimeFor(state, state.files.outputPath)) + eol +
                            exportColumnLine + eol);
     }
     const MessageSink tell = messageSink(platform);

@@ -58,8 +58,8 @@ bool writeRadarFile(ApplicationState& state, const Platform& platform) {
     openProgress(state, platform);
     const RadarWalk walk =
         makeRadarWalk(state.tools.radarSettings, state.theater.lastMapX, state.terrain.matrix);
-    const RadarRewrite result =
-        writeRadarProfiles(source, out, walk, std::time(nullptr), [&](std::int32_t objects) {
+    const RadarRewrite result = writeRadarProfiles(
+        source, out, walk, titleTimeFor(state, state.files.sourcePath), [&](std::int32_t objects) {
             state.progress.counters.objectsCounted = objects;
             state.progress.counters.position = static_cast<std::int32_t>(std::min<std::int64_t>(
                 progressBarRange, std::int64_t{objects} * progressBarRange / lastPosition));
@@ -92,8 +92,8 @@ bool removeLinks(ApplicationState& state, const Platform& platform) {
     }
     const RadarWalk walk =
         makeRadarWalk(state.tools.radarSettings, state.theater.lastMapX, state.terrain.matrix);
-    const LinkRemoval result =
-        removeObjectLinks(state.files.toolSourceFile, out, walk, std::time(nullptr));
+    const LinkRemoval result = removeObjectLinks(state.files.toolSourceFile, out, walk,
+                                                 titleTimeFor(state, state.files.sourcePath));
     if (!finishToolOutput(state, platform, out, result.writeFailed)) {
         return false;
     }
@@ -111,8 +111,8 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
     }
     TextReader& source = state.files.toolSourceFile;
     if (choice == IdToolChoice::FixBridgeOffsets) {
-        const BridgeFix result =
-            fixBridgeOffsets(source, out, state.scan.script, std::time(nullptr));
+        const BridgeFix result = fixBridgeOffsets(source, out, state.scan.script,
+                                                  titleTimeFor(state, state.files.sourcePath));
         state.scan.scriptLoaded = false;
         if (!finishToolOutput(state, platform, out, result.writeFailed)) {
             return false;
@@ -123,7 +123,8 @@ bool moveIds(ApplicationState& state, const Platform& platform, IdToolChoice cho
         }
         return true;
     }
-    const IdMove result = moveObjectIds(source, out, state.tools.idLimits, std::time(nullptr));
+    const IdMove result = moveObjectIds(source, out, state.tools.idLimits,
+                                        titleTimeFor(state, state.files.sourcePath));
     if (!finishToolOutput(state, platform, out, result.writeFailed)) {
         return false;
     }
@@ -178,8 +179,8 @@ bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
             return false;
         }
     }
-    const ParentCheck result =
-        checkParentLinks(state.files.toolSourceFile, noParent, wrongParent, std::time(nullptr));
+    const ParentCheck result = checkParentLinks(state.files.toolSourceFile, noParent, wrongParent,
+                                                titleTimeFor(state, state.files.sourcePath));
     state.files.toolSourceFile.close();
     if (result.writeFailed || !commitSafeWritePair(noParent, wrongParent)) {
         const bool firstFailed = !noParent.error.empty();

@@ -85,6 +85,61 @@ std::string titleTime(std::time_t when) {
     return text;
 }
 
+std::optional<std::time_t> parseTitleTime(std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    if (line.size() < 24) {
+        return std::nullopt;
+    }
+    const std::string_view t = line.substr(line.size() - 24);
+    static constexpr std::array<const char*, 12> months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const auto number = [&](std::size_t at, std::size_t n) -> int {
+        int v = 0;
+        for (std::size_t i = at; i < at + n; ++i) {
+            if (t[i] < '0' || t[i] > '9') {
+                return -1;
+            }
+            v = v * 10 + (t[i] - '0');
+        }
+        return v;
+    };
+    // "Www Mmm dd hh:mm:ss yyyy"
+    if (t[3] != ' ' || t[7] != ' ' || t[10] != ' ' || t[13] != ':' || t[16] != ':' ||
+        t[19] != ' ') {
+        return std::nullopt;
+    }
+    int month = -1;
+    for (std::size_t m = 0; m < months.size(); ++m) {
+        if (t.substr(4, 3) == months[m]) {
+            month = static_cast<int>(m);
+        }
+    }
+    const int day = number(8, 2);
+    const int hour = number(11, 2);
+    const int minute = number(14, 2);
+    const int second = number(17, 2);
+    const int year = number(20, 4);
+    if (month < 0 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        second < 0 || second > 60 || year < 1900) {
+        return std::nullopt;
+    }
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    const std::time_t when = std::mktime(&local);
+    if (when == static_cast<std::time_t>(-1)) {
+        return std::nullopt;
+    }
+    return when;
+}
+
 const char* exportShapeProblem(std::size_t lineCount, std::string_view firstLine) {
     if (lineCount == 0) {
         return "the file is empty";

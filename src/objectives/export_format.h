@@ -65,6 +65,9 @@ bool replaceIntField(int k, std::string& line, std::int64_t value);
 
 // The 24-character local time of title lines, e.g. "Mon Dec 07 12:19:30 2026".
 std::string titleTime(std::time_t when);
+// The time a title line ends with in that form ("... Mon Dec 07 12:19:30 2026", its line end
+// aside), as local time; none when the line ends otherwise.
+std::optional<std::time_t> parseTitleTime(std::string_view titleLine);
 
 // Why a text is no objective export with objects in it, from how many lines it has (counting
 // up to three is enough) and its first line: empty, a first line that does not begin with "1"

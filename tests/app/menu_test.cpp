@@ -32,7 +32,8 @@ TEST(MenuModel, MainMenuHasEveryItemInOrderWithItsStartingState) {
                "---", "10240 Start Folder...", "---", "10202 E&xit"}));
     EXPECT_EQ(describeMenu(model.menus[EditMenu]),
               (Lines{"10208 &Find ...", "10213 &Clear All Selections", "10211 &Select Objects",
-                     "10230 &Delete Selected", "---", "10243 &Undo Last Repair (greyed)"}));
+                     "10230 &Delete Selected", "---", "10243 &Undo Last Repair (greyed)",
+                     "10244 &Keep Source Dates"}));
     EXPECT_EQ(describeMenu(model.menus[ActionsMenu]),
               (Lines{"10218 Check Roa&ds ... (greyed)",
                      "10217 Check &Rivers ... (greyed)",

@@ -960,3 +960,70 @@ TEST(CliMend, MendThenAuditFindsNoBreakThatHadARepair) {
 
 } // namespace
 } // namespace vantor
+
+namespace vantor {
+namespace {
+
+// A run again on the same input with --keep-date writes the same bytes: the title carries the
+// source's date (or, for a scan, that of the report it replaces), not the time of the run.
+TEST(CliKeepDate, EveryWriterTitlesWithTheSourcesDate) {
+    testing::TempDir dir;
+    const std::string d = dir.str();
+    ASSERT_EQ(cli({"sample", d, "--sections", "8"}).exitCode, 0);
+    const auto at = [&](const std::string& name) { return (dir.path / name).string(); };
+    const std::string sourceDate = "Mon Dec 07 12:00:00 2026"; // the sample's
+    struct Case {
+        const char* name;
+        std::vector<std::string> args; // after --dir, --terrain, --source
+        std::vector<std::string> written;
+        bool fromSource; // titled with the source's date, else with the replaced report's
+    };
+    const Case cases[] = {
+        {"radar", {"--out", at("Radar.csv"), "radar"}, {"Radar.csv"}, true},
+        {"remove-links", {"--out", at("Unlinked.csv"), "remove-links"}, {"Unlinked.csv"}, true},
+        {"move-ids",
+         {"--out", at("Moved.csv"), "move-ids", "--old-start", "10", "--old-end", "20",
+          "--new-start", "5000"},
+         {"Moved.csv"},
+         true},
+        {"fix-bridge-offsets",
+         {"--out", at("Fixed.csv"), "fix-bridge-offsets"},
+         {"Fixed.csv"},
+         true},
+        {"check-cities", {"--out", at("City.csv"), "check-cities"}, {"City.csv"}, true},
+        {"check-objects", {"--out", at("Objects.csv"), "check-objects"}, {"Objects.csv"}, true},
+        {"check-parents", {"check-parents"}, {"NoParent.csv", "WrongParent.csv"}, true},
+        {"mend", {"--out", at("Mended.csv"), "mend", "--only", "parents"}, {"Mended.csv"}, true},
+        {"roads", {"--out", at("Roads.csv"), "roads", "--text"}, {"Roads.csv", "Roads.txt"}, false},
+        {"report", {"--out", at("All.csv"), "report", "--text"}, {"All.csv", "All.txt"}, false},
+        {"bridges", {"--out", at("Bridges.csv"), "bridges"}, {"Bridges.csv"}, false},
+        {"text-version",
+         {"--out", at("Version.txt"), "text-version", "--report", at("All.csv")},
+         {"Version.txt"},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args{"--quiet",   "--keep-date",    "--dir",    d,
+                                      "--terrain", at("Theater.L2"), "--source", at("Theater.csv")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto first = cli(args);
+        ASSERT_LE(first.exitCode, 3) << first.err;
+        std::vector<std::string> before;
+        for (const std::string& name : c.written) {
+            before.push_back(fileText(dir.path / name));
+            const std::string title = before.back().substr(0, before.back().find('\n'));
+            if (c.fromSource) {
+                EXPECT_NE(title.find(sourceDate), std::string::npos) << name << ": " << title;
+            }
+        }
+        const auto again = cli(args);
+        ASSERT_EQ(again.exitCode, first.exitCode) << again.err;
+        for (std::size_t i = 0; i < c.written.size(); ++i) {
+            EXPECT_EQ(fileText(dir.path / c.written[i]), before[i]) << c.written[i];
+        }
+    }
+}
+
+} // namespace
+} // namespace vantor

@@ -195,5 +195,26 @@ TEST(ObjectTable, RecordsKeepTheFieldsAsRead) {
     EXPECT_EQ(l.table[1].type.size(), 31u) << "type texts keep their first 31 characters";
 }
 
+TEST(ExportFields, ATitlesTimeReadsBackAsItWasWritten) {
+    for (const std::time_t when :
+         {std::time_t{0} + 86400 * 365 * 30, std::time_t{1733572800}, std::time_t{1765000000}}) {
+        const std::string title = exportTitleLine(when);
+        const std::optional<std::time_t> read = parseTitleTime(title);
+        ASSERT_TRUE(read.has_value()) << title;
+        EXPECT_EQ(exportTitleLine(*read), title);
+    }
+    const std::pair<const char*, bool> titles[] = {
+        {"2 Tile Scanner - Misaligned Roads Report - Mon Dec 07 12:00:00 2026\r\n", true},
+        {"1.0 Objective Export  Mon Dec 07 12:00:00 2026", true},
+        {"1.0 Objective Export", false},
+        {"1.0 Objective Export  Mon Dex 07 12:00:00 2026", false},
+        {"1.0 Objective Export  Mon Dec 07 25:00:00 2026", false},
+        {"1.0 Objective Export  Mon Dec 07 12:00:00 20x6", false},
+    };
+    for (const auto& [title, readable] : titles) {
+        EXPECT_EQ(parseTitleTime(title).has_value(), readable) << title;
+    }
+}
+
 } // namespace
 } // namespace vantor

@@ -1343,6 +1343,20 @@ class MainWindowTest : public QObject {
         QCOMPARE(readIntField(ParentField, line), *f.suggestions.front().parent);
     }
 
+    // Edit > Keep Source Dates: a choice the menu shows checked while it holds.
+    void keepSourceDatesIsCheckedWhileItHolds() {
+        auto w = makeWindow();
+        QAction* keep = w->menuAction(cmd::KeepSourceDates);
+        QVERIFY(keep != nullptr && keep->isEnabled());
+        QVERIFY(!w->state().files.keepDate);
+        keep->trigger();
+        QTRY_VERIFY(w->state().files.keepDate);
+        QVERIFY(w->menuAction(cmd::KeepSourceDates)->isChecked());
+        w->menuAction(cmd::KeepSourceDates)->trigger();
+        QTRY_VERIFY(!w->state().files.keepDate);
+        QVERIFY(!w->menuAction(cmd::KeepSourceDates)->isChecked());
+    }
+
     void screenshotOfTheMainWindow() {
         auto w = makeWindow();
         w->resize(900, 500);
