@@ -67,6 +67,14 @@ std::string nameOf(std::string_view line) {
     return trimBlanks(fieldText(NameField, line));
 }
 
+std::string directionKind(int direction) {
+    std::string name = directionName(direction);
+    for (char& c : name) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return name;
+}
+
 RepairScript repairScriptOf(AuditCheck check) {
     return check == AuditCheck::Rivers        ? RepairScript::River
            : check == AuditCheck::Transitions ? RepairScript::Transition
@@ -82,22 +90,22 @@ struct Audit {
         buildRepairTables({in.roadScript, in.riverScript, in.transitionScript, in.bridgeScript});
 
     void add(AuditCheck check, std::int32_t x, std::int32_t y, std::string detail) {
-        report.findings.push_back(
-            {check, x, y, std::nullopt, {}, std::move(detail), {}, {}, std::nullopt});
+        AuditFinding& f = report.findings.emplace_back();
+        f.check = check;
+        f.mapX = x;
+        f.mapY = y;
+        f.detail = std::move(detail);
     }
     void addObject(AuditCheck check, const SourceLine& line, std::string detail) {
-        const std::int32_t x = readIntField(XField, line.text);
-        const std::int32_t y = readIntField(YField, line.text);
-        report.findings.push_back({check,
-                                   x,
-                                   y,
-                                   readIntField(IdField, line.text),
-                                   nameOf(line.text),
-                                   std::move(detail),
-                                   {},
-                                   {},
-                                   line.number});
+        add(check, readIntField(XField, line.text), readIntField(YField, line.text),
+            std::move(detail));
+        AuditFinding& f = report.findings.back();
+        f.objectId = readIntField(IdField, line.text);
+        f.objectName = nameOf(line.text);
+        f.sourceLine = line.number;
     }
+    // The kind of the finding just added, for its key.
+    void kindOfLast(std::string kind) { report.findings.back().kind = std::move(kind); }
     void addRecord(AuditCheck check, std::size_t position, std::string detail) {
         addObject(check, source.lines[source.lineOf[position]], std::move(detail));
     }
@@ -105,6 +113,7 @@ struct Audit {
     void edges(AuditCheck check, const TileScript& script, ListKind kind) {
         scanEdges(m, script, {0, 0, m.width - 1, m.height - 1}, [&](const EdgeBreak& b) {
             add(check, b.mapX, b.mapY, edgeBreakDetail(b, kind));
+            kindOfLast(directionKind(b.direction));
             if (!in.suggestRepairs) {
                 return;
             }
@@ -165,6 +174,7 @@ void Audit::bridges(const TileScript& script) {
         }
         if (tile.farTileMissing) {
             add(AuditCheck::Bridges, tile.x, tile.y, farTileMissingDetail(tile.tileId));
+            kindOfLast("far-tile");
             if (!in.suggestRepairs) {
                 return;
             }
@@ -179,12 +189,14 @@ void Audit::bridges(const TileScript& script) {
             add(AuditCheck::Bridges, tile.x, tile.y,
                 "bridge tile " + std::to_string(tile.tileId) + " without a bridge objective" +
                     (placeable ? "" : " (its script variable offers none to place)"));
+            kindOfLast("no-objective");
         }
     });
     for (std::size_t i = 0; i < source.table.size(); ++i) {
         if (!onBridgeTile[i] && (namesBridge(source.table[i].type) ||
                                  bridgeTypes.contains(source.table[i].objectiveClass))) {
             addRecord(AuditCheck::Bridges, i, "bridge objective on no bridge tile");
+            kindOfLast("on-no-bridge-tile");
         }
     }
 }
@@ -202,11 +214,13 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
                       "Map X " + std::to_string(o.x) + ", Map Y " + std::to_string(o.y) +
                           " lies outside the map (0 to " + std::to_string(m.width - 1) + ", 0 to " +
                           std::to_string(m.height - 1) + ")");
+            kindOfLast("off-map");
         } else if (claim.outcome == PostClaim::Taken && multi) {
             const ObjectRecord& first = source.table[claim.holder - 1];
             addRecord(AuditCheck::Multi, i,
                       "shares its post with ID " + std::to_string(first.identifier) + " " +
                           trimBlanks(first.type));
+            kindOfLast("shares-post");
         }
     }
     if (airbases) {
@@ -216,6 +230,7 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
             addRecord(AuditCheck::Airbases, ref - 1,
                       std::to_string(c.posts) + " posts would be levelled, by up to " +
                           std::to_string(c.largestDifference) + " ft");
+            kindOfLast("level");
         }
     }
     if (urban) {
@@ -236,17 +251,20 @@ void Audit::postsAndAirbases(bool multi, bool offmap, bool airbases, bool urban)
             const ObjectRecord& after = objects.table[i];
             if (after.deleted) {
                 addRecord(AuditCheck::Urban, i, "would be deleted: no urban tile asks for it");
+                kindOfLast("delete");
             } else if (after.changed && after.objectiveClass != before.objectiveClass) {
                 // An object the check only writes anew in its own class is where it belongs.
                 addRecord(AuditCheck::Urban, i,
                           "would be re-classed from " + std::to_string(before.objectiveClass) +
                               " to " + std::to_string(after.objectiveClass));
+                kindOfLast("reclass");
             }
         }
         for (const ObjectRecord& created : objects.created) {
             add(AuditCheck::Urban, created.x, created.y,
                 "an object of class " + std::to_string(created.objectiveClass) +
                     " would be created");
+            kindOfLast("create");
         }
     }
 }
@@ -283,11 +301,13 @@ void Audit::parents() {
         switch (parentLink(line.text, cityOrTown)) {
         case ParentLink::Zero:
             addObject(AuditCheck::Parents, line, "Parent 0");
+            kindOfLast("zero");
             break;
         case ParentLink::NoCityOrTown:
             addObject(AuditCheck::Parents, line,
                       "Parent " + std::to_string(readIntField(ParentField, line.text)) +
                           " is no city or town of the file");
+            kindOfLast("wrong");
             break;
         case ParentLink::NoField:
         case ParentLink::CityOrTown:
@@ -328,6 +348,7 @@ void Audit::ids() {
             addObject(AuditCheck::Ids, *objects[k],
                       "ID " + std::to_string(id) + " is also the ID of " +
                           nameOf(objects[at->second]->text));
+            kindOfLast("duplicate");
         }
     }
     for (const SourceLine* line : objects) {
@@ -336,6 +357,7 @@ void Audit::ids() {
                 addObject(AuditCheck::Ids, *line,
                           "link " + std::to_string(link + 1) + " goes to ID " +
                               std::to_string(target) + ", which no object has");
+                kindOfLast("dangling-link-" + std::to_string(link + 1));
             }
         });
     }
@@ -374,10 +396,38 @@ void Audit::radar() {
         addObject(AuditCheck::Radar, *lines[i],
                   "radar values differ from the profile computed now (stored " + held +
                       "; computed " + now + ")");
+        kindOfLast("stale");
     }
 }
 
 } // namespace
+
+std::string auditFindingKey(const AuditFinding& f) {
+    return std::string(auditCheckName(f.check)) + "/" + std::to_string(f.mapX) + "," +
+           std::to_string(f.mapY) + "/" + (f.objectId ? std::to_string(*f.objectId) : "-") + "/" +
+           f.kind;
+}
+
+void compareWithBaseline(AuditReport& report, const std::vector<std::string>& baselineKeys,
+                         const std::string& baselinePath) {
+    std::unordered_map<std::string, std::size_t> held;
+    for (const std::string& key : baselineKeys) {
+        ++held[key];
+    }
+    AuditBaseline outcome;
+    outcome.path = baselinePath;
+    for (AuditFinding& f : report.findings) {
+        const auto it = held.find(auditFindingKey(f));
+        f.known = it != held.end() && it->second > 0;
+        if (f.known) {
+            --it->second;
+            ++outcome.known;
+        } else {
+            ++outcome.fresh;
+        }
+    }
+    report.baseline = outcome;
+}
 
 const char* parentRuleName(ParentRule rule) {
     return rule == ParentRule::TypeOrClassCode ? "type-or-class-code" : "type";

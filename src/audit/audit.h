@@ -82,6 +82,20 @@ struct AuditFinding {
     std::vector<AuditSuggestion> suggestions;
     std::string repairNote;
     std::optional<std::size_t> sourceLine; // of the objective, in the source from 0
+    std::string kind;   // what sort of finding of its check it is ("east", "zero", "stale")
+    bool known = false; // it is in the baseline the audit was compared with
+};
+
+// A finding's key, the same in every audit of the theater while the finding stands:
+// "check/Map X,Map Y/object ID or -/kind", e.g. "roads/511,195/-/east", "parents/40,56/17/zero".
+std::string auditFindingKey(const AuditFinding& finding);
+
+// An audit compared with an earlier one: each finding whose key the baseline holds (as often as
+// it holds it) is known, the others are new.
+struct AuditBaseline {
+    std::string path;
+    std::size_t known = 0;
+    std::size_t fresh = 0; // the findings not in the baseline
 };
 
 // What one check came to: not selected, skipped (its inputs are missing: never taken for
@@ -123,9 +137,14 @@ struct AuditReport {
     std::array<AuditOutcome, auditCheckCount> outcomes;
     ParentRule parentRule = ParentRule::Type; // as the parents check ran
     std::vector<AuditFinding> findings;       // check by check, each in scan or file order
+    std::optional<AuditBaseline> baseline;    // when compared with an earlier audit
     bool stopped = false;
     std::size_t total() const { return findings.size(); }
 };
+
+// Marks the findings of the report that the baseline's keys hold as known.
+void compareWithBaseline(AuditReport& report, const std::vector<std::string>& baselineKeys,
+                         const std::string& baselinePath);
 
 // Called before each check that runs; true stops the audit there.
 using AuditProgress = std::function<bool(AuditCheck next)>;

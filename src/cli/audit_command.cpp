@@ -1,6 +1,7 @@
 #include "cli/audit_command.h"
 
 #include "base/file_lookup.h"
+#include "base/input_file.h"
 #include "base/safe_writer.h"
 #include "cli/png_file.h"
 #include "flows/audit_flow.h"
@@ -48,8 +49,22 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
-    const TheaterAudit result =
+    // The baseline is read before the audit runs, so that a bad one costs nothing.
+    std::vector<std::string> known;
+    if (!c.baseline.empty()) {
+        std::string text;
+        if (!readTextFile(toFsPath(c.baseline), text, error) ||
+            !report::baselineKeys(text, known, error)) {
+            std::fprintf(stderr, "Error: cannot use %s as the baseline: %s\n", c.baseline.c_str(),
+                         error.c_str());
+            return exitFailed;
+        }
+    }
+    TheaterAudit result =
         auditWithProgress(session.state, session.platform, options.source, selected, !c.noRepairs);
+    if (!c.baseline.empty()) {
+        compareWithBaseline(result.report, known, c.baseline);
+    }
     if (!result.error.empty() || result.report.stopped) {
         std::fprintf(stderr, "Error: %s\n",
                      result.report.stopped ? "the audit was stopped" : result.error.c_str());
@@ -74,11 +89,24 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         if (outcome.skipped) {
             std::printf("%-12s skipped: %s\n", auditCheckName(check), outcome.reason.c_str());
             skipped += std::string(skipped.empty() ? "" : ",") + auditCheckName(check);
+        } else if (result.report.baseline) {
+            // Against a baseline a check counts what is new since.
+            std::size_t fresh = 0;
+            for (const AuditFinding& f : result.report.findings) {
+                fresh += f.check == check && !f.known ? 1 : 0;
+            }
+            std::printf("%-12s %zu\n", auditCheckName(check), fresh);
         } else {
             std::printf("%-12s %zu\n", auditCheckName(check), outcome.count);
         }
     }
-    std::printf("%-12s %zu\n", "total", result.report.total());
+    const std::size_t counted =
+        result.report.baseline ? result.report.baseline->fresh : result.report.total();
+    std::printf("%-12s %zu\n", "total", counted);
+    if (result.report.baseline) {
+        std::printf("%-12s %zu (in the baseline %s)\n", "known", result.report.baseline->known,
+                    c.baseline.c_str());
+    }
     for (const std::string* written : {&c.json, &c.html}) {
         if (!written->empty() && !options.quiet) {
             std::printf("Wrote %s\n", written->c_str());
@@ -96,7 +124,7 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
                      skipped.c_str(), skipped.c_str());
         return exitFailed;
     }
-    return result.report.total() == 0 ? exitOk : exitFindings;
+    return counted == 0 ? exitOk : exitFindings;
 }
 
 } // namespace
@@ -115,6 +143,9 @@ void addAuditCommand(CLI::App& app, AuditCommand& c) {
                       "as a marker, and the table of findings");
     c.app->add_option("--only", c.only, "Run only these checks, comma-separated");
     c.app->add_option("--skip", c.skip, "Run every check but these, comma-separated");
+    c.app->add_option("--baseline", c.baseline,
+                      "An earlier audit's --json: count, and end with 3 for, only the findings "
+                      "it does not hold (matched by their keys)");
     c.app->add_flag("--no-repairs", c.noRepairs,
                     "Report the findings alone, without the repairs that would mend them");
 }

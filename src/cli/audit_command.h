@@ -16,6 +16,7 @@ struct AuditCommand {
     std::string only; // check names, comma-separated
     std::string skip;
     bool noRepairs = false;
+    std::string baseline; // an earlier audit's JSON: only findings new since then count
     CLI::App* app = nullptr;
 };
 

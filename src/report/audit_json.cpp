@@ -41,6 +41,23 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
     doc["summary"] = {{"total", audit.report.total()},
                       {"counts", std::move(counts)},
                       {"skipped", std::move(skipped)}};
+    if (const std::optional<AuditBaseline>& b = audit.report.baseline) {
+        Json fresh = Json::object();
+        for (AuditCheck check : auditChecks) {
+            const AuditOutcome& outcome = audit.report.outcomes[auditIndex(check)];
+            if (outcome.selected && !outcome.skipped) {
+                std::size_t n = 0;
+                for (const AuditFinding& f : audit.report.findings) {
+                    n += f.check == check && !f.known ? 1 : 0;
+                }
+                fresh[auditCheckName(check)] = n;
+            }
+        }
+        doc["summary"]["baseline"] = {{"path", b->path},
+                                      {"known", b->known},
+                                      {"new", b->fresh},
+                                      {"newCounts", std::move(fresh)}};
+    }
     // How the parents check told cities and towns, where it ran.
     if (doc["summary"]["counts"].contains("parents")) {
         doc["summary"]["parentRule"] = parentRuleName(audit.report.parentRule);
@@ -48,7 +65,8 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
 
     Json findings = Json::array();
     for (const AuditFinding& f : audit.report.findings) {
-        Json one = {{"check", auditCheckName(f.check)},
+        Json one = {{"key", auditFindingKey(f)},
+                    {"check", auditCheckName(f.check)},
                     {"mapX", f.mapX},
                     {"mapY", f.mapY},
                     {"sectX", userSectX(theater, f.mapX)},
@@ -60,6 +78,9 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
             one["objectName"] = f.objectName;
         }
         one["detail"] = f.detail;
+        if (audit.report.baseline) {
+            one["new"] = !f.known;
+        }
         Json suggestions = Json::array();
         for (const AuditSuggestion& suggestion : f.suggestions) {
             Json entry = {{"text", suggestion.text}};
@@ -93,6 +114,25 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
     }
     doc["findings"] = std::move(findings);
     return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+bool baselineKeys(std::string_view json, std::vector<std::string>& keys, std::string& error) {
+    const Json doc = Json::parse(json, nullptr, false);
+    if (doc.is_discarded() || !doc.is_object() || doc.value("format", "") != "vantor-audit" ||
+        !doc.contains("findings") || !doc["findings"].is_array()) {
+        error = "it is no audit written with --json";
+        return false;
+    }
+    keys.clear();
+    for (const Json& finding : doc["findings"]) {
+        if (!finding.is_object() || !finding.contains("key") || !finding["key"].is_string()) {
+            error = "its findings carry no keys (it was written before audits had them): audit "
+                    "again to make the baseline";
+            return false;
+        }
+        keys.push_back(finding["key"].get<std::string>());
+    }
+    return true;
 }
 
 std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater) {

@@ -4,6 +4,8 @@
 #include "terrain/theater.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vantor::report {
 
@@ -13,6 +15,10 @@ namespace vantor::report {
 // (names in an export's own code page) is written with replacement characters.
 std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theater,
                       const std::string& toolName);
+
+// The finding keys of an audit's JSON, for an audit compared with it; false with the reason
+// when the text is no audit document or its findings carry no keys.
+bool baselineKeys(std::string_view json, std::vector<std::string>& keys, std::string& error);
 
 // "Audit of THEATER and SOURCE", the page's title.
 std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater);

@@ -69,6 +69,9 @@ tfoot td { font-weight: bold; }
 #findings td:first-child { white-space: nowrap; }
 #findings tbody tr:hover { background: #eef4fb; }
 #findings tbody tr.selected { background: #ffe27a; }
+#findings tbody tr.new td:first-child { font-weight: bold; }
+.badge { margin-left: 0.35em; padding: 0 0.3em; border-radius: 0.3em; background: #c0392b;
+  color: #fff; font-size: 0.75rem; font-weight: bold; }
 .paging { margin: 0.3rem 0; }
 </style>
 </head>
@@ -90,7 +93,9 @@ constexpr const char* pageBodyBottom = R"page(<p id="selection-note"></p>
 <section id="findings-panel">
 <h2>Findings</h2>
 <div id="table-tools"><label>Search <input type="search" id="search"
-placeholder="any text of a finding"></label></div>
+placeholder="any text of a finding"></label>
+<label hidden><input type="checkbox" id="only-new"> Only the findings new since the baseline
+(<span id="only-new-count"></span>)</label></div>
 <p id="rows-note"></p>
 <div class="paging"><button type="button" id="earlier" hidden>Show earlier rows</button></div>
 <div id="table-box">
@@ -353,6 +358,7 @@ function drawMarkers() {
       ctx.beginPath();
       const to = Math.min(list.length, from + PATH_BATCH);
       for (let k = from; k < to; k++) {
+        if (onlyNew() && entry(list[k]).new !== true) continue;
         const x = viewX(atX[list[k]]);
         const y = viewY(atY[list[k]]);
         if (x < -margin || y < -margin || x > box.width + margin || y > box.height + margin) {
@@ -466,11 +472,25 @@ function textOf(i) {
   }
   return searchTexts[i];
 }
+// Against a baseline: the new findings are marked, and can be shown alone.
+const baseline = summary.baseline && typeof summary.baseline === 'object' ? summary.baseline : null;
+const comparing = baseline !== null;
+const onlyNewBox = byId('only-new');
+const onlyNew = () => comparing && onlyNewBox && onlyNewBox.checked;
+if (comparing && onlyNewBox) {
+  onlyNewBox.parentNode.hidden = false;
+  byId('only-new-count').textContent = grouped(Number(baseline.new) || 0) + ' new, ' +
+    grouped(Number(baseline.known) || 0) + ' in the baseline ' + shown(baseline.path);
+  onlyNewBox.addEventListener('change', () => filterChanged());
+}
 function filter() {
   const term = searchBox ? searchBox.value.trim().toLowerCase() : '';
   const list = [];
   for (let i = 0; i < count; i++) {
-    if (checks[checkOf[i]].shown && (!term || textOf(i).includes(term))) list.push(i);
+    if (checks[checkOf[i]].shown && (!term || textOf(i).includes(term)) &&
+        (!onlyNew() || entry(i).new === true)) {
+      list.push(i);
+    }
   }
   if (sortColumn >= 0) {
     const key = COLUMN_KEYS[sortColumn];
@@ -521,6 +541,10 @@ function makeRow(i) {
   const name = add(tr, 'td');
   swatch(name, check);
   name.appendChild(document.createTextNode(check.name));
+  if (comparing && f.new === true) {
+    tr.classList.add('new');
+    add(name, 'span', 'new').className = 'badge';
+  }
   [f.mapX, f.mapY, f.sectX, f.sectY, f.tileX, f.tileY, f.objectId].forEach((v) => {
     add(tr, 'td', shown(v)).className = 'number';
   });
@@ -650,6 +674,7 @@ if (canvas) {
     checks.forEach((check, c) => {
       if (!check.shown) return;
       for (const i of drawn[c]) {
+        if (onlyNew() && entry(i).new !== true) continue;
         const dx = viewX(atX[i]) - cx;
         const dy = viewY(atY[i]) - cy;
         const d = dx * dx + dy * dy;
@@ -849,6 +874,25 @@ async function selfTest() {
     if (document.querySelector('tr.selected') === firstPick) {
       fail('a second click on findings of one post does not take the next');
     }
+  }
+
+  // Against a baseline the new findings are marked and can be shown alone.
+  const onlyNewBox = byId('only-new');
+  const page = JSON.parse(byId('audit-data').textContent);
+  if (page.summary && page.summary.baseline) {
+    if (onlyNewBox.parentNode.hidden) fail('an audit against a baseline offers no "only new"');
+    const marked = tableRows().filter((r) => r.classList.contains('new')).length;
+    if (marked !== page.summary.baseline.new) {
+      fail(marked + ' rows are marked new, the baseline says ' + page.summary.baseline.new);
+    }
+    onlyNewBox.click();
+    if (tableRows().length !== marked || tableRows().some((r) => !r.classList.contains('new'))) {
+      fail('"only new" shows other rows than the new ones');
+    }
+    onlyNewBox.click();
+    if (tableRows().length !== all.length) fail('unticking "only new" does not show every row');
+  } else if (!onlyNewBox.parentNode.hidden) {
+    fail('an audit without a baseline offers "only new"');
   }
 
   // The search keeps the rows that hold its text; emptied, every row is back.

@@ -42,6 +42,12 @@ QString summaryText(const AuditReport& report) {
         }
     }
     QString text = QString("<b>%1 findings</b>: %2").arg(report.total()).arg(counts.join(", "));
+    if (report.baseline) {
+        text += QString("<br><b>%1 new</b> since the baseline %2 (%3 known; new ones in bold)")
+                    .arg(report.baseline->fresh)
+                    .arg(QString::fromStdString(report.baseline->path).toHtmlEscaped())
+                    .arg(report.baseline->known);
+    }
     if (!skipped.isEmpty()) {
         text += "<br>Skipped: " + skipped.join("; ").toHtmlEscaped();
     }
@@ -71,7 +77,9 @@ bool canApply(const AuditFinding& f) {
 AuditPanel::AuditPanel(QWidget* parent)
     : QWidget(parent), summary_(new QLabel(this)), findings_(new QTreeWidget(this)),
       repairs_(new QLabel(this)), savePage_(new QPushButton("Save Page...", this)),
-      saveJson_(new QPushButton("Save JSON...", this)), apply_(new QPushButton("Apply", this)),
+      saveJson_(new QPushButton("Save JSON...", this)),
+      baseline_(new QPushButton("Compare with Baseline...", this)),
+      apply_(new QPushButton("Apply", this)),
       applyAll_(new QPushButton("Apply All of Check", this)) {
     summary_->setWordWrap(true);
     summary_->setTextFormat(Qt::RichText);
@@ -104,6 +112,7 @@ AuditPanel::AuditPanel(QWidget* parent)
     buttons->addWidget(apply_);
     buttons->addWidget(applyAll_);
     buttons->addStretch();
+    buttons->addWidget(baseline_);
     buttons->addWidget(savePage_);
     buttons->addWidget(saveJson_);
     auto* column = new QVBoxLayout(this);
@@ -123,6 +132,9 @@ AuditPanel::AuditPanel(QWidget* parent)
             });
     connect(savePage_, &QPushButton::clicked, this, &AuditPanel::savePageRequested);
     connect(saveJson_, &QPushButton::clicked, this, &AuditPanel::saveJsonRequested);
+    connect(baseline_, &QPushButton::clicked, this, &AuditPanel::baselineRequested);
+    baseline_->setToolTip("Read an earlier audit's JSON: the findings it holds are known, the "
+                          "others new (in bold)");
     connect(apply_, &QPushButton::clicked, this, [this] {
         if (currentFinding() >= 0) {
             emit applyRequested(currentFinding(), false);
@@ -203,6 +215,13 @@ void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& t
                                   ? repair
                                   : QString::fromStdString(f.suggestions.front().text));
         item->setToolTip(Repair, repair);
+        if (audit.report.baseline && !f.known) {
+            QFont bold = item->font(CheckColumn);
+            bold.setBold(true);
+            for (int c = 0; c < Columns; ++c) {
+                item->setFont(c, bold);
+            }
+        }
         items.append(item);
     }
     findings_->addTopLevelItems(items);

@@ -26,6 +26,7 @@ class AuditPanel : public QWidget {
     QLabel* repairs() const { return repairs_; }
     QPushButton* savePageButton() const { return savePage_; }
     QPushButton* saveJsonButton() const { return saveJson_; }
+    QPushButton* baselineButton() const { return baseline_; }
     QPushButton* applyButton() const { return apply_; }
     QPushButton* applyAllButton() const { return applyAll_; }
     // The finding of the current row (its position in the audit's findings), or -1.
@@ -35,6 +36,8 @@ class AuditPanel : public QWidget {
     void findingSelected(std::int32_t mapX, std::int32_t mapY, int finding);
     void savePageRequested();
     void saveJsonRequested();
+    // Compare with Baseline...: an earlier audit's JSON, whose findings are then known.
+    void baselineRequested();
     // Apply: the current finding's first repair; Apply All: the first repair of every finding
     // of its check.
     void applyRequested(int finding, bool wholeCheck);
@@ -48,6 +51,7 @@ class AuditPanel : public QWidget {
     QLabel* repairs_ = nullptr;
     QPushButton* savePage_ = nullptr;
     QPushButton* saveJson_ = nullptr;
+    QPushButton* baseline_ = nullptr;
     QPushButton* apply_ = nullptr;
     QPushButton* applyAll_ = nullptr;
 };

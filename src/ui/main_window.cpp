@@ -7,6 +7,8 @@
 #include "app/shell_texts.h"
 #include "app/startup.h"
 #include "app/toolbar.h"
+#include "base/file_lookup.h"
+#include "base/input_file.h"
 #include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/list_flow.h"
@@ -518,6 +520,7 @@ void MainWindow::connectAuditPanel() {
                 }
             });
     connect(auditPanel_, &AuditPanel::applyRequested, this, &MainWindow::applyRepairs);
+    connect(auditPanel_, &AuditPanel::baselineRequested, this, &MainWindow::compareWithBaseline);
     connect(auditPanel_, &AuditPanel::savePageRequested, this, [this] { saveAudit(true); });
     connect(auditPanel_, &AuditPanel::saveJsonRequested, this, [this] { saveAudit(false); });
 }
@@ -637,6 +640,35 @@ void MainWindow::applyRepairs(int finding, bool wholeCheck) {
     }
     r.chosen.clear();
     r.parentLines.clear();
+}
+
+// Compare with Baseline...: the findings an earlier audit's JSON holds are known, the others
+// new; the panel, and the page and JSON saved from it, say which.
+void MainWindow::compareWithBaseline() {
+    if (!state_.audit.done) {
+        return;
+    }
+    FileRequest request;
+    request.kind = FileDialogKind::Open;
+    request.title = "Baseline: an Earlier Audit's JSON";
+    request.filter = "Audit JSON|*.json||";
+    request.initialName = "*.json";
+    request.initialFolder = state_.folders.csvDirectory;
+    const FileRequestResult chosen = platform_.requestFile(request);
+    if (chosen.status != FileRequestStatus::Chosen) {
+        return;
+    }
+    std::string text;
+    std::string error;
+    std::vector<std::string> keys;
+    if (!readTextFile(toFsPath(chosen.path), text, error) ||
+        !report::baselineKeys(text, keys, error)) {
+        showMessage(platform_, "Cannot use " + chosen.path + " as the baseline: " + error,
+                    texts::error, MessageIcon::Error);
+        return;
+    }
+    vantor::compareWithBaseline(state_.audit.last.report, keys, chosen.path);
+    platform_.showAudit();
 }
 
 void MainWindow::syncMap(int command) {

@@ -96,6 +96,7 @@ class MainWindow : public QMainWindow {
     // Save Page... (true) or Save JSON... (false) of the audit panel.
     void saveAudit(bool page);
     void applyRepairs(int finding, bool wholeCheck);
+    void compareWithBaseline();
     // The list as wide as its columns (or as the user last left it), the map beside it.
     void placeSplitter();
     void selectRowFromMap(std::size_t row);

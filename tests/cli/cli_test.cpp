@@ -3,6 +3,7 @@
 #include "cli/cli_session.h"
 #include "cli/png_file.h"
 #include "map/map_overlay.h"
+#include "objectives/export_format.h"
 #include "sample/sample_theater.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
@@ -1023,6 +1025,113 @@ TEST(CliKeepDate, EveryWriterTitlesWithTheSourcesDate) {
             EXPECT_EQ(fileText(dir.path / c.written[i]), before[i]) << c.written[i];
         }
     }
+}
+
+} // namespace
+} // namespace vantor
+
+namespace vantor {
+namespace {
+
+// An audit compared with an earlier one counts, and fails a build on, only what is new.
+TEST(CliAuditBaseline, OnlyFindingsNewSinceTheBaselineCount) {
+    testing::TempDir dir;
+    const std::string d = dir.str();
+    ASSERT_EQ(cli({"sample", d, "--sections", "16"}).exitCode, 0);
+    const auto at = [&](const std::string& name) { return (dir.path / name).string(); };
+    const auto audit = [&](const std::string& source, std::vector<std::string> more) {
+        std::vector<std::string> args{"--dir",    d,      "--terrain", at("Theater.L2"),
+                                      "--source", source, "audit"};
+        args.insert(args.end(), more.begin(), more.end());
+        return cli(args);
+    };
+    ASSERT_EQ(audit(at("Theater.csv"), {"--json", at("Base.json")}).exitCode, 3);
+    const auto all = auditCounts(audit(at("Theater.csv"), {}).out);
+
+    // One more Parent 0: the first Parent of a village set to 0.
+    std::string text = fileText(dir.path / "Theater.csv");
+    const std::size_t village = text.find("\r\nVillage ") + 2;
+    std::string line = text.substr(village, text.find('\n', village) - village);
+    ASSERT_NE(readIntField(ParentField, line), 0);
+    replaceIntField(ParentField, line, 0);
+    text.replace(village, text.find('\n', village) - village, line);
+    dir.write("Orphan.csv", text);
+
+    // Roads mended: fewer findings, none new.
+    testing::TempDir mended;
+    std::filesystem::copy(dir.path, mended.path, std::filesystem::copy_options::recursive);
+    ASSERT_EQ(cli({"--dir", mended.str(), "--terrain", (mended.path / "Theater.L2").string(),
+                   "mend", "--only", "roads"})
+                  .exitCode,
+              0);
+
+    struct Case {
+        const char* name;
+        std::function<testing::ProgramRun()> run;
+        int exitCode;
+        std::map<std::string, int> counts;
+        std::string inErr;
+    };
+    const Case cases[] = {
+        {"the theater against its own audit",
+         [&] {
+             return audit(at("Theater.csv"), {"--baseline", at("Base.json")});
+         },
+         0,
+         {{"total", 0}, {"known", all.at("total")}},
+         ""},
+        {"a Parent lost since",
+         [&] {
+             return audit(at("Orphan.csv"),
+                          {"--baseline", at("Base.json"), "--json", at("New.json")});
+         },
+         3,
+         {{"parents", 1}, {"total", 1}},
+         ""},
+        {"the roads mended since",
+         [&] {
+             return cli({"--dir", mended.str(), "--terrain", (mended.path / "Theater.L2").string(),
+                         "--source", (mended.path / "Theater.csv").string(), "audit", "--baseline",
+                         at("Base.json")});
+         },
+         0,
+         {{"total", 0}, {"known", all.at("total") - all.at("roads")}},
+         ""},
+        {"a report as the baseline",
+         [&] {
+             return audit(at("Theater.csv"), {"--baseline", at("Theater.csv")});
+         },
+         1,
+         {},
+         "cannot use " + at("Theater.csv") +
+             " as the baseline: it is no audit written with --json"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto run = c.run();
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+        const auto counts = auditCounts(run.out);
+        for (const auto& [name, n] : c.counts) {
+            EXPECT_EQ(counts.count(name) != 0 ? counts.at(name) : -1, n) << name << "\n" << run.out;
+        }
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << run.err;
+    }
+
+    // The JSON of the comparison: every finding keyed and flagged, the summary says how many.
+    const auto valid = runProgram(
+        "/usr/bin/python3",
+        {"-c",
+         "import json, sys, jsonschema\n"
+         "doc = json.load(open(sys.argv[2]))\n"
+         "jsonschema.validate(doc, json.load(open(sys.argv[1])))\n"
+         "b = doc['summary']['baseline']\n"
+         "fresh = [f for f in doc['findings'] if f['new']]\n"
+         "assert b['new'] == len(fresh) == 1, b\n"
+         "assert fresh[0]['check'] == 'parents' and fresh[0]['key'].endswith('/zero'), fresh\n"
+         "assert b['known'] + b['new'] == len(doc['findings'])\n"
+         "print('valid')\n",
+         VANTOR_SOURCE_DIR "/docs/audit.schema.json", at("New.json")});
+    EXPECT_EQ(valid.exitCode, 0) << valid.out << valid.err;
 }
 
 } // namespace

@@ -158,6 +158,48 @@ TEST(Audit, EveryPlantedFaultOfTheTerrainAndEveryParentHasARepair) {
     }
 }
 
+TEST(Audit, FindingsAreKeyedStablyAndKnownAsOftenAsTheBaselineHoldsThem) {
+    AuditReport report;
+    const auto finding = [](AuditCheck check, int x, int y, std::optional<int> id,
+                            const char* kind) {
+        AuditFinding f;
+        f.check = check;
+        f.mapX = x;
+        f.mapY = y;
+        f.objectId = id;
+        f.kind = kind;
+        return f;
+    };
+    report.findings = {finding(AuditCheck::Roads, 511, 195, std::nullopt, "east"),
+                       finding(AuditCheck::Ids, 40, 56, 17, "dangling-link-2"),
+                       finding(AuditCheck::Ids, 40, 56, 17, "dangling-link-2"),
+                       finding(AuditCheck::Parents, -3, 9, 18, "zero")};
+    EXPECT_EQ(auditFindingKey(report.findings[0]), "roads/511,195/-/east");
+    EXPECT_EQ(auditFindingKey(report.findings[3]), "parents/-3,9/18/zero");
+    compareWithBaseline(
+        report, {"ids/40,56/17/dangling-link-2", "roads/511,195/-/east", "radar/1,1/5/stale"},
+        "Old.json");
+    std::vector<bool> known;
+    for (const AuditFinding& f : report.findings) {
+        known.push_back(f.known);
+    }
+    EXPECT_EQ(known, (std::vector<bool>{true, true, false, false}));
+    ASSERT_TRUE(report.baseline.has_value());
+    EXPECT_EQ(report.baseline->known, 2u);
+    EXPECT_EQ(report.baseline->fresh, 2u);
+    EXPECT_EQ(report.baseline->path, "Old.json");
+
+    // The same theater audited twice keys its findings alike.
+    Theater t(8);
+    const TheaterAudit a = t.auditEverything();
+    const TheaterAudit b = auditTheater(t.state, t.source, everyCheck);
+    ASSERT_EQ(a.report.findings.size(), b.report.findings.size());
+    for (std::size_t i = 0; i < a.report.findings.size(); ++i) {
+        EXPECT_FALSE(a.report.findings[i].kind.empty()) << a.report.findings[i].detail;
+        EXPECT_EQ(auditFindingKey(a.report.findings[i]), auditFindingKey(b.report.findings[i]));
+    }
+}
+
 TEST(Audit, ASampleGeneratedWithoutFaultsIsClean) {
     // Every check runs and finds nothing, whatever the size, record layout and relief.
     const SampleOptions cases[] = {

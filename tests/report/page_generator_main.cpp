@@ -19,7 +19,8 @@ constexpr double pixelsPerPost = 0.5;
 constexpr std::int32_t side = 64;
 
 // The findings cover a drawn marker per check, an object name holding markup the page must
-// show as text, and an offmap finding that is listed but not drawn.
+// show as text, and an offmap finding that is listed but not drawn; the audit was compared with
+// a baseline, which holds two of them.
 constexpr const char* sampleAudit = R"json({
   "format": "vantor-audit",
   "formatVersion": 1,
@@ -29,13 +30,15 @@ constexpr const char* sampleAudit = R"json({
   "summary": {
     "total": 4,
     "counts": {"roads": 1, "rivers": 0, "bridges": 1, "parents": 1, "offmap": 1},
-    "skipped": [{"check": "urban", "reason": "OCDList.dat cannot be read (no such file)"}]
+    "skipped": [{"check": "urban", "reason": "OCDList.dat cannot be read (no such file)"}],
+    "baseline": {"path": "/t/Old.json", "known": 2, "new": 2,
+                 "newCounts": {"roads": 1, "rivers": 0, "bridges": 0, "parents": 1, "offmap": 0}}
   },
   "findings": [
-    {"check": "roads", "mapX": 10, "mapY": 20, "sectX": 0, "sectY": 6, "tileX": 11, "tileY": 5, "detail": "No Road to West"},
-    {"check": "bridges", "mapX": 40, "mapY": 41, "sectX": 2, "sectY": 5, "tileX": 9, "tileY": 10, "detail": "bridge tile 13001 without a bridge objective"},
-    {"check": "offmap", "mapX": 131, "mapY": 64, "sectX": 8, "sectY": 4, "tileX": 3, "tileY": 0, "objectId": 77, "objectName": "Depot 77", "detail": "outside the map"},
-    {"check": "parents", "mapX": 60, "mapY": 70, "sectX": 3, "sectY": 3, "tileX": 13, "tileY": 7, "objectId": 42, "objectName": "Village 42 </script><!--", "detail": "Parent 0"}
+    {"check": "roads", "mapX": 10, "mapY": 20, "sectX": 0, "sectY": 6, "tileX": 11, "tileY": 5, "detail": "No Road to West", "new": true},
+    {"check": "bridges", "mapX": 40, "mapY": 41, "sectX": 2, "sectY": 5, "tileX": 9, "tileY": 10, "detail": "bridge tile 13001 without a bridge objective", "new": false},
+    {"check": "offmap", "mapX": 131, "mapY": 64, "sectX": 8, "sectY": 4, "tileX": 3, "tileY": 0, "objectId": 77, "objectName": "Depot 77", "detail": "outside the map", "new": false},
+    {"check": "parents", "mapX": 60, "mapY": 70, "sectX": 3, "sectY": 3, "tileX": 13, "tileY": 7, "objectId": 42, "objectName": "Village 42 </script><!--", "detail": "Parent 0", "new": true}
   ]
 }
 )json";

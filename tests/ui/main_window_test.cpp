@@ -1170,6 +1170,13 @@ class MainWindowTest : public QObject {
         QVERIFY(pageText.rfind("<!DOCTYPE html>", 0) == 0);
         QVERIFY(pageText.find("data:image/png;base64,") != std::string::npos);
         QVERIFY(slurpFile(json).find("\"format\": \"vantor-audit\"") != std::string::npos);
+        // The audit against itself: nothing is new.
+        answers = {json};
+        w.auditPanel()->baselineButton()->click();
+        QVERIFY(answers.empty());
+        QVERIFY2(w.auditPanel()->summary()->text().contains("<b>0 new</b> since the baseline"),
+                 qPrintable(w.auditPanel()->summary()->text()));
+        QCOMPARE(w.state().audit.last.report.baseline->known, report.total());
         // Never over what the audit read.
         answers = {source};
         const std::string before = slurpFile(source);
