@@ -4,6 +4,7 @@
 #include "base/file_system.h"
 #include "base/safe_writer.h"
 #include "cli/audit_command.h"
+#include "cli/diff_command.h"
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"
@@ -257,6 +258,8 @@ int runCli(int argc, char** argv) {
     addAuditCommand(app, auditCommand);
     MendCommand mendCommand;
     addMendCommand(app, mendCommand);
+    DiffCommand diffCommand;
+    addDiffCommand(app, diffCommand);
 
     try {
         app.parse(argc, argv);
@@ -274,6 +277,7 @@ int runCli(int argc, char** argv) {
     status = status >= 0 ? status : runRenderCommand(options, renderCommand);
     status = status >= 0 ? status : runAuditCommand(options, auditCommand);
     status = status >= 0 ? status : runMendCommand(options, mendCommand);
+    status = status >= 0 ? status : runDiffCommand(options, diffCommand);
     return status >= 0 ? status : exitUsage;
 }
 

@@ -5,6 +5,7 @@
 #include "base/text_reader.h"
 #include "base/text_util.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vantor {
@@ -154,6 +155,38 @@ const char* exportShapeProblem(std::size_t lineCount, std::string_view firstLine
         return "it holds its two header lines and no objects";
     }
     return nullptr;
+}
+
+std::string exportText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool title = true;
+    forEachTextLine(text, [&](std::string_view line) {
+        if (title) {
+            // "1.0 Objective Export  Mon Dec 07 12:19:30 2026": the date goes.
+            const std::size_t export_ = line.find("Export");
+            out.append(export_ == std::string_view::npos
+                           ? trimBlanks(line)
+                           : std::string(line.substr(0, export_ + 6)));
+            out += '\n';
+            title = false;
+            return true;
+        }
+        std::size_t at = 0;
+        bool first = true;
+        while (at <= line.size()) {
+            const std::size_t comma = std::min(line.find(',', at), line.size());
+            if (!first) {
+                out += ", ";
+            }
+            out += trimBlanks(line.substr(at, comma - at));
+            first = false;
+            at = comma + 1;
+        }
+        out += '\n';
+        return true;
+    });
+    return out;
 }
 
 std::string exportTitleLine(std::time_t when) {

@@ -74,6 +74,11 @@ std::optional<std::time_t> parseTitleTime(std::string_view titleLine);
 // (a report or another file), or the header lines alone. Null when it is one.
 const char* exportShapeProblem(std::size_t lineCount, std::string_view firstLine);
 
+// An objective export (or report) as stable text: the title without its date, then every line with
+// its fields' blanks trimmed and joined by ", ", so that a rewrite that only respaces or redates a
+// line shows no change.
+std::string exportText(std::string_view text);
+
 // "1.0 Objective Export  <time>" and the platform's line end, as rewriting writers title a file.
 std::string exportTitleLine(std::time_t when);
 

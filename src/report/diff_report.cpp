@@ -1,0 +1,340 @@
+#include "report/diff_report.h"
+
+#include "app/version.h"
+
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+namespace vantor::report {
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+int layoutBytes(RecordFormat format) {
+    return format == NineByteRecords ? 9 : 7;
+}
+
+Json postJson(const TerrainPost& p) {
+    return {{"tile", p.tileId},
+            {"elevation", p.elevation},
+            {"attributes", {p.attribute1, p.attribute2, p.attribute3}}};
+}
+
+Json objectJson(const DiffObject& o) {
+    return {{"line", o.line + 1},        {"id", o.id},  {"name", o.name},
+            {"class", o.objectiveClass}, {"mapX", o.x}, {"mapY", o.y}};
+}
+
+Json terrainJson(const TerrainDiff& t) {
+    Json sections = Json::array();
+    for (const SectionChange& s : t.sections) {
+        sections.push_back({{"sectionX", s.sectionX},
+                            {"sectionY", s.sectionY},
+                            {"posts", s.posts},
+                            {"area",
+                             {{"startX", s.area.startX},
+                              {"startY", s.area.startY},
+                              {"endX", s.area.endX},
+                              {"endY", s.area.endY}}}});
+    }
+    Json posts = Json::array();
+    for (const PostChange& p : t.posts) {
+        posts.push_back({{"mapX", p.x},
+                         {"mapY", p.y},
+                         {"before", postJson(p.before)},
+                         {"after", postJson(p.after)}});
+    }
+    Json out = {{"same", t.same()},
+                {"before",
+                 {{"width", t.widthBefore},
+                  {"height", t.heightBefore},
+                  {"recordBytes", layoutBytes(t.layoutBefore)}}},
+                {"after",
+                 {{"width", t.widthAfter},
+                  {"height", t.heightAfter},
+                  {"recordBytes", layoutBytes(t.layoutAfter)}}},
+                {"sizeChanged", !t.sameSize},
+                {"layoutChanged", t.layoutChanged},
+                {"postsChanged", t.postsChanged},
+                {"tilesChanged", t.tilesChanged},
+                {"elevationsChanged", t.elevationsChanged},
+                {"attributesChanged", t.attributesChanged}};
+    if (t.postsChanged > 0) {
+        out["largestElevationChange"] = {
+            {"by", t.largestElevationChange}, {"mapX", t.largestAtX}, {"mapY", t.largestAtY}};
+    }
+    out["sections"] = std::move(sections);
+    out["posts"] = std::move(posts);
+    out["postsCut"] = t.postsCut;
+    return out;
+}
+
+Json objectivesJson(const ExportDiff& d) {
+    Json added = Json::array();
+    for (const std::size_t j : d.added) {
+        added.push_back(objectJson(d.after[j]));
+    }
+    Json deleted = Json::array();
+    for (const std::size_t i : d.deleted) {
+        deleted.push_back(objectJson(d.before[i]));
+    }
+    Json changed = Json::array();
+    for (const ObjectChange& c : d.changed) {
+        Json one = {{"before", objectJson(d.before[c.before])},
+                    {"after", objectJson(d.after[c.after])},
+                    {"renumbered", c.renumbered},
+                    {"moved", c.moved},
+                    {"reclassed", c.reclassed},
+                    {"fields", c.fields}};
+        if (c.parentChanged) {
+            one["parent"] = {{"before", c.parentBefore}, {"after", c.parentAfter}};
+        }
+        if (!c.linksAdded.empty() || !c.linksRemoved.empty()) {
+            one["links"] = {{"added", c.linksAdded}, {"removed", c.linksRemoved}};
+        }
+        changed.push_back(std::move(one));
+    }
+    return {{"same", d.same()},
+            {"counts",
+             {{"before", d.before.size()},
+              {"after", d.after.size()},
+              {"added", d.added.size()},
+              {"deleted", d.deleted.size()},
+              {"changed", d.changed.size()},
+              {"unchanged", d.unchanged},
+              {"renumbered", d.renumbered},
+              {"moved", d.moved},
+              {"reclassed", d.reclassed},
+              {"fieldsChanged", d.fieldsChanged},
+              {"parentsChanged", d.parentsChanged},
+              {"linksChanged", d.linksChanged}}},
+            {"added", std::move(added)},
+            {"deleted", std::move(deleted)},
+            {"changed", std::move(changed)}};
+}
+
+void escape(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+// A map of one version with the changes marked on it.
+struct Marks {
+    std::vector<std::pair<std::int32_t, std::int32_t>> posts;
+    std::vector<std::pair<std::int32_t, std::int32_t>> added, deleted, changed;
+};
+
+void mark(MapImage& image, const MapTransform& t, std::int32_t x, std::int32_t y, Argb colour,
+          int radius, bool outlined = true) {
+    const auto cx = static_cast<std::int32_t>(std::floor(t.screenX(x + 0.5)));
+    const auto cy = static_cast<std::int32_t>(std::floor(t.screenY(y + 0.5)));
+    for (std::int32_t dy = -radius; dy <= radius; ++dy) {
+        for (std::int32_t dx = -radius; dx <= radius; ++dx) {
+            const std::int32_t px = cx + dx;
+            const std::int32_t py = cy + dy;
+            if (px < 0 || py < 0 || px >= image.width || py >= image.height) {
+                continue;
+            }
+            const bool edge = std::abs(dx) == radius || std::abs(dy) == radius;
+            image.at(px, py) = outlined && edge && radius > 0 ? argb(0, 0, 0) : colour;
+        }
+    }
+}
+
+bool mapOf(const TerrainMatrix& m, const Marks& marks, const PngEncoder& encode, std::string& out,
+           std::string& error) {
+    const MapWindow window = wholeMapWindow(m, 1024);
+    MapImage image;
+    renderTerrain(m, TileClassifier{}, MapMode::Relief, window, image);
+    if (window.scale >= 4) {
+        drawSectionGrid(window, image);
+    }
+    const MapTransform t = transformOf(window);
+    // A changed post filled with magenta, whole, however small it is drawn.
+    const int postRadius = window.scale >= 2 ? window.scale / 2 : 0;
+    for (const auto& [x, y] : marks.posts) {
+        mark(image, t, x, y, argb(230, 0, 230), postRadius, false);
+    }
+    for (const auto& [list, colour] : {std::pair{&marks.deleted, argb(213, 40, 40)},
+                                       std::pair{&marks.changed, argb(240, 150, 0)},
+                                       std::pair{&marks.added, argb(30, 170, 60)}}) {
+        for (const auto& [x, y] : *list) {
+            if (m.contains(x, y)) {
+                mark(image, t, x, y, colour, 3);
+            }
+        }
+    }
+    std::string png;
+    if (!encode(image, png, error)) {
+        return false;
+    }
+    out += "<figure><img alt=\"map\" width=\"" + std::to_string(image.width) + "\" height=\"" +
+           std::to_string(image.height) + "\" src=\"data:image/png;base64," + base64(png) +
+           "\"><figcaption>";
+    return true;
+}
+
+void row(std::string& out, std::initializer_list<std::string> cells) {
+    out += "<tr>";
+    for (const std::string& c : cells) {
+        out += "<td>";
+        escape(out, c);
+        out += "</td>";
+    }
+    out += "</tr>\n";
+}
+
+std::string objectText(const DiffObject& o) {
+    return std::to_string(o.id) + " " + o.name + " (class " + std::to_string(o.objectiveClass) +
+           ", Map X " + std::to_string(o.x) + ", Map Y " + std::to_string(o.y) + ")";
+}
+
+} // namespace
+
+std::string diffJson(const TheaterDiff& diff, const std::string& toolName) {
+    Json doc;
+    doc["format"] = "vantor-diff";
+    doc["formatVersion"] = 1;
+    doc["tool"] = {{"name", toolName}, {"version", vantorVersion()}};
+    doc["same"] = diff.same();
+    doc["before"] = {{"terrain", diff.beforeTerrain}, {"source", diff.beforeSource}};
+    doc["after"] = {{"terrain", diff.afterTerrain}, {"source", diff.afterSource}};
+    if (diff.terrain) {
+        doc["terrain"] = terrainJson(*diff.terrain);
+    }
+    if (diff.objectives) {
+        doc["objectives"] = objectivesJson(*diff.objectives);
+    }
+    return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEncoder& encode,
+              std::string& page, std::string& error) {
+    page = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
+           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src "
+           "data:; style-src 'unsafe-inline'\">\n<title>Changes of the theater</title>\n"
+           "<style>body{font-family:system-ui,sans-serif;margin:1rem}"
+           "figure{display:inline-block;margin:0 1rem 1rem 0;vertical-align:top}"
+           "figure img{max-width:46vw;height:auto;border:1px solid #888;"
+           "image-rendering:pixelated}table{border-collapse:collapse;font-size:.85rem}"
+           "td,th{border:1px solid #ccc;padding:.15rem .45rem;text-align:left}"
+           "th{background:#f0f0f0}.key span{display:inline-block;width:.8em;height:.8em;"
+           "border:1px solid #000;margin:0 .3em 0 .9em}</style></head><body>\n"
+           "<h1>Changes of the theater</h1>\n";
+    page += "<p>Before: ";
+    escape(page, diff.beforeTerrain + (diff.beforeSource.empty() ? "" : ", " + diff.beforeSource));
+    page += "<br>After: ";
+    escape(page, diff.afterTerrain + (diff.afterSource.empty() ? "" : ", " + diff.afterSource));
+    page += "</p>\n<p class=\"key\"><span style=\"background:#e600e6\"></span>posts changed"
+            "<span style=\"background:#1eaa3c\"></span>objectives added"
+            "<span style=\"background:#d52828\"></span>deleted"
+            "<span style=\"background:#f09600\"></span>changed</p>\n";
+    Marks beforeMarks;
+    Marks afterMarks;
+    if (diff.terrain) {
+        for (const PostChange& p : diff.terrain->posts) {
+            beforeMarks.posts.emplace_back(p.x, p.y);
+        }
+        afterMarks.posts = beforeMarks.posts;
+    }
+    if (diff.objectives) {
+        const ExportDiff& d = *diff.objectives;
+        for (const std::size_t i : d.deleted) {
+            beforeMarks.deleted.emplace_back(d.before[i].x, d.before[i].y);
+        }
+        for (const std::size_t j : d.added) {
+            afterMarks.added.emplace_back(d.after[j].x, d.after[j].y);
+        }
+        for (const ObjectChange& c : d.changed) {
+            beforeMarks.changed.emplace_back(d.before[c.before].x, d.before[c.before].y);
+            afterMarks.changed.emplace_back(d.after[c.after].x, d.after[c.after].y);
+        }
+    }
+    if (!before.empty()) {
+        if (!mapOf(before, beforeMarks, encode, page, error)) {
+            return false;
+        }
+        page += "Before</figcaption></figure>";
+        const TerrainMatrix& after = diff.terrain ? diff.after : before;
+        if (!mapOf(after, afterMarks, encode, page, error)) {
+            return false;
+        }
+        page += "After</figcaption></figure>\n";
+    }
+    if (diff.terrain) {
+        const TerrainDiff& t = *diff.terrain;
+        page += "<h2>Terrain</h2>\n<p>";
+        escape(page, !t.sameSize ? "The size changed: the posts are not compared."
+                                 : std::to_string(t.postsChanged) + " posts changed in " +
+                                       std::to_string(t.sections.size()) + " sections.");
+        page += "</p>\n<table><tr><th>Section X</th><th>Section Y</th><th>Posts</th>"
+                "<th>Area (Map X, Map Y)</th></tr>\n";
+        for (const SectionChange& s : t.sections) {
+            row(page,
+                {std::to_string(s.sectionX), std::to_string(s.sectionY), std::to_string(s.posts),
+                 std::to_string(s.area.startX) + "," + std::to_string(s.area.startY) + " to " +
+                     std::to_string(s.area.endX) + "," + std::to_string(s.area.endY)});
+        }
+        page += "</table>\n";
+    }
+    if (diff.objectives) {
+        const ExportDiff& d = *diff.objectives;
+        page += "<h2>Objectives</h2>\n<table><tr><th>Change</th><th>Before</th><th>After</th>"
+                "<th>What</th></tr>\n";
+        for (const std::size_t i : d.deleted) {
+            row(page, {"deleted", objectText(d.before[i]), "", ""});
+        }
+        for (const std::size_t j : d.added) {
+            row(page, {"added", "", objectText(d.after[j]), ""});
+        }
+        for (const ObjectChange& c : d.changed) {
+            std::string what;
+            const auto add = [&](const std::string& s) { what += (what.empty() ? "" : "; ") + s; };
+            if (c.moved) {
+                add("moved");
+            }
+            if (c.reclassed) {
+                add("re-classed");
+            }
+            if (!c.fields.empty()) {
+                std::string names;
+                for (const std::string& f : c.fields) {
+                    names += (names.empty() ? "" : ", ") + f;
+                }
+                add(names + " changed");
+            }
+            if (c.parentChanged) {
+                add("Parent " + c.parentBefore + " to " + c.parentAfter);
+            }
+            if (!c.linksAdded.empty() || !c.linksRemoved.empty()) {
+                add("links: " + std::to_string(c.linksAdded.size()) + " added, " +
+                    std::to_string(c.linksRemoved.size()) + " removed");
+            }
+            row(page,
+                {"changed", objectText(d.before[c.before]), objectText(d.after[c.after]), what});
+        }
+        page += "</table>\n";
+    }
+    page += "</body></html>\n";
+    return true;
+}
+
+} // namespace vantor::report

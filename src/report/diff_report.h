@@ -1,0 +1,19 @@
+#pragma once
+
+#include "flows/diff_flow.h"
+#include "report/audit_page.h"
+
+#include <string>
+
+namespace vantor::report {
+
+// The comparison as the JSON document of docs/diff.schema.json.
+std::string diffJson(const TheaterDiff& diff, const std::string& toolName);
+
+// One self-contained page: the maps of both versions side by side with the changed posts (in
+// magenta) and the objectives added (green), deleted (red) and changed (orange) marked, then
+// the tables of the changes. encode makes the PNG pictures.
+bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEncoder& encode,
+              std::string& page, std::string& error);
+
+} // namespace vantor::report
