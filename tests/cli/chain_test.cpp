@@ -3,12 +3,15 @@
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
+#include <chrono>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vantor {
@@ -236,6 +239,171 @@ TEST(Chains, LinkRemovalAndBridgePlacementAddOnlyWhatTheyAreFor) {
         EXPECT_EQ(audit.count("multi"), 0);
         EXPECT_EQ(audit.count("offmap"), 0);
     }
+}
+
+nlohmann::json readJson(const std::filesystem::path& path) {
+    return nlohmann::json::parse(testing::readFile(path), nullptr, false);
+}
+
+std::string schemaCheck(const std::string& schema, const std::string& json) {
+    const auto run =
+        runProgram("/usr/bin/python3", {"-c",
+                                        "import json, sys, jsonschema\n"
+                                        "jsonschema.validate(json.load(open(sys.argv[2])), "
+                                        "json.load(open(sys.argv[1])))\n",
+                                        schema, json});
+    return run.exitCode == 0 ? std::string() : run.err;
+}
+
+// The diff of a theater and its levelled copy names exactly the posts the levelling changed,
+// compared post by post here through each terrain's text form.
+TEST(Diff, ALevellingIsExactlyThePostsItChanged) {
+    Theater t(false);
+    const std::string levelled = t.file("levelled");
+    std::filesystem::create_directory(levelled);
+    for (const char* name : {"Theater.L2", "Theater.O2"}) {
+        std::filesystem::copy(t.dir.path / name, std::filesystem::path(levelled) / name);
+    }
+    const std::string l2 = levelled + "/Theater.L2";
+    ASSERT_EQ(cli({"--quiet", "--dir", t.d, "--terrain", l2, "--source", t.file("Theater.csv"),
+                   "level-airbases"})
+                  .exitCode,
+              0);
+    const auto run = cli({"--dir", t.d, "--terrain", t.l2, "diff", "--to-terrain", l2, "--json",
+                          t.file("diff.json")});
+    ASSERT_EQ(run.exitCode, 3) << run.out << run.err;
+    EXPECT_EQ(schemaCheck(VANTOR_SOURCE_DIR "/docs/diff.schema.json", t.file("diff.json")), "");
+
+    // Every post of both terrains, from their text forms ("sect X,Y row R: tile/elevation ...").
+    const auto posts = [&](const std::string& path) {
+        const auto text = cli({"diff", "--textconv", path});
+        EXPECT_EQ(text.exitCode, 0) << text.err;
+        std::map<std::pair<int, int>, std::string> all;
+        std::istringstream lines(text.out);
+        std::string line;
+        std::getline(lines, line); // the header
+        while (std::getline(lines, line)) {
+            int sx = 0, sy = 0, row = 0, read = 0;
+            std::sscanf(line.c_str(), "sect %d,%d row %d:%n", &sx, &sy, &row, &read);
+            std::istringstream values(line.substr(static_cast<std::size_t>(read)));
+            std::string post;
+            for (int col = 0; values >> post; ++col) {
+                all[{sx * 16 + col, sy * 16 + row}] = post;
+            }
+        }
+        return all;
+    };
+    const auto before = posts(t.l2);
+    const auto after = posts(l2);
+    ASSERT_EQ(before.size(), after.size());
+    std::set<std::pair<int, int>> changed;
+    for (const auto& [at, post] : before) {
+        if (after.at(at) != post) {
+            changed.insert(at);
+        }
+    }
+    ASSERT_FALSE(changed.empty()) << "the levelling changes the sample";
+    std::set<std::pair<int, int>> reported;
+    const nlohmann::json doc = readJson(t.dir.path / "diff.json");
+    for (const auto& p : doc["terrain"]["posts"]) {
+        reported.insert({p["mapX"].get<int>(), p["mapY"].get<int>()});
+        EXPECT_NE(p["before"]["elevation"], p["after"]["elevation"]);
+        EXPECT_EQ(p["before"]["tile"], p["after"]["tile"]) << "levelling keeps the tiles";
+    }
+    EXPECT_EQ(reported, changed);
+    EXPECT_EQ(doc["terrain"]["postsChanged"].get<std::size_t>(), changed.size());
+    EXPECT_FALSE(doc["terrain"]["postsCut"].get<bool>());
+    std::size_t bySection = 0;
+    for (const auto& s : doc["terrain"]["sections"]) {
+        bySection += s["posts"].get<std::size_t>();
+    }
+    EXPECT_EQ(bySection, changed.size());
+    // The same terrain twice is the same.
+    EXPECT_EQ(cli({"--dir", t.d, "--terrain", t.l2, "diff", "--to-terrain", t.l2}).exitCode, 0);
+}
+
+// An export against its checked export: the creations, deletions and re-classes are those the
+// city check's dry run (the audit's urban check) says it makes; nothing else of the objectives
+// moves, and Parents and links keep naming the same objectives where those stayed.
+TEST(Diff, ACheckedExportIsWhatTheCheckDid) {
+    for (const bool clean : {false, true}) {
+        SCOPED_TRACE(clean ? "a clean sample" : "a sample with its planted faults");
+        Theater t(clean);
+        const Audit audit = t.audit(t.file("Theater.csv"));
+        std::map<std::string, int> kinds;
+        const nlohmann::json doc = readJson(t.file("Theater.csv") + ".json");
+        for (const auto& f : doc["findings"]) {
+            if (f["check"] == "urban") {
+                const std::string key = f["key"];
+                ++kinds[key.substr(key.rfind('/') + 1)];
+            }
+        }
+        const std::string checked = t.file("City.csv");
+        ASSERT_EQ(cli({"--quiet", "--dir", t.d, "--terrain", t.l2, "--source",
+                       t.file("Theater.csv"), "--out", checked, "check-cities"})
+                      .exitCode,
+                  0);
+        const auto run = cli({"--dir", t.d, "--source", t.file("Theater.csv"), "diff",
+                              "--to-source", checked, "--json", t.file("diff.json")});
+        // The check writes its urban objects anew (Type "0", the class as Subtype) even where it
+        // keeps them: the two differ also on a clean theater.
+        EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
+        EXPECT_EQ(schemaCheck(VANTOR_SOURCE_DIR "/docs/diff.schema.json", t.file("diff.json")), "");
+        const nlohmann::json diff = readJson(t.dir.path / "diff.json");
+        const auto& counts = diff["objectives"]["counts"];
+        EXPECT_EQ(counts["added"].get<int>(), kinds["create"]);
+        EXPECT_EQ(counts["deleted"].get<int>(), kinds["delete"]);
+        EXPECT_EQ(counts["reclassed"].get<int>(), kinds["reclass"]);
+        EXPECT_EQ(counts["moved"].get<int>(), 0) << "the city check moves nothing";
+        // A Parent changes only where it named an objective the check deleted.
+        std::set<std::string> deleted;
+        for (const auto& o : diff["objectives"]["deleted"]) {
+            deleted.insert(std::to_string(o["id"].get<int>()) + " " + o["name"].get<std::string>());
+        }
+        for (const auto& c : diff["objectives"]["changed"]) {
+            if (c.contains("parent")) {
+                EXPECT_TRUE(deleted.contains(c["parent"]["before"].get<std::string>())) << c.dump();
+                EXPECT_EQ(c["parent"]["after"], "0");
+            }
+            if (c.contains("links")) {
+                EXPECT_TRUE(c["links"]["added"].empty()) << c.dump();
+                for (const auto& gone : c["links"]["removed"]) {
+                    EXPECT_TRUE(deleted.contains(gone.get<std::string>())) << c.dump();
+                }
+            }
+        }
+    }
+}
+
+// git's textconv: the same content is the same text, whatever the run's date or spacing.
+TEST(Diff, TheTextFormsAreStable) {
+    Theater t(false);
+    for (const char* out : {"A.csv", "B.csv"}) {
+        ASSERT_EQ(cli({"--quiet", "--dir", t.d, "--terrain", t.l2, "--source",
+                       t.file("Theater.csv"), "--out", t.file(out), "radar"})
+                      .exitCode,
+                  0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // another second's title
+    }
+    ASSERT_NE(testing::readFile(t.dir.path / "A.csv"), testing::readFile(t.dir.path / "B.csv"));
+    const auto a = cli({"diff", "--textconv", t.file("A.csv")});
+    const auto b = cli({"diff", "--textconv", t.file("B.csv")});
+    EXPECT_EQ(a.exitCode, 0);
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_EQ(a.out.rfind("1.0 Objective Export\n", 0), 0u) << a.out.substr(0, 80);
+    // An L2 alone (as git hands an old version over) and an O2 have text forms too.
+    const std::string lone = t.file("alone");
+    std::filesystem::create_directory(lone);
+    std::filesystem::copy(t.dir.path / "Theater.L2", lone + "/Old.L2");
+    const auto l2 = cli({"diff", "--textconv", lone + "/Old.L2"});
+    EXPECT_EQ(l2.exitCode, 0) << l2.err;
+    EXPECT_NE(l2.out.find("\nblock 0 row 0: "), std::string::npos);
+    const auto o2 = cli({"diff", "--textconv", t.file("Theater.O2")});
+    EXPECT_EQ(o2.exitCode, 0) << o2.err;
+    EXPECT_NE(o2.out.find("\nentry 0: "), std::string::npos);
+    const auto pair = cli({"diff", "--textconv", t.l2});
+    EXPECT_EQ(std::count(pair.out.begin(), pair.out.end(), '\n'), 1 + 16 * 16 * 16)
+        << "a line per row of every section";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "base/text_reader.h"
 #include "objectives/export_format.h"
 #include "support/temp_dir.h"
+#include "tools/export_diff.h"
 #include "tools/id_mover.h"
 #include "tools/link_removal.h"
 #include "tools/parent_check.h"
@@ -371,6 +372,127 @@ TEST(BridgeFix, ObjectsOfAScriptedTypeMoveByTheEntrysOffsets) {
     });
     EXPECT_EQ(result.moved, 0);
     EXPECT_EQ(unchanged, title() + source.substr(header().find('\n') + 1));
+}
+
+} // namespace
+} // namespace vantor
+
+namespace vantor {
+namespace {
+
+// An export line with the fields the comparison reads where the program reads them.
+std::string diffLine(const std::string& name, int id, int cls, int x, int y, int parent,
+                     std::vector<int> links = {}, int priority = 50) {
+    std::string s = name + ", Town, 2, " + std::to_string(id) + ", " + std::to_string(cls) + ", " +
+                    std::to_string(x) + ", " + std::to_string(y) + ", 0, 0, 0, 0, 2, " +
+                    std::to_string(id) + ", 0, 0, 100, 100, 0, 1, " + std::to_string(priority) +
+                    ", " + std::to_string(parent) + ", 2, " + std::to_string(links.size()) +
+                    ", 1, ";
+    for (int target : links) {
+        s += "0, 0, 0, 0, 0, 0, 0, 0, " + std::to_string(target) + ", ";
+    }
+    return s + "0.019, 0.019, 0.019, 0.019, 0.019, 0.019, 0.019, 0.019,";
+}
+
+TEST(ExportDiff, ObjectivesAreFollowedThroughRenumberingsMovesAndRewrites) {
+    const std::string title = "1.0 Objective Export  Mon Dec 07 12:00:00 2026";
+    const std::string columns = exportColumnLine;
+    const std::vector<std::string> base = {
+        title, columns, diffLine("City 10", 10, 101, 5, 5, 0, {11}),
+        diffLine("Town 11", 11, 102, 9, 9, 10, {10}), diffLine("Village 12", 12, 103, 7, 7, 11)};
+    struct Case {
+        const char* name;
+        std::vector<std::string> after;
+        std::size_t added, deleted, changed, renumbered, moved, reclassed, parents, links;
+        std::vector<std::string> fields; // of the first change
+    };
+    const Case cases[] = {
+        {"the same", base, 0, 0, 0, 0, 0, 0, 0, 0, {}},
+        {"renumbered, Parents and links with them",
+         {title, columns, diffLine("City 10", 20, 101, 5, 5, 0, {21}),
+          diffLine("Town 11", 21, 102, 9, 9, 20, {20}), diffLine("Village 12", 22, 103, 7, 7, 21)},
+         0,
+         0,
+         0,
+         3,
+         0,
+         0,
+         0,
+         0,
+         {}},
+        {"renumbered and moved: matched by name",
+         {title, columns, diffLine("City 10", 20, 101, 5, 5, 0, {21}),
+          diffLine("Town 11", 21, 102, 9, 9, 20, {20}), diffLine("Village 12", 22, 103, 8, 7, 21)},
+         0,
+         0,
+         1,
+         3,
+         1,
+         0,
+         0,
+         0,
+         {}},
+        {"re-classed in place",
+         {title, columns, base[2], base[3], diffLine("Village 12", 12, 104, 7, 7, 11)},
+         0,
+         0,
+         1,
+         0,
+         0,
+         1,
+         0,
+         0,
+         {}},
+        {"a Parent and a field changed",
+         {title, columns, base[2], base[3], diffLine("Village 12", 12, 103, 7, 7, 10, {}, 60)},
+         0,
+         0,
+         1,
+         0,
+         0,
+         0,
+         1,
+         0,
+         {"Priority"}},
+        {"one deleted, its link gone, one added",
+         {title, columns, diffLine("City 10", 10, 101, 5, 5, 0), base[3],
+          diffLine("Junction 13", 13, 104, 3, 3, 0)},
+         1,
+         1,
+         1,
+         0,
+         0,
+         0,
+         0,
+         1,
+         {}},
+    };
+    const auto views = [](const std::vector<std::string>& lines) {
+        return std::vector<std::string_view>(lines.begin(), lines.end());
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ExportDiff d = diffExports(views(base), views(c.after));
+        EXPECT_EQ(d.added.size(), c.added);
+        EXPECT_EQ(d.deleted.size(), c.deleted);
+        EXPECT_EQ(d.changed.size(), c.changed);
+        EXPECT_EQ(d.renumbered, c.renumbered);
+        EXPECT_EQ(d.moved, c.moved);
+        EXPECT_EQ(d.reclassed, c.reclassed);
+        EXPECT_EQ(d.parentsChanged, c.parents);
+        EXPECT_EQ(d.linksChanged, c.links);
+        EXPECT_EQ(d.same(), c.added + c.deleted + c.changed + c.renumbered == 0);
+        if (!d.changed.empty()) {
+            EXPECT_EQ(d.changed[0].fields, c.fields);
+        }
+    }
+    // The Parent named by the objectives it names.
+    const ExportDiff parent = diffExports(
+        views(base),
+        views({title, columns, base[2], base[3], diffLine("Village 12", 12, 103, 7, 7, 10)}));
+    ASSERT_EQ(parent.changed.size(), 1u);
+    EXPECT_EQ(parent.changed[0].parentBefore, "11 Town 11");
+    EXPECT_EQ(parent.changed[0].parentAfter, "10 City 10");
 }
 
 } // namespace
