@@ -21,6 +21,7 @@
 #include "terrain/terrain_matrix.h"
 #include "terrain/theater.h"
 #include "tools/id_mover.h"
+#include "tools/theater_diff.h"
 
 #include <string>
 
@@ -116,6 +117,12 @@ struct AuditRecord {
     bool done = false;
 };
 
+// The last comparison of two versions of the theater, while its window shows it.
+struct DiffRecord {
+    TheaterDiff last;
+    bool done = false;
+};
+
 // What a mend is asked to do, by the command line (every fault of the selected checks) or the
 // desktop (the repairs the user applies), what it came to, and what Undo puts back.
 struct RepairRecord {
@@ -123,7 +130,7 @@ struct RepairRecord {
     std::string sourcePath;    // the export whose Parents are mended, or empty
     std::string outPath;       // where the mended export goes
     bool dryRun = false;
-    std::vector<TileRepair> chosen; // the desktop's: only these are put on the terrain
+    std::vector<TileRepair> chosen;       // the desktop's: only these are put on the terrain
     std::vector<std::size_t> parentLines; // the desktop's: only these objects' Parents
     TerrainMend terrain;
     TheaterAudit parentsAudit; // the findings the Parents written come from
@@ -163,6 +170,7 @@ struct ApplicationState {
     ProgressRecord progress;
     AuditRecord audit;
     RepairRecord repair;
+    DiffRecord diff;
     RecentFileList recentFiles;
     MenuModel menu = buildMainMenu();
     int dispatchDepth = 0; // commands issued by the running command run inside it

@@ -49,6 +49,7 @@ enum Command : int {
     MendTheater = 10242,       // the repairs of the audit put on the terrain and the export
     UndoRepair = 10243,        // Edit > "Undo Last Repair": the terrain pair from its backup
     KeepSourceDates = 10244,   // Edit > "Keep Source Dates": titles dated as their source
+    CompareVersions = 10245,   // Actions > "Compare Versions...": two versions of the theater
     LevelAirbases = 17182,
     MoveObjectIds = 25033,
 };

@@ -76,6 +76,9 @@ const char* commandStatusText(int command) {
     case cmd::AuditTheater:
         return "Run every check on the terrain and the listed export at once, changing nothing, "
                "and show what is wrong beside the map.";
+    case cmd::CompareVersions:
+        return "Compare the open terrain and an export with later versions of them: the posts "
+               "and the objectives that changed.";
     case cmd::KeepSourceDates:
         return "Date what is written with its source's title date instead of now, so that a "
                "run again on the same input writes the same file.";
@@ -173,6 +176,7 @@ MenuModel buildMainMenu() {
         makeMenuItem(cmd::CheckPlaceMoveObjects, "Check/Place/Move Objects"),
         makeSeparator(),
         makeMenuItem(cmd::AuditTheater, "Audit Theater...", Greyed),
+        makeMenuItem(cmd::CompareVersions, "Compare Versions..."),
     };
 
     // The label shares its identifier with "User's Manual"; being disabled it starts nothing.

@@ -96,6 +96,8 @@ struct Platform {
     std::function<void()> showUnusedIds;
     // An audit ended: its findings (state.audit) go beside the map.
     std::function<void()> showAudit;
+    // A comparison of two versions ended: state.diff is shown until the user closes it.
+    std::function<void()> showDiff;
 
     std::function<void(const ProgressView&)> progressOpen;
     // Synchronous; the front end may let the progress window handle its input here, which is

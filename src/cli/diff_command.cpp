@@ -63,45 +63,6 @@ int textconv(const std::string& path) {
                : exitFailed;
 }
 
-void printTerrain(const TerrainDiff& t) {
-    if (!t.sameSize) {
-        std::printf("terrain      the size changed: %d x %d posts, now %d x %d; posts not "
-                    "compared\n",
-                    t.widthBefore, t.heightBefore, t.widthAfter, t.heightAfter);
-        return;
-    }
-    std::printf("terrain      %zu posts changed in %zu sections (tile %zu, elevation %zu, "
-                "attributes %zu)",
-                t.postsChanged, t.sections.size(), t.tilesChanged, t.elevationsChanged,
-                t.attributesChanged);
-    if (t.elevationsChanged > 0) {
-        std::printf("; the largest elevation change %+d ft at Map X %d, Map Y %d",
-                    t.largestElevationChange, t.largestAtX, t.largestAtY);
-    }
-    if (t.layoutChanged) {
-        std::printf("; the record layout changed from %d to %d bytes",
-                    t.layoutBefore == NineByteRecords ? 9 : 7,
-                    t.layoutAfter == NineByteRecords ? 9 : 7);
-    }
-    std::printf("\n");
-    for (std::size_t i = 0; i < t.sections.size() && i < 8; ++i) {
-        const SectionChange& s = t.sections[i];
-        std::printf("  section %d,%d: %zu posts, Map X %d to %d, Map Y %d to %d\n", s.sectionX,
-                    s.sectionY, s.posts, s.area.startX, s.area.endX, s.area.startY, s.area.endY);
-    }
-    if (t.sections.size() > 8) {
-        std::printf("  and %zu sections more\n", t.sections.size() - 8);
-    }
-}
-
-void printObjectives(const ExportDiff& d) {
-    std::printf("objectives   %zu added, %zu deleted, %zu moved, %zu re-classed, %zu with other "
-                "fields changed, %zu Parents and %zu links changed; %zu renumbered, %zu "
-                "unchanged\n",
-                d.added.size(), d.deleted.size(), d.moved, d.reclassed, d.fieldsChanged,
-                d.parentsChanged, d.linksChanged, d.renumbered, d.unchanged);
-}
-
 int diff(const GlobalOptions& options, const DiffCommand& c) {
     if (!c.textconv.empty()) {
         return textconv(c.textconv);
@@ -126,25 +87,19 @@ int diff(const GlobalOptions& options, const DiffCommand& c) {
     }
     std::string error;
     if (!c.json.empty() &&
-        !writeFileAside(toFsPath(c.json), report::diffJson(result, "vantor-cli"), error)) {
+        !writeDiffFile(result, c.json, report::diffJson(result, "vantor-cli"), error)) {
         std::fprintf(stderr, "Error: cannot write %s: %s\n", c.json.c_str(), error.c_str());
         return exitFailed;
     }
     if (!c.html.empty()) {
         std::string page;
         if (!report::diffPage(result, session.state.terrain.matrix, encodePng, page, error) ||
-            !writeFileAside(toFsPath(c.html), page, error)) {
+            !writeDiffFile(result, c.html, page, error)) {
             std::fprintf(stderr, "Error: cannot write %s: %s\n", c.html.c_str(), error.c_str());
             return exitFailed;
         }
     }
-    if (result.terrain) {
-        printTerrain(*result.terrain);
-    }
-    if (result.objectives) {
-        printObjectives(*result.objectives);
-    }
-    std::printf("%s\n", result.same() ? "the two are the same" : "the two differ");
+    std::fputs(diffSummary(result).c_str(), stdout);
     return result.same() ? exitOk : exitFindings;
 }
 

@@ -1,7 +1,11 @@
 #include "flows/diff_flow.h"
 
 #include "app/application_state.h"
+#include "app/platform_calls.h"
+#include "app/shell_texts.h"
+#include "base/file_guard.h"
 #include "base/file_lookup.h"
+#include "base/file_system.h"
 #include "base/input_file.h"
 #include "base/safe_writer.h"
 #include "base/text_util.h"
@@ -32,6 +36,37 @@ bool readLines(const std::string& path, std::string& text, std::vector<std::stri
         lines.push_back(line);
         return true;
     });
+    return true;
+}
+
+// The open terrain as the user knows it: its L2 (the state holds the O2 it read last) or the
+// L2M it was loaded from.
+std::string openTerrainFile(const TerrainRecord& terrain) {
+    const std::string& path = terrain.terrainPath;
+    if (!terrain.terrainOpen || equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M") ||
+        path.size() < 2) {
+        return terrain.terrainOpen ? path : std::string();
+    }
+    return fromFsPath(findBeside(path.substr(0, path.size() - 2) + "L2"));
+}
+
+// One of the later versions (or the earlier export) picked; Cancel leaves path empty. False when
+// the dialog itself failed, which has been said.
+bool pickVersion(const Platform& platform, const std::string& title, const std::string& filter,
+                 const std::string& initialName, const std::string& folder, std::string& path) {
+    FileRequest request;
+    request.kind = FileDialogKind::Open;
+    request.title = title;
+    request.filter = filter;
+    request.initialName = initialName;
+    request.initialFolder = folder;
+    const FileRequestResult chosen = requestFile(platform, request);
+    if (chosen.status == FileRequestStatus::Error) {
+        showMessage(platform, formatWithInt("Data file open error# %d", chosen.errorCode),
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
+    path = chosen.status == FileRequestStatus::Chosen ? chosen.path : std::string();
     return true;
 }
 
@@ -78,7 +113,7 @@ bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
 TheaterDiff diffTheater(ApplicationState& state, const Platform&, const std::string& afterTerrain,
                         const std::string& beforeSource, const std::string& afterSource) {
     TheaterDiff d;
-    d.beforeTerrain = state.terrain.terrainOpen ? state.terrain.terrainPath : std::string();
+    d.beforeTerrain = openTerrainFile(state.terrain);
     d.afterTerrain = afterTerrain;
     d.beforeSource = beforeSource;
     d.afterSource = afterSource;
@@ -114,6 +149,79 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform&, const std::str
         d.objectives = diffExports(beforeLines, afterLines);
     }
     return d;
+}
+
+bool compareVersionsCommand(ApplicationState& state, const Platform& platform) {
+    std::string afterTerrain;
+    if (state.terrain.terrainOpen &&
+        !pickVersion(platform, "Later Version of the Terrain (Cancel: the exports alone)",
+                     "Terrain file|*.L2;*.L2M||", "*.L2", folderPart(state.terrain.terrainPath),
+                     afterTerrain)) {
+        return false;
+    }
+    // The list's objective export is the earlier one; else the user picks it.
+    const ListState& list = state.list.model;
+    std::string beforeSource;
+    const char* alone = afterTerrain.empty() ? "" : " (Cancel: the terrain alone)";
+    if (list.window.has_value() && list.window->listMode == ListMode::Objects) {
+        beforeSource = list.sourcePath;
+    } else if (!pickVersion(platform, std::string("Earlier Version of the Export") + alone,
+                            "Object Export file|*.csv||", "*.csv", state.folders.csvDirectory,
+                            beforeSource)) {
+        return false;
+    }
+    std::string afterSource;
+    if (!beforeSource.empty() &&
+        !pickVersion(platform, std::string("Later Version of the Export") + alone,
+                     "Object Export file|*.csv||", "*.csv", folderPart(beforeSource),
+                     afterSource)) {
+        return false;
+    }
+    if (afterSource.empty()) {
+        beforeSource.clear();
+    } else {
+        state.folders.csvDirectory = folderPart(afterSource);
+    }
+    if (afterTerrain.empty() && afterSource.empty()) {
+        return false;
+    }
+    TheaterDiff d = diffTheater(state, platform, afterTerrain, beforeSource, afterSource);
+    if (!d.error.empty()) {
+        showMessage(platform, d.error, texts::error, MessageIcon::Error);
+        return false;
+    }
+    state.diff.last = std::move(d);
+    state.diff.done = true;
+    if (platform.showDiff) {
+        platform.showDiff();
+    } else {
+        showMessage(platform, diffSummary(state.diff.last), "Compare Versions",
+                    MessageIcon::Information);
+    }
+    return true;
+}
+
+bool writeDiffFile(const TheaterDiff& diff, const std::string& path, std::string_view bytes,
+                   std::string& error) {
+    InputFiles read;
+    const InputScope scope(read);
+    for (const std::string* input :
+         {&diff.beforeTerrain, &diff.afterTerrain, &diff.beforeSource, &diff.afterSource}) {
+        if (input->empty()) {
+            continue;
+        }
+        std::vector<std::filesystem::path> files{toFsPath(*input)};
+        if (equalsIgnoreCase(fromFsPath(files.front().extension()), ".L2")) {
+            files.push_back(findBeside(o2PathFor(*input)));
+        }
+        for (const std::filesystem::path& file : files) {
+            const FileFacts facts = examinePath(file);
+            if (facts.kind == FileKind::Regular) {
+                noteInput(facts.identity, file);
+            }
+        }
+    }
+    return writeFileAside(toFsPath(path), bytes, error);
 }
 
 } // namespace vantor

@@ -1,34 +1,16 @@
 #pragma once
 
-#include "terrain/terrain_diff.h"
 #include "terrain/terrain_matrix.h"
 #include "terrain/theater.h"
-#include "tools/export_diff.h"
+#include "tools/theater_diff.h"
 
-#include <optional>
 #include <string>
+#include <string_view>
 
 namespace vantor {
 
 struct ApplicationState;
 struct Platform;
-
-// Two versions of a theater compared: the open terrain (the earlier one) with another L2/O2
-// pair or L2M file, and one export with another. Either pair may be left out.
-struct TheaterDiff {
-    std::string error; // a file could not be read: nothing was compared
-    std::string beforeTerrain;
-    std::string afterTerrain;
-    std::string beforeSource;
-    std::string afterSource;
-    std::optional<TerrainDiff> terrain;
-    TerrainMatrix after; // the later terrain, for the maps of the page
-    std::optional<ExportDiff> objectives;
-
-    bool same() const {
-        return (!terrain || terrain->same()) && (!objectives || objectives->same());
-    }
-};
 
 // Reads the later terrain (an .L2 with its .O2 beside it, or an .L2M of the open terrain's size)
 // and the two exports, and compares them with the open terrain and with each other.
@@ -40,5 +22,15 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
 // of the pair finished first). False with the reason in error.
 bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
                      TerrainMatrix& matrix, std::string& error);
+
+// Actions > "Compare Versions..." (10245): the open terrain with a later version the user picks
+// (or Cancel: the exports alone), and the list's export (or one picked) with a later one; the
+// comparison is kept in the state and shown (showDiff, or its summary in a message).
+bool compareVersionsCommand(ApplicationState& state, const Platform& platform);
+
+// Writes a comparison's page or JSON aside and renames it over path; never over one of the
+// files compared (an L2's O2 included). False with the reason in error.
+bool writeDiffFile(const TheaterDiff& diff, const std::string& path, std::string_view bytes,
+                   std::string& error);
 
 } // namespace vantor

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "flows/audit_flow.h"
 #include "flows/check_flow.h"
+#include "flows/diff_flow.h"
 #include "flows/list_flow.h"
 #include "flows/mend_flow.h"
 #include "flows/recent_file_flow.h"
@@ -198,6 +199,8 @@ bool runCommand(ApplicationState& state, const Platform& platform, int command) 
         return undoRepairCommand(state, platform);
     case cmd::KeepSourceDates:
         return keepSourceDatesCommand(state, platform);
+    case cmd::CompareVersions:
+        return compareVersionsCommand(state, platform);
     case cmd::RadarProfiles:
         return radarProfilesCommand(state, platform);
     case cmd::RemoveObjectLinks:

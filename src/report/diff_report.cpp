@@ -202,11 +202,6 @@ void row(std::string& out, std::initializer_list<std::string> cells) {
     out += "</tr>\n";
 }
 
-std::string objectText(const DiffObject& o) {
-    return std::to_string(o.id) + " " + o.name + " (class " + std::to_string(o.objectiveClass) +
-           ", Map X " + std::to_string(o.x) + ", Map Y " + std::to_string(o.y) + ")";
-}
-
 } // namespace
 
 std::string diffJson(const TheaterDiff& diff, const std::string& toolName) {
@@ -299,37 +294,8 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
         const ExportDiff& d = *diff.objectives;
         page += "<h2>Objectives</h2>\n<table><tr><th>Change</th><th>Before</th><th>After</th>"
                 "<th>What</th></tr>\n";
-        for (const std::size_t i : d.deleted) {
-            row(page, {"deleted", objectText(d.before[i]), "", ""});
-        }
-        for (const std::size_t j : d.added) {
-            row(page, {"added", "", objectText(d.after[j]), ""});
-        }
-        for (const ObjectChange& c : d.changed) {
-            std::string what;
-            const auto add = [&](const std::string& s) { what += (what.empty() ? "" : "; ") + s; };
-            if (c.moved) {
-                add("moved");
-            }
-            if (c.reclassed) {
-                add("re-classed");
-            }
-            if (!c.fields.empty()) {
-                std::string names;
-                for (const std::string& f : c.fields) {
-                    names += (names.empty() ? "" : ", ") + f;
-                }
-                add(names + " changed");
-            }
-            if (c.parentChanged) {
-                add("Parent " + c.parentBefore + " to " + c.parentAfter);
-            }
-            if (!c.linksAdded.empty() || !c.linksRemoved.empty()) {
-                add("links: " + std::to_string(c.linksAdded.size()) + " added, " +
-                    std::to_string(c.linksRemoved.size()) + " removed");
-            }
-            row(page,
-                {"changed", objectText(d.before[c.before]), objectText(d.after[c.after]), what});
+        for (const ObjectChangeRow& r : objectChangeRows(d)) {
+            row(page, {r.change, r.before, r.after, r.what});
         }
         page += "</table>\n";
     }

@@ -10,13 +10,16 @@
 #include "base/file_lookup.h"
 #include "base/input_file.h"
 #include "flows/audit_flow.h"
+#include "flows/diff_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/list_flow.h"
 #include "flows/mend_flow.h"
 #include "map/map_render.h"
 #include "report/audit_json.h"
 #include "report/audit_page.h"
+#include "report/diff_report.h"
 #include "ui/audit_panel.h"
+#include "ui/diff_dialog.h"
 #include "ui/find_dialog.h"
 #include "ui/find_l2_info_dialog.h"
 #include "ui/list_view.h"
@@ -81,7 +84,8 @@ QString toQtFilter(const std::string& filter) {
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         if (!parts[i].isEmpty()) {
-            filters << parts[i].trimmed() + " (" + parts[i + 1] + ")";
+            // "*.L2;*.L2M": Qt separates the patterns of one filter with blanks.
+            filters << parts[i].trimmed() + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
         }
     }
     return filters.join(";;");
@@ -288,6 +292,16 @@ void MainWindow::connectListWindows() {
         } else {
             dialog.exec();
         }
+    };
+    p.showDiff = [this] {
+        DiffDialog dialog(this, state_.diff.last);
+        connect(&dialog, &DiffDialog::saveRequested, this, [this](bool page) { saveDiff(page); });
+        if (diffShown) {
+            diffShown(dialog);
+        } else {
+            dialog.exec();
+        }
+        state_.diff = {}; // the later terrain it holds is not kept past its window
     };
 }
 
@@ -570,6 +584,35 @@ void MainWindow::saveAudit(bool page) {
         bytes = report::auditPage(report::auditTitle(audit, state_.theater), bytes, map);
     }
     if (!writeAuditFile(audit, chosen.path, bytes, error)) {
+        showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
+                    MessageIcon::Error);
+        return;
+    }
+    statusBar()->showMessage("Wrote " + qs(chosen.path));
+}
+
+// The page's maps are drawn as vantor-cli draws them: the open terrain and the later version.
+void MainWindow::saveDiff(bool page) {
+    if (!state_.diff.done) {
+        return;
+    }
+    FileRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = page ? "Save Comparison Page" : "Save Comparison JSON";
+    request.filter = page ? "Web page|*.html||" : "JSON file|*.json||";
+    request.initialName = page ? "Changes.html" : "Changes.json";
+    request.initialFolder = state_.folders.startDirectory;
+    const FileRequestResult chosen = requestFile(platform_, request);
+    if (chosen.status != FileRequestStatus::Chosen) {
+        return;
+    }
+    const TheaterDiff& diff = state_.diff.last;
+    std::string bytes;
+    std::string error;
+    const bool made = page
+                          ? report::diffPage(diff, state_.terrain.matrix, encodeQtPng, bytes, error)
+                          : (bytes = report::diffJson(diff, "vantor"), true);
+    if (!made || !writeDiffFile(diff, chosen.path, bytes, error)) {
         showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
                     MessageIcon::Error);
         return;

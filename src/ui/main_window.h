@@ -29,6 +29,7 @@ class UnusedIdsDialog;
 class ProgressDialog;
 class MapView;
 class AuditPanel;
+class DiffDialog;
 
 struct MainWindowOptions {
     RunMode mode = RunMode::Interactive;
@@ -72,6 +73,8 @@ class MainWindow : public QMainWindow {
     // And for the radar scanner settings (true for Scan) and the ID limits dialog.
     std::function<bool(RadarSettingsDialog&)> radarSettingsShown;
     std::function<IdToolChoice(IdLimitsDialog&)> idLimitsShown;
+    // And for the comparison of two versions.
+    std::function<void(DiffDialog&)> diffShown;
     bool closeRequested() const { return closeRequested_; }
 
   protected:
@@ -97,6 +100,8 @@ class MainWindow : public QMainWindow {
     void saveAudit(bool page);
     void applyRepairs(int finding, bool wholeCheck);
     void compareWithBaseline();
+    // Save Page... (true) or Save JSON... (false) of the comparison window.
+    void saveDiff(bool page);
     // The list as wide as its columns (or as the user last left it), the map beside it.
     void placeSplitter();
     void selectRowFromMap(std::size_t row);

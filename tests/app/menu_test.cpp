@@ -55,7 +55,8 @@ TEST(MenuModel, MainMenuHasEveryItemInOrderWithItsStartingState) {
                      "17182 Level Airbases",
                      "10219 Check/Place/Move Objects",
                      "---",
-                     "10241 Audit Theater... (greyed)"}));
+                     "10241 Audit Theater... (greyed)",
+                     "10245 Compare Versions..."}));
     EXPECT_EQ(describeMenu(model.menus[TheaterMenu]),
               (Lines{"10206 Select Theater (disabled)", "---"}));
     EXPECT_EQ(describeMenu(model.menus[HelpMenu]),

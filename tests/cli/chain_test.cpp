@@ -305,6 +305,8 @@ TEST(Diff, ALevellingIsExactlyThePostsItChanged) {
     ASSERT_FALSE(changed.empty()) << "the levelling changes the sample";
     std::set<std::pair<int, int>> reported;
     const nlohmann::json doc = readJson(t.dir.path / "diff.json");
+    EXPECT_TRUE(std::filesystem::equivalent(doc["before"]["terrain"].get<std::string>(), t.l2));
+    EXPECT_EQ(doc["after"]["terrain"], l2);
     for (const auto& p : doc["terrain"]["posts"]) {
         reported.insert({p["mapX"].get<int>(), p["mapY"].get<int>()});
         EXPECT_NE(p["before"]["elevation"], p["after"]["elevation"]);

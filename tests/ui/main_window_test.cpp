@@ -7,7 +7,9 @@
 #include "sample/sample_theater.h"
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
+#include "terrain/l2m_file.h"
 #include "ui/audit_panel.h"
+#include "ui/diff_dialog.h"
 #include "ui/find_dialog.h"
 #include "ui/find_l2_info_dialog.h"
 #include "ui/list_view.h"
@@ -183,7 +185,8 @@ class MainWindowTest : public QObject {
                                            "Level Airbases",
                                            "Check/Place/Move Objects",
                                            "---",
-                                           "Audit Theater..."}));
+                                           "Audit Theater...",
+                                           "Compare Versions..."}));
         QCOMPARE(greyed, QStringList({"Check Roa&ds ...", "Check &Rivers ...",
                                       "Check &Transition Tiles", "&Generate Section Report...",
                                       "Output Te&xt Version...", "Place Bridges ...",
@@ -1362,6 +1365,87 @@ class MainWindowTest : public QObject {
         w->menuAction(cmd::KeepSourceDates)->trigger();
         QTRY_VERIFY(!w->state().files.keepDate);
         QVERIFY(!w->menuAction(cmd::KeepSourceDates)->isChecked());
+    }
+
+    // Actions > Compare Versions...: the open terrain and the listed export against later
+    // versions; the window lists the changed sections and objectives and writes the page and
+    // the JSON, never over a version compared.
+    void compareVersionsShowsTheChangesAndWritesThem() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 8));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        std::deque<std::string> answers = {l2, source};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        w.runCommand(cmd::OpenL2Terrain);
+        w.runCommand(cmd::OpenSourceCsv);
+        QVERIFY(w.state().terrain.terrainOpen);
+
+        TerrainMatrix later = w.state().terrain.matrix;
+        later.at(5, 5).elevation = static_cast<std::uint16_t>(later.at(5, 5).elevation + 40);
+        later.at(70, 90).tileId += 1;
+        const std::string laterTerrain = (theater.path / "Later.L2M").string();
+        QVERIFY(saveL2m(later, laterTerrain, {}).ok());
+        // The later export lacks the first objective.
+        std::istringstream lines(slurpFile(source));
+        std::string laterText;
+        std::string line;
+        for (int i = 0; std::getline(lines, line); ++i) {
+            laterText += i == 2 ? "" : line + "\n";
+        }
+        const std::string laterSource = (theater.path / "Later.csv").string();
+        std::ofstream(laterSource, std::ios::binary) << laterText;
+
+        const std::string page = (theater.path / "Changes.html").string();
+        const std::string json = (theater.path / "Changes.json").string();
+        const std::string sourceBytes = slurpFile(source);
+        bool shown = false;
+        w.diffShown = [&](DiffDialog& dialog) {
+            shown = true;
+            QVERIFY2(dialog.summaryText().startsWith("terrain      2 posts changed in 2 sections"),
+                     qPrintable(dialog.summaryText()));
+            QVERIFY(dialog.summaryText().endsWith("the two differ"));
+            QTreeWidget* changes = dialog.changes();
+            QCOMPARE(changes->topLevelItemCount(), 2);
+            QCOMPARE(changes->topLevelItem(0)->childCount(), 2); // the two sections
+            QTreeWidgetItem* objectives = changes->topLevelItem(1);
+            QVERIFY(objectives->childCount() >= 1);
+            QCOMPARE(objectives->child(0)->text(0), QString("deleted"));
+            // The objectives that had it as Parent now name an objective that is not there.
+            const QString gone = objectives->child(0)->text(1).section(" (", 0, 0);
+            for (int i = 1; i < objectives->childCount(); ++i) {
+                QCOMPARE(objectives->child(i)->text(0), QString("changed"));
+                QCOMPARE(objectives->child(i)->text(3),
+                         "Parent " + gone + " to " + gone.section(' ', 0, 0) + " (no objective)");
+            }
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QVERIFY(dialog.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/compare_versions.png"));
+            answers = {page};
+            dialog.savePageButton()->click();
+            answers = {source}; // refused: it is the earlier version
+            dialog.saveJsonButton()->click();
+            answers = {json};
+            dialog.saveJsonButton()->click();
+            dialog.accept();
+        };
+        answers = {laterTerrain, laterSource};
+        w.menuAction(cmd::CompareVersions)->trigger();
+        QTRY_VERIFY(shown);
+        QVERIFY(answers.empty());
+        QVERIFY(!w.state().diff.done); // nothing kept past its window
+        const std::string written = slurpFile(page);
+        QVERIFY(written.starts_with("<!DOCTYPE html>"));
+        QCOMPARE(QString::fromStdString(written).count("<img"), 2);
+        QVERIFY(slurpFile(json).starts_with("{"));
+        QVERIFY(slurpFile(source) == sourceBytes);
+        QVERIFY2(messages.size() == 1 &&
+                     messages[0].contains("Cannot write " + QString::fromStdString(source)),
+                 qPrintable(messages.join("|")));
     }
 
     void screenshotOfTheMainWindow() {

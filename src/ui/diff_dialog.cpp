@@ -1,0 +1,151 @@
+#include "ui/diff_dialog.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace vantor::ui {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString versionText(const std::string& terrain, const std::string& source) {
+    QString text = qs(terrain);
+    if (!source.empty()) {
+        text += (text.isEmpty() ? "" : ", ") + qs(source);
+    }
+    return text.isEmpty() ? QString("-") : text.toHtmlEscaped();
+}
+
+// The colours of the page's markers: added green, deleted red, changed orange.
+QColor colourOf(const std::string& change) {
+    if (change == "added") {
+        return QColor(0x1e, 0xaa, 0x3c);
+    }
+    if (change == "deleted") {
+        return QColor(0xd5, 0x28, 0x28);
+    }
+    return QColor(0xc0, 0x70, 0x00);
+}
+
+void addTerrain(QTreeWidget* tree, const TerrainDiff& t) {
+    auto* group = new QTreeWidgetItem(tree);
+    group->setFirstColumnSpanned(true);
+    if (!t.sameSize) {
+        group->setText(0, QString("Terrain: the size changed (%1 x %2 posts, now %3 x %4)")
+                              .arg(t.widthBefore)
+                              .arg(t.heightBefore)
+                              .arg(t.widthAfter)
+                              .arg(t.heightAfter));
+        return;
+    }
+    group->setText(0, QString("Terrain: %1 posts changed in %2 sections")
+                          .arg(t.postsChanged)
+                          .arg(t.sections.size()));
+    for (const SectionChange& s : t.sections) {
+        auto* item = new QTreeWidgetItem(group);
+        item->setText(0, QString("section %1,%2").arg(s.sectionX).arg(s.sectionY));
+        item->setText(1, QString("Map X %1 to %2, Map Y %3 to %4")
+                             .arg(s.area.startX)
+                             .arg(s.area.endX)
+                             .arg(s.area.startY)
+                             .arg(s.area.endY));
+        item->setText(3, QString(s.posts == 1 ? "%1 post" : "%1 posts").arg(s.posts));
+        item->setForeground(0, QColor(0xb0, 0x00, 0xb0));
+    }
+    group->setExpanded(true);
+}
+
+void addObjectives(QTreeWidget* tree, const ExportDiff& d) {
+    const std::vector<ObjectChangeRow> rows = objectChangeRows(d);
+    auto* group = new QTreeWidgetItem(tree);
+    group->setFirstColumnSpanned(true);
+    group->setText(0, QString("Objectives: %1 changed, %2 renumbered, %3 unchanged")
+                          .arg(rows.size())
+                          .arg(d.renumbered)
+                          .arg(d.unchanged));
+    for (const ObjectChangeRow& r : rows) {
+        auto* item = new QTreeWidgetItem(group);
+        item->setText(0, qs(r.change));
+        item->setText(1, qs(r.before));
+        item->setText(2, qs(r.after));
+        item->setText(3, qs(r.what));
+        item->setToolTip(3, qs(r.what));
+        item->setForeground(0, colourOf(r.change));
+    }
+    group->setExpanded(true);
+}
+
+} // namespace
+
+DiffDialog::DiffDialog(QWidget* owner, const TheaterDiff& diff)
+    : QDialog(owner), summary_(new QPlainTextEdit(this)), changes_(new QTreeWidget(this)),
+      savePage_(new QPushButton("Save Page...", this)),
+      saveJson_(new QPushButton("Save JSON...", this)) {
+    setWindowTitle(diff.same() ? "Compare Versions: the Same" : "Compare Versions: Changes");
+    setModal(true);
+    auto* versions =
+        new QLabel("<b>Before:</b> " + versionText(diff.beforeTerrain, diff.beforeSource) +
+                       "<br><b>After:</b> " + versionText(diff.afterTerrain, diff.afterSource),
+                   this);
+    versions->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    versions->setWordWrap(true);
+
+    QString summary = qs(diffSummary(diff));
+    summary.chop(1); // the last line's end
+    summary_->setPlainText(summary);
+    summary_->setReadOnly(true);
+    summary_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    summary_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const int lines = static_cast<int>(summary.count('\n')) + 1;
+    summary_->setFixedHeight(summary_->fontMetrics().lineSpacing() * (lines + 1) + 12);
+
+    changes_->setColumnCount(4);
+    changes_->setHeaderLabels({"Change", "Before", "After", "What"});
+    changes_->setRootIsDecorated(true);
+    changes_->setUniformRowHeights(true);
+    if (diff.terrain) {
+        addTerrain(changes_, *diff.terrain);
+    }
+    if (diff.objectives) {
+        addObjectives(changes_, *diff.objectives);
+    }
+    changes_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    changes_->header()->setStretchLastSection(true);
+
+    auto* close = new QPushButton("Close", this);
+    close->setDefault(true);
+    savePage_->setAutoDefault(false);
+    saveJson_->setAutoDefault(false);
+    savePage_->setToolTip("One page: the maps of both versions with the changes marked, and the "
+                          "tables of the changes");
+    saveJson_->setToolTip("The changes as JSON, as vantor-cli diff --json writes them");
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(savePage_, &QPushButton::clicked, this, [this] { emit saveRequested(true); });
+    connect(saveJson_, &QPushButton::clicked, this, [this] { emit saveRequested(false); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(savePage_);
+    buttons->addWidget(saveJson_);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(versions);
+    layout->addWidget(summary_);
+    layout->addWidget(changes_, 1);
+    layout->addLayout(buttons);
+    resize(980, 600);
+}
+
+QString DiffDialog::summaryText() const {
+    return summary_->toPlainText();
+}
+
+} // namespace vantor::ui
