@@ -964,30 +964,6 @@ if (selfTesting) {
 </html>
 )page";
 
-void appendEscapedHtml(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
 // In valid JSON a '<' can only stand inside a string, where \u003c means the same. With no
 // '<' left, nothing in the data can close the script element or open a comment in it.
 void appendEmbeddedJson(std::string& out, std::string_view json) {
@@ -1046,6 +1022,30 @@ void appendMap(std::string& out, const AuditPageMap& map) {
 }
 
 } // namespace
+
+void appendEscapedHtml(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
 
 std::string base64(std::string_view bytes) {
     static constexpr char alphabet[] =

@@ -37,4 +37,7 @@ std::string auditPage(const std::string& title, const std::string& auditJson,
 // Base64 (RFC 4648, with padding) of bytes; used for the embedded picture.
 std::string base64(std::string_view bytes);
 
+// text appended to out with & < > " and ' written as HTML character references.
+void appendEscapedHtml(std::string& out, std::string_view text);
+
 } // namespace vantor::report

@@ -115,27 +115,6 @@ Json objectivesJson(const ExportDiff& d) {
             {"changed", std::move(changed)}};
 }
 
-void escape(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
 // A map of one version with the changes marked on it.
 struct Marks {
     std::vector<std::pair<std::int32_t, std::int32_t>> posts;
@@ -196,7 +175,7 @@ void row(std::string& out, std::initializer_list<std::string> cells) {
     out += "<tr>";
     for (const std::string& c : cells) {
         out += "<td>";
-        escape(out, c);
+        appendEscapedHtml(out, c);
         out += "</td>";
     }
     out += "</tr>\n";
@@ -235,9 +214,11 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
            "border:1px solid #000;margin:0 .3em 0 .9em}</style></head><body>\n"
            "<h1>Changes of the theater</h1>\n";
     page += "<p>Before: ";
-    escape(page, diff.beforeTerrain + (diff.beforeSource.empty() ? "" : ", " + diff.beforeSource));
+    appendEscapedHtml(page, diff.beforeTerrain +
+                                (diff.beforeSource.empty() ? "" : ", " + diff.beforeSource));
     page += "<br>After: ";
-    escape(page, diff.afterTerrain + (diff.afterSource.empty() ? "" : ", " + diff.afterSource));
+    appendEscapedHtml(page, diff.afterTerrain +
+                                (diff.afterSource.empty() ? "" : ", " + diff.afterSource));
     page += "</p>\n<p class=\"key\"><span style=\"background:#e600e6\"></span>posts changed"
             "<span style=\"background:#1eaa3c\"></span>objectives added"
             "<span style=\"background:#d52828\"></span>deleted"
@@ -277,9 +258,10 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
     if (diff.terrain) {
         const TerrainDiff& t = *diff.terrain;
         page += "<h2>Terrain</h2>\n<p>";
-        escape(page, !t.sameSize ? "The size changed: the posts are not compared."
-                                 : std::to_string(t.postsChanged) + " posts changed in " +
-                                       std::to_string(t.sections.size()) + " sections.");
+        appendEscapedHtml(page, !t.sameSize
+                                    ? "The size changed: the posts are not compared."
+                                    : std::to_string(t.postsChanged) + " posts changed in " +
+                                          std::to_string(t.sections.size()) + " sections.");
         page += "</p>\n<table><tr><th>Section X</th><th>Section Y</th><th>Posts</th>"
                 "<th>Area (Map X, Map Y)</th></tr>\n";
         for (const SectionChange& s : t.sections) {

@@ -554,6 +554,18 @@ bool encodeQtPng(const MapImage& image, std::string& png, std::string& error) {
     return true;
 }
 
+// Where a report's page ("Save Audit Page", Audit.html) or JSON goes.
+FileRequestResult askReportPath(const Platform& platform, const std::string& folder, bool page,
+                                const std::string& what, const std::string& name) {
+    FileRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Save " + what + (page ? " Page" : " JSON");
+    request.filter = page ? "Web page|*.html||" : "JSON file|*.json||";
+    request.initialName = name + (page ? ".html" : ".json");
+    request.initialFolder = folder;
+    return requestFile(platform, request);
+}
+
 } // namespace
 
 // The page holds the relief map of the whole theater, drawn as vantor-cli draws it.
@@ -561,13 +573,8 @@ void MainWindow::saveAudit(bool page) {
     if (!state_.audit.done) {
         return;
     }
-    FileRequest request;
-    request.kind = FileDialogKind::Save;
-    request.title = page ? "Save Audit Page" : "Save Audit JSON";
-    request.filter = page ? "Web page|*.html||" : "JSON file|*.json||";
-    request.initialName = page ? "Audit.html" : "Audit.json";
-    request.initialFolder = state_.folders.startDirectory;
-    const FileRequestResult chosen = requestFile(platform_, request);
+    const FileRequestResult chosen =
+        askReportPath(platform_, state_.folders.startDirectory, page, "Audit", "Audit");
     if (chosen.status != FileRequestStatus::Chosen) {
         return;
     }
@@ -596,13 +603,8 @@ void MainWindow::saveDiff(bool page) {
     if (!state_.diff.done) {
         return;
     }
-    FileRequest request;
-    request.kind = FileDialogKind::Save;
-    request.title = page ? "Save Comparison Page" : "Save Comparison JSON";
-    request.filter = page ? "Web page|*.html||" : "JSON file|*.json||";
-    request.initialName = page ? "Changes.html" : "Changes.json";
-    request.initialFolder = state_.folders.startDirectory;
-    const FileRequestResult chosen = requestFile(platform_, request);
+    const FileRequestResult chosen =
+        askReportPath(platform_, state_.folders.startDirectory, page, "Comparison", "Changes");
     if (chosen.status != FileRequestStatus::Chosen) {
         return;
     }
