@@ -4,6 +4,7 @@
 // theater builder's script would call them. Each benchmark also reports the largest resident
 // memory of its processes, beside that of a process that only reads the terrain (info).
 
+#include "bench_theater.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
 
@@ -68,14 +69,9 @@ struct Sample {
 const Sample& sample() {
     static const Sample s = [] {
         Sample made;
-        made.dir = std::filesystem::temp_directory_path() / "vantor-audit-bench";
-        std::filesystem::remove_all(made.dir);
-        SampleOptions options;
-        options.sections = 256;
-        std::string error;
-        if (!writeSampleTheater(made.dir.string(), options, error) ||
-            !generateOcdList(made.dir.string()).ok) {
-            std::fprintf(stderr, "Cannot write the sample theater: %s\n", error.c_str());
+        made.dir = bench::writeBenchTheater("vantor-audit-bench");
+        if (!generateOcdList(made.dir.string()).ok) {
+            std::fprintf(stderr, "Cannot write the class list of the sample theater\n");
             std::exit(1);
         }
         std::filesystem::create_directories(made.dir / "out");

@@ -5,6 +5,7 @@
 
 #include "base/input_file.h"
 #include "base/text_util.h"
+#include "bench_theater.h"
 #include "flows/diff_flow.h"
 #include "objectives/export_format.h"
 #include "sample/sample_theater.h"
@@ -35,15 +36,8 @@ struct Sample {
 Sample& sample() {
     static Sample* s = [] {
         auto* made = new Sample;
-        made->dir = fs::temp_directory_path() / "vantor-diff-bench";
-        fs::remove_all(made->dir);
-        SampleOptions options;
-        options.sections = 256;
+        made->dir = bench::writeBenchTheater("vantor-diff-bench");
         std::string error;
-        if (!writeSampleTheater(made->dir.string(), options, error)) {
-            std::fprintf(stderr, "Cannot write the sample theater: %s\n", error.c_str());
-            std::exit(1);
-        }
         made->l2 = (made->dir / sampleL2Name).string();
         made->source = (made->dir / sampleExportName).string();
         if (!readTerrainInto(made->l2, builtInTheater(), made->before, error)) {

@@ -4,6 +4,7 @@
 
 #include "app/application_state.h"
 #include "audit/mend.h"
+#include "bench_theater.h"
 #include "flows/audit_flow.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
@@ -33,15 +34,7 @@ struct Sample {
 Sample& sample() {
     static Sample* s = [] {
         auto* made = new Sample;
-        made->dir = fs::temp_directory_path() / "vantor-repair-bench";
-        fs::remove_all(made->dir);
-        SampleOptions options;
-        options.sections = 256;
-        std::string error;
-        if (!writeSampleTheater(made->dir.string(), options, error)) {
-            std::fprintf(stderr, "Cannot write the sample theater: %s\n", error.c_str());
-            std::exit(1);
-        }
+        made->dir = bench::writeBenchTheater("vantor-repair-bench");
         made->l2 = made->dir / sampleL2Name;
         made->o2 = made->dir / sampleO2Name;
         made->source = (made->dir / sampleExportName).string();

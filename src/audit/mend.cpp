@@ -24,20 +24,6 @@ constexpr TerrainCheck edgeChecks[] = {
     {AuditCheck::Transitions, RepairScript::Transition, ListKind::BadTransitions},
 };
 
-const TileScript* scriptFor(const RepairScripts& s, RepairScript which) {
-    switch (which) {
-    case RepairScript::Road:
-        return s.road;
-    case RepairScript::River:
-        return s.river;
-    case RepairScript::Transition:
-        return s.transition;
-    case RepairScript::Bridge:
-        return s.bridge;
-    }
-    return nullptr;
-}
-
 MendStep stepOf(AuditCheck check, std::int32_t x, std::int32_t y, std::string detail) {
     MendStep step;
     step.check = check;

@@ -12,20 +12,6 @@ namespace {
 constexpr std::array<RepairScript, 3> edgeScripts{RepairScript::Road, RepairScript::River,
                                                   RepairScript::Transition};
 
-const TileScript* edgeScript(const RepairScripts& s, RepairScript which) {
-    switch (which) {
-    case RepairScript::Road:
-        return s.road;
-    case RepairScript::River:
-        return s.river;
-    case RepairScript::Transition:
-        return s.transition;
-    case RepairScript::Bridge:
-        break;
-    }
-    return nullptr;
-}
-
 std::size_t indexOf(RepairScript which) {
     return static_cast<std::size_t>(which);
 }
@@ -99,7 +85,7 @@ struct Tried {
 Tried tryPost(const TerrainMatrix& m, const RepairTables& tables, RepairScript which,
               std::int32_t x, std::int32_t y, int direction, std::vector<TileRepair>& repairs) {
     Tried tried;
-    const TileScript& script = *edgeScript(tables.scripts, which);
+    const TileScript& script = *scriptFor(tables.scripts, which);
     const TileView view{m, {}};
     const std::uint32_t now = view.at(x, y);
     const std::uint8_t offered = offeredEdges(view, script, x, y);
@@ -123,6 +109,20 @@ Tried tryPost(const TerrainMatrix& m, const RepairTables& tables, RepairScript w
 
 } // namespace
 
+const TileScript* scriptFor(const RepairScripts& s, RepairScript which) {
+    switch (which) {
+    case RepairScript::Road:
+        return s.road;
+    case RepairScript::River:
+        return s.river;
+    case RepairScript::Transition:
+        return s.transition;
+    case RepairScript::Bridge:
+        return s.bridge;
+    }
+    return nullptr;
+}
+
 const char* directionName(int direction) {
     switch (direction) {
     case 1:
@@ -144,7 +144,7 @@ std::vector<TerrainFault> faultsAround(const TileView& view, const RepairScripts
     const std::array<std::pair<std::int32_t, std::int32_t>, 5> cross{
         {{x, y}, {x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}};
     for (const RepairScript which : edgeScripts) {
-        const TileScript* script = edgeScript(scripts, which);
+        const TileScript* script = scriptFor(scripts, which);
         if (script == nullptr) {
             continue;
         }
@@ -172,7 +172,7 @@ RepairTables buildRepairTables(const RepairScripts& scripts) {
     RepairTables tables;
     tables.scripts = scripts;
     for (const RepairScript which : edgeScripts) {
-        const TileScript* script = edgeScript(scripts, which);
+        const TileScript* script = scriptFor(scripts, which);
         if (script == nullptr) {
             continue;
         }
@@ -198,7 +198,8 @@ RepairTables buildRepairTables(const RepairScripts& scripts) {
 EdgeRepairs suggestEdgeRepairs(const TerrainMatrix& m, const RepairTables& tables,
                                RepairScript which, const EdgeBreak& broken, std::size_t most) {
     EdgeRepairs result;
-    if (edgeScript(tables.scripts, which) == nullptr || !m.contains(broken.mapX, broken.mapY)) {
+    if (which == RepairScript::Bridge || scriptFor(tables.scripts, which) == nullptr ||
+        !m.contains(broken.mapX, broken.mapY)) {
         return result;
     }
     std::vector<TileRepair> atPost;

@@ -27,6 +27,9 @@ struct RepairScripts {
 // Which script a fault belongs to.
 enum class RepairScript : int { Road = 0, River = 1, Transition = 2, Bridge = 3 };
 
+// The script of that kind among those at hand (null when it is not at hand).
+const TileScript* scriptFor(const RepairScripts& scripts, RepairScript which);
+
 // One fault of the terrain: an edge break of a road, river or transition (its direction 1 West,
 // 2 North, 3 East, 4 South), or a two-tile bridge without its far tile (direction 0).
 struct TerrainFault {
