@@ -408,24 +408,74 @@ std::string auditFindingKey(const AuditFinding& f) {
            f.kind;
 }
 
-void compareWithBaseline(AuditReport& report, const std::vector<std::string>& baselineKeys,
-                         const std::string& baselinePath) {
-    std::unordered_map<std::string, std::size_t> held;
-    for (const std::string& key : baselineKeys) {
-        ++held[key];
+namespace {
+
+// A key with its object ID left out ("parents/40,56/*/zero"), or empty for a key of no objective.
+std::string keyWithoutId(const std::string& key) {
+    const std::size_t first = key.find('/');
+    const std::size_t second = first == std::string::npos ? first : key.find('/', first + 1);
+    const std::size_t third = second == std::string::npos ? second : key.find('/', second + 1);
+    if (third == std::string::npos || key.compare(second + 1, third - second - 1, "-") == 0) {
+        return {};
     }
-    AuditBaseline outcome;
-    outcome.path = baselinePath;
-    for (AuditFinding& f : report.findings) {
-        const auto it = held.find(auditFindingKey(f));
-        f.known = it != held.end() && it->second > 0;
-        if (f.known) {
-            --it->second;
-            ++outcome.known;
-        } else {
-            ++outcome.fresh;
+    return key.substr(0, second + 1) + "*" + key.substr(third);
+}
+
+// A name as both sides can hold it: the JSON writes bytes of an export's own code page as
+// replacement characters, so only the ASCII letters of a name are compared.
+std::string asciiOf(std::string_view name) {
+    std::string out;
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out += c;
         }
     }
+    return out;
+}
+
+} // namespace
+
+void compareWithBaseline(AuditReport& report, const std::vector<BaselineFinding>& baseline,
+                         const std::string& baselinePath) {
+    std::unordered_map<std::string, std::vector<std::size_t>> held; // key: baseline entries
+    for (std::size_t i = 0; i < baseline.size(); ++i) {
+        held[baseline[i].key].push_back(i);
+    }
+    std::vector<bool> used(baseline.size(), false);
+    AuditBaseline outcome;
+    outcome.path = baselinePath;
+    std::vector<AuditFinding*> unmatched;
+    for (AuditFinding& f : report.findings) {
+        f.known = false;
+        const auto it = held.find(auditFindingKey(f));
+        if (it != held.end() && !it->second.empty()) {
+            used[it->second.back()] = true;
+            it->second.pop_back();
+            f.known = true;
+            ++outcome.known;
+        } else if (f.objectId) {
+            unmatched.push_back(&f);
+        }
+    }
+    // What is left on both sides is matched again without the objective's ID, by its name.
+    std::unordered_map<std::string, std::vector<std::size_t>> left;
+    for (std::size_t i = baseline.size(); i-- > 0;) {
+        const std::string general = keyWithoutId(baseline[i].key);
+        if (!used[i] && !general.empty()) {
+            left[general + "\n" + asciiOf(baseline[i].objectName)].push_back(i);
+        }
+    }
+    for (AuditFinding* f : unmatched) {
+        const auto it =
+            left.find(keyWithoutId(auditFindingKey(*f)) + "\n" + asciiOf(f->objectName));
+        if (it != left.end() && !it->second.empty()) {
+            it->second.pop_back();
+            f->known = true;
+            ++outcome.known;
+            ++outcome.renumbered;
+        }
+    }
+    outcome.fresh = report.findings.size() - outcome.known;
     report.baseline = outcome;
 }
 

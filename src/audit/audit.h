@@ -90,12 +90,21 @@ struct AuditFinding {
 // "check/Map X,Map Y/object ID or -/kind", e.g. "roads/511,195/-/east", "parents/40,56/17/zero".
 std::string auditFindingKey(const AuditFinding& finding);
 
+// A finding of an earlier audit, as its JSON holds it.
+struct BaselineFinding {
+    std::string key;
+    std::string objectName; // empty for a finding of no objective
+};
+
 // An audit compared with an earlier one: each finding whose key the baseline holds (as often as
-// it holds it) is known, the others are new.
+// it holds it) is known. So is an objective's finding whose key differs from one left in the
+// baseline only by the objective's ID, where the two name the same objective: a checked export
+// renumbers objectives, and their findings are not new for it. The others are new.
 struct AuditBaseline {
     std::string path;
     std::size_t known = 0;
-    std::size_t fresh = 0; // the findings not in the baseline
+    std::size_t renumbered = 0; // of the known, those the baseline holds under another ID
+    std::size_t fresh = 0;      // the findings not in the baseline
 };
 
 // What one check came to: not selected, skipped (its inputs are missing: never taken for
@@ -142,8 +151,8 @@ struct AuditReport {
     std::size_t total() const { return findings.size(); }
 };
 
-// Marks the findings of the report that the baseline's keys hold as known.
-void compareWithBaseline(AuditReport& report, const std::vector<std::string>& baselineKeys,
+// Marks the findings of the report that the baseline holds as known.
+void compareWithBaseline(AuditReport& report, const std::vector<BaselineFinding>& baseline,
                          const std::string& baselinePath);
 
 // Called before each check that runs; true stops the audit there.

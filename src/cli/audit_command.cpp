@@ -50,11 +50,11 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         return exitFailed;
     }
     // The baseline is read before the audit runs, so that a bad one costs nothing.
-    std::vector<std::string> known;
+    std::vector<BaselineFinding> known;
     if (!c.baseline.empty()) {
         std::string text;
         if (!readTextFile(toFsPath(c.baseline), text, error) ||
-            !report::baselineKeys(text, known, error)) {
+            !report::baselineFindings(text, known, error)) {
             std::fprintf(stderr, "Error: cannot use %s as the baseline: %s\n", c.baseline.c_str(),
                          error.c_str());
             return exitFailed;
@@ -104,8 +104,12 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         result.report.baseline ? result.report.baseline->fresh : result.report.total();
     std::printf("%-12s %zu\n", "total", counted);
     if (result.report.baseline) {
-        std::printf("%-12s %zu (in the baseline %s)\n", "known", result.report.baseline->known,
-                    c.baseline.c_str());
+        const AuditBaseline& b = *result.report.baseline;
+        std::printf("%-12s %zu (in the baseline %s", "known", b.known, c.baseline.c_str());
+        if (b.renumbered > 0) {
+            std::printf("; %zu of them under another objective ID", b.renumbered);
+        }
+        std::printf(")\n");
     }
     for (const std::string* written : {&c.json, &c.html}) {
         if (!written->empty() && !options.quiet) {

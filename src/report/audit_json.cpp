@@ -55,6 +55,7 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
         }
         doc["summary"]["baseline"] = {{"path", b->path},
                                       {"known", b->known},
+                                      {"renumbered", b->renumbered},
                                       {"new", b->fresh},
                                       {"newCounts", std::move(fresh)}};
     }
@@ -116,21 +117,27 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
     return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-bool baselineKeys(std::string_view json, std::vector<std::string>& keys, std::string& error) {
+bool baselineFindings(std::string_view json, std::vector<BaselineFinding>& findings,
+                      std::string& error) {
     const Json doc = Json::parse(json, nullptr, false);
     if (doc.is_discarded() || !doc.is_object() || doc.value("format", "") != "vantor-audit" ||
         !doc.contains("findings") || !doc["findings"].is_array()) {
         error = "it is no audit written with --json";
         return false;
     }
-    keys.clear();
+    findings.clear();
     for (const Json& finding : doc["findings"]) {
         if (!finding.is_object() || !finding.contains("key") || !finding["key"].is_string()) {
             error = "its findings carry no keys (it was written before audits had them): audit "
                     "again to make the baseline";
             return false;
         }
-        keys.push_back(finding["key"].get<std::string>());
+        BaselineFinding known;
+        known.key = finding["key"].get<std::string>();
+        if (finding.contains("objectName") && finding["objectName"].is_string()) {
+            known.objectName = finding["objectName"].get<std::string>();
+        }
+        findings.push_back(std::move(known));
     }
     return true;
 }

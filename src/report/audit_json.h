@@ -16,9 +16,10 @@ namespace vantor::report {
 std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theater,
                       const std::string& toolName);
 
-// The finding keys of an audit's JSON, for an audit compared with it; false with the reason
-// when the text is no audit document or its findings carry no keys.
-bool baselineKeys(std::string_view json, std::vector<std::string>& keys, std::string& error);
+// The findings (keys and objective names) of an audit's JSON, for an audit compared with it;
+// false with the reason when the text is no audit document or its findings carry no keys.
+bool baselineFindings(std::string_view json, std::vector<BaselineFinding>& findings,
+                      std::string& error);
 
 // "Audit of THEATER and SOURCE", the page's title.
 std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater);

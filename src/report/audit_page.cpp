@@ -480,7 +480,9 @@ const onlyNew = () => comparing && onlyNewBox && onlyNewBox.checked;
 if (comparing && onlyNewBox) {
   onlyNewBox.parentNode.hidden = false;
   byId('only-new-count').textContent = grouped(Number(baseline.new) || 0) + ' new, ' +
-    grouped(Number(baseline.known) || 0) + ' in the baseline ' + shown(baseline.path);
+    grouped(Number(baseline.known) || 0) + ' in the baseline ' + shown(baseline.path) +
+    (Number(baseline.renumbered) > 0
+      ? ' (' + grouped(Number(baseline.renumbered)) + ' of them under another objective ID)' : '');
   onlyNewBox.addEventListener('change', () => filterChanged());
 }
 function filter() {

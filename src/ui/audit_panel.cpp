@@ -43,10 +43,15 @@ QString summaryText(const AuditReport& report) {
     }
     QString text = QString("<b>%1 findings</b>: %2").arg(report.total()).arg(counts.join(", "));
     if (report.baseline) {
-        text += QString("<br><b>%1 new</b> since the baseline %2 (%3 known; new ones in bold)")
-                    .arg(report.baseline->fresh)
-                    .arg(QString::fromStdString(report.baseline->path).toHtmlEscaped())
-                    .arg(report.baseline->known);
+        const AuditBaseline& b = *report.baseline;
+        const QString renumbered =
+            b.renumbered > 0 ? QString(", %1 of them under another objective ID").arg(b.renumbered)
+                             : QString();
+        text += QString("<br><b>%1 new</b> since the baseline %2 (%3 known%4; new ones in bold)")
+                    .arg(b.fresh)
+                    .arg(QString::fromStdString(b.path).toHtmlEscaped())
+                    .arg(b.known)
+                    .arg(renumbered);
     }
     if (!skipped.isEmpty()) {
         text += "<br>Skipped: " + skipped.join("; ").toHtmlEscaped();

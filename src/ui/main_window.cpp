@@ -705,9 +705,9 @@ void MainWindow::compareWithBaseline() {
     }
     std::string text;
     std::string error;
-    std::vector<std::string> keys;
+    std::vector<BaselineFinding> keys;
     if (!readTextFile(toFsPath(chosen.path), text, error) ||
-        !report::baselineKeys(text, keys, error)) {
+        !report::baselineFindings(text, keys, error)) {
         showMessage(platform_, "Cannot use " + chosen.path + " as the baseline: " + error,
                     texts::error, MessageIcon::Error);
         return;

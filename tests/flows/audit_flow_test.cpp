@@ -176,9 +176,11 @@ TEST(Audit, FindingsAreKeyedStablyAndKnownAsOftenAsTheBaselineHoldsThem) {
                        finding(AuditCheck::Parents, -3, 9, 18, "zero")};
     EXPECT_EQ(auditFindingKey(report.findings[0]), "roads/511,195/-/east");
     EXPECT_EQ(auditFindingKey(report.findings[3]), "parents/-3,9/18/zero");
-    compareWithBaseline(
-        report, {"ids/40,56/17/dangling-link-2", "roads/511,195/-/east", "radar/1,1/5/stale"},
-        "Old.json");
+    compareWithBaseline(report,
+                        {{"ids/40,56/17/dangling-link-2", ""},
+                         {"roads/511,195/-/east", ""},
+                         {"radar/1,1/5/stale", ""}},
+                        "Old.json");
     std::vector<bool> known;
     for (const AuditFinding& f : report.findings) {
         known.push_back(f.known);
@@ -198,6 +200,73 @@ TEST(Audit, FindingsAreKeyedStablyAndKnownAsOftenAsTheBaselineHoldsThem) {
         EXPECT_FALSE(a.report.findings[i].kind.empty()) << a.report.findings[i].detail;
         EXPECT_EQ(auditFindingKey(a.report.findings[i]), auditFindingKey(b.report.findings[i]));
     }
+}
+
+TEST(Audit, AnObjectivesFindingUnderAnotherIdIsKnownWhereItsNameAgrees) {
+    struct Case {
+        const char* what;
+        std::optional<int> id;
+        const char* name;
+        std::vector<BaselineFinding> baseline;
+        bool known;
+        std::size_t renumbered;
+    };
+    const Case cases[] = {
+        {"renumbered", 40, "Ulm", {{"parents/7,9/12/zero", "Ulm"}}, true, 1},
+        {"the same ID", 12, "Ulm", {{"parents/7,9/12/zero", "Other"}}, true, 0},
+        {"another name", 40, "Ulm", {{"parents/7,9/12/zero", "Ulm Bridge"}}, false, 0},
+        {"another post", 40, "Ulm", {{"parents/7,8/12/zero", "Ulm"}}, false, 0},
+        {"another kind", 40, "Ulm", {{"parents/7,9/12/wrong", "Ulm"}}, false, 0},
+        {"a code-page name written as replacement characters",
+         40,
+         "K\xF6ln",
+         {{"parents/7,9/12/zero", "K\xEF\xBF\xBDln"}},
+         true,
+         1},
+        {"a finding of no objective is never matched without its post's key",
+         std::nullopt,
+         "",
+         {{"parents/7,9/12/zero", ""}},
+         false,
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AuditReport report;
+        AuditFinding f;
+        f.check = AuditCheck::Parents;
+        f.mapX = 7;
+        f.mapY = 9;
+        f.objectId = c.id;
+        f.objectName = c.name;
+        f.kind = "zero";
+        report.findings = {f};
+        compareWithBaseline(report, c.baseline, "Old.json");
+        EXPECT_EQ(report.findings[0].known, c.known);
+        EXPECT_EQ(report.baseline->renumbered, c.renumbered);
+        EXPECT_EQ(report.baseline->known + report.baseline->fresh, 1u);
+    }
+
+    // An exact key is taken before a renumbered one, and each baseline finding is used once:
+    // the objective still keyed 12 keeps its finding, the one now 40 takes the one left.
+    AuditReport report;
+    for (const int id : {40, 12, 41}) {
+        AuditFinding f;
+        f.check = AuditCheck::Radar;
+        f.mapX = 3;
+        f.mapY = 4;
+        f.objectId = id;
+        f.objectName = "Site";
+        f.kind = "stale";
+        report.findings.push_back(f);
+    }
+    compareWithBaseline(report, {{"radar/3,4/12/stale", "Site"}, {"radar/3,4/13/stale", "Site"}},
+                        "Old.json");
+    EXPECT_EQ(std::vector<bool>(
+                  {report.findings[0].known, report.findings[1].known, report.findings[2].known}),
+              std::vector<bool>({true, true, false}));
+    EXPECT_EQ(report.baseline->renumbered, 1u);
+    EXPECT_EQ(report.baseline->fresh, 1u);
 }
 
 TEST(Audit, ASampleGeneratedWithoutFaultsIsClean) {
