@@ -3,7 +3,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -184,9 +186,29 @@ void AuditPanel::showRepairs(int finding) {
     applyAll_->setEnabled(canApply(f));
 }
 
+// A wrapped label is given the height of its text at the width it has: the layout asks it at
+// another width, and the baseline's line was then cut off.
+void AuditPanel::fitSummary() {
+    if (width() <= 0) {
+        return; // not laid out yet: the first resize fits it
+    }
+    summary_->setMinimumHeight(0); // the label's height for a width is never below its minimum
+    const int height = summary_->heightForWidth(width());
+    summary_->setMinimumHeight(height);
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+}
+
+void AuditPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitSummary();
+}
+
 void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& theater) {
     audit_ = &audit;
     summary_->setText(summaryText(audit.report));
+    fitSummary();
     findings_->clear();
     showRepairs(-1);
     QList<QTreeWidgetItem*> items;

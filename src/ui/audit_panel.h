@@ -42,8 +42,12 @@ class AuditPanel : public QWidget {
     // of its check.
     void applyRequested(int finding, bool wholeCheck);
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void showRepairs(int finding);
+    void fitSummary();
 
     const TheaterAudit* audit_ = nullptr;
     QLabel* summary_ = nullptr;

@@ -35,6 +35,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -1223,6 +1224,10 @@ class MainWindowTest : public QObject {
         QVERIFY(w.state().audit.done);
         const auto [parentsBefore, radarBefore] = parentsAndRadar();
         QCOMPARE(w.state().audit.last.report.parentRule, ParentRule::TypeOrClassCode);
+        const std::string baseline = (theater.path / "Before.json").string();
+        answers = {baseline};
+        w.auditPanel()->saveJsonButton()->click();
+        QVERIFY(answers.empty());
 
         answers = {source, checked};
         w.runCommand(cmd::CheckCityJunction);
@@ -1255,6 +1260,36 @@ class MainWindowTest : public QObject {
                  qPrintable(
                      QString("%1 stale radar after, %2 before").arg(radarAfter).arg(radarBefore)));
         QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_of_city_check.png"));
+
+        // Against the source's audit, the renumbered objectives' findings are known: what is
+        // new is the Parents of created objectives and of those whose Parent was deleted.
+        answers = {baseline};
+        w.auditPanel()->baselineButton()->click();
+        QVERIFY(answers.empty());
+        const AuditReport& compared = w.state().audit.last.report;
+        QVERIFY(compared.baseline.has_value());
+        QVERIFY(compared.baseline->renumbered > 0);
+        QVERIFY(compared.baseline->fresh > 0);
+        for (const AuditFinding& f : compared.findings) {
+            QVERIFY2(f.known || f.check == AuditCheck::Parents, f.detail.c_str());
+        }
+        QVERIFY2(w.auditPanel()->summary()->text().contains(
+                     QString("%1 of them under another objective ID")
+                         .arg(compared.baseline->renumbered)),
+                 qPrintable(w.auditPanel()->summary()->text()));
+        // The summary's lines are all shown, above the list.
+        QLabel* summary = w.auditPanel()->summary();
+        QTextDocument wrapped;
+        wrapped.setDefaultFont(summary->font());
+        wrapped.setDocumentMargin(0);
+        wrapped.setHtml(summary->text());
+        wrapped.setTextWidth(summary->contentsRect().width());
+        QVERIFY2(summary->contentsRect().height() + 1 >= wrapped.size().height(),
+                 qPrintable(QString("%1 px for %2 px of text")
+                                .arg(summary->contentsRect().height())
+                                .arg(wrapped.size().height())));
+        QVERIFY(summary->geometry().bottom() < w.auditPanel()->findings()->geometry().top());
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_against_baseline.png"));
     }
 
     // A finding's repairs in the panel and on the map; Apply writes them back (the pair as one,
