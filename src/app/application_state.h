@@ -109,7 +109,17 @@ struct ReferenceRecord {
     CityTileTables cityTables;
     std::uint32_t rotatingPick = 0;
     AirbaseScript airbaseScript;
+    // The class list read when a list was opened whose objectives' Type names no kind, for the
+    // map's markers alone: the commands read their own list when they first need it.
+    OcdList markerClasses;
 };
+
+// The class list the map's markers take kinds from, or null when none was read.
+inline const OcdList* markerClassList(const ReferenceRecord& reference) {
+    return reference.ocdList.loaded         ? &reference.ocdList
+           : reference.markerClasses.loaded ? &reference.markerClasses
+                                            : nullptr;
+}
 
 // The last audit of the theater, shown beside the map until the next.
 struct AuditRecord {

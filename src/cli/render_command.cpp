@@ -23,7 +23,8 @@ bool markersOf(CliSession& session, const std::string& path, std::vector<MapMark
     }
     const ApplicationState& state = session.state;
     const std::vector<MapMarker> more =
-        listMarkers(*state.list.model.window, state.list.listKind, state.scan.scanAll);
+        listMarkers(*state.list.model.window, state.list.listKind, state.scan.scanAll,
+                    markerClassList(state.reference));
     markers.insert(markers.end(), more.begin(), more.end());
     return true;
 }

@@ -11,6 +11,7 @@
 #include "flows/dispatcher.h"
 #include "flows/flow_files.h"
 #include "flows/recent_file_flow.h"
+#include "map/map_overlay.h"
 #include "objectives/unused_ids.h"
 #include "terrain/terrain_io.h"
 
@@ -148,6 +149,26 @@ bool openSourceCommand(ApplicationState& state, const Platform& platform) {
     return dispatchCommand(state, platform, cmd::LoadSourceIntoList);
 }
 
+namespace {
+
+// Objectives written with Type "0" (by the checked export) are drawn by their class: the class
+// list is read for the markers when no command has read it yet. Without it they are drawn as
+// other objectives, and nothing is said.
+void readMarkerClasses(ApplicationState& state) {
+    if (state.list.model.window->listMode != ListMode::Objects ||
+        markerClassList(state.reference) != nullptr) {
+        return;
+    }
+    for (const ListObjectRow& row : state.list.model.window->objectRows) {
+        if (objectMarkerKind(row.type) == MarkerKind::Other) {
+            loadOcdList(state.reference.markerClasses, state.folders.startDirectory);
+            return;
+        }
+    }
+}
+
+} // namespace
+
 bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
     if (!closeOutputForSource(state, platform)) {
         return false;
@@ -185,6 +206,7 @@ bool loadSourceIntoList(ApplicationState& state, const Platform& platform) {
     createListWindow(state.list.model, kind->listMode);
     state.list.model.sourcePath = state.files.sourcePath;
     const std::size_t rows = readRows(state.list.model, source, messageSink(platform));
+    readMarkerClasses(state);
     notifyListChanged(platform, ListChange::Reset);
     if (rows == 0) {
         showMessage(platform, withReason(kind->readFailed, source.error), texts::error,

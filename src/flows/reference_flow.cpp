@@ -29,6 +29,7 @@ bool aboutCommand(ApplicationState& state, const Platform& platform) {
 bool howToCommand(ApplicationState& state, const Platform& platform) {
     showMessage(platform, texts::howToText, texts::howToTitle, MessageIcon::Information);
     const OcdGeneration generation = generateOcdList(state.folders.startDirectory);
+    state.reference.markerClasses = {}; // the map's markers read the new list when next needed
     showMessages(platform, generation.messages);
     return generation.ok;
 }

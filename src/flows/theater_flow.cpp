@@ -53,6 +53,7 @@ bool chooseStartFolderCommand(ApplicationState& state, const Platform& platform)
     storeFolder(platform, pathsSubkey, startFolderValue, folder);
     // What was read from the old folder is read again from the new one when next needed.
     state.reference.ocdList = {};
+    state.reference.markerClasses = {};
     state.reference.tileInfo = {};
     state.reference.cityTables = {};
     state.scan.scriptLoaded = false;

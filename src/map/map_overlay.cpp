@@ -104,18 +104,50 @@ MarkerKind objectMarkerKind(std::string_view type) {
     return MarkerKind::Other;
 }
 
+MarkerKind classMarkerKind(std::int16_t classCode) {
+    switch (classCode) {
+    case 101:
+        return MarkerKind::City;
+    case 102:
+        return MarkerKind::Town;
+    case 103:
+        return MarkerKind::Village;
+    case 104:
+        return MarkerKind::Junction;
+    case 136:
+        return MarkerKind::Radar;
+    case 140: // airbase
+    case 141: // highway strip
+        return MarkerKind::Airbase;
+    case 180:
+        return MarkerKind::Bridge;
+    default:
+        return MarkerKind::Other;
+    }
+}
+
 const char* markerLabel(MarkerKind kind) {
     return styles[static_cast<std::size_t>(kind)].label;
 }
 
-std::vector<MapMarker> listMarkers(const ListWindow& w, ListKind listKind, bool scanAll) {
+std::vector<MapMarker> listMarkers(const ListWindow& w, ListKind listKind, bool scanAll,
+                                   const OcdList* classes) {
     std::vector<MapMarker> markers;
     const bool highlights = w.highlighted.size() == rowCount(w);
+    if (classes != nullptr && !classes->loaded) {
+        classes = nullptr;
+    }
     if (w.listMode == ListMode::Objects) {
         for (std::size_t i = 0; i < w.objectRows.size(); ++i) {
             const ListObjectRow& r = w.objectRows[i];
-            markers.push_back({r.x, r.y, objectMarkerKind(r.type), r.mark,
-                               highlights && w.highlighted[i] != 0, i});
+            MarkerKind kind = objectMarkerKind(r.type);
+            if (kind == MarkerKind::Other && classes != nullptr && r.ocdId >= 0) {
+                if (const OcdEntry* e =
+                        findOcdById(*classes, static_cast<std::uint32_t>(r.ocdId))) {
+                    kind = classMarkerKind(e->classCode);
+                }
+            }
+            markers.push_back({r.x, r.y, kind, r.mark, highlights && w.highlighted[i] != 0, i});
         }
         return markers;
     }

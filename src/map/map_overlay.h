@@ -2,6 +2,7 @@
 
 #include "map/map_render.h"
 #include "objectives/list_model.h"
+#include "reference/ocd_list.h"
 
 #include <cstdint>
 #include <string>
@@ -27,6 +28,8 @@ enum class MarkerKind {
 inline constexpr int markerKinds = 11;
 
 MarkerKind objectMarkerKind(std::string_view type);
+// The kind of a class code of the class list (101 city, ... 180 bridge), Other for the rest.
+MarkerKind classMarkerKind(std::int16_t classCode);
 const char* markerLabel(MarkerKind kind);
 
 struct MapMarker {
@@ -38,8 +41,10 @@ struct MapMarker {
     std::size_t row = 0;          // the list row it stands for
 };
 
-// The markers of the list's rows, in row order.
-std::vector<MapMarker> listMarkers(const ListWindow& window, ListKind listKind, bool scanAll);
+// The markers of the list's rows, in row order. An objective whose Type names no kind (the
+// checked export writes Type "0") takes its class's kind from the class list, when one is given.
+std::vector<MapMarker> listMarkers(const ListWindow& window, ListKind listKind, bool scanAll,
+                                   const OcdList* classes = nullptr);
 
 // A marker as drawn: a small image centred on the post's centre. Selected markers carry a
 // white ring, markers marked for deletion a red cross, highlighted ones a yellow frame.

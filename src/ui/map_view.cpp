@@ -118,7 +118,8 @@ std::vector<MapMarker> MapView::markers() const {
     if (!state_.list.model.window) {
         return {};
     }
-    return listMarkers(*state_.list.model.window, state_.list.listKind, state_.scan.scanAll);
+    return listMarkers(*state_.list.model.window, state_.list.listKind, state_.scan.scanAll,
+                       markerClassList(state_.reference));
 }
 
 void MapView::showHighlighted() {

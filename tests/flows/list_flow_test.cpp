@@ -3,14 +3,18 @@
 #include "app/startup.h"
 #include "flows/dispatcher.h"
 #include "flows/list_flow.h"
+#include "map/map_overlay.h"
+#include "sample/sample_theater.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace vantor {
 namespace {
@@ -89,6 +93,51 @@ TEST(ListFlow, TheFirstCharacterDecidesWhatIsListed) {
                   s.dir.str() + "/");
         EXPECT_TRUE(s.messages().empty());
     }
+}
+
+// A checked export writes Type "0": the map still draws its objectives by their classes, from
+// the class list read for it; the commands' own class list is left for them to read.
+TEST(ListFlow, ObjectivesOfTypeZeroAreDrawnByTheirClasses) {
+    Session s;
+    std::string error;
+    ASSERT_TRUE(writeSampleTheater(s.dir.str(), SampleOptions{.sections = 8}, error)) << error;
+    const std::string source = (s.dir.path / sampleExportName).string();
+    std::istringstream lines(s.read(source));
+    std::string zeroed;
+    int n = 0;
+    for (std::string line; std::getline(lines, line); ++n) {
+        const std::size_t a = line.find(',');
+        const std::size_t b = a == std::string::npos ? a : line.find(',', a + 1);
+        zeroed +=
+            n < 2 || b == std::string::npos ? line : line.substr(0, a + 1) + " 0" + line.substr(b);
+        zeroed += '\n';
+    }
+    const auto kinds = [&](const std::string& path) {
+        EXPECT_TRUE(s.open(path));
+        std::vector<MarkerKind> out;
+        for (const MapMarker& m : listMarkers(*s.state.list.model.window, s.state.list.listKind,
+                                              false, markerClassList(s.state.reference))) {
+            out.push_back(m.kind);
+        }
+        return out;
+    };
+    const std::vector<MarkerKind> byType = kinds(source);
+    EXPECT_FALSE(s.state.reference.markerClasses.loaded) << "every Type names a kind";
+    const std::vector<MarkerKind> byClass = kinds(s.file("Checked.csv", zeroed));
+    EXPECT_TRUE(s.state.reference.markerClasses.loaded);
+    EXPECT_FALSE(s.state.reference.ocdList.loaded);
+    const std::vector<ListObjectRow>& rows = s.state.list.model.window->objectRows;
+    ASSERT_EQ(byClass.size(), rows.size());
+    ASSERT_EQ(byType.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        // The sample's bridge is of a class the list does not hold.
+        const bool listed = findOcdById(s.state.reference.markerClasses,
+                                        static_cast<std::uint32_t>(rows[i].ocdId)) != nullptr;
+        EXPECT_EQ(byClass[i], listed ? byType[i] : MarkerKind::Other);
+    }
+    EXPECT_NE(std::count(byClass.begin(), byClass.end(), MarkerKind::City), 0);
+    EXPECT_NE(std::count(byClass.begin(), byClass.end(), MarkerKind::Airbase), 0);
 }
 
 TEST(ListFlow, FilesThatCannotBeListedSayWhy) {

@@ -171,6 +171,54 @@ TEST(MapMarkers, KindsFromTheListRows) {
     EXPECT_EQ(rm[0].y, 8);
 }
 
+TEST(MapMarkers, ATypeThatNamesNoKindTakesItsClassesKind) {
+    OcdList classes;
+    classes.loaded = true;
+    classes.records.resize(1); // the header
+    for (const auto& [id, code] : std::vector<std::pair<std::uint32_t, std::int16_t>>{
+             {101, 101},
+             {102, 102},
+             {103, 103},
+             {104, 104},
+             {109, 136},
+             {106, 140},
+             {113, 180},
+             {120, 150},
+             {0, 0}}) { // the last entry is never searched
+        OcdEntry e;
+        e.ocdId = id;
+        e.classCode = code;
+        classes.records.push_back(e);
+    }
+    indexOcdList(classes);
+    struct Case {
+        const char* type;
+        std::int32_t ocdId;
+        MarkerKind kind;
+    };
+    const Case cases[] = {
+        {"0", 101, MarkerKind::City},     {" 0", 102, MarkerKind::Town},
+        {"0", 103, MarkerKind::Village},  {"0", 104, MarkerKind::Junction},
+        {"0", 109, MarkerKind::Radar},    {"0", 106, MarkerKind::Airbase},
+        {"0", 113, MarkerKind::Bridge},   {"0", 120, MarkerKind::Other}, // a factory
+        {"0", 999, MarkerKind::Other},                                   // no such class
+        {" Town", 101, MarkerKind::Town}, // the Type text, where it names a kind, comes first
+    };
+    ListWindow objects;
+    objects.listMode = ListMode::Objects;
+    for (const Case& c : cases) {
+        objects.objectRows.push_back({"n", c.type, 1, c.ocdId, 3, 4, MarkNone});
+    }
+    const std::vector<MapMarker> with = listMarkers(objects, ListKind::Objects, false, &classes);
+    const std::vector<MapMarker> without = listMarkers(objects, ListKind::Objects, false);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(std::string(cases[i].type) + " of class " + std::to_string(cases[i].ocdId));
+        EXPECT_EQ(with[i].kind, cases[i].kind);
+        EXPECT_EQ(without[i].kind,
+                  i + 1 == std::size(cases) ? MarkerKind::Town : MarkerKind::Other);
+    }
+}
+
 TEST(MapRender, SectionLinesAtCloseZoomOnly) {
     const TerrainMatrix m = seaWith({});
     MapImage image;
