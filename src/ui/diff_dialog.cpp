@@ -17,6 +17,11 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The post an item stands for, kept for the map.
+void setPost(QTreeWidgetItem* item, std::int32_t x, std::int32_t y) {
+    item->setData(0, Qt::UserRole, QPoint(x, y));
+}
+
 QString versionText(const std::string& terrain, const std::string& source) {
     QString text = qs(terrain);
     if (!source.empty()) {
@@ -60,6 +65,7 @@ void addTerrain(QTreeWidget* tree, const TerrainDiff& t) {
                              .arg(s.area.endY));
         item->setText(3, QString(s.posts == 1 ? "%1 post" : "%1 posts").arg(s.posts));
         item->setForeground(0, QColor(0xb0, 0x00, 0xb0));
+        setPost(item, (s.area.startX + s.area.endX) / 2, (s.area.startY + s.area.endY) / 2);
     }
     group->setExpanded(true);
 }
@@ -80,6 +86,7 @@ void addObjectives(QTreeWidget* tree, const ExportDiff& d) {
         item->setText(3, qs(r.what));
         item->setToolTip(3, qs(r.what));
         item->setForeground(0, colourOf(r.change));
+        setPost(item, r.x, r.y);
     }
     group->setExpanded(true);
 }
@@ -129,6 +136,13 @@ DiffDialog::DiffDialog(QWidget* owner, const TheaterDiff& diff)
                           "tables of the changes");
     saveJson_->setToolTip("The changes as JSON, as vantor-cli diff --json writes them");
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(changes_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+                const QVariant post = item != nullptr ? item->data(0, Qt::UserRole) : QVariant();
+                if (post.isValid()) {
+                    emit changeSelected(post.toPoint().x(), post.toPoint().y());
+                }
+            });
     connect(savePage_, &QPushButton::clicked, this, [this] { emit saveRequested(true); });
     connect(saveJson_, &QPushButton::clicked, this, [this] { emit saveRequested(false); });
     auto* buttons = new QHBoxLayout;

@@ -26,6 +26,8 @@ class DiffDialog : public QDialog {
   signals:
     // Save Page... (true) or Save JSON... (false).
     void saveRequested(bool page);
+    // A changed section (its area's centre) or objective was selected: the post to show.
+    void changeSelected(int mapX, int mapY);
 
   private:
     QPlainTextEdit* summary_;

@@ -296,12 +296,25 @@ void MainWindow::connectListWindows() {
     p.showDiff = [this] {
         DiffDialog dialog(this, state_.diff.last);
         connect(&dialog, &DiffDialog::saveRequested, this, [this](bool page) { saveDiff(page); });
+        // The changes are marked on the map while the window is open; a change selected there
+        // is brought into view.
+        mapView_->setChanges(state_.diff.last.objectives
+                                 ? objectChangeRows(*state_.diff.last.objectives)
+                                 : std::vector<ObjectChangeRow>{});
+        connect(&dialog, &DiffDialog::changeSelected, this, [this](int x, int y) {
+            mapView_->setSelectedChange(QPoint(x, y));
+            if (mapPanel_->isVisible() && state_.terrain.terrainOpen) {
+                mapView_->setView(std::max(mapView_->pixelsPerPost(), 4.0), x + 0.5, y + 0.5);
+            }
+        });
         if (diffShown) {
             diffShown(dialog);
         } else {
             dialog.exec();
         }
         state_.diff = {}; // the later terrain it holds is not kept past its window
+        mapView_->setChanges({});
+        mapView_->setSelectedChange(std::nullopt);
     };
 }
 

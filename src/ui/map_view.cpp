@@ -281,6 +281,7 @@ void MapView::paintEvent(QPaintEvent*) {
         }
     }
     paintFindings(painter, t);
+    paintChanges(painter, t);
     if (legendShown_) {
         paintLegend(painter);
     }
@@ -357,10 +358,74 @@ void MapView::paintFindings(QPainter& painter, const MapTransform& t) {
     painter.restore();
 }
 
+void MapView::setChanges(std::vector<ObjectChangeRow> objectives) {
+    changes_ = std::move(objectives);
+    update();
+}
+
+void MapView::setSelectedChange(std::optional<QPoint> post) {
+    selectedChange_ = post;
+    update();
+}
+
+// The page's colours: changed posts magenta; objectives added green, deleted red, changed
+// orange.
+void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
+    if (!state_.diff.done) {
+        return;
+    }
+    const auto inView = [this](QPointF c) {
+        return c.x() >= -12 && c.y() >= -12 && c.x() <= width() + 12 && c.y() <= height() + 12;
+    };
+    painter.save();
+    if (const std::optional<TerrainDiff>& terrain = state_.diff.last.terrain) {
+        const double side = std::max(pixelsPerPost_, 3.0);
+        const QColor magenta(0xe6, 0x00, 0xe6);
+        for (const PostChange& p : terrain->posts) {
+            const QPointF c(t.screenX(p.x + 0.5), t.screenY(p.y + 0.5));
+            if (inView(c)) {
+                painter.fillRect(QRectF(c.x() - side / 2, c.y() - side / 2, side, side), magenta);
+            }
+        }
+    }
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+    for (const ObjectChangeRow& r : changes_) {
+        const QPointF c(t.screenX(r.x + 0.5), t.screenY(r.y + 0.5));
+        if (!inView(c)) {
+            continue;
+        }
+        const QColor colour = r.change == "added"     ? QColor(0x1e, 0xaa, 0x3c)
+                              : r.change == "deleted" ? QColor(0xd5, 0x28, 0x28)
+                                                      : QColor(0xe6, 0x8a, 0x00);
+        painter.setPen(QPen(Qt::white, 4));
+        painter.drawEllipse(c, 7.0, 7.0);
+        painter.setPen(QPen(colour, 2));
+        painter.drawEllipse(c, 7.0, 7.0);
+    }
+    if (selectedChange_) {
+        const QPointF c(t.screenX(selectedChange_->x() + 0.5),
+                        t.screenY(selectedChange_->y() + 0.5));
+        painter.setPen(QPen(Qt::white, 4));
+        painter.drawEllipse(c, 12.0, 12.0);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawEllipse(c, 12.0, 12.0);
+    }
+    painter.restore();
+}
+
 void MapView::paintLegend(QPainter& painter) {
     const std::vector<LegendEntry> entries = legendEntries(mode_);
+    // While a comparison is shown, its marks: a swatch for the posts, rings for objectives.
+    const std::pair<const char*, QColor> changeRows[] = {
+        {"Post changed", QColor(0xe6, 0x00, 0xe6)},
+        {"Objective added", QColor(0x1e, 0xaa, 0x3c)},
+        {"Objective deleted", QColor(0xd5, 0x28, 0x28)},
+        {"Objective changed", QColor(0xe6, 0x8a, 0x00)},
+    };
+    const int changes = state_.diff.done ? static_cast<int>(std::size(changeRows)) : 0;
     const int line = 16;
-    const QRect box(width() - 150, 8, 142, static_cast<int>(entries.size()) * line + 8);
+    const QRect box(width() - 150, 8, 142, (static_cast<int>(entries.size()) + changes) * line + 8);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.fillRect(box, QColor(255, 255, 255, 210));
     painter.setPen(Qt::black);
@@ -376,6 +441,23 @@ void MapView::paintLegend(QPainter& painter) {
         }
         painter.drawText(QRect(icon.right() + 6, y, box.width() - 30, line),
                          Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(e.label));
+        y += line;
+    }
+    for (int i = 0; i < changes; ++i) {
+        const auto& [label, colour] = changeRows[i];
+        const QRect icon(box.left() + 6, y, markerSpriteSize, markerSpriteSize - 1);
+        if (i == 0) {
+            painter.fillRect(icon.adjusted(4, 4, -4, -4), colour);
+        } else {
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setPen(QPen(colour, 2));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(QRectF(icon).adjusted(1.5, 1, -1.5, -1));
+            painter.restore();
+        }
+        painter.drawText(QRect(icon.right() + 6, y, box.width() - 30, line),
+                         Qt::AlignVCenter | Qt::AlignLeft, label);
         y += line;
     }
 }

@@ -2,12 +2,14 @@
 
 #include "map/map_overlay.h"
 #include "map/map_render.h"
+#include "tools/theater_diff.h"
 
 #include <QImage>
 #include <QPointF>
 #include <QThreadPool>
 #include <QWidget>
 #include <map>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -56,6 +58,11 @@ class MapView : public QWidget {
     // none (-1). Every finding of the last audit is a marker of its check.
     void setSelectedFinding(int finding);
     int selectedFinding() const { return selectedFinding_; }
+    // While a comparison of two versions is shown: its changed posts and objectives are marked
+    // (as the comparison's page marks them), and the change selected in its window is ringed.
+    void setChanges(std::vector<ObjectChangeRow> objectives);
+    void setSelectedChange(std::optional<QPoint> post);
+    std::optional<QPoint> selectedChange() const { return selectedChange_; }
     // While a command runs the terrain may change under the map: only tiles already drawn are
     // shown then, and none is drawn anew.
     void setFrozen(bool frozen);
@@ -81,6 +88,7 @@ class MapView : public QWidget {
     std::vector<MapMarker> markers() const;
     void paintLegend(QPainter& painter);
     void paintFindings(QPainter& painter, const MapTransform& t);
+    void paintChanges(QPainter& painter, const MapTransform& t);
 
     ApplicationState& state_;
     MapMode mode_ = MapMode::Relief;
@@ -100,6 +108,8 @@ class MapView : public QWidget {
     bool fitted_ = false; // the whole map is in view and follows the widget's size
     bool frozen_ = false;
     int selectedFinding_ = -1;
+    std::vector<ObjectChangeRow> changes_;
+    std::optional<QPoint> selectedChange_;
 };
 
 // The image a core drawing makes, as Qt shows it.

@@ -1410,6 +1410,9 @@ class MainWindowTest : public QObject {
         QVERIFY(writeSample(theater, 8));
         MainWindow w(optionsFor(theater));
         w.startUp();
+        w.resize(1400, 900);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
         std::deque<std::string> answers = {l2, source};
@@ -1457,6 +1460,17 @@ class MainWindowTest : public QObject {
                 QCOMPARE(objectives->child(i)->text(3),
                          "Parent " + gone + " to " + gone.section(' ', 0, 0) + " (no objective)");
             }
+            // A change selected is ringed on the map and brought into view: a section by its
+            // area's centre, an objective by its post (the earlier one, as it was deleted).
+            changes->setCurrentItem(changes->topLevelItem(0)->child(1));
+            QCOMPARE(w.mapView()->selectedChange(), std::optional(QPoint(70, 90)));
+            QCOMPARE(w.mapView()->centre(), QPointF(70.5, 90.5));
+            const ObjectChangeRow deleted = objectChangeRows(*w.state().diff.last.objectives)[0];
+            changes->setCurrentItem(objectives->child(0));
+            QCOMPARE(w.mapView()->selectedChange(), std::optional(QPoint(deleted.x, deleted.y)));
+            QCOMPARE(w.mapView()->centre(), QPointF(deleted.x + 0.5, deleted.y + 0.5));
+            w.mapView()->setView(8, 40, 48);
+            QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/compare_versions_map.png"));
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QVERIFY(dialog.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/compare_versions.png"));
@@ -1473,6 +1487,7 @@ class MainWindowTest : public QObject {
         QTRY_VERIFY(shown);
         QVERIFY(answers.empty());
         QVERIFY(!w.state().diff.done); // nothing kept past its window
+        QVERIFY(!w.mapView()->selectedChange().has_value());
         const std::string written = slurpFile(page);
         QVERIFY(written.starts_with("<!DOCTYPE html>"));
         QCOMPARE(QString::fromStdString(written).count("<img"), 2);
