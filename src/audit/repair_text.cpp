@@ -69,4 +69,20 @@ std::string farTileNote(const FarTileRepairs& found) {
     return {};
 }
 
+std::string commandRepairText(std::string_view check) {
+    if (check == "urban") {
+        return "Actions > Check City and Junction Objects (vantor-cli check-cities) makes this "
+               "change, in a new export";
+    }
+    if (check == "airbases") {
+        return "Actions > Level Airbases (vantor-cli level-airbases) levels this ground and "
+               "writes the terrain pair back, the previous pair kept as .bak";
+    }
+    if (check == "radar") {
+        return "Actions > Create Radar LOS Profiles... (vantor-cli radar) writes the profile "
+               "computed now, in a new export";
+    }
+    return {};
+}
+
 } // namespace vantor

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vantor {
 
@@ -25,5 +26,10 @@ std::string tileRepairText(const TileRepair& repair, bool farTile);
 std::string edgeRepairNote(const EdgeRepairs& found, int direction);
 // Where a missing far tile belongs when no far tile can go there; empty when one can.
 std::string farTileNote(const FarTileRepairs& found);
+
+// What mends a finding of a check that a whole command mends, the desktop's menu item and the
+// vantor-cli command: the city and junction check (urban), the levelling (airbases), the radar
+// profiles (radar). Empty for the other checks.
+std::string commandRepairText(std::string_view check);
 
 } // namespace vantor

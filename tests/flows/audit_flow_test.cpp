@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace vantor {
 namespace {
@@ -152,9 +153,30 @@ TEST(Audit, EveryPlantedFaultOfTheTerrainAndEveryParentHasARepair) {
             EXPECT_NE(s.text.find("the nearest city or town"), std::string::npos) << s.text;
             break;
         }
+        case AuditCheck::Urban:
+        case AuditCheck::Airbases:
+        case AuditCheck::Radar: {
+            // Mended by a whole command, which the one suggestion names for both front ends.
+            const std::map<AuditCheck, std::string> command{
+                {AuditCheck::Urban, "check-cities"},
+                {AuditCheck::Airbases, "level-airbases"},
+                {AuditCheck::Radar, "radar"}};
+            ASSERT_EQ(f.suggestions.size(), 1u);
+            const AuditSuggestion& s = f.suggestions[0];
+            EXPECT_FALSE(s.tile || s.parent);
+            EXPECT_NE(s.text.find("(vantor-cli " + command.at(f.check) + ")"), std::string::npos)
+                << s.text;
+            EXPECT_EQ(s.text.rfind("Actions > ", 0), 0u) << s.text;
+            break;
+        }
         default:
             EXPECT_TRUE(f.suggestions.empty());
         }
+    }
+    // Asked for the findings alone, none carries a suggestion.
+    const TheaterAudit bare = auditTheater(t.state, t.source, everyCheck, {}, false);
+    for (const AuditFinding& f : bare.report.findings) {
+        EXPECT_TRUE(f.suggestions.empty()) << auditCheckName(f.check) << ": " << f.detail;
     }
 }
 
