@@ -374,7 +374,8 @@ void Audit::radar() {
             sites.push_back({readIntField(XField, line.text), readIntField(YField, line.text)});
         }
     }
-    const RadarWalk walk = makeRadarWalk(defaultRadarSettings, in.lastMapX, m);
+    report.radarSettings = usableRadarSettings(in.radarSettings);
+    const RadarWalk walk = makeRadarWalk(report.radarSettings, in.lastMapX, m);
     std::vector<RadarProfile> profiles(sites.size());
     radarProfiles(walk, sites, profiles);
     const auto joined = [](const auto& values, const auto& text) {
@@ -632,8 +633,9 @@ AuditReport runAudit(const AuditInputs& in, const AuditSelection& selected,
     // The checks a whole command mends say which.
     if (in.suggestRepairs) {
         for (AuditFinding& f : report.findings) {
-            std::string text =
-                f.suggestions.empty() ? commandRepairText(auditCheckName(f.check)) : std::string();
+            std::string text = f.suggestions.empty() ? commandRepairText(auditCheckName(f.check),
+                                                                         report.radarSettings)
+                                                     : std::string();
             if (!text.empty()) {
                 AuditSuggestion& s = f.suggestions.emplace_back();
                 s.text = std::move(text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/airbase_levelling.h"
+#include "analysis/radar_profile.h"
 #include "checks/city_check.h"
 #include "reference/ocd_list.h"
 #include "reference/tile_info.h"
@@ -133,6 +134,9 @@ struct AuditInputs {
     const AirbaseScript* airbaseScript = nullptr;
     std::array<std::string, auditCheckCount> missing;
     bool suggestRepairs = true; // false: the findings alone, without what would mend them
+    // The settings the stored radar profiles are compared with: those the radar command was
+    // run with (settings it would refuse: the defaults).
+    RadarSettings radarSettings = defaultRadarSettings;
 };
 
 // How the parents check tells a city or town: by the Type text alone (" City", " Town"), or
@@ -144,9 +148,10 @@ const char* parentRuleName(ParentRule rule);
 
 struct AuditReport {
     std::array<AuditOutcome, auditCheckCount> outcomes;
-    ParentRule parentRule = ParentRule::Type; // as the parents check ran
-    std::vector<AuditFinding> findings;       // check by check, each in scan or file order
-    std::optional<AuditBaseline> baseline;    // when compared with an earlier audit
+    ParentRule parentRule = ParentRule::Type;           // as the parents check ran
+    RadarSettings radarSettings = defaultRadarSettings; // as the radar check computed profiles
+    std::vector<AuditFinding> findings;    // check by check, each in scan or file order
+    std::optional<AuditBaseline> baseline; // when compared with an earlier audit
     bool stopped = false;
     std::size_t total() const { return findings.size(); }
 };

@@ -2,6 +2,8 @@
 
 #include "objectives/list_model.h"
 
+#include <cstdio>
+
 namespace vantor {
 
 namespace {
@@ -69,7 +71,7 @@ std::string farTileNote(const FarTileRepairs& found) {
     return {};
 }
 
-std::string commandRepairText(std::string_view check) {
+std::string commandRepairText(std::string_view check, const RadarSettings& radar) {
     if (check == "urban") {
         return "Actions > Check City and Junction Objects (vantor-cli check-cities) makes this "
                "change, in a new export";
@@ -79,8 +81,17 @@ std::string commandRepairText(std::string_view check) {
                "writes the terrain pair back, the previous pair kept as .bak";
     }
     if (check == "radar") {
-        return "Actions > Create Radar LOS Profiles... (vantor-cli radar) writes the profile "
-               "computed now, in a new export";
+        std::string options;
+        if (!(radar == defaultRadarSettings)) {
+            char text[160];
+            std::snprintf(text, sizeof text, " --max-range %g --range-inc %g --azimuth-inc %g",
+                          static_cast<double>(radar.maximumRange),
+                          static_cast<double>(radar.rangeIncrement),
+                          static_cast<double>(radar.azimuthIncrement));
+            options = text;
+        }
+        return "Actions > Create Radar LOS Profiles... (vantor-cli radar" + options +
+               ") writes the profile computed now, in a new export";
     }
     return {};
 }

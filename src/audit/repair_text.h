@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/radar_profile.h"
 #include "objectives/list_kind.h"
 #include "scans/edge_repair.h"
 #include "scans/edge_scan.h"
@@ -29,7 +30,8 @@ std::string farTileNote(const FarTileRepairs& found);
 
 // What mends a finding of a check that a whole command mends, the desktop's menu item and the
 // vantor-cli command: the city and junction check (urban), the levelling (airbases), the radar
-// profiles (radar). Empty for the other checks.
-std::string commandRepairText(std::string_view check);
+// profiles (radar, with the settings the profiles were computed with where they are not the
+// defaults). Empty for the other checks.
+std::string commandRepairText(std::string_view check, const RadarSettings& radar);
 
 } // namespace vantor

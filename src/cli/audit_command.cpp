@@ -44,11 +44,17 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         std::fprintf(stderr, "Error: %s\n", wrong.c_str());
         return exitUsage;
     }
+    RadarSettings radar;
+    if (const std::optional<std::string> problem = radarSettingsOf(c.radar, radar)) {
+        std::fprintf(stderr, "Error: %s\n", problem->c_str());
+        return exitUsage;
+    }
     std::string error;
     CliSession session;
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
+    session.state.tools.radarSettings = radar;
     // The baseline is read before the audit runs, so that a bad one costs nothing.
     std::vector<BaselineFinding> known;
     if (!c.baseline.empty()) {
@@ -152,6 +158,9 @@ void addAuditCommand(CLI::App& app, AuditCommand& c) {
                       "it does not hold (matched by their keys)");
     c.app->add_flag("--no-repairs", c.noRepairs,
                     "Report the findings alone, without the repairs that would mend them");
+    // The radar check compares the stored profiles with those of these settings, as radar
+    // would write them.
+    addRadarOptions(*c.app, c.radar);
 }
 
 int runAuditCommand(const GlobalOptions& options, const AuditCommand& c) {

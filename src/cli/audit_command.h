@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_session.h"
+#include "cli/tool_commands.h"
 
 #include <string>
 
@@ -17,6 +18,7 @@ struct AuditCommand {
     std::string skip;
     bool noRepairs = false;
     std::string baseline; // an earlier audit's JSON: only findings new since then count
+    RadarOptions radar;   // the settings the radar profiles were made with
     CLI::App* app = nullptr;
 };
 

@@ -33,10 +33,25 @@ std::string typed(float value) {
     return text;
 }
 
+// The identifier move's options: the range in order, and the moved range within 32 bits.
+std::optional<std::string> idOptionProblem(const ToolCommands& c) {
+    if (*c.oldEnd < *c.oldStart) {
+        return "--old-end must be at least --old-start (" + std::to_string(*c.oldStart) +
+               "), not " + std::to_string(*c.oldEnd);
+    }
+    const std::int64_t highest = std::int64_t{INT32_MAX} - (std::int64_t{*c.oldEnd} - *c.oldStart);
+    if (*c.newStart > highest) {
+        return "--new-start must be at most " + std::to_string(highest) +
+               " for this range, so that no identifier passes 2147483647; not " +
+               std::to_string(*c.newStart);
+    }
+    return std::nullopt;
+}
+
 // A setting given as an option must be a number: the dialog keeps its old value for text that is
 // no number ("nan", "inf"), which on a command line would pass unnoticed. Its range is checked
 // with the dialog's own words afterwards.
-std::optional<std::string> radarOptionProblem(const ToolCommands& c) {
+std::optional<std::string> radarOptionProblem(const RadarOptions& c) {
     const std::tuple<const char*, float, float, float, const char*> options[] = {
         {"--max-range", c.maxRange, firstSampleDistance, largestRadarRange, "km"},
         {"--range-inc", c.rangeIncrement, smallestRangeIncrement, largestRadarRange, "km"},
@@ -54,30 +69,15 @@ std::optional<std::string> radarOptionProblem(const ToolCommands& c) {
     return std::nullopt;
 }
 
-// The identifier move's options: the range in order, and the moved range within 32 bits.
-std::optional<std::string> idOptionProblem(const ToolCommands& c) {
-    if (*c.oldEnd < *c.oldStart) {
-        return "--old-end must be at least --old-start (" + std::to_string(*c.oldStart) +
-               "), not " + std::to_string(*c.oldEnd);
-    }
-    const std::int64_t highest = std::int64_t{INT32_MAX} - (std::int64_t{*c.oldEnd} - *c.oldStart);
-    if (*c.newStart > highest) {
-        return "--new-start must be at most " + std::to_string(highest) +
-               " for this range, so that no identifier passes 2147483647; not " +
-               std::to_string(*c.newStart);
-    }
-    return std::nullopt;
-}
-
-// The radar settings as the dialog would take them from its three fields.
-std::optional<std::string> radarModel(const ToolCommands& c, RadarDialogModel& model) {
-    if (std::optional<std::string> problem = radarOptionProblem(c)) {
+// The radar dialog as it would stand after its three fields were typed in.
+std::optional<std::string> radarDialogOf(const RadarOptions& o, RadarDialogModel& model) {
+    if (std::optional<std::string> problem = radarOptionProblem(o)) {
         return problem;
     }
     model = openRadarDialog();
-    editRadarField(model, MaximumRangeField, typed(c.maxRange));
-    editRadarField(model, RangeIncrementField, typed(c.rangeIncrement));
-    editRadarField(model, AzimuthIncrementField, typed(c.azimuthIncrement));
+    editRadarField(model, MaximumRangeField, typed(o.maxRange));
+    editRadarField(model, RangeIncrementField, typed(o.rangeIncrement));
+    editRadarField(model, AzimuthIncrementField, typed(o.azimuthIncrement));
     return radarSettingsProblem(model.settings);
 }
 
@@ -99,7 +99,7 @@ int runTool(const GlobalOptions& options, const ToolCommands& c, int command, bo
     }
     RadarDialogModel radar;
     if (command == cmd::RadarProfiles) {
-        if (const std::optional<std::string> problem = radarModel(c, radar)) {
+        if (const std::optional<std::string> problem = radarDialogOf(c.radarOptions, radar)) {
             std::fprintf(stderr, "Error: %s\n", problem->c_str());
             return exitUsage;
         }
@@ -138,16 +138,27 @@ int runTool(const GlobalOptions& options, const ToolCommands& c, int command, bo
 
 } // namespace
 
+void addRadarOptions(CLI::App& command, RadarOptions& o) {
+    command.add_option("--max-range", o.maxRange, "Max Scan Range (km), 1.5 to 10000")
+        ->capture_default_str();
+    command.add_option("--range-inc", o.rangeIncrement, "Range Scan Inc. (km), 0.01 to 10000")
+        ->capture_default_str();
+    command.add_option("--azimuth-inc", o.azimuthIncrement, "Scan Azimuth Inc. (deg), 0.01 to 360")
+        ->capture_default_str();
+}
+
+std::optional<std::string> radarSettingsOf(const RadarOptions& o, RadarSettings& settings) {
+    RadarDialogModel model;
+    std::optional<std::string> problem = radarDialogOf(o, model);
+    settings = model.settings;
+    return problem;
+}
+
 void addToolCommands(CLI::App& app, ToolCommands& c) {
     c.radar = app.add_subcommand(
         "radar", "Copy --source to --out with the radar LOS profile of every object's post "
                  "(needs --terrain)");
-    c.radar->add_option("--max-range", c.maxRange, "Max Scan Range (km), 1.5 to 10000")
-        ->capture_default_str();
-    c.radar->add_option("--range-inc", c.rangeIncrement, "Range Scan Inc. (km), 0.01 to 10000")
-        ->capture_default_str();
-    c.radar->add_option("--azimuth-inc", c.azimuthIncrement, "Scan Azimuth Inc. (deg), 0.01 to 360")
-        ->capture_default_str();
+    addRadarOptions(*c.radar, c.radarOptions);
 
     c.removeLinks = app.add_subcommand(
         "remove-links", "Copy --source to --out with every Parent 0, no links, and the radar "

@@ -98,6 +98,7 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
     TheaterAudit audit;
     AuditInputs in;
     in.suggestRepairs = suggestRepairs;
+    in.radarSettings = state.tools.radarSettings; // as the radar command last ran, else defaults
     if (state.terrain.terrainOpen && !state.terrain.matrix.empty()) {
         in.matrix = &state.terrain.matrix;
         in.lastMapX = state.theater.lastMapX;

@@ -59,6 +59,14 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
                                       {"new", b->fresh},
                                       {"newCounts", std::move(fresh)}};
     }
+    // The settings the radar check computed its profiles with, where it ran.
+    if (doc["summary"]["counts"].contains("radar")) {
+        const RadarSettings& r = audit.report.radarSettings;
+        doc["summary"]["radarSettings"] = {
+            {"maxRange", static_cast<double>(r.maximumRange)},
+            {"rangeIncrement", static_cast<double>(r.rangeIncrement)},
+            {"azimuthIncrement", static_cast<double>(r.azimuthIncrement)}};
+    }
     // How the parents check told cities and towns, where it ran.
     if (doc["summary"]["counts"].contains("parents")) {
         doc["summary"]["parentRule"] = parentRuleName(audit.report.parentRule);

@@ -290,6 +290,11 @@ checks.forEach((check) => {
   } else if (check.name === 'parents' && summary.parentRule === 'type') {
     reasons.push('cities and towns by Type');
   }
+  const radar = summary.radarSettings;
+  if (check.name === 'radar' && radar && typeof radar === 'object') {
+    reasons.push('profiles of ' + shown(radar.maxRange) + ' km by ' + shown(radar.rangeIncrement) +
+      ' km, every ' + shown(radar.azimuthIncrement) + '°');
+  }
   const note = add(tr, 'td', reasons.join('; '));
   if (reasons.some((r) => r.startsWith('skipped'))) note.className = 'skipped';
 });

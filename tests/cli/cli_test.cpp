@@ -1034,6 +1034,65 @@ namespace vantor {
 namespace {
 
 // An audit compared with an earlier one counts, and fails a build on, only what is new.
+// Profiles written with other settings than the defaults are stale only when the audit is told
+// otherwise: the audit takes radar's own options.
+TEST(CliAuditRadar, TheProfilesAreComparedWithTheSettingsTheyWereMadeWith) {
+    testing::TempDir dir;
+    const std::string d = dir.str();
+    ASSERT_EQ(cli({"sample", d, "--sections", "16"}).exitCode, 0);
+    const auto at = [&](const std::string& name) { return (dir.path / name).string(); };
+    const auto run = [&](const std::string& source, std::vector<std::string> more) {
+        std::vector<std::string> args{"--dir", d,       "--terrain", at("Theater.L2"), "--source",
+                                      source,  "audit", "--only",    "radar"};
+        args.insert(args.end(), more.begin(), more.end());
+        return cli(args);
+    };
+    const auto radar =
+        cli({"--dir", d, "--terrain", at("Theater.L2"), "--source", at("Theater.csv"), "--out",
+             at("Far.csv"), "radar", "--max-range", "60", "--azimuth-inc", "2"});
+    ASSERT_EQ(radar.exitCode, 0) << radar.err;
+    const std::size_t total = radar.out.find("Total of ");
+    ASSERT_NE(total, std::string::npos) << radar.out;
+    const int objects = std::stoi(radar.out.substr(total + 9)); // every one has a fresh profile
+    ASSERT_GT(objects, 0);
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        int exitCode;
+        int radar; // findings, -1 when the audit does not run
+    };
+    const Case cases[] = {
+        {"the defaults", {}, 3, objects},
+        {"the settings radar ran with", {"--max-range", "60", "--azimuth-inc", "2"}, 0, 0},
+        {"another range", {"--max-range", "50", "--azimuth-inc", "2"}, 3, objects},
+        {"a range the dialog refuses", {"--max-range", "0.5"}, 2, -1},
+        {"no number", {"--azimuth-inc", "nan"}, 2, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> options = c.options;
+        options.insert(options.end(), {"--json", at("Radar.json")});
+        std::filesystem::remove(at("Radar.json"));
+        const auto audit = run(at("Far.csv"), options);
+        EXPECT_EQ(audit.exitCode, c.exitCode) << audit.out << audit.err;
+        if (c.radar < 0) {
+            EXPECT_NE(audit.err.find("Error: "), std::string::npos);
+            EXPECT_FALSE(std::filesystem::exists(at("Radar.json")));
+            continue;
+        }
+        EXPECT_EQ(auditCounts(audit.out).at("radar"), c.radar);
+        const std::string json = fileText(dir.path / "Radar.json");
+        const std::string range = c.options.empty() ? "40.0" : c.options[1] + ".0";
+        EXPECT_NE(json.find("\"maxRange\": " + range), std::string::npos) << json.substr(0, 900);
+        if (c.radar > 0 && !c.options.empty()) {
+            // The repair says how to make the profiles again with these settings.
+            EXPECT_NE(json.find("(vantor-cli radar --max-range " + c.options[1] +
+                                " --range-inc 1 --azimuth-inc 2)"),
+                      std::string::npos);
+        }
+    }
+}
+
 TEST(CliAuditBaseline, OnlyFindingsNewSinceTheBaselineCount) {
     testing::TempDir dir;
     const std::string d = dir.str();

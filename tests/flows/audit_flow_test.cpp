@@ -291,6 +291,24 @@ TEST(Audit, AnObjectivesFindingUnderAnotherIdIsKnownWhereItsNameAgrees) {
     EXPECT_EQ(report.baseline->fresh, 1u);
 }
 
+// In the desktop program the radar check compares with the profiles the radar command made
+// last, with the settings its dialog was confirmed with; before that, with the defaults.
+TEST(Audit, TheRadarCheckUsesTheSettingsTheProfilesWereMadeWith) {
+    Theater t(8);
+    const std::string out = (t.dir.path / "Radar.csv").string();
+    t.scripted.radarEdit = [](RadarDialogModel& m) { m.texts[2] = "5"; };
+    t.scripted.fileAnswers = {chosen(t.source), chosen(out)};
+    ASSERT_TRUE(dispatchCommand(t.state, t.scripted.platform(), cmd::RadarProfiles));
+    const TheaterAudit after = auditTheater(t.state, out, only({AuditCheck::Radar}));
+    EXPECT_EQ(t.count(after, AuditCheck::Radar), 0u);
+    EXPECT_EQ(after.report.radarSettings, (RadarSettings{40.0f, 1.0f, 5.0f}));
+
+    t.state.tools.radarSettings = {}; // never confirmed: the defaults
+    const TheaterAudit byDefaults = auditTheater(t.state, out, only({AuditCheck::Radar}));
+    EXPECT_EQ(byDefaults.report.radarSettings, defaultRadarSettings);
+    EXPECT_GT(t.count(byDefaults, AuditCheck::Radar), 0u);
+}
+
 TEST(Audit, ASampleGeneratedWithoutFaultsIsClean) {
     // Every check runs and finds nothing, whatever the size, record layout and relief.
     const SampleOptions cases[] = {
