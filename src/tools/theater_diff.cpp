@@ -38,9 +38,13 @@ void terrainLines(const TerrainDiff& t, std::string& text) {
     text += '\n';
     for (std::size_t i = 0; i < t.sections.size() && i < 8; ++i) {
         const SectionChange& s = t.sections[i];
+        const auto span = [&](std::int32_t from, std::int32_t to) {
+            return from == to ? n(from) : n(from) + " to " + n(to);
+        };
         text += "  section " + n(s.sectionX) + "," + n(s.sectionY) + ": " + n(s.posts) +
-                " posts, Map X " + n(s.area.startX) + " to " + n(s.area.endX) + ", Map Y " +
-                n(s.area.startY) + " to " + n(s.area.endY) + "\n";
+                (s.posts == 1 ? " post" : " posts") + ", Map X " +
+                span(s.area.startX, s.area.endX) + ", Map Y " + span(s.area.startY, s.area.endY) +
+                "\n";
     }
     if (t.sections.size() > 8) {
         text += "  and " + n(t.sections.size() - 8) + " sections more\n";

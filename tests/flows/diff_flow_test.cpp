@@ -150,6 +150,11 @@ TEST(DiffFlow, TheListedExportIsTheEarlierOneAndAFailureIsSaid) {
     EXPECT_TRUE(summary.text.starts_with("terrain      3 posts changed in 2 sections"))
         << summary.text;
     EXPECT_TRUE(summary.text.ends_with("the two differ\n"));
+    // Each changed section with the area of its posts.
+    for (const char* section : {"\n  section 0,0: 1 post, Map X 3, Map Y 4\n",
+                                "\n  section 1,1: 2 posts, Map X 20 to 21, Map Y 30\n"}) {
+        EXPECT_NE(summary.text.find(section), std::string::npos) << summary.text;
+    }
 
     // A later version that cannot be read: said, and nothing compared.
     v.state.diff = {};
