@@ -147,10 +147,12 @@ bool mapOf(const TerrainMatrix& m, const Marks& marks, const PngEncoder& encode,
         drawSectionGrid(window, image);
     }
     const MapTransform t = transformOf(window);
-    // A changed post filled with magenta, whole, however small it is drawn.
-    const int postRadius = window.scale >= 2 ? window.scale / 2 : 0;
+    // A changed post filled with magenta, whole; where posts are drawn smaller than the mark,
+    // an outlined mark of five pixels, so that a single post stands out on a whole theater.
+    const bool small = window.scale < 5;
+    const int postRadius = small ? 2 : window.scale / 2;
     for (const auto& [x, y] : marks.posts) {
-        mark(image, t, x, y, argb(230, 0, 230), postRadius, false);
+        mark(image, t, x, y, argb(230, 0, 230), postRadius, small);
     }
     for (const auto& [list, colour] : {std::pair{&marks.deleted, argb(213, 40, 40)},
                                        std::pair{&marks.changed, argb(240, 150, 0)},
