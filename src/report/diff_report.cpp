@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 namespace vantor::report {
@@ -121,6 +122,17 @@ struct Marks {
     std::vector<std::pair<std::int32_t, std::int32_t>> added, deleted, changed;
 };
 
+Argb opaque(std::uint32_t rgb) {
+    return 0xff000000u | rgb;
+}
+
+// "#rrggbb"
+std::string cssColour(std::uint32_t rgb) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%06x", static_cast<unsigned>(rgb & 0xffffffu));
+    return text;
+}
+
 void mark(MapImage& image, const MapTransform& t, std::int32_t x, std::int32_t y, Argb colour,
           int radius, bool outlined = true) {
     const auto cx = static_cast<std::int32_t>(std::floor(t.screenX(x + 0.5)));
@@ -152,14 +164,14 @@ bool mapOf(const TerrainMatrix& m, const Marks& marks, const PngEncoder& encode,
     const bool small = window.scale < 5;
     const int postRadius = small ? 2 : window.scale / 2;
     for (const auto& [x, y] : marks.posts) {
-        mark(image, t, x, y, argb(230, 0, 230), postRadius, small);
+        mark(image, t, x, y, opaque(changedPostColour), postRadius, small);
     }
-    for (const auto& [list, colour] : {std::pair{&marks.deleted, argb(213, 40, 40)},
-                                       std::pair{&marks.changed, argb(240, 150, 0)},
-                                       std::pair{&marks.added, argb(30, 170, 60)}}) {
+    for (const auto& [list, change] :
+         {std::pair{&marks.deleted, "deleted"}, std::pair{&marks.changed, "changed"},
+          std::pair{&marks.added, "added"}}) {
         for (const auto& [x, y] : *list) {
             if (m.contains(x, y)) {
-                mark(image, t, x, y, colour, 3);
+                mark(image, t, x, y, opaque(objectChangeColour(change)), 3);
             }
         }
     }
@@ -221,10 +233,14 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
     page += "<br>After: ";
     appendEscapedHtml(page, diff.afterTerrain +
                                 (diff.afterSource.empty() ? "" : ", " + diff.afterSource));
-    page += "</p>\n<p class=\"key\"><span style=\"background:#e600e6\"></span>posts changed"
-            "<span style=\"background:#1eaa3c\"></span>objectives added"
-            "<span style=\"background:#d52828\"></span>deleted"
-            "<span style=\"background:#f09600\"></span>changed</p>\n";
+    page += "</p>\n<p class=\"key\">";
+    for (const auto& [colour, label] : {std::pair{changedPostColour, "posts changed"},
+                                        std::pair{objectChangeColour("added"), "objectives added"},
+                                        std::pair{objectChangeColour("deleted"), "deleted"},
+                                        std::pair{objectChangeColour("changed"), "changed"}}) {
+        page += "<span style=\"background:" + cssColour(colour) + "\"></span>" + label;
+    }
+    page += "</p>\n";
     Marks beforeMarks;
     Marks afterMarks;
     if (diff.terrain) {
@@ -265,12 +281,10 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
                                     : std::to_string(t.postsChanged) + " posts changed in " +
                                           std::to_string(t.sections.size()) + " sections.");
         page += "</p>\n<table><tr><th>Section X</th><th>Section Y</th><th>Posts</th>"
-                "<th>Area (Map X, Map Y)</th></tr>\n";
+                "<th>Area</th></tr>\n";
         for (const SectionChange& s : t.sections) {
-            row(page,
-                {std::to_string(s.sectionX), std::to_string(s.sectionY), std::to_string(s.posts),
-                 std::to_string(s.area.startX) + "," + std::to_string(s.area.startY) + " to " +
-                     std::to_string(s.area.endX) + "," + std::to_string(s.area.endY)});
+            row(page, {std::to_string(s.sectionX), std::to_string(s.sectionY),
+                       std::to_string(s.posts), sectionAreaText(s)});
         }
         page += "</table>\n";
     }

@@ -38,13 +38,8 @@ void terrainLines(const TerrainDiff& t, std::string& text) {
     text += '\n';
     for (std::size_t i = 0; i < t.sections.size() && i < 8; ++i) {
         const SectionChange& s = t.sections[i];
-        const auto span = [&](std::int32_t from, std::int32_t to) {
-            return from == to ? n(from) : n(from) + " to " + n(to);
-        };
         text += "  section " + n(s.sectionX) + "," + n(s.sectionY) + ": " + n(s.posts) +
-                (s.posts == 1 ? " post" : " posts") + ", Map X " +
-                span(s.area.startX, s.area.endX) + ", Map Y " + span(s.area.startY, s.area.endY) +
-                "\n";
+                (s.posts == 1 ? " post, " : " posts, ") + sectionAreaText(s) + "\n";
     }
     if (t.sections.size() > 8) {
         text += "  and " + n(t.sections.size() - 8) + " sections more\n";
@@ -83,6 +78,19 @@ std::string whatChanged(const ObjectChange& c) {
 }
 
 } // namespace
+
+std::string sectionAreaText(const SectionChange& s) {
+    const auto span = [](std::int32_t from, std::int32_t to) {
+        return from == to ? std::to_string(from)
+                          : std::to_string(from) + " to " + std::to_string(to);
+    };
+    return "Map X " + span(s.area.startX, s.area.endX) + ", Map Y " +
+           span(s.area.startY, s.area.endY);
+}
+
+std::uint32_t objectChangeColour(std::string_view change) {
+    return change == "added" ? 0x1eaa3c : change == "deleted" ? 0xd52828 : 0xf09600;
+}
 
 std::vector<ObjectChangeRow> objectChangeRows(const ExportDiff& d) {
     std::vector<ObjectChangeRow> rows;

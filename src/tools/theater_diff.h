@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantor {
@@ -42,6 +43,15 @@ struct ObjectChangeRow {
 
 // The deletions, then the additions, then the changes in the later version's order.
 std::vector<ObjectChangeRow> objectChangeRows(const ExportDiff& diff);
+
+// Where a section's changed posts lie: "Map X 20 to 21, Map Y 30" (a single value where the
+// area is one post wide or high).
+std::string sectionAreaText(const SectionChange& section);
+
+// The colours the changes are marked with, on the page and on the desktop map (0xRRGGBB): a
+// changed post magenta; an objective added green, deleted red, otherwise changed orange.
+inline constexpr std::uint32_t changedPostColour = 0xe600e6;
+std::uint32_t objectChangeColour(std::string_view change);
 
 // The short account of a comparison, a line per kind and the verdict last, as vantor-cli prints
 // it and the desktop shows it; the changed sections after the first eight are counted.

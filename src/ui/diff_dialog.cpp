@@ -30,15 +30,9 @@ QString versionText(const std::string& terrain, const std::string& source) {
     return text.isEmpty() ? QString("-") : text.toHtmlEscaped();
 }
 
-// The colours of the page's markers: added green, deleted red, changed orange.
+// The colours of the page's markers, a little darker to read as text on white.
 QColor colourOf(const std::string& change) {
-    if (change == "added") {
-        return QColor(0x1e, 0xaa, 0x3c);
-    }
-    if (change == "deleted") {
-        return QColor(0xd5, 0x28, 0x28);
-    }
-    return QColor(0xc0, 0x70, 0x00);
+    return QColor::fromRgb(objectChangeColour(change)).darker(125);
 }
 
 void addTerrain(QTreeWidget* tree, const TerrainDiff& t) {
@@ -58,13 +52,9 @@ void addTerrain(QTreeWidget* tree, const TerrainDiff& t) {
     for (const SectionChange& s : t.sections) {
         auto* item = new QTreeWidgetItem(group);
         item->setText(0, QString("section %1,%2").arg(s.sectionX).arg(s.sectionY));
-        item->setText(1, QString("Map X %1 to %2, Map Y %3 to %4")
-                             .arg(s.area.startX)
-                             .arg(s.area.endX)
-                             .arg(s.area.startY)
-                             .arg(s.area.endY));
+        item->setText(1, qs(sectionAreaText(s)));
         item->setText(3, QString(s.posts == 1 ? "%1 post" : "%1 posts").arg(s.posts));
-        item->setForeground(0, QColor(0xb0, 0x00, 0xb0));
+        item->setForeground(0, QColor::fromRgb(changedPostColour).darker(125));
         setPost(item, (s.area.startX + s.area.endX) / 2, (s.area.startY + s.area.endY) / 2);
     }
     group->setExpanded(true);

@@ -368,8 +368,7 @@ void MapView::setSelectedChange(std::optional<QPoint> post) {
     update();
 }
 
-// The page's colours: changed posts magenta; objectives added green, deleted red, changed
-// orange.
+// In the page's colours.
 void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
     if (!state_.diff.done) {
         return;
@@ -380,7 +379,7 @@ void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
     painter.save();
     if (const std::optional<TerrainDiff>& terrain = state_.diff.last.terrain) {
         const double side = std::max(pixelsPerPost_, 3.0);
-        const QColor magenta(0xe6, 0x00, 0xe6);
+        const QColor magenta = QColor::fromRgb(changedPostColour);
         for (const PostChange& p : terrain->posts) {
             const QPointF c(t.screenX(p.x + 0.5), t.screenY(p.y + 0.5));
             if (inView(c)) {
@@ -395,9 +394,7 @@ void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
         if (!inView(c)) {
             continue;
         }
-        const QColor colour = r.change == "added"     ? QColor(0x1e, 0xaa, 0x3c)
-                              : r.change == "deleted" ? QColor(0xd5, 0x28, 0x28)
-                                                      : QColor(0xe6, 0x8a, 0x00);
+        const QColor colour = QColor::fromRgb(objectChangeColour(r.change));
         painter.setPen(QPen(Qt::white, 4));
         painter.drawEllipse(c, 7.0, 7.0);
         painter.setPen(QPen(colour, 2));
@@ -418,10 +415,10 @@ void MapView::paintLegend(QPainter& painter) {
     const std::vector<LegendEntry> entries = legendEntries(mode_);
     // While a comparison is shown, its marks: a swatch for the posts, rings for objectives.
     const std::pair<const char*, QColor> changeRows[] = {
-        {"Post changed", QColor(0xe6, 0x00, 0xe6)},
-        {"Objective added", QColor(0x1e, 0xaa, 0x3c)},
-        {"Objective deleted", QColor(0xd5, 0x28, 0x28)},
-        {"Objective changed", QColor(0xe6, 0x8a, 0x00)},
+        {"Post changed", QColor::fromRgb(changedPostColour)},
+        {"Objective added", QColor::fromRgb(objectChangeColour("added"))},
+        {"Objective deleted", QColor::fromRgb(objectChangeColour("deleted"))},
+        {"Objective changed", QColor::fromRgb(objectChangeColour("changed"))},
     };
     const int changes = state_.diff.done ? static_cast<int>(std::size(changeRows)) : 0;
     const int line = 16;
