@@ -378,13 +378,38 @@ void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
     };
     painter.save();
     if (const std::optional<TerrainDiff>& terrain = state_.diff.last.terrain) {
-        const double side = std::max(pixelsPerPost_, 3.0);
         const QColor magenta = QColor::fromRgb(changedPostColour);
-        for (const PostChange& p : terrain->posts) {
-            const QPointF c(t.screenX(p.x + 0.5), t.screenY(p.y + 0.5));
-            if (inView(c)) {
-                painter.fillRect(QRectF(c.x() - side / 2, c.y() - side / 2, side, side), magenta);
+        if (pixelsPerPost_ > 3.0) {
+            const double side = pixelsPerPost_;
+            for (const PostChange& p : terrain->posts) {
+                const QPointF c(t.screenX(p.x + 0.5), t.screenY(p.y + 0.5));
+                if (inView(c)) {
+                    painter.fillRect(QRectF(c.x() - side / 2, c.y() - side / 2, side, side),
+                                     magenta);
+                }
             }
+        } else {
+            // Zoomed out, a whole theater's changes may stand in view: each is three pixels
+            // square, set straight into one image that is drawn once.
+            QImage marks(size(), QImage::Format_ARGB32_Premultiplied);
+            marks.fill(Qt::transparent);
+            const QRgb colour = magenta.rgba();
+            const int w = marks.width();
+            const int h = marks.height();
+            for (const PostChange& p : terrain->posts) {
+                const int cx = static_cast<int>(std::floor(t.screenX(p.x + 0.5)));
+                const int cy = static_cast<int>(std::floor(t.screenY(p.y + 0.5)));
+                if (cx < -1 || cy < -1 || cx > w || cy > h) {
+                    continue;
+                }
+                for (int y = std::max(cy - 1, 0); y <= std::min(cy + 1, h - 1); ++y) {
+                    auto* line = reinterpret_cast<QRgb*>(marks.scanLine(y));
+                    for (int x = std::max(cx - 1, 0); x <= std::min(cx + 1, w - 1); ++x) {
+                        line[x] = colour;
+                    }
+                }
+            }
+            painter.drawImage(0, 0, marks);
         }
     }
     painter.setRenderHint(QPainter::Antialiasing, true);

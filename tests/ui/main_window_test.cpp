@@ -1469,7 +1469,19 @@ class MainWindowTest : public QObject {
             changes->setCurrentItem(objectives->child(0));
             QCOMPARE(w.mapView()->selectedChange(), std::optional(QPoint(deleted.x, deleted.y)));
             QCOMPARE(w.mapView()->centre(), QPointF(deleted.x + 0.5, deleted.y + 0.5));
+            // The changed posts are magenta, at every zoom (zoomed out, drawn three pixels wide).
+            const auto magentaAt = [&](double x, double y) {
+                const MapTransform t = w.mapView()->transform();
+                const QImage shot = w.mapView()->grab().toImage();
+                const QColor c = shot.pixelColor(static_cast<int>(std::floor(t.screenX(x))),
+                                                 static_cast<int>(std::floor(t.screenY(y))));
+                return c == QColor::fromRgb(changedPostColour);
+            };
+            w.mapView()->setView(0.5, 64, 64);
+            QVERIFY(magentaAt(70.5, 90.5));
             w.mapView()->setView(8, 40, 48);
+            QVERIFY(magentaAt(5.5, 5.5));
+            QVERIFY(!magentaAt(6.5, 5.5));
             QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/compare_versions_map.png"));
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
