@@ -2,11 +2,24 @@
 
 #include "app/version.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 namespace vantor::report {
 
 using Json = nlohmann::ordered_json;
+
+namespace {
+
+// A setting as it was typed (0.01, not the 0.009999999776 its float holds).
+double decimalOf(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7g", static_cast<double>(value));
+    return std::strtod(text, nullptr);
+}
+
+} // namespace
 
 std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theater,
                       const std::string& toolName) {
@@ -62,10 +75,9 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
     // The settings the radar check computed its profiles with, where it ran.
     if (doc["summary"]["counts"].contains("radar")) {
         const RadarSettings& r = audit.report.radarSettings;
-        doc["summary"]["radarSettings"] = {
-            {"maxRange", static_cast<double>(r.maximumRange)},
-            {"rangeIncrement", static_cast<double>(r.rangeIncrement)},
-            {"azimuthIncrement", static_cast<double>(r.azimuthIncrement)}};
+        doc["summary"]["radarSettings"] = {{"maxRange", decimalOf(r.maximumRange)},
+                                           {"rangeIncrement", decimalOf(r.rangeIncrement)},
+                                           {"azimuthIncrement", decimalOf(r.azimuthIncrement)}};
     }
     // How the parents check told cities and towns, where it ran.
     if (doc["summary"]["counts"].contains("parents")) {
