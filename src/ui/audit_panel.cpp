@@ -1,5 +1,7 @@
 #include "ui/audit_panel.h"
 
+#include "app/commands.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -76,6 +78,22 @@ QString repairText(const AuditFinding& f) {
     return text;
 }
 
+int mendingCommand(const AuditFinding& f) {
+    if (f.suggestions.empty() || f.suggestions.front().tile || f.suggestions.front().parent) {
+        return 0;
+    }
+    switch (f.check) {
+    case AuditCheck::Urban:
+        return cmd::CheckCityJunction;
+    case AuditCheck::Airbases:
+        return cmd::LevelAirbases;
+    case AuditCheck::Radar:
+        return cmd::RadarProfiles;
+    default:
+        return 0;
+    }
+}
+
 bool canApply(const AuditFinding& f) {
     return !f.suggestions.empty() &&
            (f.suggestions.front().tile.has_value() || f.suggestions.front().parent.has_value());
@@ -110,7 +128,7 @@ AuditPanel::AuditPanel(QWidget* parent)
     saveJson_->setToolTip("Write every finding as JSON (docs/audit.schema.json)");
     apply_->setToolTip("Put the selected finding's first repair in place: the terrain pair is "
                        "written back (the previous pair kept as .bak), a Parent goes to a new "
-                       "export");
+                       "export; for a finding a command mends, run that command");
     applyAll_->setToolTip("Put the first repair of every finding of the selected finding's "
                           "check in place");
     apply_->setEnabled(false);
@@ -163,6 +181,7 @@ void AuditPanel::showRepairs(int finding) {
     if (audit_ == nullptr || finding < 0 ||
         static_cast<std::size_t>(finding) >= audit_->report.findings.size()) {
         repairs_->clear();
+        apply_->setText("Apply");
         apply_->setEnabled(false);
         applyAll_->setEnabled(false);
         return;
@@ -182,7 +201,10 @@ void AuditPanel::showRepairs(int finding) {
         text += "<br>Nothing here is mended by a tile or a Parent.";
     }
     repairs_->setText(text);
-    apply_->setEnabled(canApply(f));
+    // A command mends the whole file at once: Apply runs it, and there is nothing more to apply.
+    const bool runs = mendingCommand(f) != 0;
+    apply_->setText(runs ? "Run Command..." : "Apply");
+    apply_->setEnabled(canApply(f) || runs);
     applyAll_->setEnabled(canApply(f));
 }
 

@@ -645,6 +645,10 @@ void MainWindow::applyRepairs(int finding, bool wholeCheck) {
     }
     const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
     const AuditFinding& chosen = findings[static_cast<std::size_t>(finding)];
+    if (const int command = mendingCommand(chosen); command != 0 && !wholeCheck) {
+        runCommand(command); // as from its menu item: its own dialogs and message
+        return;
+    }
     RepairRecord& r = state_.repair;
     r.selected = {};
     r.chosen.clear();

@@ -2,6 +2,7 @@
 #include "app/commands.h"
 #include "app/progress.h"
 #include "app/recent_files.h"
+#include "flows/audit_flow.h"
 #include "objectives/export_format.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
@@ -1290,6 +1291,67 @@ class MainWindowTest : public QObject {
                                 .arg(wrapped.size().height())));
         QVERIFY(summary->geometry().bottom() < w.auditPanel()->findings()->geometry().top());
         QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_against_baseline.png"));
+    }
+
+    // A finding a whole command mends (the city check, the levelling, the radar profiles):
+    // Apply runs that command, as its menu item does, and Apply All has nothing to apply.
+    void aFindingACommandMendsRunsThatCommand() {
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 16));
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        const std::string source = (theater.path / "Theater.csv").string();
+        const std::string out = (theater.path / "Radar.csv").string();
+        std::deque<std::string> answers = {l2, source};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        w.runCommand(cmd::OpenL2Terrain);
+        w.runCommand(cmd::OpenSourceCsv);
+        w.menuAction(cmd::AuditTheater)->trigger();
+        QTRY_VERIFY(w.state().audit.done);
+        const auto& found = w.state().audit.last.report.findings;
+        QTreeWidget* rows = w.auditPanel()->findings();
+        const auto select = [&](AuditCheck check) {
+            for (std::size_t i = 0; i < found.size(); ++i) {
+                if (found[i].check == check) {
+                    rows->setCurrentItem(rows->topLevelItem(static_cast<int>(i)));
+                    return true;
+                }
+            }
+            return false;
+        };
+        QPushButton* apply = w.auditPanel()->applyButton();
+        for (const AuditCheck check :
+             {AuditCheck::Urban, AuditCheck::Airbases, AuditCheck::Radar, AuditCheck::Parents}) {
+            QVERIFY2(select(check), auditCheckName(check));
+            const bool runs = check != AuditCheck::Parents;
+            QCOMPARE(apply->text(), runs ? QString("Run Command...") : QString("Apply"));
+            QVERIFY(apply->isEnabled());
+            QCOMPARE(w.auditPanel()->applyAllButton()->isEnabled(), !runs);
+        }
+        QVERIFY(select(AuditCheck::Radar));
+        bool asked = false;
+        w.radarSettingsShown = [&](RadarSettingsDialog& dialog) {
+            asked = true;
+            dialog.scan();
+            return dialog.result() == QDialog::Accepted;
+        };
+        answers = {source, out};
+        apply->click();
+        QVERIFY(asked);
+        QVERIFY(answers.empty());
+        QVERIFY2(!messages.isEmpty() && messages.last().contains("Radar LOS Calcuations Completed"),
+                 qPrintable(messages.join("|")));
+        QVERIFY(std::filesystem::exists(out));
+        // The profiles written are the ones the audit compares with.
+        const TheaterAudit again = auditTheater(w.state(), out, [] {
+            AuditSelection s{};
+            s[auditIndex(AuditCheck::Radar)] = true;
+            return s;
+        }());
+        QCOMPARE(again.report.outcomes[auditIndex(AuditCheck::Radar)].count, std::size_t{0});
     }
 
     // A finding's repairs in the panel and on the map; Apply writes them back (the pair as one,
