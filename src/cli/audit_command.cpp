@@ -25,13 +25,10 @@ constexpr int exitUsage = 2;
 // findings' markers.
 bool writeAuditPage(const CliSession& session, const TheaterAudit& audit, const std::string& json,
                     const std::string& path, std::string& error) {
-    report::AuditPageMap map;
-    if (!report::drawAuditMap(session.state.terrain.matrix, encodePng, map, error)) {
-        return false;
-    }
-    return writeAuditFile(
-        audit, path, report::auditPage(report::auditTitle(audit, session.state.theater), json, map),
-        error);
+    std::string page;
+    return report::auditPageOf(audit, session.state.theater, session.state.terrain.matrix, json,
+                               encodePng, page, error) &&
+           writeAuditFile(audit, path, page, error);
 }
 
 int audit(const GlobalOptions& options, const AuditCommand& c) {

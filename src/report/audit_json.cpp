@@ -173,4 +173,15 @@ std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theat
     return title;
 }
 
+bool auditPageOf(const TheaterAudit& audit, const TheaterDefinition& theater,
+                 const TerrainMatrix& matrix, const std::string& json, const PngEncoder& encode,
+                 std::string& page, std::string& error) {
+    AuditPageMap map;
+    if (!drawAuditMap(matrix, encode, map, error)) {
+        return false;
+    }
+    page = auditPage(auditTitle(audit, theater), json, map);
+    return true;
+}
+
 } // namespace vantor::report

@@ -592,18 +592,12 @@ void MainWindow::saveAudit(bool page) {
         return;
     }
     const TheaterAudit& audit = state_.audit.last;
-    std::string bytes = report::auditJson(audit, state_.theater, "vantor");
+    const std::string json = report::auditJson(audit, state_.theater, "vantor");
+    std::string bytes = json;
     std::string error;
-    if (page) {
-        report::AuditPageMap map;
-        if (!report::drawAuditMap(state_.terrain.matrix, encodeQtPng, map, error)) {
-            showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
-                        MessageIcon::Error);
-            return;
-        }
-        bytes = report::auditPage(report::auditTitle(audit, state_.theater), bytes, map);
-    }
-    if (!writeAuditFile(audit, chosen.path, bytes, error)) {
+    const bool made = !page || report::auditPageOf(audit, state_.theater, state_.terrain.matrix,
+                                                   json, encodeQtPng, bytes, error);
+    if (!made || !writeAuditFile(audit, chosen.path, bytes, error)) {
         showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
                     MessageIcon::Error);
         return;
