@@ -8,6 +8,7 @@
 #include "audit/audit.h"
 #include "audit/mend.h"
 #include "base/file_guard.h"
+#include "base/pair_history.h"
 #include "base/text_file.h"
 #include "base/text_reader.h"
 #include "checks/city_check.h"
@@ -52,6 +53,12 @@ struct TerrainRecord {
     // and record format.
     TerrainMatrix matrix;
     bool findL2InfoPresent = false;
+    // A dry run: an interrupted write of the pair is reported and read around, never finished.
+    bool dryRun = false;
+    // The pair as it was read or last written: a write-back refuses when it has changed since.
+    PairVersion pairVersion;
+    // What the last write-back's commit came to.
+    PairChange lastWrite;
 };
 
 // The list window and what the current work produces.
@@ -148,10 +155,6 @@ struct RepairRecord {
     std::vector<std::pair<AuditCheck, std::string>> skipped; // checks that could not be taken on
     bool terrainWritten = false;
     bool exportWritten = false;
-    // The last mend written into the terrain pair, for Edit > Undo Last Repair.
-    std::vector<TileRepair> undoable;
-    std::string undoL2;
-    std::string undoO2;
 };
 
 // The progress window and the flag that asks a long operation to stop.

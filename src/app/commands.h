@@ -47,7 +47,8 @@ enum Command : int {
     ChooseStartFolder = 10240, // File > "Start Folder...": ours, not the suite's
     AuditTheater = 10241,      // Actions > "Audit Theater...": ours too
     MendTheater = 10242,       // the repairs of the audit put on the terrain and the export
-    UndoRepair = 10243,        // Edit > "Undo Last Repair": the terrain pair from its backup
+    UndoTerrain = 10243,       // Edit > "Undo": the terrain pair before the last write-back
+    RedoTerrain = 10246,       // Edit > "Redo": the pair the last Undo replaced
     KeepSourceDates = 10244,   // Edit > "Keep Source Dates": titles dated as their source
     CompareVersions = 10245,   // Actions > "Compare Versions...": two versions of the theater
     LevelAirbases = 17182,

@@ -82,9 +82,11 @@ const char* commandStatusText(int command) {
     case cmd::KeepSourceDates:
         return "Date what is written with its source's title date instead of now, so that a "
                "run again on the same input writes the same file.";
-    case cmd::UndoRepair:
-        return "Put the terrain pair back as it was before the last repair applied, from its "
-               ".bak files.";
+    case cmd::UndoTerrain:
+        return "Put back the terrain pair that the last write-back (a mend, a levelling, an Apply) "
+               "replaced, from the terrain's history.";
+    case cmd::RedoTerrain:
+        return "Put back the terrain pair that the last Undo replaced.";
     case cmd::UsersManual:
         return "Open the user's manual.";
     case cmd::HowTo:
@@ -149,7 +151,8 @@ MenuModel buildMainMenu() {
         makeMenuItem(cmd::SelectObjects, "&Select Objects"),
         makeMenuItem(cmd::DeleteSelected, "&Delete Selected"),
         makeSeparator(),
-        makeMenuItem(cmd::UndoRepair, "&Undo Last Repair", Greyed),
+        makeMenuItem(cmd::UndoTerrain, "&Undo", Greyed),
+        makeMenuItem(cmd::RedoTerrain, "&Redo", Greyed),
         makeMenuItem(cmd::KeepSourceDates, "&Keep Source Dates"),
     };
 

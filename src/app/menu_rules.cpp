@@ -3,8 +3,11 @@
 #include "app/application_state.h"
 #include "app/commands.h"
 #include "app/platform_calls.h"
+#include "base/pair_history.h"
+#include "terrain/terrain_pair.h"
 
 #include <initializer_list>
+#include <tuple>
 
 namespace vantor {
 
@@ -16,7 +19,42 @@ void setAll(MenuModel& menu, std::initializer_list<int> ids, ItemState state) {
     }
 }
 
+// Undo and Redo say what they would put back: the work that made the pair in place, and the
+// work the last Undo took back. Both follow the history on disk, which other runs share.
+void nameHistoryItems(ApplicationState& state) {
+    const HistoryMoves moves = historyMovesFor(state.terrain.terrainPath);
+    for (const auto& [id, label, what] :
+         {std::tuple{cmd::UndoTerrain, "&Undo", &moves.undoWhat},
+          std::tuple{cmd::RedoTerrain, "&Redo", &moves.redoWhat}}) {
+        MenuItem* item = findMenuItem(state.menu, id);
+        if (item == nullptr) {
+            continue;
+        }
+        item->text = what->empty() ? label : std::string(label) + " " + *what;
+        item->state = what->empty() ? ItemState::Greyed : ItemState::Enabled;
+    }
+}
+
 } // namespace
+
+HistoryMoves historyMovesFor(const std::string& terrainPath) {
+    HistoryMoves moves;
+    std::filesystem::path l2;
+    std::filesystem::path o2;
+    std::string error;
+    PairHistory history;
+    if (terrainPath.empty() || !terrainPairFor(terrainPath, l2, o2, error) ||
+        !readPairHistory(l2, history, error) || history.current() == nullptr) {
+        return moves;
+    }
+    if (undoStep(history, 1).target != 0) {
+        moves.undoWhat = history.current()->what;
+    }
+    if (const HistoryStep redo = redoStep(history, 1); redo.target != 0) {
+        moves.redoWhat = history.find(redo.target)->what;
+    }
+    return moves;
+}
 
 void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent event) {
     using enum ItemState;
@@ -51,12 +89,11 @@ void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent
     case MenuEvent::OutputFileClosed:
         setMenuItemState(menu, cmd::CloseOutputFiles, Greyed);
         break;
-    case MenuEvent::RepairWritten:
-        setMenuItemState(menu, cmd::UndoRepair, Enabled);
+    case MenuEvent::TerrainWritten:
         break;
-    case MenuEvent::RepairUndone:
-        setMenuItemState(menu, cmd::UndoRepair, Greyed);
-        break;
+    }
+    if (event == MenuEvent::TerrainOpened || event == MenuEvent::TerrainWritten) {
+        nameHistoryItems(state);
     }
     notifyMenuChanged(platform, menu);
 }

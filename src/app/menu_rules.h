@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace vantor {
 
 struct ApplicationState;
@@ -15,10 +17,17 @@ enum class MenuEvent {
     OutputRequestSucceeded, // an internal output file request
     AllScansFinished,
     OutputFileClosed, // by "&Close Output Files"
-    RepairWritten,    // a mend wrote the terrain pair: it can be undone
-    RepairUndone,     // or the last one was undone, or the pair written otherwise
+    TerrainWritten,   // the terrain pair was written back, or a generation of it put back
 };
 
 void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent event);
+
+// What Undo and Redo of the terrain at this path would put back, as the work that made it
+// ("Mend of 24 tiles"); empty where there is nothing to undo or redo.
+struct HistoryMoves {
+    std::string undoWhat;
+    std::string redoWhat;
+};
+HistoryMoves historyMovesFor(const std::string& terrainPath);
 
 } // namespace vantor

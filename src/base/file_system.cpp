@@ -6,6 +6,7 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <direct.h>
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
@@ -13,6 +14,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -63,6 +65,7 @@ FileFacts factsFrom(const StatRecord& st) {
     facts.size = st.st_size < 0 ? 0 : static_cast<std::uint64_t>(st.st_size);
     facts.permissions = static_cast<unsigned>(st.st_mode) & 0777u;
     facts.readOnly = (st.st_mode & _S_IWRITE) == 0;
+    facts.modified = static_cast<std::int64_t>(st.st_mtime) * 1000000000;
     return facts;
 }
 
@@ -73,6 +76,11 @@ void addIdentity(HANDLE handle, FileFacts& facts) {
         facts.identity.device = info.dwVolumeSerialNumber;
         facts.identity.file =
             (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        facts.links = info.nNumberOfLinks;
+        const std::uint64_t ticks =
+            (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+            info.ftLastWriteTime.dwLowDateTime;
+        facts.modified = static_cast<std::int64_t>(ticks) * 100; // 100 ns ticks, another epoch
     }
 }
 #else
@@ -90,6 +98,13 @@ FileFacts factsFrom(const struct stat& st) {
     facts.identity.file = static_cast<std::uint64_t>(st.st_ino);
     facts.permissions = static_cast<unsigned>(st.st_mode) & 07777u;
     facts.readOnly = (st.st_mode & 0222) == 0;
+#ifdef __APPLE__
+    facts.modified = static_cast<std::int64_t>(st.st_mtimespec.tv_sec) * 1000000000 +
+                     st.st_mtimespec.tv_nsec;
+#else
+    facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+#endif
+    facts.links = static_cast<std::uint64_t>(st.st_nlink);
     return facts;
 }
 #endif
@@ -299,8 +314,35 @@ bool mayWrite(const std::filesystem::path& path, const FileFacts& facts) {
 #endif
 }
 
+bool syncFolderChecked([[maybe_unused]] const std::filesystem::path& folder,
+                       [[maybe_unused]] std::string& error) {
+#ifndef _WIN32
+    const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        error = lastSystemError();
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL; // EINVAL: folders cannot be synced
+    if (!synced) {
+        error = lastSystemError();
+    }
+    ::close(fd);
+    return synced;
+#else
+    return true; // NTFS keeps its folders in its own journal
+#endif
+}
+
 bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 std::string& error) {
+#ifndef _WIN32
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        error = lastSystemError();
+        return false;
+    }
+    return true;
+#else
     std::error_code ec;
     std::filesystem::rename(from, to, ec);
     if (ec) {
@@ -308,6 +350,116 @@ bool renameOver(const std::filesystem::path& from, const std::filesystem::path& 
         return false;
     }
     return true;
+#endif
+}
+
+bool removeFile(const std::filesystem::path& path, std::string& error) {
+#ifndef _WIN32
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        error = lastSystemError();
+        return false;
+    }
+#else
+    if (_wunlink(path.c_str()) != 0 && errno != ENOENT) {
+        error = lastSystemError();
+        return false;
+    }
+#endif
+    return true;
+}
+
+bool makeHardLink(const std::filesystem::path& existing, const std::filesystem::path& link,
+                  std::string& error) {
+#ifndef _WIN32
+    if (::link(existing.c_str(), link.c_str()) != 0) {
+        error = lastSystemError();
+        return false;
+    }
+#else
+    if (!CreateHardLinkW(link.c_str(), existing.c_str(), nullptr)) {
+        error = std::system_category().message(static_cast<int>(GetLastError()));
+        return false;
+    }
+#endif
+    return true;
+}
+
+bool makeFolder(const std::filesystem::path& path, std::string& error) {
+#ifndef _WIN32
+    const bool made = ::mkdir(path.c_str(), 0777) == 0;
+#else
+    const bool made = _wmkdir(path.c_str()) == 0;
+#endif
+    if (made) {
+        return true;
+    }
+    const int code = errno;
+    if (code == EEXIST && examinePath(path).kind == FileKind::Folder && !isSymbolicLink(path)) {
+        return true;
+    }
+    error = code == EEXIST ? "something that is not a folder has its name" : systemErrorText(code);
+    return false;
+}
+
+bool namePresent(const std::filesystem::path& path) {
+#ifndef _WIN32
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+#else
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+#endif
+}
+
+bool openLockFile(FileDescriptor& file, const std::filesystem::path& path, std::string& error) {
+    file.close();
+#ifndef _WIN32
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        error = lastSystemError();
+        return false;
+    }
+#else
+    int fd = -1;
+    const errno_t code = _wsopen_s(&fd, path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                                   _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    if (code != 0) {
+        error = systemErrorText(code);
+        return false;
+    }
+#endif
+    file = FileDescriptor(fd);
+    if (examineOpenFile(file).kind != FileKind::Regular) {
+        file.close();
+        error = "it is not a regular file";
+        return false;
+    }
+    return true;
+}
+
+LockResult tryLockExclusive(const FileDescriptor& file, std::string& error) {
+#ifndef _WIN32
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) == 0) {
+        return LockResult::Taken;
+    }
+    if (errno == EWOULDBLOCK || errno == EINTR) {
+        return LockResult::Busy;
+    }
+    error = lastSystemError();
+    return LockResult::Failed;
+#else
+    OVERLAPPED overlapped{};
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.get()));
+    if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                   &overlapped)) {
+        return LockResult::Taken;
+    }
+    const DWORD code = GetLastError();
+    if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING) {
+        return LockResult::Busy;
+    }
+    error = std::system_category().message(static_cast<int>(code));
+    return LockResult::Failed;
+#endif
 }
 
 } // namespace vantor

@@ -29,6 +29,8 @@ struct FileFacts {
     FileIdentity identity;
     unsigned permissions = 0; // the mode bits (POSIX)
     bool readOnly = false;    // no write permission for anyone, or the read-only attribute
+    std::int64_t modified = 0; // last change of the content, in nanoseconds since the epoch
+    std::uint64_t links = 1;   // names the file has (hard links)
 };
 
 // An open file of the C runtime: a POSIX descriptor, or the C runtime's on Windows. Closed when
@@ -90,6 +92,9 @@ std::FILE* streamFor(FileDescriptor& file, const char* mode);
 bool syncFile(std::FILE* stream);
 // Makes renames in a folder durable. Best effort: not every system can.
 void syncFolder(const std::filesystem::path& folder);
+// As syncFolder, but says when the system reported a failure (a system that cannot sync folders
+// at all is no failure). Error set on failure.
+bool syncFolderChecked(const std::filesystem::path& folder, std::string& error);
 // Gives a new file the permissions of the file it will replace.
 void copyPermissions(std::FILE* stream, const FileFacts& from);
 // Whether the user running the program may write to an existing file.
@@ -98,5 +103,25 @@ bool mayWrite(const std::filesystem::path& path, const FileFacts& facts);
 // Renames from over to, replacing to. Error set on failure.
 bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 std::string& error);
+
+// Removes one name of a file (never a folder). A name that is not there is no failure.
+bool removeFile(const std::filesystem::path& path, std::string& error);
+
+// Makes `link` a second name of the file `existing` (a hard link). Error set on failure, for
+// example on a file system that has no hard links.
+bool makeHardLink(const std::filesystem::path& existing, const std::filesystem::path& link,
+                  std::string& error);
+
+// Creates a folder (its parent must exist); one that is already there is no failure.
+bool makeFolder(const std::filesystem::path& path, std::string& error);
+
+// Whether anything (a file, a folder, a dangling link) has this name.
+bool namePresent(const std::filesystem::path& path);
+
+// Opens (creating it when missing, never through a link) a file that serves as a lock.
+bool openLockFile(FileDescriptor& file, const std::filesystem::path& path, std::string& error);
+enum class LockResult { Taken, Busy, Failed };
+// Tries once to take an exclusive lock on the whole file; the lock goes with the descriptor.
+LockResult tryLockExclusive(const FileDescriptor& file, std::string& error);
 
 } // namespace vantor

@@ -3,6 +3,7 @@
 #include "base/file_guard.h"
 #include "base/file_lookup.h"
 #include "base/input_file.h"
+#include "base/pair_commit.h"
 #include "base/text_util.h"
 
 #include <algorithm>
@@ -45,7 +46,7 @@ std::uint64_t injectedWriteLimit() {
 
 // --- Temporaries a signal must not leave behind ----------------------------------------------
 
-// Fixed slots, so that the signal handler reads nothing that is being reallocated.
+// Fixed entries, so that the signal handler reads nothing that is being reallocated.
 struct TemporarySlot {
     std::atomic<bool> used{false};
     char path[4096] = {};
@@ -70,7 +71,7 @@ void rememberTemporary(const std::filesystem::path& temporary) {
 #endif
 }
 
-extern "C" void removeTemporariesAndStop(int signal) {
+void removeLiveTemporaries() {
 #ifndef _WIN32
     for (TemporarySlot& slot : liveTemporaries) {
         if (slot.used.load()) {
@@ -78,8 +79,28 @@ extern "C" void removeTemporariesAndStop(int signal) {
         }
     }
 #endif
+}
+
+// --- Stops that wait for a commit ---------------------------------------------------------------
+
+std::atomic<int> deferralDepth{0};
+std::atomic<int> waitingSignal{0};
+void (*stopNotice)(const std::string&) = nullptr;
+std::string deferredOutcome;
+
+[[noreturn]] void stopNow(int signal) {
+    removeLiveTemporaries();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+    std::_Exit(128 + signal); // a signal the system would not deliver again
+}
+
+extern "C" void removeTemporariesAndStop(int signal) {
+    if (deferralDepth.load() > 0) {
+        waitingSignal.store(signal);
+        return;
+    }
+    stopNow(signal);
 }
 
 // --- Names ------------------------------------------------------------------------------------
@@ -105,21 +126,12 @@ std::filesystem::path withSuffix(const std::filesystem::path& path, std::string_
     return result;
 }
 
-std::filesystem::path backupPath(const std::filesystem::path& target) {
-    return withSuffix(target, ".bak");
-}
-
 // --- Commit steps -----------------------------------------------------------------------------
 
 bool renameStep(const std::filesystem::path& from, const std::filesystem::path& to,
                 std::string& error) {
     crashPoint();
     return renameOver(from, to, error);
-}
-
-bool pathExists(const std::filesystem::path& path) {
-    std::error_code ec;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
 // Why the target may not be written now: checked when writing begins and again just before the
@@ -155,97 +167,6 @@ bool finish(SafeWriter& writer, bool durable) {
         ok = false;
     }
     return ok;
-}
-
-// What a commit record says: for each file, where the new one waits and where the old one goes.
-struct CommitEntry {
-    std::filesystem::path target;
-    std::filesystem::path temporary;
-    std::filesystem::path old;
-    bool keepOld = false;
-};
-
-constexpr std::string_view recordTitle = "Vantor pair commit 1";
-
-std::string recordText(const std::vector<CommitEntry>& entries) {
-    std::string text = std::string(recordTitle) + "\n";
-    for (const CommitEntry& e : entries) {
-        text += fromFsPath(e.target.filename()) + "\t" + fromFsPath(e.temporary.filename()) + "\t" +
-                fromFsPath(e.old.filename()) + "\t" + (e.keepOld ? "1" : "0") + "\n";
-    }
-    return text;
-}
-
-bool parseRecord(const std::string& text, const std::filesystem::path& folder,
-                 std::vector<CommitEntry>& entries) {
-    bool titled = false;
-    bool ok = true;
-    forEachTextLine(text, [&](std::string_view line) {
-        if (!titled) {
-            titled = line == recordTitle;
-            ok = titled;
-            return ok;
-        }
-        if (line.empty()) {
-            return true;
-        }
-        std::vector<std::string_view> fields;
-        for (std::size_t start = 0;;) {
-            const std::size_t tab = line.find('\t', start);
-            fields.push_back(line.substr(start, tab - start));
-            if (tab == std::string_view::npos) {
-                break;
-            }
-            start = tab + 1;
-        }
-        const auto plainName = [](std::string_view name) {
-            return !name.empty() && name.find_first_of("/\\") == std::string_view::npos &&
-                   name != "." && name != "..";
-        };
-        if (fields.size() != 4 || !plainName(fields[0]) || !plainName(fields[1]) ||
-            !plainName(fields[2]) || (fields[3] != "0" && fields[3] != "1")) {
-            ok = false;
-            return false;
-        }
-        entries.push_back({folder / toFsPath(fields[0]), folder / toFsPath(fields[1]),
-                           folder / toFsPath(fields[2]), fields[3] == "1"});
-        return true;
-    });
-    return ok && titled && !entries.empty();
-}
-
-// Puts every file of a written record in place: the old file aside, the new one in its place,
-// then the old ones that are not kept removed and the record with them.
-bool completeCommit(const std::vector<CommitEntry>& entries, const std::filesystem::path& record,
-                    std::string& error) {
-    for (const CommitEntry& e : entries) {
-        if (!pathExists(e.temporary)) {
-            continue; // already in place
-        }
-        if (pathExists(e.target) && !renameStep(e.target, e.old, error)) {
-            error = "cannot move " + fromFsPath(e.target) + " aside: " + error;
-            return false;
-        }
-        if (!renameStep(e.temporary, e.target, error)) {
-            error = "cannot put " + fromFsPath(e.target) + " in place: " + error;
-            return false;
-        }
-        forgetTemporary(e.temporary);
-    }
-    for (const CommitEntry& e : entries) {
-        if (!e.keepOld) {
-            removeTemporary(e.old);
-        }
-    }
-    crashPoint();
-    std::error_code ec;
-    std::filesystem::remove(record, ec);
-    if (ec) {
-        error = "cannot remove " + fromFsPath(record) + ": " + ec.message();
-        return false;
-    }
-    syncFolder(record.parent_path());
-    return true;
 }
 
 } // namespace
@@ -299,6 +220,14 @@ std::FILE* createTemporaryBeside(const std::filesystem::path& target,
     return nullptr;
 }
 
+std::filesystem::path unusedNameBeside(const std::filesystem::path& target, std::string_view tag) {
+    std::filesystem::path candidate;
+    do {
+        candidate = withSuffix(target, std::string(tag) + randomSuffix());
+    } while (namePresent(candidate));
+    return candidate;
+}
+
 void forgetTemporary(const std::filesystem::path& temporary) {
 #ifndef _WIN32
     for (TemporarySlot& slot : liveTemporaries) {
@@ -315,9 +244,39 @@ void removeTemporary(const std::filesystem::path& temporary) {
     if (temporary.empty()) {
         return;
     }
-    std::error_code ec;
-    std::filesystem::remove(temporary, ec);
+    std::string ignored; // a temporary that cannot be removed is harmless: it is never read
+    removeFile(temporary, ignored);
     forgetTemporary(temporary);
+}
+
+StopDeferral::StopDeferral() {
+    deferralDepth.fetch_add(1);
+}
+
+StopDeferral::~StopDeferral() {
+    if (deferralDepth.fetch_sub(1) != 1) {
+        return;
+    }
+    const int signal = waitingSignal.exchange(0);
+    if (signal == 0) {
+        return;
+    }
+    if (stopNotice != nullptr) {
+        stopNotice(deferredOutcome);
+    }
+    stopNow(signal);
+}
+
+void StopDeferral::setOutcome(std::string text) {
+    deferredOutcome = std::move(text);
+}
+
+void setStopNotice(void (*notice)(const std::string& text)) {
+    stopNotice = notice;
+}
+
+int pendingStopSignal() {
+    return waitingSignal.load();
 }
 
 void removeTemporariesOnSignal() {
@@ -378,22 +337,28 @@ bool commitSafeWrite(SafeWriter& writer) {
         abandonSafeWrite(writer);
         return false;
     }
-    const bool backedUp = writer.keepBackup && pathExists(writer.target);
-    if (backedUp && !renameStep(writer.target, backupPath(writer.target), writer.error)) {
-        abandonSafeWrite(writer);
-        return false;
-    }
     if (!renameStep(writer.temporary, writer.target, writer.error)) {
-        if (backedUp) {
-            std::string ignored;
-            renameOver(backupPath(writer.target), writer.target, ignored);
-        }
         abandonSafeWrite(writer);
         return false;
     }
     forgetTemporary(writer.temporary);
     writer.temporary.clear();
     return true;
+}
+
+bool finishSafeWrite(SafeWriter& writer) {
+    if (targetRefused(writer) || !finish(writer, true)) {
+        abandonSafeWrite(writer);
+        return false;
+    }
+    return true;
+}
+
+std::filesystem::path handOverSafeWrite(SafeWriter& writer) {
+    std::filesystem::path temporary = std::move(writer.temporary);
+    writer.temporary.clear();
+    forgetTemporary(temporary);
+    return temporary;
 }
 
 SafeWriter::~SafeWriter() {
@@ -416,10 +381,6 @@ bool writeFileAside(const std::filesystem::path& target, std::string_view bytes,
     return true;
 }
 
-std::filesystem::path commitRecordPath(const std::filesystem::path& firstTarget) {
-    return withSuffix(firstTarget, ".vantor-commit");
-}
-
 bool commitSafeWritePair(SafeWriter& first, SafeWriter& second) {
     SafeWriter* writers[] = {&first, &second};
     const auto fail = [&](SafeWriter& failed, std::string error) {
@@ -431,21 +392,20 @@ bool commitSafeWritePair(SafeWriter& first, SafeWriter& second) {
     if (first.target.parent_path() != second.target.parent_path()) {
         return fail(second, "it is not in the folder of " + fromFsPath(first.target));
     }
-    const std::filesystem::path record = commitRecordPath(first.target);
+    CommitLock lock;
+    lock.removeWhenReleased();
     std::string error;
-    if (finishInterruptedCommit(first.target, error) == CommitRecovery::Failed) {
+    if (lock.take(lockPathFor(first.target), commitLockWait, error) !=
+        CommitLock::Result::Taken) {
         return fail(first, error);
+    }
+    if (const Recovery r = recoverCommit(first.target, false);
+        r.outcome == RecoveryOutcome::Failed) {
+        return fail(first, r.error);
     }
     for (SafeWriter* w : writers) {
         if (targetRefused(*w)) {
             return fail(*w, w->error);
-        }
-        // Once the record is written the renames must go through; what would stop one is
-        // found before.
-        if (const FileKind kind = examinePath(backupPath(w->target)).kind;
-            w->keepBackup && kind != FileKind::Missing && kind != FileKind::Regular) {
-            return fail(*w, "its backup " + fromFsPath(backupPath(w->target)) +
-                                " is not a regular file");
         }
     }
     for (SafeWriter* w : writers) {
@@ -453,72 +413,29 @@ bool commitSafeWritePair(SafeWriter& first, SafeWriter& second) {
             return fail(*w, w->error);
         }
     }
-    std::vector<CommitEntry> entries;
+    CommitJournal journal;
+    journal.what = "Writing " + fromFsPath(first.target.filename()) + " and " +
+                   fromFsPath(second.target.filename());
     for (SafeWriter* w : writers) {
-        entries.push_back({w->target, w->temporary,
-                           w->keepBackup ? backupPath(w->target) : withSuffix(w->temporary, "-old"),
-                           w->keepBackup});
+        CommitSlot slot{w->target, w->temporary, {}, true};
+        if (namePresent(w->target)) {
+            slot.aside = unusedNameBeside(w->target, ".vantor-old-");
+            journal.removeAfter.push_back(slot.aside);
+        }
+        journal.entries.push_back(slot);
     }
-
-    // The record is complete and durable before it appears under its name.
-    std::filesystem::path recordTemporary;
-    std::FILE* stream = createTemporaryBeside(record, recordTemporary, error);
-    if (stream == nullptr) {
-        return fail(first, "cannot write " + fromFsPath(record) + ": " + error);
+    // From here the commit owns the temporaries: it puts them in place or removes them.
+    StopDeferral deferral;
+    for (SafeWriter* w : writers) {
+        forgetTemporary(w->temporary);
+        w->temporary.clear();
     }
-    const std::string text = recordText(entries);
-    crashPoint();
-    const bool written =
-        std::fwrite(text.data(), 1, text.size(), stream) == text.size() && syncFile(stream);
-    if (!written) {
-        error = lastSystemError();
-    }
-    const bool closed = std::fclose(stream) == 0;
-    if (!written || !closed || !renameStep(recordTemporary, record, error)) {
-        removeTemporary(recordTemporary);
-        return fail(first, "cannot write " + fromFsPath(record) + ": " + error);
-    }
-    forgetTemporary(recordTemporary);
-    syncFolder(record.parent_path());
-
-    if (!completeCommit(entries, record, error)) {
-        // The record stays: the next open finishes the pair, and refuses it until then.
-        first.error = error;
+    const CommitOutcome outcome = runCommit(first.target, journal);
+    if (outcome.state != SetState::New) {
+        first.error = outcome.error;
         return false;
     }
-    first.temporary.clear();
-    second.temporary.clear();
     return true;
-}
-
-CommitRecovery finishInterruptedCommit(const std::filesystem::path& firstTarget,
-                                       std::string& error) {
-    const std::filesystem::path record = commitRecordPath(firstTarget);
-    if (!pathExists(record)) {
-        return CommitRecovery::NothingToDo;
-    }
-    std::string text;
-    std::string readError;
-    std::vector<CommitEntry> entries;
-    if (!readTextFile(record, text, readError, InputUse::Own)) {
-        error = "cannot read " + fromFsPath(record) + ": " + readError;
-        return CommitRecovery::Failed;
-    }
-    if (!parseRecord(text, record.parent_path(), entries)) {
-        error = fromFsPath(record) + " is no commit record of Vantor";
-        return CommitRecovery::Failed;
-    }
-    for (const CommitEntry& e : entries) {
-        if (!pathExists(e.temporary) && !pathExists(e.target)) {
-            error = "neither " + fromFsPath(e.target) + " nor its new version " +
-                    fromFsPath(e.temporary) + " is there";
-            return CommitRecovery::Failed;
-        }
-    }
-    if (!completeCommit(entries, record, error)) {
-        return CommitRecovery::Failed;
-    }
-    return CommitRecovery::Finished;
 }
 
 } // namespace vantor

@@ -27,8 +27,6 @@ struct SafeWriter {
     std::uint64_t failAfterBytes = UINT64_MAX;
     // The target is the input this output updates (the terrain written back, a list refreshed).
     bool replacesInput = false;
-    // The target's previous content stays beside it as NAME.bak (one generation).
-    bool keepBackup = false;
     std::string error;
 
     SafeWriter() = default;
@@ -48,24 +46,25 @@ bool commitSafeWrite(SafeWriter& writer);
 // Removes the temporary file; the target is untouched.
 void abandonSafeWrite(SafeWriter& writer);
 
+// Flushes, syncs and closes the temporary file with the target's permissions, without putting
+// it in place: a commit of several files does that (see pair_commit.h).
+bool finishSafeWrite(SafeWriter& writer);
+// The finished temporary, which the caller now answers for: neither the writer nor a stop
+// signal removes it any more.
+std::filesystem::path handOverSafeWrite(SafeWriter& writer);
+
 // A whole file written aside and renamed over target; false with the reason in error.
 bool writeFileAside(const std::filesystem::path& target, std::string_view bytes,
                     std::string& error);
 
-// Commits two files of one folder as a pair, so that no reader ever sees one new and the other
-// old: both are complete and durable on disk, then a commit record beside the first target names
-// what goes where, then both are renamed into place and the record is removed. A run that ends
-// between those steps leaves the record, and finishInterruptedCommit completes the pair.
+// Commits two files as a pair, so that no reader ever sees one new and the other old: both are
+// complete and durable on disk, then a journal beside the first target names what goes where,
+// then both are renamed into place and the journal is removed (see pair_commit.h). The files
+// they replace are not kept. A commit that a run left unfinished is finished or undone first.
 bool commitSafeWritePair(SafeWriter& first, SafeWriter& second);
 
-// The commit record of a pair whose first file is target.
-std::filesystem::path commitRecordPath(const std::filesystem::path& firstTarget);
-
-enum class CommitRecovery { NothingToDo, Finished, Failed };
-// Completes a pair commit that a run left unfinished: every file the record names is put in
-// place. Failed (error set) when that cannot be done; the files are then left as they are.
-CommitRecovery finishInterruptedCommit(const std::filesystem::path& firstTarget,
-                                       std::string& error);
+// A name beside target that nothing has yet: target, the tag and eight random characters.
+std::filesystem::path unusedNameBeside(const std::filesystem::path& target, std::string_view tag);
 
 // The path an output is written to: a symbolic link is written through, to the file it names.
 std::filesystem::path outputTargetFor(const std::filesystem::path& target);
@@ -80,8 +79,29 @@ void forgetTemporary(const std::filesystem::path& temporary);
 void removeTemporary(const std::filesystem::path& temporary);
 
 // Removes every temporary file still being written when the program is stopped by SIGINT,
-// SIGTERM or SIGHUP, then ends it as the signal would.
+// SIGTERM or SIGHUP, then ends it as the signal would. While a commit is under way (see
+// StopDeferral) the signal waits for it to end instead: a commit is finished or undone, never
+// cut short, and nothing its journal names is removed.
 void removeTemporariesOnSignal();
+
+// While one lives, a stop signal waits. When the last one goes and a signal came meanwhile, the
+// stop notice is given what the commit came to, and the program ends as the signal would.
+class StopDeferral {
+  public:
+    StopDeferral();
+    ~StopDeferral();
+    StopDeferral(const StopDeferral&) = delete;
+    StopDeferral& operator=(const StopDeferral&) = delete;
+    // What the files came to, for the stop notice should a signal have waited.
+    static void setOutcome(std::string text);
+};
+
+// Where the front end says what a deferred stop left on disk (standard error for the command
+// line). Called on the thread that ran the commit, just before the program ends.
+void setStopNotice(void (*notice)(const std::string& text));
+
+// The signal that waits for the commit under way, or 0.
+int pendingStopSignal();
 
 // Test support: with VANTOR_CRASH_AT_STEP=N in the environment, the program is killed at the
 // N-th step of writing files (each write, flush, rename or removal).

@@ -5,6 +5,7 @@
 #include "base/safe_writer.h"
 #include "cli/audit_command.h"
 #include "cli/diff_command.h"
+#include "cli/history_command.h"
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
 #include "cli/list_commands.h"
@@ -260,6 +261,8 @@ int runCli(int argc, char** argv) {
     addMendCommand(app, mendCommand);
     DiffCommand diffCommand;
     addDiffCommand(app, diffCommand);
+    HistoryCommands historyCommands;
+    addHistoryCommands(app, historyCommands);
 
     try {
         app.parse(argc, argv);
@@ -278,6 +281,7 @@ int runCli(int argc, char** argv) {
     status = status >= 0 ? status : runAuditCommand(options, auditCommand);
     status = status >= 0 ? status : runMendCommand(options, mendCommand);
     status = status >= 0 ? status : runDiffCommand(options, diffCommand);
+    status = status >= 0 ? status : runHistoryCommands(options, historyCommands);
     return status >= 0 ? status : exitUsage;
 }
 
@@ -285,8 +289,13 @@ int runCli(int argc, char** argv) {
 } // namespace vantor::cli
 
 int main(int argc, char** argv) {
-    // A run stopped by Ctrl+C or a signal leaves no temporary file behind.
+    // A run stopped by Ctrl+C or a signal leaves no temporary file behind; one that comes while
+    // the terrain pair is being replaced waits for the commit, and then says what is on disk.
     vantor::removeTemporariesOnSignal();
+    vantor::setStopNotice([](const std::string& text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    });
     try {
         return vantor::cli::runCli(argc, argv);
     } catch (const std::bad_alloc&) {

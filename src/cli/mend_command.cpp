@@ -95,6 +95,8 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
         return exitUsage;
     }
     CliSession session;
+    // A dry run writes nothing, not even the end of a write another run left half done.
+    session.state.terrain.dryRun = c.dryRun;
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
@@ -116,11 +118,18 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
         std::printf("%-12s skipped: %s\n", auditCheckName(check), reason.c_str());
     }
     if (!done) {
-        if (r.exportWritten) {
+        const bool unfinished = session.state.terrain.lastWrite.state == SetState::Unfinished;
+        const std::string exported =
+            r.exportWritten ? "the Parents were written to " + r.outPath
+                            : std::string("the source is as it was");
+        if (unfinished) {
             std::fprintf(stderr,
-                         "Error: the terrain was not mended (see above); the Parents were "
-                         "written to %s\n",
-                         r.outPath.c_str());
+                         "Error: the terrain's write was left unfinished (see above): the next "
+                         "open of %s makes it the old pair or the mended one; %s\n",
+                         options.terrain.c_str(), exported.c_str());
+        } else if (r.exportWritten) {
+            std::fprintf(stderr, "Error: the terrain was not mended (see above); %s\n",
+                         exported.c_str());
         } else {
             std::fprintf(stderr, "Error: nothing was mended%s\n",
                          r.dryRun ? "" : "; the terrain and the source are as they were");
@@ -148,8 +157,9 @@ void addMendCommand(CLI::App& app, MendCommand& c) {
         "mend",
         "Put the first-ranked repair of every road, river and transition break and every "
         "two-tile bridge without its far tile on --terrain (the L2/O2 pair replaced as one, the "
-        "previous pair kept as .bak), and write --source with the suggested Parents to --out. "
-        "Exit status 0 when everything found was mended, 3 when something had no repair");
+        "previous pair kept in its history: see history, undo), and write --source with the "
+        "suggested Parents to --out. Exit status 0 when everything found was mended, 3 when "
+        "something had no repair");
     c.app->add_option("--only", c.only,
                       "Mend only these: roads, rivers, transitions, bridges, parents "
                       "(default: all; parents with --source)");

@@ -271,6 +271,15 @@ bool auditAgain(ApplicationState& state, const Platform& platform, const std::st
     return true;
 }
 
+std::string lastAuditSource(const ApplicationState& state) {
+    for (const AuditInput& input : state.audit.last.inputs) {
+        if (input.role == "source") {
+            return input.path;
+        }
+    }
+    return {};
+}
+
 void forgetAudit(ApplicationState& state, const Platform& platform) {
     if (!state.audit.done) {
         return;

@@ -35,6 +35,9 @@ bool auditTheaterCommand(ApplicationState& state, const Platform& platform);
 // shown as the menu command shows it; false when it could not run.
 bool auditAgain(ApplicationState& state, const Platform& platform, const std::string& sourcePath);
 
+// The export the last audit read, or empty.
+std::string lastAuditSource(const ApplicationState& state);
+
 // A terrain opened anew or levelled leaves the last audit behind: its findings are dropped, and
 // the panel that shows them is told (showAudit with no audit done).
 void forgetAudit(ApplicationState& state, const Platform& platform);

@@ -304,7 +304,7 @@ bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
 
 // Levels the airbases on the grid; true when the levelling completed.
 bool levelOnGrid(ApplicationState& state, const Platform& platform, const OccupancyGrid& grid,
-                 const CheckObjects& objects) {
+                 const CheckObjects& objects, std::int32_t& levelled) {
     std::string problem;
     if (!state.reference.ocdList.loaded &&
         !loadOcdList(state.reference.ocdList, state.folders.startDirectory, &problem)) {
@@ -327,6 +327,7 @@ bool levelOnGrid(ApplicationState& state, const Platform& platform, const Occupa
     if (result.stopped) {
         return false;
     }
+    levelled = result.levelled;
     showMessage(platform, airbaseSummary(result.levelled), "Airbase Leveling Finished",
                 MessageIcon::Information);
     state.scan.scriptLoaded = false;
@@ -353,11 +354,14 @@ bool airbaseFlow(ApplicationState& state, const Platform& platform) {
     state.progress.counters.objectsCounted = 0;
     state.progress.counters.position = 0;
     openProgress(state, platform);
-    bool done = levelOnGrid(state, platform, grid, objects);
+    std::int32_t levelled = 0;
+    bool done = levelOnGrid(state, platform, grid, objects, levelled);
     closeProgress(state, platform);
     forgetAudit(state, platform); // the posts it levelled may be findings of it
     if (done && !state.progress.abortRequested) {
-        done = writeTerrainBack(state, platform, "levelled", "level");
+        done = writeTerrainBack(state, platform, "levelled", "level",
+                                "Levelling of " + std::to_string(levelled) +
+                                    (levelled == 1 ? " airbase" : " airbases"));
     }
     closeToolFiles(state);
     return done;

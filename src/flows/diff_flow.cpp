@@ -10,6 +10,7 @@
 #include "base/safe_writer.h"
 #include "base/text_util.h"
 #include "terrain/l2_reader.h"
+#include "terrain/terrain_pair.h"
 #include "terrain/l2m_file.h"
 
 #include <tuple>
@@ -73,7 +74,7 @@ bool pickVersion(const Platform& platform, const std::string& title, const std::
 } // namespace
 
 bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
-                     TerrainMatrix& matrix, std::string& error) {
+                     TerrainMatrix& matrix, std::string& error, std::string* note) {
     if (equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M")) {
         BinaryReader file;
         if (!openForReading(file, toFsPath(path))) {
@@ -88,20 +89,17 @@ bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
         }
         return true;
     }
-    if (finishInterruptedCommit(toFsPath(path), error) == CommitRecovery::Failed) {
-        error = "an interrupted write of the terrain files could not be finished: " + error;
+    TerrainPairFiles pair;
+    const bool opened = openTerrainPair(path, false, pair);
+    if (note != nullptr) {
+        *note = pair.recoveryText;
+    }
+    if (!opened) {
+        error = pair.failedPath == pair.o2Path ? pair.o2Path + ": " + pair.error : pair.error;
         return false;
     }
-    BinaryReader l2;
-    BinaryReader o2;
-    if (!openForReading(l2, toFsPath(path))) {
-        error = l2.error;
-        return false;
-    }
-    if (!openForReading(o2, findBeside(o2PathFor(path)))) {
-        error = o2PathFor(path) + ": " + o2.error;
-        return false;
-    }
+    BinaryReader& l2 = pair.l2;
+    BinaryReader& o2 = pair.o2;
     const TerrainResult result = readTerrain(l2, o2, matrix, {});
     if (!result.ok()) {
         error = reasonOf(result);
@@ -110,7 +108,8 @@ bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
     return true;
 }
 
-TheaterDiff diffTheater(ApplicationState& state, const Platform&, const std::string& afterTerrain,
+TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
+                        const std::string& afterTerrain,
                         const std::string& beforeSource, const std::string& afterSource) {
     TheaterDiff d;
     d.beforeTerrain = openTerrainFile(state.terrain);
@@ -123,7 +122,12 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform&, const std::str
             d.error = "no earlier terrain is open to compare " + afterTerrain + " with";
             return d;
         }
-        if (!readTerrainInto(afterTerrain, state.theater, d.after, error)) {
+        std::string note;
+        const bool read = readTerrainInto(afterTerrain, state.theater, d.after, error, &note);
+        if (!note.empty()) {
+            showMessage(platform, note, "Interrupted Write", MessageIcon::Information);
+        }
+        if (!read) {
             d.error = withReason("Cannot read the terrain " + afterTerrain, error);
             return d;
         }

@@ -19,9 +19,9 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
                         const std::string& afterSource);
 
 // A terrain file read into a matrix of its own, as opening it reads it (an interrupted write
-// of the pair finished first). False with the reason in error.
+// of the pair finished or undone first; `note` says so). False with the reason in error.
 bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
-                     TerrainMatrix& matrix, std::string& error);
+                     TerrainMatrix& matrix, std::string& error, std::string* note = nullptr);
 
 // Actions > "Compare Versions..." (10245): the open terrain with a later version the user picks
 // (or Cancel: the exports alone), and the list's export (or one picked) with a later one; the

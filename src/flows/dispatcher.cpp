@@ -8,6 +8,7 @@
 #include "flows/audit_flow.h"
 #include "flows/check_flow.h"
 #include "flows/diff_flow.h"
+#include "flows/history_flow.h"
 #include "flows/list_flow.h"
 #include "flows/mend_flow.h"
 #include "flows/recent_file_flow.h"
@@ -195,8 +196,10 @@ bool runCommand(ApplicationState& state, const Platform& platform, int command) 
         return auditTheaterCommand(state, platform);
     case cmd::MendTheater:
         return mendCommand(state, platform);
-    case cmd::UndoRepair:
-        return undoRepairCommand(state, platform);
+    case cmd::UndoTerrain:
+        return undoTerrainCommand(state, platform);
+    case cmd::RedoTerrain:
+        return redoTerrainCommand(state, platform);
     case cmd::KeepSourceDates:
         return keepSourceDatesCommand(state, platform);
     case cmd::CompareVersions:

@@ -12,6 +12,7 @@
 #include "flows/flow_files.h"
 #include "flows/terrain_flow.h"
 #include "objectives/export_format.h"
+#include "terrain/terrain_writer.h"
 
 #include <algorithm>
 #include <ctime>
@@ -85,40 +86,6 @@ std::size_t count(const TerrainMend& mend, MendStep::Outcome outcome) {
     return n;
 }
 
-// Copies a whole file into a writer, a block at a time.
-bool copyInto(const std::filesystem::path& from, SafeWriter& to, std::string& error) {
-    InputFile in;
-    if (!openInput(in, from)) {
-        error = in.error;
-        return false;
-    }
-    std::vector<unsigned char> block(1 << 20);
-    for (std::uint64_t at = 0; at < in.size;) {
-        std::size_t got = 0;
-        const ReadStatus status = readAt(in, at, block.data(), block.size(), got);
-        if ((status != ReadStatus::Ok && status != ReadStatus::EndOfFile) || got == 0) {
-            error = in.error.empty() ? "it could not be read to its end" : in.error;
-            return false;
-        }
-        if (!safeWrite(to, block.data(), got)) {
-            error = to.error;
-            return false;
-        }
-        at += got;
-    }
-    return true;
-}
-
-// The export the last audit read, or empty.
-std::string lastAuditSource(const ApplicationState& state) {
-    for (const AuditInput& input : state.audit.last.inputs) {
-        if (input.role == "source") {
-            return input.path;
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 bool mendCommand(ApplicationState& state, const Platform& platform) {
@@ -175,7 +142,7 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
     // written.
     if (!r.terrain.applied.empty() &&
         equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M")) {
-        writeTerrainBack(state, platform, "mended", "mend"); // says why it cannot
+        writeTerrainBack(state, platform, "mended", "mend", {}); // says why it cannot
         undoTileRepairs(matrix, r.terrain.applied);
         return false;
     }
@@ -191,74 +158,19 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
     const bool audited = state.audit.done;
     const std::string auditedSource = lastAuditSource(state);
     forgetAudit(state, platform);
-    if (!writeTerrainBack(state, platform, "mended", "mend")) {
+    const std::size_t tiles = r.terrain.applied.size();
+    if (!writeTerrainBack(state, platform, "mended", "mend",
+                          "Mend of " + std::to_string(tiles) + (tiles == 1 ? " tile" : " tiles"))) {
         undoTileRepairs(matrix, r.terrain.applied);
         if (audited) {
             auditAgain(state, platform, auditedSource); // the terrain is as it was
         }
         return false;
     }
-    applyMenuEvent(state, platform, MenuEvent::RepairWritten);
     r.terrainWritten = true;
-    r.undoable = r.terrain.applied;
-    r.undoL2 = state.files.inputs.held.size() == 2 ? fromFsPath(state.files.inputs.held[0].path)
-                                                   : std::string();
-    r.undoO2 = state.files.inputs.held.size() == 2 ? fromFsPath(state.files.inputs.held[1].path)
-                                                   : std::string();
     if (audited) {
         auditAgain(state, platform, auditedSource);
     }
-    return true;
-}
-
-bool undoRepairCommand(ApplicationState& state, const Platform& platform) {
-    RepairRecord& r = state.repair;
-    if (r.undoable.empty() || r.undoL2.empty() || r.undoO2.empty()) {
-        showMessage(platform, "There is no repair to undo.", texts::information,
-                    MessageIcon::Information);
-        return false;
-    }
-    SafeWriter l2;
-    SafeWriter o2;
-    l2.replacesInput = true;
-    o2.replacesInput = true;
-    std::string error;
-    const std::filesystem::path l2Path = toFsPath(r.undoL2);
-    const std::filesystem::path o2Path = toFsPath(r.undoO2);
-    const bool restored = beginSafeWrite(l2, l2Path) && beginSafeWrite(o2, o2Path) &&
-                          copyInto(toFsPath(r.undoL2 + ".bak"), l2, error) &&
-                          copyInto(toFsPath(r.undoO2 + ".bak"), o2, error) &&
-                          commitSafeWritePair(l2, o2);
-    if (!restored) {
-        const std::string why = !error.empty() ? error : !l2.error.empty() ? l2.error : o2.error;
-        abandonSafeWrite(l2);
-        abandonSafeWrite(o2);
-        showMessage(platform,
-                    withReason("The repair was not undone: the pair could not be restored from " +
-                                   r.undoL2 + ".bak and " + r.undoO2 + ".bak",
-                               why),
-                    texts::error, MessageIcon::Error);
-        return false;
-    }
-    undoTileRepairs(state.terrain.matrix, r.undoable);
-    state.files.inputs.held.clear();
-    for (const std::filesystem::path& path : {l2Path, o2Path}) {
-        state.files.inputs.held.push_back({examinePath(path).identity, path});
-    }
-    const std::size_t tiles = r.undoable.size();
-    r.undoable.clear();
-    applyMenuEvent(state, platform, MenuEvent::RepairUndone);
-    const bool audited = state.audit.done;
-    const std::string auditedSource = lastAuditSource(state);
-    forgetAudit(state, platform);
-    if (audited) {
-        auditAgain(state, platform, auditedSource);
-    }
-    showMessage(platform,
-                "The terrain before the last repair is back: " + r.undoL2 + " and " + r.undoO2 +
-                    " were restored from their .bak files (" + std::to_string(tiles) +
-                    " tiles put back).",
-                "Repair Undone", MessageIcon::Information);
     return true;
 }
 
@@ -292,9 +204,11 @@ std::string mendSummary(const ApplicationState& state) {
     if (r.dryRun) {
         text += "\r\n Nothing was written (dry run).";
     }
-    if (r.terrainWritten) {
-        text += "\r\n The terrain was written into " + r.undoL2 + " and " + r.undoO2 +
-                " (the previous pair kept as .bak).";
+    if (r.terrainWritten && state.files.inputs.held.size() == 2) {
+        const std::filesystem::path& l2 = state.files.inputs.held[0].path;
+        const std::filesystem::path& o2 = state.files.inputs.held[1].path;
+        text += "\r\n The terrain was written into " + fromFsPath(l2) + " and " + fromFsPath(o2) +
+                ". " + pairChangeText(state.terrain.lastWrite, l2, o2);
     }
     if (r.exportWritten) {
         text += "\r\n The mended export was written to " + r.outPath + ".";

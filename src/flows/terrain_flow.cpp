@@ -11,8 +11,10 @@
 #include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/recent_file_flow.h"
+#include "terrain/ini_file.h"
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"
+#include "terrain/terrain_pair.h"
 #include "terrain/terrain_writer.h"
 
 #include <filesystem>
@@ -50,6 +52,31 @@ void finishTerrainOpen(ApplicationState& state, const Platform& platform) {
     state.terrain.matrixBuilt = true;
     applyMenuEvent(state, platform, MenuEvent::TerrainOpened);
     forgetAudit(state, platform);
+}
+
+// Why the O2 file does not fit the theater selected from Quillon.ini, or empty when it does. The
+// check is made only where the ini file gives the theater's sections itself: without them the
+// files alone decide the size, as they always did.
+std::string o2TheaterRefusal(const ApplicationState& state, const BinaryReader& o2) {
+    if (state.runMode != RunMode::Interactive) {
+        return {};
+    }
+    const TheaterDefinition& t = state.theater;
+    const IniFile ini = loadIniFile(toFsPath(state.theaters.iniPath));
+    if (iniValue(ini, t.sectionName, "X Sections", "").empty() ||
+        iniValue(ini, t.sectionName, "Y Sections", "").empty()) {
+        return {};
+    }
+    const std::int32_t sections = sectionsFromO2Size(o2.size);
+    if (sections == t.xSections && sections == t.ySections) {
+        return {};
+    }
+    return fromFsPath(o2.path) + " describes a map of " + std::to_string(sections) + " x " +
+           std::to_string(sections) + " sections, but the selected theater " + t.sectionName +
+           " of " + state.theaters.iniPath + " has " + std::to_string(t.xSections) + " x " +
+           std::to_string(t.ySections) +
+           ". Select the theater of this terrain first (the Theater menu, or --theater NAME); "
+           "nothing was read.";
 }
 
 // Before a read or load: a fresh abort flag and counters, and the progress window.
@@ -131,22 +158,22 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
         return false;
     }
     const std::string l2Path = state.terrain.terrainPath;
-    // A write-back that a run left half done is finished first, so the pair is never read with
-    // one file new and the other old.
-    std::string error;
-    if (finishInterruptedCommit(toFsPath(l2Path), error) == CommitRecovery::Failed) {
-        showDataFileOpenFailed(platform, l2Path,
-                               "an interrupted write of the terrain files could not be "
-                               "finished: " +
-                                   error);
+    // A write-back that a run left half done is finished or undone first (a dry run only reads
+    // the files as that would leave them), so the pair is never read one file new, one old.
+    TerrainPairFiles pair;
+    const bool opened = openTerrainPair(l2Path, state.terrain.dryRun, pair);
+    if (!pair.recoveryText.empty()) {
+        showMessage(platform, pair.recoveryText, "Interrupted Write",
+                    pair.recovery.outcome == RecoveryOutcome::Failed ? MessageIcon::Error
+                                                                     : MessageIcon::Information);
+    }
+    if (!opened && pair.failedPath != pair.o2Path) {
+        if (pair.recovery.outcome != RecoveryOutcome::Failed) {
+            showDataFileOpenFailed(platform, l2Path, pair.error);
+        }
         return false;
     }
-    BinaryReader l2;
-    if (!openForReading(l2, toFsPath(l2Path))) {
-        showDataFileOpenFailed(platform, l2Path, l2.error);
-        return false;
-    }
-    if (l2.size == 0) {
+    if (opened && pair.l2.size == 0) {
         showDataFileOpenFailed(platform, l2Path, "the file is empty");
         return false;
     }
@@ -154,18 +181,25 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
     rememberRecentFile(state, platform, l2Path);
     storeFolder(platform, pathsSubkey, terrainFolderValue, state.terrain.terrainDirectory);
 
-    state.terrain.terrainPath = o2PathFor(l2Path);
-    BinaryReader o2;
-    if (!openForReading(o2, findBeside(state.terrain.terrainPath))) {
-        showDataFileOpenFailed(platform, state.terrain.terrainPath, o2.error);
+    state.terrain.terrainPath = pair.o2Path;
+    if (!opened) {
+        showDataFileOpenFailed(platform, pair.o2Path, pair.error);
+        return false;
+    }
+    std::string refusal = o2SizeRefusal(fromFsPath(pair.o2.path), pair.o2.size);
+    if (refusal.empty()) {
+        refusal = o2TheaterRefusal(state, pair.o2);
+    }
+    if (!refusal.empty()) {
+        showMessage(platform, refusal, terrain_texts::o2ReadError, MessageIcon::Error);
         return false;
     }
 
     startTerrainProgress(state, platform);
     const TerrainResult result =
-        readTerrain(l2, o2, state.terrain.matrix, terrainProgress(state, platform));
-    l2.close();
-    o2.close();
+        readTerrain(pair.l2, pair.o2, state.terrain.matrix, terrainProgress(state, platform));
+    pair.l2.close();
+    pair.o2.close();
     closeProgress(state, platform);
     showMessages(platform, result.messages);
     if (!result.ok()) {
@@ -173,7 +207,8 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
     }
     // The files the matrix came from stay inputs of every later command: no output replaces
     // them until the terrain is written back on purpose.
-    state.files.inputs.held = {{l2.identity, l2.path}, {o2.identity, o2.path}};
+    state.files.inputs.held = {{pair.l2.identity, pair.l2.path}, {pair.o2.identity, pair.o2.path}};
+    state.terrain.pairVersion = pair.version;
     // The geometry changes only with a complete read, so a failed one leaves the selected
     // theater's geometry for a later matrix load to compare with.
     applyTerrainGeometry(state.theater, state.terrain.matrix.sectionsX());
@@ -257,60 +292,68 @@ bool closeFindL2Info(ApplicationState& state, const Platform& platform) {
 }
 
 bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::string_view done,
-                      std::string_view verb) {
-    if (equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M")) {
-        showMessage(platform,
-                    "The " + std::string(done) +
-                        " terrain was not written: it was loaded from the matrix file " +
-                        state.terrain.terrainPath +
-                        ", which has no L2 and O2 files to write into.\r\n Save it with \"Save "
-                        "L2M Matrix\", or open the theater's L2 file and " +
-                        std::string(verb) + " again.",
-                    texts::information, MessageIcon::Warning);
-        return false;
-    }
-    std::string l2 = state.terrain.terrainPath;
-    std::string o2 = state.terrain.terrainPath;
-    if (l2.size() >= 2) {
-        l2.replace(l2.size() - 2, 2, "L2");
-        o2.replace(o2.size() - 2, 2, "O2");
-    }
-    const std::filesystem::path l2Path = findBeside(l2);
-    const std::filesystem::path o2Path = findBeside(o2);
-    for (const auto& [path, name] : {std::pair{l2Path, l2}, std::pair{o2Path, o2}}) {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(path, ec)) {
-            showMessage(platform, terrain_texts::dataFileOpenFailed, name, MessageIcon::Error);
-            return false;
+                      std::string_view verb, const std::string& what) {
+    std::filesystem::path l2Path;
+    std::filesystem::path o2Path;
+    std::string error;
+    if (!terrainPairFor(state.terrain.terrainPath, l2Path, o2Path, error)) {
+        if (isMatrixFile(state.terrain.terrainPath)) {
+            showMessage(platform,
+                        "The " + std::string(done) +
+                            " terrain was not written: it was loaded from the matrix file " +
+                            state.terrain.terrainPath +
+                            ", which has no L2 and O2 files to write into.\r\n Save it with "
+                            "\"Save L2M Matrix\", or open the theater's L2 file and " +
+                            std::string(verb) + " again.",
+                        texts::information, MessageIcon::Warning);
+        } else {
+            showMessage(platform, withReason(terrain_texts::dataFileOpenFailed, error),
+                        state.terrain.terrainPath, MessageIcon::Error);
         }
+        state.terrain.lastWrite = {};
+        return false;
     }
     state.progress.abortRequested = false;
     state.progress.progressState = ProgressState::Terrain;
     state.progress.counters.sectionsCompleted = 0;
     state.progress.counters.position = 0;
     openProgress(state, platform);
-    const TerrainResult result =
-        writeTerrainFiles(state.terrain.matrix, l2Path, o2Path, terrainProgress(state, platform));
+    PairChange change;
+    TerrainWriteOptions options;
+    options.what = what;
+    options.expected = state.terrain.pairVersion;
+    options.change = &change;
+    const TerrainResult result = writeTerrainFiles(state.terrain.matrix, l2Path, o2Path,
+                                                   terrainProgress(state, platform), options);
     closeProgress(state, platform);
+    state.terrain.lastWrite = change;
     showMessages(platform, result.messages);
     if (!result.ok()) {
         return false;
     }
-    // The backup now holds what this write replaced: an earlier repair can no longer be undone.
-    state.repair.undoable.clear();
-    applyMenuEvent(state, platform, MenuEvent::RepairUndone);
-    // The new pair is what later commands must not write over.
+    noteTerrainWritten(state, platform, l2Path, o2Path);
+    showMessage(platform,
+                "The " + std::string(done) + " terrain was written into " + fromFsPath(l2Path) +
+                    " and " + fromFsPath(o2Path) + ".\r\n " +
+                    pairChangeText(change, l2Path, o2Path),
+                "Terrain Written", MessageIcon::Information);
+    return true;
+}
+
+void noteTerrainWritten(ApplicationState& state, const Platform& platform,
+                        const std::filesystem::path& l2Path, const std::filesystem::path& o2Path) {
+    // The new pair is what later commands must not write over, and what the next write-back
+    // expects to find.
     state.files.inputs.held.clear();
     for (const std::filesystem::path& path : {l2Path, o2Path}) {
         state.files.inputs.held.push_back({examinePath(path).identity, path});
     }
-    const auto bak = [](const std::filesystem::path& p) { return fromFsPath(p) + ".bak"; };
-    showMessage(platform,
-                "The " + std::string(done) + " terrain was written into " + fromFsPath(l2Path) +
-                    " and " + fromFsPath(o2Path) + ".\r\n The previous files are kept as " +
-                    bak(l2Path) + " and " + bak(o2Path) + ".",
-                "Terrain Written", MessageIcon::Information);
-    return true;
+    state.terrain.pairVersion = versionOf(l2Path, o2Path);
+    applyMenuEvent(state, platform, MenuEvent::TerrainWritten);
+}
+
+bool isMatrixFile(const std::string& path) {
+    return equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M");
 }
 
 } // namespace vantor

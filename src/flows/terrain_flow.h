@@ -2,6 +2,8 @@
 
 #include "terrain/terrain_io.h"
 
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace vantor {
@@ -30,11 +32,20 @@ bool closeFindL2Info(ApplicationState& state, const Platform& platform);
 // Progress of a terrain operation through the progress window (counter -1 leaves the counter).
 TerrainProgress terrainProgress(ApplicationState& state, const Platform& platform);
 
-// Writes the matrix into the terrain pair it was read from, both files replaced as one and the
-// previous pair kept as NAME.bak; `done` and `verb` name the work in the messages ("levelled",
-// "level"). Both files must already exist: terrain loaded from a matrix file has no pair to
-// write into.
+// Writes the matrix into the terrain pair it was read from, both files replaced as one commit
+// and the previous pair kept in the pair's history; `done` and `verb` name the work in the
+// messages ("levelled", "level"), `what` in the history ("Levelling of 3 airbases"). Both files
+// must already exist: terrain loaded from a matrix file has no pair to write into. What the
+// commit came to stays in state.terrain.lastWrite.
 bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::string_view done,
-                      std::string_view verb);
+                      std::string_view verb, const std::string& what);
+
+// After the pair was replaced (written back, or a generation put back): the new files are the
+// inputs to keep and the version the next write-back expects.
+void noteTerrainWritten(ApplicationState& state, const Platform& platform,
+                        const std::filesystem::path& l2Path, const std::filesystem::path& o2Path);
+
+// Whether the terrain path names an .L2M matrix file.
+bool isMatrixFile(const std::string& path);
 
 } // namespace vantor

@@ -51,6 +51,25 @@ std::int32_t sectionsFromO2Size(std::uint64_t o2Size) {
     return integerSquareRoot(o2Size / 4);
 }
 
+std::string o2SizeRefusal(const std::string& o2Name, std::uint64_t o2Size) {
+    if (o2Size % 4 != 0) {
+        return o2Name + " holds " + std::to_string(o2Size) +
+               " bytes, which is no whole number of 4-byte block offsets: the file is cut short "
+               "or has stray bytes. Nothing was read.";
+    }
+    const std::uint64_t entries = o2Size / 4;
+    const auto side = static_cast<std::uint64_t>(sectionsFromO2Size(o2Size));
+    if (entries != 0 && side * side != entries) {
+        return o2Name + " holds " + std::to_string(entries) +
+               " block offsets, which is no square map of sections (" + std::to_string(side) +
+               " x " + std::to_string(side) + " takes " + std::to_string(side * side) + ", " +
+               std::to_string(side + 1) + " x " + std::to_string(side + 1) + " takes " +
+               std::to_string((side + 1) * (side + 1)) +
+               "): the file is cut short or has stray entries. Nothing was read.";
+    }
+    return {};
+}
+
 RecordLayout recordLayoutFor(std::uint64_t l2Size, std::span<const std::uint32_t> usedOffsets) {
     constexpr std::uint64_t section7 = postsPerSection * 7;
     constexpr std::uint64_t section9 = postsPerSection * 9;
@@ -203,6 +222,10 @@ TerrainResult decodeSectionRow(const SectionRow& row, TerrainPost*& cell,
 TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& matrix,
                           const TerrainProgress& progress) {
     releaseMatrix(matrix);
+    if (const std::string refusal = o2SizeRefusal(fromFsPath(o2.path.filename()), o2.size);
+        !refusal.empty()) {
+        return failed(refusal, o2ReadError);
+    }
     const std::int32_t sections = sectionsFromO2Size(o2.size);
     if (sections == 0) {
         // Not even one block offset: there is no map to read.
@@ -224,6 +247,17 @@ TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& mat
     if (!layout.known) {
         return failed(unknownLayoutText(fromFsPath(l2.path.filename()), l2.size,
                                         fromFsPath(o2.path.filename())),
+                      l2ReadError);
+    }
+    // Bytes past the last section any offset names belong to no section: a file with stray bytes
+    // at its end, or one whose O2 is cut short, is refused instead of read in part.
+    const std::uint64_t sectionBytes = postsPerSection * recordSize(layout.format);
+    const std::uint64_t used = *std::max_element(offsets.begin(), offsets.end()) + sectionBytes;
+    if (l2.size > used) {
+        return failed(fromFsPath(l2.path.filename()) + " holds " + std::to_string(l2.size - used) +
+                          " bytes beyond the last section " + fromFsPath(o2.path.filename()) +
+                          " places (which ends at byte " + std::to_string(used) +
+                          "): stray bytes, or an O2 file cut short. Nothing was read.",
                       l2ReadError);
     }
     const std::int32_t extent = sections * postsPerSectionSide;

@@ -15,6 +15,10 @@ namespace vantor {
 // the square root of its number of entries. Entries beyond that square are never read.
 std::int32_t sectionsFromO2Size(std::uint64_t o2Size);
 
+// Why an O2 file of this size cannot be a map's block offsets (no whole number of offsets, or no
+// square number of them), or empty when it can.
+std::string o2SizeRefusal(const std::string& o2Name, std::uint64_t o2Size);
+
 // The record layout of an L2 file, as its size and the block offsets of its O2 file tell it.
 // Offsets that are all multiples of one layout's section size (and not of the other's) name
 // that layout, and the size must then be a whole number of its records. Otherwise the size

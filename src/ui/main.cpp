@@ -45,6 +45,12 @@ int main(int argc, char** argv) {
     // of their formats ("%5.3f" radar values), never a decimal comma.
     std::setlocale(LC_NUMERIC, "C");
     vantor::removeTemporariesOnSignal();
+    // A stop that waited for the terrain pair's commit says what it left (on the terminal the
+    // program was started from).
+    vantor::setStopNotice([](const std::string& text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    });
     QApplication::setApplicationName(vantor::texts::programName);
     QApplication::setApplicationVersion(vantor::vantorVersion());
     // The program ends with its close request, not when a dialog of a batch run closes.

@@ -734,7 +734,7 @@ void MainWindow::syncMap(int command) {
     const void* block = state_.terrain.matrix.posts.data();
     const bool newTerrain = block != mappedTerrain_;
     if (newTerrain || command == cmd::LevelAirbases || command == cmd::MendTheater ||
-        command == cmd::UndoRepair) {
+        command == cmd::UndoTerrain || command == cmd::RedoTerrain) {
         if (!mapPanel_->isVisible() && options_.mode == RunMode::Interactive) {
             mapPanel_->show();
             placeSplitter();

@@ -32,8 +32,8 @@ TEST(MenuModel, MainMenuHasEveryItemInOrderWithItsStartingState) {
                "---", "10240 Start Folder...", "---", "10202 E&xit"}));
     EXPECT_EQ(describeMenu(model.menus[EditMenu]),
               (Lines{"10208 &Find ...", "10213 &Clear All Selections", "10211 &Select Objects",
-                     "10230 &Delete Selected", "---", "10243 &Undo Last Repair (greyed)",
-                     "10244 &Keep Source Dates"}));
+                     "10230 &Delete Selected", "---", "10243 &Undo (greyed)",
+                     "10246 &Redo (greyed)", "10244 &Keep Source Dates"}));
     EXPECT_EQ(describeMenu(model.menus[ActionsMenu]),
               (Lines{"10218 Check Roa&ds ... (greyed)",
                      "10217 Check &Rivers ... (greyed)",
@@ -97,7 +97,14 @@ TEST(MenuRules, EachEventChangesExactlyItsItems) {
           {cmd::SaveL2mMatrix, Enabled},
           {cmd::AuditTheater, Enabled},
           {cmd::LoadL2mMatrix, Greyed},
-          {cmd::OpenL2Terrain, Greyed}}},
+          {cmd::OpenL2Terrain, Greyed},
+          // Undo and Redo follow the terrain's history, which a pair never written lacks.
+          {cmd::UndoTerrain, Greyed},
+          {cmd::RedoTerrain, Greyed}}},
+        {"terrain written without a history",
+         MenuEvent::TerrainWritten,
+         false,
+         {{cmd::UndoTerrain, Greyed}, {cmd::RedoTerrain, Greyed}}},
         {"matrix saved", MenuEvent::MatrixSaved, false, {{cmd::SaveL2mMatrix, Greyed}}},
         {"objects loaded",
          MenuEvent::ObjectFileLoaded,

@@ -5,6 +5,7 @@
 #include "base/file_guard.h"
 #include "base/input_file.h"
 #include "base/memory.h"
+#include "base/pair_commit.h"
 #include "base/safe_writer.h"
 #include "base/text_reader.h"
 #include "support/temp_dir.h"
@@ -219,9 +220,10 @@ TEST(Outputs, TemporariesAreTheirOwnAndAReplacedTargetKeepsItsPermissions) {
 }
 #endif
 
-// A pair commit that a run left at any point is finished by the next open: every step of the
-// record's plan, done or not, leads to the new pair, with the old one kept as the backup.
-TEST(PairCommit, AnInterruptedCommitIsFinishedWhereverItStopped) {
+// A commit record that an earlier version left at any point is finished by the next open: every
+// step of the record's plan, done or not, leads to the new pair, with the old one kept as the
+// record says.
+TEST(PairCommit, AnEarlierVersionsInterruptedCommitIsFinishedWhereverItStopped) {
     struct Case {
         const char* name;
         int renamesDone; // of: L2 aside, new L2 in, O2 aside, new O2 in
@@ -244,14 +246,14 @@ TEST(PairCommit, AnInterruptedCommitIsFinishedWhereverItStopped) {
         for (int i = 0; i < c.renamesDone; ++i) {
             fs::rename(renames[i].first, renames[i].second);
         }
-        std::string error;
-        EXPECT_EQ(finishInterruptedCommit(l2, error), CommitRecovery::Finished) << error;
+        const Recovery r = recoverCommit(l2, false);
+        EXPECT_EQ(r.outcome, RecoveryOutcome::Finished) << r.error;
         EXPECT_EQ(testing::readFile(l2), "new L2");
         EXPECT_EQ(testing::readFile(o2), "new O2");
         EXPECT_EQ(testing::readFile(dir.path / "T.L2.bak"), "old L2");
         EXPECT_EQ(testing::readFile(dir.path / "T.O2.bak"), "old O2");
         EXPECT_EQ(entriesIn(dir.path), 4u);
-        EXPECT_EQ(finishInterruptedCommit(l2, error), CommitRecovery::NothingToDo);
+        EXPECT_EQ(recoverCommit(l2, false).outcome, RecoveryOutcome::NothingToDo);
     }
 }
 
@@ -263,50 +265,28 @@ TEST(PairCommit, ARecordThatIsNotOursOrNamesNothingIsRefusedAndLeftAlone) {
         testing::TempDir dir;
         const fs::path l2 = dir.path / "T.L2";
         dir.write("T.L2.vantor-commit", record);
-        std::string error;
-        EXPECT_EQ(finishInterruptedCommit(l2, error), CommitRecovery::Failed);
-        EXPECT_FALSE(error.empty());
+        const Recovery r = recoverCommit(l2, false);
+        EXPECT_EQ(r.outcome, RecoveryOutcome::Failed);
+        EXPECT_FALSE(r.error.empty());
         EXPECT_TRUE(fs::exists(dir.path / "T.L2.vantor-commit"));
     }
 }
 
-TEST(PairCommit, ABackupThatCannotBeReplacedStopsTheCommitBeforeAnythingMoves) {
+// Two reports of one check replace the old ones as one commit; the old ones are not kept.
+TEST(PairCommit, ACompletePairCommitReplacesBothAndLeavesNothingBehind) {
     testing::TempDir dir;
-    const fs::path l2 = dir.write("T.L2", "old L2");
-    const fs::path o2 = dir.write("T.O2", "old O2");
-    fs::create_directory(dir.path / "T.O2.bak");
+    const fs::path a = dir.write("NoParent.csv", "old a");
+    const fs::path b = dir.write("WrongParent.csv", "old b");
     SafeWriter first;
     SafeWriter second;
-    first.keepBackup = second.keepBackup = true;
-    ASSERT_TRUE(beginSafeWrite(first, l2));
-    ASSERT_TRUE(beginSafeWrite(second, o2));
-    ASSERT_TRUE(safeWrite(first, "new L2"));
-    ASSERT_TRUE(safeWrite(second, "new O2"));
-    EXPECT_FALSE(commitSafeWritePair(first, second));
-    EXPECT_EQ(second.error, "its backup " + (dir.path / "T.O2.bak").string() +
-                                " is not a regular file");
-    EXPECT_EQ(testing::readFile(l2), "old L2");
-    EXPECT_EQ(testing::readFile(o2), "old O2");
-    EXPECT_EQ(entriesIn(dir.path), 3u) << "no record and no temporary is left";
-}
-
-TEST(PairCommit, ACompletePairCommitKeepsTheOldPairAsTheBackup) {
-    testing::TempDir dir;
-    const fs::path l2 = dir.write("T.L2", "old L2");
-    const fs::path o2 = dir.write("T.O2", "old O2");
-    SafeWriter first;
-    SafeWriter second;
-    first.keepBackup = second.keepBackup = true;
-    ASSERT_TRUE(beginSafeWrite(first, l2));
-    ASSERT_TRUE(beginSafeWrite(second, o2));
-    ASSERT_TRUE(safeWrite(first, "new L2"));
-    ASSERT_TRUE(safeWrite(second, "new O2"));
+    ASSERT_TRUE(beginSafeWrite(first, a));
+    ASSERT_TRUE(beginSafeWrite(second, b));
+    ASSERT_TRUE(safeWrite(first, "new a"));
+    ASSERT_TRUE(safeWrite(second, "new b"));
     ASSERT_TRUE(commitSafeWritePair(first, second)) << first.error << second.error;
-    EXPECT_EQ(testing::readFile(l2), "new L2");
-    EXPECT_EQ(testing::readFile(o2), "new O2");
-    EXPECT_EQ(testing::readFile(dir.path / "T.L2.bak"), "old L2");
-    EXPECT_EQ(testing::readFile(dir.path / "T.O2.bak"), "old O2");
-    EXPECT_EQ(entriesIn(dir.path), 4u);
+    EXPECT_EQ(testing::readFile(a), "new a");
+    EXPECT_EQ(testing::readFile(b), "new b");
+    EXPECT_EQ(entriesIn(dir.path), 2u) << "no journal, lock or old file is left behind";
 }
 
 } // namespace

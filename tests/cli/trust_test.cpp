@@ -45,12 +45,17 @@ std::string contentOf(const fs::path& path) {
                                              : testing::readFile(path);
 }
 
-// Temporary files of the program (NAME.vantor-partial-XXXXXXXX, commit records).
+// Temporary files of the program (NAME.vantor-partial-XXXXXXXX, journals), in the folder and in
+// a terrain history beside it (which a write-back keeps on purpose).
 std::vector<std::string> temporariesIn(const fs::path& dir) {
     std::vector<std::string> found;
     for (const auto& entry : fs::directory_iterator(dir)) {
         const std::string name = entry.path().filename().string();
-        if (name.find(".vantor-") != std::string::npos) {
+        if (name.ends_with(".vantor-history")) {
+            for (const std::string& inside : temporariesIn(entry.path())) {
+                found.push_back(name + "/" + inside);
+            }
+        } else if (name.find(".vantor-") != std::string::npos) {
             found.push_back(name);
         }
     }

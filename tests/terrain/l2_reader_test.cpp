@@ -184,30 +184,29 @@ TEST(L2Reader, BlockReadingGivesExactlyTheRecordByRecordMatrix) {
     // reader may not rely on sections being contiguous.
     for (RecordFormat format : {SevenByteRecords, NineByteRecords}) {
         const std::int32_t sections = 5;
-        const std::size_t sectionBytes = 256 * recordSize(format);
+        const std::size_t rs = recordSize(format);
+        const std::size_t sectionBytes = 256 * rs;
+        const std::size_t slot = sectionBytes + rs; // a record's gap after each stored section
         std::mt19937 rng(7);
         const std::size_t stored = 18;
-        Bytes l2(stored * (sectionBytes + 3));
+        // The last stored section ends the file: bytes past it would be refused as stray.
+        Bytes l2((stored - 1) * slot + sectionBytes);
         for (auto& b : l2) {
             b = static_cast<unsigned char>(rng());
         }
         std::vector<std::uint32_t> offsets(sections * sections);
         for (auto& o : offsets) {
-            o = static_cast<std::uint32_t>((rng() % stored) * (sectionBytes + 3));
+            o = static_cast<std::uint32_t>((rng() % stored) * slot);
         }
         // Contiguous runs too, which are read in one go.
         offsets[0] = 0;
         offsets[1] = static_cast<std::uint32_t>(sectionBytes);
         offsets[2] = static_cast<std::uint32_t>(2 * sectionBytes);
-        Bytes o2 = testing::o2Bytes(offsets);
-        o2.resize(o2.size() + 9, 0xEE); // entries beyond the square are never read
-        // The sizes must name the layout under test: a whole number of its records only.
-        std::size_t size =
-            format == SevenByteRecords ? (l2.size() / 7 + 1) * 7 : (l2.size() / 9 + 1) * 9;
-        while (size % (format == SevenByteRecords ? 9 : 7) == 0) {
-            size += format == SevenByteRecords ? 7 : 9;
-        }
-        l2.resize(size);
+        offsets[3] = static_cast<std::uint32_t>((stored - 1) * slot);
+        const Bytes o2 = testing::o2Bytes(offsets);
+        // The size names the layout under test: a whole number of its records only.
+        ASSERT_EQ(l2.size() % rs, 0u);
+        ASSERT_NE(l2.size() % (format == SevenByteRecords ? 9 : 7), 0u);
         Pair pair(l2, o2);
         const TerrainResult result = pair.read();
         ASSERT_TRUE(result.ok()) << ::testing::PrintToString(texts(result));
@@ -255,7 +254,29 @@ TEST(L2Reader, ReadFailuresShowTheirMessagesAndLeaveNoMatrix) {
         {"an O2 without one whole entry",
          oneSection,
          Bytes{0, 0, 0},
-         {"O2 Read Error: O2 end of file reached", "O2 Read Error: O2 error"}},
+         {"O2 Read Error: T.O2 holds 3 bytes, which is no whole number of 4-byte block "
+          "offsets: the file is cut short or has stray bytes. Nothing was read."}},
+        // A 4 x 4 map's O2 cut by one entry must not read as a 3 x 3 map.
+        {"an O2 cut by one entry",
+         oneSection,
+         testing::o2Bytes(std::vector<std::uint32_t>(15, 0)),
+         {"O2 Read Error: T.O2 holds 15 block offsets, which is no square map of sections "
+          "(3 x 3 takes 9, 4 x 4 takes 16): the file is cut short or has stray entries. "
+          "Nothing was read."}},
+        {"an O2 with a stray byte",
+         oneSection,
+         [] {
+             Bytes o2 = testing::o2Bytes({0});
+             o2.push_back(7);
+             return o2;
+         }(),
+         {"O2 Read Error: T.O2 holds 5 bytes, which is no whole number of 4-byte block "
+          "offsets: the file is cut short or has stray bytes. Nothing was read."}},
+        {"an L2 with a section's worth of stray bytes",
+         Bytes(256 * 9 * 2, 1),
+         testing::o2Bytes({0}),
+         {"L2 Read Error: T.L2 holds 2304 bytes beyond the last section T.O2 places (which "
+          "ends at byte 2304): stray bytes, or an O2 file cut short. Nothing was read."}},
         {"an empty O2",
          oneSection,
          Bytes{},

@@ -144,7 +144,8 @@ TEST(TerrainWriter, AFailureOrAbortPartWayLeavesTheOldPairByteIdentical) {
         TerrainProgress progress;
         progress.abortRequested = [&c] { return c.abort; };
         const TerrainResult result = writeTerrainFiles(
-            testing::randomMatrix(4, SevenByteRecords, 2), l2Path, o2Path, progress, c.faults);
+            testing::randomMatrix(4, SevenByteRecords, 2), l2Path, o2Path, progress,
+            TerrainWriteOptions{c.faults, {}, {}, nullptr});
         EXPECT_FALSE(result.ok());
         std::vector<std::string> messages;
         for (const MessageBoxRequest& m : result.messages) {

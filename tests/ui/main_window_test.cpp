@@ -1395,7 +1395,7 @@ class MainWindowTest : public QObject {
         QVERIFY(w.auditPanel()->repairs()->text().contains("on the neighbour to the"));
         QVERIFY(w.auditPanel()->applyButton()->isEnabled());
         QCOMPARE(w.mapView()->selectedFinding(), rowOf(AuditCheck::Roads));
-        QVERIFY(!w.menuAction(cmd::UndoRepair)->isEnabled());
+        QVERIFY(!w.menuAction(cmd::UndoTerrain)->isEnabled()); // no history before a write
         QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_repair.png"));
         // The findings' markers stand out on the tile classes too.
         w.mapView()->setMode(MapMode::Tiles);
@@ -1411,7 +1411,8 @@ class MainWindowTest : public QObject {
         QVERIFY2(messages.last().startsWith("Repairs Applied:  1 of 1 repairs put in place."),
                  qPrintable(messages.last()));
         QVERIFY(std::filesystem::exists(l2 + ".bak"));
-        QVERIFY(w.menuAction(cmd::UndoRepair)->isEnabled());
+        QVERIFY(w.menuAction(cmd::UndoTerrain)->isEnabled());
+        QCOMPARE(w.menuAction(cmd::UndoTerrain)->text(), QString("&Undo Mend of 1 tile"));
         const std::string afterRoad = slurpFile(l2);
 
         // Every river break at once.
@@ -1421,12 +1422,24 @@ class MainWindowTest : public QObject {
         QCOMPARE(count(AuditCheck::Roads), roads - 2);
         QVERIFY(slurpFile(l2) != afterRoad);
 
-        // Undo: the pair as the road left it, and the rivers broken again.
-        w.menuAction(cmd::UndoRepair)->trigger();
+        const std::string afterRivers = slurpFile(l2);
+        const QString riversMend = w.menuAction(cmd::UndoTerrain)->text().mid(6);
+        QVERIFY2(riversMend.startsWith("Mend of "), qPrintable(riversMend));
+
+        // Undo: the pair as the road left it, and the rivers broken again; then the road's mend
+        // is the one to undo, and the rivers' the one to redo.
+        w.menuAction(cmd::UndoTerrain)->trigger();
         QTRY_COMPARE(count(AuditCheck::Rivers), rivers);
         QCOMPARE(slurpFile(l2), afterRoad);
-        QVERIFY(messages.last().startsWith("Repair Undone: "));
-        QVERIFY(!w.menuAction(cmd::UndoRepair)->isEnabled());
+        QVERIFY2(messages.last().startsWith("Undo: Generation 2 (Mend of 1 tile"),
+                 qPrintable(messages.last()));
+        QCOMPARE(w.menuAction(cmd::UndoTerrain)->text(), QString("&Undo Mend of 1 tile"));
+        QCOMPARE(w.menuAction(cmd::RedoTerrain)->text(), "&Redo " + riversMend);
+        // Redo: the rivers mended again, from the history, not by running the mend again.
+        w.menuAction(cmd::RedoTerrain)->trigger();
+        QTRY_COMPARE(count(AuditCheck::Rivers), std::size_t{0});
+        QCOMPARE(slurpFile(l2), afterRivers);
+        QVERIFY(!w.menuAction(cmd::RedoTerrain)->isEnabled());
 
         // A Parent goes to a new export, the source stays as it was.
         const std::string before = slurpFile(source);

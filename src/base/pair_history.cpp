@@ -1,0 +1,692 @@
+#include "base/pair_history.h"
+
+#include "base/file_lookup.h"
+#include "base/input_file.h"
+#include "base/safe_writer.h"
+#include "base/text_util.h"
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+
+namespace vantor {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view indexTitle = "Vantor terrain history 1";
+
+fs::path withSuffix(const fs::path& path, std::string_view suffix) {
+    fs::path result = path;
+    result += toFsPath(suffix);
+    return result;
+}
+
+std::string nameOf(const fs::path& path) {
+    return fromFsPath(path.filename());
+}
+
+std::string timeText(std::time_t t) {
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &t);
+#else
+    localtime_r(&t, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+std::string nowText() {
+    return timeText(std::time(nullptr));
+}
+
+std::string modifiedText(const FileFacts& facts) {
+#ifdef _WIN32
+    // 100-nanosecond ticks since 1601.
+    constexpr std::int64_t epochOffset = 11644473600LL;
+    return timeText(static_cast<std::time_t>(facts.modified / 1000000000 - epochOffset));
+#else
+    return timeText(static_cast<std::time_t>(facts.modified / 1000000000));
+#endif
+}
+
+const char* whereText(Generation::Where where) {
+    switch (where) {
+    case Generation::Where::Current:
+        return "current";
+    case Generation::Where::Kept:
+        return "kept";
+    case Generation::Where::Pruned:
+        return "pruned";
+    }
+    return "kept";
+}
+
+template <class T> bool parseNumber(std::string_view text, T& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+std::vector<std::string_view> fieldsOf(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos) {
+            return fields;
+        }
+        start = tab + 1;
+    }
+}
+
+std::string oneLine(std::string_view text) {
+    std::string line(text);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+    return line;
+}
+
+bool sameContent(const Generation& g, const FileFacts& first, const FileFacts& second) {
+    return first.kind == FileKind::Regular && second.kind == FileKind::Regular &&
+           g.firstSize == first.size && g.secondSize == second.size &&
+           g.firstModified == first.modified && g.secondModified == second.modified;
+}
+
+void describeFiles(Generation& g, const FileFacts& first, const FileFacts& second) {
+    g.firstSize = first.size;
+    g.secondSize = second.size;
+    g.firstModified = first.modified;
+    g.secondModified = second.modified;
+}
+
+// The highest generation number any file of the history folder carries, listed or not, so that
+// a new generation never takes the name of a file that is there.
+int highestNumberIn(const fs::path& folder) {
+    int highest = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = nameOf(it->path());
+        int number = 0;
+        if (name.size() > 6 && name[0] == 'g' && name[5] == '-' &&
+            parseNumber(std::string_view(name).substr(1, 4), number)) {
+            highest = std::max(highest, number);
+        }
+    }
+    return highest;
+}
+
+// What a change of the pair needs before its journal: the lock, an interrupted write met first
+// finished or undone, and the history as it stands.
+struct Prepared {
+    CommitLock lock;
+    PairHistory history;
+    FileFacts first;
+    FileFacts second;
+};
+
+bool prepare(const fs::path& first, const fs::path& second, Prepared& p, PairChange& change) {
+    std::string error;
+    if (takeHistoryLock(first, p.lock, error) != CommitLock::Result::Taken) {
+        change.error = error;
+        return false;
+    }
+    change.recovery = recoverCommit(first, false);
+    if (change.recovery.outcome == RecoveryOutcome::Failed) {
+        change.error = "an interrupted write of " + fromFsPath(first) +
+                       " was found: " + change.recovery.error;
+        return false;
+    }
+    if (!readPairHistory(first, p.history, error)) {
+        change.error = error;
+        return false;
+    }
+    p.first = examinePath(first);
+    p.second = examinePath(second);
+    for (const auto& [facts, path] : {std::pair{&p.first, &first}, std::pair{&p.second, &second}}) {
+        if (facts->kind != FileKind::Regular) {
+            change.error = fromFsPath(*path) + " is not there as a regular file";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Starts the history of a pair that has none, or notes a pair in place that something else
+// changed since the history last put one there: either way the pair in place becomes the
+// current generation. Earlier versions kept the previous pair as NAME.bak; such a pair becomes
+// the first generation. The moves this takes go into `entries`.
+void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
+               std::vector<CommitSlot>& entries) {
+    PairHistory& h = p.history;
+    const Generation* current = h.current();
+    if (current != nullptr && sameContent(*current, p.first, p.second)) {
+        return;
+    }
+    int next = std::max(h.generations.empty() ? 0 : h.generations.back().number,
+                        highestNumberIn(historyFolderFor(first))) +
+               1;
+    int parent = 0;
+    if (current != nullptr) {
+        // Its files were replaced outside the program: they are gone.
+        Generation* lost = h.find(current->number);
+        lost->where = Generation::Where::Pruned;
+        lost->stored = nowText();
+        parent = lost->number;
+    } else {
+        const fs::path firstBackup = backupPathFor(first);
+        const fs::path secondBackup = backupPathFor(second);
+        const FileFacts a = examinePath(firstBackup);
+        const FileFacts b = examinePath(secondBackup);
+        if (a.kind == FileKind::Regular && b.kind == FileKind::Regular &&
+            !isSymbolicLink(firstBackup) && !isSymbolicLink(secondBackup)) {
+            Generation g;
+            g.number = next++;
+            g.made = modifiedText(a);
+            g.stored = g.made;
+            g.what = "the pair an earlier version kept as " + nameOf(firstBackup) + " and " +
+                     nameOf(secondBackup);
+            describeFiles(g, a, b);
+            h.generations.push_back(g);
+            entries.push_back({generationFileFor(first, g.number, first), firstBackup, {}, false});
+            entries.push_back({generationFileFor(first, g.number, second), secondBackup, {}, false});
+            parent = g.number;
+        }
+    }
+    Generation g;
+    g.number = next;
+    g.parent = parent;
+    g.where = Generation::Where::Current;
+    g.made = modifiedText(p.first);
+    g.what = current != nullptr ? "changed outside Vantor"
+             : parent != 0      ? "the pair in place when the history began"
+                                : "the original pair";
+    describeFiles(g, p.first, p.second);
+    h.generations.push_back(g);
+}
+
+// Gives up the generations that were replaced longest ago, beyond the `keep` last, never the
+// first one; their files go once the change is in place.
+int prune(const fs::path& first, const fs::path& second, PairHistory& h,
+          std::vector<fs::path>& remove) {
+    std::vector<Generation*> kept;
+    for (Generation& g : h.generations) {
+        if (g.where == Generation::Where::Kept && &g != &h.generations.front()) {
+            kept.push_back(&g);
+        }
+    }
+    std::sort(kept.begin(), kept.end(), [](const Generation* a, const Generation* b) {
+        return a->stored != b->stored ? a->stored > b->stored : a->number > b->number;
+    });
+    int pruned = 0;
+    for (std::size_t i = static_cast<std::size_t>(std::max(h.keep, 0)); i < kept.size(); ++i) {
+        kept[i]->where = Generation::Where::Pruned;
+        remove.push_back(generationFileFor(first, kept[i]->number, first));
+        remove.push_back(generationFileFor(first, kept[i]->number, second));
+        ++pruned;
+    }
+    return pruned;
+}
+
+// A file of the history's own written aside under a new name, complete and synced; the caller
+// puts it in place (or removes it).
+bool writeSynced(const fs::path& target, std::string_view text, fs::path& temporary,
+                 std::string& error) {
+    std::FILE* stream = createTemporaryBeside(target, temporary, error);
+    if (stream == nullptr) {
+        return false;
+    }
+    bool ok = std::fwrite(text.data(), 1, text.size(), stream) == text.size() && syncFile(stream);
+    if (!ok) {
+        error = lastSystemError();
+    }
+    if (std::fclose(stream) != 0 && ok) {
+        error = lastSystemError();
+        ok = false;
+    }
+    if (!ok) {
+        removeTemporary(temporary);
+        return false;
+    }
+    // From here the journal (or the caller) answers for it, not the signal handler.
+    forgetTemporary(temporary);
+    return true;
+}
+
+// The index of the history written aside, complete and synced, with the slot that puts it in
+// place.
+bool stageIndex(const fs::path& first, const fs::path& second, const PairHistory& h,
+                CommitJournal& journal, std::string& error) {
+    // The folder was made for the lock; it must be there after a lost machine too.
+    if (!syncFolderChecked(first.parent_path(), error)) {
+        return false;
+    }
+    const fs::path index = historyIndexFor(first);
+    fs::path temporary;
+    if (!writeSynced(index, historyText(first, second, h), temporary, error)) {
+        error = "the history index " + fromFsPath(index) + " cannot be written: " + error;
+        return false;
+    }
+    CommitSlot slot{index, temporary, {}, true};
+    if (namePresent(index)) {
+        slot.aside = unusedNameBeside(index, ".vantor-old-");
+        journal.removeAfter.push_back(slot.aside);
+    }
+    journal.entries.push_back(slot);
+    return true;
+}
+
+// NAME.bak may be renamed to the replaced generation only when it is one of the history's own
+// files (or not there): a file of the user's under that name stays as it is.
+bool backupsAreOurs(const fs::path& first, const fs::path& second, const PairHistory& h) {
+    for (const fs::path& file : {first, second}) {
+        const fs::path backup = backupPathFor(file);
+        if (!namePresent(backup)) {
+            continue;
+        }
+        if (isSymbolicLink(backup)) {
+            return false;
+        }
+        const FileFacts facts = examinePath(backup);
+        bool ours = false;
+        for (const Generation& g : h.generations) {
+            if (examinePath(generationFileFor(first, g.number, file)).identity == facts.identity) {
+                ours = true;
+            }
+        }
+        if (!ours) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void releaseNewFiles(const PairWrite& w) {
+    removeTemporary(w.newFirst);
+    removeTemporary(w.newSecond);
+}
+
+// The journal's renames of the pair itself: the one in place into the history as `stored`, the
+// incoming files into place; then the index, the removals and the backup names.
+PairChange commitChange(const fs::path& first, const fs::path& second, Prepared& p,
+                        std::vector<CommitSlot> entries, const fs::path& incomingFirst,
+                        const fs::path& incomingSecond, bool incomingIsTemporary, int stored,
+                        const std::string& what) {
+    PairChange change;
+    PairHistory& h = p.history;
+    CommitJournal journal;
+    journal.what = what;
+    journal.entries = std::move(entries);
+    journal.entries.push_back({first, incomingFirst, generationFileFor(first, stored, first),
+                             incomingIsTemporary});
+    journal.entries.push_back({second, incomingSecond, generationFileFor(first, stored, second),
+                             incomingIsTemporary});
+    const bool ownBackups = backupsAreOurs(first, second, h);
+    change.pruned = prune(first, second, h, journal.removeAfter);
+    std::string error;
+    if (!stageIndex(first, second, h, journal, error)) {
+        change.error = error;
+        return change;
+    }
+    if (ownBackups) {
+        journal.linksAfter.emplace_back(generationFileFor(first, stored, first),
+                                        backupPathFor(first));
+        journal.linksAfter.emplace_back(generationFileFor(first, stored, second),
+                                        backupPathFor(second));
+    } else {
+        change.notes += " " + nameOf(backupPathFor(first)) + " or " +
+                        nameOf(backupPathFor(second)) +
+                        " is a file of yours, not the history's: both were left as they are.";
+    }
+    const CommitOutcome outcome = runCommit(first, journal);
+    change.state = outcome.state;
+    change.error = outcome.error;
+    change.notes += outcome.notes;
+    if (outcome.state == SetState::New) {
+        const Generation* replaced = h.find(stored);
+        change.replacedGeneration = stored;
+        change.replacedBytes = replaced->firstSize + replaced->secondSize;
+        change.currentGeneration = h.current()->number;
+        change.backupNamed = ownBackups && examinePath(backupPathFor(first)).identity ==
+                                               examinePath(generationFileFor(first, stored, first))
+                                                   .identity;
+    }
+    change.keptGenerations = h.keptCount();
+    change.keptBytes = h.keptBytes();
+    return change;
+}
+
+} // namespace
+
+const Generation* PairHistory::find(int number) const {
+    for (const Generation& g : generations) {
+        if (g.number == number) {
+            return &g;
+        }
+    }
+    return nullptr;
+}
+
+Generation* PairHistory::find(int number) {
+    return const_cast<Generation*>(std::as_const(*this).find(number));
+}
+
+const Generation* PairHistory::current() const {
+    for (const Generation& g : generations) {
+        if (g.where == Generation::Where::Current) {
+            return &g;
+        }
+    }
+    return nullptr;
+}
+
+std::uint64_t PairHistory::keptBytes() const {
+    std::uint64_t bytes = 0;
+    for (const Generation& g : generations) {
+        bytes += g.where == Generation::Where::Kept ? g.firstSize + g.secondSize : 0;
+    }
+    return bytes;
+}
+
+int PairHistory::keptCount() const {
+    return static_cast<int>(std::count_if(generations.begin(), generations.end(), [](const auto& g) {
+        return g.where == Generation::Where::Kept;
+    }));
+}
+
+fs::path historyFolderFor(const fs::path& first) {
+    return withSuffix(first, ".vantor-history");
+}
+
+fs::path historyIndexFor(const fs::path& first) {
+    return historyFolderFor(first) / "history.txt";
+}
+
+fs::path historyLockFor(const fs::path& first) {
+    return historyFolderFor(first) / "lock";
+}
+
+CommitLock::Result takeHistoryLock(const fs::path& first, CommitLock& lock, std::string& error) {
+    const fs::path folder = historyFolderFor(first);
+    if (!makeFolder(folder, error)) {
+        error = "the history folder " + fromFsPath(folder) + " cannot be made: " + error;
+        return CommitLock::Result::Unavailable;
+    }
+    if (isSymbolicLink(folder)) {
+        error = fromFsPath(folder) + " is a link, not a folder of the program's";
+        return CommitLock::Result::Unavailable;
+    }
+    return lock.take(historyLockFor(first), commitLockWait, error);
+}
+
+fs::path generationFileFor(const fs::path& first, int number, const fs::path& file) {
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "g%04d-", number);
+    return historyFolderFor(first) / (toFsPath(prefix) += file.filename());
+}
+
+fs::path backupPathFor(const fs::path& file) {
+    return withSuffix(file, ".bak");
+}
+
+std::string historyText(const fs::path& first, const fs::path& second, const PairHistory& h) {
+    std::string text = std::string(indexTitle) + "\n";
+    text += "files\t" + nameOf(first) + "\t" + nameOf(second) + "\n";
+    text += "keep\t" + std::to_string(h.keep) + "\n";
+    for (const Generation& g : h.generations) {
+        text += "generation\t" + std::to_string(g.number) + "\t" + std::to_string(g.parent) +
+                "\t" + whereText(g.where) + "\t" + g.made + "\t" +
+                (g.stored.empty() ? "-" : g.stored) + "\t" + std::to_string(g.firstSize) + "\t" +
+                std::to_string(g.firstModified) + "\t" + std::to_string(g.secondSize) + "\t" +
+                std::to_string(g.secondModified) + "\t" + oneLine(g.what) + "\n";
+    }
+    return text;
+}
+
+bool parseHistory(std::string_view text, PairHistory& h) {
+    h = {};
+    bool titled = false;
+    bool ok = true;
+    forEachTextLine(text, [&](std::string_view line) {
+        if (!titled) {
+            titled = line == indexTitle;
+            return ok = titled;
+        }
+        const std::vector<std::string_view> f = fieldsOf(line);
+        if (line.empty() || f[0] == "files") {
+            return true;
+        }
+        if (f[0] == "keep" && f.size() == 2) {
+            return ok = parseNumber(f[1], h.keep) && h.keep >= 1 && h.keep <= maxHistoryKeep;
+        }
+        Generation g;
+        if (f[0] != "generation" || f.size() != 11 || !parseNumber(f[1], g.number) ||
+            !parseNumber(f[2], g.parent) || !parseNumber(f[6], g.firstSize) ||
+            !parseNumber(f[7], g.firstModified) || !parseNumber(f[8], g.secondSize) ||
+            !parseNumber(f[9], g.secondModified) || g.number <= 0 ||
+            (!h.generations.empty() && g.number <= h.generations.back().number)) {
+            return ok = false;
+        }
+        if (f[3] == "current") {
+            g.where = Generation::Where::Current;
+        } else if (f[3] == "pruned") {
+            g.where = Generation::Where::Pruned;
+        } else if (f[3] != "kept") {
+            return ok = false;
+        }
+        g.made = std::string(f[4]);
+        g.stored = f[5] == "-" ? std::string() : std::string(f[5]);
+        g.what = std::string(f[10]);
+        h.generations.push_back(g);
+        return true;
+    });
+    const auto currents = std::count_if(h.generations.begin(), h.generations.end(), [](auto& g) {
+        return g.where == Generation::Where::Current;
+    });
+    return ok && titled && (h.generations.empty() || currents == 1);
+}
+
+bool readPairHistory(const fs::path& first, PairHistory& history, std::string& error) {
+    history = {};
+    const fs::path index = historyIndexFor(first);
+    if (!namePresent(index)) {
+        return true;
+    }
+    std::string text;
+    if (!readTextFile(index, text, error, InputUse::Own)) {
+        error = "the history index " + fromFsPath(index) + " cannot be read: " + error;
+        return false;
+    }
+    if (!parseHistory(text, history)) {
+        error = "the history index " + fromFsPath(index) +
+                " is damaged; nothing was changed. Move the folder " +
+                fromFsPath(historyFolderFor(first)) + " away to start a new history";
+        return false;
+    }
+    return true;
+}
+
+HistoryStep undoStep(const PairHistory& h, int steps) {
+    const Generation* at = h.current();
+    if (at == nullptr) {
+        return {0, "the terrain has no history yet: nothing was written back to it"};
+    }
+    for (int i = 0; i < steps; ++i) {
+        const Generation* back = h.find(at->parent);
+        if (back == nullptr) {
+            return {0, i == 0 ? "generation " + std::to_string(at->number) +
+                                    " is the first one: there is nothing before it"
+                              : "only " + std::to_string(i) + " step" + (i == 1 ? "" : "s") +
+                                    " back can be taken"};
+        }
+        if (back->where != Generation::Where::Kept) {
+            return {0, "generation " + std::to_string(back->number) +
+                           " is no longer kept (the history keeps the first and the last " +
+                           std::to_string(h.keep) + ")"};
+        }
+        at = back;
+    }
+    return {at->number, {}};
+}
+
+HistoryStep redoStep(const PairHistory& h, int steps) {
+    const Generation* at = h.current();
+    if (at == nullptr) {
+        return {0, "the terrain has no history yet"};
+    }
+    for (int i = 0; i < steps; ++i) {
+        const Generation* next = nullptr;
+        for (const Generation& g : h.generations) {
+            if (g.parent == at->number && g.where != Generation::Where::Current) {
+                next = &g; // the newest that replaced it
+            }
+        }
+        if (next == nullptr) {
+            return {0, i == 0 ? std::string("nothing was undone: there is nothing to redo")
+                              : "only " + std::to_string(i) + " step" + (i == 1 ? "" : "s") +
+                                    " forward can be taken"};
+        }
+        if (next->where != Generation::Where::Kept) {
+            return {0, "generation " + std::to_string(next->number) + " is no longer kept"};
+        }
+        at = next;
+    }
+    return {at->number, {}};
+}
+
+PairVersion versionOf(const fs::path& first, const fs::path& second) {
+    return {examinePath(first), examinePath(second)};
+}
+
+bool sameVersion(const PairVersion& a, const PairVersion& b) {
+    const auto same = [](const FileFacts& x, const FileFacts& y) {
+        return x.kind == y.kind && x.identity == y.identity && x.size == y.size &&
+               x.modified == y.modified;
+    };
+    return same(a.first, b.first) && same(a.second, b.second);
+}
+
+bool resolvePair(const fs::path& first, const fs::path& second, fs::path& realFirst,
+                 fs::path& realSecond, std::string& error) {
+    realFirst = realPathOf(first);
+    realSecond = realPathOf(second);
+    if (realFirst.parent_path() != realSecond.parent_path()) {
+        error = fromFsPath(first) + " and " + fromFsPath(second) +
+                " lie in different folders once their links are followed (" +
+                fromFsPath(realFirst) + ", " + fromFsPath(realSecond) +
+                "); the pair is written only where both files lie in one folder";
+        return false;
+    }
+    if (realFirst == realSecond) {
+        error = fromFsPath(first) + " and " + fromFsPath(second) + " are the same file";
+        return false;
+    }
+    return true;
+}
+
+PairChange writePairWithHistory(const PairWrite& w) {
+    PairChange change;
+    Prepared p;
+    if (!prepare(w.first, w.second, p, change)) {
+        releaseNewFiles(w);
+        return change;
+    }
+    if (w.expected && !sameVersion(*w.expected, {p.first, p.second})) {
+        releaseNewFiles(w);
+        change.error = fromFsPath(w.first) + " or " + fromFsPath(w.second) +
+                       " was changed by another run or program since it was read; nothing was "
+                       "written. Open the terrain again and repeat the work on what it is now";
+        return change;
+    }
+    std::vector<CommitSlot> entries;
+    takeStock(w.first, w.second, p, entries);
+    PairHistory& h = p.history;
+    const int stored = h.current()->number;
+    Generation* replaced = h.find(stored);
+    replaced->where = Generation::Where::Kept;
+    replaced->stored = nowText();
+    Generation g;
+    g.number = h.generations.back().number + 1;
+    g.parent = stored;
+    g.where = Generation::Where::Current;
+    g.made = nowText();
+    g.what = w.what;
+    describeFiles(g, examinePath(w.newFirst), examinePath(w.newSecond));
+    h.generations.push_back(g);
+    PairChange made = commitChange(w.first, w.second, p, std::move(entries), w.newFirst,
+                                   w.newSecond, true, stored, w.what);
+    if (made.state == SetState::Old && !made.error.empty() && namePresent(w.newFirst)) {
+        releaseNewFiles(w); // never reached the journal
+    }
+    made.recovery = change.recovery;
+    return made;
+}
+
+PairChange restoreGeneration(const fs::path& first, const fs::path& second, int target,
+                             const std::string& what) {
+    PairChange change;
+    Prepared p;
+    if (!prepare(first, second, p, change)) {
+        return change;
+    }
+    std::vector<CommitSlot> entries;
+    takeStock(first, second, p, entries);
+    PairHistory& h = p.history;
+    Generation* back = h.find(target);
+    if (back == nullptr || back->where != Generation::Where::Kept) {
+        change.error = "generation " + std::to_string(target) + " is not kept in the history";
+        return change;
+    }
+    for (const fs::path& file : {first, second}) {
+        if (examinePath(generationFileFor(first, target, file)).kind != FileKind::Regular) {
+            change.error = fromFsPath(generationFileFor(first, target, file)) +
+                           " is missing from the history: generation " + std::to_string(target) +
+                           " cannot be put back";
+            return change;
+        }
+    }
+    Generation* replaced = h.find(h.current()->number);
+    replaced->where = Generation::Where::Kept;
+    replaced->stored = nowText();
+    back->where = Generation::Where::Current;
+    back->stored.clear();
+    PairChange made = commitChange(first, second, p, std::move(entries),
+                                   generationFileFor(first, target, first),
+                                   generationFileFor(first, target, second), false,
+                                   replaced->number, what);
+    made.recovery = change.recovery;
+    return made;
+}
+
+bool setHistoryKeep(const fs::path& first, const fs::path& second, int keep, std::string& error) {
+    if (keep < 1 || keep > maxHistoryKeep) {
+        error = "the history keeps 1 to " + std::to_string(maxHistoryKeep) + " generations";
+        return false;
+    }
+    CommitLock lock;
+    if (takeHistoryLock(first, lock, error) != CommitLock::Result::Taken) {
+        return false;
+    }
+    if (const Recovery r = recoverCommit(first, false); r.outcome == RecoveryOutcome::Failed) {
+        error = r.error;
+        return false;
+    }
+    PairHistory h;
+    if (!readPairHistory(first, h, error)) {
+        return false;
+    }
+    h.keep = keep;
+    fs::path temporary;
+    if (!writeSynced(historyIndexFor(first), historyText(first, second, h), temporary, error)) {
+        return false;
+    }
+    if (!renameOver(temporary, historyIndexFor(first), error)) {
+        removeTemporary(temporary);
+        return false;
+    }
+    return true;
+}
+
+} // namespace vantor

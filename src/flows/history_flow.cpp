@@ -1,0 +1,196 @@
+#include "flows/history_flow.h"
+
+#include "app/application_state.h"
+#include "app/menu_rules.h"
+#include "app/platform_calls.h"
+#include "app/shell_texts.h"
+#include "base/file_lookup.h"
+#include "base/memory.h"
+#include "base/text_util.h"
+#include "flows/audit_flow.h"
+#include "flows/terrain_flow.h"
+#include "terrain/l2_reader.h"
+#include "terrain/terrain_pair.h"
+#include "terrain/terrain_writer.h"
+
+#include <cstdio>
+
+namespace vantor {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One row of the listing: number, date, the two sizes, what made it.
+std::string row(char mark, const std::string& number, const std::string& made,
+                const std::string& first, const std::string& second, const std::string& what) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%c%4s  %-19s  %12s  %12s  ", mark, number.c_str(),
+                  made.c_str(), first.c_str(), second.c_str());
+    return text + what + "\n";
+}
+
+const char* whereNote(const Generation& g) {
+    switch (g.where) {
+    case Generation::Where::Current:
+        return "  (in place)";
+    case Generation::Where::Pruned:
+        return "  (given up)";
+    case Generation::Where::Kept:
+        break;
+    }
+    return "";
+}
+
+// Reads the pair into the open matrix again, after its files were replaced.
+bool readTerrainAgain(ApplicationState& state, const Platform& platform, const fs::path& l2) {
+    TerrainPairFiles pair;
+    TerrainMatrix matrix;
+    const bool opened = openTerrainPair(fromFsPath(l2), false, pair);
+    const TerrainResult read = opened ? readTerrain(pair.l2, pair.o2, matrix, {}) : TerrainResult{};
+    if (!opened || !read.ok()) {
+        showMessages(platform, read.messages);
+        showMessage(platform,
+                    withReason("The terrain files were put back, but they could not be read "
+                               "again; the map shows the terrain as it was",
+                               opened ? pair.o2Path : pair.error),
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
+    state.terrain.matrix = std::move(matrix);
+    return true;
+}
+
+bool moveHistoryCommand(ApplicationState& state, const Platform& platform, bool redo) {
+    if (!state.terrain.terrainOpen) {
+        return false;
+    }
+    const HistoryMove move = moveTerrainHistory(state.terrain.terrainPath, 1, redo);
+    if (!move.ok) {
+        showMessage(platform, move.text, redo ? "Redo" : "Undo",
+                    move.change.state == SetState::Old && move.change.error.empty()
+                        ? MessageIcon::Information
+                        : MessageIcon::Error);
+        applyMenuEvent(state, platform, MenuEvent::TerrainWritten);
+        return false;
+    }
+    fs::path l2;
+    fs::path o2;
+    std::string error;
+    terrainPairFor(state.terrain.terrainPath, l2, o2, error);
+    const bool audited = state.audit.done;
+    const std::string auditedSource = lastAuditSource(state);
+    forgetAudit(state, platform);
+    const bool read = readTerrainAgain(state, platform, l2);
+    noteTerrainWritten(state, platform, l2, o2);
+    if (read && audited) {
+        auditAgain(state, platform, auditedSource);
+    }
+    showMessage(platform, move.text, redo ? "Redo" : "Undo", MessageIcon::Information);
+    return read;
+}
+
+} // namespace
+
+bool undoTerrainCommand(ApplicationState& state, const Platform& platform) {
+    return moveHistoryCommand(state, platform, false);
+}
+
+bool redoTerrainCommand(ApplicationState& state, const Platform& platform) {
+    return moveHistoryCommand(state, platform, true);
+}
+
+HistoryListing listTerrainHistory(const std::string& l2Path) {
+    HistoryListing listing;
+    fs::path l2;
+    fs::path o2;
+    std::string error;
+    PairHistory h;
+    if (!terrainPairFor(l2Path, l2, o2, error) || !readPairHistory(l2, h, error)) {
+        listing.text = "Cannot list the history of " + l2Path + ": " + error;
+        return listing;
+    }
+    listing.ok = true;
+    const fs::path folder = historyFolderFor(l2);
+    if (h.current() == nullptr) {
+        listing.text = fromFsPath(l2) + " and " + fromFsPath(o2) +
+                       " have no history yet: Vantor has not written them back. The first "
+                       "write-back keeps the pair as it is now as generation 1, in " +
+                       fromFsPath(folder) + ".\n";
+        return listing;
+    }
+    std::string& t = listing.text;
+    t = "History of " + fromFsPath(l2) + " and " + fromFsPath(o2) + ", kept in " +
+        fromFsPath(folder) + " (the first generation and the last " + std::to_string(h.keep) +
+        " replaced):\n";
+    t += row(' ', "gen", "made", fromFsPath(l2.filename()), fromFsPath(o2.filename()),
+             "made by");
+    for (const Generation& g : h.generations) {
+        t += row(g.where == Generation::Where::Current ? '*' : ' ', std::to_string(g.number),
+                 g.made, std::to_string(g.firstSize), std::to_string(g.secondSize),
+                 g.what + whereNote(g));
+    }
+    t += std::to_string(h.keptCount()) + " generation" + (h.keptCount() == 1 ? "" : "s") +
+         " kept besides the one in place: " + byteSizeText(h.keptBytes()) + ".\n";
+    const Generation* current = h.current();
+    const PairVersion inPlace = versionOf(l2, o2);
+    if (inPlace.first.size != current->firstSize || inPlace.second.size != current->secondSize ||
+        inPlace.first.modified != current->firstModified ||
+        inPlace.second.modified != current->secondModified) {
+        t += "The pair in place was changed outside Vantor since generation " +
+             std::to_string(current->number) +
+             " was put there: the next write-back keeps it as a generation of its own.\n";
+    }
+    const HistoryStep undo = undoStep(h, 1);
+    const HistoryStep redo = redoStep(h, 1);
+    t += undo.target != 0 ? "Undo puts back generation " + std::to_string(undo.target) + " (" +
+                                h.find(undo.target)->what + ")"
+                          : "Nothing to undo: " + undo.why;
+    t += redo.target != 0 ? "; redo puts back generation " + std::to_string(redo.target) + " (" +
+                                h.find(redo.target)->what + ").\n"
+                          : "; nothing to redo.\n";
+    return listing;
+}
+
+HistoryMove moveTerrainHistory(const std::string& l2Path, int steps, bool redo) {
+    HistoryMove move;
+    const char* verb = redo ? "redo" : "undo";
+    fs::path l2;
+    fs::path o2;
+    std::string error;
+    PairHistory h;
+    if (!terrainPairFor(l2Path, l2, o2, error) || !readPairHistory(l2, h, error)) {
+        move.text = "Cannot " + std::string(verb) + " on " + l2Path + ": " + error + ".";
+        move.change.error = error;
+        return move;
+    }
+    const HistoryStep step = redo ? redoStep(h, steps) : undoStep(h, steps);
+    if (step.target == 0) {
+        move.text = "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) + ": " +
+                    step.why + ".";
+        return move;
+    }
+    const Generation back = *h.find(step.target);
+    const Generation current = *h.current();
+    const std::string what = std::string(redo ? "Redo" : "Undo") + " of " +
+                             (redo ? back.what : current.what);
+    move.change = restoreGeneration(l2, o2, step.target, what);
+    if (move.change.state != SetState::New) {
+        move.text = "The " + std::string(verb) + " was not made. " +
+                    pairChangeText(move.change, l2, o2);
+        return move;
+    }
+    move.ok = true;
+    move.text = "Generation " + std::to_string(back.number) + " (" + back.what + ", made " +
+                back.made + ") is in place again: " + fromFsPath(l2) + " and " +
+                fromFsPath(o2) + ".\r\n " + pairChangeText(move.change, l2, o2);
+    return move;
+}
+
+bool keepTerrainHistory(const std::string& l2Path, int keep, std::string& error) {
+    fs::path l2;
+    fs::path o2;
+    return terrainPairFor(l2Path, l2, o2, error) && setHistoryKeep(l2, o2, keep, error);
+}
+
+} // namespace vantor

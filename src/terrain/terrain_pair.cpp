@@ -1,0 +1,112 @@
+#include "terrain/terrain_pair.h"
+
+#include "base/file_lookup.h"
+#include "base/text_util.h"
+#include "terrain/l2_reader.h"
+
+namespace vantor {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool interruptedWriteAt(const fs::path& realL2) {
+    return namePresent(journalPathFor(realL2)) || namePresent(legacyRecordPathFor(realL2));
+}
+
+} // namespace
+
+bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& f) {
+    const fs::path namedL2 = toFsPath(l2Path);
+    f.o2Path = o2PathFor(l2Path);
+    const fs::path namedO2 = findBeside(f.o2Path);
+    // The journal and the history lie beside the real files, wherever links lead.
+    const fs::path realL2 = realPathOf(namedL2);
+    const fs::path realO2 = realPathOf(namedO2);
+    const std::string pair = l2Path + " and " + fromFsPath(namedO2);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const bool interrupted = interruptedWriteAt(realL2);
+        CommitLock lock;
+        fs::path l2From = namedL2;
+        fs::path o2From = namedO2;
+        if (interrupted || attempt > 0) {
+            std::string error;
+            const CommitLock::Result taken = takeHistoryLock(realL2, lock, error);
+            if (taken == CommitLock::Result::Busy ||
+                (taken == CommitLock::Result::Unavailable && interrupted)) {
+                f.error = interrupted ? "an interrupted write of the terrain files was found, "
+                                        "and it cannot be finished or undone now: " + error
+                                      : error;
+                f.failedPath = l2Path;
+                return false;
+            }
+        }
+        if (interrupted) {
+            f.recovery = recoverCommit(realL2, dryRun);
+            f.recoveryText = recoveryText(f.recovery, pair, dryRun);
+            if (f.recovery.outcome == RecoveryOutcome::Failed) {
+                f.error = f.recoveryText;
+                f.failedPath = l2Path;
+                return false;
+            }
+            // A dry run leaves the files where the interrupted write left them.
+            for (const auto& [target, at] : f.recovery.contentAt) {
+                if (dryRun && target == realL2) {
+                    l2From = at;
+                } else if (dryRun && target == realO2) {
+                    o2From = at;
+                }
+            }
+        }
+        if (!openForReading(f.l2, l2From)) {
+            f.error = f.l2.error;
+            f.failedPath = l2Path;
+            return false;
+        }
+        if (!openForReading(f.o2, o2From)) {
+            f.error = f.o2.error;
+            f.failedPath = f.o2Path;
+            return false;
+        }
+        f.version = {examineOpenFile(f.l2.descriptor), examineOpenFile(f.o2.descriptor)};
+        if (lock.held() || interrupted || attempt > 0) {
+            return true;
+        }
+        // Opened without the lock: the two are one version unless a commit began meanwhile,
+        // which its journal or a changed file tells.
+        if (!interruptedWriteAt(realL2) &&
+            examinePath(namedL2).identity == f.version.first.identity &&
+            examinePath(namedO2).identity == f.version.second.identity) {
+            return true;
+        }
+        f.l2.close();
+        f.o2.close();
+    }
+    return false;
+}
+
+bool terrainPairFor(const std::string& terrainPath, fs::path& realL2, fs::path& realO2,
+                    std::string& error) {
+    const std::string& l2Path = terrainPath;
+    if (equalsIgnoreCase(fromFsPath(toFsPath(l2Path).extension()), ".L2M")) {
+        error = "the terrain was loaded from the matrix file " + l2Path +
+                ", which has no L2 and O2 files to write into";
+        return false;
+    }
+    // The terrain path names the O2 once the pair is open, as the suite's tools keep it.
+    std::string l2Name = l2Path;
+    if (l2Name.size() >= 2) {
+        l2Name.replace(l2Name.size() - 2, 2, "L2");
+    }
+    const fs::path l2 = findBeside(l2Name);
+    const fs::path o2 = findBeside(o2PathFor(l2Path));
+    for (const fs::path& path : {l2, o2}) {
+        if (examinePath(path).kind != FileKind::Regular) {
+            error = fromFsPath(path) + " is not there as a regular file";
+            return false;
+        }
+    }
+    return resolvePair(l2, o2, realL2, realO2, error);
+}
+
+} // namespace vantor
