@@ -1,6 +1,8 @@
 #include "base/file_guard.h"
 
 #include "base/file_lookup.h"
+#include "base/pair_commit.h"
+#include "base/text_util.h"
 
 namespace vantor {
 
@@ -40,7 +42,86 @@ const InputFiles::Entry* findInput(const FileIdentity& identity) {
     return nullptr;
 }
 
+std::string storeFileRefusal(const std::filesystem::path& path) {
+    std::string error;
+    const FileFacts facts = examinePath(path, &error);
+    if (!error.empty()) {
+        return fromFsPath(path) + " cannot be examined: " + error;
+    }
+    if (facts.kind == FileKind::Missing || facts.kind == FileKind::Regular) {
+        return {};
+    }
+    return fromFsPath(path) + (facts.kind == FileKind::Folder ? " is a folder" : " is not a regular file (a FIFO or a device)");
+}
+
+bool isWorkingPath(const std::filesystem::path& path) {
+    for (const std::filesystem::path& part : realPathOf(path)) {
+        if (isWorkingFileName(fromFsPath(part))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// The same file, as far as the disk can tell: one real path (letter case aside on Windows), or
+// one file under two names.
+bool sameFileOnDisk(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const std::filesystem::path realA = realPathOf(a);
+    const std::filesystem::path realB = realPathOf(b);
+#ifdef _WIN32
+    if (equalsIgnoreCase(fromFsPath(realA), fromFsPath(realB))) {
+        return true;
+    }
+#else
+    if (realA == realB) {
+        return true;
+    }
+#endif
+    const FileFacts x = examinePath(a);
+    const FileFacts y = examinePath(b);
+    return x.kind != FileKind::Missing && y.kind != FileKind::Missing &&
+           x.identity == y.identity;
+}
+
+} // namespace
+
+std::string outputClash(const std::vector<FileRole>& files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const FileRole& out = files[i];
+        if (!out.output || out.path.empty()) {
+            continue;
+        }
+        if (isWorkingPath(out.path)) {
+            return out.role + " would be written over " + fromFsPath(out.path) +
+                   ", one of the files Vantor keeps for its commits (a journal, a lock, a file "
+                   "being written or the terrain's history); nothing was written";
+        }
+        for (std::size_t j = 0; j < files.size(); ++j) {
+            const FileRole& other = files[j];
+            if (j == i || other.path.empty() || !sameFileOnDisk(out.path, other.path)) {
+                continue;
+            }
+            return out.role + " would be written over " + fromFsPath(out.path) + ", which is " +
+                   other.role + "; nothing was written";
+        }
+    }
+    return {};
+}
+
 std::string outputRefusal(const std::filesystem::path& target, bool replacesInput) {
+    if (isWorkingPath(target)) {
+        return "it is one of the files Vantor keeps for its commits (a journal, a lock, a file "
+               "being written or the terrain's history)";
+    }
+    if (inForce != nullptr) {
+        for (const InputFiles::Kept& kept : inForce->kept) {
+            if (sameFileOnDisk(target, kept.path)) {
+                return "it is " + kept.role;
+            }
+        }
+    }
     std::string error;
     const FileFacts facts = examinePath(target, &error);
     if (!error.empty()) {

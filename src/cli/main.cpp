@@ -1,6 +1,8 @@
 #include "app/commands.h"
 #include "app/version.h"
+#include "base/file_guard.h"
 #include "base/file_lookup.h"
+#include "base/text_util.h"
 #include "base/file_system.h"
 #include "base/safe_writer.h"
 #include "cli/audit_command.h"
@@ -16,6 +18,8 @@
 #include "sample/sample_theater.h"
 #include "terrain/ini_file.h"
 #include "terrain/l2_info.h"
+#include "terrain/l2_reader.h"
+#include "terrain/terrain_pair.h"
 #include "terrain/theater.h"
 
 #include <CLI/CLI.hpp>
@@ -234,6 +238,66 @@ int runTheaterCommands(const GlobalOptions& options, TheaterCommands& c) {
     return -1;
 }
 
+// What each file option is to the command it is given to, for the check that no output lands on
+// another file of the command before anything runs. --out counts where it is written as named
+// (other commands give it their extension, and the core checks the file they write).
+struct FileOption {
+    const char* name;
+    const char* role;
+    bool output;
+};
+constexpr FileOption fileOptions[] = {
+    {"--terrain", "the terrain (--terrain)", false},
+    {"--source", "the source export (--source)", false},
+    {"--baseline", "the baseline (--baseline)", false},
+    {"--report", "the report (--report)", false},
+    {"--to-terrain", "the later terrain (--to-terrain)", false},
+    {"--to-source", "the later export (--to-source)", false},
+    {"--json", "the JSON report (--json)", true},
+    {"--html", "the page (--html)", true},
+};
+constexpr const char* commandsWritingOutAsNamed[] = {"mend", "l2m", "render"};
+
+std::string fileClash(const CLI::App& app) {
+    const std::vector<CLI::App*> parsed = app.get_subcommands();
+    if (parsed.empty()) {
+        return {};
+    }
+    const CLI::App& command = *parsed.front();
+    std::vector<FileRole> files;
+    const auto given = [&](const char* name) -> std::string {
+        for (const CLI::App* a : {&app, &command}) {
+            const CLI::Option* o = a->get_option_no_throw(name);
+            if (o != nullptr && o->count() > 0) {
+                return o->as<std::string>();
+            }
+        }
+        return {};
+    };
+    for (const FileOption& f : fileOptions) {
+        const std::string path = given(f.name);
+        if (path.empty()) {
+            continue;
+        }
+        files.push_back({toFsPath(path), f.role, f.output});
+        const bool terrain = std::string_view(f.name).ends_with("terrain");
+        if (terrain && !equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M")) {
+            files.push_back({findBeside(o2PathFor(path)),
+                             std::string("the O2 file of ") + f.role, false});
+            for (const InputFiles::Kept& kept :
+                 terrainKeptFiles(toFsPath(path), findBeside(o2PathFor(path)))) {
+                files.push_back({kept.path, kept.role, false});
+            }
+        }
+    }
+    for (const char* name : commandsWritingOutAsNamed) {
+        if (command.get_name() == name && !given("--out").empty()) {
+            files.push_back({toFsPath(given("--out")), "the output (--out)", true});
+        }
+    }
+    return outputClash(files);
+}
+
 int runCli(int argc, char** argv) {
     CLI::App app{"vantor-cli: checks and places Falcon 4 theater objectives against the terrain, "
                  "without a window.\nEvery command of the desktop program Vantor, for scripts "
@@ -271,6 +335,10 @@ int runCli(int argc, char** argv) {
         return code == 0 ? exitOk : exitUsage;
     }
     options.dirGiven = app.count("--dir") > 0;
+    if (const std::string clash = fileClash(app); !clash.empty()) {
+        std::fprintf(stderr, "Error: %s\n", clash.c_str());
+        return exitFailed;
+    }
     // Each family runs its command if it was the one parsed, and answers -1 otherwise.
     int status = runTheaterCommands(options, theaterCommands);
     status = status >= 0 ? status : runListCommands(options, listCommands);

@@ -9,6 +9,7 @@
 #include "base/input_file.h"
 #include "base/safe_writer.h"
 #include "base/text_util.h"
+#include "objectives/export_format.h"
 #include "terrain/l2_reader.h"
 #include "terrain/terrain_pair.h"
 #include "terrain/l2m_file.h"
@@ -147,6 +148,17 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
             }
             if (!readLines(*path, *text, *lines, error)) {
                 d.error = withReason("Cannot read the export " + *path, error);
+                return d;
+            }
+            // Random bytes, a terrain file or an ini file would compare as lines of something.
+            const char* shape = lines->empty() || !lines->front().starts_with('1')
+                                    ? exportShapeProblem(lines->size(),
+                                                         lines->empty() ? "" : lines->front())
+                                : text->find('\0') != std::string::npos
+                                    ? "it holds NUL bytes, which no objective export has"
+                                    : nullptr;
+            if (shape != nullptr) {
+                d.error = withReason("Cannot compare the export " + *path, shape);
                 return d;
             }
         }

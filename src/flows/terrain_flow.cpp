@@ -208,6 +208,7 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
     // The files the matrix came from stay inputs of every later command: no output replaces
     // them until the terrain is written back on purpose.
     state.files.inputs.held = {{pair.l2.identity, pair.l2.path}, {pair.o2.identity, pair.o2.path}};
+    state.files.inputs.kept = terrainKeptFiles(pair.l2.path, pair.o2.path);
     state.terrain.pairVersion = pair.version;
     // The geometry changes only with a complete read, so a failed one leaves the selected
     // theater's geometry for a later matrix load to compare with.
@@ -245,6 +246,7 @@ bool loadMatrixCommand(ApplicationState& state, const Platform& platform) {
         return false;
     }
     state.files.inputs.held = {{file.identity, file.path}};
+    state.files.inputs.kept.clear();
     finishTerrainOpen(state, platform);
     return true;
 }

@@ -11,22 +11,33 @@ namespace vantor {
 
 namespace {
 
-std::string shown(std::int64_t id) {
-    return std::to_string(static_cast<std::uint32_t>(id));
+std::string shown(std::uint64_t id) {
+    return std::to_string(id);
+}
+
+// Identifiers are shown without sign, so they are ordered the same way: an identifier written
+// as -2147483648 is 2147483648, above every positive one, and the free ones run up to it
+// instead of wrapping round from 4294967295 to 0.
+std::vector<std::uint32_t> asShown(const std::vector<std::int32_t>& ids) {
+    std::vector<std::uint32_t> shownIds(ids.size());
+    std::transform(ids.begin(), ids.end(), shownIds.begin(),
+                   [](std::int32_t id) { return static_cast<std::uint32_t>(id); });
+    std::sort(shownIds.begin(), shownIds.end());
+    shownIds.erase(std::unique(shownIds.begin(), shownIds.end()), shownIds.end());
+    return shownIds;
 }
 
 } // namespace
 
-bool forEachUnusedPiece(std::vector<std::int32_t> ids, bool ranges,
+bool forEachUnusedPiece(std::vector<std::int32_t> signedIds, bool ranges,
                         const std::function<bool(std::string_view)>& take) {
-    std::sort(ids.begin(), ids.end());
-    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    const std::vector<std::uint32_t> ids = asShown(signedIds);
     if (ids.size() < 2) {
         return true;
     }
-    std::int64_t next = std::int64_t{ids[0]} + 1;
+    std::uint64_t next = std::uint64_t{ids[0]} + 1;
     for (std::size_t j = 1; j < ids.size(); ++j) {
-        const std::int64_t id = ids[j];
+        const std::uint64_t id = ids[j];
         if (!ranges) {
             for (; next < id; ++next) {
                 if (!take(" " + shown(next) + ",")) {
@@ -69,7 +80,9 @@ std::string noUnusedIdsText(const std::vector<std::int32_t>& ids) {
     if (ids.empty()) {
         return "The file holds no objects, so it has no identifiers to list between.";
     }
-    const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+    const std::vector<std::uint32_t> sorted = asShown(ids);
+    const std::uint32_t* low = &sorted.front();
+    const std::uint32_t* high = &sorted.back();
     if (*low == *high) {
         return "Every object has the identifier " + shown(*low) +
                ": there is nothing between to list.";

@@ -251,7 +251,8 @@ ScriptLoad parseTileScript(TileScript& s, ScriptKind kind, std::string_view text
     return load;
 }
 
-ScriptLoad loadTileScript(TileScript& s, ScriptKind kind, const std::string& startDirectory) {
+ScriptLoad loadTileScript(TileScript& s, ScriptKind kind, const std::string& startDirectory,
+                          ScriptWording wording) {
     const std::filesystem::path path = findInFolder(startDirectory, scriptFileName(kind));
     std::string text;
     std::string error;
@@ -259,7 +260,10 @@ ScriptLoad loadTileScript(TileScript& s, ScriptKind kind, const std::string& sta
         // Without its script a scan would find nothing and look clean: an error, not a note.
         ScriptLoad load;
         load.messages.push_back(
-            makeMessage(withReason(" Could not script file: " + fromFsPath(path), error),
+            makeMessage(withReason((wording == ScriptWording::Suite ? " Could not script file: "
+                                                                    : " Could not open script file: ") +
+                                       fromFsPath(path),
+                                   error),
                         "Missing Script File", MessageIcon::Error));
         return load;
     }

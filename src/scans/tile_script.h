@@ -92,8 +92,14 @@ struct ScriptLoad {
 // Parses a script's text into the tables (after clearing them).
 ScriptLoad parseTileScript(TileScript& script, ScriptKind kind, std::string_view text);
 
+// Whose words a missing script is told in: the scans' own message, as the suite's users know it
+// (" Could not script file: ..."), or the program's newer commands' (" Could not open script
+// file: ...").
+enum class ScriptWording { Suite, Own };
+
 // Reads the kind's file from the start folder (its name found whatever its letter case). A
 // missing or unreadable file leaves the tables as they were and fails with an error message.
-ScriptLoad loadTileScript(TileScript& script, ScriptKind kind, const std::string& startDirectory);
+ScriptLoad loadTileScript(TileScript& script, ScriptKind kind, const std::string& startDirectory,
+                          ScriptWording wording = ScriptWording::Suite);
 
 } // namespace vantor

@@ -109,4 +109,14 @@ bool terrainPairFor(const std::string& terrainPath, fs::path& realL2, fs::path& 
     return resolvePair(l2, o2, realL2, realO2, error);
 }
 
+std::vector<InputFiles::Kept> terrainKeptFiles(const fs::path& l2, const fs::path& o2) {
+    std::vector<InputFiles::Kept> kept;
+    for (const fs::path& file : {l2, o2}) {
+        const fs::path real = realPathOf(file);
+        kept.push_back({backupPathFor(real), "the backup name of the pair the last write-back of " +
+                                                 fromFsPath(realPathOf(l2)) + " replaced"});
+    }
+    return kept;
+}
+
 } // namespace vantor

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "base/file_guard.h"
 #include "base/input_file.h"
 #include "base/pair_history.h"
 
 #include <string>
+#include <vector>
 
 namespace vantor {
 
@@ -28,5 +30,10 @@ bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& f
 // there, in one folder).
 bool terrainPairFor(const std::string& terrainPath, std::filesystem::path& realL2,
                     std::filesystem::path& realO2, std::string& error);
+
+// The files a write-back of the pair keeps beside it under names of their own (the backup names
+// of the pair it replaced), which no output may take.
+std::vector<InputFiles::Kept> terrainKeptFiles(const std::filesystem::path& l2,
+                                               const std::filesystem::path& o2);
 
 } // namespace vantor

@@ -7,6 +7,7 @@
 #include "app/shell_texts.h"
 #include "app/startup.h"
 #include "app/toolbar.h"
+#include "base/file_guard.h"
 #include "base/file_lookup.h"
 #include "base/input_file.h"
 #include "flows/audit_flow.h"
@@ -47,6 +48,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -105,14 +107,46 @@ QString settingsName(const std::string& key, const std::string& name) {
     return group.isEmpty() ? qs(name) : group + '/' + qs(name);
 }
 
+// The files QSettings("Moravik", "Quillon") reads on this system (none on Windows, where the
+// settings are the registry's): the user's and the system's, of the program and of its suite.
+QStringList suiteSettingsFiles(const QString& explicitFile) {
+    if (!explicitFile.isEmpty()) {
+        return {explicitFile};
+    }
+#ifdef Q_OS_WIN
+    return {};
+#else
+    QStringList files;
+    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation) +
+                                     QStringList{"/etc/xdg"}) {
+        files << folder + "/Moravik/Quillon.conf" << folder + "/Moravik.conf";
+    }
+    return files;
+#endif
+}
+
 } // namespace
 
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
     setWindowTitle(texts::programName);
-    settings_ = options_.settingsFile.isEmpty()
-                    ? std::make_unique<QSettings>("Moravik", "Quillon")
-                    : std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
+    // A settings file that is a FIFO or a device would be read for ever: refused before QSettings
+    // opens it, and the settings of this run kept in a file of its own that goes with it.
+    for (const QString& file : suiteSettingsFiles(options_.settingsFile)) {
+        if (const std::string refusal = storeFileRefusal(toFsPath(file.toStdString()));
+            !refusal.empty()) {
+            settingsProblem_ = refusal;
+            break;
+        }
+    }
+    if (!settingsProblem_.empty()) {
+        settings_ = std::make_unique<QSettings>(runSettings_.filePath("settings.ini"),
+                                                QSettings::IniFormat);
+    } else {
+        settings_ = options_.settingsFile.isEmpty()
+                        ? std::make_unique<QSettings>("Moravik", "Quillon")
+                        : std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
+    }
     buildPlatform();
     buildToolBar();
 
@@ -401,6 +435,12 @@ void MainWindow::startUp() {
     vantor::startUp(state_, platform_, options_.mode, folder);
     renderMenus();
     showStartFolder();
+    if (!settingsProblem_.empty()) {
+        showMessage(platform_,
+                    "The settings cannot be read: " + settingsProblem_ +
+                        ".\r\n Recent files and folders are kept for this run only.",
+                    texts::warning, MessageIcon::Warning);
+    }
 }
 
 void MainWindow::showStartFolder() {

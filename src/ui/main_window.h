@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QTemporaryDir>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -110,6 +111,9 @@ class MainWindow : public QMainWindow {
     ApplicationState state_;
     Platform platform_;
     std::unique_ptr<QSettings> settings_;
+    // Why the settings files could not be used, and the folder of this run's own settings then.
+    std::string settingsProblem_;
+    QTemporaryDir runSettings_;
     QToolBar* toolBar_ = nullptr;
     ListView* listView_ = nullptr;
     MapView* mapView_ = nullptr;
