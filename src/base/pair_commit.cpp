@@ -506,6 +506,23 @@ CommitOutcome runCommit(const fs::path& first, const CommitJournal& journal) {
         return out;
     };
     const fs::path journalPath = journalPathFor(first);
+    // What would stop a rename half way is found before the journal: a file where one is to go.
+    for (const CommitSlot& slot : journal.entries) {
+        const fs::path& way = slot.aside.empty() ? slot.target : slot.aside;
+        if (namePresent(way)) {
+            removeIncoming();
+            out.error = "cannot move " +
+                        fromFsPath(slot.aside.empty() ? slot.incoming : slot.target) + " to " +
+                        fromFsPath(way) + ": a file is in the way";
+            return settle(SetState::Old);
+        }
+        if (!namePresent(slot.incoming)) {
+            removeIncoming();
+            out.error = "cannot move " + fromFsPath(slot.incoming) + " to " +
+                        fromFsPath(slot.target) + ": it is not there";
+            return settle(SetState::Old);
+        }
+    }
     std::string error;
     if (!writeJournal(first, journal, error)) {
         removeIncoming();

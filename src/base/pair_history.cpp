@@ -200,7 +200,8 @@ void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
     g.parent = parent;
     g.where = Generation::Where::Current;
     g.made = modifiedText(p.first);
-    g.what = current != nullptr ? "changed outside Vantor"
+    g.what = current != nullptr ? "changed or copied outside Vantor since generation " +
+                                      std::to_string(current->number)
              : parent != 0      ? "the pair in place when the history began"
                                 : "the original pair";
     describeFiles(g, p.first, p.second);
@@ -280,10 +281,14 @@ bool stageIndex(const fs::path& first, const fs::path& second, const PairHistory
 
 // NAME.bak may be renamed to the replaced generation only when it is one of the history's own
 // files (or not there): a file of the user's under that name stays as it is.
-bool backupsAreOurs(const fs::path& first, const fs::path& second, const PairHistory& h) {
+bool backupsAreOurs(const fs::path& first, const fs::path& second, const PairHistory& h,
+                    const std::vector<CommitSlot>& moves) {
     for (const fs::path& file : {first, second}) {
         const fs::path backup = backupPathFor(file);
-        if (!namePresent(backup)) {
+        const bool movedIntoHistory =
+            std::any_of(moves.begin(), moves.end(),
+                        [&backup](const CommitSlot& s) { return s.incoming == backup; });
+        if (!namePresent(backup) || movedIntoHistory) {
             continue;
         }
         if (isSymbolicLink(backup)) {
@@ -323,7 +328,7 @@ PairChange commitChange(const fs::path& first, const fs::path& second, Prepared&
                              incomingIsTemporary});
     journal.entries.push_back({second, incomingSecond, generationFileFor(first, stored, second),
                              incomingIsTemporary});
-    const bool ownBackups = backupsAreOurs(first, second, h);
+    const bool ownBackups = backupsAreOurs(first, second, h, journal.entries);
     change.pruned = prune(first, second, h, journal.removeAfter);
     std::string error;
     if (!stageIndex(first, second, h, journal, error)) {

@@ -250,7 +250,9 @@ void removeTemporary(const std::filesystem::path& temporary) {
 }
 
 StopDeferral::StopDeferral() {
-    deferralDepth.fetch_add(1);
+    if (deferralDepth.fetch_add(1) == 0) {
+        deferredOutcome = "Stopped before anything was replaced: the files are as they were.";
+    }
 }
 
 StopDeferral::~StopDeferral() {

@@ -137,7 +137,7 @@ HistoryListing listTerrainHistory(const std::string& l2Path) {
     if (inPlace.first.size != current->firstSize || inPlace.second.size != current->secondSize ||
         inPlace.first.modified != current->firstModified ||
         inPlace.second.modified != current->secondModified) {
-        t += "The pair in place was changed outside Vantor since generation " +
+        t += "The pair in place was changed or copied outside Vantor since generation " +
              std::to_string(current->number) +
              " was put there: the next write-back keeps it as a generation of its own.\n";
     }

@@ -29,7 +29,9 @@ bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& f
         CommitLock lock;
         fs::path l2From = namedL2;
         fs::path o2From = namedO2;
-        if (interrupted || attempt > 0) {
+        // A dry run writes nothing, not even the lock's file: what it reads is fixed by the
+        // interrupted write's own files, which no one changes in place.
+        if ((interrupted || attempt > 0) && !dryRun) {
             std::string error;
             const CommitLock::Result taken = takeHistoryLock(realL2, lock, error);
             if (taken == CommitLock::Result::Busy ||

@@ -20,6 +20,10 @@
 #include "ui/scan_parameters_dialog.h"
 #include "ui/tool_dialogs.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -299,6 +303,26 @@ class MainWindowTest : public QObject {
         dialog->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/progress_window.png");
         closeProgress(state, w->platform());
         QVERIFY(w->progressDialog() == nullptr);
+    }
+
+    // A settings file that is a FIFO would be read for ever: it is refused before anything reads
+    // it, said at start-up, and the settings of the run are kept for the run alone.
+    void aSettingsFileThatIsNoRegularFileIsRefusedAndNeverWaitedOn() {
+#ifndef Q_OS_WIN
+        testing::TempDir folder;
+        const std::string fifo = (folder.path / "settings.ini").string();
+        QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+        MainWindow w(optionsFor(folder));
+        QStringList messages;
+        collectMessages(w, messages);
+        w.startUp();
+        QVERIFY2(messages.join("\n").contains("settings.ini is not a regular file"),
+                 qPrintable(messages.join("\n")));
+        QVERIFY(w.platform().writeSetting("Software\\Moravik\\Quillon", "File1", "T.L2"));
+        QCOMPARE(w.platform().readSetting("Software\\Moravik\\Quillon", "File1").value,
+                 std::optional<std::string>("T.L2"));
+        QVERIFY(std::filesystem::is_fifo(fifo));
+#endif
     }
 
     void exitEndsTheProgramThroughTheCloseRequest() {
