@@ -10,10 +10,10 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -191,8 +191,10 @@ void BM_SaveL2mRawAside(benchmark::State& state) {
     }
 }
 
-// The levelling's write-back: both files written aside and flushed to disk, a commit record,
-// both renamed into place with the old pair kept as the backup.
+// The levelling's write-back, as a commit: both files written aside and synced, the history's
+// index and the journal written and synced, the old pair renamed into the history and the new
+// one into place, the folders synced, the backup names made, the journal removed (and, once
+// the history holds more than it keeps, the oldest generation removed).
 void BM_WriteTerrainBack(benchmark::State& state) {
     const Theater& t = theater(static_cast<std::int32_t>(state.range(0)), layoutOf(state));
     const TerrainMatrix matrix = matrixOf(t);

@@ -23,9 +23,8 @@ void setAll(MenuModel& menu, std::initializer_list<int> ids, ItemState state) {
 // work the last Undo took back. Both follow the history on disk, which other runs share.
 void nameHistoryItems(ApplicationState& state) {
     const HistoryMoves moves = historyMovesFor(state.terrain.terrainPath);
-    for (const auto& [id, label, what] :
-         {std::tuple{cmd::UndoTerrain, "&Undo", &moves.undoWhat},
-          std::tuple{cmd::RedoTerrain, "&Redo", &moves.redoWhat}}) {
+    for (const auto& [id, label, what] : {std::tuple{cmd::UndoTerrain, "&Undo", &moves.undoWhat},
+                                          std::tuple{cmd::RedoTerrain, "&Redo", &moves.redoWhat}}) {
         MenuItem* item = findMenuItem(state.menu, id);
         if (item == nullptr) {
             continue;

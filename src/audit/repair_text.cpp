@@ -78,7 +78,8 @@ std::string commandRepairText(std::string_view check, const RadarSettings& radar
     }
     if (check == "airbases") {
         return "Actions > Level Airbases (vantor-cli level-airbases) levels this ground and "
-               "writes the terrain pair back, the previous pair kept as .bak";
+               "writes the terrain pair back, the previous pair kept in its history (undo puts "
+               "it back)";
     }
     if (check == "radar") {
         std::string options;

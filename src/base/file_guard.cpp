@@ -51,7 +51,9 @@ std::string storeFileRefusal(const std::filesystem::path& path) {
     if (facts.kind == FileKind::Missing || facts.kind == FileKind::Regular) {
         return {};
     }
-    return fromFsPath(path) + (facts.kind == FileKind::Folder ? " is a folder" : " is not a regular file (a FIFO or a device)");
+    return fromFsPath(path) + (facts.kind == FileKind::Folder
+                                   ? " is a folder"
+                                   : " is not a regular file (a FIFO or a device)");
 }
 
 bool isWorkingPath(const std::filesystem::path& path) {
@@ -81,8 +83,7 @@ bool sameFileOnDisk(const std::filesystem::path& a, const std::filesystem::path&
 #endif
     const FileFacts x = examinePath(a);
     const FileFacts y = examinePath(b);
-    return x.kind != FileKind::Missing && y.kind != FileKind::Missing &&
-           x.identity == y.identity;
+    return x.kind != FileKind::Missing && y.kind != FileKind::Missing && x.identity == y.identity;
 }
 
 } // namespace

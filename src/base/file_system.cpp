@@ -99,8 +99,8 @@ FileFacts factsFrom(const struct stat& st) {
     facts.permissions = static_cast<unsigned>(st.st_mode) & 07777u;
     facts.readOnly = (st.st_mode & 0222) == 0;
 #ifdef __APPLE__
-    facts.modified = static_cast<std::int64_t>(st.st_mtimespec.tv_sec) * 1000000000 +
-                     st.st_mtimespec.tv_nsec;
+    facts.modified =
+        static_cast<std::int64_t>(st.st_mtimespec.tv_sec) * 1000000000 + st.st_mtimespec.tv_nsec;
 #else
     facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 #endif

@@ -27,8 +27,8 @@ struct FileFacts {
     FileKind kind = FileKind::Missing;
     std::uint64_t size = 0;
     FileIdentity identity;
-    unsigned permissions = 0; // the mode bits (POSIX)
-    bool readOnly = false;    // no write permission for anyone, or the read-only attribute
+    unsigned permissions = 0;  // the mode bits (POSIX)
+    bool readOnly = false;     // no write permission for anyone, or the read-only attribute
     std::int64_t modified = 0; // last change of the content, in nanoseconds since the epoch
     std::uint64_t links = 1;   // names the file has (hard links)
 };

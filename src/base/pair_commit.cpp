@@ -71,8 +71,8 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
 
 std::string oneLine(std::string_view text) {
     std::string line(text);
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; },
-                    ' ');
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
     return line;
 }
 
@@ -190,8 +190,8 @@ bool moveForward(const CommitJournal& journal, std::string& error) {
             continue;
         }
         if (v.aside) {
-            error = "cannot move " + fromFsPath(slot.target) + " aside: " +
-                    fromFsPath(slot.aside) + " is in the way";
+            error = "cannot move " + fromFsPath(slot.target) + " aside: " + fromFsPath(slot.aside) +
+                    " is in the way";
             return false;
         }
         if (!renameStep(slot.target, slot.aside, error)) {
@@ -205,8 +205,8 @@ bool moveForward(const CommitJournal& journal, std::string& error) {
         }
         if (v.target) {
             // Never over a file: the old one has gone aside by now, so this one is not ours.
-            error = "cannot move " + fromFsPath(slot.incoming) + " to " +
-                    fromFsPath(slot.target) + ": a file is in the way";
+            error = "cannot move " + fromFsPath(slot.incoming) + " to " + fromFsPath(slot.target) +
+                    ": a file is in the way";
             return false;
         }
         if (!renameStep(slot.incoming, slot.target, error)) {
@@ -232,8 +232,8 @@ bool moveBack(const CommitJournal& journal, std::string& error, std::string& not
     for (const CommitSlot& slot : journal.entries) {
         std::string why;
         if (slot.incomingIsTemporary && !removeFile(slot.incoming, why)) {
-            notes += " The new file " + fromFsPath(slot.incoming) + " could not be removed (" + why +
-                     "); it is never read and may be deleted.";
+            notes += " The new file " + fromFsPath(slot.incoming) + " could not be removed (" +
+                     why + "); it is never read and may be deleted.";
         }
     }
     return true;
@@ -272,10 +272,14 @@ bool tidyAfter(const CommitJournal& journal, std::string& notes) {
             complete = false;
         }
     }
+    // The second names go first, all of them, and are made again only when all went: a set
+    // under those names is then never part old, part new (at worst one name is missing).
+    bool cleared = true;
+    std::vector<std::pair<fs::path, fs::path>> toMake;
     for (const auto& [existing, link] : journal.linksAfter) {
         const FileFacts have = examinePath(existing);
         if (have.kind != FileKind::Regular) {
-            continue; // pruned since, or never there: nothing to name
+            continue; // never there: nothing to name
         }
         if (namePresent(link) && examinePath(link).identity == have.identity) {
             continue;
@@ -284,8 +288,13 @@ bool tidyAfter(const CommitJournal& journal, std::string& notes) {
         crashPoint();
         if (!removeFile(link, why)) {
             notes += " " + fromFsPath(link) + " could not be replaced (" + why + ").";
-            continue;
+            cleared = false;
         }
+        toMake.emplace_back(existing, link);
+    }
+    for (const auto& [existing, link] : cleared ? toMake : decltype(toMake){}) {
+        std::string why;
+        crashPoint();
         if (!makeHardLink(existing, link, why)) {
             notes += " " + fromFsPath(link) + " could not be made (" + why + "); " +
                      fromFsPath(existing) + " holds the same.";
@@ -330,7 +339,9 @@ bool writeJournal(const fs::path& first, const CommitJournal& journal, std::stri
 std::string listOfTargets(const CommitJournal& journal) {
     std::string names;
     for (std::size_t i = 0; i < journal.entries.size(); ++i) {
-        names += (i == 0 ? "" : i + 1 == journal.entries.size() ? " and " : ", ") +
+        names += (i == 0                            ? ""
+                  : i + 1 == journal.entries.size() ? " and "
+                                                    : ", ") +
                  fromFsPath(journal.entries[i].target);
     }
     return names;
@@ -354,9 +365,8 @@ bool isWorkingFileName(std::string_view name) {
     const auto endsWith = [name](std::string_view suffix) {
         return name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
     };
-    return endsWith(".vantor-journal") || endsWith(".vantor-lock") ||
-           endsWith(".vantor-commit") || endsWith(".vantor-history") ||
-           name.find(".vantor-partial-") != std::string_view::npos ||
+    return endsWith(".vantor-journal") || endsWith(".vantor-lock") || endsWith(".vantor-commit") ||
+           endsWith(".vantor-history") || name.find(".vantor-partial-") != std::string_view::npos ||
            name.find(".vantor-old-") != std::string_view::npos;
 }
 
@@ -497,8 +507,8 @@ CommitOutcome runCommit(const fs::path& first, const CommitJournal& journal) {
     const auto settle = [&](SetState state) {
         out.state = state;
         StopDeferral::setOutcome(
-            state == SetState::New ? "Stopped once the write was finished: " + targets +
-                                         " are the new files."
+            state == SetState::New
+                ? "Stopped once the write was finished: " + targets + " are the new files."
             : state == SetState::Old
                 ? "Stopped: the write was undone; " + targets + " are as they were."
                 : "Stopped with the write unfinished (" + out.error + "); the next open of " +
@@ -531,8 +541,8 @@ CommitOutcome runCommit(const fs::path& first, const CommitJournal& journal) {
     }
     if (!syncFolderChecked(first.parent_path(), error)) {
         // The journal may not survive a lost machine: nothing may be moved on its word.
-        out.error = "the folder " + fromFsPath(first.parent_path()) +
-                    " could not be synced: " + error;
+        out.error =
+            "the folder " + fromFsPath(first.parent_path()) + " could not be synced: " + error;
         std::string why;
         if (!removeJournal(journalPath, why)) {
             out.error += "; the journal " + fromFsPath(journalPath) +
@@ -654,10 +664,11 @@ Recovery recoverCommit(const fs::path& first, bool dryRun) {
                   std::string(direction == Direction::Finish ? "finished" : "undone") + ": " +
                   (error.empty() ? notes : error);
     }
-    StopDeferral::setOutcome(
-        r.outcome == RecoveryOutcome::Finished     ? "Stopped once the interrupted write was finished."
-        : r.outcome == RecoveryOutcome::RolledBack ? "Stopped once the interrupted write was undone."
-                                                   : "Stopped: " + r.error + ".");
+    StopDeferral::setOutcome(r.outcome == RecoveryOutcome::Finished
+                                 ? "Stopped once the interrupted write was finished."
+                             : r.outcome == RecoveryOutcome::RolledBack
+                                 ? "Stopped once the interrupted write was undone."
+                                 : "Stopped: " + r.error + ".");
     syncFolder(folder);
     return r;
 }
@@ -668,17 +679,21 @@ std::string recoveryText(const Recovery& r, std::string_view files, bool dryRun)
     case RecoveryOutcome::NothingToDo:
         return {};
     case RecoveryOutcome::Finished:
-        return dryRun ? "An interrupted write (" + work + ") was found; the next open that may "
-                            "write will finish it. This dry run reads " +
-                            std::string(files) + " as they will then be (the new files)."
-                      : "An interrupted write (" + work + ") was found and finished: " +
-                            std::string(files) + " are the new files.";
+        return dryRun
+                   ? "An interrupted write (" + work +
+                         ") was found; the next open that may "
+                         "write will finish it. This dry run reads " +
+                         std::string(files) + " as they will then be (the new files)."
+                   : "An interrupted write (" + work +
+                         ") was found and finished: " + std::string(files) + " are the new files.";
     case RecoveryOutcome::RolledBack:
-        return dryRun ? "An interrupted write (" + work + ") was found; the next open that may "
+        return dryRun ? "An interrupted write (" + work +
+                            ") was found; the next open that may "
                             "write will undo it. This dry run reads " +
                             std::string(files) + " as they were before it."
-                      : "An interrupted write (" + work + ") was found and undone: " +
-                            std::string(files) + " are as they were before it.";
+                      : "An interrupted write (" + work +
+                            ") was found and undone: " + std::string(files) +
+                            " are as they were before it.";
     case RecoveryOutcome::Failed:
         return "An interrupted write (" + work + ") was found: " + r.error + ".";
     }

@@ -135,8 +135,8 @@ bool prepare(const fs::path& first, const fs::path& second, Prepared& p, PairCha
     }
     change.recovery = recoverCommit(first, false);
     if (change.recovery.outcome == RecoveryOutcome::Failed) {
-        change.error = "an interrupted write of " + fromFsPath(first) +
-                       " was found: " + change.recovery.error;
+        change.error =
+            "an interrupted write of " + fromFsPath(first) + " was found: " + change.recovery.error;
         return false;
     }
     if (!readPairHistory(first, p.history, error)) {
@@ -191,7 +191,8 @@ void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
             describeFiles(g, a, b);
             h.generations.push_back(g);
             entries.push_back({generationFileFor(first, g.number, first), firstBackup, {}, false});
-            entries.push_back({generationFileFor(first, g.number, second), secondBackup, {}, false});
+            entries.push_back(
+                {generationFileFor(first, g.number, second), secondBackup, {}, false});
             parent = g.number;
         }
     }
@@ -202,8 +203,8 @@ void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
     g.made = modifiedText(p.first);
     g.what = current != nullptr ? "changed or copied outside Vantor since generation " +
                                       std::to_string(current->number)
-             : parent != 0      ? "the pair in place when the history began"
-                                : "the original pair";
+             : parent != 0 ? "the pair in place when the history began"
+                           : "the original pair";
     describeFiles(g, p.first, p.second);
     h.generations.push_back(g);
 }
@@ -324,10 +325,10 @@ PairChange commitChange(const fs::path& first, const fs::path& second, Prepared&
     CommitJournal journal;
     journal.what = what;
     journal.entries = std::move(entries);
-    journal.entries.push_back({first, incomingFirst, generationFileFor(first, stored, first),
-                             incomingIsTemporary});
-    journal.entries.push_back({second, incomingSecond, generationFileFor(first, stored, second),
-                             incomingIsTemporary});
+    journal.entries.push_back(
+        {first, incomingFirst, generationFileFor(first, stored, first), incomingIsTemporary});
+    journal.entries.push_back(
+        {second, incomingSecond, generationFileFor(first, stored, second), incomingIsTemporary});
     const bool ownBackups = backupsAreOurs(first, second, h, journal.entries);
     change.pruned = prune(first, second, h, journal.removeAfter);
     std::string error;
@@ -354,9 +355,9 @@ PairChange commitChange(const fs::path& first, const fs::path& second, Prepared&
         change.replacedGeneration = stored;
         change.replacedBytes = replaced->firstSize + replaced->secondSize;
         change.currentGeneration = h.current()->number;
-        change.backupNamed = ownBackups && examinePath(backupPathFor(first)).identity ==
-                                               examinePath(generationFileFor(first, stored, first))
-                                                   .identity;
+        change.backupNamed =
+            ownBackups && examinePath(backupPathFor(first)).identity ==
+                              examinePath(generationFileFor(first, stored, first)).identity;
     }
     change.keptGenerations = h.keptCount();
     change.keptBytes = h.keptBytes();
@@ -396,9 +397,9 @@ std::uint64_t PairHistory::keptBytes() const {
 }
 
 int PairHistory::keptCount() const {
-    return static_cast<int>(std::count_if(generations.begin(), generations.end(), [](const auto& g) {
-        return g.where == Generation::Where::Kept;
-    }));
+    return static_cast<int>(
+        std::count_if(generations.begin(), generations.end(),
+                      [](const auto& g) { return g.where == Generation::Where::Kept; }));
 }
 
 fs::path historyFolderFor(const fs::path& first) {
@@ -441,11 +442,11 @@ std::string historyText(const fs::path& first, const fs::path& second, const Pai
     text += "files\t" + nameOf(first) + "\t" + nameOf(second) + "\n";
     text += "keep\t" + std::to_string(h.keep) + "\n";
     for (const Generation& g : h.generations) {
-        text += "generation\t" + std::to_string(g.number) + "\t" + std::to_string(g.parent) +
-                "\t" + whereText(g.where) + "\t" + g.made + "\t" +
-                (g.stored.empty() ? "-" : g.stored) + "\t" + std::to_string(g.firstSize) + "\t" +
-                std::to_string(g.firstModified) + "\t" + std::to_string(g.secondSize) + "\t" +
-                std::to_string(g.secondModified) + "\t" + oneLine(g.what) + "\n";
+        text += "generation\t" + std::to_string(g.number) + "\t" + std::to_string(g.parent) + "\t" +
+                whereText(g.where) + "\t" + g.made + "\t" + (g.stored.empty() ? "-" : g.stored) +
+                "\t" + std::to_string(g.firstSize) + "\t" + std::to_string(g.firstModified) + "\t" +
+                std::to_string(g.secondSize) + "\t" + std::to_string(g.secondModified) + "\t" +
+                oneLine(g.what) + "\n";
     }
     return text;
 }
@@ -657,10 +658,9 @@ PairChange restoreGeneration(const fs::path& first, const fs::path& second, int 
     replaced->stored = nowText();
     back->where = Generation::Where::Current;
     back->stored.clear();
-    PairChange made = commitChange(first, second, p, std::move(entries),
-                                   generationFileFor(first, target, first),
-                                   generationFileFor(first, target, second), false,
-                                   replaced->number, what);
+    PairChange made =
+        commitChange(first, second, p, std::move(entries), generationFileFor(first, target, first),
+                     generationFileFor(first, target, second), false, replaced->number, what);
     made.recovery = change.recovery;
     return made;
 }

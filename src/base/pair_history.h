@@ -25,17 +25,17 @@ struct Generation {
     enum class Where { Current, Kept, Pruned };
 
     int number = 0;
-    int parent = 0;      // the generation it replaced; 0 for the first
+    int parent = 0; // the generation it replaced; 0 for the first
     Where where = Where::Kept;
-    std::string made;    // local time, "2026-12-09 11:05:12"
-    std::string stored;  // when it last left its place; empty while it is in place
+    std::string made;   // local time, "2026-12-09 11:05:12"
+    std::string stored; // when it last left its place; empty while it is in place
     std::uint64_t firstSize = 0;
     std::uint64_t secondSize = 0;
     // The content's change times, which rename keeps: a pair in place that no longer has them
     // was changed by something else.
     std::int64_t firstModified = 0;
     std::int64_t secondModified = 0;
-    std::string what;    // the work that made it
+    std::string what; // the work that made it
 };
 
 struct PairHistory {
@@ -88,15 +88,15 @@ bool sameVersion(const PairVersion& a, const PairVersion& b);
 // What a write or a restore came to.
 struct PairChange {
     SetState state = SetState::Old;
-    std::string error; // why the pair is not the new one (or not whole)
-    std::string notes; // what went wrong once it was
-    Recovery recovery; // an interrupted write met first, finished or undone
+    std::string error;          // why the pair is not the new one (or not whole)
+    std::string notes;          // what went wrong once it was
+    Recovery recovery;          // an interrupted write met first, finished or undone
     int replacedGeneration = 0; // the generation the replaced pair is kept as
     int currentGeneration = 0;
     std::uint64_t replacedBytes = 0;
     int keptGenerations = 0; // in the history, after the change
     std::uint64_t keptBytes = 0;
-    int pruned = 0;       // generations given up to keep the last `keep`
+    int pruned = 0;           // generations given up to keep the last `keep`
     bool backupNamed = false; // NAME.bak names the replaced pair
 };
 
@@ -111,7 +111,7 @@ struct PairWrite {
     // The new files, complete and synced beside them: the write owns them from the call on.
     std::filesystem::path newFirst;
     std::filesystem::path newSecond;
-    std::string what; // "Mend of 24 tiles"
+    std::string what;                    // "Mend of 24 tiles"
     std::optional<PairVersion> expected; // the pair as read: refused when changed since
 };
 

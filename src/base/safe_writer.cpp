@@ -397,8 +397,7 @@ bool commitSafeWritePair(SafeWriter& first, SafeWriter& second) {
     CommitLock lock;
     lock.removeWhenReleased();
     std::string error;
-    if (lock.take(lockPathFor(first.target), commitLockWait, error) !=
-        CommitLock::Result::Taken) {
+    if (lock.take(lockPathFor(first.target), commitLockWait, error) != CommitLock::Result::Taken) {
         return fail(first, error);
     }
     if (const Recovery r = recoverCommit(first.target, false);

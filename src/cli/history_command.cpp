@@ -35,8 +35,8 @@ int history(const GlobalOptions& options, const HistoryCommands& c) {
         }
     }
     const HistoryListing listing = listTerrainHistory(options.terrain);
-    std::fprintf(listing.ok ? stdout : stderr, "%s%s", listing.ok ? "" : "Error: ",
-                 forTerminal(listing.text).c_str());
+    std::fprintf(listing.ok ? stdout : stderr, "%s%s",
+                 listing.ok ? "" : "Error: ", forTerminal(listing.text).c_str());
     return listing.ok ? exitOk : exitFailed;
 }
 

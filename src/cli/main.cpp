@@ -2,14 +2,14 @@
 #include "app/version.h"
 #include "base/file_guard.h"
 #include "base/file_lookup.h"
-#include "base/text_util.h"
 #include "base/file_system.h"
 #include "base/safe_writer.h"
+#include "base/text_util.h"
 #include "cli/audit_command.h"
-#include "cli/diff_command.h"
-#include "cli/history_command.h"
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
+#include "cli/diff_command.h"
+#include "cli/history_command.h"
 #include "cli/list_commands.h"
 #include "cli/mend_command.h"
 #include "cli/render_command.h"
@@ -282,8 +282,8 @@ std::string fileClash(const CLI::App& app) {
         files.push_back({toFsPath(path), f.role, f.output});
         const bool terrain = std::string_view(f.name).ends_with("terrain");
         if (terrain && !equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M")) {
-            files.push_back({findBeside(o2PathFor(path)),
-                             std::string("the O2 file of ") + f.role, false});
+            files.push_back(
+                {findBeside(o2PathFor(path)), std::string("the O2 file of ") + f.role, false});
             for (const InputFiles::Kept& kept :
                  terrainKeptFiles(toFsPath(path), findBeside(o2PathFor(path)))) {
                 files.push_back({kept.path, kept.role, false});

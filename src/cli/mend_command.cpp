@@ -119,9 +119,8 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
     }
     if (!done) {
         const bool unfinished = session.state.terrain.lastWrite.state == SetState::Unfinished;
-        const std::string exported =
-            r.exportWritten ? "the Parents were written to " + r.outPath
-                            : std::string("the source is as it was");
+        const std::string exported = r.exportWritten ? "the Parents were written to " + r.outPath
+                                                     : std::string("the source is as it was");
         if (unfinished) {
             std::fprintf(stderr,
                          "Error: the terrain's write was left unfinished (see above): the next "

@@ -11,8 +11,8 @@
 #include "base/text_util.h"
 #include "objectives/export_format.h"
 #include "terrain/l2_reader.h"
-#include "terrain/terrain_pair.h"
 #include "terrain/l2m_file.h"
+#include "terrain/terrain_pair.h"
 
 #include <tuple>
 #include <vector>
@@ -110,8 +110,8 @@ bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
 }
 
 TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
-                        const std::string& afterTerrain,
-                        const std::string& beforeSource, const std::string& afterSource) {
+                        const std::string& afterTerrain, const std::string& beforeSource,
+                        const std::string& afterSource) {
     TheaterDiff d;
     d.beforeTerrain = openTerrainFile(state.terrain);
     d.afterTerrain = afterTerrain;
@@ -151,12 +151,12 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
                 return d;
             }
             // Random bytes, a terrain file or an ini file would compare as lines of something.
-            const char* shape = lines->empty() || !lines->front().starts_with('1')
-                                    ? exportShapeProblem(lines->size(),
-                                                         lines->empty() ? "" : lines->front())
-                                : text->find('\0') != std::string::npos
-                                    ? "it holds NUL bytes, which no objective export has"
-                                    : nullptr;
+            const char* shape =
+                lines->empty() || !lines->front().starts_with('1')
+                    ? exportShapeProblem(lines->size(), lines->empty() ? "" : lines->front())
+                : text->find('\0') != std::string::npos
+                    ? "it holds NUL bytes, which no objective export has"
+                    : nullptr;
             if (shape != nullptr) {
                 d.error = withReason("Cannot compare the export " + *path, shape);
                 return d;

@@ -31,15 +31,7 @@ std::string row(char mark, const std::string& number, const std::string& made,
 }
 
 const char* whereNote(const Generation& g) {
-    switch (g.where) {
-    case Generation::Where::Current:
-        return "  (in place)";
-    case Generation::Where::Pruned:
-        return "  (given up)";
-    case Generation::Where::Kept:
-        break;
-    }
-    return "";
+    return g.where == Generation::Where::Current ? "  (in place)" : "";
 }
 
 // Reads the pair into the open matrix again, after its files were replaced.
@@ -123,12 +115,25 @@ HistoryListing listTerrainHistory(const std::string& l2Path) {
     t = "History of " + fromFsPath(l2) + " and " + fromFsPath(o2) + ", kept in " +
         fromFsPath(folder) + " (the first generation and the last " + std::to_string(h.keep) +
         " replaced):\n";
-    t += row(' ', "gen", "made", fromFsPath(l2.filename()), fromFsPath(o2.filename()),
-             "made by");
+    t += row(' ', "gen", "made", fromFsPath(l2.filename()), fromFsPath(o2.filename()), "made by");
+    int givenUp = 0;
     for (const Generation& g : h.generations) {
+        // Those given up are counted, not listed: a long history has many.
+        if (g.where == Generation::Where::Pruned) {
+            ++givenUp;
+            continue;
+        }
+        const bool missing =
+            g.where == Generation::Where::Kept &&
+            (examinePath(generationFileFor(l2, g.number, l2)).kind != FileKind::Regular ||
+             examinePath(generationFileFor(l2, g.number, o2)).kind != FileKind::Regular);
         t += row(g.where == Generation::Where::Current ? '*' : ' ', std::to_string(g.number),
                  g.made, std::to_string(g.firstSize), std::to_string(g.secondSize),
-                 g.what + whereNote(g));
+                 g.what + whereNote(g) + (missing ? "  (its files are missing)" : ""));
+    }
+    if (givenUp > 0) {
+        t += std::to_string(givenUp) + " older generation" + (givenUp == 1 ? " was" : "s were") +
+             " given up to keep the last " + std::to_string(h.keep) + ".\n";
     }
     t += std::to_string(h.keptCount()) + " generation" + (h.keptCount() == 1 ? "" : "s") +
          " kept besides the one in place: " + byteSizeText(h.keptBytes()) + ".\n";
@@ -166,24 +171,24 @@ HistoryMove moveTerrainHistory(const std::string& l2Path, int steps, bool redo) 
     }
     const HistoryStep step = redo ? redoStep(h, steps) : undoStep(h, steps);
     if (step.target == 0) {
-        move.text = "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) + ": " +
-                    step.why + ".";
+        move.text =
+            "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) + ": " + step.why + ".";
         return move;
     }
     const Generation back = *h.find(step.target);
     const Generation current = *h.current();
-    const std::string what = std::string(redo ? "Redo" : "Undo") + " of " +
-                             (redo ? back.what : current.what);
+    const std::string what =
+        std::string(redo ? "Redo" : "Undo") + " of " + (redo ? back.what : current.what);
     move.change = restoreGeneration(l2, o2, step.target, what);
     if (move.change.state != SetState::New) {
-        move.text = "The " + std::string(verb) + " was not made. " +
-                    pairChangeText(move.change, l2, o2);
+        move.text =
+            "The " + std::string(verb) + " was not made. " + pairChangeText(move.change, l2, o2);
         return move;
     }
     move.ok = true;
     move.text = "Generation " + std::to_string(back.number) + " (" + back.what + ", made " +
-                back.made + ") is in place again: " + fromFsPath(l2) + " and " +
-                fromFsPath(o2) + ".\r\n " + pairChangeText(move.change, l2, o2);
+                back.made + ") is in place again: " + fromFsPath(l2) + " and " + fromFsPath(o2) +
+                ".\r\n " + pairChangeText(move.change, l2, o2);
     return move;
 }
 

@@ -44,8 +44,8 @@ void loadScripts(ApplicationState& state, const Platform& platform, Scripts& s) 
         {ScriptKind::Bridge, AuditCheck::Bridges, &s.bridge, &s.repair.bridge},
     };
     for (const auto& w : wanted) {
-        const ScriptLoad load = loadTileScript(*w.script, w.kind, state.folders.startDirectory,
-                                               ScriptWording::Own);
+        const ScriptLoad load =
+            loadTileScript(*w.script, w.kind, state.folders.startDirectory, ScriptWording::Own);
         if (load.ok) {
             *w.into = w.script;
             continue;

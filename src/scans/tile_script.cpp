@@ -259,12 +259,12 @@ ScriptLoad loadTileScript(TileScript& s, ScriptKind kind, const std::string& sta
     if (!readTextFile(path, text, error)) {
         // Without its script a scan would find nothing and look clean: an error, not a note.
         ScriptLoad load;
-        load.messages.push_back(
-            makeMessage(withReason((wording == ScriptWording::Suite ? " Could not script file: "
-                                                                    : " Could not open script file: ") +
-                                       fromFsPath(path),
-                                   error),
-                        "Missing Script File", MessageIcon::Error));
+        load.messages.push_back(makeMessage(
+            withReason((wording == ScriptWording::Suite ? " Could not script file: "
+                                                        : " Could not open script file: ") +
+                           fromFsPath(path),
+                       error),
+            "Missing Script File", MessageIcon::Error));
         return load;
     }
     return parseTileScript(s, kind, text);

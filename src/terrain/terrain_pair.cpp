@@ -37,7 +37,8 @@ bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& f
             if (taken == CommitLock::Result::Busy ||
                 (taken == CommitLock::Result::Unavailable && interrupted)) {
                 f.error = interrupted ? "an interrupted write of the terrain files was found, "
-                                        "and it cannot be finished or undone now: " + error
+                                        "and it cannot be finished or undone now: " +
+                                            error
                                       : error;
                 f.failedPath = l2Path;
                 return false;

@@ -15,12 +15,12 @@ namespace vantor {
 struct TerrainPairFiles {
     BinaryReader l2;
     BinaryReader o2;
-    std::string o2Path;  // the O2 as found beside the L2
-    PairVersion version; // the two files as opened
-    Recovery recovery;   // the interrupted write met, if any
+    std::string o2Path;       // the O2 as found beside the L2
+    PairVersion version;      // the two files as opened
+    Recovery recovery;        // the interrupted write met, if any
     std::string recoveryText; // what was done about it, for the user; empty when nothing
-    std::string error;       // why the pair could not be opened
-    std::string failedPath;  // the file the error is about
+    std::string error;        // why the pair could not be opened
+    std::string failedPath;   // the file the error is about
 };
 
 bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& files);

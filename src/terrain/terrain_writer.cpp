@@ -2,8 +2,8 @@
 
 #include "base/byte_order.h"
 #include "base/file_lookup.h"
-#include "base/safe_writer.h"
 #include "base/memory.h"
+#include "base/safe_writer.h"
 #include "base/text_util.h"
 
 #include <algorithm>
@@ -178,9 +178,9 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
             change = writePairWithHistory(
                 {realL2, realO2, newL2, newO2, options.what, options.expected});
         } else {
-            const CommitOutcome outcome =
-                runCommit(realL2, {options.what, {{realL2, newL2, {}, true}, {realO2, newO2, {}, true}},
-                                   {}, {}});
+            const CommitOutcome outcome = runCommit(
+                realL2,
+                {options.what, {{realL2, newL2, {}, true}, {realO2, newO2, {}, true}}, {}, {}});
             change.state = outcome.state;
             change.error = outcome.error;
             change.notes = outcome.notes;
@@ -191,8 +191,8 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
     }
     if (change.state != SetState::New) {
         return failed(pairChangeText(change, realL2, realO2), change.state == SetState::Old
-                                                                    ? "Terrain Not Written"
-                                                                    : "Terrain Write Unfinished");
+                                                                  ? "Terrain Not Written"
+                                                                  : "Terrain Write Unfinished");
     }
     return {};
 }

@@ -127,7 +127,8 @@ AuditPanel::AuditPanel(QWidget* parent)
     savePage_->setToolTip("Write the audit as one self-contained page: map, markers and table");
     saveJson_->setToolTip("Write every finding as JSON (docs/audit.schema.json)");
     apply_->setToolTip("Put the selected finding's first repair in place: the terrain pair is "
-                       "written back (the previous pair kept as .bak), a Parent goes to a new "
+                       "written back (the previous pair kept in its history: Edit > Undo), a "
+                       "Parent goes to a new "
                        "export; for a finding a command mends, run that command");
     applyAll_->setToolTip("Put the first repair of every finding of the selected finding's "
                           "check in place");

@@ -48,8 +48,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -117,8 +117,9 @@ QStringList suiteSettingsFiles(const QString& explicitFile) {
     return {};
 #else
     QStringList files;
-    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation) +
-                                     QStringList{"/etc/xdg"}) {
+    for (const QString& folder :
+         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation) +
+             QStringList{"/etc/xdg"}) {
         files << folder + "/Moravik/Quillon.conf" << folder + "/Moravik.conf";
     }
     return files;

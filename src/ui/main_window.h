@@ -5,8 +5,8 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QTemporaryDir>
 #include <QString>
+#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <map>

@@ -32,8 +32,10 @@ struct Staged {
         journal.entries = {
             {l2, dir.write("T.L2.vantor-partial-a", "new L2"), history / "g0001-T.L2", true},
             {o2, dir.write("T.O2.vantor-partial-b", "new O2"), history / "g0001-T.O2", true},
-            {index, dir.write("T.L2.vantor-history/history.txt.vantor-partial-c", "new index"),
-             {}, true},
+            {index,
+             dir.write("T.L2.vantor-history/history.txt.vantor-partial-c", "new index"),
+             {},
+             true},
         };
         journal.linksAfter = {{history / "g0001-T.L2", dir.path / "T.L2.bak"}};
     }
@@ -108,16 +110,26 @@ TEST(CommitRecovery, WhatIsStillThereDecidesBetweenFinishingAndUndoing) {
         RecoveryOutcome outcome;
     };
     const Case cases[] = {
-        {"a new file gone before anything moved", 0, {"T.L2.vantor-partial-a"},
+        {"a new file gone before anything moved",
+         0,
+         {"T.L2.vantor-partial-a"},
          RecoveryOutcome::RolledBack},
-        {"a new file gone once the old ones were aside", 2, {"T.O2.vantor-partial-b"},
+        {"a new file gone once the old ones were aside",
+         2,
+         {"T.O2.vantor-partial-b"},
          RecoveryOutcome::RolledBack},
-        {"a new file gone once the L2 was in place", 3, {"T.O2.vantor-partial-b"},
+        {"a new file gone once the L2 was in place",
+         3,
+         {"T.O2.vantor-partial-b"},
          RecoveryOutcome::RolledBack},
-        {"the old L2 gone once it was aside", 2, {"T.L2.vantor-history/g0001-T.L2"},
+        {"the old L2 gone once it was aside",
+         2,
+         {"T.L2.vantor-history/g0001-T.L2"},
          RecoveryOutcome::Finished},
-        {"old and new L2 both gone", 2,
-         {"T.L2.vantor-history/g0001-T.L2", "T.L2.vantor-partial-a"}, RecoveryOutcome::Failed},
+        {"old and new L2 both gone",
+         2,
+         {"T.L2.vantor-history/g0001-T.L2", "T.L2.vantor-partial-a"},
+         RecoveryOutcome::Failed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,15 +163,11 @@ TEST(CommitRecovery, AJournalThatIsNotWholeOrNotOursChangesNothing) {
     std::string absolute = text;
     absolute.replace(absolute.find("T.L2.vantor-partial-a"), 21, "/etc/passwd");
     std::string foreignFolder = text;
-    foreignFolder.replace(foreignFolder.find("T.L2.vantor-history/g0001-T.L2"), 20,
-                          "some-folder/");
+    foreignFolder.replace(foreignFolder.find("T.L2.vantor-history/g0001-T.L2"), 20, "some-folder/");
     const std::pair<const char*, std::string> journals[] = {
-        {"some text", "some text\n"},
-        {"cut short", cut},
-        {"a wrong line count", miscounted},
-        {"a path out of the folder", outside},
-        {"an absolute path", absolute},
-        {"a folder that is no history", foreignFolder},
+        {"some text", "some text\n"},       {"cut short", cut},
+        {"a wrong line count", miscounted}, {"a path out of the folder", outside},
+        {"an absolute path", absolute},     {"a folder that is no history", foreignFolder},
     };
     for (const auto& [name, journal] : journals) {
         SCOPED_TRACE(name);
@@ -204,7 +212,8 @@ TEST(Commit, ARenameThatFailsIsUndoneByTheRunItself) {
         const char* error;
     };
     const Case cases[] = {
-        {"the history folder is gone (the rename of the old L2 fails)", [](Staged& s) {
+        {"the history folder is gone (the rename of the old L2 fails)",
+         [](Staged& s) {
              fs::remove_all(s.dir.path / "T.L2.vantor-history");
              s.journal.entries.pop_back(); // no index either
          },
@@ -252,8 +261,7 @@ TEST(CommitLock, ASecondHolderWaitsAndIsRefusedWithTheLocksName) {
     const fs::path lockFile = dir.path / "lock";
     CommitLock first;
     std::string error;
-    ASSERT_EQ(first.take(lockFile, std::chrono::milliseconds(0), error),
-              CommitLock::Result::Taken);
+    ASSERT_EQ(first.take(lockFile, std::chrono::milliseconds(0), error), CommitLock::Result::Taken);
     CommitLock second;
     EXPECT_EQ(second.take(lockFile, std::chrono::milliseconds(200), error),
               CommitLock::Result::Busy);

@@ -87,7 +87,9 @@ TEST(PairHistory, EveryWriteKeepsWhatItReplacedAndUndoAndRedoWalkTheGenerations)
     };
     Theater t;
     for (const Step& s : steps) {
-        SCOPED_TRACE(std::string(s.op == Write ? "write " : s.op == Undo ? "undo" : "redo") +
+        SCOPED_TRACE(std::string(s.op == Write  ? "write "
+                                 : s.op == Undo ? "undo"
+                                                : "redo") +
                      s.version);
         const PairChange change = s.op == Write ? t.write(s.version) : t.move(s.op == Redo);
         ASSERT_EQ(change.state, SetState::New) << change.error;
@@ -209,8 +211,8 @@ TEST(PairHistory, BackupsOfAnEarlierVersionBecomeTheFirstGenerationAndTheUsersSt
              t.dir.write("T.O2.bak", "O2 bak");
          },
          true, true},
-        {"an L2 backup without its O2",
-         [](const Theater& t) { t.dir.write("T.L2.bak", "L2 bak"); }, false, false},
+        {"an L2 backup without its O2", [](const Theater& t) { t.dir.write("T.L2.bak", "L2 bak"); },
+         false, false},
         {"a folder under the backup name",
          [](const Theater& t) { fs::create_directory(t.dir.path / "T.O2.bak"); }, false, false},
         {"a link under the backup name",

@@ -92,11 +92,11 @@ struct Fault {
 };
 
 const Fault faults[] = {
-    {"rename", "fail", -1},   {"rename", "SIGINT", 130},  {"rename", "SIGTERM", 143},
-    {"rename", "SIGKILL", 137}, {"fsync", "fail", -1},    {"fsync", "SIGINT", 130},
-    {"fsync", "SIGTERM", 143},  {"fsync", "SIGKILL", 137}, {"unlink", "fail", -1},
+    {"rename", "fail", -1},     {"rename", "SIGINT", 130},  {"rename", "SIGTERM", 143},
+    {"rename", "SIGKILL", 137}, {"fsync", "fail", -1},      {"fsync", "SIGINT", 130},
+    {"fsync", "SIGTERM", 143},  {"fsync", "SIGKILL", 137},  {"unlink", "fail", -1},
     {"unlink", "SIGINT", 130},  {"unlink", "SIGTERM", 143}, {"unlink", "SIGKILL", 137},
-    {"link", "fail", -1},      {"link", "SIGKILL", 137},
+    {"link", "fail", -1},       {"link", "SIGKILL", 137},
 };
 
 class Crash : public ::testing::Test {
@@ -141,13 +141,13 @@ TEST_F(Crash, EveryFaultAtEveryStepLeavesTheOldPairOrTheNewOneAndSaysWhich) {
                 const fs::path dir = fs::canonical(work.path);
                 fs::copy(p.sample.path, dir, fs::copy_options::recursive);
                 const fs::path log = dir.parent_path() / (dir.filename().string() + ".log");
-                const auto ran =
-                    run(dir, c.args,
-                        {"LD_PRELOAD=" VANTOR_FAULT_SHIM, "ASAN_OPTIONS=verify_asan_link_order=0",
-                         "VANTOR_FAULT_DIR=" + dir.string(), std::string("VANTOR_FAULT_CALL=") + f.call,
-                         "VANTOR_FAULT_AT=" + std::to_string(n),
-                         std::string("VANTOR_FAULT_ACTION=") + f.action,
-                         "VANTOR_FAULT_LOG=" + log.string()});
+                const auto ran = run(
+                    dir, c.args,
+                    {"LD_PRELOAD=" VANTOR_FAULT_SHIM, "ASAN_OPTIONS=verify_asan_link_order=0",
+                     "VANTOR_FAULT_DIR=" + dir.string(), std::string("VANTOR_FAULT_CALL=") + f.call,
+                     "VANTOR_FAULT_AT=" + std::to_string(n),
+                     std::string("VANTOR_FAULT_ACTION=") + f.action,
+                     "VANTOR_FAULT_LOG=" + log.string()});
                 reached = fs::exists(log);
                 fs::remove(log);
                 if (!reached) {
@@ -195,6 +195,11 @@ TEST_F(Crash, EveryFaultAtEveryStepLeavesTheOldPairOrTheNewOneAndSaysWhich) {
                     EXPECT_TRUE(journal) << ran.out << ran.err;
                 }
                 EXPECT_FALSE(fs::exists(dir / "Theater.L2.vantor-journal"));
+                // The backup names never name a mixed pair: both the pair replaced, or not both.
+                if (fs::exists(dir / "Theater.L2.bak") && fs::exists(dir / "Theater.O2.bak")) {
+                    EXPECT_TRUE((Pair{testing::readFile(dir / "Theater.L2.bak"),
+                                      testing::readFile(dir / "Theater.O2.bak")} == p.before));
+                }
                 if (isNew) {
                     // The builder's original is kept, whatever happened on the way.
                     const fs::path history = dir / "Theater.L2.vantor-history";

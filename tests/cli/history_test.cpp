@@ -76,7 +76,9 @@ TEST_F(History, UndoAndRedoWalkTheGenerationsAndHistoryListsThem) {
         {"undo", {"--terrain", "@Theater.L2", "undo"}, 0, "Generation 2 (Levelling of"},
         {"undo again", {"--terrain", "@Theater.L2", "undo"}, 0, "Generation 1 (the original pair"},
         {"nothing before the first", {"--terrain", "@Theater.L2", "undo"}, 1, "the first one"},
-        {"redo two steps", {"--terrain", "@Theater.L2", "redo", "--steps", "2"}, 0,
+        {"redo two steps",
+         {"--terrain", "@Theater.L2", "redo", "--steps", "2"},
+         0,
          "Generation 3 (Mend of"},
         {"nothing to redo", {"--terrain", "@Theater.L2", "redo"}, 1, "nothing to redo"},
         {"keep fewer", {"--terrain", "@Theater.L2", "history", "--keep", "1"}, 0, "the last 1"},
@@ -124,18 +126,18 @@ TEST_F(History, ADryRunMeetsAnInterruptedWriteWithoutChangingAnything) {
     dir.write("Theater.L2.vantor-journal", journal);
     std::vector<std::string> before;
     for (const auto& e : fs::recursive_directory_iterator(dir.path)) {
-        before.push_back(e.path().string() + " " + std::to_string(fs::is_regular_file(e.path())
-                                                                      ? fs::file_size(e.path())
-                                                                      : 0));
+        before.push_back(
+            e.path().string() + " " +
+            std::to_string(fs::is_regular_file(e.path()) ? fs::file_size(e.path()) : 0));
     }
     const auto dry = run(dir, {"--terrain", "@Theater.L2", "mend", "--dry-run"});
     EXPECT_TRUE(dry.exitCode == 0 || dry.exitCode == 3) << dry.out << dry.err;
     EXPECT_TRUE(contains(dry.out, "will finish it. This dry run reads")) << dry.out;
     std::vector<std::string> after;
     for (const auto& e : fs::recursive_directory_iterator(dir.path)) {
-        after.push_back(e.path().string() + " " + std::to_string(fs::is_regular_file(e.path())
-                                                                     ? fs::file_size(e.path())
-                                                                     : 0));
+        after.push_back(
+            e.path().string() + " " +
+            std::to_string(fs::is_regular_file(e.path()) ? fs::file_size(e.path()) : 0));
     }
     EXPECT_EQ(before, after) << "a dry run changes nothing";
     const auto opened = run(dir, {"--terrain", "@Theater.L2", "info", "0", "0"});
@@ -163,16 +165,14 @@ TEST_F(History, NoOutputLandsOnAFileTheCommandReadsOrKeeps) {
          {"--terrain", "@Theater.L2", "--out", "@Theater.L2.vantor-history/x.L2M", "l2m"},
          "one of the files Vantor keeps for its commits"},
         {"the JSON over the baseline",
-         {"--terrain", "@Theater.L2", "audit", "--baseline", "@Base.json", "--json",
-          "@Base.json"},
+         {"--terrain", "@Theater.L2", "audit", "--baseline", "@Base.json", "--json", "@Base.json"},
          "the JSON report (--json) would be written over"},
         {"the page over the baseline, spelled otherwise",
          {"--terrain", "@Theater.L2", "audit", "--baseline", "@Base.json", "--html",
           "@./Base.json"},
          "which is the baseline (--baseline)"},
         {"the page over the baseline through a link",
-         {"--terrain", "@Theater.L2", "audit", "--baseline", "@Base.json", "--html",
-          "@Link.json"},
+         {"--terrain", "@Theater.L2", "audit", "--baseline", "@Base.json", "--html", "@Link.json"},
          "which is the baseline (--baseline)"},
         {"the page over the JSON",
          {"--terrain", "@Theater.L2", "audit", "--json", "@A.json", "--html", "@A.json"},

@@ -143,9 +143,9 @@ TEST(TerrainWriter, AFailureOrAbortPartWayLeavesTheOldPairByteIdentical) {
 
         TerrainProgress progress;
         progress.abortRequested = [&c] { return c.abort; };
-        const TerrainResult result = writeTerrainFiles(
-            testing::randomMatrix(4, SevenByteRecords, 2), l2Path, o2Path, progress,
-            TerrainWriteOptions{c.faults, {}, {}, nullptr});
+        const TerrainResult result =
+            writeTerrainFiles(testing::randomMatrix(4, SevenByteRecords, 2), l2Path, o2Path,
+                              progress, TerrainWriteOptions{c.faults, {}, {}, nullptr});
         EXPECT_FALSE(result.ok());
         std::vector<std::string> messages;
         for (const MessageBoxRequest& m : result.messages) {
