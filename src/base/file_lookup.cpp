@@ -2,7 +2,9 @@
 
 #include "base/text_util.h"
 
+#include <algorithm>
 #include <system_error>
+#include <vector>
 
 namespace vantor {
 
@@ -31,6 +33,30 @@ std::string folderPart(std::string_view path) {
         return {};
     }
     return std::string(path.substr(0, last + 1));
+}
+
+std::filesystem::path findOneInFolder(std::string_view folder, std::string_view name,
+                                      std::string& ambiguity) {
+    ambiguity.clear();
+    const std::filesystem::path found = findInFolder(folder, name);
+    std::error_code ec;
+    if (found.filename() == toFsPath(name) || !std::filesystem::exists(found, ec)) {
+        return found; // the exact spelling, or nothing at all
+    }
+    std::vector<std::filesystem::path> matches;
+    const std::filesystem::path dir = found.parent_path();
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (equalsIgnoreCase(fromFsPath(it->path().filename()), name)) {
+            matches.push_back(it->path());
+        }
+    }
+    if (matches.size() > 1) {
+        std::sort(matches.begin(), matches.end());
+        for (const std::filesystem::path& m : matches) {
+            ambiguity += (ambiguity.empty() ? "" : " and ") + fromFsPath(m.filename());
+        }
+    }
+    return found;
 }
 
 std::filesystem::path findInFolder(std::string_view folder, std::string_view name) {

@@ -22,6 +22,12 @@ std::string folderPart(std::string_view path);
 // An empty folder stands for the root of the current drive.
 std::filesystem::path findInFolder(std::string_view folder, std::string_view name);
 
+// As findInFolder, but where the exact spelling is not there and several names of the folder
+// match without regard to case (Theater.O2 and THEATER.O2 beside theater.L2), none is guessed:
+// the names that match are listed in `ambiguity` and the exact path is returned.
+std::filesystem::path findOneInFolder(std::string_view folder, std::string_view name,
+                                      std::string& ambiguity);
+
 // Whether two paths name the same file: the same file on disk when both exist, else the same
 // text without regard to letter case.
 bool sameFile(std::string_view a, std::string_view b);

@@ -259,21 +259,18 @@ bool syncFolders(const fs::path& first, const CommitJournal& journal, std::strin
     return true;
 }
 
-// What is left once every new file is in place: the old files that are not kept go, the second
-// names are made afresh. True when nothing needs doing again (the journal may go).
-bool tidyAfter(const CommitJournal& journal, std::string& notes) {
-    bool complete = true;
-    for (const fs::path& path : journal.removeAfter) {
-        std::string why;
-        crashPoint();
-        if (!removeFile(path, why)) {
-            notes += " " + fromFsPath(path) + " could not be removed (" + why +
-                     "); the next open removes it.";
-            complete = false;
-        }
-    }
-    // The second names go first, all of them, and are made again only when all went: a set
-    // under those names is then never part old, part new (at worst one name is missing).
+bool removeJournal(const fs::path& path, std::string& error) {
+    crashPoint();
+    return removeFile(path, error);
+}
+
+// The commit's end, once every new file is in place and the folders are synced. The second names
+// of old files go first (a set under those names is then never part old, part new: at worst one
+// is missing); then the journal, which makes the commit complete whatever happens after; then the
+// second names are made afresh and the old files that are not kept go. Those last two are tidying:
+// a run that stops during them leaves at most a missing backup name or a stale file, which the
+// next commit puts right. False when the journal could not be removed (the next open finishes).
+bool completeCommit(const fs::path& journalPath, const CommitJournal& journal, std::string& notes) {
     bool cleared = true;
     std::vector<std::pair<fs::path, fs::path>> toMake;
     for (const auto& [existing, link] : journal.linksAfter) {
@@ -292,20 +289,28 @@ bool tidyAfter(const CommitJournal& journal, std::string& notes) {
         }
         toMake.emplace_back(existing, link);
     }
+    std::string why;
+    if (!removeJournal(journalPath, why)) {
+        notes += " The journal " + fromFsPath(journalPath) + " could not be removed (" + why +
+                 "); the next open removes it.";
+        return false;
+    }
+    syncFolder(journalPath.parent_path());
     for (const auto& [existing, link] : cleared ? toMake : decltype(toMake){}) {
-        std::string why;
         crashPoint();
         if (!makeHardLink(existing, link, why)) {
             notes += " " + fromFsPath(link) + " could not be made (" + why + "); " +
                      fromFsPath(existing) + " holds the same.";
         }
     }
-    return complete;
-}
-
-bool removeJournal(const fs::path& path, std::string& error) {
-    crashPoint();
-    return removeFile(path, error);
+    for (const fs::path& path : journal.removeAfter) {
+        crashPoint();
+        if (!removeFile(path, why)) {
+            notes += " " + fromFsPath(path) + " could not be removed (" + why +
+                     "); the next write removes it.";
+        }
+    }
+    return true;
 }
 
 bool writeJournal(const fs::path& first, const CommitJournal& journal, std::string& error) {
@@ -372,9 +377,19 @@ bool isWorkingFileName(std::string_view name) {
 
 fs::path realPathOf(const fs::path& path) {
     std::error_code ec;
-    fs::path real = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    fs::path at = fs::absolute(path, ec);
+    // A link is followed even where it leads to nothing (yet): a file of the pair that a commit
+    // stopped half way has moved aside, and its journal lies beside where the link points.
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(at, ec)); ++hops) {
+        const fs::path target = fs::read_symlink(at, ec);
+        if (ec) {
+            break;
+        }
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    fs::path real = fs::weakly_canonical(at, ec);
     if (ec) {
-        return fs::absolute(path, ec).lexically_normal();
+        return at.lexically_normal();
     }
     return real;
 }
@@ -578,21 +593,11 @@ CommitOutcome runCommit(const fs::path& first, const CommitJournal& journal) {
                      "), so the next open of the files finishes the write after all";
         return settle(SetState::Unfinished);
     }
-    bool complete = true;
     if (!syncFolders(first, journal, error)) {
         out.notes += " The new files are in place, but " + error +
                      "; the journal stays until the next open confirms them.";
-        complete = false;
-    }
-    complete = tidyAfter(journal, out.notes) && complete;
-    if (complete) {
-        std::string why;
-        if (!removeJournal(journalPath, why)) {
-            out.notes += " The journal " + fromFsPath(journalPath) + " could not be removed (" +
-                         why + "); the next open removes it.";
-        } else {
-            syncFolder(first.parent_path());
-        }
+    } else {
+        completeCommit(journalPath, journal, out.notes);
     }
     return settle(SetState::New);
 }
@@ -652,11 +657,9 @@ Recovery recoverCommit(const fs::path& first, bool dryRun) {
     const bool moved = direction == Direction::Finish ? moveForward(journal, error)
                                                       : moveBack(journal, error, notes);
     bool complete = moved && syncFolders(first, journal, error);
-    if (complete && direction == Direction::Finish) {
-        complete = tidyAfter(journal, notes);
-    }
-    if (complete && !removeJournal(path, error)) {
-        complete = false;
+    if (complete) {
+        complete = direction == Direction::Finish ? completeCommit(path, journal, notes)
+                                                  : removeJournal(path, error);
     }
     if (!complete) {
         r.outcome = RecoveryOutcome::Failed;

@@ -1,5 +1,6 @@
 #include "base/pair_history.h"
 
+#include "base/content_hash.h"
 #include "base/file_lookup.h"
 #include "base/input_file.h"
 #include "base/safe_writer.h"
@@ -89,17 +90,49 @@ std::string oneLine(std::string_view text) {
     return line;
 }
 
+// The quick test: the sizes and the content's change times the history noted.
 bool sameContent(const Generation& g, const FileFacts& first, const FileFacts& second) {
     return first.kind == FileKind::Regular && second.kind == FileKind::Regular &&
            g.firstSize == first.size && g.secondSize == second.size &&
            g.firstModified == first.modified && g.secondModified == second.modified;
 }
 
-void describeFiles(Generation& g, const FileFacts& first, const FileFacts& second) {
-    g.firstSize = first.size;
-    g.secondSize = second.size;
-    g.firstModified = first.modified;
-    g.secondModified = second.modified;
+// The thorough one, where the times differ (a copied folder, a file written through a second
+// name): the bytes' fingerprints. True also updates the noted times, so that the quick test
+// holds again.
+bool sameBytes(Generation& g, const fs::path& first, const fs::path& second) {
+    const FileFacts a = examinePath(first);
+    const FileFacts b = examinePath(second);
+    if (a.kind != FileKind::Regular || b.kind != FileKind::Regular || a.size != g.firstSize ||
+        b.size != g.secondSize) {
+        return false;
+    }
+    if (sameContent(g, a, b)) {
+        return true;
+    }
+    std::string error;
+    if (g.firstHash == 0 || g.secondHash == 0 || hashOfFile(first, error) != g.firstHash ||
+        hashOfFile(second, error) != g.secondHash) {
+        return false;
+    }
+    g.firstModified = a.modified;
+    g.secondModified = b.modified;
+    return true;
+}
+
+// Notes the files' sizes, times and fingerprints (read from them unless given).
+void describeFiles(Generation& g, const fs::path& first, const fs::path& second,
+                   std::optional<std::uint64_t> firstHash = {},
+                   std::optional<std::uint64_t> secondHash = {}) {
+    std::string error;
+    const FileFacts a = examinePath(first);
+    const FileFacts b = examinePath(second);
+    g.firstSize = a.size;
+    g.secondSize = b.size;
+    g.firstModified = a.modified;
+    g.secondModified = b.modified;
+    g.firstHash = firstHash ? *firstHash : hashOfFile(first, error).value_or(0);
+    g.secondHash = secondHash ? *secondHash : hashOfFile(second, error).value_or(0);
 }
 
 // The highest generation number any file of the history folder carries, listed or not, so that
@@ -162,8 +195,8 @@ void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
                std::vector<CommitSlot>& entries) {
     PairHistory& h = p.history;
     const Generation* current = h.current();
-    if (current != nullptr && sameContent(*current, p.first, p.second)) {
-        return;
+    if (current != nullptr && sameBytes(*h.find(current->number), first, second)) {
+        return; // the pair the history put there (maybe copied since, with new times)
     }
     int next = std::max(h.generations.empty() ? 0 : h.generations.back().number,
                         highestNumberIn(historyFolderFor(first))) +
@@ -174,6 +207,7 @@ void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
         Generation* lost = h.find(current->number);
         lost->where = Generation::Where::Pruned;
         lost->stored = nowText();
+        lost->order = ++h.changes;
         parent = lost->number;
     } else {
         const fs::path firstBackup = backupPathFor(first);
@@ -186,9 +220,10 @@ void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
             g.number = next++;
             g.made = modifiedText(a);
             g.stored = g.made;
+            g.order = ++h.changes;
             g.what = "the pair an earlier version kept as " + nameOf(firstBackup) + " and " +
                      nameOf(secondBackup);
-            describeFiles(g, a, b);
+            describeFiles(g, firstBackup, secondBackup);
             h.generations.push_back(g);
             entries.push_back({generationFileFor(first, g.number, first), firstBackup, {}, false});
             entries.push_back(
@@ -205,31 +240,56 @@ void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
                                       std::to_string(current->number)
              : parent != 0 ? "the pair in place when the history began"
                            : "the original pair";
-    describeFiles(g, p.first, p.second);
+    describeFiles(g, first, second);
     h.generations.push_back(g);
 }
 
-// Gives up the generations that were replaced longest ago, beyond the `keep` last, never the
-// first one; their files go once the change is in place.
-int prune(const fs::path& first, const fs::path& second, PairHistory& h,
+// Gives up the generations replaced longest ago, beyond the `keep` last, never the first one
+// still kept nor the one just replaced; their files go once the change is in place.
+int prune(const fs::path& first, const fs::path& second, PairHistory& h, int justStored,
           std::vector<fs::path>& remove) {
+    const Generation* protectedFirst = h.first();
     std::vector<Generation*> kept;
     for (Generation& g : h.generations) {
-        if (g.where == Generation::Where::Kept && &g != &h.generations.front()) {
+        if (g.where == Generation::Where::Kept && &g != protectedFirst && g.number != justStored) {
             kept.push_back(&g);
         }
     }
     std::sort(kept.begin(), kept.end(), [](const Generation* a, const Generation* b) {
-        return a->stored != b->stored ? a->stored > b->stored : a->number > b->number;
+        return a->order != b->order ? a->order > b->order : a->number > b->number;
     });
     int pruned = 0;
-    for (std::size_t i = static_cast<std::size_t>(std::max(h.keep, 0)); i < kept.size(); ++i) {
+    for (std::size_t i = static_cast<std::size_t>(std::max(h.keep - 1, 0)); i < kept.size(); ++i) {
         kept[i]->where = Generation::Where::Pruned;
         remove.push_back(generationFileFor(first, kept[i]->number, first));
         remove.push_back(generationFileFor(first, kept[i]->number, second));
         ++pruned;
     }
     return pruned;
+}
+
+// Files a run that stopped in a commit's tidying left behind, found under the lock (when no
+// other run can be writing there): files of generations given up, old copies of the index and
+// files being written.
+void staleFiles(const fs::path& first, const fs::path& second, const PairHistory& h,
+                std::vector<fs::path>& remove) {
+    for (const Generation& g : h.generations) {
+        for (const fs::path& file : {first, second}) {
+            const fs::path path = generationFileFor(first, g.number, file);
+            if (g.where == Generation::Where::Pruned && namePresent(path)) {
+                remove.push_back(path);
+            }
+        }
+    }
+    std::error_code ec;
+    for (fs::directory_iterator it(historyFolderFor(first), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = nameOf(it->path());
+        if (name.find(".vantor-old-") != std::string::npos ||
+            name.find(".vantor-partial-") != std::string::npos) {
+            remove.push_back(it->path());
+        }
+    }
 }
 
 // A file of the history's own written aside under a new name, complete and synced; the caller
@@ -255,6 +315,13 @@ bool writeSynced(const fs::path& target, std::string_view text, fs::path& tempor
     // From here the journal (or the caller) answers for it, not the signal handler.
     forgetTemporary(temporary);
     return true;
+}
+
+// The pair in place leaves it: kept, and counted as the history's latest replacement.
+void keepReplaced(PairHistory& h, Generation& g) {
+    g.where = Generation::Where::Kept;
+    g.stored = nowText();
+    g.order = ++h.changes;
 }
 
 // The index of the history written aside, complete and synced, with the slot that puts it in
@@ -296,10 +363,26 @@ bool backupsAreOurs(const fs::path& first, const fs::path& second, const PairHis
             return false;
         }
         const FileFacts facts = examinePath(backup);
+        const bool isFirst = file == first;
         bool ours = false;
+        std::optional<std::uint64_t> hash; // read once, only when it is needed
         for (const Generation& g : h.generations) {
             if (examinePath(generationFileFor(first, g.number, file)).identity == facts.identity) {
                 ours = true;
+                break;
+            }
+            // A copy of a generation (a copied folder loses its second names) is ours too.
+            const std::uint64_t size = isFirst ? g.firstSize : g.secondSize;
+            const std::uint64_t kept = isFirst ? g.firstHash : g.secondHash;
+            if (facts.kind == FileKind::Regular && size == facts.size && kept != 0) {
+                std::string error;
+                if (!hash) {
+                    hash = hashOfFile(backup, error).value_or(0);
+                }
+                if (*hash == kept) {
+                    ours = true;
+                    break;
+                }
             }
         }
         if (!ours) {
@@ -330,7 +413,24 @@ PairChange commitChange(const fs::path& first, const fs::path& second, Prepared&
     journal.entries.push_back(
         {second, incomingSecond, generationFileFor(first, stored, second), incomingIsTemporary});
     const bool ownBackups = backupsAreOurs(first, second, h, journal.entries);
-    change.pruned = prune(first, second, h, journal.removeAfter);
+    staleFiles(first, second, h, journal.removeAfter);
+    change.pruned = prune(first, second, h, stored, journal.removeAfter);
+    // A generation put back must not keep a backup name: the name would then be a second name of
+    // the pair in place, and writing to it would change the terrain.
+    if (!incomingIsTemporary && ownBackups) {
+        for (const auto& [file, incoming] :
+             {std::pair{first, incomingFirst}, std::pair{second, incomingSecond}}) {
+            const fs::path backup = backupPathFor(file);
+            std::string why;
+            if (namePresent(backup) &&
+                examinePath(backup).identity == examinePath(incoming).identity &&
+                !removeFile(backup, why)) {
+                change.error = "the backup name " + fromFsPath(backup) +
+                               " of the generation to put back cannot be removed: " + why;
+                return change;
+            }
+        }
+    }
     std::string error;
     if (!stageIndex(first, second, h, journal, error)) {
         change.error = error;
@@ -382,6 +482,15 @@ Generation* PairHistory::find(int number) {
 const Generation* PairHistory::current() const {
     for (const Generation& g : generations) {
         if (g.where == Generation::Where::Current) {
+            return &g;
+        }
+    }
+    return nullptr;
+}
+
+const Generation* PairHistory::first() const {
+    for (const Generation& g : generations) {
+        if (g.where != Generation::Where::Pruned) {
             return &g;
         }
     }
@@ -441,12 +550,14 @@ std::string historyText(const fs::path& first, const fs::path& second, const Pai
     std::string text = std::string(indexTitle) + "\n";
     text += "files\t" + nameOf(first) + "\t" + nameOf(second) + "\n";
     text += "keep\t" + std::to_string(h.keep) + "\n";
+    text += "changes\t" + std::to_string(h.changes) + "\n";
     for (const Generation& g : h.generations) {
         text += "generation\t" + std::to_string(g.number) + "\t" + std::to_string(g.parent) + "\t" +
-                whereText(g.where) + "\t" + g.made + "\t" + (g.stored.empty() ? "-" : g.stored) +
-                "\t" + std::to_string(g.firstSize) + "\t" + std::to_string(g.firstModified) + "\t" +
-                std::to_string(g.secondSize) + "\t" + std::to_string(g.secondModified) + "\t" +
-                oneLine(g.what) + "\n";
+                whereText(g.where) + "\t" + std::to_string(g.order) + "\t" + g.made + "\t" +
+                (g.stored.empty() ? "-" : g.stored) + "\t" + std::to_string(g.firstSize) + "\t" +
+                std::to_string(g.firstModified) + "\t" + std::to_string(g.secondSize) + "\t" +
+                std::to_string(g.secondModified) + "\t" + std::to_string(g.firstHash) + "\t" +
+                std::to_string(g.secondHash) + "\t" + oneLine(g.what) + "\n";
     }
     return text;
 }
@@ -467,11 +578,16 @@ bool parseHistory(std::string_view text, PairHistory& h) {
         if (f[0] == "keep" && f.size() == 2) {
             return ok = parseNumber(f[1], h.keep) && h.keep >= 1 && h.keep <= maxHistoryKeep;
         }
+        if (f[0] == "changes" && f.size() == 2) {
+            return ok = parseNumber(f[1], h.changes);
+        }
         Generation g;
-        if (f[0] != "generation" || f.size() != 11 || !parseNumber(f[1], g.number) ||
-            !parseNumber(f[2], g.parent) || !parseNumber(f[6], g.firstSize) ||
-            !parseNumber(f[7], g.firstModified) || !parseNumber(f[8], g.secondSize) ||
-            !parseNumber(f[9], g.secondModified) || g.number <= 0 ||
+        if (f[0] != "generation" || f.size() != 14 || !parseNumber(f[1], g.number) ||
+            !parseNumber(f[2], g.parent) || !parseNumber(f[4], g.order) ||
+            !parseNumber(f[7], g.firstSize) || !parseNumber(f[8], g.firstModified) ||
+            !parseNumber(f[9], g.secondSize) || !parseNumber(f[10], g.secondModified) ||
+            !parseNumber(f[11], g.firstHash) || !parseNumber(f[12], g.secondHash) ||
+            g.number <= 0 || g.order > h.changes ||
             (!h.generations.empty() && g.number <= h.generations.back().number)) {
             return ok = false;
         }
@@ -482,9 +598,9 @@ bool parseHistory(std::string_view text, PairHistory& h) {
         } else if (f[3] != "kept") {
             return ok = false;
         }
-        g.made = std::string(f[4]);
-        g.stored = f[5] == "-" ? std::string() : std::string(f[5]);
-        g.what = std::string(f[10]);
+        g.made = std::string(f[5]);
+        g.stored = f[6] == "-" ? std::string() : std::string(f[6]);
+        g.what = std::string(f[13]);
         h.generations.push_back(g);
         return true;
     });
@@ -610,16 +726,14 @@ PairChange writePairWithHistory(const PairWrite& w) {
     takeStock(w.first, w.second, p, entries);
     PairHistory& h = p.history;
     const int stored = h.current()->number;
-    Generation* replaced = h.find(stored);
-    replaced->where = Generation::Where::Kept;
-    replaced->stored = nowText();
+    keepReplaced(h, *h.find(stored));
     Generation g;
     g.number = h.generations.back().number + 1;
     g.parent = stored;
     g.where = Generation::Where::Current;
     g.made = nowText();
     g.what = w.what;
-    describeFiles(g, examinePath(w.newFirst), examinePath(w.newSecond));
+    describeFiles(g, w.newFirst, w.newSecond, w.newFirstHash, w.newSecondHash);
     h.generations.push_back(g);
     PairChange made = commitChange(w.first, w.second, p, std::move(entries), w.newFirst,
                                    w.newSecond, true, stored, w.what);
@@ -630,6 +744,47 @@ PairChange writePairWithHistory(const PairWrite& w) {
     return made;
 }
 
+namespace {
+
+// Puts generation `target` of a prepared history back in place.
+PairChange restoreTo(const fs::path& first, const fs::path& second, Prepared& p,
+                     std::vector<CommitSlot> entries, int target, const std::string& what) {
+    PairChange change;
+    PairHistory& h = p.history;
+    Generation* back = h.find(target);
+    if (back == nullptr || back->where != Generation::Where::Kept) {
+        change.error = "generation " + std::to_string(target) + " is not kept in the history";
+        return change;
+    }
+    if (!sameBytes(*back, generationFileFor(first, target, first),
+                   generationFileFor(first, target, second))) {
+        change.error = "the files of generation " + std::to_string(target) + " in " +
+                       fromFsPath(historyFolderFor(first)) +
+                       " are missing or were changed since they were kept (a backup name such "
+                       "as " +
+                       nameOf(backupPathFor(first)) +
+                       " is the same file: was it written to?), so it cannot be put back as it "
+                       "was";
+        return change;
+    }
+    const std::string restoredWhat = back->what;
+    const std::string restoredMade = back->made;
+    const int stored = h.current()->number;
+    keepReplaced(h, *h.find(stored));
+    back = h.find(target);
+    back->where = Generation::Where::Current;
+    back->stored.clear();
+    change =
+        commitChange(first, second, p, std::move(entries), generationFileFor(first, target, first),
+                     generationFileFor(first, target, second), false, stored, what);
+    change.restoredGeneration = target;
+    change.restoredWhat = restoredWhat;
+    change.restoredMade = restoredMade;
+    return change;
+}
+
+} // namespace
+
 PairChange restoreGeneration(const fs::path& first, const fs::path& second, int target,
                              const std::string& what) {
     PairChange change;
@@ -639,30 +794,59 @@ PairChange restoreGeneration(const fs::path& first, const fs::path& second, int 
     }
     std::vector<CommitSlot> entries;
     takeStock(first, second, p, entries);
-    PairHistory& h = p.history;
-    Generation* back = h.find(target);
-    if (back == nullptr || back->where != Generation::Where::Kept) {
-        change.error = "generation " + std::to_string(target) + " is not kept in the history";
-        return change;
-    }
-    for (const fs::path& file : {first, second}) {
-        if (examinePath(generationFileFor(first, target, file)).kind != FileKind::Regular) {
-            change.error = fromFsPath(generationFileFor(first, target, file)) +
-                           " is missing from the history: generation " + std::to_string(target) +
-                           " cannot be put back";
-            return change;
-        }
-    }
-    Generation* replaced = h.find(h.current()->number);
-    replaced->where = Generation::Where::Kept;
-    replaced->stored = nowText();
-    back->where = Generation::Where::Current;
-    back->stored.clear();
-    PairChange made =
-        commitChange(first, second, p, std::move(entries), generationFileFor(first, target, first),
-                     generationFileFor(first, target, second), false, replaced->number, what);
+    PairChange made = restoreTo(first, second, p, std::move(entries), target, what);
     made.recovery = change.recovery;
     return made;
+}
+
+PairChange moveGenerations(const fs::path& first, const fs::path& second, int steps, bool redo) {
+    PairChange change;
+    Prepared p;
+    if (!prepare(first, second, p, change)) {
+        return change;
+    }
+    std::vector<CommitSlot> entries;
+    takeStock(first, second, p, entries);
+    const PairHistory& h = p.history;
+    const HistoryStep step = redo ? redoStep(h, steps) : undoStep(h, steps);
+    if (step.target == 0) {
+        change.nothingToDo = step.why;
+        return change;
+    }
+    const std::string what = std::string(redo ? "Redo of " : "Undo of ") +
+                             (redo ? h.find(step.target)->what : h.current()->what);
+    PairChange made = restoreTo(first, second, p, std::move(entries), step.target, what);
+    made.recovery = change.recovery;
+    return made;
+}
+
+bool generationIntact(const fs::path& first, const fs::path& second, const Generation& g) {
+    Generation copy = g;
+    return sameBytes(copy, generationFileFor(first, g.number, first),
+                     generationFileFor(first, g.number, second));
+}
+
+bool inPlaceIsCurrent(const fs::path& first, const fs::path& second, const PairHistory& h) {
+    if (h.current() == nullptr) {
+        return false;
+    }
+    Generation copy = *h.current();
+    return sameBytes(copy, first, second);
+}
+
+Recovery recoverPairWrite(const fs::path& first) {
+    if (!namePresent(journalPathFor(first)) && !namePresent(legacyRecordPathFor(first))) {
+        return {};
+    }
+    CommitLock lock;
+    Recovery r;
+    std::string error;
+    if (takeHistoryLock(first, lock, error) != CommitLock::Result::Taken) {
+        r.outcome = RecoveryOutcome::Failed;
+        r.error = error;
+        return r;
+    }
+    return recoverCommit(first, false);
 }
 
 bool setHistoryKeep(const fs::path& first, const fs::path& second, int keep, std::string& error) {

@@ -29,22 +29,31 @@ struct Generation {
     Where where = Where::Kept;
     std::string made;   // local time, "2026-12-09 11:05:12"
     std::string stored; // when it last left its place; empty while it is in place
+    // The history's count of changes when it last left its place: the order of replacement,
+    // which no clock set back can upset.
+    std::uint64_t order = 0;
     std::uint64_t firstSize = 0;
     std::uint64_t secondSize = 0;
     // The content's change times, which rename keeps: a pair in place that no longer has them
     // was changed by something else.
     std::int64_t firstModified = 0;
     std::int64_t secondModified = 0;
+    // Fingerprints of the two files' bytes (see ContentHash); 0 where not known.
+    std::uint64_t firstHash = 0;
+    std::uint64_t secondHash = 0;
     std::string what; // the work that made it
 };
 
 struct PairHistory {
     int keep = defaultHistoryKeep; // generations kept besides the first
+    std::uint64_t changes = 0;     // generations replaced so far
     std::vector<Generation> generations;
 
     const Generation* find(int number) const;
     Generation* find(int number);
     const Generation* current() const;
+    // The first generation still kept (the builder's original, unless it was lost): never given up.
+    const Generation* first() const;
     std::uint64_t keptBytes() const;
     int keptCount() const;
 };
@@ -98,6 +107,11 @@ struct PairChange {
     std::uint64_t keptBytes = 0;
     int pruned = 0;           // generations given up to keep the last `keep`
     bool backupNamed = false; // NAME.bak names the replaced pair
+    // An undo or redo: the generation put back, or why there was none to put back.
+    int restoredGeneration = 0;
+    std::string restoredWhat;
+    std::string restoredMade;
+    std::string nothingToDo;
 };
 
 // The real files of a pair (links followed), in one folder; false with the reason otherwise.
@@ -113,6 +127,9 @@ struct PairWrite {
     std::filesystem::path newSecond;
     std::string what;                    // "Mend of 24 tiles"
     std::optional<PairVersion> expected; // the pair as read: refused when changed since
+    // The new files' fingerprints, as their writer took them; read from the files when none.
+    std::optional<std::uint64_t> newFirstHash;
+    std::optional<std::uint64_t> newSecondHash;
 };
 
 // Replaces the pair by the new files, keeping the replaced pair as a generation.
@@ -122,6 +139,25 @@ PairChange writePairWithHistory(const PairWrite& write);
 PairChange restoreGeneration(const std::filesystem::path& first,
                              const std::filesystem::path& second, int target,
                              const std::string& what);
+
+// Undo (or redo) `steps` generations: where that leads is decided under the lock, once an
+// interrupted write has been finished or undone. Nothing to do is said in `nothingToDo`.
+PairChange moveGenerations(const std::filesystem::path& first, const std::filesystem::path& second,
+                           int steps, bool redo);
+
+// Whether a kept generation's files are still as they were kept (a second name such as
+// NAME.bak may have been written to). Their times are checked first; where those differ (the
+// folder was copied) their bytes are.
+bool generationIntact(const std::filesystem::path& first, const std::filesystem::path& second,
+                      const Generation& g);
+
+// Whether the pair in place is the generation the history put there (by times, else by bytes).
+bool inPlaceIsCurrent(const std::filesystem::path& first, const std::filesystem::path& second,
+                      const PairHistory& history);
+
+// Finishes or undoes a write of the pair that a run left unfinished (under the pair's lock),
+// before the history is read; NothingToDo when there is none.
+Recovery recoverPairWrite(const std::filesystem::path& first);
 
 // How many generations besides the first the history keeps from the next write on.
 bool setHistoryKeep(const std::filesystem::path& first, const std::filesystem::path& second,

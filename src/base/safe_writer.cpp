@@ -299,6 +299,7 @@ bool beginSafeWrite(SafeWriter& writer, const std::filesystem::path& target) {
     writer.target = target;
     writer.temporary.clear();
     writer.written = 0;
+    writer.hash = {};
     writer.error.clear();
     if (targetRefused(writer)) {
         return false;
@@ -327,6 +328,7 @@ bool safeWrite(SafeWriter& writer, const void* data, std::size_t count) {
     }
     const std::size_t put = std::fwrite(data, 1, allowed, writer.handle.get());
     writer.written += put;
+    writer.hash.update(data, put);
     if (put != count) {
         writer.error = put != allowed ? lastSystemError() : "No space left on device";
         return false;

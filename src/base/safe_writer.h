@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/content_hash.h"
 #include "base/file_system.h"
 
 #include <cstddef>
@@ -23,6 +24,7 @@ struct SafeWriter {
     std::unique_ptr<char[]> buffer;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> handle{nullptr, &std::fclose};
     std::uint64_t written = 0;
+    ContentHash hash; // of the bytes written so far
     // Fault injection for tests: writes fail once this many bytes have been written.
     std::uint64_t failAfterBytes = UINT64_MAX;
     // The target is the input this output updates (the terrain written back, a list refreshed).

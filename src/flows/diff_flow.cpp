@@ -150,12 +150,26 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
                 d.error = withReason("Cannot read the export " + *path, error);
                 return d;
             }
-            // Random bytes, a terrain file or an ini file would compare as lines of something.
+            // Random bytes, a terrain file, an ini file or a class list would compare as lines of
+            // something: an export begins with its title ("1...") and the header that names its
+            // columns.
+            const auto namesColumn = [](std::string_view header, std::string_view name) {
+                for (int k = 0; k < 64; ++k) {
+                    if (equalsIgnoreCase(trimBlanks(fieldText(k, header)), name)) {
+                        return true;
+                    }
+                }
+                return false;
+            };
             const char* shape =
                 lines->empty() || !lines->front().starts_with('1')
                     ? exportShapeProblem(lines->size(), lines->empty() ? "" : lines->front())
                 : text->find('\0') != std::string::npos
                     ? "it holds NUL bytes, which no objective export has"
+                : lines->size() < 2 || !namesColumn((*lines)[1], "Name") ||
+                        !namesColumn((*lines)[1], "ID")
+                    ? "it is no objective export: its second line is no header naming the Name "
+                      "and ID columns"
                     : nullptr;
             if (shape != nullptr) {
                 d.error = withReason("Cannot compare the export " + *path, shape);

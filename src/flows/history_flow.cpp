@@ -34,6 +34,23 @@ const char* whereNote(const Generation& g) {
     return g.where == Generation::Where::Current ? "  (in place)" : "";
 }
 
+// The real files of the terrain, with a write of them that a run left unfinished finished or
+// undone first (said in `recovered`), then found whole.
+bool pairRecovered(const std::string& terrainPath, fs::path& l2, fs::path& o2,
+                   std::string& recovered, std::string& error) {
+    if (!terrainPairNames(terrainPath, l2, o2, error)) {
+        return false;
+    }
+    const Recovery r = recoverPairWrite(l2);
+    recovered = recoveryText(r, fromFsPath(l2) + " and " + fromFsPath(o2), false);
+    if (r.outcome == RecoveryOutcome::Failed) {
+        error = recovered;
+        recovered.clear();
+        return false;
+    }
+    return terrainPairFor(terrainPath, l2, o2, error);
+}
+
 // Reads the pair into the open matrix again, after its files were replaced.
 bool readTerrainAgain(ApplicationState& state, const Platform& platform, const fs::path& l2) {
     TerrainPairFiles pair;
@@ -97,24 +114,28 @@ HistoryListing listTerrainHistory(const std::string& l2Path) {
     fs::path l2;
     fs::path o2;
     std::string error;
+    std::string recovered;
     PairHistory h;
-    if (!terrainPairFor(l2Path, l2, o2, error) || !readPairHistory(l2, h, error)) {
-        listing.text = "Cannot list the history of " + l2Path + ": " + error;
+    if (!pairRecovered(l2Path, l2, o2, recovered, error) || !readPairHistory(l2, h, error)) {
+        listing.text = "Cannot list the history of " + l2Path + ": " + error + "\n";
         return listing;
     }
     listing.ok = true;
+    if (!recovered.empty()) {
+        listing.text = recovered + "\n";
+    }
     const fs::path folder = historyFolderFor(l2);
     if (h.current() == nullptr) {
-        listing.text = fromFsPath(l2) + " and " + fromFsPath(o2) +
-                       " have no history yet: Vantor has not written them back. The first "
-                       "write-back keeps the pair as it is now as generation 1, in " +
-                       fromFsPath(folder) + ".\n";
+        listing.text += fromFsPath(l2) + " and " + fromFsPath(o2) +
+                        " have no history yet: Vantor has not written them back. The first "
+                        "write-back keeps the pair as it is now as generation 1, in " +
+                        fromFsPath(folder) + ".\n";
         return listing;
     }
     std::string& t = listing.text;
-    t = "History of " + fromFsPath(l2) + " and " + fromFsPath(o2) + ", kept in " +
-        fromFsPath(folder) + " (the first generation and the last " + std::to_string(h.keep) +
-        " replaced):\n";
+    t += "History of " + fromFsPath(l2) + " and " + fromFsPath(o2) + ", kept in " +
+         fromFsPath(folder) + " (the first generation and the last " + std::to_string(h.keep) +
+         " replaced):\n";
     t += row(' ', "gen", "made", fromFsPath(l2.filename()), fromFsPath(o2.filename()), "made by");
     int givenUp = 0;
     for (const Generation& g : h.generations) {
@@ -123,13 +144,16 @@ HistoryListing listTerrainHistory(const std::string& l2Path) {
             ++givenUp;
             continue;
         }
-        const bool missing =
-            g.where == Generation::Where::Kept &&
-            (examinePath(generationFileFor(l2, g.number, l2)).kind != FileKind::Regular ||
-             examinePath(generationFileFor(l2, g.number, o2)).kind != FileKind::Regular);
+        // Sizes only: the fingerprints are read when the generation is put back.
+        const FileFacts a = examinePath(generationFileFor(l2, g.number, l2));
+        const FileFacts b = examinePath(generationFileFor(l2, g.number, o2));
+        const bool damaged = g.where == Generation::Where::Kept &&
+                             (a.kind != FileKind::Regular || b.kind != FileKind::Regular ||
+                              a.size != g.firstSize || b.size != g.secondSize);
         t += row(g.where == Generation::Where::Current ? '*' : ' ', std::to_string(g.number),
                  g.made, std::to_string(g.firstSize), std::to_string(g.secondSize),
-                 g.what + whereNote(g) + (missing ? "  (its files are missing)" : ""));
+                 g.what + whereNote(g) +
+                     (damaged ? "  (its files are missing or were changed since)" : ""));
     }
     if (givenUp > 0) {
         t += std::to_string(givenUp) + " older generation" + (givenUp == 1 ? " was" : "s were") +
@@ -137,13 +161,9 @@ HistoryListing listTerrainHistory(const std::string& l2Path) {
     }
     t += std::to_string(h.keptCount()) + " generation" + (h.keptCount() == 1 ? "" : "s") +
          " kept besides the one in place: " + byteSizeText(h.keptBytes()) + ".\n";
-    const Generation* current = h.current();
-    const PairVersion inPlace = versionOf(l2, o2);
-    if (inPlace.first.size != current->firstSize || inPlace.second.size != current->secondSize ||
-        inPlace.first.modified != current->firstModified ||
-        inPlace.second.modified != current->secondModified) {
-        t += "The pair in place was changed or copied outside Vantor since generation " +
-             std::to_string(current->number) +
+    if (!inPlaceIsCurrent(l2, o2, h)) {
+        t += "The pair in place was changed outside Vantor since generation " +
+             std::to_string(h.current()->number) +
              " was put there: the next write-back keeps it as a generation of its own.\n";
     }
     const HistoryStep undo = undoStep(h, 1);
@@ -163,39 +183,43 @@ HistoryMove moveTerrainHistory(const std::string& l2Path, int steps, bool redo) 
     fs::path l2;
     fs::path o2;
     std::string error;
+    std::string recovered;
     PairHistory h;
-    if (!terrainPairFor(l2Path, l2, o2, error) || !readPairHistory(l2, h, error)) {
+    if (!pairRecovered(l2Path, l2, o2, recovered, error) || !readPairHistory(l2, h, error)) {
         move.text = "Cannot " + std::string(verb) + " on " + l2Path + ": " + error + ".";
         move.change.error = error;
         return move;
     }
-    const HistoryStep step = redo ? redoStep(h, steps) : undoStep(h, steps);
-    if (step.target == 0) {
-        move.text =
-            "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) + ": " + step.why + ".";
+    const std::string before = recovered.empty() ? std::string() : recovered + "\r\n ";
+    if (h.current() == nullptr) {
+        move.text = before + "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) +
+                    ": the terrain has no history yet: nothing was written back to it.";
         return move;
     }
-    const Generation back = *h.find(step.target);
-    const Generation current = *h.current();
-    const std::string what =
-        std::string(redo ? "Redo" : "Undo") + " of " + (redo ? back.what : current.what);
-    move.change = restoreGeneration(l2, o2, step.target, what);
+    // Where the steps lead is decided under the pair's lock, on the history as it is then.
+    move.change = moveGenerations(l2, o2, steps, redo);
+    if (!move.change.nothingToDo.empty()) {
+        move.text = before + "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) + ": " +
+                    move.change.nothingToDo + ".";
+        return move;
+    }
     if (move.change.state != SetState::New) {
-        move.text =
-            "The " + std::string(verb) + " was not made. " + pairChangeText(move.change, l2, o2);
+        move.text = before + "The " + std::string(verb) + " was not made. " +
+                    pairChangeText(move.change, l2, o2);
         return move;
     }
     move.ok = true;
-    move.text = "Generation " + std::to_string(back.number) + " (" + back.what + ", made " +
-                back.made + ") is in place again: " + fromFsPath(l2) + " and " + fromFsPath(o2) +
-                ".\r\n " + pairChangeText(move.change, l2, o2);
+    move.text = before + "Generation " + std::to_string(move.change.restoredGeneration) + " (" +
+                move.change.restoredWhat + ", made " + move.change.restoredMade +
+                ") is in place again: " + fromFsPath(l2) + " and " + fromFsPath(o2) + ".\r\n " +
+                pairChangeText(move.change, l2, o2);
     return move;
 }
 
 bool keepTerrainHistory(const std::string& l2Path, int keep, std::string& error) {
     fs::path l2;
     fs::path o2;
-    return terrainPairFor(l2Path, l2, o2, error) && setHistoryKeep(l2, o2, keep, error);
+    return terrainPairNames(l2Path, l2, o2, error) && setHistoryKeep(l2, o2, keep, error);
 }
 
 } // namespace vantor

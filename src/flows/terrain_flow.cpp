@@ -63,18 +63,21 @@ std::string o2TheaterRefusal(const ApplicationState& state, const BinaryReader& 
     }
     const TheaterDefinition& t = state.theater;
     const IniFile ini = loadIniFile(toFsPath(state.theaters.iniPath));
-    if (iniValue(ini, t.sectionName, "X Sections", "").empty() ||
-        iniValue(ini, t.sectionName, "Y Sections", "").empty()) {
-        return {};
+    const std::optional<std::int32_t> x =
+        parseLeadingInt(iniValue(ini, t.sectionName, "X Sections", ""));
+    const std::optional<std::int32_t> y =
+        parseLeadingInt(iniValue(ini, t.sectionName, "Y Sections", ""));
+    if (!x || !y || *x <= 0 || *y <= 0) {
+        return {}; // no sections of its own that could be compared
     }
     const std::int32_t sections = sectionsFromO2Size(o2.size);
-    if (sections == t.xSections && sections == t.ySections) {
+    if (sections == *x && sections == *y) {
         return {};
     }
     return fromFsPath(o2.path) + " describes a map of " + std::to_string(sections) + " x " +
            std::to_string(sections) + " sections, but the selected theater " + t.sectionName +
-           " of " + state.theaters.iniPath + " has " + std::to_string(t.xSections) + " x " +
-           std::to_string(t.ySections) +
+           " of " + state.theaters.iniPath + " has " + std::to_string(*x) + " x " +
+           std::to_string(*y) +
            ". Select the theater of this terrain first (the Theater menu, or --theater NAME); "
            "nothing was read.";
 }

@@ -3,9 +3,12 @@
 #include "base/file_lookup.h"
 #include "base/text_file.h"
 #include "base/text_reader.h"
+#include "base/text_util.h"
 #include "objectives/export_format.h"
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
 
 namespace vantor {
 
@@ -25,6 +28,20 @@ std::vector<std::uint32_t> asShown(const std::vector<std::int32_t>& ids) {
     std::sort(shownIds.begin(), shownIds.end());
     shownIds.erase(std::unique(shownIds.begin(), shownIds.end()), shownIds.end());
     return shownIds;
+}
+
+// An identifier as the listing shows it, a 32-bit number without sign: a field that reads past
+// the signed range (up to 4294967295) keeps its value instead of stopping at 2147483647, and a
+// negative one is the same 32 bits. Held in the signed type the object table uses.
+std::int32_t identifierOf(std::string_view line) {
+    const std::string field = trimBlanks(fieldText(IdField, line));
+    long long value = 0;
+    const char* begin = field.data() + (field.starts_with('+') ? 1 : 0);
+    const auto [end, ec] = std::from_chars(begin, field.data() + field.size(), value);
+    if (ec != std::errc() || end == begin || value < INT32_MIN || value > UINT32_MAX) {
+        return readIntField(IdField, line);
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
 } // namespace
@@ -109,7 +126,7 @@ std::vector<std::int32_t> identifiersInExport(const std::string& path) {
         }
         std::string normalised(text);
         std::replace(normalised.begin(), normalised.end(), separator, ',');
-        ids.push_back(readIntField(IdField, normalised));
+        ids.push_back(identifierOf(normalised));
     }
     return ids;
 }

@@ -118,6 +118,19 @@ std::filesystem::path findBeside(const std::string& path) {
     return findInFolder(folder, name);
 }
 
+bool findOneBeside(const std::string& path, std::filesystem::path& found, std::string& error) {
+    const std::string folder = folderPart(path);
+    const std::string name = path.substr(folder.size());
+    std::string ambiguity;
+    found = findOneInFolder(folder.empty() ? "." : folder, name, ambiguity);
+    if (!ambiguity.empty()) {
+        error = "both " + ambiguity + " lie beside it, and which is meant as " + name +
+                " cannot be told: rename one of them";
+        return false;
+    }
+    return true;
+}
+
 namespace {
 
 // The block offsets of every section the map uses, read at once (4 bytes a section).

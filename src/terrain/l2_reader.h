@@ -38,6 +38,9 @@ RecordLayout recordLayoutFor(std::uint64_t l2Size, std::span<const std::uint32_t
 // found whatever the letter case of the name on disk (the exact spelling first).
 std::string o2PathFor(const std::string& l2Path);
 std::filesystem::path findBeside(const std::string& path);
+// As findBeside, but false (with the names in error) where several files match the name without
+// regard to case and none exactly: which one is meant is not guessed.
+bool findOneBeside(const std::string& path, std::filesystem::path& found, std::string& error);
 
 // Reads the whole matrix from an open L2/O2 pair, section row by section row, in blocks. The
 // matrix gets its geometry from the file sizes. On failure or abort the matrix is released.

@@ -19,7 +19,11 @@ bool interruptedWriteAt(const fs::path& realL2) {
 bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& f) {
     const fs::path namedL2 = toFsPath(l2Path);
     f.o2Path = o2PathFor(l2Path);
-    const fs::path namedO2 = findBeside(f.o2Path);
+    fs::path namedO2;
+    if (!findOneBeside(f.o2Path, namedO2, f.error)) {
+        f.failedPath = f.o2Path;
+        return false;
+    }
     // The journal and the history lie beside the real files, wherever links lead.
     const fs::path realL2 = realPathOf(namedL2);
     const fs::path realO2 = realPathOf(namedO2);
@@ -88,28 +92,36 @@ bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& f
     return false;
 }
 
-bool terrainPairFor(const std::string& terrainPath, fs::path& realL2, fs::path& realO2,
-                    std::string& error) {
-    const std::string& l2Path = terrainPath;
-    if (equalsIgnoreCase(fromFsPath(toFsPath(l2Path).extension()), ".L2M")) {
-        error = "the terrain was loaded from the matrix file " + l2Path +
+bool terrainPairNames(const std::string& terrainPath, fs::path& realL2, fs::path& realO2,
+                      std::string& error) {
+    if (equalsIgnoreCase(fromFsPath(toFsPath(terrainPath).extension()), ".L2M")) {
+        error = "the terrain was loaded from the matrix file " + terrainPath +
                 ", which has no L2 and O2 files to write into";
         return false;
     }
     // The terrain path names the O2 once the pair is open, as the suite's tools keep it.
-    std::string l2Name = l2Path;
+    std::string l2Name = terrainPath;
     if (l2Name.size() >= 2) {
         l2Name.replace(l2Name.size() - 2, 2, "L2");
     }
-    const fs::path l2 = findBeside(l2Name);
-    const fs::path o2 = findBeside(o2PathFor(l2Path));
-    for (const fs::path& path : {l2, o2}) {
+    fs::path l2;
+    fs::path o2;
+    return findOneBeside(l2Name, l2, error) && findOneBeside(o2PathFor(terrainPath), o2, error) &&
+           resolvePair(l2, o2, realL2, realO2, error);
+}
+
+bool terrainPairFor(const std::string& terrainPath, fs::path& realL2, fs::path& realO2,
+                    std::string& error) {
+    if (!terrainPairNames(terrainPath, realL2, realO2, error)) {
+        return false;
+    }
+    for (const fs::path& path : {realL2, realO2}) {
         if (examinePath(path).kind != FileKind::Regular) {
             error = fromFsPath(path) + " is not there as a regular file";
             return false;
         }
     }
-    return resolvePair(l2, o2, realL2, realO2, error);
+    return true;
 }
 
 std::vector<InputFiles::Kept> terrainKeptFiles(const fs::path& l2, const fs::path& o2) {

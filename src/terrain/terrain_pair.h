@@ -30,6 +30,10 @@ bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& f
 // there, in one folder).
 bool terrainPairFor(const std::string& terrainPath, std::filesystem::path& realL2,
                     std::filesystem::path& realO2, std::string& error);
+// The same names, whether the files are there or not (a write stopped half way may have moved
+// one aside).
+bool terrainPairNames(const std::string& terrainPath, std::filesystem::path& realL2,
+                      std::filesystem::path& realO2, std::string& error);
 
 // The files a write-back of the pair keeps beside it under names of their own (the backup names
 // of the pair it replaced), which no output may take.

@@ -175,8 +175,8 @@ TerrainResult writeTerrainFiles(const TerrainMatrix& matrix, const std::filesyst
         const std::filesystem::path newL2 = handOverSafeWrite(l2);
         const std::filesystem::path newO2 = handOverSafeWrite(o2);
         if (l2There) {
-            change = writePairWithHistory(
-                {realL2, realO2, newL2, newO2, options.what, options.expected});
+            change = writePairWithHistory({realL2, realO2, newL2, newO2, options.what,
+                                           options.expected, l2.hash.value(), o2.hash.value()});
         } else {
             const CommitOutcome outcome = runCommit(
                 realL2,

@@ -29,7 +29,7 @@ struct Theater {
     PairChange write(const std::string& v, std::optional<PairVersion> expected = {}) const {
         const fs::path a = dir.write("T.L2.vantor-partial-" + v, "L2 " + v);
         const fs::path b = dir.write("T.O2.vantor-partial-" + v, "O2 " + v);
-        return writePairWithHistory({l2, o2, a, b, "Work " + v, expected});
+        return writePairWithHistory({l2, o2, a, b, "Work " + v, expected, {}, {}});
     }
 
     // The version in place; "mixed" when the two files disagree.
@@ -253,21 +253,71 @@ TEST(PairHistory, BackupsOfAnEarlierVersionBecomeTheFirstGenerationAndTheUsersSt
     }
 }
 
+// What a write, an undo or a redo may never give up or put back, whatever happened before.
+TEST(PairHistory, WhatMustStayKeptStaysAndWhatWasChangedIsNotPutBack) {
+    Theater keepOrder;
+    std::string error;
+    ASSERT_TRUE(setHistoryKeep(keepOrder.l2, keepOrder.o2, 2, error)) << error;
+    for (const char* v : {"v1", "v2", "v3"}) {
+        ASSERT_EQ(keepOrder.write(v).state, SetState::New);
+    }
+    ASSERT_EQ(moveGenerations(keepOrder.l2, keepOrder.o2, 2, false).state, SetState::New);
+    ASSERT_EQ(keepOrder.inPlace(), "v1");
+    // The pair this write replaces (v1) was replaced before, long ago: it is kept all the same.
+    ASSERT_EQ(keepOrder.write("v4").state, SetState::New);
+    const PairHistory kept = keepOrder.history();
+    EXPECT_EQ(kept.find(undoStep(kept, 1).target)->what, "Work v1");
+    EXPECT_EQ(testing::readFile(generationFileFor(keepOrder.l2, 2, keepOrder.l2)), "L2 v1");
+
+    // The original stays kept when a copy of it (new times, same content) was put in place.
+    Theater original;
+    ASSERT_TRUE(setHistoryKeep(original.l2, original.o2, 1, error)) << error;
+    ASSERT_EQ(original.write("v1").state, SetState::New);
+    ASSERT_EQ(moveGenerations(original.l2, original.o2, 1, false).state, SetState::New);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    original.dir.write("T.L2", "L2 v0");
+    original.dir.write("T.O2", "O2 v0");
+    for (const char* v : {"v2", "v3", "v4"}) {
+        ASSERT_EQ(original.write(v).state, SetState::New);
+    }
+    const PairHistory h = original.history();
+    ASSERT_NE(h.first(), nullptr);
+    EXPECT_EQ(testing::readFile(generationFileFor(original.l2, h.first()->number, original.l2)),
+              "L2 v0");
+
+    // A generation written to through its backup name is not put back as if it were whole.
+    Theater written;
+    ASSERT_EQ(written.write("v1").state, SetState::New);
+    ASSERT_EQ(written.write("v2").state, SetState::New);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    written.dir.write("T.L2.bak", "L2 v1 changed"); // the same file as generation 2's L2
+    const PairChange undo = moveGenerations(written.l2, written.o2, 1, false);
+    EXPECT_EQ(undo.state, SetState::Old);
+    EXPECT_NE(undo.error.find("were changed since they were kept"), std::string::npos)
+        << undo.error;
+    EXPECT_EQ(written.inPlace(), "v2");
+}
+
 TEST(PairHistory, TheIndexIsReadOnlyWhenItIsWhole) {
-    const std::string head = "Vantor terrain history 1\nfiles\tT.L2\tT.O2\nkeep\t10\n";
-    const std::string one = "generation\t1\t0\tkept\t2026-01-01 00:00:00\t-\t5\t1\t5\t1\tA\n";
-    const std::string two = "generation\t2\t1\tcurrent\t2026-01-02 00:00:00\t-\t5\t2\t5\t2\tB\n";
+    const std::string head = "Vantor terrain history 1\nfiles\tT.L2\tT.O2\nkeep\t10\nchanges\t1\n";
+    const std::string one =
+        "generation\t1\t0\tkept\t1\t2026-01-01 00:00:00\t-\t5\t1\t5\t1\t7\t8\tA\n";
+    const std::string two =
+        "generation\t2\t1\tcurrent\t0\t2026-01-02 00:00:00\t-\t5\t2\t5\t2\t7\t8\tB\n";
     const std::pair<std::string, bool> cases[] = {
         {head + one + two, true},
         {head, true},
         {"Some other file\n" + one + two, false},
         {head + two + one, false}, // numbers only grow
         {head + one, false},       // no generation in place
-        {head + one + two + "generation\t3\t2\tcurrent\t-\t-\t5\t2\t5\t2\tC\n", false},
+        {head + one + two + "generation\t3\t2\tcurrent\t0\t-\t-\t5\t2\t5\t2\t7\t8\tC\n", false},
         {"Vantor terrain history 1\nkeep\t0\n", false},
         {"Vantor terrain history 1\nkeep\t1001\n", false},
-        {head + "generation\t1\t0\tlost\t-\t-\t5\t1\t5\t1\tA\n", false},
-        {head + "generation\t1\t0\tcurrent\t-\t-\tfive\t1\t5\t1\tA\n", false},
+        {head + "generation\t1\t0\tlost\t0\t-\t-\t5\t1\t5\t1\t7\t8\tA\n", false},
+        {head + "generation\t1\t0\tcurrent\t0\t-\t-\tfive\t1\t5\t1\t7\t8\tA\n", false},
+        // An order past the count of changes: the index was not written by one change.
+        {head + "generation\t1\t0\tcurrent\t2\t-\t-\t5\t1\t5\t1\t7\t8\tA\n", false},
+        {head + one + "generation\t2\t1\tcurrent\t0\t-\t-\t5\t2\t5\t2\t7\t8\n", false},
     };
     for (const auto& [text, whole] : cases) {
         SCOPED_TRACE(text);

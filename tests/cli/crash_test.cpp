@@ -56,7 +56,7 @@ Said whatItSaid(const testing::ProgramRun& r) {
         contains(text, "write unfinished")) {
         return Said::Unfinished;
     }
-    if (contains(text, "terrain was written into") ||
+    if (contains(text, "terrain was written into") || contains(text, "is in place again") ||
         contains(text, "once the write was finished")) {
         return Said::New;
     }
@@ -72,17 +72,36 @@ struct Command {
     Args sample; // how the sample folder is made, each a vantor-cli run
     std::vector<Args> prepare;
     Args args;
+    // The generation of the history that holds the pair the command replaced.
+    const char* replacedAs;
+    bool earlierBackups = false; // NAME.bak copies as an earlier version left them
 };
 
+const Args mendArgs = {"--terrain", "@Theater.L2", "--source", "@Theater.csv",
+                       "--out",     "@Mended.csv", "mend"};
+const Args levelArgs = {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "level-airbases"};
+
 const Command commands[] = {
-    {"mend",
+    {"mend", {"sample", "--sections", "8"}, {}, mendArgs, "g0001"},
+    {"level-airbases", {"sample", "--sections", "4"}, {{"ocd-generate"}}, levelArgs, "g0001"},
+    // A write-back of a pair that has a history already: its index is replaced too.
+    {"level-airbases after a mend",
      {"sample", "--sections", "8"},
-     {},
-     {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "--out", "@Mended.csv", "mend"}},
-    {"level-airbases",
+     {{"ocd-generate"}, mendArgs},
+     levelArgs,
+     "g0002"},
+    {"undo after a mend",
+     {"sample", "--sections", "8"},
+     {mendArgs},
+     {"--terrain", "@Theater.L2", "undo"},
+     "g0002"},
+    // The backup pair of an earlier version becomes the first generation.
+    {"level-airbases over the backups of an earlier version",
      {"sample", "--sections", "4"},
      {{"ocd-generate"}},
-     {"--terrain", "@Theater.L2", "--source", "@Theater.csv", "level-airbases"}},
+     levelArgs,
+     "g0002",
+     true},
 };
 
 struct Fault {
@@ -114,6 +133,11 @@ class Crash : public ::testing::Test {
         for (const Args& args : c.prepare) {
             ASSERT_EQ(run(p.sample.path, args).exitCode, 0);
         }
+        if (c.earlierBackups) {
+            for (const char* name : {"Theater.L2", "Theater.O2"}) {
+                fs::copy_file(p.sample.path / name, p.sample.path / (std::string(name) + ".bak"));
+            }
+        }
         p.before = pairIn(p.sample.path);
         p.source = testing::readFile(p.sample.path / "Theater.csv");
         testing::TempDir clean;
@@ -124,6 +148,25 @@ class Crash : public ::testing::Test {
         ASSERT_NE(p.before, p.after) << c.name << " changes the sample";
     }
 };
+
+// One of the pairs the folder has known: before or after the command, or a generation of its
+// history.
+template <class P> bool isWholePair(const fs::path& dir, const Pair& pair, const P& p) {
+    if (pair == p.before || pair == p.after) {
+        return true;
+    }
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir / "Theater.L2.vantor-history", ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.ends_with("-Theater.L2") &&
+            Pair{testing::readFile(e.path()),
+                 testing::readFile(e.path().parent_path() /
+                                   (name.substr(0, name.size() - 2) + "O2"))} == pair) {
+            return true;
+        }
+    }
+    return false;
+}
 
 TEST_F(Crash, EveryFaultAtEveryStepLeavesTheOldPairOrTheNewOneAndSaysWhich) {
     std::map<std::string, int> injected; // per command and call, for the record
@@ -187,6 +230,11 @@ TEST_F(Crash, EveryFaultAtEveryStepLeavesTheOldPairOrTheNewOneAndSaysWhich) {
                 } else {
                     EXPECT_FALSE(journal) << "a journal left is dealt with, and said so";
                 }
+                if (f.exitCode < 0 && isNew && said != Said::Unfinished) {
+                    EXPECT_NE(ran.exitCode, 1) << "a failure once the new pair was in place is a "
+                                                  "note, not a failed command\n"
+                                               << ran.out << ran.err;
+                }
                 if (said == Said::New) {
                     EXPECT_TRUE(isNew) << ran.out << ran.err;
                 } else if (said == Said::Old) {
@@ -195,17 +243,25 @@ TEST_F(Crash, EveryFaultAtEveryStepLeavesTheOldPairOrTheNewOneAndSaysWhich) {
                     EXPECT_TRUE(journal) << ran.out << ran.err;
                 }
                 EXPECT_FALSE(fs::exists(dir / "Theater.L2.vantor-journal"));
-                // The backup names never name a mixed pair: both the pair replaced, or not both.
+                // The backup names never name a mixed pair, nor the pair in place.
                 if (fs::exists(dir / "Theater.L2.bak") && fs::exists(dir / "Theater.O2.bak")) {
-                    EXPECT_TRUE((Pair{testing::readFile(dir / "Theater.L2.bak"),
-                                      testing::readFile(dir / "Theater.O2.bak")} == p.before));
+                    const Pair backup{testing::readFile(dir / "Theater.L2.bak"),
+                                      testing::readFile(dir / "Theater.O2.bak")};
+                    EXPECT_TRUE(isWholePair(dir, backup, p)) << "a mixed backup pair";
+                    EXPECT_FALSE(fs::equivalent(dir / "Theater.L2.bak", dir / "Theater.L2"));
                 }
                 if (isNew) {
-                    // The builder's original is kept, whatever happened on the way.
+                    // The pair replaced is kept, whatever happened on the way.
                     const fs::path history = dir / "Theater.L2.vantor-history";
-                    EXPECT_EQ(testing::readFile(history / "g0001-Theater.L2"), p.before.l2);
-                    EXPECT_EQ(testing::readFile(history / "g0001-Theater.O2"), p.before.o2);
+                    const std::string kept = std::string(c.replacedAs) + "-Theater.";
+                    EXPECT_TRUE(testing::readFile(history / (kept + "L2")) == p.before.l2);
+                    EXPECT_TRUE(testing::readFile(history / (kept + "O2")) == p.before.o2);
                 }
+                // And the history says what is in place, so that undo takes back the right one.
+                const auto listed = run(dir, {"--terrain", "@Theater.L2", "history"});
+                EXPECT_EQ(listed.exitCode, 0) << listed.err;
+                EXPECT_FALSE(contains(listed.out, "files are missing")) << listed.out;
+                EXPECT_FALSE(contains(listed.out, "changed or copied outside")) << listed.out;
                 EXPECT_EQ(testing::readFile(dir / "Theater.csv"), p.source);
             }
             EXPECT_GT(n, 1) << c.name << " makes no " << f.call << " at all";

@@ -146,6 +146,89 @@ TEST_F(History, ADryRunMeetsAnInterruptedWriteWithoutChangingAnything) {
     EXPECT_TRUE(l2Of(dir) == levelled);
 }
 
+// A pair of links into another folder is written where the files are: the links stay links to
+// the new files, the history and the journal lie beside the real files, and an open through the
+// links finds a journal there. Links that lead into two folders are refused before any work.
+TEST_F(History, APairOfLinksIsWrittenWhereItsFilesAre) {
+    testing::TempDir real;
+    copySample(real);
+    testing::TempDir links;
+    copySample(links);
+    for (const char* name : {"Theater.L2", "Theater.O2"}) {
+        fs::remove(links.path / name);
+        fs::create_symlink(real.path / name, links.path / name);
+    }
+    ASSERT_EQ(run(links, level).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(links.path / "Theater.L2"));
+    EXPECT_TRUE(fs::exists(real.path / "Theater.L2.vantor-history/g0001-Theater.L2"));
+    EXPECT_FALSE(fs::exists(links.path / "Theater.L2.vantor-history"));
+    const std::string levelled = l2Of(real);
+    EXPECT_FALSE(levelled == testing::readFile(sample_->path / "Theater.L2"));
+    // Undo and redo through the links.
+    ASSERT_EQ(run(links, {"--terrain", "@Theater.L2", "undo"}).exitCode, 0);
+    ASSERT_EQ(run(links, {"--terrain", "@Theater.L2", "redo"}).exitCode, 0);
+    EXPECT_TRUE(l2Of(real) == levelled);
+    // An undo (generation 1 back in place) stopped once the levelled pair went aside: the open
+    // through the links finds its journal beside the real files.
+    const fs::path history = real.path / "Theater.L2.vantor-history";
+    for (const char* name : {"Theater.L2", "Theater.O2"}) {
+        fs::rename(real.path / name, history / (std::string("g0002-") + name));
+    }
+    real.write("Theater.L2.vantor-journal",
+               "Vantor commit journal 1\nwhat\tUndo of the levelling\n"
+               "slot\tTheater.L2\tTheater.L2.vantor-history/g0001-Theater.L2\t"
+               "Theater.L2.vantor-history/g0002-Theater.L2\tkept\n"
+               "slot\tTheater.O2\tTheater.L2.vantor-history/g0001-Theater.O2\t"
+               "Theater.L2.vantor-history/g0002-Theater.O2\tkept\nend\t4\n");
+    const auto opened = run(links, {"--terrain", "@Theater.L2", "info", "0", "0"});
+    EXPECT_EQ(opened.exitCode, 0) << opened.err;
+    EXPECT_TRUE(contains(opened.out, "was found and finished")) << opened.out;
+    EXPECT_FALSE(fs::exists(real.path / "Theater.L2.vantor-journal"));
+    EXPECT_TRUE(l2Of(real) == testing::readFile(sample_->path / "Theater.L2"));
+
+    // The O2 link into a third folder: the pair lies in two folders and is not written.
+    testing::TempDir third;
+    copySample(third);
+    fs::remove(links.path / "Theater.O2");
+    fs::create_symlink(third.path / "Theater.O2", links.path / "Theater.O2");
+    const auto split = run(links, level);
+    EXPECT_EQ(split.exitCode, 1);
+    EXPECT_TRUE(contains(split.err, "lie in different folders")) << split.err;
+}
+
+// An undo run first after a write-back was killed: the interrupted write is finished (or undone)
+// before undo decides what to put back, so it takes back the levelling, not the mend before it.
+TEST_F(History, UndoAfterAKilledWriteBackTakesBackThatWriteBack) {
+    testing::TempDir dir;
+    copySample(dir);
+    ASSERT_EQ(run(dir, mend).exitCode, 0);
+    const std::string mended = l2Of(dir);
+    const fs::path real = fs::canonical(dir.path);
+    Args killed = {"env",
+                   "LD_PRELOAD=" VANTOR_FAULT_SHIM,
+                   "ASAN_OPTIONS=verify_asan_link_order=0",
+                   "VANTOR_FAULT_DIR=" + real.string(),
+                   "VANTOR_FAULT_CALL=rename",
+                   "VANTOR_FAULT_AT=2",
+                   "VANTOR_FAULT_ACTION=SIGKILL",
+                   VANTOR_CLI_PATH,
+                   "--dir",
+                   dir.str()};
+    for (const std::string& a : level) {
+        killed.push_back(a.starts_with("@") ? (dir.path / a.substr(1)).string() : a);
+    }
+    const auto died = testing::runProgram(killed.front(), Args(killed.begin() + 1, killed.end()));
+    ASSERT_EQ(died.exitCode, 137) << died.err;
+    ASSERT_TRUE(fs::exists(dir.path / "Theater.L2.vantor-journal"));
+    const auto undone = run(dir, {"--terrain", "@Theater.L2", "undo"});
+    EXPECT_EQ(undone.exitCode, 0) << undone.err;
+    EXPECT_TRUE(contains(undone.out, "was found and finished")) << undone.out;
+    EXPECT_TRUE(contains(undone.out, "Mend of")) << undone.out;
+    EXPECT_TRUE(l2Of(dir) == mended);
+    const auto redone = run(dir, {"--terrain", "@Theater.L2", "redo"});
+    EXPECT_TRUE(contains(redone.out, "Levelling of")) << redone.out;
+}
+
 TEST_F(History, NoOutputLandsOnAFileTheCommandReadsOrKeeps) {
     struct Case {
         const char* name;
@@ -242,6 +325,17 @@ TEST_F(History, InputsThatWouldBeGuessedAtAreRefused) {
          [](const testing::TempDir&) {},
          {"--source", "@Theater.csv", "diff", "--to-source", "@Quillon.ini"},
          "it is no objective export"},
+        {"the class list (its first line begins with 1) as the later export",
+         [](const testing::TempDir&) {},
+         {"--source", "@Theater.csv", "diff", "--to-source", "@OCDList.csv"},
+         "its second line is no header naming the Name and ID columns"},
+        {"two files that could be the O2",
+         [](const testing::TempDir& d) {
+             fs::rename(d.path / "Theater.L2", d.path / "theater.L2");
+             fs::copy_file(d.path / "Theater.O2", d.path / "THEATER.O2");
+         },
+         {"--terrain", "@theater.L2", "info", "0", "0"},
+         "both THEATER.O2 and Theater.O2 lie beside it"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,6 +359,11 @@ TEST_F(History, SmallerFaults) {
     const auto ids = run(dir, {"--source", "@Ends.csv", "unused-ids", "--ranges"});
     EXPECT_EQ(ids.exitCode, 0) << ids.err;
     EXPECT_EQ(ids.out, " 2147483646 - 2147483647\r\n");
+    // And identifiers written past the signed range keep their value.
+    dir.write("Top.csv", source.substr(0, body) + "A, City, 1, 4294967293, 101, 1, 1, 0\r\n" +
+                             "B, City, 1, 4294967295, 101, 1, 1, 0\r\n");
+    const auto top = run(dir, {"--source", "@Top.csv", "unused-ids"});
+    EXPECT_EQ(top.out, " 4294967294,\n") << top.err;
     // A missing script of a newer command is said in full words.
     fs::remove(dir.path / "Object-RoadScript.dat");
     const auto mended = run(dir, mend);

@@ -1459,6 +1459,11 @@ class MainWindowTest : public QObject {
                  qPrintable(messages.last()));
         QCOMPARE(w.menuAction(cmd::UndoTerrain)->text(), QString("&Undo Mend of 1 tile"));
         QCOMPARE(w.menuAction(cmd::RedoTerrain)->text(), "&Redo " + riversMend);
+        QMenu* edit = topMenu(w, EditMenu);
+        edit->popup(w.mapToGlobal(QPoint(60, 20)));
+        QVERIFY(QTest::qWaitForWindowExposed(edit));
+        QVERIFY(edit->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/edit_menu_undo_redo.png"));
+        edit->hide();
         // Redo: the rivers mended again, from the history, not by running the mend again.
         w.menuAction(cmd::RedoTerrain)->trigger();
         QTRY_COMPARE(count(AuditCheck::Rivers), std::size_t{0});
