@@ -295,7 +295,11 @@ bool completeCommit(const fs::path& journalPath, const CommitJournal& journal, s
                  "); the next open removes it.";
         return false;
     }
-    syncFolder(journalPath.parent_path());
+    // Its removal is made durable before the old files go: a journal that came back after a lost
+    // machine must not meet a commit whose old files it can no longer see.
+    if (!journal.removeAfter.empty()) {
+        syncFolder(journalPath.parent_path());
+    }
     for (const auto& [existing, link] : cleared ? toMake : decltype(toMake){}) {
         crashPoint();
         if (!makeHardLink(existing, link, why)) {

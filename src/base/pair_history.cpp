@@ -268,11 +268,13 @@ int prune(const fs::path& first, const fs::path& second, PairHistory& h, int jus
     return pruned;
 }
 
-// Files a run that stopped in a commit's tidying left behind, found under the lock (when no
-// other run can be writing there): files of generations given up, old copies of the index and
-// files being written.
-void staleFiles(const fs::path& first, const fs::path& second, const PairHistory& h,
-                std::vector<fs::path>& remove) {
+// What earlier changes left to remove, found under the lock once no journal is left (when no
+// other run can be writing there and no journal can name them): files of generations given up,
+// old copies of the index, files being written by a run that stopped. A change never removes
+// anything while its own journal exists, so the journal always sees every file it names.
+void removeStaleFiles(const fs::path& first, const fs::path& second, const PairHistory& h,
+                      std::string& notes) {
+    std::vector<fs::path> remove;
     for (const Generation& g : h.generations) {
         for (const fs::path& file : {first, second}) {
             const fs::path path = generationFileFor(first, g.number, file);
@@ -288,6 +290,12 @@ void staleFiles(const fs::path& first, const fs::path& second, const PairHistory
         if (name.find(".vantor-old-") != std::string::npos ||
             name.find(".vantor-partial-") != std::string::npos) {
             remove.push_back(it->path());
+        }
+    }
+    for (const fs::path& path : remove) {
+        std::string why;
+        if (!removeFile(path, why)) {
+            notes += " " + fromFsPath(path) + " could not be removed (" + why + ").";
         }
     }
 }
@@ -329,7 +337,7 @@ void keepReplaced(PairHistory& h, Generation& g) {
 bool stageIndex(const fs::path& first, const fs::path& second, const PairHistory& h,
                 CommitJournal& journal, std::string& error) {
     // The folder was made for the lock; it must be there after a lost machine too.
-    if (!syncFolderChecked(first.parent_path(), error)) {
+    if (!namePresent(historyIndexFor(first)) && !syncFolderChecked(first.parent_path(), error)) {
         return false;
     }
     const fs::path index = historyIndexFor(first);
@@ -340,8 +348,7 @@ bool stageIndex(const fs::path& first, const fs::path& second, const PairHistory
     }
     CommitSlot slot{index, temporary, {}, true};
     if (namePresent(index)) {
-        slot.aside = unusedNameBeside(index, ".vantor-old-");
-        journal.removeAfter.push_back(slot.aside);
+        slot.aside = unusedNameBeside(index, ".vantor-old-"); // removed by the next change
     }
     journal.entries.push_back(slot);
     return true;
@@ -364,26 +371,24 @@ bool backupsAreOurs(const fs::path& first, const fs::path& second, const PairHis
         }
         const FileFacts facts = examinePath(backup);
         const bool isFirst = file == first;
-        bool ours = false;
-        std::optional<std::uint64_t> hash; // read once, only when it is needed
+        // A second name of a generation is ours; so is a copy of one (a copied folder loses its
+        // second names), told by its bytes, read only when no generation is the same file.
+        bool ours = std::any_of(h.generations.begin(), h.generations.end(), [&](auto& g) {
+            return examinePath(generationFileFor(first, g.number, file)).identity ==
+                   facts.identity;
+        });
+        std::optional<std::uint64_t> hash;
         for (const Generation& g : h.generations) {
-            if (examinePath(generationFileFor(first, g.number, file)).identity == facts.identity) {
-                ours = true;
-                break;
-            }
-            // A copy of a generation (a copied folder loses its second names) is ours too.
             const std::uint64_t size = isFirst ? g.firstSize : g.secondSize;
             const std::uint64_t kept = isFirst ? g.firstHash : g.secondHash;
-            if (facts.kind == FileKind::Regular && size == facts.size && kept != 0) {
-                std::string error;
-                if (!hash) {
-                    hash = hashOfFile(backup, error).value_or(0);
-                }
-                if (*hash == kept) {
-                    ours = true;
-                    break;
-                }
+            if (ours || facts.kind != FileKind::Regular || size != facts.size || kept == 0) {
+                continue;
             }
+            std::string error;
+            if (!hash) {
+                hash = hashOfFile(backup, error).value_or(0);
+            }
+            ours = *hash == kept;
         }
         if (!ours) {
             return false;
@@ -413,8 +418,10 @@ PairChange commitChange(const fs::path& first, const fs::path& second, Prepared&
     journal.entries.push_back(
         {second, incomingSecond, generationFileFor(first, stored, second), incomingIsTemporary});
     const bool ownBackups = backupsAreOurs(first, second, h, journal.entries);
-    staleFiles(first, second, h, journal.removeAfter);
-    change.pruned = prune(first, second, h, stored, journal.removeAfter);
+    removeStaleFiles(first, second, h, change.notes);
+    // The files of the generations given up go with the next change, like the index's old copy.
+    std::vector<fs::path> givenUp;
+    change.pruned = prune(first, second, h, stored, givenUp);
     // A generation put back must not keep a backup name: the name would then be a second name of
     // the pair in place, and writing to it would change the terrain.
     if (!incomingIsTemporary && ownBackups) {
