@@ -1,6 +1,8 @@
 // Writes the seed corpus of every fuzz target from a small sample theater: fuzz_seeds DIR.
 
 #include "base/byte_order.h"
+#include "base/pair_commit.h"
+#include "base/pair_history.h"
 #include "objectives/object_table.h"
 #include "sample/sample_theater.h"
 #include "terrain/l2m_file.h"
@@ -83,5 +85,24 @@ int main(int argc, char** argv) {
     put(out / "fuzz_reference", "ocdlist", std::string(1, '\1') + list);
 
     put(out / "fuzz_ini", "quillon", slurp(theater / "Quillon.ini"));
+
+    const std::filesystem::path first = theater / "T.L2";
+    const std::filesystem::path history = theater / "T.L2.vantor-history";
+    CommitJournal journal;
+    journal.what = "Mend of 2 tiles";
+    journal.entries = {
+        {first, theater / "T.L2.vantor-partial-a", history / "g0001-T.L2", true},
+        {theater / "T.O2", theater / "T.O2.vantor-partial-b", history / "g0001-T.O2", true},
+        {history / "history.txt", history / "history.txt.vantor-partial-c", {}, true}};
+    journal.linksAfter = {{history / "g0001-T.L2", theater / "T.L2.bak"}};
+    put(out / "fuzz_commit", "journal", std::string(1, '\0') + journalText(first, journal));
+    PairHistory h;
+    h.changes = 1;
+    h.generations = {{1, 0, Generation::Where::Kept, "2026-01-01 00:00:00", "2026-01-02 00:00:00",
+                      1, 5, 5, 1, 1, 7, 8, "the original pair"},
+                     {2, 1, Generation::Where::Current, "2026-01-02 00:00:00", "", 0, 5, 5, 2, 2, 9,
+                      10, "Mend of 2 tiles"}};
+    put(out / "fuzz_commit", "history",
+        std::string(1, '\1') + historyText(first, theater / "T.O2", h));
     return 0;
 }

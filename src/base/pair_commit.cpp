@@ -29,8 +29,15 @@ constexpr std::string_view legacyTitle = "Vantor pair commit 1";
 // folder inside it. Anything else (a path out of the folder, an absolute one) is no journal of
 // ours.
 bool plainName(std::string_view name) {
+#ifdef _WIN32
+    constexpr std::string_view separators = "/\\:";
+#else
+    constexpr std::string_view separators = "/"; // "Map 1:2.L2" is a name like any other here
+#endif
     return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of("/\\\t\r\n:") == std::string_view::npos;
+           name.find_first_of(separators) == std::string_view::npos &&
+           std::none_of(name.begin(), name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
 std::string relativeText(const fs::path& folder, const fs::path& path) {
@@ -448,7 +455,9 @@ std::string lockBusyText(const fs::path& lockFile) {
 
 std::string journalText(const fs::path& first, const CommitJournal& journal) {
     const fs::path folder = first.parent_path();
-    std::vector<std::string> lines{std::string(journalTitle), "what\t" + oneLine(journal.what)};
+    std::vector<std::string> lines{std::string(journalTitle),
+                                   "first\t" + fromFsPath(first.filename()),
+                                   "what\t" + oneLine(journal.what)};
     for (const CommitSlot& s : journal.entries) {
         lines.push_back("slot\t" + relativeText(folder, s.target) + "\t" +
                         relativeText(folder, s.incoming) + "\t" +
@@ -475,6 +484,7 @@ bool parseJournal(const fs::path& first, std::string_view text, CommitJournal& j
     journal = {};
     std::size_t lines = 0;
     bool ended = false;
+    bool sawFirst = false;
     bool ok = true;
     forEachTextLine(text, [&](std::string_view line) {
         const std::vector<std::string_view> f = fieldsOf(line);
@@ -488,6 +498,12 @@ bool parseJournal(const fs::path& first, std::string_view text, CommitJournal& j
         fs::path a;
         fs::path b;
         fs::path c;
+        if (f[0] == "first" && f.size() == 2) {
+            // A journal is about the files it lies beside: one renamed from another pair's is not.
+            sawFirst = f[1] == fromFsPath(first.filename());
+            ++lines;
+            return ok = sawFirst;
+        }
         if (f[0] == "what" && f.size() == 2) {
             journal.what = std::string(f[1]);
         } else if (f[0] == "slot" && f.size() == 5 && parseRelative(folder, f[1], a) &&
@@ -495,10 +511,13 @@ bool parseJournal(const fs::path& first, std::string_view text, CommitJournal& j
                    (f[3] == "-" || parseRelative(folder, f[3], c)) &&
                    (f[4] == "new" || f[4] == "kept")) {
             journal.entries.push_back({a, b, f[3] == "-" ? fs::path() : c, f[4] == "new"});
-        } else if (f[0] == "remove" && f.size() == 2 && parseRelative(folder, f[1], a)) {
+        } else if (f[0] == "remove" && f.size() == 2 && parseRelative(folder, f[1], a) &&
+                   f[1].find(".vantor-old-") != std::string_view::npos) {
+            // Only the old files a commit set aside to go: never a file of the user's.
             journal.removeAfter.push_back(a);
         } else if (f[0] == "link" && f.size() == 3 && parseRelative(folder, f[1], a) &&
-                   parseRelative(folder, f[2], b)) {
+                   parseRelative(folder, f[2], b) && f[1].find('/') != std::string_view::npos &&
+                   f[2].ends_with(".bak")) {
             journal.linksAfter.emplace_back(a, b);
         } else if (f[0] == "end" && f.size() == 2 && f[1] == std::to_string(lines)) {
             ended = true;
@@ -509,7 +528,7 @@ bool parseJournal(const fs::path& first, std::string_view text, CommitJournal& j
         ++lines;
         return true;
     });
-    return ok && ended && !journal.entries.empty();
+    return ok && ended && sawFirst && !journal.entries.empty();
 }
 
 CommitOutcome runCommit(const fs::path& first, const CommitJournal& journal) {
@@ -535,6 +554,14 @@ CommitOutcome runCommit(const fs::path& first, const CommitJournal& journal) {
         return out;
     };
     const fs::path journalPath = journalPathFor(first);
+    // A journal that could not be read back would leave the next open unable to finish or undo.
+    CommitJournal readBack;
+    if (!parseJournal(first, journalText(first, journal), readBack)) {
+        removeIncoming();
+        out.error = "the names of " + targets +
+                    " cannot be written into a journal (a name with a control character?)";
+        return settle(SetState::Old);
+    }
     // What would stop a rename half way is found before the journal: a file where one is to go.
     for (const CommitSlot& slot : journal.entries) {
         const fs::path& way = slot.aside.empty() ? slot.target : slot.aside;
@@ -628,8 +655,9 @@ Recovery recoverCommit(const fs::path& first, bool dryRun) {
     }
     if (!(legacy ? parseLegacyRecord(folder, text, journal) : parseJournal(first, text, journal))) {
         r.outcome = RecoveryOutcome::Failed;
-        r.error = fromFsPath(path) + " is no journal of Vantor (or was cut short); nothing was "
-                                     "changed. Move it away once the files are as you want them";
+        r.error = fromFsPath(path) +
+                  " is no journal of Vantor's for these files (or was cut short); nothing was "
+                  "changed. Move it away once the files are as you want them";
         return r;
     }
     r.what = journal.what;

@@ -151,6 +151,13 @@ int highestNumberIn(const fs::path& folder) {
     return highest;
 }
 
+// A number no generation and no file of the history folder has.
+int freeNumber(const fs::path& first, const PairHistory& h) {
+    return std::max(h.generations.empty() ? 0 : h.generations.back().number,
+                    highestNumberIn(historyFolderFor(first))) +
+           1;
+}
+
 // What a change of the pair needs before its journal: the lock, an interrupted write met first
 // finished or undone, and the history as it stands.
 struct Prepared {
@@ -198,14 +205,16 @@ void takeStock(const fs::path& first, const fs::path& second, Prepared& p,
     if (current != nullptr && sameBytes(*h.find(current->number), first, second)) {
         return; // the pair the history put there (maybe copied since, with new times)
     }
-    int next = std::max(h.generations.empty() ? 0 : h.generations.back().number,
-                        highestNumberIn(historyFolderFor(first))) +
-               1;
+    int next = freeNumber(first, h);
     int parent = 0;
     if (current != nullptr) {
-        // Its files were replaced outside the program: they are gone.
+        // The pair the history put there was replaced outside the program. Where its files are
+        // in the history after all (an older index came back), it is kept there; otherwise its
+        // files are gone.
         Generation* lost = h.find(current->number);
-        lost->where = Generation::Where::Pruned;
+        const bool inHistory = sameBytes(*lost, generationFileFor(first, lost->number, first),
+                                         generationFileFor(first, lost->number, second));
+        lost->where = inHistory ? Generation::Where::Kept : Generation::Where::Pruned;
         lost->stored = nowText();
         lost->order = ++h.changes;
         parent = lost->number;
@@ -276,11 +285,21 @@ void removeStaleFiles(const fs::path& first, const fs::path& second, const PairH
                       std::string& notes) {
     std::vector<fs::path> remove;
     for (const Generation& g : h.generations) {
-        for (const fs::path& file : {first, second}) {
-            const fs::path path = generationFileFor(first, g.number, file);
-            if (g.where == Generation::Where::Pruned && namePresent(path)) {
-                remove.push_back(path);
-            }
+        const fs::path a = generationFileFor(first, g.number, first);
+        const fs::path b = generationFileFor(first, g.number, second);
+        if (g.where != Generation::Where::Pruned || (!namePresent(a) && !namePresent(b))) {
+            continue;
+        }
+        // Only what the history kept goes: a file changed since (written through a backup
+        // name, say) is somebody's work, and stays.
+        Generation copy = g;
+        if (sameBytes(copy, a, b)) {
+            remove.push_back(a);
+            remove.push_back(b);
+        } else {
+            notes += " The files of generation " + std::to_string(g.number) +
+                     ", given up, were changed since they were kept and were left in " +
+                     fromFsPath(historyFolderFor(first)) + ".";
         }
     }
     std::error_code ec;
@@ -323,6 +342,25 @@ bool writeSynced(const fs::path& target, std::string_view text, fs::path& tempor
     // From here the journal (or the caller) answers for it, not the signal handler.
     forgetTemporary(temporary);
     return true;
+}
+
+// The number under which the pair in place goes into the history. Where a file the index does
+// not know already has its names (a copy of an older history folder over a newer one leaves
+// such files), the generation takes a number no file has: nothing is moved over a stray file,
+// and nothing stops the write either.
+int numberToKeepAs(const fs::path& first, const fs::path& second, PairHistory& h, int number) {
+    if (!namePresent(generationFileFor(first, number, first)) &&
+        !namePresent(generationFileFor(first, number, second))) {
+        return number;
+    }
+    const int fresh = freeNumber(first, h);
+    for (Generation& g : h.generations) {
+        g.number = g.number == number ? fresh : g.number;
+        g.parent = g.parent == number ? fresh : g.parent;
+    }
+    std::sort(h.generations.begin(), h.generations.end(),
+              [](const Generation& a, const Generation& b) { return a.number < b.number; });
+    return fresh;
 }
 
 // The pair in place leaves it: kept, and counted as the history's latest replacement.
@@ -373,9 +411,12 @@ bool backupsAreOurs(const fs::path& first, const fs::path& second, const PairHis
         const bool isFirst = file == first;
         // A second name of a generation is ours; so is a copy of one (a copied folder loses its
         // second names), told by its bytes, read only when no generation is the same file.
+        // Written to since (its time or size is no longer the generation's), it is the user's.
         bool ours = std::any_of(h.generations.begin(), h.generations.end(), [&](auto& g) {
             return examinePath(generationFileFor(first, g.number, file)).identity ==
-                   facts.identity;
+                       facts.identity &&
+                   facts.size == (isFirst ? g.firstSize : g.secondSize) &&
+                   facts.modified == (isFirst ? g.firstModified : g.secondModified);
         });
         std::optional<std::uint64_t> hash;
         for (const Generation& g : h.generations) {
@@ -532,12 +573,22 @@ fs::path historyLockFor(const fs::path& first) {
 
 CommitLock::Result takeHistoryLock(const fs::path& first, CommitLock& lock, std::string& error) {
     const fs::path folder = historyFolderFor(first);
+    if (isSymbolicLink(folder) ||
+        (namePresent(folder) && examinePath(folder).kind != FileKind::Folder)) {
+        error = fromFsPath(folder) + " is not the history folder of the program's (it is " +
+                (isSymbolicLink(folder) ? "a link" : "no folder") + ")";
+        return CommitLock::Result::Unavailable;
+    }
     if (!makeFolder(folder, error)) {
         error = "the history folder " + fromFsPath(folder) + " cannot be made: " + error;
         return CommitLock::Result::Unavailable;
     }
     if (isSymbolicLink(folder)) {
-        error = fromFsPath(folder) + " is a link, not a folder of the program's";
+        error = fromFsPath(folder) + " is a link, not the history folder of the program's";
+        return CommitLock::Result::Unavailable;
+    }
+    if (isSymbolicLink(historyLockFor(first))) {
+        error = fromFsPath(historyLockFor(first)) + " is a link, not the lock of the program's";
         return CommitLock::Result::Unavailable;
     }
     return lock.take(historyLockFor(first), commitLockWait, error);
@@ -619,6 +670,14 @@ bool parseHistory(std::string_view text, PairHistory& h) {
 
 bool readPairHistory(const fs::path& first, PairHistory& history, std::string& error) {
     history = {};
+    const fs::path folder = historyFolderFor(first);
+    if (namePresent(folder) &&
+        (isSymbolicLink(folder) || examinePath(folder).kind != FileKind::Folder)) {
+        error = fromFsPath(folder) + " is not the history folder of the program's (it is " +
+                (isSymbolicLink(folder) ? "a link" : "no folder") +
+                "): move it away, and the next write-back starts a new history";
+        return false;
+    }
     const fs::path index = historyIndexFor(first);
     if (!namePresent(index)) {
         return true;
@@ -643,17 +702,20 @@ HistoryStep undoStep(const PairHistory& h, int steps) {
         return {0, "the terrain has no history yet: nothing was written back to it"};
     }
     for (int i = 0; i < steps; ++i) {
+        // Back along what each replaced, over the generations no longer kept.
         const Generation* back = h.find(at->parent);
-        if (back == nullptr) {
-            return {0, i == 0 ? "generation " + std::to_string(at->number) +
-                                    " is the first one: there is nothing before it"
-                              : "only " + std::to_string(i) + " step" + (i == 1 ? "" : "s") +
-                                    " back can be taken"};
+        while (back != nullptr && back->where != Generation::Where::Kept) {
+            back = h.find(back->parent);
         }
-        if (back->where != Generation::Where::Kept) {
-            return {0, "generation " + std::to_string(back->number) +
-                           " is no longer kept (the history keeps the first and the last " +
-                           std::to_string(h.keep) + ")"};
+        if (back == nullptr) {
+            if (i > 0) {
+                return {0, "only " + std::to_string(i) + " step" + (i == 1 ? "" : "s") +
+                               " back can be taken"};
+            }
+            return {0, at->parent == 0 ? "generation " + std::to_string(at->number) +
+                                             " is the first one: there is nothing before it"
+                                       : "no generation before generation " +
+                                             std::to_string(at->number) + " is kept any more"};
         }
         at = back;
     }
@@ -665,20 +727,25 @@ HistoryStep redoStep(const PairHistory& h, int steps) {
     if (at == nullptr) {
         return {0, "the terrain has no history yet"};
     }
-    for (int i = 0; i < steps; ++i) {
-        const Generation* next = nullptr;
+    // The newest generation that replaced this one.
+    const auto newestChild = [&h](const Generation* of) {
+        const Generation* child = nullptr;
         for (const Generation& g : h.generations) {
-            if (g.parent == at->number && g.where != Generation::Where::Current) {
-                next = &g; // the newest that replaced it
+            if (g.parent == of->number && g.where != Generation::Where::Current) {
+                child = &g;
             }
+        }
+        return child;
+    };
+    for (int i = 0; i < steps; ++i) {
+        const Generation* next = newestChild(at);
+        while (next != nullptr && next->where != Generation::Where::Kept) {
+            next = newestChild(next);
         }
         if (next == nullptr) {
             return {0, i == 0 ? std::string("nothing was undone: there is nothing to redo")
                               : "only " + std::to_string(i) + " step" + (i == 1 ? "" : "s") +
                                     " forward can be taken"};
-        }
-        if (next->where != Generation::Where::Kept) {
-            return {0, "generation " + std::to_string(next->number) + " is no longer kept"};
         }
         at = next;
     }
@@ -732,10 +799,10 @@ PairChange writePairWithHistory(const PairWrite& w) {
     std::vector<CommitSlot> entries;
     takeStock(w.first, w.second, p, entries);
     PairHistory& h = p.history;
-    const int stored = h.current()->number;
+    const int stored = numberToKeepAs(w.first, w.second, h, h.current()->number);
     keepReplaced(h, *h.find(stored));
     Generation g;
-    g.number = h.generations.back().number + 1;
+    g.number = freeNumber(w.first, h);
     g.parent = stored;
     g.where = Generation::Where::Current;
     g.made = nowText();
@@ -776,7 +843,7 @@ PairChange restoreTo(const fs::path& first, const fs::path& second, Prepared& p,
     }
     const std::string restoredWhat = back->what;
     const std::string restoredMade = back->made;
-    const int stored = h.current()->number;
+    const int stored = numberToKeepAs(first, second, h, h.current()->number);
     keepReplaced(h, *h.find(stored));
     back = h.find(target);
     back->where = Generation::Where::Current;

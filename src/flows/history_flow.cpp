@@ -117,7 +117,8 @@ HistoryListing listTerrainHistory(const std::string& l2Path) {
     std::string recovered;
     PairHistory h;
     if (!pairRecovered(l2Path, l2, o2, recovered, error) || !readPairHistory(l2, h, error)) {
-        listing.text = "Cannot list the history of " + l2Path + ": " + error + "\n";
+        listing.text = "Cannot list the history of " + l2Path + ": " + error +
+                       (error.ends_with('.') ? "\n" : ".\n");
         return listing;
     }
     listing.ok = true;
@@ -156,8 +157,9 @@ HistoryListing listTerrainHistory(const std::string& l2Path) {
                      (damaged ? "  (its files are missing or were changed since)" : ""));
     }
     if (givenUp > 0) {
-        t += std::to_string(givenUp) + " older generation" + (givenUp == 1 ? " was" : "s were") +
-             " given up to keep the last " + std::to_string(h.keep) + ".\n";
+        t += std::to_string(givenUp) + " older generation" + (givenUp == 1 ? " is" : "s are") +
+             " no longer kept (given up to keep the last " + std::to_string(h.keep) +
+             ", or replaced outside Vantor).\n";
     }
     t += std::to_string(h.keptCount()) + " generation" + (h.keptCount() == 1 ? "" : "s") +
          " kept besides the one in place: " + byteSizeText(h.keptBytes()) + ".\n";
@@ -186,7 +188,8 @@ HistoryMove moveTerrainHistory(const std::string& l2Path, int steps, bool redo) 
     std::string recovered;
     PairHistory h;
     if (!pairRecovered(l2Path, l2, o2, recovered, error) || !readPairHistory(l2, h, error)) {
-        move.text = "Cannot " + std::string(verb) + " on " + l2Path + ": " + error + ".";
+        move.text = "Cannot " + std::string(verb) + " on " + l2Path + ": " + error +
+                    (error.ends_with('.') ? "" : ".");
         move.change.error = error;
         return move;
     }

@@ -100,6 +100,11 @@ bool terrainPairNames(const std::string& terrainPath, fs::path& realL2, fs::path
         return false;
     }
     // The terrain path names the O2 once the pair is open, as the suite's tools keep it.
+    const std::string extension = fromFsPath(toFsPath(terrainPath).extension());
+    if (!equalsIgnoreCase(extension, ".L2") && !equalsIgnoreCase(extension, ".O2")) {
+        error = terrainPath + " is no .L2 terrain file";
+        return false;
+    }
     std::string l2Name = terrainPath;
     if (l2Name.size() >= 2) {
         l2Name.replace(l2Name.size() - 2, 2, "L2");

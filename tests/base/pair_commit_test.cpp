@@ -162,6 +162,11 @@ TEST(CommitRecovery, AJournalThatIsNotWholeOrNotOursChangesNothing) {
     outside.replace(outside.find("T.L2.vantor-partial-a"), 21, "../elsewhere/T.L2");
     std::string absolute = text;
     absolute.replace(absolute.find("T.L2.vantor-partial-a"), 21, "/etc/passwd");
+    std::string anotherPair = text;
+    anotherPair.replace(anotherPair.find("first\tT.L2"), 11, "first\tK.L2");
+    std::string userFileRemoved = text;
+    userFileRemoved.replace(userFileRemoved.rfind("end\t"), std::string::npos,
+                            "remove\tTheater.csv\nend\t8\n");
     std::string foreignFolder = text;
     foreignFolder.replace(foreignFolder.find("T.L2.vantor-history/g0001-T.L2"), 20, "some-folder/");
     const std::pair<const char*, std::string> journals[] = {
@@ -179,6 +184,23 @@ TEST(CommitRecovery, AJournalThatIsNotWholeOrNotOursChangesNothing) {
         EXPECT_EQ(testing::readFile(s.dir.path / "T.L2.vantor-journal"), journal);
     }
 }
+
+#ifndef _WIN32
+// Any name the folder can hold is a name the journal can hold.
+TEST(CommitRecovery, NamesWithColonsBackslashesAndBlanksAreRecovered) {
+    testing::TempDir dir;
+    const fs::path l2 = dir.write("Map 1:2\\x.L2", "old L2");
+    CommitJournal journal;
+    journal.what = "Mend";
+    journal.entries = {{l2, dir.write("Map 1:2\\x.L2.vantor-partial-a", "new L2"),
+                        dir.path / "Map 1:2\\x.L2.vantor-old-b", true}};
+    fs::rename(l2, dir.path / "Map 1:2\\x.L2.vantor-old-b");
+    dir.write("Map 1:2\\x.L2.vantor-journal", journalText(l2, journal));
+    const Recovery r = recoverCommit(l2, false);
+    EXPECT_EQ(r.outcome, RecoveryOutcome::Finished) << r.error;
+    EXPECT_EQ(testing::readFile(l2), "new L2");
+}
+#endif
 
 TEST(CommitRecovery, ADryRunSaysWhatItWouldDoAndWhereTheContentIsAndMovesNothing) {
     for (std::size_t done = 0; done <= 5; ++done) {

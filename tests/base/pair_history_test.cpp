@@ -137,8 +137,10 @@ TEST(PairHistory, TheFirstGenerationAndTheLastReplacedAreKeptTheRestGivenUp) {
     }
     EXPECT_EQ(h.keptCount(), 3);
     EXPECT_EQ(undoStep(h, 2).target, 4);
-    EXPECT_EQ(undoStep(h, 3).target, 0);
-    EXPECT_NE(undoStep(h, 3).why.find("no longer kept"), std::string::npos);
+    // Undo goes over the generations given up, down to the first, which is always kept.
+    EXPECT_EQ(undoStep(h, 3).target, 1);
+    EXPECT_EQ(undoStep(h, 4).target, 0);
+    EXPECT_NE(undoStep(h, 4).why.find("only 3 steps back"), std::string::npos);
 }
 
 TEST(PairHistory, AWriteThatCannotBeMadeSafelyIsRefusedAndLeavesEverythingAsItWas) {
@@ -299,6 +301,66 @@ TEST(PairHistory, WhatMustStayKeptStaysAndWhatWasChangedIsNotPutBack) {
     EXPECT_NE(undo.error.find("were changed since they were kept"), std::string::npos)
         << undo.error;
     EXPECT_EQ(written.inPlace(), "v2");
+}
+
+// What copies, restores and other programs do to a history folder never costs a generation.
+TEST(PairHistory, AnOlderIndexStrayFilesAndOutsideEditsLoseNothing) {
+    // An older index comes back (the folder restored from a copy): the generations it thinks in
+    // place but that lie in the history are kept, not deleted as given up.
+    Theater older;
+    ASSERT_EQ(older.write("v1").state, SetState::New);
+    const std::string indexAtV1 = testing::readFile(historyIndexFor(older.l2));
+    ASSERT_EQ(older.write("v2").state, SetState::New);
+    older.dir.write("T.L2.vantor-history/history.txt", indexAtV1); // says v1 is in place
+    ASSERT_EQ(older.write("v3").state, SetState::New);
+    ASSERT_EQ(older.write("v4").state, SetState::New); // the next change removes what is given up
+    const PairHistory h = older.history();
+    bool v1Kept = false;
+    for (const Generation& g : h.generations) {
+        if (g.what == "Work v1") {
+            v1Kept = g.where == Generation::Where::Kept &&
+                     testing::readFile(generationFileFor(older.l2, g.number, older.l2)) == "L2 v1";
+        }
+    }
+    EXPECT_TRUE(v1Kept);
+
+    // Stray files under the names a generation would take: it takes a number no file has.
+    Theater stray;
+    ASSERT_EQ(stray.write("v1").state, SetState::New);
+    stray.dir.write("T.L2.vantor-history/g0002-T.L2", "stray");
+    const PairChange change = stray.write("v2");
+    ASSERT_EQ(change.state, SetState::New) << change.error;
+    EXPECT_EQ(testing::readFile(generationFileFor(stray.l2, change.replacedGeneration, stray.l2)),
+              "L2 v1");
+    EXPECT_EQ(testing::readFile(stray.dir.path / "T.L2.vantor-history/g0002-T.L2"), "stray");
+
+    // After another program changed the pair, undo goes over what it lost to what is kept.
+    Theater edited;
+    ASSERT_EQ(edited.write("v1").state, SetState::New);
+    ASSERT_EQ(edited.write("v2").state, SetState::New);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    edited.dir.write("T.L2", "L2 ed");
+    edited.dir.write("T.O2", "O2 ed");
+    ASSERT_EQ(edited.write("v3").state, SetState::New);
+    ASSERT_EQ(moveGenerations(edited.l2, edited.o2, 2, false).state, SetState::New);
+    EXPECT_EQ(edited.inPlace(), "v1") << "over the lost v2, to the kept v1";
+
+    // A backup name written to is the user's: left as it is, and its generation never removed.
+    Theater backup;
+    std::string error;
+    ASSERT_TRUE(setHistoryKeep(backup.l2, backup.o2, 1, error)) << error;
+    ASSERT_EQ(backup.write("v1").state, SetState::New);
+    ASSERT_EQ(backup.write("v2").state, SetState::New);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    backup.dir.write("T.L2.bak", "L2 my edit"); // through the second name of generation 2
+    for (const char* v : {"v3", "v4", "v5"}) {
+        const PairChange c = backup.write(v);
+        ASSERT_EQ(c.state, SetState::New) << c.error;
+    }
+    EXPECT_EQ(testing::readFile(backup.dir.path / "T.L2.bak"), "L2 my edit");
+    EXPECT_EQ(backup.history().find(2)->where, Generation::Where::Pruned);
+    EXPECT_EQ(testing::readFile(generationFileFor(backup.l2, 2, backup.l2)), "L2 my edit")
+        << "given up, but not removed: it holds the user's edit";
 }
 
 TEST(PairHistory, TheIndexIsReadOnlyWhenItIsWhole) {

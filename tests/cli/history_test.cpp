@@ -116,11 +116,12 @@ TEST_F(History, ADryRunMeetsAnInterruptedWriteWithoutChangingAnything) {
     ASSERT_EQ(run(dir, {"--terrain", "@Theater.L2", "undo"}).exitCode, 0);
     // An undo stopped after the old pair went aside: the pair is not in place at all.
     const fs::path history = dir.path / "Theater.L2.vantor-history";
-    const std::string journal = "Vantor commit journal 1\nwhat\tRedo of the levelling\n"
+    const std::string journal = "Vantor commit journal 1\nfirst\tTheater.L2\n"
+                                "what\tRedo of the levelling\n"
                                 "slot\tTheater.L2\tTheater.L2.vantor-history/g0002-Theater.L2\t"
                                 "Theater.L2.vantor-history/g0001-Theater.L2\tkept\n"
                                 "slot\tTheater.O2\tTheater.L2.vantor-history/g0002-Theater.O2\t"
-                                "Theater.L2.vantor-history/g0001-Theater.O2\tkept\nend\t4\n";
+                                "Theater.L2.vantor-history/g0001-Theater.O2\tkept\nend\t5\n";
     fs::rename(dir.path / "Theater.L2", history / "g0001-Theater.L2");
     fs::rename(dir.path / "Theater.O2", history / "g0001-Theater.O2");
     dir.write("Theater.L2.vantor-journal", journal);
@@ -175,11 +176,11 @@ TEST_F(History, APairOfLinksIsWrittenWhereItsFilesAre) {
         fs::rename(real.path / name, history / (std::string("g0002-") + name));
     }
     real.write("Theater.L2.vantor-journal",
-               "Vantor commit journal 1\nwhat\tUndo of the levelling\n"
+               "Vantor commit journal 1\nfirst\tTheater.L2\nwhat\tUndo of the levelling\n"
                "slot\tTheater.L2\tTheater.L2.vantor-history/g0001-Theater.L2\t"
                "Theater.L2.vantor-history/g0002-Theater.L2\tkept\n"
                "slot\tTheater.O2\tTheater.L2.vantor-history/g0001-Theater.O2\t"
-               "Theater.L2.vantor-history/g0002-Theater.O2\tkept\nend\t4\n");
+               "Theater.L2.vantor-history/g0002-Theater.O2\tkept\nend\t5\n");
     const auto opened = run(links, {"--terrain", "@Theater.L2", "info", "0", "0"});
     EXPECT_EQ(opened.exitCode, 0) << opened.err;
     EXPECT_TRUE(contains(opened.out, "was found and finished")) << opened.out;

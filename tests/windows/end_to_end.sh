@@ -49,9 +49,24 @@ run --dir "$wdir" --terrain "$wdir\\Theater.L2" --source "$wdir\\Theater.csv" \
 run --dir "$wdir" ocd-generate | grep -q "OCD Objects found" || fail "ocd-generate"
 run --dir "$wdir" --terrain "$wdir\\Theater.L2" --source "$wdir\\Theater.csv" \
     --out "$wdir\\Checked.csv" check-cities | grep -q "Objects written" || fail "check-cities"
-cp "$dir/Theater.L2" "$dir/Theater.O2" "$work/" 
-run --dir "$wdir" --terrain "$wdir\\Theater.L2" --source "$wdir\\Theater.csv" \
-    level-airbases | grep -q "Airbases were leveled" || fail "level-airbases"
+cp "$dir/Theater.L2" "$dir/Theater.O2" "$work/"
+out=$(run --dir "$wdir" --terrain "$wdir\\Theater.L2" --source "$wdir\\Theater.csv" level-airbases)
+echo "$out" | grep -q "Airbases were leveled" || fail "level-airbases: $out"
+# The write-back is a commit with the Windows file calls: the old pair kept in the history (and
+# under its backup names), the journal and the lock's wait gone, undo and redo through it.
+echo "$out" | grep -q "kept as generation 1 of the history" || fail "the write-back: $out"
+[ -f "$dir/Theater.L2.vantor-history/g0001-Theater.L2" ] || fail "no history generation"
+cmp -s "$dir/Theater.L2.bak" "$work/Theater.L2" || fail "Theater.L2.bak is not the old L2"
+[ ! -e "$dir/Theater.L2.vantor-journal" ] || fail "the journal was left behind"
+levelled=$(mktemp)
+cp "$dir/Theater.L2" "$levelled"
+run --terrain "$wdir\\Theater.L2" undo | grep -q "is in place again" || fail "undo"
+cmp -s "$dir/Theater.L2" "$work/Theater.L2" || fail "undo did not put the old L2 back"
+cmp -s "$dir/Theater.O2" "$work/Theater.O2" || fail "undo did not put the old O2 back"
+run --terrain "$wdir\\Theater.L2" redo | grep -q "is in place again" || fail "redo"
+cmp -s "$dir/Theater.L2" "$levelled" || fail "redo did not bring the levelled L2 back"
+run --terrain "$wdir\\Theater.L2" history | grep -q "Levelling of" || fail "history"
+rm -f "$levelled"
 run --dir "$wdir" --terrain "$wdir\\Theater.L2" --source "$wdir\\Theater.csv" \
     --out "$wdir\\Map.png" render --scale 2 | grep -q "Wrote" || fail "render"
 head -c 8 "$dir/Map.png" | od -An -c | grep -q "P   N   G" || fail "Map.png is no PNG"
