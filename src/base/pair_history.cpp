@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <ctime>
+#include <map>
 
 namespace vantor {
 
@@ -620,6 +621,41 @@ std::string historyText(const fs::path& first, const fs::path& second, const Pai
     return text;
 }
 
+namespace {
+
+// Every walk back along what each generation replaced ends: a generation that (through
+// others) replaced itself would keep undo and redo walking for ever.
+bool parentsEndAtTheFirst(const PairHistory& h) {
+    std::map<int, std::size_t> at;
+    for (std::size_t i = 0; i < h.generations.size(); ++i) {
+        at.emplace(h.generations[i].number, i);
+    }
+    enum class Mark : unsigned char { Unseen, OnWalk, Ends };
+    std::vector<Mark> mark(h.generations.size(), Mark::Unseen);
+    std::vector<std::size_t> walk;
+    for (std::size_t start = 0; start < h.generations.size(); ++start) {
+        walk.clear();
+        for (std::size_t i = start; mark[i] != Mark::Ends;) {
+            if (mark[i] == Mark::OnWalk) {
+                return false; // back where this walk went through
+            }
+            mark[i] = Mark::OnWalk;
+            walk.push_back(i);
+            const auto parent = at.find(h.generations[i].parent);
+            if (parent == at.end()) {
+                break;
+            }
+            i = parent->second;
+        }
+        for (std::size_t w : walk) {
+            mark[w] = Mark::Ends;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool parseHistory(std::string_view text, PairHistory& h) {
     h = {};
     bool titled = false;
@@ -665,7 +701,7 @@ bool parseHistory(std::string_view text, PairHistory& h) {
     const auto currents = std::count_if(h.generations.begin(), h.generations.end(), [](auto& g) {
         return g.where == Generation::Where::Current;
     });
-    return ok && titled && (h.generations.empty() || currents == 1);
+    return ok && titled && (h.generations.empty() || currents == 1) && parentsEndAtTheFirst(h);
 }
 
 bool readPairHistory(const fs::path& first, PairHistory& history, std::string& error) {

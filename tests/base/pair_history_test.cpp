@@ -383,6 +383,13 @@ TEST(PairHistory, TheIndexIsReadOnlyWhenItIsWhole) {
         // An order past the count of changes: the index was not written by one change.
         {head + "generation\t1\t0\tcurrent\t2\t-\t-\t5\t1\t5\t1\t7\t8\tA\n", false},
         {head + one + "generation\t2\t1\tcurrent\t0\t-\t-\t5\t2\t5\t2\t7\t8\n", false},
+        // A generation that replaced itself, directly or through others: undo would never end.
+        {head + "generation\t1\t1\tcurrent\t0\t-\t-\t5\t1\t5\t1\t7\t8\tA\n", false},
+        {head + "generation\t1\t2\tkept\t1\t-\t-\t5\t1\t5\t1\t7\t8\tA\n" + two, false},
+        // A later number as parent is what renumbering around a stray file leaves: fine.
+        {head + "generation\t1\t3\tkept\t1\t-\t-\t5\t1\t5\t1\t7\t8\tA\n" +
+             "generation\t3\t0\tcurrent\t0\t-\t-\t5\t1\t5\t1\t7\t8\tA\n",
+         true},
     };
     for (const auto& [text, whole] : cases) {
         SCOPED_TRACE(text);
