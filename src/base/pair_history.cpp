@@ -143,9 +143,10 @@ int highestNumberIn(const fs::path& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = nameOf(it->path());
+        const std::size_t dash = name.find('-');
         int number = 0;
-        if (name.size() > 6 && name[0] == 'g' && name[5] == '-' &&
-            parseNumber(std::string_view(name).substr(1, 4), number)) {
+        if (name[0] == 'g' && dash != std::string::npos && dash >= 5 &&
+            parseNumber(std::string_view(name).substr(1, dash - 1), number)) {
             highest = std::max(highest, number);
         }
     }

@@ -333,6 +333,10 @@ TEST(PairHistory, AnOlderIndexStrayFilesAndOutsideEditsLoseNothing) {
     EXPECT_EQ(testing::readFile(generationFileFor(stray.l2, change.replacedGeneration, stray.l2)),
               "L2 v1");
     EXPECT_EQ(testing::readFile(stray.dir.path / "T.L2.vantor-history/g0002-T.L2"), "stray");
+    stray.dir.write("T.L2.vantor-history/g12345-T.O2", "stray"); // numbers past four digits
+    ASSERT_EQ(stray.write("v3").state, SetState::New);
+    EXPECT_EQ(stray.history().current()->number, 12346);
+    EXPECT_EQ(testing::readFile(stray.dir.path / "T.L2.vantor-history/g12345-T.O2"), "stray");
 
     // After another program changed the pair, undo goes over what it lost to what is kept.
     Theater edited;
