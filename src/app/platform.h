@@ -40,6 +40,14 @@ struct FileRequestResult {
     int errorCode = 0;
 };
 
+// A line of text asked of the user: the dialog's title, the label above the field and what the
+// field holds at first.
+struct TextRequest {
+    std::string title;
+    std::string label;
+    std::string initial;
+};
+
 // What the progress window shows.
 struct ProgressView {
     std::string caption;
@@ -61,6 +69,8 @@ struct SettingRead {
 struct Platform {
     std::function<MessageAnswer(const MessageBoxRequest&)> messageBox;
     std::function<FileRequestResult(const FileRequest&)> requestFile;
+    // A line of text asked for (a git revision): the answer, or nothing for Cancel.
+    std::function<std::optional<std::string>(const TextRequest&)> requestText;
 
     std::function<void(const std::string&)> setWindowTitle;
     std::function<void()> beep;

@@ -42,6 +42,13 @@ FileRequestResult requestFile(const Platform& platform, const FileRequest& reque
     return {};
 }
 
+std::optional<std::string> requestText(const Platform& platform, const TextRequest& request) {
+    if (platform.requestText) {
+        return platform.requestText(request);
+    }
+    return std::nullopt;
+}
+
 void setWindowTitle(const Platform& platform, const std::string& title) {
     if (platform.setWindowTitle) {
         platform.setWindowTitle(title);

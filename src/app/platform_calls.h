@@ -17,6 +17,7 @@ void showMessages(const Platform& platform, const std::vector<MessageBoxRequest>
 // Where an operation hands a message it must show while it runs.
 MessageSink messageSink(const Platform& platform);
 FileRequestResult requestFile(const Platform& platform, const FileRequest& request);
+std::optional<std::string> requestText(const Platform& platform, const TextRequest& request);
 void setWindowTitle(const Platform& platform, const std::string& title);
 void beep(const Platform& platform);
 void postCommand(const Platform& platform, int id);

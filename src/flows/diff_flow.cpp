@@ -6,7 +6,9 @@
 #include "base/file_guard.h"
 #include "base/file_lookup.h"
 #include "base/file_system.h"
+#include "base/git_files.h"
 #include "base/input_file.h"
+#include "base/process.h"
 #include "base/safe_writer.h"
 #include "base/text_util.h"
 #include "objectives/export_format.h"
@@ -72,6 +74,54 @@ bool pickVersion(const Platform& platform, const std::string& title, const std::
     return true;
 }
 
+// The two exports compared into d; false with the reason in d.error.
+bool compareExports(TheaterDiff& d, const std::string& beforeSource,
+                    const std::string& afterSource) {
+    std::string error;
+    std::string beforeText;
+    std::string afterText;
+    std::vector<std::string_view> beforeLines;
+    std::vector<std::string_view> afterLines;
+    for (const auto& [path, text, lines] : {std::tuple{&beforeSource, &beforeText, &beforeLines},
+                                            std::tuple{&afterSource, &afterText, &afterLines}}) {
+        if (path->empty()) {
+            d.error = "give both exports to compare them";
+            return false;
+        }
+        if (!readLines(*path, *text, *lines, error)) {
+            d.error = withReason("Cannot read the export " + *path, error);
+            return false;
+        }
+        // Random bytes, a terrain file, an ini file or a class list would compare as lines of
+        // something: an export begins with its title ("1...") and the header that names its
+        // columns.
+        const auto namesColumn = [](std::string_view header, std::string_view name) {
+            for (int k = 0; k < 64; ++k) {
+                if (equalsIgnoreCase(trimBlanks(fieldText(k, header)), name)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        const char* shape =
+            lines->empty() || !lines->front().starts_with('1')
+                ? exportShapeProblem(lines->size(), lines->empty() ? "" : lines->front())
+            : text->find('\0') != std::string::npos
+                ? "it holds NUL bytes, which no objective export has"
+            : lines->size() < 2 || !namesColumn((*lines)[1], "Name") ||
+                    !namesColumn((*lines)[1], "ID")
+                ? "it is no objective export: its second line is no header naming the Name "
+                  "and ID columns"
+                : nullptr;
+        if (shape != nullptr) {
+            d.error = withReason("Cannot compare the export " + *path, shape);
+            return false;
+        }
+    }
+    d.objectives = diffExports(beforeLines, afterLines);
+    return true;
+}
+
 } // namespace
 
 bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
@@ -109,6 +159,39 @@ bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
     return true;
 }
 
+RevisionCopy copyRevision(const std::string& terrain, const std::string& source,
+                          const std::string& revision, const std::filesystem::path& folder) {
+    RevisionCopy copy;
+    std::vector<std::pair<std::filesystem::path, std::string*>> files;
+    if (!terrain.empty()) {
+        files.emplace_back(toFsPath(terrain), &copy.terrain);
+        if (equalsIgnoreCase(fromFsPath(toFsPath(terrain).extension()), ".L2")) {
+            files.emplace_back(findBeside(o2PathFor(terrain)), nullptr);
+        }
+    }
+    if (!source.empty()) {
+        files.emplace_back(toFsPath(source), &copy.source);
+    }
+    for (const auto& [file, path] : files) {
+        std::error_code ec;
+        const std::filesystem::path folderOfFile =
+            std::filesystem::absolute(file, ec).parent_path();
+        std::string error;
+        const std::filesystem::path top = gitWorkTreeOf(folderOfFile, error);
+        const std::filesystem::path to = folder / file.filename();
+        if (top.empty() || !gitFileAt(top, revision, file, to, error)) {
+            copy.error = withReason("Cannot read " + fromFsPath(file) + " as revision " + revision +
+                                        " holds it",
+                                    error);
+            return copy;
+        }
+        if (path != nullptr) {
+            *path = fromFsPath(to);
+        }
+    }
+    return copy;
+}
+
 TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
                         const std::string& afterTerrain, const std::string& beforeSource,
                         const std::string& afterSource) {
@@ -135,53 +218,84 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
         d.terrain = diffTerrain(state.terrain.matrix, d.after);
     }
     if (!beforeSource.empty() || !afterSource.empty()) {
-        std::string beforeText;
-        std::string afterText;
-        std::vector<std::string_view> beforeLines;
-        std::vector<std::string_view> afterLines;
-        for (const auto& [path, text, lines] :
-             {std::tuple{&beforeSource, &beforeText, &beforeLines},
-              std::tuple{&afterSource, &afterText, &afterLines}}) {
-            if (path->empty()) {
-                d.error = "give both exports to compare them";
-                return d;
-            }
-            if (!readLines(*path, *text, *lines, error)) {
-                d.error = withReason("Cannot read the export " + *path, error);
-                return d;
-            }
-            // Random bytes, a terrain file, an ini file or a class list would compare as lines of
-            // something: an export begins with its title ("1...") and the header that names its
-            // columns.
-            const auto namesColumn = [](std::string_view header, std::string_view name) {
-                for (int k = 0; k < 64; ++k) {
-                    if (equalsIgnoreCase(trimBlanks(fieldText(k, header)), name)) {
-                        return true;
-                    }
-                }
-                return false;
-            };
-            const char* shape =
-                lines->empty() || !lines->front().starts_with('1')
-                    ? exportShapeProblem(lines->size(), lines->empty() ? "" : lines->front())
-                : text->find('\0') != std::string::npos
-                    ? "it holds NUL bytes, which no objective export has"
-                : lines->size() < 2 || !namesColumn((*lines)[1], "Name") ||
-                        !namesColumn((*lines)[1], "ID")
-                    ? "it is no objective export: its second line is no header naming the Name "
-                      "and ID columns"
-                    : nullptr;
-            if (shape != nullptr) {
-                d.error = withReason("Cannot compare the export " + *path, shape);
-                return d;
-            }
-        }
-        d.objectives = diffExports(beforeLines, afterLines);
+        compareExports(d, beforeSource, afterSource);
     }
     return d;
 }
 
+namespace {
+
+// The comparison kept and shown, or its failure said.
+bool showComparison(ApplicationState& state, const Platform& platform, TheaterDiff d) {
+    if (!d.error.empty()) {
+        showMessage(platform, d.error, texts::error, MessageIcon::Error);
+        return false;
+    }
+    state.diff.last = std::move(d);
+    state.diff.done = true;
+    if (platform.showDiff) {
+        platform.showDiff();
+    } else {
+        showMessage(platform, diffSummary(state.diff.last), "Compare Versions",
+                    MessageIcon::Information);
+    }
+    return true;
+}
+
+// The open terrain and the list's export (the later versions) against what a git revision holds.
+TheaterDiff diffWithRevision(const ApplicationState& state, const std::string& revision) {
+    TheaterDiff d;
+    const std::string terrain = openTerrainFile(state.terrain);
+    const ListState& list = state.list.model;
+    const std::string source = list.window.has_value() && list.window->listMode == ListMode::Objects
+                                   ? list.sourcePath
+                                   : std::string();
+    TemporaryFolder folder;
+    if (!folder.make(d.error)) {
+        return d;
+    }
+    const RevisionCopy copy = copyRevision(terrain, source, revision, folder.path());
+    if (!copy.error.empty()) {
+        d.error = copy.error;
+        return d;
+    }
+    std::string error;
+    TerrainMatrix before;
+    if (!readTerrainInto(copy.terrain, state.theater, before, error)) {
+        d.error = withReason("Cannot read the terrain " + terrain + " at " + revision, error);
+        return d;
+    }
+    d.after = state.terrain.matrix;
+    d.terrain = diffTerrain(before, d.after);
+    d.beforeRead = std::move(before);
+    if (!source.empty() && !compareExports(d, copy.source, source)) {
+        return d;
+    }
+    d.beforeTerrain = terrain + " at " + revision;
+    d.afterTerrain = terrain;
+    d.beforeSource = source.empty() ? source : source + " at " + revision;
+    d.afterSource = source;
+    return d;
+}
+
+} // namespace
+
 bool compareVersionsCommand(ApplicationState& state, const Platform& platform) {
+    // In a git work tree the open versions can be compared with a revision instead of files.
+    std::string notInGit;
+    if (state.terrain.terrainOpen &&
+        !equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M") &&
+        !gitWorkTreeOf(toFsPath(folderPart(state.terrain.terrainPath)), notInGit).empty()) {
+        const std::optional<std::string> revision = requestText(
+            platform, {"Against a Git Revision",
+                       "Compare the open terrain and the listed export with what a git revision "
+                       "holds (a commit, tag or branch; HEAD is the last commit).\nCancel picks "
+                       "the files of another version instead.",
+                       "HEAD"});
+        if (revision && !trimBlanks(*revision).empty()) {
+            return showComparison(state, platform, diffWithRevision(state, trimBlanks(*revision)));
+        }
+    }
     std::string afterTerrain;
     if (state.terrain.terrainOpen &&
         !pickVersion(platform, "Later Version of the Terrain (Cancel: the exports alone)",
@@ -215,20 +329,8 @@ bool compareVersionsCommand(ApplicationState& state, const Platform& platform) {
     if (afterTerrain.empty() && afterSource.empty()) {
         return false;
     }
-    TheaterDiff d = diffTheater(state, platform, afterTerrain, beforeSource, afterSource);
-    if (!d.error.empty()) {
-        showMessage(platform, d.error, texts::error, MessageIcon::Error);
-        return false;
-    }
-    state.diff.last = std::move(d);
-    state.diff.done = true;
-    if (platform.showDiff) {
-        platform.showDiff();
-    } else {
-        showMessage(platform, diffSummary(state.diff.last), "Compare Versions",
-                    MessageIcon::Information);
-    }
-    return true;
+    return showComparison(state, platform,
+                          diffTheater(state, platform, afterTerrain, beforeSource, afterSource));
 }
 
 bool writeDiffFile(const TheaterDiff& diff, const std::string& path, std::string_view bytes,

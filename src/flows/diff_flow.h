@@ -4,6 +4,7 @@
 #include "terrain/theater.h"
 #include "tools/theater_diff.h"
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,17 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
 // of the pair finished or undone first; `note` says so). False with the reason in error.
 bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
                      TerrainMatrix& matrix, std::string& error, std::string* note = nullptr);
+
+// The terrain (with its O2) and the export as the git revision `revision` holds them, copied
+// under their own names into `folder`: the copies' paths (empty where none was asked for), or
+// the reason in error. The files are found in the repository by where they are now.
+struct RevisionCopy {
+    std::string terrain;
+    std::string source;
+    std::string error;
+};
+RevisionCopy copyRevision(const std::string& terrain, const std::string& source,
+                          const std::string& revision, const std::filesystem::path& folder);
 
 // Actions > "Compare Versions..." (10245): the open terrain with a later version the user picks
 // (or Cancel: the exports alone), and the list's export (or one picked) with a later one; the

@@ -1,14 +1,18 @@
 #include "terrain/terrain_text.h"
 
+#include "terrain/terrain_matrix.h"
+
 #include <charconv>
-#include <string_view>
+#include <cmath>
+#include <string>
+#include <vector>
 
 namespace vantor {
 
 namespace {
 
-void appendNumber(std::string& out, std::uint32_t value) {
-    char digits[16];
+void appendNumber(std::string& out, std::uint64_t value) {
+    char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
     out.append(digits, result.ptr);
 }
@@ -29,87 +33,78 @@ void appendPost(std::string& line, const TerrainPost& p) {
     }
 }
 
-bool put(const std::string& line, std::FILE* out) {
-    return std::fwrite(line.data(), 1, line.size(), out) == line.size();
+bool put(const std::string& text, std::FILE* out) {
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
 }
 
 } // namespace
 
-bool writeLoneL2Text(const std::vector<unsigned char>& l2, std::FILE* out) {
+bool writeL2Text(std::span<const unsigned char> l2, std::FILE* out) {
     const std::size_t seven = postsPerSection * recordSize(SevenByteRecords);
     const std::size_t nine = postsPerSection * recordSize(NineByteRecords);
     const bool nineBytes = l2.size() % seven != 0 && l2.size() % nine == 0;
     const std::size_t block = nineBytes ? nine : seven;
-    if (!put("L2 " + std::to_string(l2.size()) + " bytes, " + (nineBytes ? "9" : "7") +
-                 "-byte records\n",
-             out)) {
-        return false;
-    }
+    std::string text = "L2 " + std::to_string(l2.size()) + " bytes, " + (nineBytes ? "9" : "7") +
+                       "-byte records\n";
     std::vector<TerrainPost> posts(postsPerSection);
-    for (std::size_t b = 0; b * block + block <= l2.size(); ++b) {
-        const unsigned char* bytes = l2.data() + b * block;
+    constexpr std::size_t flushAt = 1 << 20;
+    for (std::size_t at = 0; at + block <= l2.size(); at += block) {
         if (nineBytes) {
-            decodeRecords<NineByteRecords>(bytes, posts.size(), posts.data());
+            decodeRecords<NineByteRecords>(l2.data() + at, posts.size(), posts.data());
         } else {
-            decodeRecords<SevenByteRecords>(bytes, posts.size(), posts.data());
+            decodeRecords<SevenByteRecords>(l2.data() + at, posts.size(), posts.data());
         }
         for (int row = 0; row < postsPerSectionSide; ++row) {
-            std::string line = "block " + std::to_string(b) + " row " + std::to_string(row) + ":";
+            text += 'r';
+            appendNumber(text, static_cast<std::uint64_t>(row));
+            text += ':';
             for (int col = 0; col < postsPerSectionSide; ++col) {
-                appendPost(line, posts[static_cast<std::size_t>(row * postsPerSectionSide + col)]);
+                appendPost(text, posts[static_cast<std::size_t>(row * postsPerSectionSide + col)]);
             }
-            line += '\n';
-            if (!put(line, out)) {
+            text += '\n';
+        }
+        if (text.size() >= flushAt) {
+            if (!put(text, out)) {
                 return false;
             }
+            text.clear();
         }
     }
-    if (l2.size() % block != 0 &&
-        !put("and " + std::to_string(l2.size() % block) + " bytes that make no block\n", out)) {
-        return false;
+    if (l2.size() % block != 0) {
+        text += "and " + std::to_string(l2.size() % block) + " bytes that make no block\n";
     }
-    return std::fflush(out) == 0;
+    return put(text, out) && std::fflush(out) == 0;
 }
 
-bool writeO2Text(const std::vector<unsigned char>& o2, std::FILE* out) {
-    if (!put("O2 " + std::to_string(o2.size() / 4) + " block offsets\n", out)) {
-        return false;
-    }
-    for (std::size_t i = 0; i + 4 <= o2.size(); i += 4) {
-        const std::uint32_t offset = std::uint32_t{o2[i]} | (std::uint32_t{o2[i + 1]} << 8) |
-                                     (std::uint32_t{o2[i + 2]} << 16) |
-                                     (std::uint32_t{o2[i + 3]} << 24);
-        if (!put("entry " + std::to_string(i / 4) + ": " + std::to_string(offset) + "\n", out)) {
-            return false;
+bool writeO2Text(std::span<const unsigned char> o2, std::FILE* out) {
+    const std::size_t entries = o2.size() / 4;
+    auto side = static_cast<std::size_t>(std::llround(std::sqrt(static_cast<double>(entries))));
+    const bool square = side * side == entries;
+    std::string text = "O2 " + std::to_string(entries) + " block offsets";
+    text +=
+        square ? ", " + std::to_string(side) + " x " + std::to_string(side) + " sections\n" : "\n";
+    for (std::size_t i = 0; i < entries; ++i) {
+        const unsigned char* b = o2.data() + i * 4;
+        const std::uint32_t offset = std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) |
+                                     (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24);
+        if (square) {
+            // Sect Y counts section rows from the north edge, as the reports do.
+            text += "Sect X ";
+            appendNumber(text, i % side);
+            text += ", Sect Y ";
+            appendNumber(text, side - 1 - i / side);
+        } else {
+            text += "entry ";
+            appendNumber(text, i);
         }
+        text += ": ";
+        appendNumber(text, offset);
+        text += '\n';
     }
-    return std::fflush(out) == 0;
-}
-
-bool writeTerrainText(const TerrainMatrix& m, std::FILE* out) {
-    std::string line = "terrain " + std::to_string(m.width) + " x " + std::to_string(m.height) +
-                       " posts, " + (m.recordFormat == NineByteRecords ? "9" : "7") +
-                       "-byte records\n";
-    if (std::fputs(line.c_str(), out) == EOF) {
-        return false;
+    if (o2.size() % 4 != 0) {
+        text += "and " + std::to_string(o2.size() % 4) + " bytes that make no offset\n";
     }
-    for (std::int32_t sy = 0; sy < m.sectionsY(); ++sy) {
-        for (std::int32_t sx = 0; sx < m.sectionsX(); ++sx) {
-            for (std::int32_t row = 0; row < postsPerSectionSide; ++row) {
-                line = "sect " + std::to_string(sx) + "," + std::to_string(sy) + " row " +
-                       std::to_string(row) + ":";
-                const std::int32_t y = sy * postsPerSectionSide + row;
-                for (std::int32_t col = 0; col < postsPerSectionSide; ++col) {
-                    appendPost(line, m.at(sx * postsPerSectionSide + col, y));
-                }
-                line += '\n';
-                if (std::fwrite(line.data(), 1, line.size(), out) != line.size()) {
-                    return false;
-                }
-            }
-        }
-    }
-    return std::fflush(out) == 0;
+    return put(text, out) && std::fflush(out) == 0;
 }
 
 } // namespace vantor

@@ -1,25 +1,27 @@
 #pragma once
 
-#include "terrain/terrain_matrix.h"
-
 #include <cstdio>
-#include <string>
-#include <string_view>
-#include <vector>
+#include <span>
 
 namespace vantor {
 
-// A terrain as stable text, for line-by-line comparison (git's textconv): a header with the
-// size and the record layout, then one line per row of a section, from the south-west:
-// "sect 12,5 row 3: 10005/120 10005/121 ...", each post its tile ID and elevation, and its
-// three attribute bytes after a second slash when any is set. A post that changes changes one
-// line; the lines of unchanged rows stay the same.
-bool writeTerrainText(const TerrainMatrix& matrix, std::FILE* out);
+// The terrain files as stable text, for line-by-line comparison (git's textconv). Git hands each
+// file over alone (an old version as a loose blob, with no O2 beside it), so each text is a
+// function of its own file's bytes and nothing else: the same whichever way git hands it over,
+// and safe to cache.
+//
+// An L2: a header with its size and record layout, then each block of 256 posts as 16 lines of
+// 16 posts, from the block's first record: "r3: 10005/120 10005/121 ...", each post its tile ID
+// and elevation, and its three attribute bytes after a second slash when any is set. A changed
+// post changes its own line only. The lines carry no block number: a section that becomes
+// stored (or empty) moves every later block, and numbered lines would then all change; line L
+// of the text (from 1) is row (L - 2) mod 16 of block (L - 2) div 16, and which section a block
+// holds is the O2's to say.
+bool writeL2Text(std::span<const unsigned char> l2, std::FILE* out);
 
-// An L2 file read alone (git hands each file of the pair over by itself): its blocks of 256
-// posts in file order, a line per 16 posts ("block 5 row 3: ..."), in the layout the size names
-// (7-byte records unless only 9 divide it). An O2 file alone: its block offsets, one per line.
-bool writeLoneL2Text(const std::vector<unsigned char>& l2, std::FILE* out);
-bool writeO2Text(const std::vector<unsigned char>& o2, std::FILE* out);
+// An O2: a line per section in block index order, "Sect X 12, Sect Y 200: 123456" (the byte
+// offset of its block in the L2, 0 for the shared empty section), numbered as the reports number
+// sections; "entry N: ..." when the count of offsets is no square.
+bool writeO2Text(std::span<const unsigned char> o2, std::FILE* out);
 
 } // namespace vantor

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -295,21 +296,39 @@ TEST(Diff, ALevellingIsExactlyThePostsItChanged) {
     ASSERT_EQ(run.exitCode, 3) << run.out << run.err;
     EXPECT_EQ(schemaCheck(VANTOR_SOURCE_DIR "/docs/diff.schema.json", t.file("diff.json")), "");
 
-    // Every post of both terrains, from their text forms ("sect X,Y row R: tile/elevation ...").
+    // Every post of both terrains, from their text forms: the O2's says which block each section
+    // is ("Sect X 3, Sect Y 12: 1792"), the L2's gives each block's rows ("r3: tile/elevation
+    // ...").
     const auto posts = [&](const std::string& path) {
-        const auto text = cli({"diff", "--textconv", path});
-        EXPECT_EQ(text.exitCode, 0) << text.err;
-        std::map<std::pair<int, int>, std::string> all;
-        std::istringstream lines(text.out);
+        const auto l2Text = cli({"diff", "--textconv", path});
+        const auto o2Text = cli({"diff", "--textconv", path.substr(0, path.size() - 2) + "O2"});
+        EXPECT_EQ(l2Text.exitCode, 0) << l2Text.err;
+        EXPECT_EQ(o2Text.exitCode, 0) << o2Text.err;
+        std::vector<std::vector<std::string>> rows; // by line of the L2's text
+        std::istringstream l2Lines(l2Text.out);
         std::string line;
-        std::getline(lines, line); // the header
-        while (std::getline(lines, line)) {
-            int sx = 0, sy = 0, row = 0, read = 0;
-            std::sscanf(line.c_str(), "sect %d,%d row %d:%n", &sx, &sy, &row, &read);
-            std::istringstream values(line.substr(static_cast<std::size_t>(read)));
-            std::string post;
-            for (int col = 0; values >> post; ++col) {
-                all[{sx * 16 + col, sy * 16 + row}] = post;
+        std::getline(l2Lines, line); // the header
+        while (std::getline(l2Lines, line)) {
+            std::istringstream values(line.substr(line.find(':') + 1));
+            rows.emplace_back(std::istream_iterator<std::string>(values),
+                              std::istream_iterator<std::string>());
+        }
+        std::map<std::pair<int, int>, std::string> all;
+        std::istringstream o2Lines(o2Text.out);
+        std::getline(o2Lines, line); // the header: "O2 256 block offsets, 16 x 16 sections"
+        const int sections = std::stoi(line.substr(line.find(", ") + 2));
+        while (std::getline(o2Lines, line)) {
+            int sx = 0, sectY = 0;
+            unsigned offset = 0;
+            std::sscanf(line.c_str(), "Sect X %d, Sect Y %d: %u", &sx, &sectY, &offset);
+            const std::size_t block = offset / (256 * 7);
+            const int sy = sections - 1 - sectY;
+            for (int row = 0; row < 16; ++row) {
+                for (int col = 0; col < 16; ++col) {
+                    all[{sx * 16 + col, sy * 16 + row}] =
+                        rows.at(block * 16 + static_cast<std::size_t>(row))
+                            .at(static_cast<std::size_t>(col));
+                }
             }
         }
         return all;
@@ -414,19 +433,24 @@ TEST(Diff, TheTextFormsAreStable) {
     EXPECT_EQ(a.exitCode, 0);
     EXPECT_EQ(a.out, b.out);
     EXPECT_EQ(a.out.rfind("1.0 Objective Export\n", 0), 0u) << a.out.substr(0, 80);
-    // An L2 alone (as git hands an old version over) and an O2 have text forms too.
+    // An L2 reads the same alone (as git hands an old version over) as with its O2 beside it.
     const std::string lone = t.file("alone");
     std::filesystem::create_directory(lone);
     std::filesystem::copy(t.dir.path / "Theater.L2", lone + "/Old.L2");
     const auto l2 = cli({"diff", "--textconv", lone + "/Old.L2"});
     EXPECT_EQ(l2.exitCode, 0) << l2.err;
-    EXPECT_NE(l2.out.find("\nblock 0 row 0: "), std::string::npos);
+    const auto pair = cli({"diff", "--textconv", t.l2});
+    EXPECT_EQ(pair.out, l2.out);
+    EXPECT_NE(l2.out.find("\nr0: "), std::string::npos);
+    const std::size_t blocks = std::filesystem::file_size(t.l2) / (256 * 7);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(l2.out.begin(), l2.out.end(), '\n')),
+              1 + 16 * blocks)
+        << "a line per row of every block";
+    // The O2 names its sections as the reports do: Sect Y from the north edge.
     const auto o2 = cli({"diff", "--textconv", t.file("Theater.O2")});
     EXPECT_EQ(o2.exitCode, 0) << o2.err;
-    EXPECT_NE(o2.out.find("\nentry 0: "), std::string::npos);
-    const auto pair = cli({"diff", "--textconv", t.l2});
-    EXPECT_EQ(std::count(pair.out.begin(), pair.out.end(), '\n'), 1 + 16 * 16 * 16)
-        << "a line per row of every section";
+    EXPECT_EQ(o2.out.rfind("O2 256 block offsets, 16 x 16 sections\nSect X 0, Sect Y 15: ", 0), 0u)
+        << o2.out.substr(0, 100);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "flows/diff_flow.h"
 #include "flows/dispatcher.h"
 #include "sample/sample_theater.h"
+#include "support/run_program.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
@@ -151,8 +152,8 @@ TEST(DiffFlow, TheListedExportIsTheEarlierOneAndAFailureIsSaid) {
         << summary.text;
     EXPECT_TRUE(summary.text.ends_with("the two differ\n"));
     // Each changed section with the area of its posts.
-    for (const char* section : {"\n  section 0,0: 1 post, Map X 3, Map Y 4\n",
-                                "\n  section 1,1: 2 posts, Map X 20 to 21, Map Y 30\n"}) {
+    for (const char* section : {"\n  Sect X 0, Sect Y 7: 1 post, Map X 3, Map Y 4\n",
+                                "\n  Sect X 1, Sect Y 6: 2 posts, Map X 20 to 21, Map Y 30\n"}) {
         EXPECT_NE(summary.text.find(section), std::string::npos) << summary.text;
     }
 
@@ -185,6 +186,47 @@ TEST(DiffFlow, ItsFilesNeverLandOnTheVersionsCompared) {
     const std::filesystem::path out = v.dir.path / "Changes.json";
     EXPECT_TRUE(writeDiffFile(d, out.string(), "{}", error)) << error;
     EXPECT_EQ(slurp(out), "{}");
+}
+
+// In a git work tree Compare Versions offers a revision first: the open terrain (the later
+// version) against what the revision holds; Cancel goes on to the files as before.
+TEST(DiffFlow, InAGitWorkTreeTheOpenTerrainIsComparedWithARevision) {
+    Versions v;
+    const auto git = [&v](std::vector<std::string> args) {
+        args.insert(args.begin(), {"-C", v.dir.str(), "-c", "user.name=B", "-c",
+                                   "user.email=b@example.org", "-c", "commit.gpgsign=false"});
+        return testing::runProgram("git", args).exitCode;
+    };
+    if (testing::runProgram("git", {"--version"}).exitCode != 0) {
+        GTEST_SKIP() << "git is not installed";
+    }
+    ASSERT_EQ(git({"init", "-q"}), 0);
+    ASSERT_EQ(git({"add", "-A"}), 0);
+    ASSERT_EQ(git({"commit", "-q", "-m", "sample"}), 0);
+    v.state.terrain.matrix.at(5, 6).tileId += 1; // as an Apply leaves the open terrain
+
+    const std::size_t filesAsked = v.scripted.fileRequests.size();
+    v.scripted.textAnswers.push_back("HEAD");
+    ASSERT_TRUE(dispatchCommand(v.state, v.scripted.platform(), cmd::CompareVersions));
+    ASSERT_EQ(v.scripted.textRequests.size(), 1u);
+    EXPECT_EQ(v.scripted.textRequests[0].initial, "HEAD");
+    EXPECT_EQ(v.scripted.fileRequests.size(), filesAsked);
+    const TheaterDiff& d = v.state.diff.last;
+    ASSERT_TRUE(d.terrain.has_value());
+    EXPECT_EQ(d.terrain->postsChanged, 1u);
+    ASSERT_TRUE(d.beforeRead.has_value());
+    EXPECT_EQ(d.beforeRead->at(5, 6).tileId + 1, v.state.terrain.matrix.at(5, 6).tileId);
+    EXPECT_TRUE(d.beforeTerrain.ends_with(" at HEAD")) << d.beforeTerrain;
+
+    // A revision that is not there is said; Cancel picks files.
+    v.scripted.textAnswers.push_back("no-such-revision");
+    EXPECT_FALSE(dispatchCommand(v.state, v.scripted.platform(), cmd::CompareVersions));
+    ASSERT_FALSE(v.scripted.messages.empty());
+    EXPECT_NE(v.scripted.messages.back().text.find("no-such-revision"), std::string::npos)
+        << v.scripted.messages.back().text;
+    v.scripted.textAnswers.push_back(std::nullopt);
+    dispatchCommand(v.state, v.scripted.platform(), cmd::CompareVersions);
+    EXPECT_GT(v.scripted.fileRequests.size(), filesAsked);
 }
 
 } // namespace

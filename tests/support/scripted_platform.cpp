@@ -28,6 +28,15 @@ Platform ScriptedPlatform::platform() {
         fileAnswers.pop_front();
         return a;
     };
+    p.requestText = [this](const TextRequest& r) {
+        textRequests.push_back(r);
+        std::optional<std::string> a;
+        if (!textAnswers.empty()) {
+            a = textAnswers.front();
+            textAnswers.pop_front();
+        }
+        return a;
+    };
     p.editScanParameters = [this](ScanDialogModel& model) {
         scanDialogs.push_back(model);
         if (scanEdit) {

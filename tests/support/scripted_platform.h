@@ -27,6 +27,8 @@ struct RecordedMessage {
 struct ScriptedPlatform {
     std::deque<MessageAnswer> answers;
     std::deque<FileRequestResult> fileAnswers;
+    std::deque<std::optional<std::string>> textAnswers; // Cancel when it runs dry
+    std::vector<TextRequest> textRequests;
     bool helpStarts = true;
     bool settingsKeyOpens = true;
     // The scan parameters dialog: edited by scanEdit (if any), then Begin unless scanBegin is
