@@ -31,7 +31,9 @@ Json objectJson(const DiffObject& o) {
 Json terrainJson(const TerrainDiff& t) {
     Json sections = Json::array();
     for (const SectionChange& s : t.sections) {
-        sections.push_back({{"sectionX", s.sectionX},
+        sections.push_back({{"sectX", s.sectX},
+                            {"sectY", s.sectY},
+                            {"sectionX", s.sectionX},
                             {"sectionY", s.sectionY},
                             {"posts", s.posts},
                             {"area",
@@ -89,6 +91,13 @@ Json objectivesJson(const ExportDiff& d) {
                     {"moved", c.moved},
                     {"reclassed", c.reclassed},
                     {"fields", c.fields}};
+        Json values = Json::array();
+        for (std::size_t k = 0; k < c.fields.size() && k < c.fieldValues.size(); ++k) {
+            values.push_back({{"field", c.fields[k]},
+                              {"before", c.fieldValues[k].first},
+                              {"after", c.fieldValues[k].second}});
+        }
+        one["fieldValues"] = std::move(values);
         if (c.parentChanged) {
             one["parent"] = {{"before", c.parentBefore}, {"after", c.parentAfter}};
         }
@@ -150,11 +159,13 @@ void mark(MapImage& image, const MapTransform& t, std::int32_t x, std::int32_t y
     }
 }
 
-bool mapOf(const TerrainMatrix& m, const Marks& marks, const PngEncoder& encode, std::string& out,
-           std::string& error) {
+// One picture of a version: its relief or its tile classes (where a tile change shows), with
+// the changes marked.
+bool pictureOf(const TerrainMatrix& m, const Marks& marks, MapMode mode, const PngEncoder& encode,
+               std::string& out, std::string& error) {
     const MapWindow window = wholeMapWindow(m, 1024);
     MapImage image;
-    renderTerrain(m, TileClassifier{}, MapMode::Relief, window, image);
+    renderTerrain(m, TileClassifier{}, mode, window, image);
     if (window.scale >= 4) {
         drawSectionGrid(window, image);
     }
@@ -179,11 +190,83 @@ bool mapOf(const TerrainMatrix& m, const Marks& marks, const PngEncoder& encode,
     if (!encode(image, png, error)) {
         return false;
     }
-    out += "<figure><img alt=\"map\" width=\"" + std::to_string(image.width) + "\" height=\"" +
-           std::to_string(image.height) + "\" src=\"data:image/png;base64," + base64(png) +
-           "\"><figcaption>";
+    out += std::string("<img class=\"") + (mode == MapMode::Relief ? "relief" : "tiles") +
+           "\" alt=\"map\" width=\"" + std::to_string(image.width) + "\" height=\"" +
+           std::to_string(image.height) + "\" src=\"data:image/png;base64," + base64(png) + "\">";
     return true;
 }
+
+// A version's map in its figure: both pictures in one view that zooms and pans.
+bool mapOf(const TerrainMatrix& m, const Marks& marks, const PngEncoder& encode, std::string& out,
+           std::string& error) {
+    out += "<figure><div class=\"map\"><div class=\"view\">";
+    for (MapMode mode : {MapMode::Relief, MapMode::Tiles}) {
+        if (!pictureOf(m, marks, mode, encode, out, error)) {
+            return false;
+        }
+    }
+    out += "</div></div><figcaption>";
+    return true;
+}
+
+// The maps' behaviour: both versions keep one view, zoomed about the cursor by the wheel and
+// the buttons, panned by dragging; the relief or the tile classes shown.
+constexpr const char* mapScript = R"page(<script>
+'use strict';
+(() => {
+  const views = Array.from(document.querySelectorAll('.map .view'));
+  if (!views.length) return;
+  let scale = 1;
+  let x = 0;
+  let y = 0;
+  const show = () => {
+    views.forEach((v) => { v.style.transform = `translate(${x}px, ${y}px) scale(${scale})`; });
+    document.getElementById('zoom-note').textContent = scale === 1 ? 'whole map' : `× ${scale}`;
+  };
+  const zoomAbout = (factor, px, py) => {
+    const next = Math.min(64, Math.max(1, scale * factor));
+    x = px - (px - x) * next / scale;
+    y = py - (py - y) * next / scale;
+    scale = next;
+    if (scale === 1) { x = 0; y = 0; }
+    show();
+  };
+  const middle = () => {
+    const box = views[0].parentNode.getBoundingClientRect();
+    return [box.width / 2, box.height / 2];
+  };
+  document.getElementById('zoom-in').addEventListener('click', () => zoomAbout(2, ...middle()));
+  document.getElementById('zoom-out').addEventListener('click', () => zoomAbout(0.5, ...middle()));
+  document.getElementById('whole').addEventListener('click', () => zoomAbout(1 / scale, 0, 0));
+  views.forEach((view) => {
+    const box = view.parentNode;
+    box.addEventListener('wheel', (event) => {
+      event.preventDefault();
+      const r = box.getBoundingClientRect();
+      zoomAbout(event.deltaY < 0 ? 2 : 0.5, event.clientX - r.left, event.clientY - r.top);
+    }, { passive: false });
+    let from = null;
+    box.addEventListener('pointerdown', (event) => {
+      from = [event.clientX - x, event.clientY - y];
+      box.setPointerCapture(event.pointerId);
+    });
+    box.addEventListener('pointermove', (event) => {
+      if (!from || scale === 1) return;
+      x = event.clientX - from[0];
+      y = event.clientY - from[1];
+      show();
+    });
+    box.addEventListener('pointerup', () => { from = null; });
+  });
+  document.querySelectorAll('input[name=picture]').forEach((choice) => {
+    choice.addEventListener('change', () => {
+      document.body.classList.toggle('tiles', choice.value === 'tiles' && choice.checked);
+    });
+  });
+  show();
+})();
+</script>
+)page";
 
 void row(std::string& out, std::initializer_list<std::string> cells) {
     out += "<tr>";
@@ -218,11 +301,16 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
               std::string& page, std::string& error) {
     page = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src "
-           "data:; style-src 'unsafe-inline'\">\n<title>Changes of the theater</title>\n"
+           "data:; style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
+           "<title>Changes of the theater</title>\n"
            "<style>body{font-family:system-ui,sans-serif;margin:1rem}"
            "figure{display:inline-block;margin:0 1rem 1rem 0;vertical-align:top}"
-           "figure img{max-width:46vw;height:auto;border:1px solid #888;"
-           "image-rendering:pixelated}table{border-collapse:collapse;font-size:.85rem}"
+           ".map{width:46vw;max-width:1024px;overflow:hidden;border:1px solid #888;"
+           "touch-action:none;line-height:0;cursor:grab}.view{transform-origin:0 0}"
+           ".map img{width:100%;height:auto;image-rendering:pixelated}"
+           "img.tiles,body.tiles img.relief{display:none}body.tiles img.tiles{display:block}"
+           "#map-tools{margin:.3rem 0;font-size:.85rem}#map-tools button{min-width:2rem}"
+           "table{border-collapse:collapse;font-size:.85rem}"
            "td,th{border:1px solid #ccc;padding:.15rem .45rem;text-align:left}"
            "th{background:#f0f0f0}.key span{display:inline-block;width:.8em;height:.8em;"
            "border:1px solid #000;margin:0 .3em 0 .9em}</style></head><body>\n"
@@ -263,6 +351,13 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
         }
     }
     if (!before.empty()) {
+        page += "<div id=\"map-tools\"><button type=\"button\" id=\"zoom-in\" title=\"Zoom in\">+"
+                "</button> <button type=\"button\" id=\"zoom-out\" title=\"Zoom out\">&minus;"
+                "</button> <button type=\"button\" id=\"whole\">Whole map</button> "
+                "<span id=\"zoom-note\"></span> &nbsp; <label><input type=\"radio\" "
+                "name=\"picture\" value=\"relief\" checked> Relief</label> <label><input "
+                "type=\"radio\" name=\"picture\" value=\"tiles\"> Tile classes (tile changes "
+                "show)</label></div>\n";
         if (!mapOf(before, beforeMarks, encode, page, error)) {
             return false;
         }
@@ -272,6 +367,7 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
             return false;
         }
         page += "After</figcaption></figure>\n";
+        page += mapScript;
     }
     if (diff.terrain) {
         const TerrainDiff& t = *diff.terrain;
@@ -280,13 +376,26 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
                                     ? "The size changed: the posts are not compared."
                                     : std::to_string(t.postsChanged) + " posts changed in " +
                                           std::to_string(t.sections.size()) + " sections.");
-        page += "</p>\n<table><tr><th>Section X</th><th>Section Y</th><th>Posts</th>"
+        page += "</p>\n<table><tr><th>Sect X</th><th>Sect Y</th><th>Posts</th>"
                 "<th>Area</th></tr>\n";
         for (const SectionChange& s : t.sections) {
-            row(page, {std::to_string(s.sectionX), std::to_string(s.sectionY),
-                       std::to_string(s.posts), sectionAreaText(s)});
+            row(page, {std::to_string(s.sectX), std::to_string(s.sectY), std::to_string(s.posts),
+                       sectionAreaText(s)});
         }
         page += "</table>\n";
+        if (!t.posts.empty()) {
+            constexpr std::size_t shown = 1000;
+            page += "<table><tr><th>Post</th><th>Section</th><th>Before</th><th>After</th>"
+                    "<th>What</th></tr>\n";
+            for (const PostChangeRow& r : postChangeRows(t, shown)) {
+                row(page, {r.where, sectionText(t.sections[r.section]), r.before, r.after, r.what});
+            }
+            page += "</table>\n";
+            if (t.postsChanged > shown) {
+                page += "<p>And " + std::to_string(t.postsChanged - shown) +
+                        " posts more; the JSON has them all.</p>\n";
+            }
+        }
     }
     if (diff.objectives) {
         const ExportDiff& d = *diff.objectives;

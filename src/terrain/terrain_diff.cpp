@@ -49,6 +49,8 @@ TerrainDiff diffTerrain(const TerrainMatrix& a, const TerrainMatrix& b, std::siz
             if (s.posts == 0) {
                 s.sectionX = sx;
                 s.sectionY = sy;
+                s.sectX = sx;
+                s.sectY = b.sectionsY() - 1 - sy;
                 s.area = {x, y, x, y};
             }
             ++s.posts;
@@ -67,6 +69,10 @@ TerrainDiff diffTerrain(const TerrainMatrix& a, const TerrainMatrix& b, std::siz
         d.sections.push_back(s);
     }
     return d;
+}
+
+std::string sectionText(const SectionChange& section) {
+    return "Sect X " + std::to_string(section.sectX) + ", Sect Y " + std::to_string(section.sectY);
 }
 
 } // namespace vantor

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vantor {
@@ -19,8 +20,11 @@ struct PostChange {
 
 // A section with changed posts, and the area they lie in.
 struct SectionChange {
-    std::int32_t sectionX = 0; // Map X div 16
-    std::int32_t sectionY = 0; // Map Y div 16
+    std::int32_t sectionX = 0; // the section column, Map X div 16
+    std::int32_t sectionY = 0; // the section row, Map Y div 16
+    // As the reports and info number it: Sect X the column, Sect Y from the north edge.
+    std::int32_t sectX = 0;
+    std::int32_t sectY = 0;
     std::size_t posts = 0;
     MapArea area;
 };
@@ -48,6 +52,9 @@ struct TerrainDiff {
 
     bool same() const { return sameSize && !layoutChanged && postsChanged == 0; }
 };
+
+// "Sect X 128, Sect Y 219": a section named as the reports name it.
+std::string sectionText(const SectionChange& section);
 
 // The two terrains compared post by post, in one pass.
 TerrainDiff diffTerrain(const TerrainMatrix& before, const TerrainMatrix& after,

@@ -234,10 +234,12 @@ ExportDiff diffExports(const std::vector<std::string_view>& beforeLines,
             const std::string& fb = k < b.fields.size() ? b.fields[k] : none;
             if (!comparedApart(k) && fa != fb) {
                 c.fields.push_back(k < names.size() ? names[k] : "field " + std::to_string(k + 1));
+                c.fieldValues.emplace_back(fa, fb);
             }
         }
         if (a.radar != b.radar) {
             c.fields.emplace_back("Radar");
+            c.fieldValues.emplace_back(a.radar, b.radar);
         }
         if (!sameTarget(a.parent, b.parent)) {
             c.parentChanged = true;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantor {
@@ -34,8 +35,9 @@ struct ObjectChange {
     bool moved = false;              // its X or Y
     bool reclassed = false;          // its Objective class
     std::vector<std::string> fields; // the names of the other columns whose text changed
-    bool parentChanged = false;      // it names another objective (or none) as Parent
-    std::string parentBefore;        // "17 Town 17", "0", "12 (no objective)"
+    std::vector<std::pair<std::string, std::string>> fieldValues; // each one's text before, after
+    bool parentChanged = false; // it names another objective (or none) as Parent
+    std::string parentBefore;   // "17 Town 17", "0", "12 (no objective)"
     std::string parentAfter;
     std::vector<std::string> linksAdded; // linked objectives, as the Parents are named
     std::vector<std::string> linksRemoved;

@@ -1,5 +1,8 @@
 #include "tools/theater_diff.h"
 
+#include <map>
+#include <utility>
+
 namespace vantor {
 
 namespace {
@@ -9,6 +12,10 @@ std::string n(std::size_t value) {
 }
 
 std::string n(std::int32_t value) {
+    return std::to_string(value);
+}
+
+std::string n(std::uint32_t value) {
     return std::to_string(value);
 }
 
@@ -38,7 +45,7 @@ void terrainLines(const TerrainDiff& t, std::string& text) {
     text += '\n';
     for (std::size_t i = 0; i < t.sections.size() && i < 8; ++i) {
         const SectionChange& s = t.sections[i];
-        text += "  section " + n(s.sectionX) + "," + n(s.sectionY) + ": " + n(s.posts) +
+        text += "  " + sectionText(s) + ": " + n(s.posts) +
                 (s.posts == 1 ? " post, " : " posts, ") + sectionAreaText(s) + "\n";
     }
     if (t.sections.size() > 8) {
@@ -60,12 +67,13 @@ std::string whatChanged(const ObjectChange& c) {
     if (c.reclassed) {
         add("re-classed");
     }
-    if (!c.fields.empty()) {
-        std::string names;
-        for (const std::string& f : c.fields) {
-            names += (names.empty() ? "" : ", ") + f;
+    for (std::size_t k = 0; k < c.fields.size(); ++k) {
+        if (k < c.fieldValues.size()) {
+            add(c.fields[k] + " \"" + c.fieldValues[k].first + "\" to \"" +
+                c.fieldValues[k].second + "\"");
+        } else {
+            add(c.fields[k] + " changed");
         }
-        add(names + " changed");
     }
     if (c.parentChanged) {
         add("Parent " + c.parentBefore + " to " + c.parentAfter);
@@ -107,6 +115,82 @@ std::vector<ObjectChangeRow> objectChangeRows(const ExportDiff& d) {
                         whatChanged(c), after.x, after.y});
     }
     return rows;
+}
+
+std::string postText(const TerrainPost& p) {
+    std::string text = "tile " + n(p.tileId) + ", elevation " + n(p.elevation);
+    if (p.attribute1 != 0 || p.attribute2 != 0 || p.attribute3 != 0) {
+        text += ", attributes " + n(p.attribute1) + "." + n(p.attribute2) + "." + n(p.attribute3);
+    }
+    return text;
+}
+
+std::vector<PostChangeRow> postChangeRows(const TerrainDiff& t, std::size_t limit) {
+    std::map<std::pair<std::int32_t, std::int32_t>, std::size_t> sectionAt; // (column, row)
+    for (std::size_t i = 0; i < t.sections.size(); ++i) {
+        sectionAt[{t.sections[i].sectionX, t.sections[i].sectionY}] = i;
+    }
+    std::vector<PostChangeRow> rows;
+    for (std::size_t i = 0; i < t.posts.size() && i < limit; ++i) {
+        const PostChange& p = t.posts[i];
+        PostChangeRow row;
+        row.x = p.x;
+        row.y = p.y;
+        const auto s = sectionAt.find({p.x / postsPerSectionSide, p.y / postsPerSectionSide});
+        row.section = s == sectionAt.end() ? 0 : s->second;
+        row.where = "Map X " + n(p.x) + ", Map Y " + n(p.y);
+        row.before = postText(p.before);
+        row.after = postText(p.after);
+        const auto add = [&row](const char* what) {
+            row.what += (row.what.empty() ? "" : ", ") + std::string(what);
+        };
+        if (p.before.tileId != p.after.tileId) {
+            add("tile");
+        }
+        if (p.before.elevation != p.after.elevation) {
+            add("elevation");
+        }
+        if (p.before.attribute1 != p.after.attribute1 ||
+            p.before.attribute2 != p.after.attribute2 ||
+            p.before.attribute3 != p.after.attribute3) {
+            add("attributes");
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string diffDetails(const TheaterDiff& diff, std::size_t limit) {
+    std::string text;
+    if (diff.terrain && !diff.terrain->posts.empty()) {
+        const TerrainDiff& t = *diff.terrain;
+        text += "posts changed (before; after)\n";
+        for (const PostChangeRow& r : postChangeRows(t, limit)) {
+            text += "  " + r.where + " (" + sectionText(t.sections[r.section]) + "): " + r.before +
+                    "; " + r.after + "\n";
+        }
+        if (t.postsChanged > limit) {
+            text += "  and " + n(t.postsChanged - limit) + " more\n";
+        }
+    }
+    if (diff.objectives) {
+        const std::vector<ObjectChangeRow> rows = objectChangeRows(*diff.objectives);
+        if (!rows.empty()) {
+            text += "objectives changed\n";
+        }
+        for (std::size_t i = 0; i < rows.size() && i < limit; ++i) {
+            const ObjectChangeRow& r = rows[i];
+            text += "  " + r.change + " " + (r.change == "added" ? r.after : r.before);
+            if (r.change == "changed" && r.after != r.before) {
+                text += ", now " + r.after;
+            }
+            text += (r.what.empty() ? "" : ": " + r.what) + "\n";
+        }
+        if (rows.size() > limit) {
+            text += "  and " + n(rows.size() - limit) + " more\n";
+        }
+    }
+    return text;
 }
 
 std::string diffSummary(const TheaterDiff& diff) {

@@ -22,6 +22,8 @@ struct TheaterDiff {
     std::string afterSource;
     std::optional<TerrainDiff> terrain;
     TerrainMatrix after; // the later terrain, for the maps of the page
+    // The earlier terrain where it is not the open one (a git revision's, the open one later).
+    std::optional<TerrainMatrix> beforeRead;
     std::optional<ExportDiff> objectives;
 
     bool same() const {
@@ -56,5 +58,28 @@ std::uint32_t objectChangeColour(std::string_view change);
 // The short account of a comparison, a line per kind and the verdict last, as vantor-cli prints
 // it and the desktop shows it; the changed sections after the first eight are counted.
 std::string diffSummary(const TheaterDiff& diff);
+
+// A post as the comparisons show it: "tile 4007, elevation 4146" (", attributes 1.0.3" when
+// any attribute byte is set).
+std::string postText(const TerrainPost& post);
+
+// One changed post as the comparisons list it.
+struct PostChangeRow {
+    std::string where;  // "Map X 2048, Map Y 579"
+    std::string before; // postText of each version
+    std::string after;
+    std::string what;        // "tile", "elevation", "tile, elevation", ...
+    std::size_t section = 0; // its section among the diff's sections
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+// The first `limit` changed posts, row by row.
+std::vector<PostChangeRow> postChangeRows(const TerrainDiff& terrain, std::size_t limit);
+
+// What vantor-cli prints after the summary: each changed post with what it was and became, and
+// each changed objective with the old and new value of what changed; after `limit` of each,
+// "and N more" (the JSON has them all).
+std::string diffDetails(const TheaterDiff& diff, std::size_t limit = 1000);
 
 } // namespace vantor

@@ -49,13 +49,37 @@ void addTerrain(QTreeWidget* tree, const TerrainDiff& t) {
     group->setText(0, QString("Terrain: %1 posts changed in %2 sections")
                           .arg(t.postsChanged)
                           .arg(t.sections.size()));
+    std::vector<QTreeWidgetItem*> sections;
     for (const SectionChange& s : t.sections) {
         auto* item = new QTreeWidgetItem(group);
-        item->setText(0, QString("section %1,%2").arg(s.sectionX).arg(s.sectionY));
-        item->setText(1, qs(sectionAreaText(s)));
-        item->setText(3, QString(s.posts == 1 ? "%1 post" : "%1 posts").arg(s.posts));
+        item->setText(0, qs(sectionText(s)));
+        item->setText(3, QString(s.posts == 1 ? "%1 post, %2" : "%1 posts, %2")
+                             .arg(s.posts)
+                             .arg(qs(sectionAreaText(s))));
         item->setForeground(0, QColor::fromRgb(changedPostColour).darker(125));
         setPost(item, (s.area.startX + s.area.endX) / 2, (s.area.startY + s.area.endY) / 2);
+        sections.push_back(item);
+    }
+    // Each changed post under its section, with what it was and what it became.
+    constexpr std::size_t shown = 1000;
+    for (const PostChangeRow& r : postChangeRows(t, shown)) {
+        auto* item = new QTreeWidgetItem(sections[r.section]);
+        item->setText(0, qs(r.where));
+        item->setText(1, qs(r.before));
+        item->setText(2, qs(r.after));
+        item->setText(3, qs(r.what));
+        setPost(item, r.x, r.y);
+    }
+    if (t.postsChanged > shown) {
+        auto* more = new QTreeWidgetItem(group);
+        more->setFirstColumnSpanned(true);
+        more->setText(
+            0,
+            QString("and %1 posts more (Save JSON... has them all)").arg(t.postsChanged - shown));
+    }
+    // Sections open where that stays readable.
+    for (QTreeWidgetItem* item : sections) {
+        item->setExpanded(sections.size() <= 8);
     }
     group->setExpanded(true);
 }

@@ -3,10 +3,13 @@
 #include "base/text_reader.h"
 #include "objectives/export_format.h"
 #include "support/temp_dir.h"
+#include "support/terrain_files.h"
+#include "terrain/terrain_diff.h"
 #include "tools/export_diff.h"
 #include "tools/id_mover.h"
 #include "tools/link_removal.h"
 #include "tools/parent_check.h"
+#include "tools/theater_diff.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -493,6 +496,57 @@ TEST(ExportDiff, ObjectivesAreFollowedThroughRenumberingsMovesAndRewrites) {
     ASSERT_EQ(parent.changed.size(), 1u);
     EXPECT_EQ(parent.changed[0].parentBefore, "11 Town 11");
     EXPECT_EQ(parent.changed[0].parentAfter, "10 City 10");
+}
+
+// What a comparison prints after its summary: each changed post and each changed field with
+// what it was and what it became, the first `limit` of each, then how many more.
+TEST(TheaterDiff, TheDetailsGiveWhatEachPostAndFieldWasAndBecame) {
+    const TerrainMatrix before = testing::randomMatrix(2, SevenByteRecords, 7);
+    TerrainMatrix after = before;
+    after.at(17, 2).tileId += 1;
+    for (std::int32_t x = 0; x < 5; ++x) {
+        after.at(x, 20).elevation = static_cast<std::uint16_t>(after.at(x, 20).elevation + 3);
+    }
+    const std::string title = "1.0 Objective Export  Mon Dec 07 12:00:00 2026";
+    const std::vector<std::string> earlier = {title, exportColumnLine,
+                                              diffLine("Village 12", 12, 103, 7, 7, 11)};
+    const std::vector<std::string> later = {title, exportColumnLine,
+                                            diffLine("Village 12", 12, 103, 8, 7, 11, {}, 60)};
+    TheaterDiff d;
+    d.terrain = diffTerrain(before, after);
+    d.objectives = diffExports(std::vector<std::string_view>(earlier.begin(), earlier.end()),
+                               std::vector<std::string_view>(later.begin(), later.end()));
+    ASSERT_EQ(d.objectives->changed.size(), 1u);
+    EXPECT_EQ(d.objectives->changed[0].fieldValues,
+              (std::vector<std::pair<std::string, std::string>>{{"50", "60"}}));
+    TerrainPost tiled = before.at(17, 2);
+    tiled.tileId += 1;
+    const std::string tileLine =
+        "  Map X 17, Map Y 2 (Sect X 1, Sect Y 1): " + postText(before.at(17, 2)) + "; " +
+        postText(tiled) + "\n";
+    const std::string objectLine = "  changed 12 Village 12 (class 103, Map X 7, Map Y 7), now 12 "
+                                   "Village 12 (class 103, Map X 8, Map Y 7): moved; Priority "
+                                   "\"50\" to \"60\"\n";
+    const struct {
+        std::size_t limit;
+        std::vector<std::string> holds;
+        std::vector<std::string> lacks;
+    } cases[] = {
+        {1000, {tileLine, "  Map X 4, Map Y 20 (Sect X 0, Sect Y 0): ", objectLine}, {"more"}},
+        {2,
+         {tileLine, "  Map X 0, Map Y 20 ", "  and 4 more\n", objectLine},
+         {"Map X 1, Map Y 20"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limit);
+        const std::string text = diffDetails(d, c.limit);
+        for (const std::string& line : c.holds) {
+            EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;
+        }
+        for (const std::string& line : c.lacks) {
+            EXPECT_EQ(text.find(line), std::string::npos) << line << "\nin\n" << text;
+        }
+    }
 }
 
 } // namespace
