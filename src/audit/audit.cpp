@@ -27,6 +27,20 @@ constexpr std::array<const char*, auditCheckCount> checkNames{
     "roads", "rivers",  "transitions", "bridges",  "multi", "offmap",
     "urban", "parents", "ids",         "airbases", "radar"};
 
+constexpr std::array<const char*, auditCheckCount> checkSummaries{
+    "A road tile whose edge does not meet the road of its neighbour.",
+    "A river tile whose edge does not meet the river of its neighbour.",
+    "A transition tile whose edge does not meet the terrain of its neighbour.",
+    "A bridge tile without a bridge objective, a two-tile bridge without its far tile, or a "
+    "bridge objective on no bridge tile.",
+    "An objective on a post another objective holds.",
+    "An objective outside the map.",
+    "What the city and junction check would create, re-class or delete.",
+    "An objective whose Parent is 0, or no city or town of the export.",
+    "An identifier used twice, or a link to an identifier no objective has.",
+    "An airbase whose levelling would change posts.",
+    "An objective whose radar values differ from a profile computed now."};
+
 // One data line of the source, read once for every check.
 struct SourceLine {
     std::string_view text;  // without its line end
@@ -499,6 +513,10 @@ AuditCheckStyle auditCheckStyle(AuditCheck check) {
         {"#999933", "diamond"},  // radar
     }};
     return styles[auditIndex(check)];
+}
+
+const char* auditCheckSummary(AuditCheck check) {
+    return checkSummaries[auditIndex(check)];
 }
 
 const char* auditCheckName(AuditCheck check) {

@@ -8,6 +8,8 @@
 #include "map/map_render.h"
 #include "report/audit_json.h"
 #include "report/audit_page.h"
+#include "report/audit_sarif.h"
+#include "terrain/post_records.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -82,6 +84,22 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         std::fprintf(stderr, "Error: cannot write %s: %s\n", c.html.c_str(), error.c_str());
         return exitFailed;
     }
+    if (!c.sarif.empty()) {
+        // Without the O2's offsets the posts have no byte range; the rest of the log stands.
+        PostRecords records;
+        std::string why;
+        const bool located =
+            locatePostRecords(options.terrain, session.state.terrain.matrix, records, why);
+        if (!located) {
+            std::fprintf(stderr, "Warning: %s; the SARIF log gives no byte ranges\n", why.c_str());
+        }
+        const std::string log = report::auditSarif(result, session.state.theater,
+                                                   located ? &records : nullptr, "vantor-cli");
+        if (!writeAuditFile(result, c.sarif, log, error)) {
+            std::fprintf(stderr, "Error: cannot write %s: %s\n", c.sarif.c_str(), error.c_str());
+            return exitFailed;
+        }
+    }
     // One line per check, then the total: what a build log shows.
     std::string skipped;
     for (AuditCheck check : auditChecks) {
@@ -114,7 +132,7 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         }
         std::printf(")\n");
     }
-    for (const std::string* written : {&c.json, &c.html}) {
+    for (const std::string* written : {&c.json, &c.html, &c.sarif}) {
         if (!written->empty() && !options.quiet) {
             std::printf("Wrote %s\n", written->c_str());
         }
@@ -148,6 +166,8 @@ void addAuditCommand(CLI::App& app, AuditCommand& c) {
     c.app->add_option("--html", c.html,
                       "Write one self-contained page: the summary, the map with every finding "
                       "as a marker, and the table of findings");
+    c.app->add_option("--sarif", c.sarif,
+                      "Write the findings as a SARIF 2.1.0 log, for code-scanning tools");
     c.app->add_option("--only", c.only, "Run only these checks, comma-separated");
     c.app->add_option("--skip", c.skip, "Run every check but these, comma-separated");
     c.app->add_option("--baseline", c.baseline,

@@ -14,6 +14,7 @@ namespace vantor::cli {
 struct AuditCommand {
     std::string json;
     std::string html;
+    std::string sarif;
     std::string only; // check names, comma-separated
     std::string skip;
     bool noRepairs = false;

@@ -255,6 +255,7 @@ constexpr FileOption fileOptions[] = {
     {"--to-source", "the later export (--to-source)", false},
     {"--json", "the JSON report (--json)", true},
     {"--html", "the page (--html)", true},
+    {"--sarif", "the SARIF log (--sarif)", true},
 };
 constexpr const char* commandsWritingOutAsNamed[] = {"mend", "l2m", "render"};
 
