@@ -132,6 +132,21 @@ void BM_AuditWithJsonAndPage(benchmark::State& state) {
                 {3});
 }
 
+// The audit's reports one at a time: the page (the relief map of the whole theater drawn and
+// encoded, then the findings) against the JSON alone.
+void BM_AuditWithJson(benchmark::State& state) {
+    runCommands(state, {{"audit", "--json", sample().out("Audit.json")}}, {3});
+}
+
+void BM_AuditWithPage(benchmark::State& state) {
+    runCommands(state, {{"audit", "--html", sample().out("Audit.html")}}, {3});
+}
+
+// The map of the whole theater as a picture, against reading the terrain (info, below).
+void BM_Render(benchmark::State& state) {
+    runCommands(state, {{"render", "--out", sample().out("Map.png")}}, {0});
+}
+
 // The terrain alone: what reading the L2/O2 pair costs and holds.
 void BM_ReadTerrainOnly(benchmark::State& state) {
     runCommands(state, {{"info", "0", "0"}}, {0});
@@ -141,6 +156,9 @@ BENCHMARK(BM_ReadTerrainOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Ite
 BENCHMARK(BM_SeparateCommands)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_Audit)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_AuditWithJsonAndPage)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_AuditWithJson)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_AuditWithPage)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Render)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 

@@ -22,6 +22,9 @@ constexpr const char* pageHead = R"page(<!DOCTYPE html>
 
 constexpr const char* pageStyle = R"page(<style>
 :root { font-family: system-ui, sans-serif; color: #111; background: #fff; }
+/* The scroll bar keeps its room: a page whose height crosses the window's would otherwise
+   change its width, and the map's size with it, back and forth. */
+html { overflow-y: scroll; }
 body { margin: 1rem; }
 h1 { font-size: 1.4rem; margin: 0 0 0.4rem; }
 h2 { font-size: 1.1rem; margin: 1.2rem 0 0.4rem; }
@@ -36,9 +39,9 @@ tfoot td { font-weight: bold; }
 .swatch { display: inline-block; width: 0.8em; height: 0.8em; margin-right: 0.35em;
   border: 1px solid #000; vertical-align: -0.05em; }
 .skipped { color: #8a4b00; }
-#panels { display: grid; gap: 0 1.2rem; }
+#panels { display: grid; gap: 0 1.2rem; grid-template-columns: minmax(0, 1fr); }
 @media (min-width: 1100px) {
-  #panels { grid-template-columns: minmax(0, 1fr) minmax(0, 1fr); align-items: start; }
+  #panels { grid-template-columns: minmax(0, 2fr) minmax(0, 3fr); align-items: start; }
 }
 #legend { display: flex; flex-wrap: wrap; gap: 0.2rem 0.9rem; margin-bottom: 0.4rem;
   font-size: 0.85rem; }
@@ -66,7 +69,9 @@ tfoot td { font-weight: bold; }
 #findings { width: 100%; }
 #findings thead th { position: sticky; top: 0; }
 #findings tbody tr { cursor: pointer; }
-#findings td:first-child { white-space: nowrap; }
+#findings td:first-child, #findings td.name { white-space: nowrap; }
+#findings td.name { max-width: 12em; overflow: hidden; text-overflow: ellipsis; }
+#findings .clamp { max-height: 2.6em; line-height: 1.3em; overflow: hidden; min-width: 12em; }
 #findings tbody tr:hover { background: #eef4fb; }
 #findings tbody tr.selected { background: #ffe27a; }
 #findings tbody tr.new td:first-child { font-weight: bold; }
@@ -101,7 +106,7 @@ placeholder="any text of a finding"></label>
 <div id="table-box">
 <table id="findings"><thead><tr><th>Check</th><th>Map X</th><th>Map Y</th><th>Sect X</th>
 <th>Sect Y</th><th>Tile X</th><th>Tile Y</th><th>Object ID</th><th>Object name</th>
-<th>Detail</th><th>Repair</th></tr></thead><tbody></tbody></table>
+<th>Detail</th><th>Repairs</th></tr></thead><tbody></tbody></table>
 </div>
 <div class="paging"><button type="button" id="more" hidden>Show more rows</button></div>
 </section>
@@ -464,7 +469,7 @@ const COLUMN_KEYS = [
   (f, i) => checks[checkOf[i]].name, (f) => Number(f.mapX), (f) => Number(f.mapY),
   (f) => Number(f.sectX), (f) => Number(f.sectY), (f) => Number(f.tileX), (f) => Number(f.tileY),
   (f) => (Number.isFinite(f.objectId) ? f.objectId : -Infinity), (f) => shown(f.objectName),
-  (f) => shown(f.detail), (f) => repairText(f),
+  (f) => shown(f.detail), (f) => repairCount(f),
 ];
 function textOf(i) {
   if (!searchTexts) {
@@ -538,6 +543,9 @@ function repairText(f) {
   const note = typeof f.repairNote === 'string' ? f.repairNote : '';
   return list.length ? list.join('; or ') + (note ? ' (' + note + ')' : '') : note;
 }
+function repairCount(f) {
+  return Array.isArray(f.suggestions) ? f.suggestions.length : 0;
+}
 function makeRow(i) {
   const f = entry(i);
   const check = checks[checkOf[i]];
@@ -555,9 +563,15 @@ function makeRow(i) {
   [f.mapX, f.mapY, f.sectX, f.sectY, f.tileX, f.tileY, f.objectId].forEach((v) => {
     add(tr, 'td', shown(v)).className = 'number';
   });
-  add(tr, 'td', shown(f.objectName));
-  add(tr, 'td', shown(f.detail));
-  add(tr, 'td', repairText(f));
+  add(tr, 'td', shown(f.objectName)).className = 'name';
+  // A row keeps to two lines: the whole detail is its cell's tooltip, and the repairs (counted
+  // here) are told under the map when the row is selected.
+  const detail = add(tr, 'td');
+  detail.title = shown(f.detail);
+  add(detail, 'div', shown(f.detail)).className = 'clamp';
+  const repairs = add(tr, 'td', repairCount(f) ? String(repairCount(f)) : '');
+  repairs.className = 'number';
+  repairs.title = repairText(f);
   if (i === selected) {
     tr.className = 'selected';
     tr.setAttribute('aria-selected', 'true');

@@ -41,6 +41,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -126,6 +127,66 @@ QStringList suiteSettingsFiles(const QString& explicitFile) {
 #endif
 }
 
+bool encodeQtPng(const MapImage& image, std::string& png, std::string& error) {
+    const QImage picture = toQImage(image);
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) {
+        error = "the map picture could not be encoded";
+        return false;
+    }
+    png.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    return true;
+}
+
+// A save that takes seconds on a whole theater (the page's map drawn and encoded) shows the
+// progress window, a stage at a time, until it is done.
+class SaveProgress {
+  public:
+    SaveProgress(const Platform& platform, std::string caption)
+        : platform_(platform), caption_(std::move(caption)) {
+        if (platform_.progressOpen) {
+            platform_.progressOpen({caption_, "Drawing the map", "", 0});
+        }
+    }
+    ~SaveProgress() {
+        if (platform_.progressClose) {
+            platform_.progressClose();
+        }
+    }
+    SaveProgress(const SaveProgress&) = delete;
+    SaveProgress& operator=(const SaveProgress&) = delete;
+    void stage(const char* label, int position) const {
+        if (platform_.progressReport) {
+            platform_.progressReport({caption_, label, "", position});
+        }
+    }
+    // The encoder, telling its stage first.
+    report::PngEncoder encoder() const {
+        return [this](const MapImage& image, std::string& png, std::string& error) {
+            stage("Encoding the picture", 2048);
+            return encodeQtPng(image, png, error);
+        };
+    }
+
+  private:
+    const Platform& platform_;
+    std::string caption_;
+};
+
+// Where a report's page ("Save Audit Page", Audit.html) or JSON goes.
+FileRequestResult askReportPath(const Platform& platform, const std::string& folder, bool page,
+                                const std::string& what, const std::string& name) {
+    FileRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Save " + what + (page ? " Page" : " JSON");
+    request.filter = page ? "Web page|*.html||" : "JSON file|*.json||";
+    request.initialName = name + (page ? ".html" : ".json");
+    request.initialFolder = folder;
+    return requestFile(platform, request);
+}
+
 } // namespace
 
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
@@ -207,6 +268,12 @@ void MainWindow::connectMessagesAndFiles() {
             return MessageAnswer::Ok;
         }
         return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    };
+    p.requestText = [this](const TextRequest& r) -> std::optional<std::string> {
+        bool ok = false;
+        const QString text = QInputDialog::getText(this, qs(r.title), qs(r.label),
+                                                   QLineEdit::Normal, qs(r.initial), &ok);
+        return ok ? std::optional<std::string>(text.toStdString()) : std::nullopt;
     };
     p.requestFile = [this](const FileRequest& r) {
         QString folder = qs(r.initialFolder);
@@ -543,7 +610,14 @@ QWidget* MainWindow::buildMapPanel() {
         // The terrain the map shows, and whatever else is held open, is never written over.
         InputScope scope(state_.files.inputs);
         QString error;
-        if (!path.isEmpty() && !mapView_->saveImage(path, error)) {
+        if (path.isEmpty()) {
+            return;
+        }
+        std::optional<SaveProgress> progress(std::in_place, platform_, "Save Map Image");
+        const bool saved = mapView_->saveImage(
+            path, error, [&progress](const char* stage) { progress->stage(stage, 2048); });
+        progress.reset();
+        if (!saved) {
             QMessageBox::warning(this, "Save Map Image", "Cannot write " + path + ": " + error);
         }
     });
@@ -593,35 +667,6 @@ void MainWindow::connectAuditPanel() {
     connect(auditPanel_, &AuditPanel::saveJsonRequested, this, [this] { saveAudit(false); });
 }
 
-namespace {
-
-bool encodeQtPng(const MapImage& image, std::string& png, std::string& error) {
-    const QImage picture = toQImage(image);
-    QByteArray encoded;
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "PNG")) {
-        error = "the map picture could not be encoded";
-        return false;
-    }
-    png.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
-    return true;
-}
-
-// Where a report's page ("Save Audit Page", Audit.html) or JSON goes.
-FileRequestResult askReportPath(const Platform& platform, const std::string& folder, bool page,
-                                const std::string& what, const std::string& name) {
-    FileRequest request;
-    request.kind = FileDialogKind::Save;
-    request.title = "Save " + what + (page ? " Page" : " JSON");
-    request.filter = page ? "Web page|*.html||" : "JSON file|*.json||";
-    request.initialName = name + (page ? ".html" : ".json");
-    request.initialFolder = folder;
-    return requestFile(platform, request);
-}
-
-} // namespace
-
 // The page holds the relief map of the whole theater, drawn as vantor-cli draws it.
 void MainWindow::saveAudit(bool page) {
     if (!state_.audit.done) {
@@ -636,9 +681,18 @@ void MainWindow::saveAudit(bool page) {
     const std::string json = report::auditJson(audit, state_.theater, "vantor");
     std::string bytes = json;
     std::string error;
+    std::optional<SaveProgress> progress;
+    if (page) {
+        progress.emplace(platform_, "Save Audit Page");
+    }
     const bool made = !page || report::auditPageOf(audit, state_.theater, state_.terrain.matrix,
-                                                   json, encodeQtPng, bytes, error);
-    if (!made || !writeAuditFile(audit, chosen.path, bytes, error)) {
+                                                   json, progress->encoder(), bytes, error);
+    if (progress) {
+        progress->stage("Writing the page", 3584);
+    }
+    const bool written = made && writeAuditFile(audit, chosen.path, bytes, error);
+    progress.reset();
+    if (!written) {
         showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
                     MessageIcon::Error);
         return;
@@ -659,10 +713,20 @@ void MainWindow::saveDiff(bool page) {
     const TheaterDiff& diff = state_.diff.last;
     std::string bytes;
     std::string error;
-    const bool made = page
-                          ? report::diffPage(diff, state_.terrain.matrix, encodeQtPng, bytes, error)
-                          : (bytes = report::diffJson(diff, "vantor"), true);
-    if (!made || !writeDiffFile(diff, chosen.path, bytes, error)) {
+    std::optional<SaveProgress> progress;
+    if (page) {
+        progress.emplace(platform_, "Save Comparison Page");
+    }
+    const bool made =
+        page ? report::diffPage(diff, diff.beforeRead ? *diff.beforeRead : state_.terrain.matrix,
+                                progress->encoder(), bytes, error)
+             : (bytes = report::diffJson(diff, "vantor"), true);
+    if (progress) {
+        progress->stage("Writing the page", 3584);
+    }
+    const bool written = made && writeDiffFile(diff, chosen.path, bytes, error);
+    progress.reset();
+    if (!written) {
         showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
                     MessageIcon::Error);
         return;

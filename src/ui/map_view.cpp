@@ -540,12 +540,16 @@ void MapView::leaveEvent(QEvent*) {
     emit hovered(QString());
 }
 
-bool MapView::saveImage(const QString& path, QString& error) {
+bool MapView::saveImage(const QString& path, QString& error,
+                        const std::function<void(const char*)>& stage) {
     // A drawing may ask for tiles it has not got yet: draw again once they are in.
     QImage image = grab().toImage();
     for (int attempt = 0; attempt < 3 && tilesPending(); ++attempt) {
         waitForTiles();
         image = grab().toImage();
+    }
+    if (stage) {
+        stage("Encoding the picture");
     }
     QByteArray png;
     QBuffer buffer(&png);

@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QThreadPool>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -51,7 +52,8 @@ class MapView : public QWidget {
     void waitForTiles();
     // Writes what the map shows as a PNG file, aside and renamed over the target like every
     // file the program writes; false with the reason in error.
-    bool saveImage(const QString& path, QString& error);
+    bool saveImage(const QString& path, QString& error,
+                   const std::function<void(const char*)>& stage = {});
 
     void setLegendShown(bool shown);
     // The audit finding (its position among the last audit's findings) ringed on the map, or

@@ -6,6 +6,7 @@
 #include "objectives/export_format.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
 #include "terrain/l2m_file.h"
@@ -1554,6 +1555,17 @@ class MainWindowTest : public QObject {
             QTreeWidget* changes = dialog.changes();
             QCOMPARE(changes->topLevelItemCount(), 2);
             QCOMPARE(changes->topLevelItem(0)->childCount(), 2); // the two sections
+            // Each changed post under its section, with what it was and what it became.
+            QTreeWidgetItem* post = changes->topLevelItem(0)->child(1)->child(0);
+            QVERIFY(post != nullptr);
+            QCOMPARE(post->text(0), QString("Map X 70, Map Y 90"));
+            const TerrainPost was = w.state().terrain.matrix.at(70, 90);
+            QCOMPARE(post->text(1), QString::fromStdString(postText(was)));
+            TerrainPost now = was;
+            now.tileId += 1;
+            QCOMPARE(post->text(2), QString::fromStdString(postText(now)));
+            QCOMPARE(post->text(3), QString("tile"));
+            QVERIFY(changes->topLevelItem(0)->child(0)->text(0).startsWith("Sect X 0, Sect Y "));
             QTreeWidgetItem* objectives = changes->topLevelItem(1);
             QVERIFY(objectives->childCount() >= 1);
             QCOMPARE(objectives->child(0)->text(0), QString("deleted"));
@@ -1606,12 +1618,67 @@ class MainWindowTest : public QObject {
         QVERIFY(!w.mapView()->selectedChange().has_value());
         const std::string written = slurpFile(page);
         QVERIFY(written.starts_with("<!DOCTYPE html>"));
-        QCOMPARE(QString::fromStdString(written).count("<img"), 2);
+        // Both versions, each as relief and as tile classes, in one view that zooms.
+        QCOMPARE(QString::fromStdString(written).count("<img"), 4);
+        QVERIFY(written.find("id=\"zoom-in\"") != std::string::npos);
+        QVERIFY(written.find("<td>Map X 70, Map Y 90</td>") != std::string::npos);
         QVERIFY(slurpFile(json).starts_with("{"));
         QVERIFY(slurpFile(source) == sourceBytes);
         QVERIFY2(messages.size() == 1 &&
                      messages[0].contains("Cannot write " + QString::fromStdString(source)),
                  qPrintable(messages.join("|")));
+    }
+
+    // In a git work tree Compare Versions asks for a revision first: the open terrain against
+    // what the revision holds, the changed post with what it was and what it is now.
+    void compareVersionsAgainstAGitRevision() {
+        if (testing::runProgram("git", {"--version"}).exitCode != 0) {
+            QSKIP("git is not installed");
+        }
+        testing::TempDir theater;
+        QVERIFY(writeSample(theater, 8));
+        const auto git = [&theater](std::vector<std::string> args) {
+            args.insert(args.begin(), {"-C", theater.str(), "-c", "user.name=B", "-c",
+                                       "user.email=b@example.org", "-c", "commit.gpgsign=false"});
+            return testing::runProgram("git", args).exitCode;
+        };
+        QCOMPARE(git({"init", "-q"}), 0);
+        QCOMPARE(git({"add", "-A"}), 0);
+        QCOMPARE(git({"commit", "-q", "-m", "sample"}), 0);
+        MainWindow w(optionsFor(theater));
+        w.startUp();
+        w.resize(1400, 900);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        std::deque<std::string> answers = {(theater.path / "Theater.L2").string()};
+        answerFilesInTurn(w, answers);
+        w.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(w.state().terrain.terrainOpen);
+        const TerrainPost was = w.state().terrain.matrix.at(40, 50);
+        w.state().terrain.matrix.at(40, 50).tileId += 1; // as an Apply leaves it
+        std::vector<TextRequest> asked;
+        w.platform().requestText = [&asked](const TextRequest& r) {
+            asked.push_back(r);
+            return std::optional<std::string>("HEAD");
+        };
+        bool shown = false;
+        w.diffShown = [&](DiffDialog& dialog) {
+            shown = true;
+            QTreeWidgetItem* post = dialog.changes()->topLevelItem(0)->child(0)->child(0);
+            QVERIFY(post != nullptr);
+            QCOMPARE(post->text(0), QString("Map X 40, Map Y 50"));
+            QCOMPARE(post->text(1), QString::fromStdString(postText(was)));
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QVERIFY(dialog.grab().save(QString(VANTOR_SCREENSHOT_DIR) +
+                                       "/compare_with_git_revision.png"));
+            dialog.accept();
+        };
+        w.menuAction(cmd::CompareVersions)->trigger();
+        QTRY_VERIFY(shown);
+        QCOMPARE(asked.size(), std::size_t{1});
+        QCOMPARE(asked[0].title, std::string("Against a Git Revision"));
+        QVERIFY(answers.empty());
     }
 
     void screenshotOfTheMainWindow() {
