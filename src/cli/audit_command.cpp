@@ -14,6 +14,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <future>
 
 namespace vantor::cli {
 
@@ -23,14 +24,32 @@ constexpr int exitOk = 0;
 constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
 
-// The page: the relief map of the whole theater, at most about 2048 pixels a side, under the
-// findings' markers.
+// The page's picture: the relief map of the whole theater, drawn and encoded while the audit
+// runs (both only read the terrain), so that the page costs little more than the JSON.
+struct PagePicture {
+    report::AuditPageMap map;
+    std::string error;
+    bool drawn = false;
+};
+
+std::future<PagePicture> drawPagePicture(const TerrainMatrix& matrix) {
+    return std::async(std::launch::async, [&matrix] {
+        PagePicture picture;
+        picture.drawn = report::drawAuditMap(matrix, encodePng, picture.map, picture.error);
+        return picture;
+    });
+}
+
+// The page: the picture under the findings' markers.
 bool writeAuditPage(const CliSession& session, const TheaterAudit& audit, const std::string& json,
-                    const std::string& path, std::string& error) {
-    std::string page;
-    return report::auditPageOf(audit, session.state.theater, session.state.terrain.matrix, json,
-                               encodePng, page, error) &&
-           writeAuditFile(audit, path, page, error);
+                    const PagePicture& picture, const std::string& path, std::string& error) {
+    if (!picture.drawn) {
+        error = picture.error;
+        return false;
+    }
+    const std::string page =
+        report::auditPage(report::auditTitle(audit, session.state.theater), json, picture.map);
+    return writeAuditFile(audit, path, page, error);
 }
 
 int audit(const GlobalOptions& options, const AuditCommand& c) {
@@ -65,8 +84,13 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
             return exitFailed;
         }
     }
+    std::future<PagePicture> picture;
+    if (!c.html.empty()) {
+        picture = drawPagePicture(session.state.terrain.matrix);
+    }
     TheaterAudit result =
         auditWithProgress(session.state, session.platform, options.source, selected, !c.noRepairs);
+    const PagePicture drawn = picture.valid() ? picture.get() : PagePicture{};
     if (!c.baseline.empty()) {
         compareWithBaseline(result.report, known, c.baseline);
     }
@@ -80,7 +104,7 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         std::fprintf(stderr, "Error: cannot write %s: %s\n", c.json.c_str(), error.c_str());
         return exitFailed;
     }
-    if (!c.html.empty() && !writeAuditPage(session, result, json, c.html, error)) {
+    if (!c.html.empty() && !writeAuditPage(session, result, json, drawn, c.html, error)) {
         std::fprintf(stderr, "Error: cannot write %s: %s\n", c.html.c_str(), error.c_str());
         return exitFailed;
     }
