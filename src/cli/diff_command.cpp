@@ -9,6 +9,7 @@
 #include "cli/audit_command.h"
 #include "cli/png_file.h"
 #include "flows/diff_flow.h"
+#include "map/map_render.h"
 #include "objectives/export_format.h"
 #include "report/diff_report.h"
 #include "terrain/l2_reader.h"
@@ -54,7 +55,8 @@ int textconv(const std::string& path) {
 }
 
 // The JSON, the page and the summary of a comparison.
-int writeDiffOutputs(const TheaterDiff& result, const TerrainMatrix& before, const DiffCommand& c) {
+int writeDiffOutputs(const TheaterDiff& result, const TerrainMatrix& before,
+                     const std::string& startDirectory, const DiffCommand& c) {
     std::string error;
     if (!c.json.empty() &&
         !writeDiffFile(result, c.json, report::diffJson(result, "vantor-cli"), error)) {
@@ -63,7 +65,8 @@ int writeDiffOutputs(const TheaterDiff& result, const TerrainMatrix& before, con
     }
     if (!c.html.empty()) {
         std::string page;
-        if (!report::diffPage(result, before, encodePng, page, error) ||
+        if (!report::diffPage(result, before, loadTileClassifier(startDirectory), encodePng, page,
+                              error) ||
             !writeDiffFile(result, c.html, page, error)) {
             std::fprintf(stderr, "Error: cannot write %s: %s\n", c.html.c_str(), error.c_str());
             return exitFailed;
@@ -124,7 +127,8 @@ int diffRevisions(const GlobalOptions& options, const DiffCommand& c) {
     result.beforeSource = named(options.source, c.rev);
     result.afterTerrain = named(options.terrain, c.toRev);
     result.afterSource = named(options.source, c.toRev);
-    return writeDiffOutputs(result, session.state.terrain.matrix, c);
+    return writeDiffOutputs(result, session.state.terrain.matrix,
+                            session.state.folders.startDirectory, c);
 }
 
 int diff(const GlobalOptions& options, const DiffCommand& c) {
@@ -156,7 +160,8 @@ int diff(const GlobalOptions& options, const DiffCommand& c) {
         std::fprintf(stderr, "Error: %s\n", result.error.c_str());
         return exitFailed;
     }
-    return writeDiffOutputs(result, session.state.terrain.matrix, c);
+    return writeDiffOutputs(result, session.state.terrain.matrix,
+                            session.state.folders.startDirectory, c);
 }
 
 int gitSetup(const DiffCommand& c) {

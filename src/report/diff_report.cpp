@@ -161,11 +161,12 @@ void mark(MapImage& image, const MapTransform& t, std::int32_t x, std::int32_t y
 
 // One picture of a version: its relief or its tile classes (where a tile change shows), with
 // the changes marked.
-bool pictureOf(const TerrainMatrix& m, const Marks& marks, MapMode mode, const PngEncoder& encode,
-               std::string& out, std::string& error) {
+bool pictureOf(const TerrainMatrix& m, const Marks& marks, MapMode mode,
+               const TileClassifier& classes, const PngEncoder& encode, std::string& out,
+               std::string& error) {
     const MapWindow window = wholeMapWindow(m, 1024);
     MapImage image;
-    renderTerrain(m, TileClassifier{}, mode, window, image);
+    renderTerrain(m, classes, mode, window, image);
     if (window.scale >= 4) {
         drawSectionGrid(window, image);
     }
@@ -197,11 +198,11 @@ bool pictureOf(const TerrainMatrix& m, const Marks& marks, MapMode mode, const P
 }
 
 // A version's map in its figure: both pictures in one view that zooms and pans.
-bool mapOf(const TerrainMatrix& m, const Marks& marks, const PngEncoder& encode, std::string& out,
-           std::string& error) {
+bool mapOf(const TerrainMatrix& m, const Marks& marks, const TileClassifier& classes,
+           const PngEncoder& encode, std::string& out, std::string& error) {
     out += "<figure><div class=\"map\"><div class=\"view\">";
     for (MapMode mode : {MapMode::Relief, MapMode::Tiles}) {
-        if (!pictureOf(m, marks, mode, encode, out, error)) {
+        if (!pictureOf(m, marks, mode, classes, encode, out, error)) {
             return false;
         }
     }
@@ -297,8 +298,8 @@ std::string diffJson(const TheaterDiff& diff, const std::string& toolName) {
     return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEncoder& encode,
-              std::string& page, std::string& error) {
+bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const TileClassifier& classes,
+              const PngEncoder& encode, std::string& page, std::string& error) {
     page = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src "
            "data:; style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
@@ -358,12 +359,12 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEnc
                 "name=\"picture\" value=\"relief\" checked> Relief</label> <label><input "
                 "type=\"radio\" name=\"picture\" value=\"tiles\"> Tile classes (tile changes "
                 "show)</label></div>\n";
-        if (!mapOf(before, beforeMarks, encode, page, error)) {
+        if (!mapOf(before, beforeMarks, classes, encode, page, error)) {
             return false;
         }
         page += "Before</figcaption></figure>";
         const TerrainMatrix& after = diff.terrain ? diff.after : before;
-        if (!mapOf(after, afterMarks, encode, page, error)) {
+        if (!mapOf(after, afterMarks, classes, encode, page, error)) {
             return false;
         }
         page += "After</figcaption></figure>\n";

@@ -12,8 +12,9 @@ std::string diffJson(const TheaterDiff& diff, const std::string& toolName);
 
 // One self-contained page: the maps of both versions side by side with the changed posts (in
 // magenta) and the objectives added (green), deleted (red) and changed (orange) marked, then
-// the tables of the changes. encode makes the PNG pictures.
-bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const PngEncoder& encode,
-              std::string& page, std::string& error);
+// the tables of the changes. Each map as relief and as tile classes (by `classes`, from the
+// scripts at hand), in which a tile change shows. encode makes the PNG pictures.
+bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const TileClassifier& classes,
+              const PngEncoder& encode, std::string& page, std::string& error);
 
 } // namespace vantor::report

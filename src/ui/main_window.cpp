@@ -720,6 +720,7 @@ void MainWindow::saveDiff(bool page) {
     }
     const bool made =
         page ? report::diffPage(diff, diff.beforeRead ? *diff.beforeRead : state_.terrain.matrix,
+                                loadTileClassifier(state_.folders.startDirectory),
                                 progress->encoder(), bytes, error)
              : (bytes = report::diffJson(diff, "vantor"), true);
     if (progress) {
