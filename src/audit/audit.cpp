@@ -41,6 +41,26 @@ constexpr std::array<const char*, auditCheckCount> checkSummaries{
     "An airbase whose levelling would change posts.",
     "An objective whose radar values differ from a profile computed now."};
 
+// What mends a check's findings, for those who read about them elsewhere than in Vantor.
+constexpr std::array<const char*, auditCheckCount> checkRepairs{
+    "vantor-cli mend (or Apply in the desktop's audit panel) puts the best fitting tile in place; "
+    "the audit page and the panel list every tile that fits.",
+    "vantor-cli mend (or Apply in the desktop's audit panel) puts the best fitting tile in place; "
+    "the audit page and the panel list every tile that fits.",
+    "vantor-cli mend (or Apply in the desktop's audit panel) puts the best fitting tile in place; "
+    "the audit page and the panel list every tile that fits.",
+    "vantor-cli bridges places the missing bridge objectives; vantor-cli mend puts a missing "
+    "far tile in place.",
+    "Move one of the objectives to a post of its own.",
+    "Move the objective onto the map, or delete it.",
+    "vantor-cli check-cities (Actions > Check City and Junction Objects) makes these changes, in "
+    "a new export.",
+    "vantor-cli mend (or Apply) writes the nearest city or town as Parent, in a new export.",
+    "Give each objective an identifier of its own (vantor-cli move-ids moves a range of them), "
+    "and point the links to identifiers no objective has at objectives that are there.",
+    "vantor-cli level-airbases levels the ground under the airbases.",
+    "vantor-cli radar computes the profiles anew."};
+
 // One data line of the source, read once for every check.
 struct SourceLine {
     std::string_view text;  // without its line end
@@ -517,6 +537,10 @@ AuditCheckStyle auditCheckStyle(AuditCheck check) {
 
 const char* auditCheckSummary(AuditCheck check) {
     return checkSummaries[auditIndex(check)];
+}
+
+const char* auditCheckRepair(AuditCheck check) {
+    return checkRepairs[auditIndex(check)];
 }
 
 const char* auditCheckName(AuditCheck check) {

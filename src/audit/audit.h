@@ -44,6 +44,8 @@ inline constexpr std::array<AuditCheck, auditCheckCount> auditChecks{
 const char* auditCheckName(AuditCheck check);
 // What a check finds, in a sentence (for code-scanning tools' rule lists).
 const char* auditCheckSummary(AuditCheck check);
+// What mends its findings, in a sentence or two.
+const char* auditCheckRepair(AuditCheck check);
 
 // How a check's findings are drawn on every map (the desktop's and the page's): a colour of the
 // Okabe-Ito and Tol palettes, and a shape that tells checks apart where colours do not.

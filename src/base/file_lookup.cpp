@@ -27,6 +27,11 @@ std::string fromFsPath(const std::filesystem::path& path) {
     return out;
 }
 
+std::string fromFsPathGeneric(const std::filesystem::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string folderPart(std::string_view path) {
     const std::size_t last = path.find_last_of("\\/");
     if (last == std::string_view::npos) {

@@ -10,6 +10,8 @@ namespace vantor {
 // convert at the file system boundary.
 std::filesystem::path toFsPath(std::string_view utf8);
 std::string fromFsPath(const std::filesystem::path& path);
+// The same with '/' between its parts on every system (for git, URIs and journals).
+std::string fromFsPathGeneric(const std::filesystem::path& path);
 
 // The folder part of a path: everything up to and including its last separator ('\' or '/'),
 // or empty when it has none.

@@ -34,7 +34,11 @@ std::string reasonOf(const ProgramRun& run) {
 ProgramRun git(const fs::path& top, std::vector<std::string> arguments,
                const fs::path& outputFile = {}) {
     arguments.insert(arguments.begin(), {"git", "-C", fromFsPath(top)});
-    return runProgram(arguments, outputFile);
+    // The repository is the one -C names, whatever a hook that runs us has set; and git never
+    // waits for an answer at a terminal (credentials of a file store) that nobody sees.
+    return runProgram(arguments, outputFile,
+                      {{"GIT_DIR", "GIT_WORK_TREE", "GIT_INDEX_FILE", "GIT_COMMON_DIR"},
+                       {{"GIT_TERMINAL_PROMPT", "0"}}});
 }
 
 } // namespace
@@ -62,7 +66,7 @@ bool gitFileAt(const fs::path& top, const std::string& revision, const fs::path&
         error = "\"" + revision + "\" is no revision";
         return false;
     }
-    const std::string object = revision + ":" + fromFsPath(relative.generic_string());
+    const std::string object = revision + ":" + fromFsPathGeneric(relative);
     const ProgramRun run = git(top, {"cat-file", "--filters", object}, to);
     if (!run.ran || run.status != 0) {
         error = reasonOf(run);
@@ -120,11 +124,13 @@ bool addMissingLines(const std::filesystem::path& path, const std::vector<std::s
         have.emplace_back(trimBlanks(line));
         return true;
     });
+    // Lines end as the file's do.
+    const char* end = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     std::string added;
     int count = 0;
     for (const std::string& line : wanted) {
         if (std::find(have.begin(), have.end(), line) == have.end()) {
-            added += line + "\n";
+            added += line + end;
             ++count;
         }
     }
@@ -133,7 +139,7 @@ bool addMissingLines(const std::filesystem::path& path, const std::vector<std::s
         return true;
     }
     if (!text.empty() && !text.ends_with('\n')) {
-        text += text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+        text += end;
     }
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
@@ -158,7 +164,7 @@ std::string shellQuoted(const std::string& text) {
 } // namespace
 
 GitSetup setUpGitRepository(const std::filesystem::path& folder,
-                            const std::filesystem::path& program) {
+                            const std::filesystem::path& program, int textForm) {
     GitSetup setup;
     const std::filesystem::path top = gitWorkTreeOf(folder, setup.error);
     if (top.empty()) {
@@ -175,8 +181,10 @@ GitSetup setUpGitRepository(const std::filesystem::path& folder,
                          setup)) {
         return setup;
     }
-    const std::string textconv =
-        shellQuoted(fromFsPath(program.generic_string())) + " diff --textconv";
+    // The text form's version is part of the command: git keeps its cache of a file's text by
+    // the command, so a new form is never mixed with one cached before.
+    const std::string textconv = shellQuoted(fromFsPathGeneric(program)) + " diff --text-form " +
+                                 std::to_string(textForm) + " --textconv";
     for (const auto& [name, value] :
          {std::pair<std::string, std::string>{"diff.vantor.textconv", textconv},
           {"diff.vantor.cachetextconv", "true"}}) {

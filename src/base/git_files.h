@@ -37,9 +37,10 @@ struct GitSetup {
 
 // Sets up the repository that holds `folder` for reviewing theaters: the .gitattributes lines
 // that send the terrain files and the exports to the driver "vantor", the driver's textconv (the
-// program `program`, by its absolute path) with its cache, and the program's working files and
-// history in the repository's own exclude list. Run again, it adds nothing twice.
+// program `program`, by its absolute path, naming the version of its text forms) with its cache,
+// and the program's working files and history in the repository's own exclude list. Run again,
+// it adds nothing twice.
 GitSetup setUpGitRepository(const std::filesystem::path& folder,
-                            const std::filesystem::path& program);
+                            const std::filesystem::path& program, int textForm);
 
 } // namespace vantor

@@ -41,7 +41,7 @@ bool plainName(std::string_view name) {
 }
 
 std::string relativeText(const fs::path& folder, const fs::path& path) {
-    return fromFsPath(path.lexically_relative(folder).generic_string());
+    return fromFsPathGeneric(path.lexically_relative(folder));
 }
 
 bool parseRelative(const fs::path& folder, std::string_view text, fs::path& path) {

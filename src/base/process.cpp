@@ -5,7 +5,9 @@
 #include "base/input_file.h"
 #include "base/safe_writer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -93,7 +95,7 @@ HANDLE openInheritable(const fs::path& path, bool write) {
 }
 
 bool start(const std::vector<std::string>& arguments, const fs::path& out, const fs::path& err,
-           ProgramRun& run) {
+           const ProgramEnvironment&, ProgramRun& run) {
     std::wstring line;
     for (const std::string& argument : arguments) {
         line += (line.empty() ? L"" : L" ") + quoted(toFsPath(argument).wstring());
@@ -134,8 +136,34 @@ bool start(const std::vector<std::string>& arguments, const fs::path& out, const
 
 #else
 
+// The environment of this process with the changes made.
+std::vector<std::string> environmentWith(const ProgramEnvironment& changes) {
+    std::vector<std::string> entries;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string_view entry(*e);
+        const std::string_view name = entry.substr(0, entry.find('='));
+        const auto named = [name](const std::string& n) { return n == name; };
+        const bool replaced = std::any_of(changes.unset.begin(), changes.unset.end(), named) ||
+                              std::any_of(changes.set.begin(), changes.set.end(),
+                                          [&named](const auto& s) { return named(s.first); });
+        if (!replaced) {
+            entries.emplace_back(entry);
+        }
+    }
+    for (const auto& [name, value] : changes.set) {
+        entries.push_back(name + "=" + value);
+    }
+    return entries;
+}
+
 bool start(const std::vector<std::string>& arguments, const fs::path& out, const fs::path& err,
-           ProgramRun& run) {
+           const ProgramEnvironment& environment, ProgramRun& run) {
+    std::vector<std::string> entries = environmentWith(environment);
+    std::vector<char*> envp;
+    for (std::string& entry : entries) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
     std::vector<char*> argv;
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -147,10 +175,11 @@ bool start(const std::vector<std::string>& arguments, const fs::path& out, const
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC | O_CREAT, 0666);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
     pid_t pid = 0;
-    const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
-        run.error = "cannot run " + arguments.front() + ": " + std::strerror(failed);
+        run.error = "cannot run " + arguments.front() + " (or write what it prints to " +
+                    fromFsPath(out) + "): " + std::strerror(failed);
         return false;
     }
     int status = 0;
@@ -173,7 +202,8 @@ bool start(const std::vector<std::string>& arguments, const fs::path& out, const
 
 } // namespace
 
-ProgramRun runProgram(const std::vector<std::string>& arguments, const fs::path& outputFile) {
+ProgramRun runProgram(const std::vector<std::string>& arguments, const fs::path& outputFile,
+                      const ProgramEnvironment& environment) {
     ProgramRun run;
     if (arguments.empty()) {
         run.error = "no program to run";
@@ -185,7 +215,8 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const fs::path&
         run.error = "cannot make a temporary file: " + output.error + errors.error;
         return run;
     }
-    run.ran = start(arguments, outputFile.empty() ? output.path : outputFile, errors.path, run);
+    run.ran = start(arguments, outputFile.empty() ? output.path : outputFile, errors.path,
+                    environment, run);
     if (outputFile.empty()) {
         run.output = output.read();
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Another program run and waited for (git, to read a theater as a revision holds it).
@@ -16,11 +17,19 @@ struct ProgramRun {
     std::string error;
 };
 
+// Changes to the environment a program is run with (on POSIX systems): variables it must not
+// see, and variables set for it.
+struct ProgramEnvironment {
+    std::vector<std::string> unset;
+    std::vector<std::pair<std::string, std::string>> set;
+};
+
 // Runs `arguments[0]` (searched on PATH) with the rest as its arguments, its standard input
 // empty, and waits for it. Its standard output goes into `outputFile` when one is given (made
 // or truncated), else into `output`; nothing passes through a shell.
 ProgramRun runProgram(const std::vector<std::string>& arguments,
-                      const std::filesystem::path& outputFile = {});
+                      const std::filesystem::path& outputFile = {},
+                      const ProgramEnvironment& environment = {});
 
 // The running program's own executable, for commands that other programs are to run.
 std::filesystem::path runningProgramPath();

@@ -132,6 +132,13 @@ int diffRevisions(const GlobalOptions& options, const DiffCommand& c) {
 }
 
 int diff(const GlobalOptions& options, const DiffCommand& c) {
+    if (c.textForm != 0 && c.textForm != textFormVersion) {
+        std::fprintf(stderr,
+                     "Error: git's set-up asks for text form %d, and this vantor-cli writes form "
+                     "%d: run vantor-cli git-setup in the repository again\n",
+                     c.textForm, textFormVersion);
+        return exitFailed;
+    }
     if (!c.textconv.empty()) {
         return textconv(c.textconv);
     }
@@ -165,7 +172,8 @@ int diff(const GlobalOptions& options, const DiffCommand& c) {
 }
 
 int gitSetup(const DiffCommand& c) {
-    const GitSetup setup = setUpGitRepository(toFsPath(c.gitSetupFolder), runningProgramPath());
+    const GitSetup setup =
+        setUpGitRepository(toFsPath(c.gitSetupFolder), runningProgramPath(), textFormVersion);
     for (const std::string& line : setup.lines) {
         std::printf("%s\n", line.c_str());
     }
@@ -194,6 +202,9 @@ void addDiffCommand(CLI::App& app, DiffCommand& c) {
     c.app->add_option("--textconv", c.textconv,
                       "Print FILE (.L2, .O2 or an export) as stable text and end; for git's "
                       "diff.<driver>.textconv");
+    c.app->add_option("--text-form", c.textForm,
+                      "With --textconv: the version of the text form git's set-up expects "
+                      "(git-setup writes it); another version is refused");
     c.app->add_option("--rev", c.rev,
                       "Compare --terrain and --source as this git revision holds them (a commit, "
                       "tag or branch; HEAD the last commit) with the working files");

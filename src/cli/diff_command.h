@@ -16,6 +16,7 @@ struct DiffCommand {
     std::string json;
     std::string html;
     std::string textconv;
+    int textForm = 0;  // --text-form: the version git's set-up names (0: none named)
     std::string rev;   // --rev: the earlier version is the one a git revision holds
     std::string toRev; // --to-rev: so is the later one (else the working files)
     CLI::App* app = nullptr;

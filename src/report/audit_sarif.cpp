@@ -32,7 +32,7 @@ const char* levelOf(AuditCheck check) {
 // repository's top in a pipeline), absolute ones become file URIs.
 std::string uriOf(const std::string& path) {
     const std::filesystem::path p = toFsPath(path);
-    std::string text = fromFsPath(p.generic_string());
+    std::string text = fromFsPathGeneric(p);
     std::string uri;
     if (p.is_absolute()) {
         uri = text.starts_with('/') ? "file://" : "file:///";
@@ -111,8 +111,16 @@ std::string auditSarif(const TheaterAudit& audit, const TheaterDefinition& theat
 
     Json rules = Json::array();
     for (AuditCheck check : auditChecks) {
+        const std::string summary = auditCheckSummary(check);
+        const std::string repair = auditCheckRepair(check);
         rules.push_back({{"id", auditCheckName(check)},
-                         {"shortDescription", {{"text", auditCheckSummary(check)}}},
+                         {"name", auditCheckName(check)},
+                         {"shortDescription", {{"text", summary}}},
+                         {"fullDescription", {{"text", summary + " " + repair}}},
+                         {"help",
+                          {{"text", repair + " Each finding's own repairs are in its message "
+                                             "and fixes."},
+                           {"markdown", "**" + summary + "**\n\n" + repair}}},
                          {"defaultConfiguration", {{"level", levelOf(check)}}}});
     }
     Json notifications = Json::array();

@@ -19,6 +19,10 @@ namespace vantor {
 // holds is the O2's to say.
 bool writeL2Text(std::span<const unsigned char> l2, std::FILE* out);
 
+// The version of these forms (and of an export's), named in git's set-up: raised whenever any
+// of them changes, so that git never mixes texts it cached before with new ones.
+inline constexpr int textFormVersion = 2;
+
 // An O2: a line per section in block index order, "Sect X 12, Sect Y 200: 123456" (the byte
 // offset of its block in the L2, 0 for the shared empty section), numbered as the reports number
 // sections; "entry N: ..." when the count of offsets is no square.

@@ -66,6 +66,7 @@ TEST(Git, AChangeShowsOnlyItselfAndTheRevisionDiffFindsExactlyItsPosts) {
         << setup.out;
     EXPECT_NE(setup.out.find("git config diff.vantor.textconv set to '"), std::string::npos)
         << setup.out;
+    EXPECT_NE(setup.out.find("' diff --text-form 2 --textconv"), std::string::npos) << setup.out;
     const std::string attributes = testing::readFile(r.dir.path / ".gitattributes");
     const auto again = cli({"git-setup", r.d});
     EXPECT_EQ(again.exitCode, 0) << again.err;
@@ -150,6 +151,10 @@ TEST(Git, AChangeShowsOnlyItselfAndTheRevisionDiffFindsExactlyItsPosts) {
         EXPECT_NE(run.exitCode, 0);
         EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
     }
+    // A set-up that names another text form than this program writes: git-setup again.
+    const auto otherForm = cli({"diff", "--text-form", "1", "--textconv", r.file("Theater.L2")});
+    EXPECT_EQ(otherForm.exitCode, 1);
+    EXPECT_NE(otherForm.err.find("run vantor-cli git-setup"), std::string::npos) << otherForm.err;
     const auto notInGit = cli({"git-setup", r.outside.str()});
     EXPECT_EQ(notInGit.exitCode, 1);
     EXPECT_NE(notInGit.err.find("is in no git work tree"), std::string::npos) << notInGit.err;
