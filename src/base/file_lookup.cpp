@@ -27,6 +27,12 @@ std::string fromFsPath(const std::filesystem::path& path) {
     return out;
 }
 
+std::filesystem::path withSuffix(const std::filesystem::path& path, std::string_view suffix) {
+    std::filesystem::path result = path;
+    result += toFsPath(suffix);
+    return result;
+}
+
 std::string fromFsPathGeneric(const std::filesystem::path& path) {
     const std::u8string text = path.generic_u8string();
     return std::string(text.begin(), text.end());

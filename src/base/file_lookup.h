@@ -10,6 +10,8 @@ namespace vantor {
 // convert at the file system boundary.
 std::filesystem::path toFsPath(std::string_view utf8);
 std::string fromFsPath(const std::filesystem::path& path);
+// The path with text added to its last name ("T.L2" and ".bak": "T.L2.bak").
+std::filesystem::path withSuffix(const std::filesystem::path& path, std::string_view suffix);
 // The same with '/' between its parts on every system (for git, URIs and journals).
 std::string fromFsPathGeneric(const std::filesystem::path& path);
 

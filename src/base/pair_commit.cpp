@@ -14,12 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path withSuffix(const fs::path& path, std::string_view suffix) {
-    fs::path result = path;
-    result += toFsPath(suffix);
-    return result;
-}
-
 // --- The journal's text ---------------------------------------------------------------------
 
 constexpr std::string_view journalTitle = "Vantor commit journal 1";
@@ -64,25 +58,6 @@ bool parseRelative(const fs::path& folder, std::string_view text, fs::path& path
     return true;
 }
 
-std::vector<std::string_view> fieldsOf(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab - start));
-        if (tab == std::string_view::npos) {
-            return fields;
-        }
-        start = tab + 1;
-    }
-}
-
-std::string oneLine(std::string_view text) {
-    std::string line(text);
-    std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
-    return line;
-}
-
 // The record earlier versions wrote: for each file its target, its new version and where the
 // old one went, and whether the old one was kept.
 bool parseLegacyRecord(const fs::path& folder, std::string_view text, CommitJournal& journal) {
@@ -96,7 +71,7 @@ bool parseLegacyRecord(const fs::path& folder, std::string_view text, CommitJour
         if (line.empty()) {
             return true;
         }
-        const std::vector<std::string_view> f = fieldsOf(line);
+        const std::vector<std::string_view> f = tabFields(line);
         CommitSlot slot;
         if (f.size() != 4 || !plainName(f[0]) || !plainName(f[1]) || !plainName(f[2]) ||
             (f[3] != "0" && f[3] != "1")) {
@@ -457,7 +432,7 @@ std::string journalText(const fs::path& first, const CommitJournal& journal) {
     const fs::path folder = first.parent_path();
     std::vector<std::string> lines{std::string(journalTitle),
                                    "first\t" + fromFsPath(first.filename()),
-                                   "what\t" + oneLine(journal.what)};
+                                   "what\t" + asOneField(journal.what)};
     for (const CommitSlot& s : journal.entries) {
         lines.push_back("slot\t" + relativeText(folder, s.target) + "\t" +
                         relativeText(folder, s.incoming) + "\t" +
@@ -487,7 +462,7 @@ bool parseJournal(const fs::path& first, std::string_view text, CommitJournal& j
     bool sawFirst = false;
     bool ok = true;
     forEachTextLine(text, [&](std::string_view line) {
-        const std::vector<std::string_view> f = fieldsOf(line);
+        const std::vector<std::string_view> f = tabFields(line);
         if (ended) {
             return ok = line.empty();
         }

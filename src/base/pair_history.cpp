@@ -19,12 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view indexTitle = "Vantor terrain history 1";
 
-fs::path withSuffix(const fs::path& path, std::string_view suffix) {
-    fs::path result = path;
-    result += toFsPath(suffix);
-    return result;
-}
-
 std::string nameOf(const fs::path& path) {
     return fromFsPath(path.filename());
 }
@@ -70,25 +64,6 @@ const char* whereText(Generation::Where where) {
 template <class T> bool parseNumber(std::string_view text, T& value) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
-}
-
-std::vector<std::string_view> fieldsOf(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab - start));
-        if (tab == std::string_view::npos) {
-            return fields;
-        }
-        start = tab + 1;
-    }
-}
-
-std::string oneLine(std::string_view text) {
-    std::string line(text);
-    std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
-    return line;
 }
 
 // The quick test: the sizes and the content's change times the history noted.
@@ -617,7 +592,7 @@ std::string historyText(const fs::path& first, const fs::path& second, const Pai
                 (g.stored.empty() ? "-" : g.stored) + "\t" + std::to_string(g.firstSize) + "\t" +
                 std::to_string(g.firstModified) + "\t" + std::to_string(g.secondSize) + "\t" +
                 std::to_string(g.secondModified) + "\t" + std::to_string(g.firstHash) + "\t" +
-                std::to_string(g.secondHash) + "\t" + oneLine(g.what) + "\n";
+                std::to_string(g.secondHash) + "\t" + asOneField(g.what) + "\n";
     }
     return text;
 }
@@ -666,7 +641,7 @@ bool parseHistory(std::string_view text, PairHistory& h) {
             titled = line == indexTitle;
             return ok = titled;
         }
-        const std::vector<std::string_view> f = fieldsOf(line);
+        const std::vector<std::string_view> f = tabFields(line);
         if (line.empty() || f[0] == "files") {
             return true;
         }

@@ -120,12 +120,6 @@ std::string randomSuffix() {
     return suffix;
 }
 
-std::filesystem::path withSuffix(const std::filesystem::path& path, std::string_view suffix) {
-    std::filesystem::path result = path;
-    result += toFsPath(suffix);
-    return result;
-}
-
 // --- Commit steps -----------------------------------------------------------------------------
 
 bool renameStep(const std::filesystem::path& from, const std::filesystem::path& to,

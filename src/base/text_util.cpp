@@ -158,4 +158,24 @@ std::string withReason(std::string_view text, std::string_view reason) {
     return out + "(" + std::string(reason) + ")";
 }
 
+std::vector<std::string_view> tabFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos) {
+            return fields;
+        }
+        start = tab + 1;
+    }
+}
+
+std::string asOneField(std::string_view text) {
+    std::string field(text);
+    for (char& c : field) {
+        c = c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+    }
+    return field;
+}
+
 } // namespace vantor

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantor {
 
@@ -26,6 +27,11 @@ std::optional<float> parseLeadingFloat(std::string_view text);
 std::optional<double> parseDecimal(std::string_view text);
 
 std::string trimBlanks(std::string_view text);
+
+// The tab-separated fields of a line of the program's own files (journals, indexes).
+std::vector<std::string_view> tabFields(std::string_view line);
+// A text as one field of such a line: its tabs and line ends become blanks.
+std::string asOneField(std::string_view text);
 
 // A message of the program's own followed by the reason the system (or a check) gave, in
 // brackets: "Data File Open Failed. (it is a folder)". The text itself stays as it is.

@@ -120,13 +120,7 @@ int diffRevisions(const GlobalOptions& options, const DiffCommand& c) {
         std::fprintf(stderr, "Error: %s\n", result.error.c_str());
         return exitFailed;
     }
-    const auto named = [](const std::string& path, const std::string& revision) {
-        return path.empty() || revision.empty() ? path : path + " at " + revision;
-    };
-    result.beforeTerrain = named(options.terrain, c.rev);
-    result.beforeSource = named(options.source, c.rev);
-    result.afterTerrain = named(options.terrain, c.toRev);
-    result.afterSource = named(options.source, c.toRev);
+    nameRevisions(result, options.terrain, options.source, c.rev, c.toRev);
     return writeDiffOutputs(result, session.state.terrain.matrix,
                             session.state.folders.startDirectory, c);
 }

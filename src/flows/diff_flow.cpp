@@ -159,6 +159,17 @@ bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
     return true;
 }
 
+void nameRevisions(TheaterDiff& diff, const std::string& terrain, const std::string& source,
+                   const std::string& beforeRevision, const std::string& afterRevision) {
+    const auto named = [](const std::string& path, const std::string& revision) {
+        return path.empty() || revision.empty() ? path : path + " at " + revision;
+    };
+    diff.beforeTerrain = named(terrain, beforeRevision);
+    diff.beforeSource = named(source, beforeRevision);
+    diff.afterTerrain = named(terrain, afterRevision);
+    diff.afterSource = named(source, afterRevision);
+}
+
 RevisionCopy copyRevision(const std::string& terrain, const std::string& source,
                           const std::string& revision, const std::filesystem::path& folder) {
     RevisionCopy copy;
@@ -271,10 +282,7 @@ TheaterDiff diffWithRevision(const ApplicationState& state, const std::string& r
     if (!source.empty() && !compareExports(d, copy.source, source)) {
         return d;
     }
-    d.beforeTerrain = terrain + " at " + revision;
-    d.afterTerrain = terrain;
-    d.beforeSource = source.empty() ? source : source + " at " + revision;
-    d.afterSource = source;
+    nameRevisions(d, terrain, source, revision, {});
     return d;
 }
 

@@ -32,6 +32,11 @@ struct RevisionCopy {
     std::string source;
     std::string error;
 };
+// Names the files a comparison of revisions read as the user knows them: "PATH at REV" (the
+// working file where a revision is empty), instead of the copies.
+void nameRevisions(TheaterDiff& diff, const std::string& terrain, const std::string& source,
+                   const std::string& beforeRevision, const std::string& afterRevision);
+
 RevisionCopy copyRevision(const std::string& terrain, const std::string& source,
                           const std::string& revision, const std::filesystem::path& folder);
 
