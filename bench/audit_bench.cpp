@@ -142,7 +142,8 @@ void BM_AuditWithPage(benchmark::State& state) {
     runCommands(state, {{"audit", "--html", sample().out("Audit.html")}}, {3});
 }
 
-// The map of the whole theater as a picture, against reading the terrain (info, below).
+// The map of the whole theater as a picture (drawn row by row into the compressor), against
+// reading the terrain (info, below).
 void BM_Render(benchmark::State& state) {
     runCommands(state, {{"render", "--out", sample().out("Map.png")}}, {0});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "map/map_render.h"
+#include "map/png_encoder.h"
 
 #include <string>
 
@@ -9,6 +10,9 @@ namespace vantor::cli {
 // Writes the image as an 8-bit RGBA PNG, aside and renamed over the target once complete.
 // False with the reason in `error`.
 bool writePng(const MapImage& image, const std::string& path, std::string& error);
+
+// A PNG file made by the encoder, aside and renamed over the target once complete.
+bool writePngFile(const PngBytes& file, const std::string& path, std::string& error);
 
 // The same PNG file's bytes in memory, for embedding.
 bool encodePng(const MapImage& image, std::string& bytes, std::string& error);

@@ -79,19 +79,30 @@ int render(const GlobalOptions& options, const RenderCommand& c) {
     window.width = (x1 - x0 + 1) * c.scale;
     window.height = (y1 - y0 + 1) * c.scale;
     window.scale = c.scale;
-    MapImage image;
     const MapMode mode = c.mode == "tiles" ? MapMode::Tiles : MapMode::Relief;
-    renderTerrain(m, loadTileClassifier(session.state.folders.startDirectory), mode, window, image);
-    drawSectionGrid(window, image);
-    drawMarkers(image, transformOf(window), markers);
+    const TileClassifier classes = loadTileClassifier(session.state.folders.startDirectory);
     std::string error;
-    if (!writePng(image, options.out, error)) {
-        std::fprintf(stderr, "Error: cannot write %s: %s\n", options.out.c_str(), error.c_str());
-        return exitFailed;
+    if (markers.empty() && !sectionGridDrawn(window)) {
+        // Nothing over the terrain: its rows go into the picture as they are drawn.
+        PngBytes file;
+        if (!encodeTerrainPng(m, classes, mode, window, file, error) ||
+            !writePngFile(file, options.out, error)) {
+            std::fprintf(stderr, "Error: cannot write %s: %s\n", options.out.c_str(), error.c_str());
+            return exitFailed;
+        }
+    } else {
+        MapImage image;
+        renderTerrain(m, classes, mode, window, image);
+        drawSectionGrid(window, image);
+        drawMarkers(image, transformOf(window), markers);
+        if (!writePng(image, options.out, error)) {
+            std::fprintf(stderr, "Error: cannot write %s: %s\n", options.out.c_str(), error.c_str());
+            return exitFailed;
+        }
     }
     if (!options.quiet) {
-        std::printf("Wrote %s: %d x %d pixels, %zu markers\n", options.out.c_str(), image.width,
-                    image.height, markers.size());
+        std::printf("Wrote %s: %d x %d pixels, %zu markers\n", options.out.c_str(), window.width,
+                    window.height, markers.size());
     }
     return exitOk;
 }

@@ -176,27 +176,46 @@ MapTransform transformOf(const MapWindow& w) {
     return t;
 }
 
-void renderTerrain(const TerrainMatrix& m, const TileClassifier& classes, MapMode mode,
-                   const MapWindow& w, MapImage& image, unsigned threads) {
-    image.resize(w.width, w.height);
-    if (m.empty() || w.width <= 0 || w.height <= 0) {
-        return;
-    }
-    const std::vector<Argb>& tint = hypsometricTable();
-    const std::int32_t pixelsPerPost = std::max(w.scale, 1);
-    const std::int32_t postsPerPixel = w.scale < 0 ? -w.scale : 1;
+TerrainPainter::TerrainPainter(const TerrainMatrix& matrix, const TileClassifier& classes,
+                               MapMode mode, const MapWindow& window)
+    : m_(matrix), classes_(classes), mode_(mode), w_(window), tint_(hypsometricTable()),
+      pixelsPerPost_(std::max(window.scale, 1)), postsPerPixel_(window.scale < 0 ? -window.scale : 1) {
     const std::int32_t strength = mode == MapMode::Relief ? 256 : 77;
     // 0.002 of the full range per foot of fall per post, as a 16.16 factor; the shade stays
     // between 0.6 and 1.3 (relief) or close to 1 (tile classes).
-    const std::int64_t fallFactor =
-        std::int64_t{strength} * 65536 / (500 * std::int64_t{postsPerPixel});
-    const std::int64_t darkest = 256 - strength * 2 / 5;
-    const std::int64_t lightest = 256 + strength * 3 / 10;
+    fallFactor_ = std::int64_t{strength} * 65536 / (500 * std::int64_t{postsPerPixel_});
+    darkest_ = 256 - strength * 2 / 5;
+    lightest_ = 256 + strength * 3 / 10;
+}
+
+void TerrainPainter::drawRow(std::int32_t py, Argb* out) const {
+    // Everything the loop reads, as locals: the pixels written could otherwise be taken to
+    // change the painter's own numbers, which would then be read again for every pixel.
+    const std::int32_t pixelsPerPost = pixelsPerPost_;
+    const std::int32_t postsPerPixel = postsPerPixel_;
+    const std::int32_t pixels = w_.width;
+    const std::int64_t y = std::int64_t{w_.top} - std::int64_t{py / pixelsPerPost} * postsPerPixel;
+    if (m_.empty() || y < 0 || y >= m_.height) {
+        std::fill_n(out, pixels, Argb{0});
+        return;
+    }
+    const std::int64_t width = m_.width;
+    const TerrainPost* row = &m_.posts[static_cast<std::size_t>(y * width)];
+    const TerrainPost* north = &m_.posts[static_cast<std::size_t>(
+        std::min<std::int64_t>(y + postsPerPixel, m_.height - 1) * width)];
+    const TerrainPost* south = &m_.posts[static_cast<std::size_t>(
+        std::max<std::int64_t>(y - postsPerPixel, 0) * width)];
+    const bool relief = mode_ == MapMode::Relief;
+    const Argb* tint = tint_.data();
+    const TileClassifier& classes = classes_;
+    const std::int64_t fallFactor = fallFactor_;
+    const std::int64_t darkest = darkest_;
+    const std::int64_t lightest = lightest_;
     // The colour of one post, with its north-west and south-east neighbours for the shade.
     const auto colourOf = [&](const TerrainPost& post, const TerrainPost& northWest,
                               const TerrainPost& southEast) {
         Argb base = 0;
-        if (mode == MapMode::Relief) {
+        if (relief) {
             if (isSea(post)) {
                 return map_colors::sea;
             }
@@ -214,36 +233,45 @@ void renderTerrain(const TerrainMatrix& m, const TileClassifier& classes, MapMod
             std::clamp<std::int64_t>(256 + ((fall * fallFactor) >> 16), darkest, lightest);
         return shaded(base, static_cast<std::int32_t>(shade));
     };
-    const std::int64_t width = m.width;
-    const std::int32_t postsAcross = (w.width + pixelsPerPost - 1) / pixelsPerPost;
+    const std::int32_t postsAcross = (pixels + pixelsPerPost - 1) / pixelsPerPost;
+    const std::int64_t left = w_.left;
+    for (std::int32_t i = 0; i < postsAcross; ++i) {
+        const std::int64_t x = left + std::int64_t{i} * postsPerPixel;
+        const std::int32_t first = i * pixelsPerPost;
+        const std::int32_t count = std::min(pixelsPerPost, pixels - first);
+        if (x < 0 || x >= width) {
+            std::fill_n(out + first, count, Argb{0});
+            continue;
+        }
+        const std::int64_t west = std::max<std::int64_t>(x - postsPerPixel, 0);
+        const std::int64_t east = std::min<std::int64_t>(x + postsPerPixel, width - 1);
+        const Argb colour = colourOf(row[x], north[west], south[east]);
+        if (pixelsPerPost == 1) {
+            out[first] = colour;
+        } else {
+            std::fill_n(out + first, count, colour);
+        }
+    }
+}
+
+void renderTerrain(const TerrainMatrix& m, const TileClassifier& classes, MapMode mode,
+                   const MapWindow& w, MapImage& image, unsigned threads) {
+    if (m.empty() || w.width <= 0 || w.height <= 0) {
+        image.resize(w.width, w.height);
+        return;
+    }
+    // Each worker writes every pixel of its rows (clear where the window leaves the map), so
+    // that the memory is first touched, and made, by the workers.
+    image.resizeForOverwrite(w.width, w.height);
+    const TerrainPainter painter(m, classes, mode, w);
     const auto drawRows = [&](std::int32_t firstRow, std::int32_t endRow) {
         for (std::int32_t py = firstRow; py < endRow; ++py) {
             Argb* out =
                 &image.pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(w.width)];
-            if (py % pixelsPerPost != 0 && py > firstRow) {
-                std::copy_n(out - w.width, w.width, out); // the same posts as the row above
-                continue;
-            }
-            const std::int64_t y =
-                std::int64_t{w.top} - std::int64_t{py / pixelsPerPost} * postsPerPixel;
-            if (y < 0 || y >= m.height) {
-                continue;
-            }
-            const TerrainPost* row = &m.posts[static_cast<std::size_t>(y * width)];
-            const TerrainPost* north = &m.posts[static_cast<std::size_t>(
-                std::min<std::int64_t>(y + postsPerPixel, m.height - 1) * width)];
-            const TerrainPost* south = &m.posts[static_cast<std::size_t>(
-                std::max<std::int64_t>(y - postsPerPixel, 0) * width)];
-            for (std::int32_t i = 0; i < postsAcross; ++i) {
-                const std::int64_t x = std::int64_t{w.left} + std::int64_t{i} * postsPerPixel;
-                if (x < 0 || x >= width) {
-                    continue;
-                }
-                const std::int64_t west = std::max<std::int64_t>(x - postsPerPixel, 0);
-                const std::int64_t east = std::min<std::int64_t>(x + postsPerPixel, width - 1);
-                const Argb colour = colourOf(row[x], north[west], south[east]);
-                const std::int32_t first = i * pixelsPerPost;
-                std::fill_n(out + first, std::min(pixelsPerPost, w.width - first), colour);
+            if (py > firstRow && painter.sameAsAbove(py)) {
+                std::copy_n(out - w.width, w.width, out);
+            } else {
+                painter.drawRow(py, out);
             }
         }
     };
@@ -261,8 +289,12 @@ void renderTerrain(const TerrainMatrix& m, const TileClassifier& classes, MapMod
     }
 }
 
+bool sectionGridDrawn(const MapWindow& w) {
+    return w.scale >= 4;
+}
+
 void drawSectionGrid(const MapWindow& w, MapImage& image) {
-    if (w.scale < 4) {
+    if (!sectionGridDrawn(w)) {
         return;
     }
     const MapTransform t = transformOf(w);

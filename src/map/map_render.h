@@ -20,12 +20,19 @@ inline constexpr Argb argb(int r, int g, int b, int a = 255) {
 struct MapImage {
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::vector<Argb> pixels;
+    // A whole theater's picture is tens of megabytes: on huge pages, as the matrix is.
+    std::vector<Argb, MatrixAllocator<Argb>> pixels;
 
     void resize(std::int32_t w, std::int32_t h, Argb fill = 0) {
         width = w;
         height = h;
         pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill);
+    }
+    // The size alone, the pixels left as they are: for a drawer that writes every one.
+    void resizeForOverwrite(std::int32_t w, std::int32_t h) {
+        width = w;
+        height = h;
+        pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     }
     Argb& at(std::int32_t x, std::int32_t y) {
         return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
@@ -99,11 +106,35 @@ MapTransform transformOf(const MapWindow& window);
 // squares of up to 8 pixels on a small theater, several posts to a pixel on a large one.
 MapWindow wholeMapWindow(const TerrainMatrix& matrix, std::int32_t largestSide);
 
+// Draws the pixel rows of a window's picture one at a time, from any number of threads at once.
+class TerrainPainter {
+public:
+    TerrainPainter(const TerrainMatrix& matrix, const TileClassifier& classes, MapMode mode,
+                   const MapWindow& window);
+    // Pixel row py (0 at the top): window.width pixels into out, clear off the map.
+    void drawRow(std::int32_t py, Argb* out) const;
+    // Row py shows the same posts as the row above it (posts drawn several pixels tall).
+    bool sameAsAbove(std::int32_t py) const { return py % pixelsPerPost_ != 0; }
+
+private:
+    const TerrainMatrix& m_;
+    const TileClassifier& classes_;
+    MapMode mode_;
+    MapWindow w_;
+    const std::vector<Argb>& tint_;
+    std::int32_t pixelsPerPost_;
+    std::int32_t postsPerPixel_;
+    std::int64_t fallFactor_ = 0;
+    std::int64_t darkest_ = 0;
+    std::int64_t lightest_ = 0;
+};
+
 // Draws the terrain of the window: posts off the map are left transparent.
 void renderTerrain(const TerrainMatrix& matrix, const TileClassifier& classes, MapMode mode,
                    const MapWindow& window, MapImage& image, unsigned threads = 0);
 
 // Section lines (every 16 posts) over an image drawn at scale >= 4.
+bool sectionGridDrawn(const MapWindow& window);
 void drawSectionGrid(const MapWindow& window, MapImage& image);
 
 } // namespace vantor
