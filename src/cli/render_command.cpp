@@ -82,23 +82,12 @@ int render(const GlobalOptions& options, const RenderCommand& c) {
     const MapMode mode = c.mode == "tiles" ? MapMode::Tiles : MapMode::Relief;
     const TileClassifier classes = loadTileClassifier(session.state.folders.startDirectory);
     std::string error;
-    if (markers.empty() && !sectionGridDrawn(window)) {
-        // Nothing over the terrain: its rows go into the picture as they are drawn.
-        PngBytes file;
-        if (!encodeTerrainPng(m, classes, mode, window, file, error) ||
-            !writePngFile(file, options.out, error)) {
-            std::fprintf(stderr, "Error: cannot write %s: %s\n", options.out.c_str(), error.c_str());
-            return exitFailed;
-        }
-    } else {
-        MapImage image;
-        renderTerrain(m, classes, mode, window, image);
-        drawSectionGrid(window, image);
-        drawMarkers(image, transformOf(window), markers);
-        if (!writePng(image, options.out, error)) {
-            std::fprintf(stderr, "Error: cannot write %s: %s\n", options.out.c_str(), error.c_str());
-            return exitFailed;
-        }
+    // Drawn a row at a time into the picture as it is compressed: never held whole.
+    PngBytes file;
+    if (!encodeTerrainPng(m, classes, mode, window, markers, file, error) ||
+        !writePngFile(file, options.out, error)) {
+        std::fprintf(stderr, "Error: cannot write %s: %s\n", options.out.c_str(), error.c_str());
+        return exitFailed;
     }
     if (!options.quiet) {
         std::printf("Wrote %s: %d x %d pixels, %zu markers\n", options.out.c_str(), window.width,

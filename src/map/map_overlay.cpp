@@ -174,7 +174,9 @@ const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighte
     return it->second;
 }
 
-void drawMarkers(MapImage& image, const MapTransform& t, const std::vector<MapMarker>& markers) {
+MarkerRows::MarkerRows(const MapTransform& t, std::int32_t width, std::int32_t height,
+                       const std::vector<MapMarker>& markers)
+    : width_(width), rows_(static_cast<std::size_t>(std::max(height, 0))) {
     const std::int32_t half = markerSpriteSize / 2;
     // Highlighted markers last, so they stay on top.
     for (const bool top : {false, true}) {
@@ -182,30 +184,43 @@ void drawMarkers(MapImage& image, const MapTransform& t, const std::vector<MapMa
             if (m.highlighted != top) {
                 continue;
             }
-            const MapImage& sprite = markerSprite(m.kind, m.mark, m.highlighted);
             // An objective far off the map (its X or Y may be any 32-bit number) is no marker on
             // the picture; the test in doubles keeps the conversion below in range.
             const double sx = std::floor(t.screenX(m.x + 0.5));
             const double sy = std::floor(t.screenY(m.y + 0.5));
             if (!(sx > -markerSpriteSize && sy > -markerSpriteSize &&
-                  sx < static_cast<double>(image.width) + markerSpriteSize &&
-                  sy < static_cast<double>(image.height) + markerSpriteSize)) {
+                  sx < static_cast<double>(width) + markerSpriteSize &&
+                  sy < static_cast<double>(height) + markerSpriteSize)) {
                 continue;
             }
-            const auto cx = static_cast<std::int32_t>(sx);
-            const auto cy = static_cast<std::int32_t>(sy);
-            for (std::int32_t y = 0; y < sprite.height; ++y) {
-                for (std::int32_t x = 0; x < sprite.width; ++x) {
-                    const std::int32_t px = cx - half + x;
-                    const std::int32_t py = cy - half + y;
-                    const Argb p = sprite.at(x, y);
-                    if ((p >> 24) != 0 && px >= 0 && py >= 0 && px < image.width &&
-                        py < image.height) {
-                        image.at(px, py) = p;
-                    }
-                }
+            const MapImage& sprite = markerSprite(m.kind, m.mark, m.highlighted);
+            const Placed p{static_cast<std::int32_t>(sx) - half, static_cast<std::int32_t>(sy) - half,
+                           &sprite};
+            for (std::int32_t y = std::max(p.top, 0); y < std::min(p.top + sprite.height, height); ++y) {
+                rows_[static_cast<std::size_t>(y)].push_back(placed_.size());
+            }
+            placed_.push_back(p);
+        }
+    }
+}
+
+void MarkerRows::draw(std::int32_t py, Argb* row) const {
+    for (const std::size_t i : rows_[static_cast<std::size_t>(py)]) {
+        const Placed& p = placed_[i];
+        for (std::int32_t x = 0; x < p.sprite->width; ++x) {
+            const std::int32_t px = p.left + x;
+            const Argb colour = p.sprite->at(x, py - p.top);
+            if ((colour >> 24) != 0 && px >= 0 && px < width_) {
+                row[px] = colour;
             }
         }
+    }
+}
+
+void drawMarkers(MapImage& image, const MapTransform& t, const std::vector<MapMarker>& markers) {
+    const MarkerRows rows(t, image.width, image.height, markers);
+    for (std::int32_t py = 0; py < image.height; ++py) {
+        rows.draw(py, &image.pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(image.width)]);
     }
 }
 

@@ -51,6 +51,25 @@ std::vector<MapMarker> listMarkers(const ListWindow& window, ListKind listKind, 
 const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted);
 inline constexpr std::int32_t markerSpriteSize = 15;
 
+// The markers placed on a picture of width x height pixels shown through the transform, drawn a
+// pixel row at a time (from any number of threads at once).
+class MarkerRows {
+public:
+    MarkerRows(const MapTransform& transform, std::int32_t width, std::int32_t height,
+               const std::vector<MapMarker>& markers);
+    void draw(std::int32_t py, Argb* row) const;
+
+private:
+    struct Placed {
+        std::int32_t left = 0;
+        std::int32_t top = 0;
+        const MapImage* sprite = nullptr;
+    };
+    std::int32_t width_ = 0;
+    std::vector<Placed> placed_;                 // in the order drawn
+    std::vector<std::vector<std::size_t>> rows_; // the markers over each row, in that order
+};
+
 // Draws the markers over an image shown through the transform.
 void drawMarkers(MapImage& image, const MapTransform& transform,
                  const std::vector<MapMarker>& markers);

@@ -233,24 +233,42 @@ void TerrainPainter::drawRow(std::int32_t py, Argb* out) const {
             std::clamp<std::int64_t>(256 + ((fall * fallFactor) >> 16), darkest, lightest);
         return shaded(base, static_cast<std::int32_t>(shade));
     };
-    const std::int32_t postsAcross = (pixels + pixelsPerPost - 1) / pixelsPerPost;
     const std::int64_t left = w_.left;
-    for (std::int32_t i = 0; i < postsAcross; ++i) {
+    const auto drawPost = [&](std::int32_t i) {
         const std::int64_t x = left + std::int64_t{i} * postsPerPixel;
         const std::int32_t first = i * pixelsPerPost;
         const std::int32_t count = std::min(pixelsPerPost, pixels - first);
         if (x < 0 || x >= width) {
             std::fill_n(out + first, count, Argb{0});
-            continue;
+            return;
         }
         const std::int64_t west = std::max<std::int64_t>(x - postsPerPixel, 0);
         const std::int64_t east = std::min<std::int64_t>(x + postsPerPixel, width - 1);
-        const Argb colour = colourOf(row[x], north[west], south[east]);
-        if (pixelsPerPost == 1) {
-            out[first] = colour;
-        } else {
-            std::fill_n(out + first, count, colour);
+        std::fill_n(out + first, count, colourOf(row[x], north[west], south[east]));
+    };
+    const std::int32_t postsAcross = (pixels + pixelsPerPost - 1) / pixelsPerPost;
+    if (pixelsPerPost != 1 || postsPerPixel != 1) {
+        for (std::int32_t i = 0; i < postsAcross; ++i) {
+            drawPost(i);
         }
+        return;
+    }
+    // A post to a pixel: between the posts at the map's edges, whose neighbours are all on the
+    // map, without a test per pixel.
+    const auto pixelOf = [&](std::int64_t x) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(x - left, 0, pixels));
+    };
+    const std::int32_t inner = pixelOf(1);
+    const std::int32_t outer = std::max(inner, pixelOf(width - 1));
+    for (std::int32_t i = 0; i < inner; ++i) {
+        drawPost(i);
+    }
+    for (std::int32_t i = inner; i < outer; ++i) {
+        const std::int64_t x = left + i;
+        out[i] = colourOf(row[x], north[x - 1], south[x + 1]);
+    }
+    for (std::int32_t i = outer; i < pixels; ++i) {
+        drawPost(i);
     }
 }
 
@@ -293,31 +311,38 @@ bool sectionGridDrawn(const MapWindow& w) {
     return w.scale >= 4;
 }
 
-void drawSectionGrid(const MapWindow& w, MapImage& image) {
+SectionGridRows::SectionGridRows(const MapWindow& w) : window_(w) {
     if (!sectionGridDrawn(w)) {
         return;
     }
     const MapTransform t = transformOf(w);
-    const auto darken = [&](std::int32_t px, std::int32_t py) {
-        Argb& p = image.at(px, py);
-        p = (p & 0xFF000000u) | (shaded(p, 154) & 0x00FFFFFFu);
-    };
-    for (std::int32_t px = 0; px < image.width; ++px) {
+    for (std::int32_t px = 0; px < w.width; ++px) {
         const std::int64_t x = t.postX(px);
         if (x % postsPerSectionSide == 0 && px % w.scale == 0) {
-            for (std::int32_t py = 0; py < image.height; ++py) {
-                darken(px, py);
-            }
+            columns_.push_back(px);
         }
     }
+}
+
+void SectionGridRows::draw(std::int32_t py, Argb* row) const {
+    if (!sectionGridDrawn(window_)) {
+        return;
+    }
+    const auto darken = [](Argb& p) { p = (p & 0xFF000000u) | (shaded(p, 154) & 0x00FFFFFFu); };
+    for (const std::int32_t px : columns_) {
+        darken(row[px]);
+    }
+    const std::int64_t y = transformOf(window_).postY(py);
+    // The north edge of a section: the top row of pixels of its northernmost posts.
+    if ((y + 1) % postsPerSectionSide == 0 && py % window_.scale == 0) {
+        std::for_each(row, row + window_.width, darken);
+    }
+}
+
+void drawSectionGrid(const MapWindow& w, MapImage& image) {
+    const SectionGridRows grid(w);
     for (std::int32_t py = 0; py < image.height; ++py) {
-        const std::int64_t y = t.postY(py);
-        // The north edge of a section: the top row of pixels of its northernmost posts.
-        if ((y + 1) % postsPerSectionSide == 0 && py % w.scale == 0) {
-            for (std::int32_t px = 0; px < image.width; ++px) {
-                darken(px, py);
-            }
-        }
+        grid.draw(py, &image.pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(image.width)]);
     }
 }
 

@@ -135,6 +135,16 @@ void renderTerrain(const TerrainMatrix& matrix, const TileClassifier& classes, M
 
 // Section lines (every 16 posts) over an image drawn at scale >= 4.
 bool sectionGridDrawn(const MapWindow& window);
+// The same a pixel row at a time (from any number of threads at once).
+class SectionGridRows {
+public:
+    explicit SectionGridRows(const MapWindow& window);
+    void draw(std::int32_t py, Argb* row) const;
+
+private:
+    MapWindow window_;
+    std::vector<std::int32_t> columns_; // the pixel columns of section lines
+};
 void drawSectionGrid(const MapWindow& window, MapImage& image);
 
 } // namespace vantor

@@ -776,12 +776,17 @@ bool encodeMapPng(std::int32_t width, std::int32_t height, const PngRows& source
 }
 
 bool encodeTerrainPng(const TerrainMatrix& matrix, const TileClassifier& classes, MapMode mode,
-                      const MapWindow& window, PngBytes& bytes, std::string& error) {
+                      const MapWindow& window, const std::vector<MapMarker>& markers,
+                      PngBytes& bytes, std::string& error) {
     const TerrainPainter painter(matrix, classes, mode, window);
+    const SectionGridRows grid(window);
+    const MarkerRows markerRows(transformOf(window), window.width, window.height, markers);
     return encodeMapPng(
         window.width, window.height,
         [&](std::int32_t y, Argb* room) {
             painter.drawRow(y, room);
+            grid.draw(y, room);
+            markerRows.draw(y, room);
             return static_cast<const Argb*>(room);
         },
         bytes, error);

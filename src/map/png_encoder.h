@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/map_overlay.h"
 #include "map/map_render.h"
 
 #include <cstddef>
@@ -29,9 +30,11 @@ using PngRows = std::function<const Argb*(std::int32_t y, Argb* room)>;
 bool encodeMapPng(std::int32_t width, std::int32_t height, const PngRows& rows, PngBytes& bytes,
                   std::string& error, unsigned threads = 0);
 
-// The terrain of the window, drawn row by row into the PNG as it is compressed.
+// The terrain of the window with its section lines and the markers over it, as renderTerrain,
+// drawSectionGrid and drawMarkers draw them, a row at a time into the PNG as it is compressed.
 bool encodeTerrainPng(const TerrainMatrix& matrix, const TileClassifier& classes, MapMode mode,
-                      const MapWindow& window, PngBytes& bytes, std::string& error);
+                      const MapWindow& window, const std::vector<MapMarker>& markers,
+                      PngBytes& bytes, std::string& error);
 
 // The checksums the format uses, exposed for the tests.
 std::uint32_t pngCrc32(std::uint32_t crc, const unsigned char* data, std::size_t length);

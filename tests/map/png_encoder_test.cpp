@@ -213,7 +213,8 @@ TEST(PngEncoder, HuffmanLengthsStayWithinTheLimitAndComplete) {
 }
 
 // A terrain encoded as it is drawn gives the same file as the picture drawn whole and encoded,
-// at every zoom and for windows partly off the map.
+// at every zoom (with section lines from 4 on) and for windows partly off the map, with markers
+// over each other and over the edges.
 TEST(PngEncoder, TerrainDrawnRowByRowIsThePictureDrawnWhole) {
     TerrainMatrix m;
     allocateMatrix(m, 64, 48, SevenByteRecords);
@@ -233,7 +234,13 @@ TEST(PngEncoder, TerrainDrawnRowByRowIsThePictureDrawnWhole) {
     };
     const Window windows[] = {
         {0, 47, 64, 48, 1}, {0, 47, 32, 24, -2}, {0, 47, 192, 144, 3}, {-5, 52, 80, 70, 1},
-        {40, 10, 60, 30, 2},
+        {40, 10, 60, 30, 2}, {10, 40, 200, 120, 5},
+    };
+    const std::vector<MapMarker> markers = {
+        {0, 0, MarkerKind::City, MarkNone, false, 0},    {30, 20, MarkerKind::Bridge, MarkSelected, false, 1},
+        {31, 20, MarkerKind::RoadBreak, MarkNone, true, 2}, {32, 21, MarkerKind::Airbase, MarkDeleted, false, 3},
+        {63, 47, MarkerKind::Other, MarkNone, false, 4},  {-3, 50, MarkerKind::City, MarkNone, false, 5},
+        {45, 5, MarkerKind::RiverBreak, MarkNone, false, 6},
     };
     for (const MapMode mode : {MapMode::Relief, MapMode::Tiles}) {
         for (const Window& w : windows) {
@@ -241,11 +248,13 @@ TEST(PngEncoder, TerrainDrawnRowByRowIsThePictureDrawnWhole) {
             const MapWindow window{w.left, w.top, w.width, w.height, w.scale};
             MapImage image;
             renderTerrain(m, classes, mode, window, image);
+            drawSectionGrid(window, image);
+            drawMarkers(image, transformOf(window), markers);
             PngBytes whole;
             PngBytes rows;
             std::string error;
             ASSERT_TRUE(encodeMapPng(image, whole, error));
-            ASSERT_TRUE(encodeTerrainPng(m, classes, mode, window, rows, error));
+            ASSERT_TRUE(encodeTerrainPng(m, classes, mode, window, markers, rows, error));
             EXPECT_TRUE(whole == rows);
         }
     }
