@@ -23,44 +23,6 @@ namespace vantor {
 
 namespace {
 
-constexpr std::array<const char*, auditCheckCount> checkNames{
-    "roads", "rivers",  "transitions", "bridges",  "multi", "offmap",
-    "urban", "parents", "ids",         "airbases", "radar"};
-
-constexpr std::array<const char*, auditCheckCount> checkSummaries{
-    "A road tile whose edge does not meet the road of its neighbour.",
-    "A river tile whose edge does not meet the river of its neighbour.",
-    "A transition tile whose edge does not meet the terrain of its neighbour.",
-    "A bridge tile without a bridge objective, a two-tile bridge without its far tile, or a "
-    "bridge objective on no bridge tile.",
-    "An objective on a post another objective holds.",
-    "An objective outside the map.",
-    "What the city and junction check would create, re-class or delete.",
-    "An objective whose Parent is 0, or no city or town of the export.",
-    "An identifier used twice, or a link to an identifier no objective has.",
-    "An airbase whose levelling would change posts.",
-    "An objective whose radar values differ from a profile computed now."};
-
-// What mends a check's findings, for those who read about them elsewhere than in Vantor.
-constexpr std::array<const char*, auditCheckCount> checkRepairs{
-    "vantor-cli mend (or Apply in the desktop's audit panel) puts the best fitting tile in place; "
-    "the audit page and the panel list every tile that fits.",
-    "vantor-cli mend (or Apply in the desktop's audit panel) puts the best fitting tile in place; "
-    "the audit page and the panel list every tile that fits.",
-    "vantor-cli mend (or Apply in the desktop's audit panel) puts the best fitting tile in place; "
-    "the audit page and the panel list every tile that fits.",
-    "vantor-cli bridges places the missing bridge objectives; vantor-cli mend puts a missing "
-    "far tile in place.",
-    "Move one of the objectives to a post of its own.",
-    "Move the objective onto the map, or delete it.",
-    "vantor-cli check-cities (Actions > Check City and Junction Objects) makes these changes, in "
-    "a new export.",
-    "vantor-cli mend (or Apply) writes the nearest city or town as Parent, in a new export.",
-    "Give each objective an identifier of its own (vantor-cli move-ids moves a range of them), "
-    "and point the links to identifiers no objective has at objectives that are there.",
-    "vantor-cli level-airbases levels the ground under the airbases.",
-    "vantor-cli radar computes the profiles anew."};
-
 // One data line of the source, read once for every check.
 struct SourceLine {
     std::string_view text;  // without its line end
@@ -518,33 +480,19 @@ const char* parentRuleName(ParentRule rule) {
     return rule == ParentRule::TypeOrClassCode ? "type-or-class-code" : "type";
 }
 
-AuditCheckStyle auditCheckStyle(AuditCheck check) {
-    static constexpr std::array<AuditCheckStyle, auditCheckCount> styles{{
-        {"#D55E00", "circle"},   // roads
-        {"#0072B2", "square"},   // rivers
-        {"#CC79A7", "diamond"},  // transitions
-        {"#F0E442", "triangle"}, // bridges
-        {"#E69F00", "square"},   // multi
-        {"#777777", "none"},     // offmap: outside the map, listed, never drawn
-        {"#56B4E9", "diamond"},  // urban
-        {"#009E73", "triangle"}, // parents
-        {"#882255", "circle"},   // ids
-        {"#332288", "square"},   // airbases
-        {"#999933", "diamond"},  // radar
-    }};
-    return styles[auditIndex(check)];
-}
-
-const char* auditCheckSummary(AuditCheck check) {
-    return checkSummaries[auditIndex(check)];
-}
-
-const char* auditCheckRepair(AuditCheck check) {
-    return checkRepairs[auditIndex(check)];
-}
-
-const char* auditCheckName(AuditCheck check) {
-    return checkNames[auditIndex(check)];
+std::string auditCheckNames(bool (*pick)(const AuditCheckFacts&), const char* last) {
+    std::vector<const char*> names;
+    for (const AuditCheckFacts& facts : auditCheckTable) {
+        if (pick == nullptr || pick(facts)) {
+            names.push_back(facts.name);
+        }
+    }
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == names.size() ? last : ", ";
+        text += names[i];
+    }
+    return text;
 }
 
 std::optional<AuditCheck> auditCheckNamed(std::string_view name) {
@@ -600,11 +548,6 @@ std::string selectAuditChecks(std::string_view only, std::string_view skip,
     return {};
 }
 
-bool auditNeedsSource(AuditCheck check) {
-    return check != AuditCheck::Roads && check != AuditCheck::Rivers &&
-           check != AuditCheck::Transitions;
-}
-
 AuditReport runAudit(const AuditInputs& in, const AuditSelection& selected,
                      const AuditProgress& progress) {
     AuditReport report;
@@ -618,7 +561,7 @@ AuditReport runAudit(const AuditInputs& in, const AuditSelection& selected,
             continue;
         }
         outcome.reason = in.missing[auditIndex(check)];
-        if (outcome.reason.empty() && auditNeedsSource(check) && !source.headerRead) {
+        if (outcome.reason.empty() && auditCheckFacts(check).needsSource && !source.headerRead) {
             outcome.reason = "the source export holds no title and column lines";
         }
         outcome.skipped = !outcome.reason.empty() || in.matrix == nullptr;
@@ -675,9 +618,10 @@ AuditReport runAudit(const AuditInputs& in, const AuditSelection& selected,
     // The checks a whole command mends say which.
     if (in.suggestRepairs) {
         for (AuditFinding& f : report.findings) {
-            std::string text = f.suggestions.empty() ? commandRepairText(auditCheckName(f.check),
-                                                                         report.radarSettings)
-                                                     : std::string();
+            std::string text =
+                f.suggestions.empty()
+                    ? commandRepairText(auditCheckFacts(f.check).mender, report.radarSettings)
+                    : std::string();
             if (!text.empty()) {
                 AuditSuggestion& s = f.suggestions.emplace_back();
                 s.text = std::move(text);

@@ -2,6 +2,7 @@
 
 #include "analysis/airbase_levelling.h"
 #include "analysis/radar_profile.h"
+#include "audit/audit_checks.h"
 #include "checks/city_check.h"
 #include "reference/ocd_list.h"
 #include "reference/tile_info.h"
@@ -20,50 +21,11 @@
 
 namespace vantor {
 
-// The checks of a theater audit, in the order they run and are reported. Their names are
-// stable: pipelines select and count them by name.
-enum class AuditCheck : int {
-    Roads,
-    Rivers,
-    Transitions,
-    Bridges,
-    Multi,
-    Offmap,
-    Urban,
-    Parents,
-    Ids,
-    Airbases,
-    Radar,
-};
-inline constexpr std::size_t auditCheckCount = 11;
-inline constexpr std::array<AuditCheck, auditCheckCount> auditChecks{
-    AuditCheck::Roads, AuditCheck::Rivers,   AuditCheck::Transitions, AuditCheck::Bridges,
-    AuditCheck::Multi, AuditCheck::Offmap,   AuditCheck::Urban,       AuditCheck::Parents,
-    AuditCheck::Ids,   AuditCheck::Airbases, AuditCheck::Radar};
-
-const char* auditCheckName(AuditCheck check);
-// What a check finds, in a sentence (for code-scanning tools' rule lists).
-const char* auditCheckSummary(AuditCheck check);
-// What mends its findings, in a sentence or two.
-const char* auditCheckRepair(AuditCheck check);
-
-// How a check's findings are drawn on every map (the desktop's and the page's): a colour of the
-// Okabe-Ito and Tol palettes, and a shape that tells checks apart where colours do not.
-struct AuditCheckStyle {
-    const char* colour; // "#RRGGBB"
-    const char* shape;  // "circle", "square", "diamond", "triangle" or "none" (not drawn)
-};
-AuditCheckStyle auditCheckStyle(AuditCheck check);
-std::optional<AuditCheck> auditCheckNamed(std::string_view name);
-
 using AuditSelection = std::array<bool, auditCheckCount>;
 // The checks a command line asks for: those named in only ("roads,bridges"), else every check
 // but those named in skip. Empty when the selection is made, else what is wrong with it.
 std::string selectAuditChecks(std::string_view only, std::string_view skip,
                               AuditSelection& selected);
-inline std::size_t auditIndex(AuditCheck check) {
-    return static_cast<std::size_t>(check);
-}
 
 // What would mend a finding: a tile put on a post (roads, rivers, transitions, a bridge's far
 // tile) or a Parent written for the object, with the words that say so.
@@ -172,7 +134,6 @@ AuditReport runAudit(const AuditInputs& inputs, const AuditSelection& selected,
                      const AuditProgress& progress = {});
 
 // The checks each input serves, for the caller to tell which inputs it must gather.
-bool auditNeedsSource(AuditCheck check);
 
 // A file the audit read, as its reports name it.
 struct AuditInput {

@@ -69,9 +69,7 @@ void apply(TerrainMatrix& m, const RepairScripts& scripts, const TileRepair& rep
 } // namespace
 
 bool mendsCheck(AuditCheck check) {
-    return check == AuditCheck::Roads || check == AuditCheck::Rivers ||
-           check == AuditCheck::Transitions || check == AuditCheck::Bridges ||
-           check == AuditCheck::Parents;
+    return auditCheckFacts(check).mender == AuditMender::Mend;
 }
 
 TerrainMend mendTerrain(TerrainMatrix& m, const RepairScripts& scripts,

@@ -71,17 +71,17 @@ std::string farTileNote(const FarTileRepairs& found) {
     return {};
 }
 
-std::string commandRepairText(std::string_view check, const RadarSettings& radar) {
-    if (check == "urban") {
+std::string commandRepairText(AuditMender mender, const RadarSettings& radar) {
+    if (mender == AuditMender::CheckCities) {
         return "Actions > Check City and Junction Objects (vantor-cli check-cities) makes this "
                "change, in a new export";
     }
-    if (check == "airbases") {
+    if (mender == AuditMender::LevelAirbases) {
         return "Actions > Level Airbases (vantor-cli level-airbases) levels this ground and "
                "writes the terrain pair back, the previous pair kept in its history (undo puts "
                "it back)";
     }
-    if (check == "radar") {
+    if (mender == AuditMender::RadarProfiles) {
         std::string options;
         if (!(radar == defaultRadarSettings)) {
             char text[160];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/radar_profile.h"
+#include "audit/audit_checks.h"
 #include "objectives/list_kind.h"
 #include "scans/edge_repair.h"
 #include "scans/edge_scan.h"
@@ -29,9 +30,9 @@ std::string edgeRepairNote(const EdgeRepairs& found, int direction);
 std::string farTileNote(const FarTileRepairs& found);
 
 // What mends a finding of a check that a whole command mends, the desktop's menu item and the
-// vantor-cli command: the city and junction check (urban), the levelling (airbases), the radar
-// profiles (radar, with the settings the profiles were computed with where they are not the
-// defaults). Empty for the other checks.
-std::string commandRepairText(std::string_view check, const RadarSettings& radar);
+// vantor-cli command: the city and junction check, the levelling, the radar profiles (with the
+// settings the profiles were computed with where they are not the defaults). Empty for the
+// other menders.
+std::string commandRepairText(AuditMender mender, const RadarSettings& radar);
 
 } // namespace vantor

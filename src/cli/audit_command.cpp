@@ -183,9 +183,8 @@ void addAuditCommand(CLI::App& app, AuditCommand& c) {
         "audit",
         "Run every check on --terrain and --source read-only and report what is wrong: one "
         "line per check, then the total. Exit status 0 when nothing was found, 3 when "
-        "something was, 1 when a selected check could not run. Checks: roads, rivers, transitions, "
-        "bridges, multi, offmap, urban, "
-        "parents, ids, airbases, radar; the scripts and lists come from --dir");
+        "something was, 1 when a selected check could not run. Checks: " + auditCheckNames() +
+            "; the scripts and lists come from --dir");
     c.app->add_option("--json", c.json, "Write every finding as JSON (docs/audit.schema.json)");
     c.app->add_option("--html", c.html,
                       "Write one self-contained page: the summary, the map with every finding "

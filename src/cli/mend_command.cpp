@@ -12,6 +12,10 @@ namespace vantor::cli {
 
 namespace {
 
+bool mendedCheck(const AuditCheckFacts& facts) {
+    return facts.mender == AuditMender::Mend;
+}
+
 constexpr int exitOk = 0;
 constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
@@ -73,10 +77,8 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
     for (AuditCheck check : auditChecks) {
         if (!mendsCheck(check)) {
             if (selected[auditIndex(check)] && !c.only.empty()) {
-                std::fprintf(stderr,
-                             "Error: --only: mend takes on roads, rivers, transitions, bridges "
-                             "and parents, not %s\n",
-                             auditCheckName(check));
+                std::fprintf(stderr, "Error: --only: mend takes on %s, not %s\n",
+                             auditCheckNames(mendedCheck, " and ").c_str(), auditCheckName(check));
                 return exitUsage;
             }
             selected[auditIndex(check)] = false;
@@ -160,8 +162,8 @@ void addMendCommand(CLI::App& app, MendCommand& c) {
         "suggested Parents to --out. Exit status 0 when everything found was mended, 3 when "
         "something had no repair");
     c.app->add_option("--only", c.only,
-                      "Mend only these: roads, rivers, transitions, bridges, parents "
-                      "(default: all; parents with --source)");
+                      "Mend only these: " + auditCheckNames(mendedCheck) +
+                          " (default: all; parents with --source)");
     c.app->add_flag("--dry-run", c.dryRun, "Say what would be mended; change and write nothing");
 }
 

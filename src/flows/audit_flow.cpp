@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <span>
+#include <vector>
 
 namespace vantor {
 
@@ -35,26 +37,39 @@ std::uint64_t sizeOf(const std::filesystem::path& path) {
     return ec ? 0 : static_cast<std::uint64_t>(size);
 }
 
+// The checks of the table with the fact.
+std::vector<AuditCheck> checksWhere(bool AuditCheckFacts::*fact) {
+    std::vector<AuditCheck> checks;
+    for (const AuditCheckFacts& facts : auditCheckTable) {
+        if (facts.*fact) {
+            checks.push_back(facts.check);
+        }
+    }
+    return checks;
+}
+
 struct Gathering {
     const ApplicationState& state;
     const AuditSelection& selected;
     TheaterAudit& audit;
     AuditInputs& in;
 
-    bool wanted(std::initializer_list<AuditCheck> checks) const {
-        for (AuditCheck c : checks) {
-            if (selected[auditIndex(c)]) {
-                return true;
-            }
-        }
-        return false;
+    bool wanted(std::span<const AuditCheck> checks) const {
+        return std::any_of(checks.begin(), checks.end(),
+                           [&](AuditCheck c) { return selected[auditIndex(c)]; });
     }
-    void skip(std::initializer_list<AuditCheck> checks, const std::string& reason) {
+    bool wanted(std::initializer_list<AuditCheck> checks) const {
+        return wanted(std::span(checks.begin(), checks.size()));
+    }
+    void skip(std::span<const AuditCheck> checks, const std::string& reason) {
         for (AuditCheck c : checks) {
             if (in.missing[auditIndex(c)].empty()) {
                 in.missing[auditIndex(c)] = reason;
             }
         }
+    }
+    void skip(std::initializer_list<AuditCheck> checks, const std::string& reason) {
+        skip(std::span(checks.begin(), checks.size()), reason);
     }
     // A file of the start folder read whole; false with the checks skipped when it cannot be.
     bool readFile(const char* name, const char* role, std::initializer_list<AuditCheck> checks,
@@ -73,8 +88,7 @@ struct Gathering {
     void script(ScriptKind kind, TileScript& script, const TileScript*& into,
                 std::initializer_list<AuditCheck> checks) {
         std::string text;
-        const bool forRepairs = wanted(
-            {AuditCheck::Roads, AuditCheck::Rivers, AuditCheck::Transitions, AuditCheck::Bridges});
+        const bool forRepairs = wanted(checksWhere(&AuditCheckFacts::tileRepairs));
         if ((!wanted(checks) && !forRepairs) ||
             !readFile(scriptFileName(kind), "script", checks, text)) {
             return;
@@ -114,9 +128,7 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
     // The source, read once for every check that needs it.
     std::string sourceText;
     std::vector<std::string_view> sourceLines;
-    std::initializer_list<AuditCheck> objectChecks{
-        AuditCheck::Bridges, AuditCheck::Multi, AuditCheck::Offmap,   AuditCheck::Urban,
-        AuditCheck::Parents, AuditCheck::Ids,   AuditCheck::Airbases, AuditCheck::Radar};
+    const std::vector<AuditCheck> objectChecks = checksWhere(&AuditCheckFacts::needsSource);
     if (sourcePath.empty()) {
         g.skip(objectChecks, "no source export was given");
     } else {

@@ -13,21 +13,6 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-// How strongly a code-scanning tool is to flag each check's findings: what breaks the theater
-// in the simulation, what is likely wrong, what is a suggestion.
-const char* levelOf(AuditCheck check) {
-    switch (check) {
-    case AuditCheck::Parents:
-    case AuditCheck::Airbases:
-    case AuditCheck::Radar:
-        return "warning";
-    case AuditCheck::Urban:
-        return "note";
-    default:
-        return "error";
-    }
-}
-
 // A path as a URI reference: relative paths stay relative (to the folder the tool ran in, the
 // repository's top in a pipeline), absolute ones become file URIs.
 std::string uriOf(const std::string& path) {
@@ -121,7 +106,7 @@ std::string auditSarif(const TheaterAudit& audit, const TheaterDefinition& theat
                           {{"text", repair + " Each finding's own repairs are in its message "
                                              "and fixes."},
                            {"markdown", "**" + summary + "**\n\n" + repair}}},
-                         {"defaultConfiguration", {{"level", levelOf(check)}}}});
+                         {"defaultConfiguration", {{"level", auditCheckFacts(check).level}}}});
     }
     Json notifications = Json::array();
     for (AuditCheck check : auditChecks) {
@@ -151,7 +136,7 @@ std::string auditSarif(const TheaterAudit& audit, const TheaterDefinition& theat
         }
         Json result = {{"ruleId", auditCheckName(f.check)},
                        {"ruleIndex", auditIndex(f.check)},
-                       {"level", levelOf(f.check)},
+                       {"level", auditCheckFacts(f.check).level},
                        {"message", {{"text", text}}}};
         Json locations = Json::array();
         Json related = Json::array();

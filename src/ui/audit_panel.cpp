@@ -82,16 +82,18 @@ int mendingCommand(const AuditFinding& f) {
     if (f.suggestions.empty() || f.suggestions.front().tile || f.suggestions.front().parent) {
         return 0;
     }
-    switch (f.check) {
-    case AuditCheck::Urban:
+    switch (auditCheckFacts(f.check).mender) {
+    case AuditMender::CheckCities:
         return cmd::CheckCityJunction;
-    case AuditCheck::Airbases:
+    case AuditMender::LevelAirbases:
         return cmd::LevelAirbases;
-    case AuditCheck::Radar:
+    case AuditMender::RadarProfiles:
         return cmd::RadarProfiles;
-    default:
-        return 0;
+    case AuditMender::Mend:
+    case AuditMender::ByHand:
+        break;
     }
+    return 0;
 }
 
 bool canApply(const AuditFinding& f) {
