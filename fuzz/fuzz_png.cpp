@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // (cycled) up to a second picture's worth so that runs and repeats come easily.
     const std::int32_t width = 1 + data[0] % 96;
     const std::span<const std::uint8_t> bytes(data + 1, size - 1);
-    const std::int32_t height = 1 + static_cast<std::int32_t>(bytes.size() / 4 / static_cast<std::size_t>(width)) * 2;
+    const std::int32_t height =
+        1 + static_cast<std::int32_t>(bytes.size() / 4 / static_cast<std::size_t>(width)) * 2;
     MapImage image;
     image.resize(width, height);
     for (std::size_t i = 0; i < image.pixels.size(); ++i) {
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t stride = static_cast<std::size_t>(width) * 4;
     std::vector<unsigned char> raw(static_cast<std::size_t>(height) * (stride + 1) + 1);
     uLongf rawLength = static_cast<uLongf>(raw.size());
-    if (uncompress(raw.data(), &rawLength, one.data() + 41, static_cast<uLong>(idatLength)) != Z_OK ||
+    if (uncompress(raw.data(), &rawLength, one.data() + 41, static_cast<uLong>(idatLength)) !=
+            Z_OK ||
         rawLength != raw.size() - 1) {
         std::abort();
     }
@@ -56,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const int shift = k == 3 ? 24 : 16 - 8 * k; // R, G, B, A
                 const auto expected =
                     static_cast<unsigned char>(((p >> shift) & 0xFF) - ((up >> shift) & 0xFF));
-                if (row[1 + static_cast<std::size_t>(x) * 4 + static_cast<std::size_t>(k)] != expected) {
+                if (row[1 + static_cast<std::size_t>(x) * 4 + static_cast<std::size_t>(k)] !=
+                    expected) {
                     std::abort();
                 }
             }

@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
         std::string(1, '\1') + historyText(first, theater / "T.O2", h));
     // Pictures: a width byte, then pixel bytes with runs, repeats and noise.
     put(out / "fuzz_png", "runs", std::string("\x07") + std::string(64, '\x10') + "abcdefgh");
-    put(out / "fuzz_png", "noise", std::string("\x21") + slurp(theater / sampleExportName).substr(0, 4000));
+    put(out / "fuzz_png", "noise",
+        std::string("\x21") + slurp(theater / sampleExportName).substr(0, 4000));
     return 0;
 }

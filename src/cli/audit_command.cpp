@@ -3,6 +3,7 @@
 #include "base/file_lookup.h"
 #include "base/input_file.h"
 #include "base/safe_writer.h"
+#include "cli/exit_status.h"
 #include "cli/png_file.h"
 #include "flows/audit_flow.h"
 #include "map/map_render.h"
@@ -19,10 +20,6 @@
 namespace vantor::cli {
 
 namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 // The page's picture: the relief map of the whole theater, drawn and encoded while the audit
 // runs (both only read the terrain), so that the page costs little more than the JSON.
@@ -183,8 +180,8 @@ void addAuditCommand(CLI::App& app, AuditCommand& c) {
         "audit",
         "Run every check on --terrain and --source read-only and report what is wrong: one "
         "line per check, then the total. Exit status 0 when nothing was found, 3 when "
-        "something was, 1 when a selected check could not run. Checks: " + auditCheckNames() +
-            "; the scripts and lists come from --dir");
+        "something was, 1 when a selected check could not run. Checks: " +
+            auditCheckNames() + "; the scripts and lists come from --dir");
     c.app->add_option("--json", c.json, "Write every finding as JSON (docs/audit.schema.json)");
     c.app->add_option("--html", c.html,
                       "Write one self-contained page: the summary, the map with every finding "

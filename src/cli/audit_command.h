@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_session.h"
+#include "cli/exit_status.h"
 #include "cli/tool_commands.h"
 
 #include <string>
@@ -22,9 +23,6 @@ struct AuditCommand {
     RadarOptions radar;   // the settings the radar profiles were made with
     CLI::App* app = nullptr;
 };
-
-// Exit status of an audit that found something; 0 when it found nothing.
-inline constexpr int exitFindings = 3;
 
 void addAuditCommand(CLI::App& app, AuditCommand& command);
 // The exit status when audit was parsed, or -1.

@@ -4,6 +4,7 @@
 #include "app/platform_calls.h"
 #include "base/file_lookup.h"
 #include "base/text_util.h"
+#include "cli/exit_status.h"
 #include "cli/scan_commands.h"
 #include "reference/ocd_list.h"
 
@@ -13,10 +14,6 @@
 namespace vantor::cli {
 
 namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 int generate(const GlobalOptions& options) {
     CliSession session;

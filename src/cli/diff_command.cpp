@@ -7,6 +7,7 @@
 #include "base/safe_writer.h"
 #include "base/text_util.h"
 #include "cli/audit_command.h"
+#include "cli/exit_status.h"
 #include "cli/png_file.h"
 #include "flows/diff_flow.h"
 #include "map/map_render.h"
@@ -22,10 +23,6 @@
 namespace vantor::cli {
 
 namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 std::string extensionOf(const std::string& path) {
     return toLowerAscii(fromFsPath(toFsPath(path).extension()));

@@ -1,5 +1,6 @@
 #include "cli/history_command.h"
 
+#include "cli/exit_status.h"
 #include "flows/history_flow.h"
 
 #include <CLI/CLI.hpp>
@@ -8,10 +9,6 @@
 namespace vantor::cli {
 
 namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 // Message texts carry the desktop's line breaks.
 std::string forTerminal(std::string text) {

@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/platform_calls.h"
 #include "base/text_util.h"
+#include "cli/exit_status.h"
 #include "objectives/unused_ids.h"
 
 #include <CLI/CLI.hpp>
@@ -11,14 +12,6 @@
 #include <set>
 
 namespace vantor::cli {
-
-namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
-
-} // namespace
 
 bool loadList(CliSession& session, const std::string& path) {
     if (path.empty()) {

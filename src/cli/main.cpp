@@ -9,6 +9,7 @@
 #include "cli/check_commands.h"
 #include "cli/cli_session.h"
 #include "cli/diff_command.h"
+#include "cli/exit_status.h"
 #include "cli/history_command.h"
 #include "cli/list_commands.h"
 #include "cli/mend_command.h"
@@ -29,10 +30,6 @@
 
 namespace vantor::cli {
 namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 int listTheaters(const GlobalOptions& options) {
     CliSession session;

@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "audit/mend.h"
 #include "cli/audit_command.h"
+#include "cli/exit_status.h"
 #include "flows/mend_flow.h"
 
 #include <CLI/CLI.hpp>
@@ -15,10 +16,6 @@ namespace {
 bool mendedCheck(const AuditCheckFacts& facts) {
     return facts.mender == AuditMender::Mend;
 }
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 const char* outcomeWords(MendStep::Outcome outcome) {
     switch (outcome) {

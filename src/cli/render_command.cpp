@@ -1,5 +1,6 @@
 #include "cli/render_command.h"
 
+#include "cli/exit_status.h"
 #include "cli/list_commands.h"
 #include "cli/png_file.h"
 #include "map/map_overlay.h"
@@ -10,10 +11,6 @@
 namespace vantor::cli {
 
 namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 // The markers of a CSV file as the list window would show them.
 bool markersOf(CliSession& session, const std::string& path, std::vector<MapMarker>& markers) {

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "base/text_util.h"
+#include "cli/exit_status.h"
 #include "flows/list_flow.h"
 #include "scans/scan_parameters.h"
 
@@ -12,10 +13,6 @@
 namespace vantor::cli {
 
 namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 // A country by its number in the list or its name.
 std::optional<std::int32_t> country(const std::string& text) {

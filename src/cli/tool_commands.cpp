@@ -2,6 +2,7 @@
 
 #include "analysis/radar_dialog.h"
 #include "app/commands.h"
+#include "cli/exit_status.h"
 #include "tools/id_mover.h"
 
 #include <CLI/CLI.hpp>
@@ -13,10 +14,6 @@
 namespace vantor::cli {
 
 namespace {
-
-constexpr int exitOk = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
 
 bool needs(const GlobalOptions& options, bool out, const char* command) {
     if (options.source.empty() || (out && options.out.empty())) {

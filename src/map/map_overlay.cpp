@@ -194,9 +194,10 @@ MarkerRows::MarkerRows(const MapTransform& t, std::int32_t width, std::int32_t h
                 continue;
             }
             const MapImage& sprite = markerSprite(m.kind, m.mark, m.highlighted);
-            const Placed p{static_cast<std::int32_t>(sx) - half, static_cast<std::int32_t>(sy) - half,
-                           &sprite};
-            for (std::int32_t y = std::max(p.top, 0); y < std::min(p.top + sprite.height, height); ++y) {
+            const Placed p{static_cast<std::int32_t>(sx) - half,
+                           static_cast<std::int32_t>(sy) - half, &sprite};
+            for (std::int32_t y = std::max(p.top, 0); y < std::min(p.top + sprite.height, height);
+                 ++y) {
                 rows_[static_cast<std::size_t>(y)].push_back(placed_.size());
             }
             placed_.push_back(p);
@@ -220,7 +221,9 @@ void MarkerRows::draw(std::int32_t py, Argb* row) const {
 void drawMarkers(MapImage& image, const MapTransform& t, const std::vector<MapMarker>& markers) {
     const MarkerRows rows(t, image.width, image.height, markers);
     for (std::int32_t py = 0; py < image.height; ++py) {
-        rows.draw(py, &image.pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(image.width)]);
+        rows.draw(
+            py,
+            &image.pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(image.width)]);
     }
 }
 

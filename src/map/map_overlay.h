@@ -54,12 +54,12 @@ inline constexpr std::int32_t markerSpriteSize = 15;
 // The markers placed on a picture of width x height pixels shown through the transform, drawn a
 // pixel row at a time (from any number of threads at once).
 class MarkerRows {
-public:
+  public:
     MarkerRows(const MapTransform& transform, std::int32_t width, std::int32_t height,
                const std::vector<MapMarker>& markers);
     void draw(std::int32_t py, Argb* row) const;
 
-private:
+  private:
     struct Placed {
         std::int32_t left = 0;
         std::int32_t top = 0;

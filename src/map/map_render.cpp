@@ -179,7 +179,8 @@ MapTransform transformOf(const MapWindow& w) {
 TerrainPainter::TerrainPainter(const TerrainMatrix& matrix, const TileClassifier& classes,
                                MapMode mode, const MapWindow& window)
     : m_(matrix), classes_(classes), mode_(mode), w_(window), tint_(hypsometricTable()),
-      pixelsPerPost_(std::max(window.scale, 1)), postsPerPixel_(window.scale < 0 ? -window.scale : 1) {
+      pixelsPerPost_(std::max(window.scale, 1)),
+      postsPerPixel_(window.scale < 0 ? -window.scale : 1) {
     const std::int32_t strength = mode == MapMode::Relief ? 256 : 77;
     // 0.002 of the full range per foot of fall per post, as a 16.16 factor; the shade stays
     // between 0.6 and 1.3 (relief) or close to 1 (tile classes).
@@ -203,8 +204,8 @@ void TerrainPainter::drawRow(std::int32_t py, Argb* out) const {
     const TerrainPost* row = &m_.posts[static_cast<std::size_t>(y * width)];
     const TerrainPost* north = &m_.posts[static_cast<std::size_t>(
         std::min<std::int64_t>(y + postsPerPixel, m_.height - 1) * width)];
-    const TerrainPost* south = &m_.posts[static_cast<std::size_t>(
-        std::max<std::int64_t>(y - postsPerPixel, 0) * width)];
+    const TerrainPost* south =
+        &m_.posts[static_cast<std::size_t>(std::max<std::int64_t>(y - postsPerPixel, 0) * width)];
     const bool relief = mode_ == MapMode::Relief;
     const Argb* tint = tint_.data();
     const TileClassifier& classes = classes_;
@@ -342,7 +343,9 @@ void SectionGridRows::draw(std::int32_t py, Argb* row) const {
 void drawSectionGrid(const MapWindow& w, MapImage& image) {
     const SectionGridRows grid(w);
     for (std::int32_t py = 0; py < image.height; ++py) {
-        grid.draw(py, &image.pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(image.width)]);
+        grid.draw(
+            py,
+            &image.pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(image.width)]);
     }
 }
 

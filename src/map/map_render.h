@@ -108,7 +108,7 @@ MapWindow wholeMapWindow(const TerrainMatrix& matrix, std::int32_t largestSide);
 
 // Draws the pixel rows of a window's picture one at a time, from any number of threads at once.
 class TerrainPainter {
-public:
+  public:
     TerrainPainter(const TerrainMatrix& matrix, const TileClassifier& classes, MapMode mode,
                    const MapWindow& window);
     // Pixel row py (0 at the top): window.width pixels into out, clear off the map.
@@ -116,7 +116,7 @@ public:
     // Row py shows the same posts as the row above it (posts drawn several pixels tall).
     bool sameAsAbove(std::int32_t py) const { return py % pixelsPerPost_ != 0; }
 
-private:
+  private:
     const TerrainMatrix& m_;
     const TileClassifier& classes_;
     MapMode mode_;
@@ -137,11 +137,11 @@ void renderTerrain(const TerrainMatrix& matrix, const TileClassifier& classes, M
 bool sectionGridDrawn(const MapWindow& window);
 // The same a pixel row at a time (from any number of threads at once).
 class SectionGridRows {
-public:
+  public:
     explicit SectionGridRows(const MapWindow& window);
     void draw(std::int32_t py, Argb* row) const;
 
-private:
+  private:
     MapWindow window_;
     std::vector<std::int32_t> columns_; // the pixel columns of section lines
 };

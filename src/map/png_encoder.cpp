@@ -48,7 +48,7 @@ const std::array<std::array<std::uint32_t, 256>, 8>& crcTables() {
 // Deflate's bit order, values from their lowest bit up (codes are stored reversed), into memory
 // the caller has made room for.
 class BitWriter {
-public:
+  public:
     explicit BitWriter(unsigned char* out) : out_(out) {}
 
     void put(std::uint32_t value, unsigned count) {
@@ -73,7 +73,7 @@ public:
 
     unsigned char* end() const { return out_; }
 
-private:
+  private:
     unsigned char* out_;
     std::uint64_t buffer_ = 0;
     unsigned filled_ = 0;
@@ -140,8 +140,9 @@ struct LengthCode {
 
 const std::array<LengthCode, maximumMatch + 1>& lengthCodes() {
     static const auto table = [] {
-        constexpr std::uint16_t base[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                          31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+        constexpr std::uint16_t base[] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                          15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                          67, 83, 99, 115, 131, 163, 195, 227, 258};
         constexpr std::uint8_t extra[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                           2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
         std::array<LengthCode, maximumMatch + 1> t{};
@@ -168,7 +169,8 @@ std::uint64_t load64(const unsigned char* p) {
 std::size_t matchLength(const unsigned char* data, std::size_t i, std::size_t longest) {
     std::size_t length = shortestRepeat;
     while (length + 8 <= longest) {
-        const std::uint64_t differ = load64(data + i + length) ^ load64(data + i + length - pixelBytes);
+        const std::uint64_t differ =
+            load64(data + i + length) ^ load64(data + i + length - pixelBytes);
         if (differ != 0) {
             return length + static_cast<std::size_t>(std::countr_zero(differ)) / 8;
         }
@@ -225,12 +227,14 @@ void tokenize(const unsigned char* data, std::size_t size, Tokens& out) {
             continue;
         }
         const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(starts)) / 8;
-        const std::size_t length = matchLength(data, at, std::min<std::size_t>(maximumMatch, size - at));
+        const std::size_t length =
+            matchLength(data, at, std::min<std::size_t>(maximumMatch, size - at));
         match(at, length);
         i = at + length;
     }
     for (; i + shortestRepeat <= size; ++i) {
-        if (i >= pixelBytes && std::equal(data + i, data + i + shortestRepeat, data + i - pixelBytes)) {
+        if (i >= pixelBytes &&
+            std::equal(data + i, data + i + shortestRepeat, data + i - pixelBytes)) {
             const std::size_t length = matchLength(data, i, size - i);
             match(i, length);
             i += length - 1;
@@ -318,8 +322,8 @@ void writeBlock(BitWriter& bits, const Tokens& block, bool last) {
     while (distanceCount > 1 && distanceLengths[distanceCount - 1] == 0) {
         --distanceCount;
     }
-    std::vector<std::uint8_t> sequence(literalLengths.begin(),
-                                       literalLengths.begin() + static_cast<std::ptrdiff_t>(literalCount));
+    std::vector<std::uint8_t> sequence(
+        literalLengths.begin(), literalLengths.begin() + static_cast<std::ptrdiff_t>(literalCount));
     sequence.insert(sequence.end(), distanceLengths.begin(),
                     distanceLengths.begin() + static_cast<std::ptrdiff_t>(distanceCount));
     std::array<std::uint32_t, codeLengthSymbols> runFrequencies{};
@@ -327,7 +331,7 @@ void writeBlock(BitWriter& bits, const Tokens& block, bool last) {
     const auto runLengths = lengthsFor(runFrequencies, 7);
     const auto runCodes = canonicalCodes(runLengths);
     static constexpr std::uint8_t order[codeLengthSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                             11, 4,  12, 3, 13, 2, 14, 1, 15};
+                                                              11, 4,  12, 3, 13, 2, 14, 1, 15};
     std::size_t orderCount = codeLengthSymbols;
     while (orderCount > 4 && runLengths[order[orderCount - 1]] == 0) {
         --orderCount;
@@ -356,9 +360,9 @@ void writeBlock(BitWriter& bits, const Tokens& block, bool last) {
     for (std::size_t length = minimumMatch; length <= maximumMatch; ++length) {
         const LengthCode& lc = lengthTable[length];
         const unsigned codeLength = literalLengths[lc.symbol];
-        matchBits[length] = literalCodes[lc.symbol] | (std::uint64_t{lc.extraValue} << codeLength) |
-                            (std::uint64_t{distanceCodes[pixelDistanceSymbol]}
-                             << (codeLength + lc.extraBits));
+        matchBits[length] =
+            literalCodes[lc.symbol] | (std::uint64_t{lc.extraValue} << codeLength) |
+            (std::uint64_t{distanceCodes[pixelDistanceSymbol]} << (codeLength + lc.extraBits));
         matchCounts[length] = static_cast<std::uint8_t>(codeLength + lc.extraBits +
                                                         distanceLengths[pixelDistanceSymbol]);
     }
@@ -467,12 +471,14 @@ void deflateBand(std::int32_t width, const PngRows& source, Band& band, std::int
     for (std::vector<Argb>& row : worker.rows) {
         row.resize(static_cast<std::size_t>(width));
     }
-    const Argb* above = band.firstRow > 0 ? source(band.firstRow - 1, worker.rows[0].data()) : nullptr;
+    const Argb* above =
+        band.firstRow > 0 ? source(band.firstRow - 1, worker.rows[0].data()) : nullptr;
     BitWriter bits(worker.output.data() + worker.used);
     for (std::int32_t y0 = band.firstRow; y0 < band.endRow; y0 += rowsPerBlock) {
         const std::int32_t y1 = std::min(band.endRow, y0 + rowsPerBlock);
         for (std::int32_t y = y0; y < y1; ++y) {
-            Argb* free = above == worker.rows[0].data() ? worker.rows[1].data() : worker.rows[0].data();
+            Argb* free =
+                above == worker.rows[0].data() ? worker.rows[1].data() : worker.rows[0].data();
             const Argb* row = source(y, free);
             filterRow(row, above, static_cast<std::size_t>(width),
                       worker.filtered.data() + static_cast<std::size_t>(y - y0) * rowSize);
@@ -502,7 +508,7 @@ void bigEndian(unsigned char* out, std::uint32_t v) {
 }
 
 class ChunkWriter {
-public:
+  public:
     explicit ChunkWriter(ByteBuffer& out) : out_(out) {}
 
     void begin(const char* type, std::size_t length) {
@@ -522,7 +528,7 @@ public:
     void end() { put32(pngCrc32(0, out_.data() + start_, used_ - start_)); }
     std::size_t used() const { return used_; }
 
-private:
+  private:
     ByteBuffer& out_;
     std::size_t used_ = 0;
     std::size_t start_ = 0;
@@ -539,8 +545,9 @@ std::uint32_t pngCrc32(std::uint32_t crc, const unsigned char* data, std::size_t
         std::memcpy(&low, data, 4);
         std::memcpy(&high, data + 4, 4);
         low ^= c;
-        c = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
-            t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^ t[1][(high >> 16) & 0xFF] ^ t[0][high >> 24];
+        c = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^
+            t[4][low >> 24] ^ t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^
+            t[1][(high >> 16) & 0xFF] ^ t[0][high >> 24];
         data += 8;
         length -= 8;
     }
@@ -582,8 +589,8 @@ std::uint32_t zlibAdler32(std::uint32_t adler, const unsigned char* data, std::s
                 _mm_store_si128(reinterpret_cast<__m128i*>(lanes), v);
                 return std::uint64_t{lanes[0]} + lanes[1] + lanes[2] + lanes[3];
             };
-            const std::uint64_t wideB = b + std::uint64_t{a} * 16 * groups + 16 * total(sumsBefore) +
-                                        total(weighted);
+            const std::uint64_t wideB =
+                b + std::uint64_t{a} * 16 * groups + 16 * total(sumsBefore) + total(weighted);
             a = static_cast<std::uint32_t>((a + total(sums)) % adlerBase);
             b = static_cast<std::uint32_t>(wideB % adlerBase);
             n -= groups * 16;
@@ -599,7 +606,8 @@ std::uint32_t zlibAdler32(std::uint32_t adler, const unsigned char* data, std::s
     return (b << 16) | a;
 }
 
-std::uint32_t combineAdler32(std::uint32_t first, std::uint32_t second, std::uint64_t secondLength) {
+std::uint32_t combineAdler32(std::uint32_t first, std::uint32_t second,
+                             std::uint64_t secondLength) {
     const std::uint64_t a1 = first & 0xFFFF;
     const std::uint64_t b1 = first >> 16;
     const std::uint64_t a2 = second & 0xFFFF;
@@ -693,8 +701,8 @@ void huffmanLengths(const std::uint32_t* frequencies, int count, int limit, std:
 }
 
 bool encodeMapPng(const MapImage& image, PngBytes& bytes, std::string& error, unsigned threads) {
-    if (image.pixels.size() !=
-        static_cast<std::size_t>(std::max(image.width, 0)) * static_cast<std::size_t>(std::max(image.height, 0))) {
+    if (image.pixels.size() != static_cast<std::size_t>(std::max(image.width, 0)) *
+                                   static_cast<std::size_t>(std::max(image.height, 0))) {
         bytes.clear();
         error = "the picture's pixels do not fill its size";
         return false;
@@ -702,7 +710,9 @@ bool encodeMapPng(const MapImage& image, PngBytes& bytes, std::string& error, un
     const std::size_t width = static_cast<std::size_t>(std::max(image.width, 0));
     return encodeMapPng(
         image.width, image.height,
-        [&](std::int32_t y, Argb*) { return image.pixels.data() + static_cast<std::size_t>(y) * width; },
+        [&](std::int32_t y, Argb*) {
+            return image.pixels.data() + static_cast<std::size_t>(y) * width;
+        },
         bytes, error, threads);
 }
 

@@ -19,8 +19,7 @@ using PngBytes = std::vector<unsigned char, MatrixAllocator<unsigned char>>;
 // pixel as matches), bands of rows compressed on `threads` threads (0: one per core). The bytes
 // depend only on the image, never on the number of threads. False with the reason in `error`
 // (an image with no pixels has no PNG form).
-bool encodeMapPng(const MapImage& image, PngBytes& bytes, std::string& error,
-                  unsigned threads = 0);
+bool encodeMapPng(const MapImage& image, PngBytes& bytes, std::string& error, unsigned threads = 0);
 
 // Gives pixel row y (0 at the top) of a picture: its pixels where they are, or drawn into
 // `room` (a row's worth) and `room` returned. Called from several threads at once.
@@ -44,7 +43,6 @@ std::uint32_t combineAdler32(std::uint32_t first, std::uint32_t second, std::uin
 
 // Deflate code lengths of at most `limit` bits for `count` symbol frequencies, shorter for the
 // more frequent; at least two symbols get a length, so that the code is complete.
-void huffmanLengths(const std::uint32_t* frequencies, int count, int limit,
-                    std::uint8_t* lengths);
+void huffmanLengths(const std::uint32_t* frequencies, int count, int limit, std::uint8_t* lengths);
 
 } // namespace vantor

@@ -1,9 +1,8 @@
 #include "audit/audit_checks.h"
 #include "audit/mend.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <regex>
 #include <set>
 #include <sstream>

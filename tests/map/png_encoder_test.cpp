@@ -1,8 +1,7 @@
 #include "map/png_encoder.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <random>
 
 #ifdef VANTOR_TEST_WITH_ZLIB
@@ -49,14 +48,17 @@ std::vector<Picture> pictures() {
     return {
         {"one opaque pixel", 1, 1, [](auto, auto) { return argb(12, 34, 56); }},
         {"one clear pixel", 1, 1, [](auto, auto) { return Argb{0}; }},
-        {"two pixels", 2, 1, [](auto x, auto) { return x == 0 ? argb(1, 2, 3) : argb(1, 2, 3, 4); }},
+        {"two pixels", 2, 1,
+         [](auto x, auto) { return x == 0 ? argb(1, 2, 3) : argb(1, 2, 3, 4); }},
         {"a tall column", 1, 3000, [](auto, auto y) { return argb(y & 0xFF, 7, 7); }},
         {"one colour, long runs", 700, 9, [](auto, auto) { return argb(86, 150, 82); }},
         {"noise", 67, 45, noise},
         {"gradients", 300, 200,
          [](auto x, auto y) { return argb(x & 0xFF, y & 0xFF, (x + y) & 0xFF, (x * y) & 0xFF); }},
         {"several bands", 1024, 1100,
-         [&](auto x, auto y) { return (x / 64 + y / 64) % 3 == 0 ? noise(x, y) : argb(9, 9, y & 3); }},
+         [&](auto x, auto y) {
+             return (x / 64 + y / 64) % 3 == 0 ? noise(x, y) : argb(9, 9, y & 3);
+         }},
     };
 }
 
@@ -90,7 +92,8 @@ MapImage decoded(const PngBytes& png) {
     EXPECT_EQ(Z_OK, uncompress(raw.data(), &rawLength, reinterpret_cast<const Bytef*>(idat.data()),
                                static_cast<uLong>(idat.size())));
     EXPECT_EQ(rawLength, raw.size());
-    image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+    image.pixels.resize(static_cast<std::size_t>(image.width) *
+                        static_cast<std::size_t>(image.height));
     std::vector<unsigned char> above(stride, 0);
     for (std::int32_t y = 0; y < image.height; ++y) {
         const unsigned char* row = raw.data() + static_cast<std::size_t>(y) * (stride + 1);
@@ -130,7 +133,8 @@ TEST(PngEncoder, ChecksumsAgreeWithZlib) {
         SCOPED_TRACE(length);
         EXPECT_EQ(zlibAdler32(1, data.data(), length),
                   adler32(1, data.data(), static_cast<uInt>(length)));
-        EXPECT_EQ(pngCrc32(0, data.data(), length), crc32(0, data.data(), static_cast<uInt>(length)));
+        EXPECT_EQ(pngCrc32(0, data.data(), length),
+                  crc32(0, data.data(), static_cast<uInt>(length)));
         const std::size_t half = length / 3;
         EXPECT_EQ(combineAdler32(zlibAdler32(1, data.data(), half),
                                  zlibAdler32(1, data.data() + half, length - half), length - half),
@@ -233,13 +237,16 @@ TEST(PngEncoder, TerrainDrawnRowByRowIsThePictureDrawnWhole) {
         std::int32_t left, top, width, height, scale;
     };
     const Window windows[] = {
-        {0, 47, 64, 48, 1}, {0, 47, 32, 24, -2}, {0, 47, 192, 144, 3}, {-5, 52, 80, 70, 1},
-        {40, 10, 60, 30, 2}, {10, 40, 200, 120, 5},
+        {0, 47, 64, 48, 1},  {0, 47, 32, 24, -2}, {0, 47, 192, 144, 3},
+        {-5, 52, 80, 70, 1}, {40, 10, 60, 30, 2}, {10, 40, 200, 120, 5},
     };
     const std::vector<MapMarker> markers = {
-        {0, 0, MarkerKind::City, MarkNone, false, 0},    {30, 20, MarkerKind::Bridge, MarkSelected, false, 1},
-        {31, 20, MarkerKind::RoadBreak, MarkNone, true, 2}, {32, 21, MarkerKind::Airbase, MarkDeleted, false, 3},
-        {63, 47, MarkerKind::Other, MarkNone, false, 4},  {-3, 50, MarkerKind::City, MarkNone, false, 5},
+        {0, 0, MarkerKind::City, MarkNone, false, 0},
+        {30, 20, MarkerKind::Bridge, MarkSelected, false, 1},
+        {31, 20, MarkerKind::RoadBreak, MarkNone, true, 2},
+        {32, 21, MarkerKind::Airbase, MarkDeleted, false, 3},
+        {63, 47, MarkerKind::Other, MarkNone, false, 4},
+        {-3, 50, MarkerKind::City, MarkNone, false, 5},
         {45, 5, MarkerKind::RiverBreak, MarkNone, false, 6},
     };
     for (const MapMode mode : {MapMode::Relief, MapMode::Tiles}) {
