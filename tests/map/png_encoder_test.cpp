@@ -11,11 +11,6 @@
 namespace vantor {
 namespace {
 
-std::uint32_t bigEndianAt(const PngBytes& b, std::size_t at) {
-    return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
-           (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
-}
-
 MapImage imageOf(std::int32_t width, std::int32_t height,
                  const std::function<Argb(std::int32_t, std::int32_t)>& pixel) {
     MapImage image;
@@ -63,6 +58,11 @@ std::vector<Picture> pictures() {
 }
 
 #ifdef VANTOR_TEST_WITH_ZLIB
+
+std::uint32_t bigEndianAt(const PngBytes& b, std::size_t at) {
+    return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
+           (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
+}
 
 // The PNG read back by zlib and the format's rules: signature, chunk CRCs, header, the rows
 // unfiltered.
