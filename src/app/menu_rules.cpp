@@ -1,23 +1,17 @@
 #include "app/menu_rules.h"
 
 #include "app/application_state.h"
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/platform_calls.h"
 #include "base/pair_history.h"
 #include "terrain/terrain_pair.h"
 
-#include <initializer_list>
 #include <tuple>
 
 namespace vantor {
 
 namespace {
-
-void setAll(MenuModel& menu, std::initializer_list<int> ids, ItemState state) {
-    for (int id : ids) {
-        setMenuItemState(menu, id, state);
-    }
-}
 
 // Undo and Redo say what they would put back: the work that made the pair in place, and the
 // work the last Undo took back. Both follow the history on disk, which other runs share.
@@ -56,45 +50,23 @@ HistoryMoves historyMovesFor(const std::string& terrainPath) {
 }
 
 void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent event) {
-    using enum ItemState;
-    MenuModel& menu = state.menu;
-    switch (event) {
-    case MenuEvent::InteractiveStartup:
-        setMenuItemState(menu, cmd::LoadL2mMatrix, Enabled);
-        break;
-    case MenuEvent::TerrainOpened:
-        setAll(menu,
-               {cmd::CheckPlaceMoveObjects, cmd::CheckCityJunction, cmd::PlaceBridges,
-                cmd::CheckRoads, cmd::CheckRivers, cmd::CheckTransitions, cmd::FindL2Info,
-                cmd::GenerateSectionReport, cmd::SaveL2mMatrix, cmd::AuditTheater},
-               Enabled);
-        setAll(menu, {cmd::LoadL2mMatrix, cmd::OpenL2Terrain}, Greyed);
-        break;
-    case MenuEvent::MatrixSaved:
-        setMenuItemState(menu, cmd::SaveL2mMatrix, Greyed);
-        break;
-    case MenuEvent::ObjectFileLoaded:
-        setAll(menu, {cmd::ListUnusedIds, cmd::OutputTextVersion}, Enabled);
-        break;
-    case MenuEvent::ReportLoaded:
-        setMenuItemState(menu, cmd::OutputTextVersion, Enabled);
-        setMenuItemState(menu, cmd::ListUnusedIds, Greyed);
-        break;
-    case MenuEvent::OutputRequestSucceeded:
-        setMenuItemState(menu, cmd::CloseOutputFiles, Enabled);
-        setMenuItemState(menu, cmd::OutputTextVersion, state.scan.textReport ? Disabled : Enabled);
-        break;
-    case MenuEvent::AllScansFinished:
-    case MenuEvent::OutputFileClosed:
-        setMenuItemState(menu, cmd::CloseOutputFiles, Greyed);
-        break;
-    case MenuEvent::TerrainWritten:
-        break;
+    const unsigned bit = onEvents({event});
+    for (const CommandFacts& facts : commandtable::table) {
+        if ((facts.enabledOn & bit) != 0) {
+            setMenuItemState(state.menu, facts.id, ItemState::Enabled);
+        } else if ((facts.greyedOn & bit) != 0) {
+            setMenuItemState(state.menu, facts.id, ItemState::Greyed);
+        }
+    }
+    // A text report being written cannot be turned into a text version.
+    if (event == MenuEvent::OutputRequestSucceeded) {
+        setMenuItemState(state.menu, cmd::OutputTextVersion,
+                         state.scan.textReport ? ItemState::Disabled : ItemState::Enabled);
     }
     if (event == MenuEvent::TerrainOpened || event == MenuEvent::TerrainWritten) {
         nameHistoryItems(state);
     }
-    notifyMenuChanged(platform, menu);
+    notifyMenuChanged(platform, state.menu);
 }
 
 } // namespace vantor

@@ -1,24 +1,32 @@
 #include "app/toolbar.h"
 
-#include "app/commands.h"
+#include <algorithm>
 
 namespace vantor {
 
-const std::array<ToolbarButton, 12>& toolbarButtons() {
-    static constexpr std::array<ToolbarButton, 12> buttons{{
-        {cmd::OpenSourceCsv, "Open source csv object file"},
-        {cmd::ExportObjects, "Save added/selected objects to a csv file"},
-        {cmd::SelectObjects, "Select highlighted objects"},
-        {cmd::DeleteSelected, "Mark for deletion selected items."},
-        {cmd::Find, "Find an object..."},
-        {cmd::ClearAllSelections, "Unselect all selected objects"},
-        {cmd::OpenL2Terrain, "Open terrain L2 & Build Matrix"},
-        {cmd::CheckRivers, "Check map for misaligned rivers"},
-        {cmd::CheckRoads, "Check map for misaligned roads"},
-        {cmd::PlaceBridges, "Scan map and place bridges"},
-        {cmd::CheckTransitions, "Scan for missing Transistion tiles."},
-        {cmd::CheckCityJunction, "Check/place commercial and industrial Objects on urban tiles."},
-    }};
+namespace {
+
+constexpr std::array<ToolbarButton, commandtable::toolbarSize> buttons = [] {
+    std::array<ToolbarButton, commandtable::toolbarSize> slots{};
+    for (const CommandFacts& facts : commandtable::table) {
+        if (facts.toolbarSlot >= 0) {
+            slots.at(static_cast<std::size_t>(facts.toolbarSlot)) = {facts.id, facts.tooltip,
+                                                                     facts.icon};
+        }
+    }
+    return slots;
+}();
+
+static_assert(std::ranges::none_of(buttons,
+                                   [](const ToolbarButton& b) {
+                                       return b.command == 0 || b.tooltip == nullptr ||
+                                              b.icon == ToolbarIcon::None;
+                                   }),
+              "every toolbar slot holds one command, with its tooltip and picture");
+
+} // namespace
+
+const std::array<ToolbarButton, commandtable::toolbarSize>& toolbarButtons() {
     return buttons;
 }
 

@@ -615,19 +615,6 @@ AuditReport runAudit(const AuditInputs& in, const AuditSelection& selected,
     if (run(AuditCheck::Radar)) {
         audit.radar();
     }
-    // The checks a whole command mends say which.
-    if (in.suggestRepairs) {
-        for (AuditFinding& f : report.findings) {
-            std::string text =
-                f.suggestions.empty()
-                    ? commandRepairText(auditCheckFacts(f.check).mender, report.radarSettings)
-                    : std::string();
-            if (!text.empty()) {
-                AuditSuggestion& s = f.suggestions.emplace_back();
-                s.text = std::move(text);
-            }
-        }
-    }
     // Findings by check, each check's in the order it found them.
     std::stable_sort(report.findings.begin(), report.findings.end(),
                      [](const AuditFinding& a, const AuditFinding& b) {

@@ -71,30 +71,4 @@ std::string farTileNote(const FarTileRepairs& found) {
     return {};
 }
 
-std::string commandRepairText(AuditMender mender, const RadarSettings& radar) {
-    if (mender == AuditMender::CheckCities) {
-        return "Actions > Check City and Junction Objects (vantor-cli check-cities) makes this "
-               "change, in a new export";
-    }
-    if (mender == AuditMender::LevelAirbases) {
-        return "Actions > Level Airbases (vantor-cli level-airbases) levels this ground and "
-               "writes the terrain pair back, the previous pair kept in its history (undo puts "
-               "it back)";
-    }
-    if (mender == AuditMender::RadarProfiles) {
-        std::string options;
-        if (!(radar == defaultRadarSettings)) {
-            char text[160];
-            std::snprintf(text, sizeof text, " --max-range %g --range-inc %g --azimuth-inc %g",
-                          static_cast<double>(radar.maximumRange),
-                          static_cast<double>(radar.rangeIncrement),
-                          static_cast<double>(radar.azimuthIncrement));
-            options = text;
-        }
-        return "Actions > Create Radar LOS Profiles... (vantor-cli radar" + options +
-               ") writes the profile computed now, in a new export";
-    }
-    return {};
-}
-
 } // namespace vantor

@@ -29,10 +29,4 @@ std::string edgeRepairNote(const EdgeRepairs& found, int direction);
 // Where a missing far tile belongs when no far tile can go there; empty when one can.
 std::string farTileNote(const FarTileRepairs& found);
 
-// What mends a finding of a check that a whole command mends, the desktop's menu item and the
-// vantor-cli command: the city and junction check, the levelling, the radar profiles (with the
-// settings the profiles were computed with where they are not the defaults). Empty for the
-// other menders.
-std::string commandRepairText(AuditMender mender, const RadarSettings& radar);
-
 } // namespace vantor

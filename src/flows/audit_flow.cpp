@@ -1,6 +1,7 @@
 #include "flows/audit_flow.h"
 
 #include "app/application_state.h"
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/platform_calls.h"
 #include "app/progress.h"
@@ -16,6 +17,7 @@
 #include "objectives/export_format.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -103,6 +105,46 @@ struct Gathering {
         into = &script;
     }
 };
+
+// What mends a finding that a whole command mends, as the desktop's menu item and the vantor-cli
+// line: the city and junction check, the levelling, the radar profiles (with the settings the
+// profiles were computed with where they are not the defaults). Empty for the others.
+std::string commandRepairText(AuditMender mender, const RadarSettings& radar) {
+    const CommandFacts* command = mendingCommand(mender);
+    if (command == nullptr || mender == AuditMender::Mend) {
+        return {};
+    }
+    std::string options;
+    const char* what = "makes this change, in a new export";
+    if (mender == AuditMender::LevelAirbases) {
+        what = "levels this ground and writes the terrain pair back, the previous pair kept in "
+               "its history (undo puts it back)";
+    } else if (mender == AuditMender::RadarProfiles) {
+        what = "writes the profile computed now, in a new export";
+        if (!(radar == defaultRadarSettings)) {
+            char text[160];
+            std::snprintf(text, sizeof text, " --max-range %g --range-inc %g --azimuth-inc %g",
+                          static_cast<double>(radar.maximumRange),
+                          static_cast<double>(radar.rangeIncrement),
+                          static_cast<double>(radar.azimuthIncrement));
+            options = text;
+        }
+    }
+    return menuPathText(*command) + " (vantor-cli " + command->cli + options + ") " + what;
+}
+
+// The findings that a whole command mends say which.
+void suggestMendingCommands(AuditReport& report) {
+    for (AuditFinding& f : report.findings) {
+        if (!f.suggestions.empty()) {
+            continue;
+        }
+        std::string text = commandRepairText(auditCheckFacts(f.check).mender, report.radarSettings);
+        if (!text.empty()) {
+            f.suggestions.emplace_back().text = std::move(text);
+        }
+    }
+}
 
 } // namespace
 
@@ -203,6 +245,9 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
         }
     }
     audit.report = runAudit(in, selected, progress);
+    if (suggestRepairs) {
+        suggestMendingCommands(audit.report);
+    }
     return audit;
 }
 

@@ -1,6 +1,7 @@
 #include "flows/dispatcher.h"
 
 #include "app/application_state.h"
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
@@ -25,67 +26,40 @@ namespace vantor {
 
 namespace {
 
-using enum PreconditionKind;
-
-constexpr Precondition preconditions[] = {
-    {cmd::OpenL2Terrain, TerrainClosed, texts::matrixAlreadyCreated},
-    {cmd::LoadL2mMatrix, TerrainClosed, texts::matrixAlreadyCreated},
-    {cmd::PlaceBridges, TerrainOpen, "Cannot place Bridges until the terrain file (L2) is opened."},
-    {cmd::CheckRivers, TerrainOpen, "Cannot scan Rivers until the terrain file (L2) is opened."},
-    {cmd::CheckRoads, TerrainOpen, "Cannot scan Roads until the terrain file (L2) is opened."},
-    {cmd::CheckPlaceMoveObjects, TerrainOpen,
-     "Cannot scan Objects until the terrain file (L2) is opened."},
-    {cmd::FindL2Info, TerrainOpen, "Cannot find L2 Info until the terrain file (L2) is opened."},
-    {cmd::CheckTransitions, TerrainOpen,
-     "Cannot scan Transitions until the terrain file (L2) is opened."},
-    {cmd::CheckCityJunction, TerrainOpen,
-     "Cannot scan Objects until the terrain file (L2) is opened."},
-    {cmd::GenerateSectionReport, TerrainOpenSilently, nullptr},
-    {cmd::AuditTheater, TerrainOpen,
-     "Cannot audit the theater until the terrain file (L2) is opened."},
-    {cmd::MendTheater, TerrainOpen,
-     "Cannot mend the theater until the terrain file (L2) is opened."},
-    {cmd::SaveL2mMatrix, MatrixBuilt, nullptr},
-    {cmd::ListUnusedIds, ObjectList, nullptr},
-};
-
-bool preconditionHolds(const ApplicationState& state, const Precondition& p) {
-    switch (p.kind) {
-    case TerrainOpen:
-    case TerrainOpenSilently:
+bool preconditionHolds(const ApplicationState& state, PreconditionKind kind) {
+    switch (kind) {
+    case PreconditionKind::None:
+        return true;
+    case PreconditionKind::TerrainOpen:
+    case PreconditionKind::TerrainOpenSilently:
         return state.terrain.terrainOpen;
-    case TerrainClosed:
+    case PreconditionKind::TerrainClosed:
         return !state.terrain.terrainOpen;
-    case MatrixBuilt:
+    case PreconditionKind::MatrixBuilt:
         return state.terrain.matrixBuilt;
-    case ObjectList:
+    case PreconditionKind::ObjectList:
         return state.list.listMode == ListMode::Objects && state.list.model.window.has_value();
     }
     return false;
 }
 
 bool checkPrecondition(const ApplicationState& state, const Platform& platform, int command) {
-    const Precondition* p = preconditionFor(command);
-    if (p == nullptr || preconditionHolds(state, *p)) {
+    const CommandFacts* p = preconditionFor(command);
+    if (p == nullptr || preconditionHolds(state, p->precondition)) {
         return true;
     }
-    if (p->message != nullptr) {
-        const bool isError = command == cmd::FindL2Info;
-        showMessage(platform, p->message, isError ? texts::error : texts::information,
-                    isError ? MessageIcon::Error : MessageIcon::Warning);
+    if (p->refusal != nullptr) {
+        showMessage(platform, p->refusal, p->refusalIsError ? texts::error : texts::information,
+                    p->refusalIsError ? MessageIcon::Error : MessageIcon::Warning);
     }
     return false;
 }
 
 } // namespace
 
-const Precondition* preconditionFor(int command) {
-    for (const Precondition& p : preconditions) {
-        if (p.command == command) {
-            return &p;
-        }
-    }
-    return nullptr;
+const CommandFacts* preconditionFor(int command) {
+    const CommandFacts* facts = commandFacts(command);
+    return facts != nullptr && facts->precondition != PreconditionKind::None ? facts : nullptr;
 }
 
 namespace {
@@ -121,108 +95,117 @@ bool dispatchCommand(ApplicationState& state, const Platform& platform, int comm
 
 namespace {
 
+using Flow = bool (*)(ApplicationState&, const Platform&, int command);
+
+// A flow that does not need to know which command started it.
+template <bool (*flow)(ApplicationState&, const Platform&)>
+bool plain(ApplicationState& state, const Platform& platform, int) {
+    return flow(state, platform);
+}
+
+// A flow that cannot fail.
+template <void (*flow)(ApplicationState&, const Platform&)>
+bool always(ApplicationState& state, const Platform& platform, int) {
+    flow(state, platform);
+    return true;
+}
+
+bool exitFlow(ApplicationState&, const Platform& platform, int) {
+    postCloseRequest(platform);
+    return true;
+}
+
+bool progressFlow(ApplicationState& state, const Platform& platform, int) {
+    reportProgress(state, platform);
+    return true;
+}
+
+bool helpFlow(ApplicationState&, const Platform& platform, int) {
+    return startHelp(platform);
+}
+
+bool theaterFlow(ApplicationState& state, const Platform& platform, int command) {
+    return selectTheater(state, platform, command - cmd::TheaterFirst);
+}
+
+struct CommandFlow {
+    int first; // the command, or the first of a range of them
+    int last;
+    Flow flow;
+    constexpr CommandFlow(int command, Flow f) : first(command), last(command), flow(f) {}
+    constexpr CommandFlow(int from, int to, Flow f) : first(from), last(to), flow(f) {}
+};
+
+// Which flow each command runs.
+constexpr CommandFlow flowTable[] = {
+    {cmd::TheaterFirst, cmd::TheaterLast, theaterFlow},
+    {cmd::RecentFileFirst, cmd::RecentFileLast, openRecentFile},
+    {cmd::Exit, exitFlow},
+    {cmd::About, plain<aboutCommand>},
+    {cmd::HowTo, plain<howToCommand>},
+    {cmd::UsersManual, helpFlow},
+    {cmd::ProgressReport, progressFlow},
+    {cmd::CloseOutputFiles, always<closeOutputFiles>},
+    {cmd::OpenSourceCsv, plain<openSourceCommand>},
+    {cmd::LoadSourceIntoList, plain<loadSourceIntoList>},
+    {cmd::ExportObjects, plain<exportObjectsCommand>},
+    {cmd::ExportChosenFile, plain<writeExportCommand>},
+    {cmd::OutputTextVersion, plain<textVersionCommand>},
+    {cmd::SelectObjects, plain<selectObjectsCommand>},
+    {cmd::ClearAllSelections, plain<clearAllSelectionsCommand>},
+    {cmd::DeleteSelected, plain<deleteSelectedCommand>},
+    {cmd::DestroyListWindow, plain<destroyListCommand>},
+    {cmd::Find, plain<findCommand>},
+    {cmd::CloseFindDialog, plain<closeFindCommand>},
+    {cmd::ListUnusedIds, plain<unusedIdsCommand>},
+    {cmd::PlaceBridges, scanCommand},
+    {cmd::CheckRoads, scanCommand},
+    {cmd::CheckRivers, scanCommand},
+    {cmd::CheckTransitions, scanCommand},
+    {cmd::GenerateSectionReport, plain<allScansCommand>},
+    {cmd::OpenL2Terrain, plain<openL2TerrainCommand>},
+    {cmd::OpenTerrainAtPath, plain<openTerrainAtPath>},
+    {cmd::LoadL2mMatrix, plain<loadMatrixCommand>},
+    {cmd::SaveL2mMatrix, plain<saveMatrixCommand>},
+    {cmd::FindL2Info, plain<showFindL2Info>},
+    {cmd::CloseFindL2Info, plain<closeFindL2Info>},
+    {cmd::ChooseStartFolder, plain<chooseStartFolderCommand>},
+    {cmd::AuditTheater, plain<auditTheaterCommand>},
+    {cmd::MendTheater, plain<mendCommand>},
+    {cmd::UndoTerrain, plain<undoTerrainCommand>},
+    {cmd::RedoTerrain, plain<redoTerrainCommand>},
+    {cmd::KeepSourceDates, plain<keepSourceDatesCommand>},
+    {cmd::CompareVersions, plain<compareVersionsCommand>},
+    {cmd::RadarProfiles, plain<radarProfilesCommand>},
+    {cmd::RemoveObjectLinks, plain<removeLinksCommand>},
+    {cmd::CheckParentLinks, plain<checkParentsCommand>},
+    {cmd::MoveObjectIds, plain<moveIdsCommand>},
+    {cmd::LevelAirbases, plain<levelAirbasesCommand>},
+    {cmd::CheckPlaceMoveObjects, plain<objectCheckCommand>},
+    {cmd::CheckCityJunction, plain<cityCheckCommand>},
+};
+
+Flow flowOf(int command) {
+    for (const CommandFlow& f : flowTable) {
+        if (command >= f.first && command <= f.last) {
+            return f.flow;
+        }
+    }
+    return nullptr;
+}
+
 bool runCommand(ApplicationState& state, const Platform& platform, int command) {
     if (!checkPrecondition(state, platform, command)) {
         return false;
     }
-    if (command >= cmd::TheaterFirst && command <= cmd::TheaterLast) {
-        return selectTheater(state, platform, command - cmd::TheaterFirst);
-    }
-    if (command >= cmd::RecentFileFirst && command <= cmd::RecentFileLast) {
-        return openRecentFile(state, platform, command);
-    }
-    switch (command) {
-    case cmd::Exit:
-        postCloseRequest(platform);
-        return true;
-    case cmd::About:
-        return aboutCommand(state, platform);
-    case cmd::HowTo:
-        return howToCommand(state, platform);
-    case cmd::UsersManual:
-        return startHelp(platform);
-    case cmd::ProgressReport:
-        reportProgress(state, platform);
-        return true;
-    case cmd::CloseOutputFiles:
-        closeOutputFiles(state, platform);
-        return true;
-    case cmd::OpenSourceCsv:
-        return openSourceCommand(state, platform);
-    case cmd::LoadSourceIntoList:
-        return loadSourceIntoList(state, platform);
-    case cmd::ExportObjects:
-        return exportObjectsCommand(state, platform);
-    case cmd::ExportChosenFile:
-        return writeExportCommand(state, platform);
-    case cmd::OutputTextVersion:
-        return textVersionCommand(state, platform);
-    case cmd::SelectObjects:
-        return selectObjectsCommand(state, platform);
-    case cmd::ClearAllSelections:
-        return clearAllSelectionsCommand(state, platform);
-    case cmd::DeleteSelected:
-        return deleteSelectedCommand(state, platform);
-    case cmd::DestroyListWindow:
-        return destroyListCommand(state, platform);
-    case cmd::Find:
-        return findCommand(state, platform);
-    case cmd::CloseFindDialog:
-        return closeFindCommand(state, platform);
-    case cmd::ListUnusedIds:
-        return unusedIdsCommand(state, platform);
-    case cmd::PlaceBridges:
-    case cmd::CheckRoads:
-    case cmd::CheckRivers:
-    case cmd::CheckTransitions:
-        return scanCommand(state, platform, command);
-    case cmd::GenerateSectionReport:
-        return allScansCommand(state, platform);
-    case cmd::OpenL2Terrain:
-        return openL2TerrainCommand(state, platform);
-    case cmd::OpenTerrainAtPath:
-        return openTerrainAtPath(state, platform);
-    case cmd::LoadL2mMatrix:
-        return loadMatrixCommand(state, platform);
-    case cmd::SaveL2mMatrix:
-        return saveMatrixCommand(state, platform);
-    case cmd::FindL2Info:
-        return showFindL2Info(state, platform);
-    case cmd::CloseFindL2Info:
-        return closeFindL2Info(state, platform);
-    case cmd::ChooseStartFolder:
-        return chooseStartFolderCommand(state, platform);
-    case cmd::AuditTheater:
-        return auditTheaterCommand(state, platform);
-    case cmd::MendTheater:
-        return mendCommand(state, platform);
-    case cmd::UndoTerrain:
-        return undoTerrainCommand(state, platform);
-    case cmd::RedoTerrain:
-        return redoTerrainCommand(state, platform);
-    case cmd::KeepSourceDates:
-        return keepSourceDatesCommand(state, platform);
-    case cmd::CompareVersions:
-        return compareVersionsCommand(state, platform);
-    case cmd::RadarProfiles:
-        return radarProfilesCommand(state, platform);
-    case cmd::RemoveObjectLinks:
-        return removeLinksCommand(state, platform);
-    case cmd::CheckParentLinks:
-        return checkParentsCommand(state, platform);
-    case cmd::MoveObjectIds:
-        return moveIdsCommand(state, platform);
-    case cmd::LevelAirbases:
-        return levelAirbasesCommand(state, platform);
-    case cmd::CheckPlaceMoveObjects:
-        return objectCheckCommand(state, platform);
-    case cmd::CheckCityJunction:
-        return cityCheckCommand(state, platform);
-    default:
-        return false;
-    }
+    const Flow flow = flowOf(command);
+    return flow != nullptr && flow(state, platform, command);
 }
 
 } // namespace
+
+bool hasFlow(int command) {
+    return flowOf(command) != nullptr;
+}
 
 } // namespace vantor

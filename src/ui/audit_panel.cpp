@@ -1,5 +1,6 @@
 #include "ui/audit_panel.h"
 
+#include "app/command_table.h"
 #include "app/commands.h"
 
 #include <QHBoxLayout>
@@ -76,24 +77,6 @@ QString repairText(const AuditFinding& f) {
         text = text.isEmpty() ? note : text + " (" + note + ")";
     }
     return text;
-}
-
-int mendingCommand(const AuditFinding& f) {
-    if (f.suggestions.empty() || f.suggestions.front().tile || f.suggestions.front().parent) {
-        return 0;
-    }
-    switch (auditCheckFacts(f.check).mender) {
-    case AuditMender::CheckCities:
-        return cmd::CheckCityJunction;
-    case AuditMender::LevelAirbases:
-        return cmd::LevelAirbases;
-    case AuditMender::RadarProfiles:
-        return cmd::RadarProfiles;
-    case AuditMender::Mend:
-    case AuditMender::ByHand:
-        break;
-    }
-    return 0;
 }
 
 bool canApply(const AuditFinding& f) {
@@ -205,7 +188,7 @@ void AuditPanel::showRepairs(int finding) {
     }
     repairs_->setText(text);
     // A command mends the whole file at once: Apply runs it, and there is nothing more to apply.
-    const bool runs = mendingCommand(f) != 0;
+    const bool runs = findingCommand(f) != 0;
     apply_->setText(runs ? "Run Command..." : "Apply");
     apply_->setEnabled(canApply(f) || runs);
     applyAll_->setEnabled(canApply(f));

@@ -64,8 +64,5 @@ class AuditPanel : public QWidget {
 QString repairText(const AuditFinding& finding);
 // Whether a finding's first suggestion is something Apply can put in place.
 bool canApply(const AuditFinding& finding);
-// The command that mends a finding whose suggestion names one (the city check, the levelling,
-// the radar profiles), which Apply then runs; 0 for every other finding.
-int mendingCommand(const AuditFinding& finding);
 
 } // namespace vantor::ui

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/menu_model.h"
 #include "app/platform_calls.h"
@@ -484,9 +485,8 @@ void MainWindow::buildToolBar() {
     toolBar_->setObjectName("toolbar");
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(16, 15));
-    int n = 0;
     for (const ToolbarButton& button : toolbarButtons()) {
-        QAction* action = toolBar_->addAction(toolbarIcon(n++), QString());
+        QAction* action = toolBar_->addAction(toolbarIcon(button.icon), QString());
         action->setToolTip(button.tooltip);
         action->setStatusTip(qs(commandStatusText(button.command)));
         action->setData(button.command);
@@ -746,7 +746,7 @@ void MainWindow::applyRepairs(int finding, bool wholeCheck) {
     }
     const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
     const AuditFinding& chosen = findings[static_cast<std::size_t>(finding)];
-    if (const int command = mendingCommand(chosen); command != 0 && !wholeCheck) {
+    if (const int command = findingCommand(chosen); command != 0 && !wholeCheck) {
         runCommand(command); // as from its menu item: its own dialogs and message
         return;
     }

@@ -67,16 +67,16 @@ void drawWarning(QPainter& p) {
 }
 
 // The buttons of the source file and the list: open, save, select, delete, find, clear.
-void paintListButton(QPainter& p, int button) {
-    switch (button) {
-    case 0: // open a source file
+void paintListButton(QPainter& p, ToolbarIcon icon) {
+    switch (icon) {
+    case ToolbarIcon::OpenFile:
         p.setPen(QPen(QColor(120, 90, 20), 0.4));
         p.setBrush(QColor(240, 200, 90));
         p.drawRect(QRectF(1, 4, 14, 10));
         p.setBrush(QColor(250, 220, 120));
         p.drawPolygon(QPolygonF({{1, 14}, {4, 7}, {15.5, 7}, {15, 14}}));
         break;
-    case 1: // save to a csv file
+    case ToolbarIcon::SaveFile:
         p.setPen(QPen(QColor(20, 40, 90), 0.4));
         p.setBrush(QColor(60, 100, 190));
         p.drawRect(QRectF(1.5, 1, 13, 13));
@@ -85,23 +85,23 @@ void paintListButton(QPainter& p, int button) {
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(QRectF(4, 9, 8, 5));
         break;
-    case 2: // select rows
+    case ToolbarIcon::SelectRows:
         drawRows(p, QColor(70, 130, 220));
         break;
-    case 3: // mark rows for deletion
+    case ToolbarIcon::DeleteRows:
         drawRows(p, QColor(230, 120, 120));
         p.setPen(QPen(QColor(200, 0, 0), 1.3));
         p.drawLine(QPointF(4, 4), QPointF(12, 11));
         p.drawLine(QPointF(12, 4), QPointF(4, 11));
         break;
-    case 4: // find
+    case ToolbarIcon::Find:
         drawSheet(p, Qt::white);
         p.setPen(QPen(QColor(40, 40, 40), 1.2));
         p.setBrush(QColor(200, 230, 255, 200));
         p.drawEllipse(QRectF(5, 4, 6, 6));
         p.drawLine(QPointF(10, 9), QPointF(14, 13.5));
         break;
-    case 5: // clear selections
+    case ToolbarIcon::ClearSelections:
         drawRows(p, QColor(235, 235, 235));
         p.setPen(QPen(QColor(70, 130, 220), 1.0, Qt::DashLine));
         p.setBrush(Qt::NoBrush);
@@ -113,9 +113,9 @@ void paintListButton(QPainter& p, int button) {
 }
 
 // The buttons of the terrain: open it, then its scans and checks.
-void paintTerrainButton(QPainter& p, int button) {
-    switch (button) {
-    case 6: // open terrain
+void paintTerrainButton(QPainter& p, ToolbarIcon icon) {
+    switch (icon) {
+    case ToolbarIcon::OpenTerrain:
         drawTerrain(p);
         p.setPen(QPen(Qt::white, 0.3));
         for (int i = 5; i < 15; i += 4) {
@@ -123,7 +123,7 @@ void paintTerrainButton(QPainter& p, int button) {
             p.drawLine(QPointF(1, i - 1), QPointF(15, i - 1));
         }
         break;
-    case 7: // rivers
+    case ToolbarIcon::Rivers:
         drawGround(p);
         p.setPen(QPen(QColor(40, 110, 220), 2.0, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
@@ -135,7 +135,7 @@ void paintTerrainButton(QPainter& p, int button) {
         }
         drawWarning(p);
         break;
-    case 8: // roads
+    case ToolbarIcon::Roads:
         drawGround(p);
         p.setPen(QPen(QColor(90, 90, 90), 3.0, Qt::SolidLine, Qt::FlatCap));
         p.drawLine(QPointF(1, 11), QPointF(11, 8));
@@ -143,7 +143,7 @@ void paintTerrainButton(QPainter& p, int button) {
         p.drawLine(QPointF(1, 11), QPointF(11, 8));
         drawWarning(p);
         break;
-    case 9: // bridges
+    case ToolbarIcon::Bridges:
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(60, 130, 220));
         p.drawRect(QRectF(1, 8, 14, 6));
@@ -152,7 +152,7 @@ void paintTerrainButton(QPainter& p, int button) {
         p.drawArc(QRectF(3, 5, 10, 8), 0, 180 * 16);
         p.drawLine(QPointF(0.5, 6), QPointF(15.5, 6));
         break;
-    case 10: // transition tiles
+    case ToolbarIcon::Transitions:
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(90, 150, 70));
         p.drawRect(QRectF(1, 1, 7, 13));
@@ -162,7 +162,7 @@ void paintTerrainButton(QPainter& p, int button) {
         p.drawLine(QPointF(8, 1), QPointF(8, 14));
         drawWarning(p);
         break;
-    default: // city and junction objects on urban tiles
+    default: // city and junction objects on urban tiles (ToolbarIcon::UrbanObjects)
         drawGround(p);
         p.setPen(QPen(QColor(50, 50, 50), 0.3));
         p.setBrush(QColor(170, 170, 180));
@@ -175,23 +175,23 @@ void paintTerrainButton(QPainter& p, int button) {
     }
 }
 
-void paintButton(QPainter& p, int button) {
-    if (button < 6) {
-        paintListButton(p, button);
+void paintButton(QPainter& p, ToolbarIcon icon) {
+    if (icon <= ToolbarIcon::ClearSelections) {
+        paintListButton(p, icon);
     } else {
-        paintTerrainButton(p, button);
+        paintTerrainButton(p, icon);
     }
 }
 
 } // namespace
 
-QIcon toolbarIcon(int button) {
+QIcon toolbarIcon(ToolbarIcon icon) {
     QPixmap pixmap(16 * scale, 15 * scale);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(scale, scale);
-    paintButton(p, button);
+    paintButton(p, icon);
     p.end();
     return QIcon(pixmap);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/command_table.h"
+
 #include <QIcon>
 
 namespace vantor::ui {
 
-// The toolbar's pictures, drawn by the program itself; button n of the toolbar gets icon n.
-QIcon toolbarIcon(int button);
+// The toolbar's pictures, drawn by the program itself.
+QIcon toolbarIcon(ToolbarIcon icon);
 
 } // namespace vantor::ui

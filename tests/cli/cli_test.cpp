@@ -1,3 +1,4 @@
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "cli/cli_platform.h"
 #include "cli/cli_session.h"
@@ -15,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -44,6 +46,18 @@ TEST(CliEndToEnd, SampleThenTheatersListsEveryTheaterWithTheFirstMarked) {
               std::string::npos);
     EXPECT_NE(run.out.find("  2002  Quillon Wide: 2048 x 2048 posts, 128 x 128 sections"),
               std::string::npos);
+}
+
+TEST(CliEndToEnd, EverySubcommandTheCommandTableNamesExists) {
+    std::set<std::string> names;
+    for (const CommandFacts& facts : commandtable::table) {
+        if (facts.cli != nullptr && names.insert(facts.cli).second) {
+            const auto run = cli({facts.cli, "--help"});
+            EXPECT_EQ(run.exitCode, 0) << facts.cli << ": " << run.err;
+            EXPECT_NE(run.out.find(facts.cli), std::string::npos) << run.out;
+        }
+    }
+    EXPECT_GE(names.size(), 20u);
 }
 
 TEST(CliEndToEnd, GlobalOptionsAndExitStatus) {
