@@ -432,6 +432,11 @@ std::string asciiOf(std::string_view name) {
 
 } // namespace
 
+bool canApply(const AuditFinding& finding) {
+    return !finding.suggestions.empty() && (finding.suggestions.front().tile.has_value() ||
+                                            finding.suggestions.front().parent.has_value());
+}
+
 void compareWithBaseline(AuditReport& report, const std::vector<BaselineFinding>& baseline,
                          const std::string& baselinePath) {
     std::unordered_map<std::string, std::vector<std::size_t>> held; // key: baseline entries
@@ -474,6 +479,12 @@ void compareWithBaseline(AuditReport& report, const std::vector<BaselineFinding>
     }
     outcome.fresh = report.findings.size() - outcome.known;
     report.baseline = outcome;
+    for (AuditOutcome& o : report.outcomes) {
+        o.fresh = 0;
+    }
+    for (const AuditFinding& f : report.findings) {
+        report.outcomes[auditIndex(f.check)].fresh += f.known ? 0 : 1;
+    }
 }
 
 const char* parentRuleName(ParentRule rule) {

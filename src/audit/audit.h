@@ -81,6 +81,7 @@ struct AuditOutcome {
     bool skipped = false;
     std::string reason; // why it was skipped
     std::size_t count = 0;
+    std::size_t fresh = 0; // of them, those not in the baseline (once compared with one)
 };
 
 // Everything the audit reads, gathered once by the caller. A missing input is null, and every
@@ -123,6 +124,9 @@ struct AuditReport {
 };
 
 // Marks the findings of the report that the baseline holds as known.
+// Whether Apply can mend the finding by itself: its first repair is a tile or a Parent.
+bool canApply(const AuditFinding& finding);
+
 void compareWithBaseline(AuditReport& report, const std::vector<BaselineFinding>& baseline,
                          const std::string& baselinePath);
 

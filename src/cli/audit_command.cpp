@@ -73,9 +73,7 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
     // The baseline is read before the audit runs, so that a bad one costs nothing.
     std::vector<BaselineFinding> known;
     if (!c.baseline.empty()) {
-        std::string text;
-        if (!readTextFile(toFsPath(c.baseline), text, error) ||
-            !report::baselineFindings(text, known, error)) {
+        if (!report::readBaseline(c.baseline, known, error)) {
             std::fprintf(stderr, "Error: cannot use %s as the baseline: %s\n", c.baseline.c_str(),
                          error.c_str());
             return exitFailed;
@@ -131,15 +129,10 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         if (outcome.skipped) {
             std::printf("%-12s skipped: %s\n", auditCheckName(check), outcome.reason.c_str());
             skipped += std::string(skipped.empty() ? "" : ",") + auditCheckName(check);
-        } else if (result.report.baseline) {
-            // Against a baseline a check counts what is new since.
-            std::size_t fresh = 0;
-            for (const AuditFinding& f : result.report.findings) {
-                fresh += f.check == check && !f.known ? 1 : 0;
-            }
-            std::printf("%-12s %zu\n", auditCheckName(check), fresh);
         } else {
-            std::printf("%-12s %zu\n", auditCheckName(check), outcome.count);
+            // Against a baseline a check counts what is new since.
+            std::printf("%-12s %zu\n", auditCheckName(check),
+                        result.report.baseline ? outcome.fresh : outcome.count);
         }
     }
     const std::size_t counted =

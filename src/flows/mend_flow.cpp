@@ -1,6 +1,7 @@
 #include "flows/mend_flow.h"
 
 #include "app/application_state.h"
+#include "app/command_table.h"
 #include "app/menu_rules.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
@@ -172,6 +173,76 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
     if (audited) {
         auditAgain(state, platform, auditedSource);
     }
+    return true;
+}
+
+ApplyChoice chooseRepairs(const TheaterAudit& audit, std::size_t finding, bool wholeCheck) {
+    ApplyChoice choice;
+    const std::vector<AuditFinding>& findings = audit.report.findings;
+    if (finding >= findings.size()) {
+        return choice;
+    }
+    const AuditFinding& chosen = findings[finding];
+    if (!wholeCheck) {
+        choice.command = findingCommand(chosen);
+        if (choice.command != 0) {
+            return choice;
+        }
+    }
+    for (const AuditFinding& f : findings) {
+        const bool wanted = &f == &chosen || (wholeCheck && f.check == chosen.check);
+        if (!wanted || !canApply(f)) {
+            continue;
+        }
+        if (const std::optional<TileRepair>& tile = f.suggestions.front().tile) {
+            const bool again =
+                std::any_of(choice.tiles.begin(), choice.tiles.end(),
+                            [&](const TileRepair& c) { return c.x == tile->x && c.y == tile->y; });
+            if (!again) {
+                choice.tiles.push_back(*tile);
+            }
+        } else if (f.sourceLine) {
+            choice.parentLines.push_back(*f.sourceLine);
+        }
+    }
+    if (!choice.parentLines.empty()) {
+        for (const AuditInput& input : audit.inputs) {
+            if (input.role == "source") {
+                choice.sourcePath = input.path;
+            }
+        }
+    }
+    return choice;
+}
+
+bool prepareMend(ApplicationState& state, const Platform& platform, const ApplyChoice& choice) {
+    RepairRecord& r = state.repair;
+    r.selected = {};
+    r.chosen.clear();
+    r.parentLines.clear();
+    r.sourcePath.clear();
+    r.outPath.clear();
+    r.dryRun = false;
+    if (choice.tiles.empty() && choice.parentLines.empty()) {
+        return false;
+    }
+    if (!choice.parentLines.empty()) {
+        FileRequest request;
+        request.kind = FileDialogKind::Save;
+        request.title = "Save the Export with its Parents Mended";
+        request.filter = "Object Export file|*.csv||";
+        request.initialName = "Mended.csv";
+        request.initialFolder = state.folders.csvDirectory;
+        const FileRequestResult out = platform.requestFile(request);
+        if (out.status != FileRequestStatus::Chosen) {
+            return false;
+        }
+        r.outPath = out.path;
+        r.sourcePath = choice.sourcePath;
+        r.parentLines = choice.parentLines;
+        r.selected[auditIndex(AuditCheck::Parents)] = true;
+    }
+    r.chosen = choice.tiles;
     return true;
 }
 

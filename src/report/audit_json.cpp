@@ -1,6 +1,8 @@
 #include "report/audit_json.h"
 
 #include "app/version.h"
+#include "base/file_lookup.h"
+#include "base/text_file.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -160,6 +162,12 @@ bool baselineFindings(std::string_view json, std::vector<BaselineFinding>& findi
         findings.push_back(std::move(known));
     }
     return true;
+}
+
+bool readBaseline(const std::string& path, std::vector<BaselineFinding>& findings,
+                  std::string& error) {
+    std::string text;
+    return readTextFile(toFsPath(path), text, error) && baselineFindings(text, findings, error);
 }
 
 std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater) {

@@ -22,6 +22,10 @@ std::string auditJson(const TheaterAudit& audit, const TheaterDefinition& theate
 bool baselineFindings(std::string_view json, std::vector<BaselineFinding>& findings,
                       std::string& error);
 
+// The same, read from the file at this path.
+bool readBaseline(const std::string& path, std::vector<BaselineFinding>& findings,
+                  std::string& error);
+
 // "Audit of THEATER and SOURCE", the page's title.
 std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater);
 

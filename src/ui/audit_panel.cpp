@@ -79,11 +79,6 @@ QString repairText(const AuditFinding& f) {
     return text;
 }
 
-bool canApply(const AuditFinding& f) {
-    return !f.suggestions.empty() &&
-           (f.suggestions.front().tile.has_value() || f.suggestions.front().parent.has_value());
-}
-
 AuditPanel::AuditPanel(QWidget* parent)
     : QWidget(parent), summary_(new QLabel(this)), findings_(new QTreeWidget(this)),
       repairs_(new QLabel(this)), savePage_(new QPushButton("Save Page...", this)),

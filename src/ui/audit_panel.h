@@ -62,7 +62,5 @@ class AuditPanel : public QWidget {
 
 // The words of a finding's repairs: every suggestion, best first, or why there is none.
 QString repairText(const AuditFinding& finding);
-// Whether a finding's first suggestion is something Apply can put in place.
-bool canApply(const AuditFinding& finding);
 
 } // namespace vantor::ui

@@ -740,69 +740,25 @@ void MainWindow::saveDiff(bool page) {
 // check) put in place through the mend, which writes the terrain pair back or the Parents to a
 // new export and audits again.
 void MainWindow::applyRepairs(int finding, bool wholeCheck) {
-    if (!state_.audit.done || finding < 0 ||
-        static_cast<std::size_t>(finding) >= state_.audit.last.report.findings.size()) {
+    if (!state_.audit.done || finding < 0) {
         return;
     }
-    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
-    const AuditFinding& chosen = findings[static_cast<std::size_t>(finding)];
-    if (const int command = findingCommand(chosen); command != 0 && !wholeCheck) {
-        runCommand(command); // as from its menu item: its own dialogs and message
+    const ApplyChoice choice =
+        chooseRepairs(state_.audit.last, static_cast<std::size_t>(finding), wholeCheck);
+    if (choice.command != 0) {
+        runCommand(choice.command); // as from its menu item: its own dialogs and message
         return;
     }
-    RepairRecord& r = state_.repair;
-    r.selected = {};
-    r.chosen.clear();
-    r.parentLines.clear();
-    r.sourcePath.clear();
-    r.outPath.clear();
-    r.dryRun = false;
-    for (const AuditFinding& f : findings) {
-        const bool wanted = &f == &chosen || (wholeCheck && f.check == chosen.check);
-        if (!wanted || !canApply(f)) {
-            continue;
-        }
-        if (const std::optional<TileRepair>& tile = f.suggestions.front().tile) {
-            // Two breaks of one gap share their repair: the post is changed once.
-            const bool again = std::any_of(r.chosen.begin(), r.chosen.end(), [&](const auto& c) {
-                return c.x == tile->x && c.y == tile->y;
-            });
-            if (!again) {
-                r.chosen.push_back(*tile);
-            }
-        } else if (f.sourceLine) {
-            r.parentLines.push_back(*f.sourceLine);
-        }
-    }
-    if (!r.parentLines.empty()) {
-        for (const AuditInput& input : state_.audit.last.inputs) {
-            if (input.role == "source") {
-                r.sourcePath = input.path;
-            }
-        }
-        FileRequest request;
-        request.kind = FileDialogKind::Save;
-        request.title = "Save the Export with its Parents Mended";
-        request.filter = "Object Export file|*.csv||";
-        request.initialName = "Mended.csv";
-        request.initialFolder = state_.folders.csvDirectory;
-        const FileRequestResult out = platform_.requestFile(request);
-        if (out.status != FileRequestStatus::Chosen) {
-            return;
-        }
-        r.outPath = out.path;
-        r.selected[auditIndex(AuditCheck::Parents)] = true;
-    }
-    if (r.chosen.empty() && r.parentLines.empty()) {
+    if (!prepareMend(state_, platform_, choice)) {
         return;
     }
     runCommand(cmd::MendTheater);
-    const bool written = r.terrainWritten || r.exportWritten;
-    if (written || !r.terrain.steps.empty()) {
+    const RepairRecord& r = state_.repair;
+    if (r.terrainWritten || r.exportWritten || !r.terrain.steps.empty()) {
         showMessage(platform_, mendSummary(state_), "Repairs Applied", MessageIcon::Information);
     }
-    r.chosen.clear();
-    r.parentLines.clear();
+    state_.repair.chosen.clear();
+    state_.repair.parentLines.clear();
 }
 
 // Compare with Baseline...: the findings an earlier audit's JSON holds are known, the others
@@ -821,11 +777,9 @@ void MainWindow::compareWithBaseline() {
     if (chosen.status != FileRequestStatus::Chosen) {
         return;
     }
-    std::string text;
     std::string error;
     std::vector<BaselineFinding> keys;
-    if (!readTextFile(toFsPath(chosen.path), text, error) ||
-        !report::baselineFindings(text, keys, error)) {
+    if (!report::readBaseline(chosen.path, keys, error)) {
         showMessage(platform_, "Cannot use " + chosen.path + " as the baseline: " + error,
                     texts::error, MessageIcon::Error);
         return;
