@@ -10,6 +10,7 @@
 #include "objectives/export_format.h"
 #include "sample/sample_theater.h"
 #include "terrain/terrain_diff.h"
+#include "terrain/terrain_file.h"
 #include "terrain/terrain_text.h"
 #include "terrain/terrain_writer.h"
 #include "tools/export_diff.h"

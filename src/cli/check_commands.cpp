@@ -7,6 +7,7 @@
 #include "cli/exit_status.h"
 #include "cli/scan_commands.h"
 #include "reference/ocd_list.h"
+#include "terrain/terrain_file.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -57,7 +58,7 @@ int check(const GlobalOptions& options, const CheckCommands& c, int command) {
                      airbases ? "" : " and --out (or --count-only)");
         return exitUsage;
     }
-    if (airbases && equalsIgnoreCase(fromFsPath(toFsPath(options.terrain).extension()), ".L2M")) {
+    if (airbases && isMatrixFile(options.terrain)) {
         std::fprintf(stderr, "Error: level-airbases rewrites the L2/O2 terrain files; give "
                              "--terrain the .L2 file, not a matrix file\n");
         return exitUsage;

@@ -5,6 +5,7 @@
 #include "base/file_lookup.h"
 #include "base/text_util.h"
 #include "flows/dispatcher.h"
+#include "terrain/terrain_file.h"
 
 #include <filesystem>
 #include <system_error>
@@ -73,8 +74,7 @@ bool CliSession::openTerrain(const std::string& path) {
         std::fprintf(io.err, "Error: this command needs --terrain FILE (an .L2 or .L2M file)\n");
         return false;
     }
-    const std::filesystem::path fsPath = toFsPath(path);
-    const bool matrixFile = equalsIgnoreCase(fromFsPath(fsPath.extension()), ".L2M");
+    const bool matrixFile = isMatrixFile(path);
     io.answerFile(path);
     run(matrixFile ? cmd::LoadL2mMatrix : cmd::OpenL2Terrain);
     io.fileAnswers.clear();

@@ -20,6 +20,7 @@
 #include "terrain/ini_file.h"
 #include "terrain/l2_info.h"
 #include "terrain/l2_reader.h"
+#include "terrain/terrain_file.h"
 #include "terrain/terrain_pair.h"
 #include "terrain/theater.h"
 
@@ -279,7 +280,7 @@ std::string fileClash(const CLI::App& app) {
         }
         files.push_back({toFsPath(path), f.role, f.output});
         const bool terrain = std::string_view(f.name).ends_with("terrain");
-        if (terrain && !equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M")) {
+        if (terrain && !isMatrixFile(path)) {
             files.push_back(
                 {findBeside(o2PathFor(path)), std::string("the O2 file of ") + f.role, false});
             for (const InputFiles::Kept& kept :

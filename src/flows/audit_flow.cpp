@@ -14,6 +14,7 @@
 #include "base/text_file.h"
 #include "base/text_util.h"
 #include "flows/dispatcher.h"
+#include "flows/flow_files.h"
 #include "objectives/export_format.h"
 
 #include <algorithm>
@@ -349,15 +350,11 @@ void forgetAudit(ApplicationState& state, const Platform& platform) {
 
 bool writeAuditFile(const TheaterAudit& audit, const std::string& path, std::string_view bytes,
                     std::string& error) {
-    InputFiles read;
-    const InputScope scope(read);
+    std::vector<std::filesystem::path> madeFrom;
     for (const AuditInput& input : audit.inputs) {
-        const FileFacts facts = examinePath(toFsPath(input.path));
-        if (facts.kind == FileKind::Regular) {
-            noteInput(facts.identity, toFsPath(input.path));
-        }
+        madeFrom.push_back(toFsPath(input.path));
     }
-    return writeFileAside(toFsPath(path), bytes, error);
+    return writeReportFile(path, bytes, madeFrom, error);
 }
 
 } // namespace vantor

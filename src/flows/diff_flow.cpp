@@ -11,9 +11,10 @@
 #include "base/process.h"
 #include "base/safe_writer.h"
 #include "base/text_util.h"
+#include "flows/flow_files.h"
 #include "objectives/export_format.h"
 #include "terrain/l2_reader.h"
-#include "terrain/l2m_file.h"
+#include "terrain/terrain_file.h"
 #include "terrain/terrain_pair.h"
 
 #include <tuple>
@@ -22,14 +23,6 @@
 namespace vantor {
 
 namespace {
-
-std::string reasonOf(const TerrainResult& result) {
-    std::string text;
-    for (const MessageBoxRequest& m : result.messages) {
-        text += (text.empty() ? "" : "; ") + trimBlanks(m.text);
-    }
-    return text.empty() ? "it could not be read" : text;
-}
 
 bool readLines(const std::string& path, std::string& text, std::vector<std::string_view>& lines,
                std::string& error) {
@@ -47,8 +40,7 @@ bool readLines(const std::string& path, std::string& text, std::vector<std::stri
 // L2M it was loaded from.
 std::string openTerrainFile(const TerrainRecord& terrain) {
     const std::string& path = terrain.terrainPath;
-    if (!terrain.terrainOpen || equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M") ||
-        path.size() < 2) {
+    if (!terrain.terrainOpen || isMatrixFile(path) || path.size() < 2) {
         return terrain.terrainOpen ? path : std::string();
     }
     return fromFsPath(findBeside(path.substr(0, path.size() - 2) + "L2"));
@@ -123,41 +115,6 @@ bool compareExports(TheaterDiff& d, const std::string& beforeSource,
 }
 
 } // namespace
-
-bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
-                     TerrainMatrix& matrix, std::string& error, std::string* note) {
-    if (equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M")) {
-        BinaryReader file;
-        if (!openForReading(file, toFsPath(path))) {
-            error = file.error;
-            return false;
-        }
-        TheaterDefinition geometry = theater;
-        const TerrainResult result = loadL2m(file, geometry, matrix, {});
-        if (!result.ok()) {
-            error = reasonOf(result);
-            return false;
-        }
-        return true;
-    }
-    TerrainPairFiles pair;
-    const bool opened = openTerrainPair(path, false, pair);
-    if (note != nullptr) {
-        *note = pair.recoveryText;
-    }
-    if (!opened) {
-        error = pair.failedPath == pair.o2Path ? pair.o2Path + ": " + pair.error : pair.error;
-        return false;
-    }
-    BinaryReader& l2 = pair.l2;
-    BinaryReader& o2 = pair.o2;
-    const TerrainResult result = readTerrain(l2, o2, matrix, {});
-    if (!result.ok()) {
-        error = reasonOf(result);
-        return false;
-    }
-    return true;
-}
 
 void nameRevisions(TheaterDiff& diff, const std::string& terrain, const std::string& source,
                    const std::string& beforeRevision, const std::string& afterRevision) {
@@ -291,8 +248,7 @@ TheaterDiff diffWithRevision(const ApplicationState& state, const std::string& r
 bool compareVersionsCommand(ApplicationState& state, const Platform& platform) {
     // In a git work tree the open versions can be compared with a revision instead of files.
     std::string notInGit;
-    if (state.terrain.terrainOpen &&
-        !equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M") &&
+    if (state.terrain.terrainOpen && !isMatrixFile(state.terrain.terrainPath) &&
         !gitWorkTreeOf(toFsPath(folderPart(state.terrain.terrainPath)), notInGit).empty()) {
         const std::optional<std::string> revision = requestText(
             platform, {"Against a Git Revision",
@@ -343,25 +299,18 @@ bool compareVersionsCommand(ApplicationState& state, const Platform& platform) {
 
 bool writeDiffFile(const TheaterDiff& diff, const std::string& path, std::string_view bytes,
                    std::string& error) {
-    InputFiles read;
-    const InputScope scope(read);
+    std::vector<std::filesystem::path> madeFrom;
     for (const std::string* input :
          {&diff.beforeTerrain, &diff.afterTerrain, &diff.beforeSource, &diff.afterSource}) {
         if (input->empty()) {
             continue;
         }
-        std::vector<std::filesystem::path> files{toFsPath(*input)};
-        if (equalsIgnoreCase(fromFsPath(files.front().extension()), ".L2")) {
-            files.push_back(findBeside(o2PathFor(*input)));
-        }
-        for (const std::filesystem::path& file : files) {
-            const FileFacts facts = examinePath(file);
-            if (facts.kind == FileKind::Regular) {
-                noteInput(facts.identity, file);
-            }
+        madeFrom.push_back(toFsPath(*input));
+        if (equalsIgnoreCase(fromFsPath(madeFrom.back().extension()), ".L2")) {
+            madeFrom.push_back(findBeside(o2PathFor(*input)));
         }
     }
-    return writeFileAside(toFsPath(path), bytes, error);
+    return writeReportFile(path, bytes, madeFrom, error);
 }
 
 } // namespace vantor

@@ -19,11 +19,6 @@ TheaterDiff diffTheater(ApplicationState& state, const Platform& platform,
                         const std::string& afterTerrain, const std::string& beforeSource,
                         const std::string& afterSource);
 
-// A terrain file read into a matrix of its own, as opening it reads it (an interrupted write
-// of the pair finished or undone first; `note` says so). False with the reason in error.
-bool readTerrainInto(const std::string& path, const TheaterDefinition& theater,
-                     TerrainMatrix& matrix, std::string& error, std::string* note = nullptr);
-
 // The terrain (with its O2) and the export as the git revision `revision` holds them, copied
 // under their own names into `folder`: the copies' paths (empty where none was asked for), or
 // the reason in error. The files are found in the repository by where they are now.

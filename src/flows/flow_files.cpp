@@ -119,4 +119,17 @@ std::time_t titleTimeFor(const ApplicationState& state, const std::string& title
     return parseTitleTime(text.substr(0, text.find('\n'))).value_or(now);
 }
 
+bool writeReportFile(const std::string& path, std::string_view bytes,
+                     const std::vector<std::filesystem::path>& madeFrom, std::string& error) {
+    InputFiles read;
+    const InputScope scope(read);
+    for (const std::filesystem::path& file : madeFrom) {
+        const FileFacts facts = examinePath(file);
+        if (facts.kind == FileKind::Regular) {
+            noteInput(facts.identity, file);
+        }
+    }
+    return writeFileAside(toFsPath(path), bytes, error);
+}
+
 } // namespace vantor

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vantor {
 
@@ -27,6 +30,11 @@ bool finishToolOutput(const ApplicationState& state, const Platform& platform, S
                       bool writeFailed);
 
 void closeToolFiles(ApplicationState& state);
+
+// Writes a report (a page, JSON, a log) aside and renames it over path, never over one of the
+// files it was made from, whenever it is written. False with the reason in error.
+bool writeReportFile(const std::string& path, std::string_view bytes,
+                     const std::vector<std::filesystem::path>& madeFrom, std::string& error);
 
 // The time a title line of this command's output carries: now, or, when the user keeps the
 // dates (state.files.keepDate), the time in the title line of `titled` (the source, or the

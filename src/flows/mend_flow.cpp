@@ -13,6 +13,7 @@
 #include "flows/flow_files.h"
 #include "flows/terrain_flow.h"
 #include "objectives/export_format.h"
+#include "terrain/terrain_file.h"
 #include "terrain/terrain_writer.h"
 
 #include <algorithm>
@@ -142,8 +143,7 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
     }
     // Terrain read from a matrix file has no pair to write into: said before anything is
     // written.
-    if (!r.terrain.applied.empty() &&
-        equalsIgnoreCase(fromFsPath(toFsPath(state.terrain.terrainPath).extension()), ".L2M")) {
+    if (!r.terrain.applied.empty() && isMatrixFile(state.terrain.terrainPath)) {
         writeTerrainBack(state, platform, "mended", "mend", {}); // says why it cannot
         undoTileRepairs(matrix, r.terrain.applied);
         return false;

@@ -14,6 +14,7 @@
 #include "terrain/ini_file.h"
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"
+#include "terrain/terrain_file.h"
 #include "terrain/terrain_pair.h"
 #include "terrain/terrain_writer.h"
 
@@ -355,10 +356,6 @@ void noteTerrainWritten(ApplicationState& state, const Platform& platform,
     }
     state.terrain.pairVersion = versionOf(l2Path, o2Path);
     applyMenuEvent(state, platform, MenuEvent::TerrainWritten);
-}
-
-bool isMatrixFile(const std::string& path) {
-    return equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M");
 }
 
 } // namespace vantor

@@ -45,7 +45,4 @@ bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::st
 void noteTerrainWritten(ApplicationState& state, const Platform& platform,
                         const std::filesystem::path& l2Path, const std::filesystem::path& o2Path);
 
-// Whether the terrain path names an .L2M matrix file.
-bool isMatrixFile(const std::string& path);
-
 } // namespace vantor

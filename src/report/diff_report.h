@@ -1,7 +1,7 @@
 #pragma once
 
-#include "flows/diff_flow.h"
 #include "report/audit_page.h"
+#include "tools/theater_diff.h"
 
 #include <string>
 

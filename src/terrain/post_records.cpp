@@ -5,6 +5,7 @@
 #include "base/text_util.h"
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"
+#include "terrain/terrain_file.h"
 
 #include <map>
 
@@ -51,7 +52,7 @@ bool locatePostRecords(const std::string& path, const TerrainMatrix& matrix, Pos
     records.width = matrix.width;
     records.height = matrix.height;
     records.format = matrix.recordFormat;
-    if (equalsIgnoreCase(fromFsPath(toFsPath(path).extension()), ".L2M")) {
+    if (isMatrixFile(path)) {
         records.l2m = true;
         return true;
     }

@@ -3,6 +3,7 @@
 #include "base/file_lookup.h"
 #include "base/text_util.h"
 #include "terrain/l2_reader.h"
+#include "terrain/terrain_file.h"
 
 namespace vantor {
 
@@ -94,7 +95,7 @@ bool openTerrainPair(const std::string& l2Path, bool dryRun, TerrainPairFiles& f
 
 bool terrainPairNames(const std::string& terrainPath, fs::path& realL2, fs::path& realO2,
                       std::string& error) {
-    if (equalsIgnoreCase(fromFsPath(toFsPath(terrainPath).extension()), ".L2M")) {
+    if (isMatrixFile(terrainPath)) {
         error = "the terrain was loaded from the matrix file " + terrainPath +
                 ", which has no L2 and O2 files to write into";
         return false;
