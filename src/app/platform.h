@@ -24,7 +24,20 @@ enum class ListChange {
 
 enum class FileDialogKind { Open, Save, Folder };
 
+// What a requested file is for: a front end without dialogs (the command line) answers each
+// request by its role, from the files its options name.
+enum class FileRequestRole {
+    Terrain,  // an L2 of a pair, or an L2M matrix file, to open
+    Source,   // an objective export (or report) to read
+    Output,   // a file to write: a report, an export, a matrix
+    Script,   // a script of the start folder that was not found there
+    Version,  // a later (or earlier) version of the theater's files, to compare
+    Folder,   // the start folder
+    Baseline, // an earlier audit's JSON
+};
+
 struct FileRequest {
+    FileRequestRole role = FileRequestRole::Output;
     FileDialogKind kind = FileDialogKind::Open;
     std::string title;
     std::string filter; // "Description|*.ext||"

@@ -98,9 +98,9 @@ int check(const GlobalOptions& options, const CheckCommands& c, int command) {
         std::fprintf(stderr, "Error: %s\n", refused.c_str());
         return exitUsage;
     }
-    session.io.answerFile(options.source);
+    session.io.answerFile(FileRequestRole::Source, options.source);
     if (!airbases && !c.countOnly) {
-        session.io.answerFile(options.out);
+        session.io.answerFile(FileRequestRole::Output, options.out);
     }
     const int shownBefore = session.io.messagesShown;
     const bool ran = session.run(command);

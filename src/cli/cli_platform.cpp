@@ -42,8 +42,8 @@ bool concernsStartFolderFile(const MessageBoxRequest& request) {
     return request.title == "Missing Script File" || request.title == "Missing File";
 }
 
-void CliPlatform::answerFile(const std::string& path) {
-    fileAnswers.push_back(FileRequestResult{FileRequestStatus::Chosen, path, 0});
+void CliPlatform::answerFile(FileRequestRole role, const std::string& path) {
+    fileAnswers[role].push_back(path);
 }
 
 Platform CliPlatform::platform() {
@@ -70,12 +70,14 @@ Platform CliPlatform::platform() {
         std::fprintf(f, "  answered %s\n", answerYes ? "Yes" : "No (use --yes to answer Yes)");
         return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
     };
-    p.requestFile = [this](const FileRequest&) {
-        if (fileAnswers.empty()) {
+    // A request no option answers is cancelled, as a user would cancel the dialog.
+    p.requestFile = [this](const FileRequest& request) {
+        std::deque<std::string>& paths = fileAnswers[request.role];
+        if (paths.empty()) {
             return FileRequestResult{};
         }
-        FileRequestResult answer = fileAnswers.front();
-        fileAnswers.pop_front();
+        FileRequestResult answer{FileRequestStatus::Chosen, paths.front(), 0};
+        paths.pop_front();
         return answer;
     };
     p.postCommand = [this](int id) { posted.push_back(id); };

@@ -17,7 +17,8 @@ struct CliPlatform {
     bool answerYes = false;
     bool quiet = false;
     bool progressToTerminal = false;
-    std::deque<FileRequestResult> fileAnswers;
+    // The files the options name, by what they are for; each role's in the order asked for.
+    std::map<FileRequestRole, std::deque<std::string>> fileAnswers;
     std::deque<int> posted;
     bool closeRequested = false;
     int messagesShown = 0; // every message box, shown or kept quiet
@@ -29,7 +30,7 @@ struct CliPlatform {
 
     Platform platform();
 
-    void answerFile(const std::string& path);
+    void answerFile(FileRequestRole role, const std::string& path);
 };
 
 // Where the scripts and lists were looked for when the command line named no start folder.

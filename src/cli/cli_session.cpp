@@ -75,7 +75,7 @@ bool CliSession::openTerrain(const std::string& path) {
         return false;
     }
     const bool matrixFile = isMatrixFile(path);
-    io.answerFile(path);
+    io.answerFile(FileRequestRole::Terrain, path);
     run(matrixFile ? cmd::LoadL2mMatrix : cmd::OpenL2Terrain);
     io.fileAnswers.clear();
     if (!state.terrain.terrainOpen) {

@@ -18,7 +18,7 @@ bool loadList(CliSession& session, const std::string& path) {
         std::fprintf(stderr, "Error: no CSV file given\n");
         return false;
     }
-    session.io.answerFile(path);
+    session.io.answerFile(FileRequestRole::Source, path);
     const int shownBefore = session.io.messagesShown;
     const bool loaded = session.run(cmd::OpenSourceCsv);
     session.io.fileAnswers.clear();
@@ -126,7 +126,7 @@ int exportList(const GlobalOptions& options, const ListCommands& c) {
         return exitFailed;
     }
     session.run(c.select.empty() ? cmd::DeleteSelected : cmd::SelectObjects);
-    session.io.answerFile(options.out);
+    session.io.answerFile(FileRequestRole::Output, options.out);
     const int shownBefore = session.io.messagesShown;
     if (!session.run(cmd::ExportObjects)) {
         if (session.io.messagesShown == shownBefore) {
@@ -154,7 +154,7 @@ int writeText(const GlobalOptions& options, const ListCommands& c) {
                      c.report.c_str());
         return exitFailed;
     }
-    session.io.answerFile(options.out);
+    session.io.answerFile(FileRequestRole::Output, options.out);
     if (!session.run(cmd::OutputTextVersion)) {
         std::fprintf(stderr, "Error: the text version was not written\n");
         return exitFailed;

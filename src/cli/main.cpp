@@ -152,7 +152,7 @@ int saveMatrix(const GlobalOptions& options) {
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
-    session.io.answerFile(options.out);
+    session.io.answerFile(FileRequestRole::Output, options.out);
     if (!session.run(cmd::SaveL2mMatrix)) {
         return exitFailed;
     }

@@ -132,9 +132,9 @@ int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
         return refused.empty();
     };
     if (!options.out.empty()) {
-        session.io.answerFile(options.out);
+        session.io.answerFile(FileRequestRole::Output, options.out);
         if (combined && c.text) {
-            session.io.answerFile(withExtension(options.out, ".txt"));
+            session.io.answerFile(FileRequestRole::Output, withExtension(options.out, ".txt"));
         }
     }
     const bool ran = session.run(command);

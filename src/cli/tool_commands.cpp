@@ -126,9 +126,9 @@ int runTool(const GlobalOptions& options, const ToolCommands& c, int command, bo
         model.newStart = std::to_string(*c.newStart);
         return IdToolChoice::MoveIds;
     };
-    session.io.answerFile(options.source);
+    session.io.answerFile(FileRequestRole::Source, options.source);
     if (withOutput) {
-        session.io.answerFile(options.out);
+        session.io.answerFile(FileRequestRole::Output, options.out);
     }
     return session.run(command) ? exitOk : exitFailed;
 }

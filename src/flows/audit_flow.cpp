@@ -288,6 +288,7 @@ bool auditTheaterCommand(ApplicationState& state, const Platform& platform) {
         source = list.sourcePath;
     } else {
         FileRequest request;
+        request.role = FileRequestRole::Source;
         request.kind = FileDialogKind::Open;
         request.title = "Objective Export to Audit (Cancel: the terrain alone)";
         request.filter = "Object Export file|*.csv||";

@@ -282,6 +282,7 @@ bool loadAirbaseScript(ApplicationState& state, const Platform& platform) {
     }
     if (!found) {
         FileRequest request;
+        request.role = FileRequestRole::Script;
         request.kind = FileDialogKind::Open;
         request.title = "Airbase Level Script";
         request.initialName = airbaseScriptName;

@@ -51,6 +51,7 @@ std::string openTerrainFile(const TerrainRecord& terrain) {
 bool pickVersion(const Platform& platform, const std::string& title, const std::string& filter,
                  const std::string& initialName, const std::string& folder, std::string& path) {
     FileRequest request;
+    request.role = FileRequestRole::Version;
     request.kind = FileDialogKind::Open;
     request.title = title;
     request.filter = filter;

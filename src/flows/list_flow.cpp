@@ -122,6 +122,7 @@ bool requestSourceFile(ApplicationState& state, const Platform& platform, Reques
     }
     prepareCsvFolder(state, platform);
     FileRequest request;
+    request.role = FileRequestRole::Source;
     request.kind = FileDialogKind::Open;
     request.title = "Open Object File";
     request.filter = csvFilter;
@@ -287,6 +288,7 @@ bool requestOutputFile(ApplicationState& state, const Platform& platform, Reques
     for (;;) {
         prepareCsvFolder(state, platform);
         FileRequest request;
+        request.role = FileRequestRole::Output;
         request.kind = FileDialogKind::Save;
         request.initialFolder = state.folders.csvDirectory;
         if (form == RequestForm::TextOnly) {

@@ -228,6 +228,7 @@ bool prepareMend(ApplicationState& state, const Platform& platform, const ApplyC
     }
     if (!choice.parentLines.empty()) {
         FileRequest request;
+        request.role = FileRequestRole::Output;
         request.kind = FileDialogKind::Save;
         request.title = "Save the Export with its Parents Mended";
         request.filter = "Object Export file|*.csv||";

@@ -122,6 +122,8 @@ bool requestTerrainFile(ApplicationState& state, const Platform& platform, int c
         state.terrain.terrainDirectory.clear();
     }
     FileRequest request;
+    request.role =
+        dialog->kind == FileDialogKind::Save ? FileRequestRole::Output : FileRequestRole::Terrain;
     request.kind = dialog->kind;
     request.title = dialog->title;
     request.filter = dialog->filter;

@@ -30,6 +30,7 @@ bool selectTheater(ApplicationState& state, const Platform& platform, int index)
 
 bool chooseStartFolderCommand(ApplicationState& state, const Platform& platform) {
     FileRequest request;
+    request.role = FileRequestRole::Folder;
     request.kind = FileDialogKind::Folder;
     request.title = "Start Folder";
     request.initialFolder = state.folders.startDirectory;

@@ -768,6 +768,7 @@ void MainWindow::compareWithBaseline() {
         return;
     }
     FileRequest request;
+    request.role = FileRequestRole::Baseline;
     request.kind = FileDialogKind::Open;
     request.title = "Baseline: an Earlier Audit's JSON";
     request.filter = "Audit JSON|*.json||";
