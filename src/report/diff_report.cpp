@@ -1,6 +1,9 @@
 #include "report/diff_report.h"
 
 #include "app/version.h"
+#include "page/diff.css.h"
+#include "page/diff_head.html.h"
+#include "page/diff_map.js.h"
 
 #include <algorithm>
 #include <cmath>
@@ -210,65 +213,6 @@ bool mapOf(const TerrainMatrix& m, const Marks& marks, const TileClassifier& cla
     return true;
 }
 
-// The maps' behaviour: both versions keep one view, zoomed about the cursor by the wheel and
-// the buttons, panned by dragging; the relief or the tile classes shown.
-constexpr const char* mapScript = R"page(<script>
-'use strict';
-(() => {
-  const views = Array.from(document.querySelectorAll('.map .view'));
-  if (!views.length) return;
-  let scale = 1;
-  let x = 0;
-  let y = 0;
-  const show = () => {
-    views.forEach((v) => { v.style.transform = `translate(${x}px, ${y}px) scale(${scale})`; });
-    document.getElementById('zoom-note').textContent = scale === 1 ? 'whole map' : `× ${scale}`;
-  };
-  const zoomAbout = (factor, px, py) => {
-    const next = Math.min(64, Math.max(1, scale * factor));
-    x = px - (px - x) * next / scale;
-    y = py - (py - y) * next / scale;
-    scale = next;
-    if (scale === 1) { x = 0; y = 0; }
-    show();
-  };
-  const middle = () => {
-    const box = views[0].parentNode.getBoundingClientRect();
-    return [box.width / 2, box.height / 2];
-  };
-  document.getElementById('zoom-in').addEventListener('click', () => zoomAbout(2, ...middle()));
-  document.getElementById('zoom-out').addEventListener('click', () => zoomAbout(0.5, ...middle()));
-  document.getElementById('whole').addEventListener('click', () => zoomAbout(1 / scale, 0, 0));
-  views.forEach((view) => {
-    const box = view.parentNode;
-    box.addEventListener('wheel', (event) => {
-      event.preventDefault();
-      const r = box.getBoundingClientRect();
-      zoomAbout(event.deltaY < 0 ? 2 : 0.5, event.clientX - r.left, event.clientY - r.top);
-    }, { passive: false });
-    let from = null;
-    box.addEventListener('pointerdown', (event) => {
-      from = [event.clientX - x, event.clientY - y];
-      box.setPointerCapture(event.pointerId);
-    });
-    box.addEventListener('pointermove', (event) => {
-      if (!from || scale === 1) return;
-      x = event.clientX - from[0];
-      y = event.clientY - from[1];
-      show();
-    });
-    box.addEventListener('pointerup', () => { from = null; });
-  });
-  document.querySelectorAll('input[name=picture]').forEach((choice) => {
-    choice.addEventListener('change', () => {
-      document.body.classList.toggle('tiles', choice.value === 'tiles' && choice.checked);
-    });
-  });
-  show();
-})();
-</script>
-)page";
-
 void row(std::string& out, std::initializer_list<std::string> cells) {
     out += "<tr>";
     for (const std::string& c : cells) {
@@ -300,22 +244,11 @@ std::string diffJson(const TheaterDiff& diff, const std::string& toolName) {
 
 bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const TileClassifier& classes,
               const PngEncoder& encode, std::string& page, std::string& error) {
-    page = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
-           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src "
-           "data:; style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
-           "<title>Changes of the theater</title>\n"
-           "<style>body{font-family:system-ui,sans-serif;margin:1rem}"
-           "figure{display:inline-block;margin:0 1rem 1rem 0;vertical-align:top}"
-           ".map{width:46vw;max-width:1024px;overflow:hidden;border:1px solid #888;"
-           "touch-action:none;line-height:0;cursor:grab}.view{transform-origin:0 0}"
-           ".map img{width:100%;height:auto;image-rendering:pixelated}"
-           "img.tiles,body.tiles img.relief{display:none}body.tiles img.tiles{display:block}"
-           "#map-tools{margin:.3rem 0;font-size:.85rem}#map-tools button{min-width:2rem}"
-           "table{border-collapse:collapse;font-size:.85rem}"
-           "td,th{border:1px solid #ccc;padding:.15rem .45rem;text-align:left}"
-           "th{background:#f0f0f0}.key span{display:inline-block;width:.8em;height:.8em;"
-           "border:1px solid #000;margin:0 .3em 0 .9em}</style></head><body>\n"
-           "<h1>Changes of the theater</h1>\n";
+    using namespace vantor::embedded;
+    page = diffHeadHtml;
+    page += "<style>";
+    page += diffCss;
+    page += "</style></head><body>\n<h1>Changes of the theater</h1>\n";
     page += "<p>Before: ";
     appendEscapedHtml(page, diff.beforeTerrain +
                                 (diff.beforeSource.empty() ? "" : ", " + diff.beforeSource));
@@ -368,7 +301,11 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const TileCl
             return false;
         }
         page += "After</figcaption></figure>\n";
-        page += mapScript;
+        // Both versions keep one view, zoomed about the cursor by the wheel and the buttons,
+        // panned by dragging; the relief or the tile classes shown.
+        page += "<script>\n";
+        page += diffMapJs;
+        page += "</script>\n";
     }
     if (diff.terrain) {
         const TerrainDiff& t = *diff.terrain;

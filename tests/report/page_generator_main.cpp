@@ -1,14 +1,18 @@
-// Writes an audit page for a fixed sample audit, for the browser test to open:
-//   page_generator PAGE.html
+// Writes an audit page for the browser test to open, with the page's self-test in it:
+//   page_generator PAGE.html                  the page of a fixed sample audit
+//   page_generator --add-self-test PAGE.html  the self-test put into a page written before
 
 #include "report/audit_page.h"
+#include "report/page_selftest.js.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -132,13 +136,7 @@ std::string samplePng() {
     return png;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s PAGE.html\n", argv[0]);
-        return 2;
-    }
+std::string samplePage() {
     vantor::report::AuditPageMap map;
     map.png = samplePng();
     map.width = side;
@@ -146,13 +144,50 @@ int main(int argc, char** argv) {
     map.originX = 0;
     map.originY = posts;
     map.pixelsPerPost = pixelsPerPost;
-    const std::string page = vantor::report::auditPage("Audit of Quillon Sample", sampleAudit, map);
+    return vantor::report::auditPage("Audit of Quillon Sample", sampleAudit, map);
+}
 
-    std::ofstream out(argv[1], std::ios::binary);
+// The self-test goes at the end of the page's head: ahead of the page's script, whose errors it
+// listens for. The title is escaped, so the first "</head>" is the head's end.
+bool addSelfTest(std::string& page) {
+    const std::size_t at = page.find("</head>");
+    if (at == std::string::npos) {
+        return false;
+    }
+    page.insert(at, "<script>\n" + std::string(vantor::embedded::pageSelftestJs) + "</script>\n");
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool intoPage = argc == 3 && std::string_view(argv[1]) == "--add-self-test";
+    if (argc != 2 && !intoPage) {
+        std::fprintf(stderr, "usage: %s [--add-self-test] PAGE.html\n", argv[0]);
+        return 2;
+    }
+    const char* path = argv[argc - 1];
+    std::string page;
+    if (intoPage) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "cannot read %s\n", path);
+            return 1;
+        }
+        page.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } else {
+        page = samplePage();
+    }
+    if (!addSelfTest(page)) {
+        std::fprintf(stderr, "%s has no </head>\n", path);
+        return 1;
+    }
+
+    std::ofstream out(path, std::ios::binary);
     out << page;
     out.close();
     if (!out) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        std::fprintf(stderr, "cannot write %s\n", path);
         return 1;
     }
     return 0;

@@ -1,9 +1,9 @@
 #!/bin/sh
-# Opens an audit page in headless Chromium and lets the page test itself (#selftest): the
-# picture loads, a row click marks its finding on the map, a marker click finds its row, the
+# Opens an audit page in headless Chromium and lets the self-test put into it run (#selftest):
+# the picture loads, a row click marks its finding on the map, a marker click finds its row, the
 # filter hides rows, nothing is fetched. Also leaves a screenshot for people to look at.
 #   page_in_browser_test.sh GENERATOR WORKDIR [ARGUMENTS...]
-# GENERATOR is run with the ARGUMENTS and then the path of the page to write.
+# GENERATOR is run with the ARGUMENTS and then the path of the page to write, self-test and all.
 # Exit 0: passed; 77: no Chromium here (skipped); anything else: failed, with the reason.
 
 set -u
@@ -29,8 +29,8 @@ fail() {
 
 "$generator" "$@" "$page" || fail "the generator $generator ended with status $?"
 [ -s "$page" ] || fail "the generator wrote no page"
-# The pass text must come from the page's script, not from its source.
-if grep -q '<pre id="selftest">' "$page"; then
+# The pass text must come from the self-test as it runs, not from the page as written.
+if grep -q '<pre id="selftest"' "$page"; then
     fail "the page holds the selftest outcome before it runs"
 fi
 
@@ -60,8 +60,8 @@ run_browser() {
 echo "browser: $browser ($("$browser" --version 2>/dev/null))"
 run_browser --dump-dom "$url#selftest" >"$dom" 2>>"$log"
 status=$?
-if ! grep -q '<pre id="selftest">selftest: ok</pre>' "$dom"; then
-    outcome=$(grep -o '<pre id="selftest">[^<]*' "$dom" | sed 's/<pre id="selftest">//')
+if ! grep -q '<pre id="selftest"[^>]*>selftest: ok</pre>' "$dom"; then
+    outcome=$(grep -o '<pre id="selftest"[^>]*>[^<]*' "$dom" | sed 's/<pre id="selftest"[^>]*>//')
     echo "browser status: $status" >&2
     echo "page console and browser messages:" >&2
     grep -E 'CONSOLE|Uncaught' "$log" | tail -n 20 >&2

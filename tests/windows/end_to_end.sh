@@ -38,6 +38,18 @@ run --dir "$wdir" --terrain "$wdir\\Theater.L2" --out "$wdir\\Theater.L2M" \
     --out "$work/native/Theater.L2M" --theater "Quillon Sample" l2m >/dev/null
 cmp -s "$dir/Theater.L2M" "$work/native/Theater.L2M" || fail "the L2M file differs"
 
+# The audit's page: the native build's bytes (the pages' files are built in the same way), but
+# for the paths in its data. The sample's planted faults end the audit with status 3.
+run --dir "$wdir" --terrain "$wdir\\Theater.L2" --source "$wdir\\Theater.csv" --quiet \
+    audit --html "$wdir\\Audit.html" >/dev/null || true
+"$native" --dir "$work/native" --terrain "$work/native/Theater.L2" \
+    --source "$work/native/Theater.csv" --quiet audit --html "$work/native/Audit.html" >/dev/null ||
+    true
+without_data() { sed '/id="audit-data">/,/^<\/script>$/d' "$1"; }
+[ -s "$dir/Audit.html" ] || fail "audit --html wrote no page"
+cmp -s <(without_data "$dir/Audit.html") <(without_data "$work/native/Audit.html") ||
+    fail "the audit page differs from the native one outside its data"
+
 # Scripts are found whatever the letter case of their names.
 mv "$dir/Object-RoadScript.dat" "$dir/OBJECT-ROADSCRIPT.DAT"
 run --dir "$wdir" --terrain "$wdir\\Theater.L2M" --theater "Quillon Sample" \
