@@ -140,23 +140,6 @@ struct DiffRecord {
     bool done = false;
 };
 
-// What a mend is asked to do, by the command line (every fault of the selected checks) or the
-// desktop (the repairs the user applies), what it came to, and what Undo puts back.
-struct RepairRecord {
-    AuditSelection selected{}; // the checks a mend takes on
-    std::string sourcePath;    // the export whose Parents are mended, or empty
-    std::string outPath;       // where the mended export goes
-    bool dryRun = false;
-    std::vector<TileRepair> chosen;       // the desktop's: only these are put on the terrain
-    std::vector<std::size_t> parentLines; // the desktop's: only these objects' Parents
-    TerrainMend terrain;
-    TheaterAudit parentsAudit; // the findings the Parents written come from
-    ParentMend parents;
-    std::vector<std::pair<AuditCheck, std::string>> skipped; // checks that could not be taken on
-    bool terrainWritten = false;
-    bool exportWritten = false;
-};
-
 // The progress window and the flag that asks a long operation to stop.
 struct ProgressRecord {
     ProgressState progressState = ProgressState::None;
@@ -182,7 +165,6 @@ struct ApplicationState {
     ReferenceRecord reference;
     ProgressRecord progress;
     AuditRecord audit;
-    RepairRecord repair;
     DiffRecord diff;
     RecentFileList recentFiles;
     MenuModel menu = buildMainMenu();

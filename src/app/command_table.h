@@ -77,6 +77,7 @@ struct CommandFacts {
     ToolbarIcon icon = ToolbarIcon::None;
     const char* cli = nullptr;               // the vantor-cli subcommand that does the same work
     AuditMender mends = AuditMender::ByHand; // the audit findings it mends; ByHand: none
+    bool withRequest = false; // run by runFlow with its caller's request, never dispatched alone
 };
 
 namespace commandtable {
@@ -349,7 +350,8 @@ inline constexpr std::array table{
                  .precondition = TerrainOpen,
                  .refusal = "Cannot mend the theater until the terrain file (L2) is opened.",
                  .cli = "mend",
-                 .mends = AuditMender::Mend},
+                 .mends = AuditMender::Mend,
+                 .withRequest = true},
     CommandFacts{.id = cmd::LoadSourceIntoList},
     CommandFacts{.id = cmd::CloseFindDialog},
     CommandFacts{.id = cmd::ExportChosenFile},

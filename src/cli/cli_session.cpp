@@ -85,7 +85,14 @@ bool CliSession::openTerrain(const std::string& path) {
 }
 
 bool CliSession::run(int command) {
-    const bool ok = dispatchCommand(state, platform, command);
+    return runPosted(dispatchCommand(state, platform, command));
+}
+
+bool CliSession::runFlow(int command, const std::function<bool()>& flow) {
+    return runPosted(vantor::runFlow(state, platform, command, flow));
+}
+
+bool CliSession::runPosted(bool ok) {
     for (int n = 0; n < maxPostedCommands && !io.posted.empty() && !io.closeRequested; ++n) {
         const int next = io.posted.front();
         io.posted.pop_front();

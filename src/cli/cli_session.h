@@ -3,6 +3,7 @@
 #include "app/application_state.h"
 #include "cli/cli_platform.h"
 
+#include <functional>
 #include <string>
 
 namespace vantor::cli {
@@ -37,10 +38,16 @@ struct CliSession {
 
     // Dispatches the command, then everything it posted, as the message loop would.
     bool run(int command);
+    // The same for a flow that takes a request of its caller's, in the command's place.
+    bool runFlow(int command, const std::function<bool()>& flow);
 
     // Opens --terrain: an L2M file is loaded as a matrix, anything else read as an L2 file with
     // its O2 beside it. False (after the program's messages) when terrain did not open.
     bool openTerrain(const std::string& path);
+
+  private:
+    // Everything the command posted, then the close it asked for; ok passed through.
+    bool runPosted(bool ok);
 };
 
 } // namespace vantor::cli

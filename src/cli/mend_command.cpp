@@ -44,7 +44,7 @@ void printTerrainStep(const MendStep& step) {
     std::printf("\n");
 }
 
-void printParents(const RepairRecord& r) {
+void printParents(const MendResult& r) {
     const std::vector<AuditFinding>& findings = r.parentsAudit.report.findings;
     for (const std::size_t i : r.parents.changed) {
         const AuditFinding& f = findings[i];
@@ -99,15 +99,19 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
     if (!session.start(options) || !session.openTerrain(options.terrain)) {
         return exitFailed;
     }
-    RepairRecord& r = session.state.repair;
-    r.selected = selected;
-    r.sourcePath = options.source;
-    r.outPath = options.out;
-    r.dryRun = c.dryRun;
+    MendRequest request;
+    request.selected = selected;
+    request.sourcePath = options.source;
+    request.outPath = options.out;
+    request.dryRun = c.dryRun;
     // The write-back's own closing message is said below, with the rest.
     const bool quietBefore = session.io.quiet;
     session.io.quiet = true;
-    const bool done = session.run(cmd::MendTheater);
+    MendResult r;
+    const bool done = session.runFlow(cmd::MendTheater, [&] {
+        r = mendTheater(session.state, session.platform, request);
+        return r.done;
+    });
     session.io.quiet = quietBefore;
     for (const MendStep& step : r.terrain.steps) {
         printTerrainStep(step);
@@ -118,8 +122,9 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
     }
     if (!done) {
         const bool unfinished = session.state.terrain.lastWrite.state == SetState::Unfinished;
-        const std::string exported = r.exportWritten ? "the Parents were written to " + r.outPath
-                                                     : std::string("the source is as it was");
+        const std::string exported = r.exportWritten
+                                         ? "the Parents were written to " + request.outPath
+                                         : std::string("the source is as it was");
         if (unfinished) {
             std::fprintf(stderr,
                          "Error: the terrain's write was left unfinished (see above): the next "
@@ -130,12 +135,12 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
                          exported.c_str());
         } else {
             std::fprintf(stderr, "Error: nothing was mended%s\n",
-                         r.dryRun ? "" : "; the terrain and the source are as they were");
+                         request.dryRun ? "" : "; the terrain and the source are as they were");
         }
         return exitFailed;
     }
     if (!options.quiet) {
-        std::string summary = mendSummary(session.state);
+        std::string summary = mendSummary(session.state, request, r);
         for (std::size_t at; (at = summary.find("\r\n")) != std::string::npos;) {
             summary.replace(at, 2, "\n");
         }

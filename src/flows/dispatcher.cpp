@@ -64,37 +64,6 @@ const CommandFacts* preconditionFor(int command) {
 
 namespace {
 
-bool runCommand(ApplicationState& state, const Platform& platform, int command);
-
-} // namespace
-
-bool dispatchCommand(ApplicationState& state, const Platform& platform, int command) {
-    // A command that the user starts reads its own inputs; the commands it issues share them.
-    InputScope scope(state.files.inputs);
-    if (state.dispatchDepth == 0 && state.files.inputs.clearBetweenCommands) {
-        state.files.inputs.read.clear();
-    }
-    ++state.dispatchDepth;
-    bool done = false;
-    try {
-        done = runCommand(state, platform, command);
-    } catch (const std::bad_alloc&) {
-        // Every reader checks what a file asks for before allocating; this is the last guard.
-        --state.dispatchDepth;
-        if (state.dispatchDepth == 0) {
-            closeProgress(state, platform);
-            showMessage(platform, texts::notEnoughMemoryForCommand, texts::error,
-                        MessageIcon::Error);
-            return false;
-        }
-        throw;
-    }
-    --state.dispatchDepth;
-    return done;
-}
-
-namespace {
-
 using Flow = bool (*)(ApplicationState&, const Platform&, int command);
 
 // A flow that does not need to know which command started it.
@@ -171,7 +140,6 @@ constexpr CommandFlow flowTable[] = {
     {cmd::CloseFindL2Info, plain<closeFindL2Info>},
     {cmd::ChooseStartFolder, plain<chooseStartFolderCommand>},
     {cmd::AuditTheater, plain<auditTheaterCommand>},
-    {cmd::MendTheater, plain<mendCommand>},
     {cmd::UndoTerrain, plain<undoTerrainCommand>},
     {cmd::RedoTerrain, plain<redoTerrainCommand>},
     {cmd::KeepSourceDates, plain<keepSourceDatesCommand>},
@@ -194,18 +162,42 @@ Flow flowOf(int command) {
     return nullptr;
 }
 
-bool runCommand(ApplicationState& state, const Platform& platform, int command) {
-    if (!checkPrecondition(state, platform, command)) {
-        return false;
-    }
-    const Flow flow = flowOf(command);
-    return flow != nullptr && flow(state, platform, command);
-}
-
 } // namespace
 
 bool hasFlow(int command) {
     return flowOf(command) != nullptr;
+}
+
+bool runFlow(ApplicationState& state, const Platform& platform, int command,
+             const std::function<bool()>& flow) {
+    // A command that the user starts reads its own inputs; the commands it issues share them.
+    InputScope scope(state.files.inputs);
+    if (state.dispatchDepth == 0 && state.files.inputs.clearBetweenCommands) {
+        state.files.inputs.read.clear();
+    }
+    ++state.dispatchDepth;
+    bool done = false;
+    try {
+        done = checkPrecondition(state, platform, command) && flow();
+    } catch (const std::bad_alloc&) {
+        // Every reader checks what a file asks for before allocating; this is the last guard.
+        --state.dispatchDepth;
+        if (state.dispatchDepth == 0) {
+            closeProgress(state, platform);
+            showMessage(platform, texts::notEnoughMemoryForCommand, texts::error,
+                        MessageIcon::Error);
+            return false;
+        }
+        throw;
+    }
+    --state.dispatchDepth;
+    return done;
+}
+
+bool dispatchCommand(ApplicationState& state, const Platform& platform, int command) {
+    const Flow flow = flowOf(command);
+    return runFlow(state, platform, command,
+                   [&] { return flow != nullptr && flow(state, platform, command); });
 }
 
 } // namespace vantor

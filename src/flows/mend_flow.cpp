@@ -32,8 +32,8 @@ struct Scripts {
 // The terrain checks' scripts: a selected check whose script cannot be read is not taken on
 // (and said why); the others are read for the repairs only, and are simply left out when
 // missing.
-void loadScripts(ApplicationState& state, const Platform& platform, Scripts& s) {
-    RepairRecord& r = state.repair;
+void loadScripts(const ApplicationState& state, const Platform& platform, AuditSelection& selected,
+                 MendResult& r, Scripts& s) {
     const struct {
         ScriptKind kind;
         AuditCheck check;
@@ -52,29 +52,29 @@ void loadScripts(ApplicationState& state, const Platform& platform, Scripts& s) 
             *w.into = w.script;
             continue;
         }
-        if (r.selected[auditIndex(w.check)]) {
+        if (selected[auditIndex(w.check)]) {
             showMessages(platform, load.messages);
             r.skipped.emplace_back(w.check, std::string(scriptFileName(w.kind)) +
                                                 " cannot be used, so nothing is mended there");
-            r.selected[auditIndex(w.check)] = false;
+            selected[auditIndex(w.check)] = false;
         }
     }
 }
 
-bool writeMendedExport(ApplicationState& state, const Platform& platform) {
-    RepairRecord& r = state.repair;
+bool writeMendedExport(const ApplicationState& state, const Platform& platform,
+                       const MendRequest& request, MendResult& r) {
     std::string text;
     std::string error;
-    if (!readTextFile(toFsPath(r.sourcePath), text, error)) {
-        showMessage(platform, withReason("Cannot read the source " + r.sourcePath, error),
+    if (!readTextFile(toFsPath(request.sourcePath), text, error)) {
+        showMessage(platform, withReason("Cannot read the source " + request.sourcePath, error),
                     texts::error, MessageIcon::Error);
         return false;
     }
     SafeWriter out;
-    if (!beginSafeWrite(out, toFsPath(r.outPath)) ||
-        !safeWrite(out, exportTitleLine(titleTimeFor(state, r.sourcePath))) ||
+    if (!beginSafeWrite(out, toFsPath(request.outPath)) ||
+        !safeWrite(out, exportTitleLine(titleTimeFor(state, request.sourcePath))) ||
         !safeWrite(out, withParents(text, r.parents.parents)) || !commitSafeWrite(out)) {
-        reportWriteFailure(platform, out, r.outPath);
+        reportWriteFailure(platform, out, request.outPath);
         return false;
     }
     r.exportWritten = true;
@@ -91,40 +91,37 @@ std::size_t count(const TerrainMend& mend, MendStep::Outcome outcome) {
 
 } // namespace
 
-bool mendCommand(ApplicationState& state, const Platform& platform) {
-    RepairRecord& r = state.repair;
-    r.terrain = {};
-    r.parentsAudit = {};
-    r.parents = {};
-    r.skipped.clear();
-    r.terrainWritten = false;
-    r.exportWritten = false;
+namespace {
+
+// The mend itself; false where it did not run to its end.
+bool mendInto(ApplicationState& state, const Platform& platform, const MendRequest& request,
+              MendResult& r) {
     if (!state.terrain.terrainOpen) {
         return false;
     }
+    AuditSelection selected = request.selected;
     Scripts scripts;
-    loadScripts(state, platform, scripts);
-
+    loadScripts(state, platform, selected, r, scripts);
     // The Parents, from the parents check of the source.
-    if (r.selected[auditIndex(AuditCheck::Parents)]) {
-        if (r.sourcePath.empty()) {
+    if (selected[auditIndex(AuditCheck::Parents)]) {
+        if (request.sourcePath.empty()) {
             r.skipped.emplace_back(AuditCheck::Parents, "no source export was given");
         } else {
             AuditSelection parents{};
             parents[auditIndex(AuditCheck::Parents)] = true;
-            r.parentsAudit = auditTheater(state, r.sourcePath, parents);
+            r.parentsAudit = auditTheater(state, request.sourcePath, parents);
             if (!r.parentsAudit.error.empty()) {
                 showMessage(platform, r.parentsAudit.error, texts::error, MessageIcon::Error);
                 return false;
             }
             r.parents = planParentMend(r.parentsAudit.report);
-            if (!r.parentLines.empty()) {
+            if (!request.parentLines.empty()) {
                 // Only the objects the user applied a Parent to.
                 ParentMend only;
                 for (const std::size_t i : r.parents.changed) {
                     const std::size_t line = *r.parentsAudit.report.findings[i].sourceLine;
-                    if (std::find(r.parentLines.begin(), r.parentLines.end(), line) !=
-                        r.parentLines.end()) {
+                    if (std::find(request.parentLines.begin(), request.parentLines.end(), line) !=
+                        request.parentLines.end()) {
                         only.parents[line] = r.parents.parents[line];
                         only.changed.push_back(i);
                     }
@@ -135,9 +132,9 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
     }
 
     TerrainMatrix& matrix = state.terrain.matrix;
-    r.terrain = r.chosen.empty() ? mendTerrain(matrix, scripts.repair, r.selected)
-                                 : applyTileRepairs(matrix, scripts.repair, r.chosen);
-    if (r.dryRun) {
+    r.terrain = request.chosen.empty() ? mendTerrain(matrix, scripts.repair, selected)
+                                       : applyTileRepairs(matrix, scripts.repair, request.chosen);
+    if (request.dryRun) {
         undoTileRepairs(matrix, r.terrain.applied);
         return true;
     }
@@ -149,7 +146,7 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
         return false;
     }
     // The export first: it is a new file, and a failure there leaves the terrain untouched.
-    if (!r.parents.parents.empty() && !writeMendedExport(state, platform)) {
+    if (!r.parents.parents.empty() && !writeMendedExport(state, platform, request, r)) {
         undoTileRepairs(matrix, r.terrain.applied);
         return false;
     }
@@ -174,6 +171,15 @@ bool mendCommand(ApplicationState& state, const Platform& platform) {
         auditAgain(state, platform, auditedSource);
     }
     return true;
+}
+
+} // namespace
+
+MendResult mendTheater(ApplicationState& state, const Platform& platform,
+                       const MendRequest& request) {
+    MendResult r;
+    r.done = mendInto(state, platform, request, r);
+    return r;
 }
 
 ApplyChoice chooseRepairs(const TheaterAudit& audit, std::size_t finding, bool wholeCheck) {
@@ -215,49 +221,44 @@ ApplyChoice chooseRepairs(const TheaterAudit& audit, std::size_t finding, bool w
     return choice;
 }
 
-bool prepareMend(ApplicationState& state, const Platform& platform, const ApplyChoice& choice) {
-    RepairRecord& r = state.repair;
-    r.selected = {};
-    r.chosen.clear();
-    r.parentLines.clear();
-    r.sourcePath.clear();
-    r.outPath.clear();
-    r.dryRun = false;
+std::optional<MendRequest> mendRequestFor(const ApplicationState& state, const Platform& platform,
+                                          const ApplyChoice& choice) {
     if (choice.tiles.empty() && choice.parentLines.empty()) {
-        return false;
+        return std::nullopt;
     }
+    MendRequest request;
     if (!choice.parentLines.empty()) {
-        FileRequest request;
-        request.role = FileRequestRole::Output;
-        request.kind = FileDialogKind::Save;
-        request.title = "Save the Export with its Parents Mended";
-        request.filter = "Object Export file|*.csv||";
-        request.initialName = "Mended.csv";
-        request.initialFolder = state.folders.csvDirectory;
-        const FileRequestResult out = platform.requestFile(request);
+        FileRequest ask;
+        ask.role = FileRequestRole::Output;
+        ask.kind = FileDialogKind::Save;
+        ask.title = "Save the Export with its Parents Mended";
+        ask.filter = "Object Export file|*.csv||";
+        ask.initialName = "Mended.csv";
+        ask.initialFolder = state.folders.csvDirectory;
+        const FileRequestResult out = requestFile(platform, ask);
         if (out.status != FileRequestStatus::Chosen) {
-            return false;
+            return std::nullopt;
         }
-        r.outPath = out.path;
-        r.sourcePath = choice.sourcePath;
-        r.parentLines = choice.parentLines;
-        r.selected[auditIndex(AuditCheck::Parents)] = true;
+        request.outPath = out.path;
+        request.sourcePath = choice.sourcePath;
+        request.parentLines = choice.parentLines;
+        request.selected[auditIndex(AuditCheck::Parents)] = true;
     }
-    r.chosen = choice.tiles;
-    return true;
+    request.chosen = choice.tiles;
+    return request;
 }
 
-std::string mendSummary(const ApplicationState& state) {
-    const RepairRecord& r = state.repair;
+std::string mendSummary(const ApplicationState& state, const MendRequest& request,
+                        const MendResult& r) {
     const TerrainMend& t = r.terrain;
     const std::size_t changed = count(t, MendStep::Outcome::Changed);
     const std::size_t earlier = count(t, MendStep::Outcome::MendedEarlier);
     const std::size_t without =
         count(t, MendStep::Outcome::NoRepair) + count(t, MendStep::Outcome::Refused);
     std::string text;
-    if (!r.chosen.empty()) {
+    if (!request.chosen.empty()) {
         // The repairs the user chose, each put in place or said why not.
-        text = " " + std::to_string(changed) + " of " + std::to_string(r.chosen.size()) +
+        text = " " + std::to_string(changed) + " of " + std::to_string(request.chosen.size()) +
                " repairs put in place.";
         for (const MendStep& step : t.steps) {
             if (step.outcome == MendStep::Outcome::Refused) {
@@ -269,12 +270,12 @@ std::string mendSummary(const ApplicationState& state) {
                std::to_string(changed + earlier) + " of " + std::to_string(t.steps.size()) +
                " terrain faults; " + std::to_string(without) + " without a repair.";
     }
-    if (r.selected[auditIndex(AuditCheck::Parents)] && !r.sourcePath.empty()) {
+    if (request.selected[auditIndex(AuditCheck::Parents)] && !request.sourcePath.empty()) {
         text += std::string(text.empty() ? " " : "\r\n ") +
                 std::to_string(r.parents.changed.size()) + " Parents set, " +
                 std::to_string(r.parents.withoutRepair.size()) + " without a city or town to take.";
     }
-    if (r.dryRun) {
+    if (request.dryRun) {
         text += "\r\n Nothing was written (dry run).";
     }
     if (r.terrainWritten && state.files.inputs.held.size() == 2) {
@@ -284,7 +285,7 @@ std::string mendSummary(const ApplicationState& state) {
                 ". " + pairChangeText(state.terrain.lastWrite, l2, o2);
     }
     if (r.exportWritten) {
-        text += "\r\n The mended export was written to " + r.outPath + ".";
+        text += "\r\n The mended export was written to " + request.outPath + ".";
     }
     return text;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "audit/audit.h"
+#include "audit/mend.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,14 +13,37 @@ namespace vantor {
 struct ApplicationState;
 struct Platform;
 
-// 10242: mends what the audit finds on the open terrain, as state.repair asks: the chosen
-// repairs (the desktop's), or the first-ranked repair of every fault of the selected terrain
-// checks (the command line's), and the suggested Parents of the source's objects. The changes
-// are made in memory first; then the mended export is written to its own file (never over the
-// source) and the terrain into its pair (replaced as one commit, the previous pair kept in the
-// pair's history, which Edit > Undo walks back). A dry run, or a write that fails, leaves the
-// terrain in memory as it was. The outcome stays in state.repair for the front end to report.
-bool mendCommand(ApplicationState& state, const Platform& platform);
+// What a mend is asked to do: by the command line, every fault of the selected checks; by the
+// desktop's Apply, the repairs the user applies.
+struct MendRequest {
+    AuditSelection selected{}; // the checks a mend takes on
+    std::string sourcePath;    // the export whose Parents are mended, or empty
+    std::string outPath;       // where the mended export goes
+    bool dryRun = false;
+    std::vector<TileRepair> chosen;       // only these are put on the terrain; empty: the first
+                                          // ranked repair of every fault of the selected checks
+    std::vector<std::size_t> parentLines; // only these objects' Parents; empty: every one
+};
+
+// What it came to.
+struct MendResult {
+    bool done = false; // ran to its end
+    TerrainMend terrain;
+    TheaterAudit parentsAudit; // the findings the Parents written come from
+    ParentMend parents;
+    std::vector<std::pair<AuditCheck, std::string>> skipped; // checks that could not be taken on
+    bool terrainWritten = false;
+    bool exportWritten = false;
+};
+
+// Mends what the audit finds on the open terrain, as the request asks. The changes are made in
+// memory first; then the mended export is written to its own file (never over the source) and
+// the terrain into its pair (replaced as one commit, the previous pair kept in the pair's
+// history, which Edit > Undo walks back). A dry run, or a write that fails, leaves the terrain
+// in memory as it was. Run it through runFlow with the command MendTheater (its precondition,
+// the guard of every command).
+MendResult mendTheater(ApplicationState& state, const Platform& platform,
+                       const MendRequest& request);
 
 // What Apply on a finding of the audit does: run the command that mends it (the city check,
 // the levelling, the radar profiles), or mend these posts and these objects' Parents. With
@@ -31,12 +56,13 @@ struct ApplyChoice {
 };
 ApplyChoice chooseRepairs(const TheaterAudit& audit, std::size_t finding, bool wholeCheck);
 
-// Readies state.repair for the mend of a choice without a command; asks where the mended
-// export goes when Parents are among it. False when there is nothing to mend or the user
-// cancels.
-bool prepareMend(ApplicationState& state, const Platform& platform, const ApplyChoice& choice);
+// The mend of a choice without a command; asks where the mended export goes when Parents are
+// among it. None when there is nothing to mend or the user cancels.
+std::optional<MendRequest> mendRequestFor(const ApplicationState& state, const Platform& platform,
+                                          const ApplyChoice& choice);
 
 // What the mend came to, in one message: tile changes and Parents written, what had no repair.
-std::string mendSummary(const ApplicationState& state);
+std::string mendSummary(const ApplicationState& state, const MendRequest& request,
+                        const MendResult& result);
 
 } // namespace vantor

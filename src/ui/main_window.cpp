@@ -749,16 +749,21 @@ void MainWindow::applyRepairs(int finding, bool wholeCheck) {
         runCommand(choice.command); // as from its menu item: its own dialogs and message
         return;
     }
-    if (!prepareMend(state_, platform_, choice)) {
+    const std::optional<MendRequest> request = mendRequestFor(state_, platform_, choice);
+    if (!request || busy_) {
         return;
     }
-    runCommand(cmd::MendTheater);
-    const RepairRecord& r = state_.repair;
-    if (r.terrainWritten || r.exportWritten || !r.terrain.steps.empty()) {
-        showMessage(platform_, mendSummary(state_), "Repairs Applied", MessageIcon::Information);
+    MendResult result;
+    runWork(cmd::MendTheater, [&] {
+        runFlow(state_, platform_, cmd::MendTheater, [&] {
+            result = mendTheater(state_, platform_, *request);
+            return result.done;
+        });
+    });
+    if (result.terrainWritten || result.exportWritten || !result.terrain.steps.empty()) {
+        showMessage(platform_, mendSummary(state_, *request, result), "Repairs Applied",
+                    MessageIcon::Information);
     }
-    state_.repair.chosen.clear();
-    state_.repair.parentLines.clear();
 }
 
 // Compare with Baseline...: the findings an earlier audit's JSON holds are known, the others
@@ -829,9 +834,13 @@ void MainWindow::runCommand(int command) {
         posted_.push_back(command);
         return;
     }
+    runWork(command, [&] { dispatchCommand(state_, platform_, command); });
+}
+
+void MainWindow::runWork(int command, const std::function<void()>& work) {
     busy_ = true;
     mapView_->setFrozen(true); // nothing reads the terrain while a command may change it
-    dispatchCommand(state_, platform_, command);
+    work();
     mapView_->setFrozen(false);
     busy_ = false;
     syncMap(command);

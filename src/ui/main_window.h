@@ -53,6 +53,8 @@ class MainWindow : public QMainWindow {
 
     // Runs a command as a menu choice does. A command chosen while another runs is queued.
     void runCommand(int command);
+    // Runs work in a command's place: the window busy, the map frozen, then redrawn for command.
+    void runWork(int command, const std::function<void()>& work);
 
     ApplicationState& state() { return state_; }
     Platform& platform() { return platform_; }
