@@ -93,6 +93,18 @@ bool writeSample(const testing::TempDir& folder, std::int32_t sections,
     return writeSampleTheater(folder.str(), sample, error, features);
 }
 
+// A desktop program started over a generated sample theater of its own, with its own settings.
+struct SampleDesk {
+    testing::TempDir theater;
+    bool written;
+    MainWindow w;
+
+    explicit SampleDesk(std::int32_t sections, SampleFeatures* features = nullptr)
+        : written(writeSample(theater, sections, features)), w(optionsFor(theater)) {
+        w.startUp();
+    }
+};
+
 // The window's messages collected as "Title: text", each answered Ok.
 void collectMessages(MainWindow& w, QStringList& messages) {
     w.platform().messageBox = [&messages](const MessageBoxRequest& m) {
@@ -482,10 +494,9 @@ class MainWindowTest : public QObject {
     // The files the open terrain came from are never written over from the desktop, whatever
     // name the save dialog is given, and a scan whose script is missing says so as an error.
     void inputsAreNeverWrittenOverAndMissingScriptsAreErrors() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 4));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(4);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string before = slurpFile(l2);
         std::deque<std::string> answers = {l2, (theater.path / "." / "Theater.L2").string(),
@@ -515,11 +526,10 @@ class MainWindowTest : public QObject {
     // A road scan from the toolbar: the scan parameters dialog validates as the user types,
     // and the list fills with the report's lines.
     void roadScanShowsItsDialogAndFillsTheList() {
-        testing::TempDir theater;
         SampleFeatures features;
-        QVERIFY(writeSample(theater, 16, &features));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(16, &features);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         w.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string out = (theater.path / "roads.csv").string();
@@ -581,10 +591,9 @@ class MainWindowTest : public QObject {
     // Radar profiles from the menu: the scanner dialog refuses an increment of 0 with a message
     // and stays open, then scans; the ID tool's dialog keeps the values entered last.
     void radarAndIdToolsRunThroughTheirDialogs() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 8));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(8);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         w.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
@@ -647,10 +656,9 @@ class MainWindowTest : public QObject {
     // The reference lists and both object checks from the menus, with the progress window and
     // the checked exports; the airbase levelling rewrites the terrain pair.
     void objectChecksRunFromTheMenus() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 8));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(8);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         w.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
@@ -762,10 +770,9 @@ class MainWindowTest : public QObject {
     // centred on it, a click on a marker highlights its row, the status bar names the post
     // under the mouse, the wheel zooms about the mouse and the picture can be saved.
     void mapShowsTheTheaterAndFollowsTheList() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 8));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(8);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         w.resize(1100, 700);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -1041,10 +1048,9 @@ class MainWindowTest : public QObject {
     // Esc in the progress window stops the radar run between objects: nothing is written and a
     // message says so. Text that is no number in the dialog is named and the dialog stays open.
     void radarRunStopsOnEscAndWritesNothing() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 8));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(8);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         w.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
@@ -1102,10 +1108,9 @@ class MainWindowTest : public QObject {
 
     // A tool whose output is its own source says so and asks for the output again.
     void aToolAsksAgainWhenTheOutputIsTheSource() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 4));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(4);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         const std::string source = (theater.path / "Theater.csv").string();
         const std::string before = slurpFile(source);
         const std::string out = (theater.path / "unlinked.csv").string();
@@ -1220,10 +1225,9 @@ class MainWindowTest : public QObject {
     // source's Parents, links and radar values in order (its new objects have Parent 0, as
     // the export writes them) and passes the check it came from.
     void theCityChecksOutputPassesTheAudit() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 16));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(16);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         w.resize(1600, 1000);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -1321,10 +1325,9 @@ class MainWindowTest : public QObject {
     // A finding a whole command mends (the city check, the levelling, the radar profiles):
     // Apply runs that command, as its menu item does, and Apply All has nothing to apply.
     void aFindingACommandMendsRunsThatCommand() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 16));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(16);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
         const std::string out = (theater.path / "Radar.csv").string();
@@ -1383,10 +1386,9 @@ class MainWindowTest : public QObject {
     // the previous one kept), the map and the panel follow, and Edit > Undo Last Repair puts
     // the pair back from its backup.
     void auditRepairsAreAppliedAndUndone() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 16));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(16);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         w.resize(1600, 1000);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -1511,10 +1513,9 @@ class MainWindowTest : public QObject {
     // versions; the window lists the changed sections and objectives and writes the page and
     // the JSON, never over a version compared.
     void compareVersionsShowsTheChangesAndWritesThem() {
-        testing::TempDir theater;
-        QVERIFY(writeSample(theater, 8));
-        MainWindow w(optionsFor(theater));
-        w.startUp();
+        SampleDesk desk(8);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
         w.resize(1400, 900);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
