@@ -170,26 +170,4 @@ bool readBaseline(const std::string& path, std::vector<BaselineFinding>& finding
     return readTextFile(toFsPath(path), text, error) && baselineFindings(text, findings, error);
 }
 
-std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater) {
-    std::string title = "Audit of " + theater.sectionName;
-    for (const AuditInput& input : audit.inputs) {
-        if (input.role == "source") {
-            const std::size_t slash = input.path.find_last_of("/\\");
-            title += " and " + input.path.substr(slash == std::string::npos ? 0 : slash + 1);
-        }
-    }
-    return title;
-}
-
-bool auditPageOf(const TheaterAudit& audit, const TheaterDefinition& theater,
-                 const TerrainMatrix& matrix, const std::string& json, const PngEncoder& encode,
-                 std::string& page, std::string& error) {
-    AuditPageMap map;
-    if (!drawAuditMap(matrix, encode, map, error)) {
-        return false;
-    }
-    page = auditPage(auditTitle(audit, theater), json, map);
-    return true;
-}
-
 } // namespace vantor::report

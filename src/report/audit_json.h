@@ -1,7 +1,6 @@
 #pragma once
 
 #include "audit/audit.h"
-#include "report/audit_page.h"
 #include "terrain/theater.h"
 
 #include <string>
@@ -25,14 +24,5 @@ bool baselineFindings(std::string_view json, std::vector<BaselineFinding>& findi
 // The same, read from the file at this path.
 bool readBaseline(const std::string& path, std::vector<BaselineFinding>& findings,
                   std::string& error);
-
-// "Audit of THEATER and SOURCE", the page's title.
-std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater);
-
-// The audit's page from its JSON, titled by auditTitle, over the relief map of the whole
-// terrain; false with error when the map cannot be encoded.
-bool auditPageOf(const TheaterAudit& audit, const TheaterDefinition& theater,
-                 const TerrainMatrix& matrix, const std::string& json, const PngEncoder& encode,
-                 std::string& page, std::string& error);
 
 } // namespace vantor::report

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "audit/audit.h"
 #include "map/map_render.h"
+#include "terrain/theater.h"
 
 #include <cstdint>
 #include <functional>
@@ -39,5 +41,14 @@ std::string base64(std::string_view bytes);
 
 // text appended to out with & < > " and ' written as HTML character references.
 void appendEscapedHtml(std::string& out, std::string_view text);
+
+// "Audit of THEATER and SOURCE", the page's title.
+std::string auditTitle(const TheaterAudit& audit, const TheaterDefinition& theater);
+
+// The audit's page from its JSON, titled by auditTitle, over the relief map of the whole
+// terrain; false with error when the map cannot be encoded.
+bool auditPageOf(const TheaterAudit& audit, const TheaterDefinition& theater,
+                 const TerrainMatrix& matrix, const std::string& json, const PngEncoder& encode,
+                 std::string& page, std::string& error);
 
 } // namespace vantor::report
