@@ -90,6 +90,17 @@ bool beginToolOutput(ApplicationState& state, const Platform& platform, SafeWrit
 
 bool finishToolOutput(const ApplicationState& state, const Platform& platform, SafeWriter& out,
                       bool writeFailed) {
+    // A source that could not be read to its end (a read error, a line too long) reads as if it
+    // ended there: the output would lack the objects after it, so it is not put in place.
+    const TextReader& source = state.files.toolSourceFile;
+    if (source.failed && !writeFailed) {
+        abandonSafeWrite(out);
+        showMessage(platform,
+                    "Cannot read " + state.files.sourcePath + " to its end: " + source.error +
+                        ".\r\n Nothing was written; " + state.files.outputPath + " is as it was.",
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
     if (writeFailed || !commitSafeWrite(out)) {
         abandonSafeWrite(out);
         reportWriteFailure(platform, out, state.files.outputPath);

@@ -25,7 +25,8 @@ void reportWriteFailure(const Platform& platform, const SafeWriter& out, const s
 // The output: asked for (titled by listKind), then written aside until it is complete.
 bool beginToolOutput(ApplicationState& state, const Platform& platform, SafeWriter& out);
 
-// Puts the finished output in place; a failed write leaves whatever was there before.
+// Puts the finished output in place; a failed write, or a source that could not be read to its
+// end, leaves whatever was there before (and says so).
 bool finishToolOutput(const ApplicationState& state, const Platform& platform, SafeWriter& out,
                       bool writeFailed);
 

@@ -181,7 +181,20 @@ bool checkParentsCommand(ApplicationState& state, const Platform& platform) {
     }
     const ParentCheck result = checkParentLinks(state.files.toolSourceFile, noParent, wrongParent,
                                                 titleTimeFor(state, state.files.sourcePath));
+    const bool unread = state.files.toolSourceFile.failed;
+    const std::string why = state.files.toolSourceFile.error;
     state.files.toolSourceFile.close();
+    // Lists of a source read only in part would leave out the objects after the fault.
+    if (unread && !result.writeFailed) {
+        abandonSafeWrite(noParent);
+        abandonSafeWrite(wrongParent);
+        showMessage(platform,
+                    "Cannot read " + state.files.sourcePath + " to its end: " + why +
+                        ".\r\n Nothing was written; " + fromFsPath(noParent.target) + " and " +
+                        fromFsPath(wrongParent.target) + " are as they were.",
+                    texts::error, MessageIcon::Error);
+        return false;
+    }
     if (result.writeFailed || !commitSafeWritePair(noParent, wrongParent)) {
         const bool firstFailed = !noParent.error.empty();
         abandonSafeWrite(noParent);

@@ -1,6 +1,7 @@
 #include "app/commands.h"
 #include "app/progress.h"
 #include "app/startup.h"
+#include "base/text_reader.h"
 #include "flows/dispatcher.h"
 #include "sample/sample_theater.h"
 #include "support/scripted_platform.h"
@@ -235,6 +236,72 @@ TEST(ToolFlows, TheIdDialogKeepsItsValuesAndTheBridgeFixReadsTheBridgeScript) {
     EXPECT_EQ(s.scripted.messages.back().title, "Bridge Fix Finished");
     EXPECT_EQ(s.scripted.messages.back().text, " 1 Bridges were moved.");
     EXPECT_FALSE(s.state.scan.scriptLoaded);
+}
+
+// A source that cannot be read to its end (here a line longer than any the program reads, after
+// a few objects) must not pass for a short one: no tool puts its output in place, the files there
+// are as they were, and the user is told why.
+TEST(ToolFlows, ASourceReadOnlyInPartWritesNothing) {
+    Session s;
+    s.openTerrain();
+    {
+        const std::string text = testing::readFile(s.source);
+        std::size_t at = 0;
+        for (int line = 0; line < 5; ++line) {
+            at = text.find('\n', at) + 1;
+        }
+        std::ofstream file(s.source, std::ios::binary | std::ios::trunc);
+        file << text.substr(0, at) << std::string(maxLineLength + (std::size_t{1} << 20), 'x') << "\r\n"
+             << text.substr(at);
+    }
+    const std::string earlier = "an earlier file\n";
+    struct Case {
+        const char* name;
+        int command;
+        std::vector<std::string> outputs; // the files the tool would write
+        bool asksForOutput;
+    };
+    const Case cases[] = {
+        {"radar profiles", cmd::RadarProfiles, {s.out("Out.csv")}, true},
+        {"link removal", cmd::RemoveObjectLinks, {s.out("Out.csv")}, true},
+        {"identifier move", cmd::MoveObjectIds, {s.out("Out.csv")}, true},
+        {"parent check",
+         cmd::CheckParentLinks,
+         {s.out("NoParent.csv"), s.out("WrongParent.csv")},
+         false},
+    };
+    s.scripted.idChoice = IdToolChoice::MoveIds;
+    s.scripted.idEdit = [](IdLimitsDialogModel& m) {
+        m.oldStart = "10";
+        m.oldEnd = "20";
+        m.newStart = "1010";
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const std::string& out : c.outputs) {
+            std::ofstream(out) << earlier;
+        }
+        s.scripted.fileAnswers = {chosen(s.source)};
+        if (c.asksForOutput) {
+            s.scripted.fileAnswers.push_back(chosen(c.outputs.front()));
+        }
+        EXPECT_FALSE(s.run(c.command));
+        const std::string said = s.messages().back();
+        EXPECT_EQ(said.rfind("Error: Cannot read " + s.source +
+                                 " to its end: it has a line "
+                                 "longer than 64 MB.",
+                             0),
+                  0u)
+            << said;
+        EXPECT_NE(said.find("Nothing was written"), std::string::npos) << said;
+        for (const std::string& out : c.outputs) {
+            EXPECT_EQ(testing::readFile(out), earlier);
+        }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(s.dir.path)) {
+        EXPECT_EQ(entry.path().filename().string().find(".vantor-"), std::string::npos)
+            << "left behind: " << entry.path();
+    }
 }
 
 } // namespace
