@@ -174,7 +174,13 @@ int printUnusedIds(const GlobalOptions& options, const ListCommands& c) {
     }
     // Written as it is listed: the identifiers of a file may leave billions free.
     bool any = false;
-    const std::vector<std::int32_t> ids = identifiersInExport(session.state.list.model.sourcePath);
+    std::vector<std::int32_t> ids;
+    std::string error;
+    if (!identifiersInExport(session.state.list.model.sourcePath, ids, error)) {
+        std::fprintf(stderr, "Error: the identifiers of %s cannot be read: %s\n",
+                     session.state.list.model.sourcePath.c_str(), error.c_str());
+        return exitFailed;
+    }
     forEachUnusedPiece(ids, c.ranges, [&any](std::string_view piece) {
         any = true;
         return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();

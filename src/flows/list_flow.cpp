@@ -473,7 +473,13 @@ bool unusedIdsCommand(ApplicationState& state, const Platform& platform) {
 }
 
 std::string unusedIdListing(ApplicationState& state, const Platform& platform, bool ranges) {
-    const std::vector<std::int32_t> ids = identifiersInExport(state.list.model.sourcePath);
+    std::vector<std::int32_t> ids;
+    std::string error;
+    if (!identifiersInExport(state.list.model.sourcePath, ids, error)) {
+        // A listing of part of the file would offer identifiers its later objects use.
+        return "The identifiers of " + state.list.model.sourcePath + " cannot be read: " + error +
+               ".";
+    }
     UnusedListing listing = listUnusedIds(ids, ranges, unusedListingRoom);
     if (listing.exceeded) {
         showMessage(platform, unusedListingExceeded, texts::warning, MessageIcon::Information);

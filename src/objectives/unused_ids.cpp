@@ -108,15 +108,18 @@ std::string noUnusedIdsText(const std::vector<std::int32_t>& ids) {
            " is in use: none is free.";
 }
 
-std::vector<std::int32_t> identifiersInExport(const std::string& path) {
-    std::vector<std::int32_t> ids;
+bool identifiersInExport(const std::string& path, std::vector<std::int32_t>& ids,
+                         std::string& error) {
+    ids.clear();
     TextReader file;
     if (!openTextReader(file, toFsPath(path))) {
-        return ids;
+        error = file.error;
+        return false;
     }
     std::string line;
     if (!readLine(file, line) || !readLine(file, line)) {
-        return ids;
+        error = file.error;
+        return !file.failed;
     }
     while (readLine(file, line)) {
         const std::string_view text = withoutLineEnd(line);
@@ -128,7 +131,8 @@ std::vector<std::int32_t> identifiersInExport(const std::string& path) {
         std::replace(normalised.begin(), normalised.end(), separator, ',');
         ids.push_back(identifierOf(normalised));
     }
-    return ids;
+    error = file.error;
+    return !file.failed;
 }
 
 } // namespace vantor

@@ -38,6 +38,8 @@ bool forEachUnusedPiece(std::vector<std::int32_t> identifiers, bool ranges,
 std::string noUnusedIdsText(const std::vector<std::int32_t>& identifiers);
 
 // The identifiers of every object line of an objective export (not only the rows a list shows).
-std::vector<std::int32_t> identifiersInExport(const std::string& path);
+// False with the reason when the file cannot be read to its end.
+bool identifiersInExport(const std::string& path, std::vector<std::int32_t>& identifiers,
+                         std::string& error);
 
 } // namespace vantor

@@ -182,6 +182,24 @@ std::string fileText(const std::filesystem::path& path) {
     return text;
 }
 
+// Past the rows the list shows, a line the program cannot read ends the listing of free
+// identifiers with an error, not with a listing of part of the file.
+TEST(CliEndToEnd, UnusedIdsOfAFileThatCannotBeReadToItsEndFail) {
+    testing::TempDir dir;
+    std::string text = objectsFile.substr(0, objectsFile.find("Pusan"));
+    for (int id = 100; id < 4200; ++id) {
+        text += "Place " + std::to_string(id) + ", City, s, " + std::to_string(id) +
+                ", 1, 2, 3, 0,\r\n";
+    }
+    text +=
+        std::string((std::size_t{65} << 20), 'x') + "\r\n" + "Last, City, s, 9000, 1, 2, 3, 0,\r\n";
+    const std::string source = dir.write("long.csv", text).string();
+    const auto run = cli({"--source", source, "unused-ids", "--ranges"});
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_NE(run.err.find("cannot be read: it has a line longer than 64 MB"), std::string::npos)
+        << run.err;
+}
+
 TEST(CliEndToEnd, ListCommandsPrintExportAndListUnusedIdentifiers) {
     testing::TempDir dir;
     const std::string source = dir.write("o.csv", objectsFile).string();
