@@ -539,15 +539,18 @@ bool parseChecks(std::string_view list, AuditSelection& checks, std::string& err
 
 } // namespace
 
-std::string selectAuditChecks(std::string_view only, std::string_view skip,
-                              AuditSelection& selected) {
+std::optional<std::string> selectAuditChecks(std::string_view only, std::string_view skip,
+                                             AuditSelection& selected) {
     if (!only.empty() && !skip.empty()) {
         return "give --only or --skip, not both";
     }
     std::string error;
     selected.fill(false);
     if (!only.empty()) {
-        return parseChecks(only, selected, error) ? std::string() : "--only: " + error;
+        if (!parseChecks(only, selected, error)) {
+            return "--only: " + error;
+        }
+        return std::nullopt;
     }
     AuditSelection skipped{};
     if (!skip.empty() && !parseChecks(skip, skipped, error)) {
@@ -556,7 +559,7 @@ std::string selectAuditChecks(std::string_view only, std::string_view skip,
     for (std::size_t i = 0; i < auditCheckCount; ++i) {
         selected[i] = !skipped[i];
     }
-    return {};
+    return std::nullopt;
 }
 
 AuditReport runAudit(const AuditInputs& in, const AuditSelection& selected,

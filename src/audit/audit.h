@@ -23,9 +23,9 @@ namespace vantor {
 
 using AuditSelection = std::array<bool, auditCheckCount>;
 // The checks a command line asks for: those named in only ("roads,bridges"), else every check
-// but those named in skip. Empty when the selection is made, else what is wrong with it.
-std::string selectAuditChecks(std::string_view only, std::string_view skip,
-                              AuditSelection& selected);
+// but those named in skip. Nothing when the selection is made, else what is wrong with it.
+std::optional<std::string> selectAuditChecks(std::string_view only, std::string_view skip,
+                                             AuditSelection& selected);
 
 // What would mend a finding: a tile put on a post (roads, rivers, transitions, a bridge's far
 // tile) or a Parent written for the object, with the words that say so.

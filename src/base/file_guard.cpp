@@ -42,14 +42,14 @@ const InputFiles::Entry* findInput(const FileIdentity& identity) {
     return nullptr;
 }
 
-std::string storeFileRefusal(const std::filesystem::path& path) {
+std::optional<std::string> storeFileRefusal(const std::filesystem::path& path) {
     std::string error;
     const FileFacts facts = examinePath(path, &error);
     if (!error.empty()) {
         return fromFsPath(path) + " cannot be examined: " + error;
     }
     if (facts.kind == FileKind::Missing || facts.kind == FileKind::Regular) {
-        return {};
+        return std::nullopt;
     }
     return fromFsPath(path) + (facts.kind == FileKind::Folder
                                    ? " is a folder"
@@ -111,7 +111,7 @@ std::string outputClash(const std::vector<FileRole>& files) {
     return {};
 }
 
-std::string outputRefusal(const std::filesystem::path& target, bool replacesInput) {
+std::optional<std::string> outputRefusal(const std::filesystem::path& target, bool replacesInput) {
     if (isWorkingPath(target)) {
         return "it is one of the files Vantor keeps for its commits (a journal, a lock, a file "
                "being written or the terrain's history)";
@@ -130,7 +130,7 @@ std::string outputRefusal(const std::filesystem::path& target, bool replacesInpu
     }
     switch (facts.kind) {
     case FileKind::Missing:
-        return {};
+        return std::nullopt;
     case FileKind::Folder:
         return "it is a folder";
     case FileKind::Other:
@@ -147,7 +147,7 @@ std::string outputRefusal(const std::filesystem::path& target, bool replacesInpu
     if (!mayWrite(target, facts)) {
         return facts.readOnly ? "it is read-only" : "permission denied";
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace vantor

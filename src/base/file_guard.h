@@ -3,6 +3,7 @@
 #include "base/file_system.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,16 +50,17 @@ void noteInput(const FileIdentity& identity, const std::filesystem::path& path);
 // The input of the record in force that is this file, or null.
 const InputFiles::Entry* findInput(const FileIdentity& identity);
 
-// Why no file may be written at target, or empty when one may. An output is a regular file or
+// Why no file may be written at target, or nothing when one may. An output is a regular file or
 // nothing yet, one the user may write, none of the program's own working files (journals, locks,
 // histories, files being written), none of the files kept in force, and none of the inputs in
 // force, unless it replaces that very input on purpose (the terrain written back, a list
 // refreshed in place).
-std::string outputRefusal(const std::filesystem::path& target, bool replacesInput = false);
+std::optional<std::string> outputRefusal(const std::filesystem::path& target,
+                                         bool replacesInput = false);
 
 // Why a settings or list file of the program's own cannot be read from (it is there, but is a
-// FIFO, a device or a folder, which would be waited on or read for ever), or empty.
-std::string storeFileRefusal(const std::filesystem::path& path);
+// FIFO, a device or a folder, which would be waited on or read for ever), or nothing.
+std::optional<std::string> storeFileRefusal(const std::filesystem::path& path);
 
 // Whether a path is, or lies in, one of the program's working files (see isWorkingFileName).
 bool isWorkingPath(const std::filesystem::path& path);

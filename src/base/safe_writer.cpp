@@ -131,11 +131,11 @@ bool renameStep(const std::filesystem::path& from, const std::filesystem::path& 
 // Why the target may not be written now: checked when writing begins and again just before the
 // rename, since the command may have read it as an input in between.
 bool targetRefused(SafeWriter& writer) {
-    const std::string refusal = outputRefusal(writer.target, writer.replacesInput);
-    if (refusal.empty()) {
+    std::optional<std::string> refusal = outputRefusal(writer.target, writer.replacesInput);
+    if (!refusal) {
         return false;
     }
-    writer.error = refusal;
+    writer.error = std::move(*refusal);
     return true;
 }
 

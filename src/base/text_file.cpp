@@ -55,7 +55,7 @@ void TextFile::close() {
     std::string error;
     // Whatever was written after the last checkpoint is kept: the temporary file only goes when
     // it has become the target, or when the target may no longer be written.
-    if (healthy && closed && outputRefusal(toFsPath(target)).empty()) {
+    if (healthy && closed && !outputRefusal(toFsPath(target))) {
         crashPoint();
         if (renameOver(toFsPath(path), toFsPath(target), error)) {
             forgetTemporary(toFsPath(path));
@@ -71,7 +71,8 @@ bool openTextFileAside(TextFile& file, const std::string& target, bool keepConte
                        std::string& error) {
     file.close();
     const std::filesystem::path resolved = outputTargetFor(toFsPath(target));
-    if (error = outputRefusal(resolved); !error.empty()) {
+    if (std::optional<std::string> refusal = outputRefusal(resolved)) {
+        error = std::move(*refusal);
         return false;
     }
     std::string present;

@@ -55,8 +55,8 @@ int audit(const GlobalOptions& options, const AuditCommand& c) {
         return exitUsage;
     }
     AuditSelection selected{};
-    if (const std::string wrong = selectAuditChecks(c.only, c.skip, selected); !wrong.empty()) {
-        std::fprintf(stderr, "Error: %s\n", wrong.c_str());
+    if (const std::optional<std::string> wrong = selectAuditChecks(c.only, c.skip, selected)) {
+        std::fprintf(stderr, "Error: %s\n", wrong->c_str());
         return exitUsage;
     }
     RadarSettings radar;

@@ -67,8 +67,8 @@ int mend(const GlobalOptions& options, const MendCommand& c) {
         return exitUsage;
     }
     AuditSelection selected{};
-    if (const std::string wrong = selectAuditChecks(c.only, {}, selected); !wrong.empty()) {
-        std::fprintf(stderr, "Error: %s\n", wrong.c_str());
+    if (const std::optional<std::string> wrong = selectAuditChecks(c.only, {}, selected)) {
+        std::fprintf(stderr, "Error: %s\n", wrong->c_str());
         return exitUsage;
     }
     for (AuditCheck check : auditChecks) {

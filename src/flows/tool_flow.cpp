@@ -223,8 +223,8 @@ bool moveIdsCommand(ApplicationState& state, const Platform& platform) {
     }
     if (choice == IdToolChoice::MoveIds) {
         readIdLimitsDialog(model, state.tools.idLimits);
-        if (const std::string problem = idMoveProblem(state.tools.idLimits); !problem.empty()) {
-            showMessage(platform, problem, "ID/Link Check", MessageIcon::Error);
+        if (const std::optional<std::string> problem = idMoveProblem(state.tools.idLimits)) {
+            showMessage(platform, *problem, "ID/Link Check", MessageIcon::Error);
             return false;
         }
     } else {

@@ -19,9 +19,9 @@ void readIdLimitsDialog(const IdLimitsDialogModel& model, IdMoveLimits& limits) 
     limits.newStart = parseLeadingInt(model.newStart).value_or(limits.newStart);
 }
 
-std::string idMoveProblem(const IdMoveLimits& limits) {
+std::optional<std::string> idMoveProblem(const IdMoveLimits& limits) {
     if (limits.oldEnd < limits.oldStart) {
-        return {};
+        return std::nullopt;
     }
     const std::int64_t last = std::int64_t{limits.newStart} + limits.oldEnd - limits.oldStart;
     if (last > INT32_MAX) {
@@ -31,7 +31,7 @@ std::string idMoveProblem(const IdMoveLimits& limits) {
                ", past 2147483647, the largest identifier.  Nothing was "
                "written.";
     }
-    return {};
+    return std::nullopt;
 }
 
 bool moveLineIds(std::string& line, const IdMoveLimits& limits) {

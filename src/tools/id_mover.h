@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <string>
 
 namespace vantor {
@@ -32,9 +33,9 @@ struct IdLimitsDialogModel {
 IdLimitsDialogModel idLimitsDialogModel(const IdMoveLimits& limits);
 void readIdLimitsDialog(const IdLimitsDialogModel& model, IdMoveLimits& limits);
 
-// Why a move cannot be made, or empty: identifiers moved past the largest 32-bit identifier
+// Why a move cannot be made, or nothing: identifiers moved past the largest 32-bit identifier
 // would be written clamped, as duplicates.
-std::string idMoveProblem(const IdMoveLimits& limits);
+std::optional<std::string> idMoveProblem(const IdMoveLimits& limits);
 
 struct IdMove {
     bool headerRead = false; // the source held its title and column lines

@@ -197,9 +197,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     // A settings file that is a FIFO or a device would be read for ever: refused before QSettings
     // opens it, and the settings of this run kept in a file of its own that goes with it.
     for (const QString& file : suiteSettingsFiles(options_.settingsFile)) {
-        if (const std::string refusal = storeFileRefusal(toFsPath(file.toStdString()));
-            !refusal.empty()) {
-            settingsProblem_ = refusal;
+        if (std::optional<std::string> refusal = storeFileRefusal(toFsPath(file.toStdString()))) {
+            settingsProblem_ = std::move(*refusal);
             break;
         }
     }
