@@ -51,6 +51,7 @@ enum Command : int {
     RedoTerrain = 10246,       // Edit > "Redo": the pair the last Undo replaced
     KeepSourceDates = 10244,   // Edit > "Keep Source Dates": titles dated as their source
     CompareVersions = 10245,   // Actions > "Compare Versions...": two versions of the theater
+    SetTile = 10247,           // one tile put on one post by hand
     LevelAirbases = 17182,
     MoveObjectIds = 25033,
 };

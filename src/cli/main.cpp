@@ -11,6 +11,7 @@
 #include "cli/diff_command.h"
 #include "cli/exit_status.h"
 #include "cli/history_command.h"
+#include "cli/set_tile_command.h"
 #include "cli/list_commands.h"
 #include "cli/mend_command.h"
 #include "cli/render_command.h"
@@ -326,6 +327,8 @@ int runCli(int argc, char** argv) {
     addDiffCommand(app, diffCommand);
     HistoryCommands historyCommands;
     addHistoryCommands(app, historyCommands);
+    SetTileCommand setTileCommand;
+    addSetTileCommand(app, setTileCommand);
 
     try {
         app.parse(argc, argv);
@@ -349,6 +352,7 @@ int runCli(int argc, char** argv) {
     status = status >= 0 ? status : runMendCommand(options, mendCommand);
     status = status >= 0 ? status : runDiffCommand(options, diffCommand);
     status = status >= 0 ? status : runHistoryCommands(options, historyCommands);
+    status = status >= 0 ? status : runSetTileCommand(options, setTileCommand);
     return status >= 0 ? status : exitUsage;
 }
 

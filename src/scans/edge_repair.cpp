@@ -138,6 +138,71 @@ const char* directionName(int direction) {
     }
 }
 
+TileEffect effectOfTile(const TerrainMatrix& m, const RepairScripts& scripts, std::int32_t x,
+                        std::int32_t y, std::uint32_t tile) {
+    const std::vector<TerrainFault> before = faultsAround(TileView{m, {}}, scripts, x, y);
+    const std::vector<TerrainFault> after =
+        faultsAround(TileView{m, TileChange{x, y, tile}}, scripts, x, y);
+    TileEffect effect;
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(effect.mended));
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(effect.made));
+    return effect;
+}
+
+std::vector<TileChoice> tilesThatFit(const TerrainMatrix& m, const RepairTables& tables,
+                                     std::int32_t x, std::int32_t y) {
+    std::vector<TileChoice> choices;
+    const TileView view{m, {}};
+    const std::uint32_t now = view.at(x, y);
+    for (const RepairScript which : edgeScripts) {
+        const TileScript* script = scriptFor(tables.scripts, which);
+        if (script == nullptr) {
+            continue;
+        }
+        const std::uint8_t offered = offeredEdges(view, *script, x, y);
+        const std::uint8_t mask = maskOf(*script, now);
+        for (const std::uint32_t tile : tables.byMask[indexOf(which)][offered]) {
+            const bool listed = std::any_of(choices.begin(), choices.end(), [tile](const auto& c) {
+                return c.repair.to == tile;
+            });
+            if (tile == now || listed) {
+                continue;
+            }
+            TileEffect effect = effectOfTile(m, tables.scripts, x, y, tile);
+            if (!effect.made.empty()) {
+                continue;
+            }
+            TileChoice& choice = choices.emplace_back();
+            choice.repair = {x,
+                             y,
+                             now,
+                             tile,
+                             0,
+                             std::popcount(static_cast<unsigned>(mask ^ offered)),
+                             static_cast<int>(effect.mended.size())};
+            choice.script = which;
+            choice.mended = std::move(effect.mended);
+        }
+    }
+    std::stable_sort(choices.begin(), choices.end(), [](const TileChoice& a, const TileChoice& b) {
+        return rankedBefore(a.repair, b.repair);
+    });
+    return choices;
+}
+
+std::string faultText(const TerrainFault& f) {
+    const std::string where = std::to_string(f.x) + "," + std::to_string(f.y);
+    if (f.script == RepairScript::Bridge) {
+        return "two-tile bridge at " + where + " without its far tile";
+    }
+    const char* kind = f.script == RepairScript::Road    ? "road"
+                       : f.script == RepairScript::River ? "river"
+                                                         : "transition";
+    return std::string(kind) + " break to the " + directionName(f.direction) + " of " + where;
+}
+
 std::vector<TerrainFault> faultsAround(const TileView& view, const RepairScripts& scripts,
                                        std::int32_t x, std::int32_t y) {
     std::vector<TerrainFault> faults;

@@ -98,6 +98,32 @@ struct FarTileRepairs {
 FarTileRepairs suggestFarTile(const TerrainMatrix& matrix, const RepairTables& tables,
                               const BridgeTile& bridge, std::size_t most = 4);
 
+// What putting one tile on one post does to the faults around it (faultsAround): those it takes
+// away and those it makes, in every script at hand.
+struct TileEffect {
+    std::vector<TerrainFault> mended;
+    std::vector<TerrainFault> made;
+};
+TileEffect effectOfTile(const TerrainMatrix& matrix, const RepairScripts& scripts, std::int32_t x,
+                        std::int32_t y, std::uint32_t tile);
+
+// A tile that can go on a post: of a road, river or transition script at hand, its edges agree
+// with the four neighbours (as the repairs' candidates do) and it makes no fault around.
+struct TileChoice {
+    TileRepair repair; // direction 0; `mended` counts the faults it takes away
+    RepairScript script = RepairScript::Road;
+    std::vector<TerrainFault> mended;
+};
+// Every such tile but the post's own, ranked as the repairs are: most faults mended, the post's
+// own tile set, fewest edges changed, the nearest tile id. A tile of several scripts is listed
+// once, under the first.
+std::vector<TileChoice> tilesThatFit(const TerrainMatrix& matrix, const RepairTables& tables,
+                                     std::int32_t x, std::int32_t y);
+
+// A fault in words: "road break to the West of 512,195", "two-tile bridge at 512,195 without its
+// far tile".
+std::string faultText(const TerrainFault& fault);
+
 // "West", "North", "East", "South" for 1 to 4.
 const char* directionName(int direction);
 

@@ -371,5 +371,95 @@ TEST_F(History, SmallerFaults) {
     EXPECT_TRUE(contains(mended.err, "Could not open script file: ")) << mended.err;
 }
 
+// The first line of a report after its two header lines, split at its commas.
+std::vector<std::string> firstReportLine(const std::string& report) {
+    std::vector<std::string> fields;
+    std::size_t line = 0;
+    std::size_t at = 0;
+    for (; line < 2 && at != std::string::npos; ++line) {
+        at = report.find('\n', at);
+        at = at == std::string::npos ? at : at + 1;
+    }
+    if (at == std::string::npos) {
+        return fields;
+    }
+    const std::string text = report.substr(at, report.find('\n', at) - at);
+    for (std::size_t from = 0;;) {
+        const std::size_t comma = text.find(',', from);
+        fields.push_back(text.substr(from, comma - from));
+        if (comma == std::string::npos) {
+            return fields;
+        }
+        from = comma + 2;
+    }
+}
+
+TEST_F(History, SetTileMendsABreakByHandAndUndoTakesItBack) {
+    testing::TempDir dir;
+    copySample(dir);
+    const std::string original = l2Of(dir);
+    ASSERT_EQ(run(dir, {"--terrain", "@Theater.L2", "--out", "@roads.csv", "roads"}).exitCode, 0);
+    const std::vector<std::string> broken = firstReportLine(testing::readFile(dir.path / "roads.csv"));
+    ASSERT_GE(broken.size(), 7u) << "the sample has road breaks";
+    const std::string x = broken[5];
+    const std::string y = broken[6];
+    const auto roadsFound = [&] {
+        const auto audit =
+            run(dir, {"--terrain", "@Theater.L2", "--quiet", "audit", "--only", "roads"});
+        return audit.out;
+    };
+    const std::string before = roadsFound();
+
+    // The picker's list, best first; the first tile fits.
+    const auto fits = run(dir, {"--terrain", "@Theater.L2", "set-tile", x, y, "--fits"});
+    ASSERT_EQ(fits.exitCode, 0) << fits.err;
+    const std::size_t first = fits.out.find("\n  ");
+    ASSERT_NE(first, std::string::npos) << fits.out;
+    const std::string tile = fits.out.substr(first + 3, fits.out.find(' ', first + 3) - first - 3);
+
+    struct Step {
+        const char* name;
+        Args args;
+        int exitCode;
+        const char* says;
+    };
+    const Step steps[] = {
+        {"a dry run writes nothing",
+         {"--terrain", "@Theater.L2", "set-tile", x, y, tile, "--dry-run"},
+         0,
+         "mends road break"},
+        {"off the map",
+         {"--terrain", "@Theater.L2", "set-tile", "5000", y, tile},
+         2,
+         "off the map"},
+        {"the tile", {"--terrain", "@Theater.L2", "set-tile", x, y, tile}, 0, "mends road break"},
+        {"the post's own tile again",
+         {"--terrain", "@Theater.L2", "set-tile", x, y, tile},
+         1,
+         "already has tile"},
+        {"in the history", {"--terrain", "@Theater.L2", "history"}, 0, "Set tile at "},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        const auto r = run(dir, step.args);
+        EXPECT_EQ(r.exitCode, step.exitCode) << r.out << r.err;
+        EXPECT_TRUE(contains(r.out + r.err, step.says)) << r.out << r.err;
+        if (std::string(step.name) == "a dry run writes nothing") {
+            EXPECT_EQ(l2Of(dir), original);
+        }
+    }
+    EXPECT_NE(l2Of(dir), original);
+    EXPECT_NE(roadsFound(), before) << "the audit finds fewer road breaks";
+    const auto undo = run(dir, {"--terrain", "@Theater.L2", "undo"});
+    EXPECT_EQ(undo.exitCode, 0) << undo.err;
+    EXPECT_EQ(l2Of(dir), original);
+    EXPECT_EQ(roadsFound(), before);
+
+    // A tile that breaks what is there is put in place all the same, and said.
+    const auto river = run(dir, {"--terrain", "@Theater.L2", "set-tile", x, y, "11005"});
+    EXPECT_EQ(river.exitCode, 3) << river.out << river.err;
+    EXPECT_TRUE(contains(river.out, "makes ")) << river.out;
+}
+
 } // namespace
 } // namespace vantor

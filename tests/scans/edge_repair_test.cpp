@@ -1,5 +1,6 @@
 #include "scans/edge_repair.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -206,6 +207,71 @@ TEST(EdgeRepair, TheFaultsAroundAPostAreThoseAChangeThereCanTouch) {
     EXPECT_EQ(faultsAround(mended, {&g.road, &g.river, nullptr, &g.bridge}, 4, 3),
               (std::vector<TerrainFault>{{RepairScript::Road, 4, 3, 3}}))
         << "the far tile carries the road on to nothing";
+}
+
+TEST(SetTile, TheTilesThatFitAPostAndWhatAnyTileDoesThere) {
+    Ground g;
+    g.row(3, 0, {10004, 10005, land, 10005, 10001}); // a gap at 2,3
+    const RepairTables tables = g.tables();
+
+    // The picker: the east-west roads fill the gap; the bridge tile would want its far tile where
+    // a road is, so it is left out; nearer ids first among equals.
+    const std::vector<TileChoice> fit = tilesThatFit(g.m, tables, 2, 3);
+    ASSERT_EQ(fit.size(), 2u);
+    EXPECT_EQ(fit[0].repair.to, 10005u);
+    EXPECT_EQ(fit[1].repair.to, 13003u);
+    for (const TileChoice& c : fit) {
+        EXPECT_EQ(c.repair.mended, 2);
+        EXPECT_EQ(c.mended.size(), 2u);
+        EXPECT_EQ(c.repair.from, land);
+        EXPECT_EQ(c.script, RepairScript::Road);
+    }
+    for (const TileChoice& c : tilesThatFit(g.m, tables, 1, 3)) {
+        EXPECT_NE(c.repair.to, 10005u) << "the post's own tile is never offered";
+    }
+
+    // A tile typed by hand: what it mends and what it makes, in words.
+    struct Case {
+        const char* name;
+        std::uint32_t tile;
+        std::vector<std::string> mended;
+        std::vector<std::string> made;
+    };
+    const Case cases[] = {
+        {"a road end that meets the west side",
+         10001,
+         {"road break to the East of 1,3"},
+         {}},
+        {"the east-west road",
+         10005,
+         {"road break to the East of 1,3", "road break to the West of 3,3"},
+         {}},
+        {"a river across the road",
+         11005,
+         {},
+         {"river break to the West of 2,3", "river break to the East of 2,3"}},
+        {"the bridge without room for its far tile",
+         13002,
+         {"road break to the East of 1,3", "road break to the West of 3,3"},
+         {"two-tile bridge at 2,3 without its far tile"}},
+    };
+    const auto texts = [](const std::vector<TerrainFault>& faults) {
+        std::vector<std::string> out;
+        for (const TerrainFault& f : faults) {
+            out.push_back(faultText(f));
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    for (Case c : cases) {
+        SCOPED_TRACE(c.name);
+        const TileEffect effect = effectOfTile(g.m, tables.scripts, 2, 3, c.tile);
+        std::sort(c.mended.begin(), c.mended.end());
+        std::sort(c.made.begin(), c.made.end());
+        EXPECT_EQ(texts(effect.mended), c.mended);
+        EXPECT_EQ(texts(effect.made), c.made);
+    }
+    EXPECT_EQ(g.m.at(2, 3).tileId, land) << "looking changes nothing";
 }
 
 } // namespace

@@ -1,0 +1,123 @@
+#include "flows/set_tile_flow.h"
+
+#include "app/application_state.h"
+#include "app/platform_calls.h"
+#include "app/shell_texts.h"
+#include "flows/audit_flow.h"
+#include "flows/terrain_flow.h"
+#include "scans/tile_script.h"
+#include "terrain/terrain_file.h"
+
+namespace vantor {
+
+namespace {
+
+// The tile scripts of the start folder that a change must keep whole; those that cannot be read
+// are named and left out. Held in place: `at` points into it.
+struct HeldScripts {
+    TileScript road, river, transition, bridge;
+    RepairScripts at;
+    std::vector<std::string> missing;
+
+    explicit HeldScripts(const ApplicationState& state) {
+        const struct {
+            ScriptKind kind;
+            TileScript* script;
+            const TileScript** into;
+        } wanted[] = {
+            {ScriptKind::Road, &road, &at.road},
+            {ScriptKind::River, &river, &at.river},
+            {ScriptKind::Transition, &transition, &at.transition},
+            {ScriptKind::Bridge, &bridge, &at.bridge},
+        };
+        for (const auto& w : wanted) {
+            if (loadTileScript(*w.script, w.kind, state.folders.startDirectory, ScriptWording::Own)
+                    .ok) {
+                *w.into = w.script;
+            } else {
+                missing.emplace_back(scriptFileName(w.kind));
+            }
+        }
+    }
+    HeldScripts(const HeldScripts&) = delete;
+    HeldScripts& operator=(const HeldScripts&) = delete;
+};
+
+} // namespace
+
+std::string setTileWhat(std::int32_t x, std::int32_t y, std::uint32_t from, std::uint32_t to) {
+    return "Set tile at " + std::to_string(x) + "," + std::to_string(y) + ": " +
+           std::to_string(from) + " \u2192 " + std::to_string(to);
+}
+
+std::optional<std::string> setTileProblem(const ApplicationState& state,
+                                          const SetTileRequest& request) {
+    const TerrainMatrix& matrix = state.terrain.matrix;
+    if (!state.terrain.terrainOpen || matrix.empty()) {
+        return "No terrain is open.";
+    }
+    if (!matrix.contains(request.x, request.y)) {
+        return "Map X " + std::to_string(request.x) + ", Map Y " + std::to_string(request.y) +
+               " is off the map (" + std::to_string(matrix.width) + " x " +
+               std::to_string(matrix.height) + " posts, from 0).";
+    }
+    if (matrix.recordFormat == SevenByteRecords && request.tile > 0xFFFF) {
+        return "Tile " + std::to_string(request.tile) +
+               " does not fit this terrain's 7-byte records, which hold tile ids up to 65535.";
+    }
+    if (matrix.at(request.x, request.y).tileId == request.tile) {
+        return "The post at " + std::to_string(request.x) + "," + std::to_string(request.y) +
+               " already has tile " + std::to_string(request.tile) + ".";
+    }
+    return std::nullopt;
+}
+
+std::vector<TileChoice> tileChoicesAt(const ApplicationState& state, std::int32_t x,
+                                      std::int32_t y) {
+    const TerrainMatrix& matrix = state.terrain.matrix;
+    if (!state.terrain.terrainOpen || !matrix.contains(x, y)) {
+        return {};
+    }
+    const HeldScripts scripts(state);
+    return tilesThatFit(matrix, buildRepairTables(scripts.at), x, y);
+}
+
+SetTileResult setTile(ApplicationState& state, const Platform& platform,
+                      const SetTileRequest& request) {
+    SetTileResult r;
+    if (const std::optional<std::string> problem = setTileProblem(state, request)) {
+        showMessage(platform, *problem, texts::error, MessageIcon::Error);
+        return r;
+    }
+    const HeldScripts scripts(state);
+    r.scriptsMissing = scripts.missing;
+    TerrainMatrix& matrix = state.terrain.matrix;
+    std::uint32_t& tile = matrix.at(request.x, request.y).tileId;
+    r.from = tile;
+    r.effect = effectOfTile(matrix, scripts.at, request.x, request.y, request.tile);
+    if (request.dryRun) {
+        r.done = true;
+        return r;
+    }
+    if (isMatrixFile(state.terrain.terrainPath)) {
+        writeTerrainBack(state, platform, "changed", "set the tile", {}); // says why it cannot
+        return r;
+    }
+    // The findings of the last audit no longer hold; it is run again on the changed terrain.
+    const bool audited = state.audit.done;
+    const std::string auditedSource = lastAuditSource(state);
+    forgetAudit(state, platform);
+    tile = request.tile;
+    r.terrainWritten = writeTerrainBack(state, platform, "changed", "set the tile",
+                                        setTileWhat(request.x, request.y, r.from, request.tile));
+    if (!r.terrainWritten) {
+        tile = r.from;
+    }
+    if (audited) {
+        auditAgain(state, platform, auditedSource);
+    }
+    r.done = r.terrainWritten;
+    return r;
+}
+
+} // namespace vantor

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "scans/edge_repair.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+struct ApplicationState;
+struct Platform;
+
+// One tile put on one post by hand.
+struct SetTileRequest {
+    std::int32_t x = 0; // Map X, Map Y
+    std::int32_t y = 0;
+    std::uint32_t tile = 0;
+    bool dryRun = false; // say what it would do; change and write nothing
+};
+
+// What it came to: the tile the post had, the faults around it the new tile mends and makes (in
+// the scripts of the start folder that could be read), and whether the pair was written.
+struct SetTileResult {
+    bool done = false; // ran to its end (a dry run included)
+    std::uint32_t from = 0;
+    TileEffect effect;
+    std::vector<std::string> scriptsMissing; // tile scripts that could not be read
+    bool terrainWritten = false;
+};
+
+// Why the request cannot be carried out on the open terrain (off the map, a tile id the
+// terrain's record layout cannot hold, the post's own tile); nothing when it can.
+std::optional<std::string> setTileProblem(const ApplicationState& state,
+                                          const SetTileRequest& request);
+
+// Puts the tile on the post and writes the terrain pair back as one commit, the previous pair
+// kept in its history as "Set tile at X,Y: FROM → TO" (Undo puts it back). A tile that makes
+// faults is put in place all the same: the builder chose it; the result says which. Run it
+// through runFlow with the command SetTile.
+SetTileResult setTile(ApplicationState& state, const Platform& platform,
+                      const SetTileRequest& request);
+
+// The tiles of the start folder's scripts that fit the post, ranked (tilesThatFit), for a
+// picker.
+std::vector<TileChoice> tileChoicesAt(const ApplicationState& state, std::int32_t x,
+                                      std::int32_t y);
+
+// "Set tile at 512,195: 4007 → 10005", the history's name of the change.
+std::string setTileWhat(std::int32_t x, std::int32_t y, std::uint32_t from, std::uint32_t to);
+
+} // namespace vantor
