@@ -164,9 +164,8 @@ std::vector<TileChoice> tilesThatFit(const TerrainMatrix& m, const RepairTables&
         const std::uint8_t offered = offeredEdges(view, *script, x, y);
         const std::uint8_t mask = maskOf(*script, now);
         for (const std::uint32_t tile : tables.byMask[indexOf(which)][offered]) {
-            const bool listed = std::any_of(choices.begin(), choices.end(), [tile](const auto& c) {
-                return c.repair.to == tile;
-            });
+            const bool listed = std::any_of(choices.begin(), choices.end(),
+                                            [tile](const auto& c) { return c.repair.to == tile; });
             if (tile == now || listed) {
                 continue;
             }

@@ -399,7 +399,8 @@ TEST_F(History, SetTileMendsABreakByHandAndUndoTakesItBack) {
     copySample(dir);
     const std::string original = l2Of(dir);
     ASSERT_EQ(run(dir, {"--terrain", "@Theater.L2", "--out", "@roads.csv", "roads"}).exitCode, 0);
-    const std::vector<std::string> broken = firstReportLine(testing::readFile(dir.path / "roads.csv"));
+    const std::vector<std::string> broken =
+        firstReportLine(testing::readFile(dir.path / "roads.csv"));
     ASSERT_GE(broken.size(), 7u) << "the sample has road breaks";
     const std::string x = broken[5];
     const std::string y = broken[6];

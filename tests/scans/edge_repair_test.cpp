@@ -238,10 +238,7 @@ TEST(SetTile, TheTilesThatFitAPostAndWhatAnyTileDoesThere) {
         std::vector<std::string> made;
     };
     const Case cases[] = {
-        {"a road end that meets the west side",
-         10001,
-         {"road break to the East of 1,3"},
-         {}},
+        {"a road end that meets the west side", 10001, {"road break to the East of 1,3"}, {}},
         {"the east-west road",
          10005,
          {"road break to the East of 1,3", "road break to the West of 3,3"},
