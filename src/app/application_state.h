@@ -105,6 +105,9 @@ struct ToolRecord {
     // the dialog's defaults.
     RadarSettings radarSettings;
     IdMoveLimits idLimits;
+    // The post Set Tile starts at: the one right-clicked on the map, else the last one set.
+    std::int32_t tileX = 0;
+    std::int32_t tileY = 0;
 };
 
 // Reference lists and tables: loaded by the first command that needs them and kept for the run.
@@ -132,6 +135,7 @@ inline const OcdList* markerClassList(const ReferenceRecord& reference) {
 struct AuditRecord {
     TheaterAudit last;
     bool done = false;
+    bool saved = false; // its page or JSON was written since it ran
 };
 
 // The last comparison of two versions of the theater, while its window shows it.

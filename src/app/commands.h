@@ -52,6 +52,7 @@ enum Command : int {
     KeepSourceDates = 10244,   // Edit > "Keep Source Dates": titles dated as their source
     CompareVersions = 10245,   // Actions > "Compare Versions...": two versions of the theater
     SetTile = 10247,           // one tile put on one post by hand
+    CloseTerrain = 10248,      // File > "Close Terrain": the matrix and what depends on it
     LevelAirbases = 17182,
     MoveObjectIds = 25033,
 };

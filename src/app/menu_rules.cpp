@@ -63,7 +63,8 @@ void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent
         setMenuItemState(state.menu, cmd::OutputTextVersion,
                          state.scan.textReport ? ItemState::Disabled : ItemState::Enabled);
     }
-    if (event == MenuEvent::TerrainOpened || event == MenuEvent::TerrainWritten) {
+    if (event == MenuEvent::TerrainOpened || event == MenuEvent::TerrainWritten ||
+        event == MenuEvent::TerrainShut) {
         nameHistoryItems(state);
     }
     notifyMenuChanged(platform, state.menu);

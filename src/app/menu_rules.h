@@ -18,6 +18,7 @@ enum class MenuEvent {
     AllScansFinished,
     OutputFileClosed, // by "&Close Output Files"
     TerrainWritten,   // the terrain pair was written back, or a generation of it put back
+    TerrainShut,      // by "Close Terrain"
 };
 
 void applyMenuEvent(ApplicationState& state, const Platform& platform, MenuEvent event);

@@ -3,6 +3,7 @@
 #include "base/message.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -79,6 +80,13 @@ struct SettingRead {
 // The one seam between the core and a front end: the desktop program, the command line and the
 // test suite each fill it in. Any member may be left empty; the core then behaves as if the
 // user dismissed the dialog (see platform_calls.h).
+// The post and the tile of a Set Tile, as the picker leaves them.
+struct TilePick {
+    std::int32_t x = 0; // Map X, Map Y
+    std::int32_t y = 0;
+    std::uint32_t tile = 0;
+};
+
 struct Platform {
     std::function<MessageAnswer(const MessageBoxRequest&)> messageBox;
     std::function<FileRequestResult(const FileRequest&)> requestFile;
@@ -103,6 +111,13 @@ struct Platform {
     std::function<bool(RadarDialogModel&)> editRadarSettings;
     // "Move ID's and Links ": which button closed it; the fields are read back for Move ID's.
     std::function<IdToolChoice(IdLimitsDialogModel&)> editIdLimits;
+
+    // Set Tile: the picker, starting at the post given; the user may move to another post and
+    // picks the tile. False when cancelled.
+    std::function<bool(TilePick&)> pickTile;
+    // One line of what a piece of work did, where the front end has a status bar: said there
+    // instead of in a message box. Left empty, the work says it in a message.
+    std::function<void(const std::string&)> showStatus;
 
     // The modeless Find L2 Info window: created on first show, shown again later; closed by
     // its Exit button through the core.

@@ -178,4 +178,8 @@ std::string asOneField(std::string_view text) {
     return field;
 }
 
+std::string countText(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + ' ' + std::string(count == 1 ? one : many);
+}
+
 } // namespace vantor

@@ -40,6 +40,9 @@ std::string withReason(std::string_view text, std::string_view reason);
 // The message text with its first "%d" replaced by the number.
 std::string formatWithInt(std::string_view format, std::int64_t value);
 
+// "1 tile", "3 tiles": the count with the word it takes.
+std::string countText(std::size_t count, std::string_view one, std::string_view many);
+
 // Calls f with each line of a script text, its line end ("\n", "\r\n" or a lone "\r") removed.
 template <class F> void forEachTextLine(std::string_view text, F&& f) {
     std::size_t pos = 0;

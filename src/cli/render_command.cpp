@@ -1,5 +1,6 @@
 #include "cli/render_command.h"
 
+#include "base/text_util.h"
 #include "cli/exit_status.h"
 #include "cli/list_commands.h"
 #include "cli/png_file.h"
@@ -87,8 +88,8 @@ int render(const GlobalOptions& options, const RenderCommand& c) {
         return exitFailed;
     }
     if (!options.quiet) {
-        std::printf("Wrote %s: %d x %d pixels, %zu markers\n", options.out.c_str(), window.width,
-                    window.height, markers.size());
+        std::printf("Wrote %s: %d x %d pixels, %s\n", options.out.c_str(), window.width,
+                    window.height, countText(markers.size(), "marker", "markers").c_str());
     }
     return exitOk;
 }

@@ -15,6 +15,7 @@
 #include "flows/recent_file_flow.h"
 #include "flows/reference_flow.h"
 #include "flows/scan_flow.h"
+#include "flows/set_tile_flow.h"
 #include "flows/terrain_flow.h"
 #include "flows/theater_flow.h"
 #include "flows/tool_flow.h"
@@ -134,6 +135,8 @@ constexpr CommandFlow flowTable[] = {
     {cmd::GenerateSectionReport, plain<allScansCommand>},
     {cmd::OpenL2Terrain, plain<openL2TerrainCommand>},
     {cmd::OpenTerrainAtPath, plain<openTerrainAtPath>},
+    {cmd::CloseTerrain, plain<closeTerrainCommand>},
+    {cmd::SetTile, plain<setTileCommand>},
     {cmd::LoadL2mMatrix, plain<loadMatrixCommand>},
     {cmd::SaveL2mMatrix, plain<saveMatrixCommand>},
     {cmd::FindL2Info, plain<showFindL2Info>},

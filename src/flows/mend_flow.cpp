@@ -159,7 +159,7 @@ bool mendInto(ApplicationState& state, const Platform& platform, const MendReque
     forgetAudit(state, platform);
     const std::size_t tiles = r.terrain.applied.size();
     if (!writeTerrainBack(state, platform, "mended", "mend",
-                          "Mend of " + std::to_string(tiles) + (tiles == 1 ? " tile" : " tiles"))) {
+                          "Mend of " + countText(tiles, "tile", "tiles"), request.announce)) {
         undoTileRepairs(matrix, r.terrain.applied);
         if (audited) {
             auditAgain(state, platform, auditedSource); // the terrain is as it was
@@ -245,7 +245,81 @@ std::optional<MendRequest> mendRequestFor(const ApplicationState& state, const P
         request.selected[auditIndex(AuditCheck::Parents)] = true;
     }
     request.chosen = choice.tiles;
+    request.announce = false;
     return request;
+}
+
+std::string applyAllQuestion(const ApplicationState& state, const TheaterAudit& audit,
+                             std::size_t finding, const ApplyChoice& choice) {
+    const AuditCheck check = audit.report.findings[finding].check;
+    const std::size_t findings = static_cast<std::size_t>(
+        std::count_if(audit.report.findings.begin(), audit.report.findings.end(),
+                      [check](const AuditFinding& f) { return f.check == check && canApply(f); }));
+    std::string text = "Apply the first repair of " + countText(findings, "finding", "findings") +
+                       " of the check " + auditCheckName(check) + "?";
+    if (!choice.tiles.empty()) {
+        text += "\r\n\r\n" + countText(choice.tiles.size(), "tile is", "tiles are") +
+                " changed and the terrain pair is written back";
+        if (state.files.inputs.held.size() == 2) {
+            text += ": " + fromFsPath(state.files.inputs.held[0].path) + " and " +
+                    fromFsPath(state.files.inputs.held[1].path);
+        }
+        text += ". The pair it replaces is kept in its history (Edit > Undo).";
+    }
+    if (!choice.parentLines.empty()) {
+        text += "\r\n\r\n" + countText(choice.parentLines.size(), "Parent is", "Parents are") +
+                " set in a new export, asked for next; " + choice.sourcePath + " stays as it is.";
+    }
+    return text;
+}
+
+namespace {
+
+bool sameFinding(const AuditFinding& a, const AuditFinding& b) {
+    return a.check == b.check && a.mapX == b.mapX && a.mapY == b.mapY && a.objectId == b.objectId &&
+           a.detail == b.detail;
+}
+
+std::optional<std::size_t> foundIn(const AuditReport& report, const AuditFinding& f) {
+    for (std::size_t i = 0; i < report.findings.size(); ++i) {
+        if (sameFinding(report.findings[i], f)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::size_t> nextFindingAfterApply(const AuditReport& before, std::size_t applied,
+                                                 const AuditReport& after) {
+    if (applied >= before.findings.size()) {
+        return std::nullopt;
+    }
+    const AuditCheck check = before.findings[applied].check;
+    for (std::size_t i = applied + 1; i < before.findings.size(); ++i) {
+        if (before.findings[i].check != check) {
+            continue;
+        }
+        if (const std::optional<std::size_t> at = foundIn(after, before.findings[i])) {
+            return at;
+        }
+    }
+    for (std::size_t i = applied + 1; i-- > 0;) {
+        if (before.findings[i].check != check) {
+            continue;
+        }
+        if (const std::optional<std::size_t> at = foundIn(after, before.findings[i])) {
+            return at;
+        }
+    }
+    // Found anew (a repair can make a finding where there was none): the first of its check.
+    for (std::size_t i = 0; i < after.findings.size(); ++i) {
+        if (after.findings[i].check == check) {
+            return i;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string mendSummary(const ApplicationState& state, const MendRequest& request,
@@ -258,21 +332,26 @@ std::string mendSummary(const ApplicationState& state, const MendRequest& reques
     std::string text;
     if (!request.chosen.empty()) {
         // The repairs the user chose, each put in place or said why not.
-        text = " " + std::to_string(changed) + " of " + std::to_string(request.chosen.size()) +
-               " repairs put in place.";
+        const std::size_t chosen = request.chosen.size();
+        text = changed == chosen
+                   ? (chosen == 1 ? std::string(" The repair was put in place.")
+                                  : " All " + std::to_string(chosen) + " repairs put in place.")
+                   : " " + std::to_string(changed) + " of " +
+                         countText(chosen, "repair", "repairs") + " put in place.";
         for (const MendStep& step : t.steps) {
             if (step.outcome == MendStep::Outcome::Refused) {
                 text += "\r\n Not made: " + step.note + ".";
             }
         }
     } else if (!t.steps.empty() || r.parents.parents.empty()) {
-        text = " " + std::to_string(changed) + " tiles changed, mending " +
-               std::to_string(changed + earlier) + " of " + std::to_string(t.steps.size()) +
-               " terrain faults; " + std::to_string(without) + " without a repair.";
+        text = " " + countText(changed, "tile", "tiles") + " changed, mending " +
+               std::to_string(changed + earlier) + " of " +
+               countText(t.steps.size(), "terrain fault", "terrain faults") + "; " +
+               std::to_string(without) + " without a repair.";
     }
     if (request.selected[auditIndex(AuditCheck::Parents)] && !request.sourcePath.empty()) {
         text += std::string(text.empty() ? " " : "\r\n ") +
-                std::to_string(r.parents.changed.size()) + " Parents set, " +
+                countText(r.parents.changed.size(), "Parent", "Parents") + " set, " +
                 std::to_string(r.parents.withoutRepair.size()) + " without a city or town to take.";
     }
     if (request.dryRun) {

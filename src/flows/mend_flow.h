@@ -23,6 +23,8 @@ struct MendRequest {
     std::vector<TileRepair> chosen;       // only these are put on the terrain; empty: the first
                                           // ranked repair of every fault of the selected checks
     std::vector<std::size_t> parentLines; // only these objects' Parents; empty: every one
+    bool announce = true; // a message when the terrain is written; the desktop's Apply says
+                          // what it did in the status bar and the audit panel instead
 };
 
 // What it came to.
@@ -60,6 +62,16 @@ ApplyChoice chooseRepairs(const TheaterAudit& audit, std::size_t finding, bool w
 // among it. None when there is nothing to mend or the user cancels.
 std::optional<MendRequest> mendRequestFor(const ApplicationState& state, const Platform& platform,
                                           const ApplyChoice& choice);
+
+// The question before Apply All of Check: how many repairs, of which check, into which files.
+std::string applyAllQuestion(const ApplicationState& state, const TheaterAudit& audit,
+                             std::size_t finding, const ApplyChoice& choice);
+
+// After an Apply: the finding of the same check to select in the audit made again, the next one
+// after the finding applied (in the order of the earlier audit) that is still found, else the
+// last of its check still found before it; none when the check has no findings left.
+std::optional<std::size_t> nextFindingAfterApply(const AuditReport& before, std::size_t applied,
+                                                 const AuditReport& after);
 
 // What the mend came to, in one message: tile changes and Parents written, what had no repair.
 std::string mendSummary(const ApplicationState& state, const MendRequest& request,

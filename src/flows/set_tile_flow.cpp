@@ -3,6 +3,8 @@
 #include "app/application_state.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
+#include "base/file_lookup.h"
+#include "base/text_util.h"
 #include "flows/audit_flow.h"
 #include "flows/terrain_flow.h"
 #include "scans/tile_script.h"
@@ -82,6 +84,39 @@ std::vector<TileChoice> tileChoicesAt(const ApplicationState& state, std::int32_
     return tilesThatFit(matrix, buildRepairTables(scripts.at), x, y);
 }
 
+std::string setTileOutcome(const SetTileRequest& request, const SetTileResult& r) {
+    const auto faults = [](std::size_t n) {
+        return n == 0 ? std::string("none") : countText(n, "fault", "faults");
+    };
+    return setTileWhat(request.x, request.y, r.from, request.tile) + "; it mends " +
+           faults(r.effect.mended.size()) + " and makes " + faults(r.effect.made.size()) + ".";
+}
+
+bool setTileCommand(ApplicationState& state, const Platform& platform) {
+    TilePick pick{state.tools.tileX, state.tools.tileY, 0};
+    if (!state.terrain.matrix.contains(pick.x, pick.y)) {
+        pick.x = state.terrain.matrix.width / 2; // the middle of the map, to begin with
+        pick.y = state.terrain.matrix.height / 2;
+    }
+    if (!platform.pickTile || !platform.pickTile(pick)) {
+        return false;
+    }
+    state.tools.tileX = pick.x;
+    state.tools.tileY = pick.y;
+    SetTileRequest request{pick.x, pick.y, pick.tile};
+    request.announce = !platform.showStatus;
+    const SetTileResult r = setTile(state, platform, request);
+    if (r.terrainWritten && platform.showStatus) {
+        std::string text = setTileOutcome(request, r);
+        if (state.files.inputs.held.size() == 2) {
+            text += " Written into " + fromFsPath(state.files.inputs.held[0].path) + " and " +
+                    fromFsPath(state.files.inputs.held[1].path) + "; Edit > Undo takes it back.";
+        }
+        platform.showStatus(text);
+    }
+    return r.done;
+}
+
 SetTileResult setTile(ApplicationState& state, const Platform& platform,
                       const SetTileRequest& request) {
     SetTileResult r;
@@ -108,8 +143,9 @@ SetTileResult setTile(ApplicationState& state, const Platform& platform,
     const std::string auditedSource = lastAuditSource(state);
     forgetAudit(state, platform);
     tile = request.tile;
-    r.terrainWritten = writeTerrainBack(state, platform, "changed", "set the tile",
-                                        setTileWhat(request.x, request.y, r.from, request.tile));
+    r.terrainWritten =
+        writeTerrainBack(state, platform, "changed", "set the tile",
+                         setTileWhat(request.x, request.y, r.from, request.tile), request.announce);
     if (!r.terrainWritten) {
         tile = r.from;
     }

@@ -17,7 +17,8 @@ struct SetTileRequest {
     std::int32_t x = 0; // Map X, Map Y
     std::int32_t y = 0;
     std::uint32_t tile = 0;
-    bool dryRun = false; // say what it would do; change and write nothing
+    bool dryRun = false;  // say what it would do; change and write nothing
+    bool announce = true; // a message when the terrain is written (the desktop says it itself)
 };
 
 // What it came to: the tile the post had, the faults around it the new tile mends and makes (in
@@ -41,6 +42,13 @@ std::optional<std::string> setTileProblem(const ApplicationState& state,
 // through runFlow with the command SetTile.
 SetTileResult setTile(ApplicationState& state, const Platform& platform,
                       const SetTileRequest& request);
+
+// "Set tile at 512,195: 4007 → 10005; it mends 2 faults and makes none": what a Set Tile did.
+std::string setTileOutcome(const SetTileRequest& request, const SetTileResult& result);
+
+// Actions > "Set Tile..." (and a right-click on the map): the picker at state.tools' post, then
+// setTile. What it did goes to the status bar where there is one, else into a message.
+bool setTileCommand(ApplicationState& state, const Platform& platform);
 
 // The tiles of the start folder's scripts that fit the post, ranked (tilesThatFit), for a
 // picker.

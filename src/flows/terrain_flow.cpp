@@ -11,6 +11,7 @@
 #include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/recent_file_flow.h"
+#include "flows/theater_flow.h"
 #include "terrain/ini_file.h"
 #include "terrain/l2_reader.h"
 #include "terrain/l2m_file.h"
@@ -288,6 +289,45 @@ bool showFindL2Info(ApplicationState& state, const Platform& platform) {
     return true;
 }
 
+std::optional<std::string> closeTerrainQuestion(const ApplicationState& state) {
+    if (!state.audit.done || state.audit.saved) {
+        return std::nullopt;
+    }
+    const std::size_t n = state.audit.last.report.findings.size();
+    return "The audit of this terrain (" + countText(n, "finding", "findings") +
+           ") has not been saved as a page or JSON and is closed with the terrain.\r\n\r\n"
+           "Close the terrain?";
+}
+
+bool closeTerrainCommand(ApplicationState& state, const Platform& platform) {
+    if (!state.terrain.terrainOpen) {
+        return false;
+    }
+    if (const std::optional<std::string> question = closeTerrainQuestion(state)) {
+        if (showMessage(platform, *question, "Close Terrain", MessageIcon::Question,
+                        MessageButtons::YesNo) != MessageAnswer::Yes) {
+            return false;
+        }
+    }
+    closeFindL2Info(state, platform);
+    state.diff = {};
+    TerrainRecord closed;
+    closed.terrainDirectory = state.terrain.terrainDirectory; // the next dialog starts there
+    closed.dryRun = state.terrain.dryRun;
+    state.terrain = std::move(closed);
+    state.files.inputs.held.clear();
+    state.files.inputs.kept.clear();
+    forgetAudit(state, platform);
+    // The theater checked in the menu gives the geometry again, as before any terrain was open.
+    const int theater = state.theaters.currentTheater - cmd::TheaterFirst;
+    if (theater < 0 || !selectTheater(state, platform, theater)) {
+        state.theater = builtInTheater();
+    }
+    setWindowTitle(platform, texts::programName);
+    applyMenuEvent(state, platform, MenuEvent::TerrainShut);
+    return true;
+}
+
 bool closeFindL2Info(ApplicationState& state, const Platform& platform) {
     if (!state.terrain.findL2InfoPresent) {
         return false;
@@ -300,7 +340,7 @@ bool closeFindL2Info(ApplicationState& state, const Platform& platform) {
 }
 
 bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::string_view done,
-                      std::string_view verb, const std::string& what) {
+                      std::string_view verb, const std::string& what, bool announce) {
     std::filesystem::path l2Path;
     std::filesystem::path o2Path;
     std::string error;
@@ -340,6 +380,9 @@ bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::st
         return false;
     }
     noteTerrainWritten(state, platform, l2Path, o2Path);
+    if (!announce) {
+        return true;
+    }
     showMessage(platform,
                 "The " + std::string(done) + " terrain was written into " + fromFsPath(l2Path) +
                     " and " + fromFsPath(o2Path) + ".\r\n " +

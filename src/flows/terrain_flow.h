@@ -3,6 +3,7 @@
 #include "terrain/terrain_io.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,13 @@ bool loadMatrixCommand(ApplicationState& state, const Platform& platform);
 // "&Save L2M Matrix..." (10227).
 bool saveMatrixCommand(ApplicationState& state, const Platform& platform);
 
+// What closing the terrain would drop that was not saved, as the question to ask first; none
+// when nothing would be lost.
+std::optional<std::string> closeTerrainQuestion(const ApplicationState& state);
+// "Close Terrain" (10248): after the question, the matrix, the audit and the Find L2 Info window
+// go, the selected theater's geometry is back in force and the terrain can be opened again.
+bool closeTerrainCommand(ApplicationState& state, const Platform& platform);
+
 // Find L2 Info (10222 shows the window, 10223 closes it).
 bool showFindL2Info(ApplicationState& state, const Platform& platform);
 bool closeFindL2Info(ApplicationState& state, const Platform& platform);
@@ -36,9 +44,10 @@ TerrainProgress terrainProgress(ApplicationState& state, const Platform& platfor
 // and the previous pair kept in the pair's history; `done` and `verb` name the work in the
 // messages ("levelled", "level"), `what` in the history ("Levelling of 3 airbases"). Both files
 // must already exist: terrain loaded from a matrix file has no pair to write into. What the
-// commit came to stays in state.terrain.lastWrite.
+// commit came to stays in state.terrain.lastWrite. Without `announce` a write that succeeds
+// says nothing (its caller tells what was done); failures are always said.
 bool writeTerrainBack(ApplicationState& state, const Platform& platform, std::string_view done,
-                      std::string_view verb, const std::string& what);
+                      std::string_view verb, const std::string& what, bool announce = true);
 
 // After the pair was replaced (written back, or a generation put back): the new files are the
 // inputs to keep and the version the next write-back expects.

@@ -2,9 +2,11 @@
 
 #include "base/text_util.h"
 #include "terrain/theater.h"
+#include "tools/theater_diff.h"
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
@@ -243,7 +245,79 @@ std::int64_t markerAt(const std::vector<MapMarker>& markers, const MapTransform&
     return best;
 }
 
-std::vector<LegendEntry> legendEntries(MapMode mode) {
+LegendContent legendContent(const std::vector<MapMarker>& markers,
+                            const std::vector<AuditFinding>* findings, bool changes) {
+    LegendContent content;
+    std::array<bool, markerKinds> kinds{};
+    for (const MapMarker& m : markers) {
+        kinds[static_cast<std::size_t>(m.kind)] = true;
+    }
+    for (int k = 0; k < markerKinds; ++k) {
+        if (kinds[static_cast<std::size_t>(k)]) {
+            content.markers.push_back(static_cast<MarkerKind>(k));
+        }
+    }
+    if (findings != nullptr) {
+        std::array<bool, auditCheckCount> checks{};
+        for (const AuditFinding& f : *findings) {
+            checks[auditIndex(f.check)] = true;
+        }
+        for (AuditCheck check : auditChecks) {
+            if (checks[auditIndex(check)] &&
+                std::string_view(auditCheckStyle(check).shape) != "none") {
+                content.findings.push_back(check);
+            }
+        }
+    }
+    content.changes = changes;
+    return content;
+}
+
+namespace {
+
+Argb cssColour(const char* hex) {
+    return 0xff000000u | static_cast<Argb>(std::strtoul(hex + 1, nullptr, 16));
+}
+
+} // namespace
+
+LegendBox placeLegend(LegendCorner preferred, std::int32_t viewWidth, std::int32_t viewHeight,
+                      std::int32_t boxWidth, std::int32_t boxHeight,
+                      const std::vector<std::pair<double, double>>& keepClear) {
+    const auto at = [&](LegendCorner c) {
+        const bool left = c == LegendCorner::TopLeft || c == LegendCorner::BottomLeft;
+        const bool top = c == LegendCorner::TopLeft || c == LegendCorner::TopRight;
+        return LegendBox{left ? legendMargin : viewWidth - boxWidth - legendMargin,
+                         top ? legendMargin : viewHeight - boxHeight - legendMargin, c};
+    };
+    // A point's mark (a ring of up to 12 pixels) stays clear of the box as well.
+    const auto clear = [&](const LegendBox& b) {
+        for (const auto& [x, y] : keepClear) {
+            if (x > b.left - 14 && x < b.left + boxWidth + 14 && y > b.top - 14 &&
+                y < b.top + boxHeight + 14) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const int first = static_cast<int>(preferred);
+    for (int i = 0; i < 4; ++i) {
+        const LegendBox b = at(static_cast<LegendCorner>((first + i) % 4));
+        if (clear(b)) {
+            return b;
+        }
+    }
+    return at(preferred);
+}
+
+LegendCorner nearestCorner(double x, double y, std::int32_t viewWidth, std::int32_t viewHeight) {
+    const bool left = x < viewWidth / 2.0;
+    const bool top = y < viewHeight / 2.0;
+    return top ? (left ? LegendCorner::TopLeft : LegendCorner::TopRight)
+               : (left ? LegendCorner::BottomLeft : LegendCorner::BottomRight);
+}
+
+std::vector<LegendEntry> legendEntries(MapMode mode, const LegendContent& content) {
     std::vector<LegendEntry> entries;
     if (mode == MapMode::Relief) {
         entries.push_back({"Sea", map_colors::sea, -1});
@@ -260,8 +334,22 @@ std::vector<LegendEntry> legendEntries(MapMode mode) {
             entries.push_back({names[static_cast<int>(c)], tileClassColour(c), -1});
         }
     }
-    for (int k = 0; k < markerKinds; ++k) {
-        entries.push_back({markerLabel(static_cast<MarkerKind>(k)), 0, k});
+    for (MarkerKind k : content.markers) {
+        entries.push_back({markerLabel(k), 0, static_cast<int>(k), LegendSwatch::Marker});
+    }
+    for (AuditCheck check : content.findings) {
+        const AuditCheckStyle style = auditCheckStyle(check);
+        entries.push_back({std::string("Audit: ") + auditCheckName(check), cssColour(style.colour),
+                           -1, LegendSwatch::Finding, style.shape});
+    }
+    if (content.changes) {
+        entries.push_back(
+            {"Post changed", 0xff000000u | changedPostColour, -1, LegendSwatch::ChangedPost});
+        for (const char* change : {"added", "deleted", "changed"}) {
+            entries.push_back({std::string("Objective ") + change,
+                               0xff000000u | objectChangeColour(change), -1,
+                               LegendSwatch::ChangeRing});
+        }
     }
     return entries;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audit/audit.h"
 #include "map/map_render.h"
 #include "objectives/list_model.h"
 #include "reference/ocd_list.h"
@@ -78,12 +79,49 @@ void drawMarkers(MapImage& image, const MapTransform& transform,
 std::int64_t markerAt(const std::vector<MapMarker>& markers, const MapTransform& transform,
                       double px, double py, double radius = 8);
 
+// How a legend row shows its mark.
+enum class LegendSwatch {
+    Colour,      // a square of the map's colour (relief, tile class)
+    Marker,      // a marker sprite of markerKind
+    Finding,     // an audit finding: the check's shape in its colour
+    ChangedPost, // a comparison's changed post: a small square
+    ChangeRing,  // a comparison's objective: a ring in its colour
+};
+
 struct LegendEntry {
     std::string label;
     Argb colour = 0;     // a swatch, when no marker kind is given
     int markerKind = -1; // a marker sprite
+    LegendSwatch swatch = LegendSwatch::Colour;
+    const char* shape = ""; // a finding's shape, as the audit page draws it
 };
-std::vector<LegendEntry> legendEntries(MapMode mode);
+// What is drawn over the map, which the legend explains: nothing else is listed.
+struct LegendContent {
+    std::vector<MarkerKind> markers;  // the kinds of the list's markers shown
+    std::vector<AuditCheck> findings; // the checks whose findings are drawn
+    bool changes = false;             // a comparison's marks
+};
+LegendContent legendContent(const std::vector<MapMarker>& markers,
+                            const std::vector<AuditFinding>* findings, bool changes);
+
+// Where the legend box stands in the map's view: the corner the user left it in, unless a point
+// that must stay in sight (the selected finding, the selected change) is under it; then the
+// first corner in turn that keeps every such point clear, the user's corner when none does.
+enum class LegendCorner { TopRight, TopLeft, BottomLeft, BottomRight };
+struct LegendBox {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    LegendCorner corner = LegendCorner::TopRight;
+};
+inline constexpr std::int32_t legendMargin = 8;
+LegendBox placeLegend(LegendCorner preferred, std::int32_t viewWidth, std::int32_t viewHeight,
+                      std::int32_t boxWidth, std::int32_t boxHeight,
+                      const std::vector<std::pair<double, double>>& keepClear);
+// The corner nearest to a point of the view: where a legend dragged there goes.
+LegendCorner nearestCorner(double x, double y, std::int32_t viewWidth, std::int32_t viewHeight);
+
+// The map's colours in the mode, then the marks of the content, each once, in a fixed order.
+std::vector<LegendEntry> legendEntries(MapMode mode, const LegendContent& content);
 
 } // namespace vantor
 

@@ -310,10 +310,8 @@ bool diffPage(const TheaterDiff& diff, const TerrainMatrix& before, const TileCl
     if (diff.terrain) {
         const TerrainDiff& t = *diff.terrain;
         page += "<h2>Terrain</h2>\n<p>";
-        appendEscapedHtml(page, !t.sameSize
-                                    ? "The size changed: the posts are not compared."
-                                    : std::to_string(t.postsChanged) + " posts changed in " +
-                                          std::to_string(t.sections.size()) + " sections.");
+        appendEscapedHtml(page, !t.sameSize ? "The size changed: the posts are not compared."
+                                            : postsChangedText(t) + ".");
         page += "</p>\n<table><tr><th>Sect X</th><th>Sect Y</th><th>Posts</th>"
                 "<th>Area</th></tr>\n";
         for (const SectionChange& s : t.sections) {

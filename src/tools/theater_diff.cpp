@@ -1,5 +1,7 @@
 #include "tools/theater_diff.h"
 
+#include "base/text_util.h"
+
 #include <map>
 #include <utility>
 
@@ -23,6 +25,15 @@ std::string signedText(std::int32_t value) {
     return (value > 0 ? "+" : "") + std::to_string(value);
 }
 
+} // namespace
+
+std::string postsChangedText(const TerrainDiff& t) {
+    return countText(static_cast<std::size_t>(t.postsChanged), "post", "posts") + " changed in " +
+           countText(t.sections.size(), "section", "sections");
+}
+
+namespace {
+
 void terrainLines(const TerrainDiff& t, std::string& text) {
     if (!t.sameSize) {
         text += "terrain      the size changed: " + n(t.widthBefore) + " x " + n(t.heightBefore) +
@@ -30,9 +41,8 @@ void terrainLines(const TerrainDiff& t, std::string& text) {
                 "; posts not compared\n";
         return;
     }
-    text += "terrain      " + n(t.postsChanged) + " posts changed in " + n(t.sections.size()) +
-            " sections (tile " + n(t.tilesChanged) + ", elevation " + n(t.elevationsChanged) +
-            ", attributes " + n(t.attributesChanged) + ")";
+    text += "terrain      " + postsChangedText(t) + " (tile " + n(t.tilesChanged) + ", elevation " +
+            n(t.elevationsChanged) + ", attributes " + n(t.attributesChanged) + ")";
     if (t.elevationsChanged > 0) {
         text += "; the largest elevation change " + signedText(t.largestElevationChange) +
                 " ft at Map X " + n(t.largestAtX) + ", Map Y " + n(t.largestAtY);

@@ -59,6 +59,9 @@ std::uint32_t objectChangeColour(std::string_view change);
 // it and the desktop shows it; the changed sections after the first eight are counted.
 std::string diffSummary(const TheaterDiff& diff);
 
+// "12 posts changed in 3 sections" ("1 post changed in 1 section").
+std::string postsChangedText(const TerrainDiff& terrain);
+
 // A post as the comparisons show it: "tile 4007, elevation 4146" (", attributes 1.0.3" when
 // any attribute byte is set).
 std::string postText(const TerrainPost& post);

@@ -2,11 +2,15 @@
 
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "base/text_util.h"
 
+#include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollArea>
@@ -46,7 +50,10 @@ QString summaryText(const AuditReport& report) {
             counts << QString("%1 %2").arg(auditCheckName(check)).arg(o.count);
         }
     }
-    QString text = QString("<b>%1 findings</b>: %2").arg(report.total()).arg(counts.join(", "));
+    QString text =
+        QString("<b>%1</b>: %2")
+            .arg(QString::fromStdString(countText(report.total(), "finding", "findings")))
+            .arg(counts.join(", "));
     if (report.baseline) {
         const AuditBaseline& b = *report.baseline;
         const QString renumbered =
@@ -64,6 +71,30 @@ QString summaryText(const AuditReport& report) {
     return text;
 }
 
+constexpr int NumberRole = Qt::UserRole + 1; // what a column sorts by, where not its text
+
+// Numbers sort as numbers, the rest as text; rows that are equal keep the audit's order.
+class FindingRow : public QTreeWidgetItem {
+  public:
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
+        const QVariant a = data(column, NumberRole);
+        const QVariant b = other.data(column, NumberRole);
+        int order = 0;
+        if (a.isValid() && b.isValid()) {
+            order =
+                a.toLongLong() < b.toLongLong() ? -1 : (a.toLongLong() > b.toLongLong() ? 1 : 0);
+        } else {
+            order = text(column).localeAwareCompare(other.text(column));
+        }
+        if (order != 0) {
+            return order < 0;
+        }
+        return data(CheckColumn, Qt::UserRole).toInt() <
+               other.data(CheckColumn, Qt::UserRole).toInt();
+    }
+};
+
 } // namespace
 
 QString repairText(const AuditFinding& f) {
@@ -80,8 +111,10 @@ QString repairText(const AuditFinding& f) {
 }
 
 AuditPanel::AuditPanel(QWidget* parent)
-    : QWidget(parent), summary_(new QLabel(this)), findings_(new QTreeWidget(this)),
-      repairs_(new QLabel(this)), savePage_(new QPushButton("Save Page...", this)),
+    : QWidget(parent), summary_(new QLabel(this)), workDone_(new QLabel(this)),
+      search_(new QLineEdit(this)), checkFilter_(new QComboBox(this)),
+      findings_(new QTreeWidget(this)), repairs_(new QLabel(this)),
+      savePage_(new QPushButton("Save Page...", this)),
       saveJson_(new QPushButton("Save JSON...", this)),
       baseline_(new QPushButton("Compare with Baseline...", this)),
       apply_(new QPushButton("Apply", this)),
@@ -93,7 +126,18 @@ AuditPanel::AuditPanel(QWidget* parent)
     findings_->setColumnCount(Columns);
     findings_->setHeaderLabels({"Check", "Map X", "Map Y", "Sect X", "Sect Y", "Tile X", "Tile Y",
                                 "Object", "Detail", "Repair"});
-    findings_->setSortingEnabled(false);
+    // Sorted by a click on a column's header; until then in the audit's order.
+    findings_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    findings_->setSortingEnabled(true);
+    findings_->header()->setSortIndicatorShown(true);
+    workDone_->setWordWrap(true);
+    workDone_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    workDone_->hide();
+    search_->setPlaceholderText("Search the findings");
+    search_->setClearButtonEnabled(true);
+    checkFilter_->setToolTip("Show the findings of one check");
+    connect(search_, &QLineEdit::textChanged, this, &AuditPanel::filterRows);
+    connect(checkFilter_, &QComboBox::currentIndexChanged, this, &AuditPanel::filterRows);
     findings_->header()->setStretchLastSection(true);
     repairs_->setWordWrap(true);
     repairs_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -114,16 +158,21 @@ AuditPanel::AuditPanel(QWidget* parent)
                           "check in place");
     apply_->setEnabled(false);
     applyAll_->setEnabled(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(apply_);
-    buttons->addWidget(applyAll_);
-    buttons->addStretch();
-    buttons->addWidget(baseline_);
-    buttons->addWidget(savePage_);
-    buttons->addWidget(saveJson_);
+    // Two rows, so that the panel can stay narrow beside the map.
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(apply_, 0, 0);
+    buttons->addWidget(applyAll_, 0, 1);
+    buttons->addWidget(baseline_, 0, 2);
+    buttons->addWidget(savePage_, 1, 1);
+    buttons->addWidget(saveJson_, 1, 2);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(search_, 1);
+    filters->addWidget(checkFilter_);
     column->addWidget(summary_);
+    column->addWidget(workDone_);
+    column->addLayout(filters);
     column->addWidget(findings_, 1);
     column->addWidget(repairBox);
     column->addLayout(buttons);
@@ -151,6 +200,53 @@ AuditPanel::AuditPanel(QWidget* parent)
             emit applyRequested(currentFinding(), true);
         }
     });
+}
+
+QTreeWidgetItem* AuditPanel::rowOf(int finding) const {
+    for (int i = 0; i < findings_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = findings_->topLevelItem(i);
+        if (item->data(CheckColumn, Qt::UserRole).toInt() == finding) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+void AuditPanel::selectFinding(int finding) {
+    QTreeWidgetItem* item = finding >= 0 ? rowOf(finding) : nullptr;
+    if (item == nullptr) {
+        findings_->setCurrentItem(nullptr);
+        findings_->clearSelection();
+        return;
+    }
+    if (item->isHidden()) { // hidden by the search or the filter: they give way
+        search_->clear();
+        checkFilter_->setCurrentIndex(0);
+    }
+    findings_->setCurrentItem(item);
+    findings_->scrollToItem(item, QAbstractItemView::PositionAtCenter);
+}
+
+void AuditPanel::showWorkDone(const QString& text) {
+    workDone_->setText(text);
+    workDone_->setVisible(!text.isEmpty());
+    fitSummary();
+}
+
+void AuditPanel::filterRows() {
+    const QString wanted = search_->text().trimmed();
+    const QVariant check = checkFilter_->currentData();
+    for (int i = 0; i < findings_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = findings_->topLevelItem(i);
+        bool shown = !check.isValid() || item->data(CheckColumn, NumberRole) == check;
+        if (shown && !wanted.isEmpty()) {
+            shown = false;
+            for (int c = 0; c < Columns && !shown; ++c) {
+                shown = item->text(c).contains(wanted, Qt::CaseInsensitive);
+            }
+        }
+        item->setHidden(!shown);
+    }
 }
 
 int AuditPanel::currentFinding() const {
@@ -213,12 +309,29 @@ void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& t
     summary_->setText(summaryText(audit.report));
     fitSummary();
     findings_->clear();
+    workDone_->clear();
+    workDone_->hide();
     showRepairs(-1);
+    // The filter offers the checks that found something, with their counts.
+    const QVariant filtered = checkFilter_->currentData();
+    checkFilter_->blockSignals(true);
+    checkFilter_->clear();
+    checkFilter_->addItem("All checks");
+    for (AuditCheck check : auditChecks) {
+        const AuditOutcome& o = audit.report.outcomes[auditIndex(check)];
+        if (o.selected && !o.skipped && o.count > 0) {
+            checkFilter_->addItem(QString("%1 (%2)").arg(auditCheckName(check)).arg(o.count),
+                                  static_cast<int>(auditIndex(check)));
+        }
+    }
+    checkFilter_->setCurrentIndex(std::max(0, checkFilter_->findData(filtered)));
+    checkFilter_->blockSignals(false);
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(audit.report.findings.size()));
     for (const AuditFinding& f : audit.report.findings) {
-        auto* item = new QTreeWidgetItem;
+        auto* item = new FindingRow;
         item->setText(CheckColumn, auditCheckName(f.check));
+        item->setData(CheckColumn, NumberRole, static_cast<int>(auditIndex(f.check)));
         const std::int32_t values[] = {f.mapX,
                                        f.mapY,
                                        userSectX(theater, f.mapX),
@@ -227,6 +340,7 @@ void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& t
                                        userTileY(theater, f.mapY)};
         for (int c = MapX; c <= TileY; ++c) {
             item->setText(c, QString::number(values[c - MapX]));
+            item->setData(c, NumberRole, values[c - MapX]);
             item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
         }
         item->setData(MapX, Qt::UserRole, f.mapX);
@@ -235,6 +349,7 @@ void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& t
             item->setText(
                 Object,
                 QString("%1 %2").arg(*f.objectId).arg(QString::fromStdString(f.objectName)));
+            item->setData(Object, NumberRole, static_cast<qlonglong>(*f.objectId));
         }
         item->setData(CheckColumn, Qt::UserRole, static_cast<int>(items.size()));
         const QString detail = QString::fromStdString(f.detail);
@@ -254,7 +369,14 @@ void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& t
         }
         items.append(item);
     }
+    // Added in the audit's order, then sorted as the user last chose (not at all until then).
+    const int sortColumn = findings_->header()->sortIndicatorSection();
+    const Qt::SortOrder sortOrder = findings_->header()->sortIndicatorOrder();
+    findings_->setSortingEnabled(false);
     findings_->addTopLevelItems(items);
+    findings_->header()->setSortIndicator(sortColumn, sortOrder);
+    findings_->setSortingEnabled(true);
+    filterRows();
     for (int c = 0; c <= Detail; ++c) {
         findings_->resizeColumnToContents(c);
     }

@@ -6,9 +6,12 @@
 #include <QWidget>
 #include <cstdint>
 
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace vantor::ui {
 
@@ -22,6 +25,16 @@ class AuditPanel : public QWidget {
     void showAudit(const TheaterAudit& audit, const TheaterDefinition& theater);
 
     QTreeWidget* findings() const { return findings_; }
+    // The page's search and check filter: rows that match both are shown.
+    QLineEdit* searchBox() const { return search_; }
+    QComboBox* checkFilter() const { return checkFilter_; }
+    // The row of a finding (its position in the audit's findings), or null.
+    QTreeWidgetItem* rowOf(int finding) const;
+    // Selects the finding's row and scrolls to it (the map follows); -1 selects none.
+    void selectFinding(int finding);
+    // What the last Apply did, under the summary until the next audit is shown.
+    void showWorkDone(const QString& text);
+    QLabel* workDone() const { return workDone_; }
     QLabel* summary() const { return summary_; }
     QLabel* repairs() const { return repairs_; }
     QPushButton* savePageButton() const { return savePage_; }
@@ -48,9 +61,13 @@ class AuditPanel : public QWidget {
   private:
     void showRepairs(int finding);
     void fitSummary();
+    void filterRows();
 
     const TheaterAudit* audit_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* workDone_ = nullptr;
+    QLineEdit* search_ = nullptr;
+    QComboBox* checkFilter_ = nullptr;
     QTreeWidget* findings_ = nullptr;
     QLabel* repairs_ = nullptr;
     QPushButton* savePage_ = nullptr;

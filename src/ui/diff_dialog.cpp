@@ -1,5 +1,7 @@
 #include "ui/diff_dialog.h"
 
+#include "base/text_util.h"
+
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -46,9 +48,7 @@ void addTerrain(QTreeWidget* tree, const TerrainDiff& t) {
                               .arg(t.heightAfter));
         return;
     }
-    group->setText(0, QString("Terrain: %1 posts changed in %2 sections")
-                          .arg(t.postsChanged)
-                          .arg(t.sections.size()));
+    group->setText(0, "Terrain: " + qs(postsChangedText(t)));
     std::vector<QTreeWidgetItem*> sections;
     for (const SectionChange& s : t.sections) {
         auto* item = new QTreeWidgetItem(group);
@@ -73,9 +73,9 @@ void addTerrain(QTreeWidget* tree, const TerrainDiff& t) {
     if (t.postsChanged > shown) {
         auto* more = new QTreeWidgetItem(group);
         more->setFirstColumnSpanned(true);
-        more->setText(
-            0,
-            QString("and %1 posts more (Save JSON... has them all)").arg(t.postsChanged - shown));
+        more->setText(0, QString("and %1 more (Save JSON... has them all)")
+                             .arg(qs(countText(static_cast<std::size_t>(t.postsChanged - shown),
+                                               "post", "posts"))));
     }
     // Sections open where that stays readable.
     for (QTreeWidgetItem* item : sections) {

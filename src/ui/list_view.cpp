@@ -144,6 +144,13 @@ ListView::ListView(ApplicationState& state, std::function<void()> marksChanged, 
     });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { highlightChanged(); });
+    // A click on a row already highlighted changes no highlight, but the map is brought to it
+    // all the same.
+    connect(this, &QAbstractItemView::clicked, this, [this] {
+        if (highlightEdited) {
+            highlightEdited();
+        }
+    });
     connect(this, &QAbstractItemView::activated, this, [this] {
         if (state_.list.model.window) {
             activateHighlighted(*state_.list.model.window);

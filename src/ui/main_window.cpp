@@ -28,6 +28,7 @@
 #include "ui/map_view.h"
 #include "ui/progress_dialog.h"
 #include "ui/scan_parameters_dialog.h"
+#include "ui/set_tile_dialog.h"
 #include "ui/tool_dialogs.h"
 #include "ui/toolbar_icons.h"
 
@@ -40,6 +41,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -50,7 +52,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QSplitter>
+#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
@@ -216,20 +218,26 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     listView_ = new ListView(
         state_, [this] { mapView_->update(); }, this);
     listView_->showChange(true);
-    splitter_ = new QSplitter(this);
-    splitter_->addWidget(listView_);
-    splitter_->addWidget(buildMapPanel());
-    splitter_->setStretchFactor(1, 1);
+    // The map in the middle; the list, the audit and the comparison are panels beside it that
+    // the user may close, move, float or put into tabs, and finds where they were left.
+    setCentralWidget(buildMapPanel());
+    setDockOptions(AnimatedDocks | AllowTabbedDocks | AllowNestedDocks);
+    listDock_ = addPanel("List", "listPanel", listView_, Qt::LeftDockWidgetArea);
     auditPanel_ = new AuditPanel(this);
-    auditPanel_->hide(); // until an audit ran
-    splitter_->addWidget(auditPanel_);
-    connectAuditPanel();
-    setCentralWidget(splitter_);
-    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
-        if (mapPanel_->isVisible()) {
-            settings_->setValue("Window/ListWidth", splitter_->sizes().value(0));
+    auditDock_ = addPanel("Audit", "auditPanel", auditPanel_, Qt::RightDockWidgetArea);
+    diffDock_ =
+        addPanel("Comparison", "comparisonPanel", new QWidget(this), Qt::RightDockWidgetArea);
+    tabifyDockWidget(auditDock_, diffDock_);
+    restoreState(settings_->value("Window/Panels").toByteArray());
+    auditDock_->hide(); // until an audit ran
+    diffDock_->hide();  // until two versions are compared
+    // Closed, not merely behind another tab: the comparison and what it holds go.
+    connect(diffDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (!visible && diffDock_->isHidden()) {
+            closeComparison();
         }
     });
+    connectAuditPanel();
     // The folder the program reads its theaters, scripts and lists from, always in sight.
     startFolderLabel_ = new QLabel(this);
     statusBar()->addPermanentWidget(startFolderLabel_);
@@ -246,6 +254,82 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+QDockWidget* MainWindow::addPanel(const QString& title, const QString& name, QWidget* content,
+                                  Qt::DockWidgetArea area) {
+    auto* dock = new QDockWidget(title, this);
+    dock->setObjectName(name); // the name its place is remembered by
+    dock->setWidget(content);
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                      QDockWidget::DockWidgetFloatable);
+    addDockWidget(area, dock);
+    connect(dock, &QDockWidget::visibilityChanged, this, &MainWindow::scheduleMapRoom);
+    connect(dock, &QDockWidget::dockLocationChanged, this, &MainWindow::scheduleMapRoom);
+    connect(dock, &QDockWidget::topLevelChanged, this, &MainWindow::scheduleMapRoom);
+    return dock;
+}
+
+void MainWindow::scheduleMapRoom() {
+    if (!mapRoomPending_) {
+        mapRoomPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            mapRoomPending_ = false;
+            keepMapRoom();
+        });
+    }
+}
+
+void MainWindow::keepMapRoom() {
+    if (!mapPanel_->isVisible() || width() <= 0) {
+        return;
+    }
+    const int want = width() / 2;
+    if (mapPanel_->width() >= want) {
+        return;
+    }
+    const int missing = want - mapPanel_->width() + 8; // and the splitters' few pixels
+    // Panels docked at the left and right give way in proportion to what each can give above
+    // its smallest width; panels stacked in one area share its width.
+    struct Area {
+        int width = 0;
+        int least = 0;
+    };
+    std::map<Qt::DockWidgetArea, Area> areas;
+    QList<QDockWidget*> docks;
+    for (QDockWidget* dock : {listDock_, auditDock_, diffDock_}) {
+        const Qt::DockWidgetArea area = dockWidgetArea(dock);
+        if (dock->isVisible() && !dock->isFloating() &&
+            (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea)) {
+            Area& a = areas[area];
+            a.width = std::max(a.width, dock->width());
+            a.least = std::max(a.least, dock->minimumSizeHint().width());
+            docks << dock;
+        }
+    }
+    int give = 0;
+    for (const auto& [where, a] : areas) {
+        give += std::max(0, a.width - a.least);
+    }
+    if (give <= 0) {
+        return;
+    }
+    QList<int> sizes;
+    for (QDockWidget* dock : docks) {
+        const Area& a = areas[dockWidgetArea(dock)];
+        const int share = std::max(0, a.width - a.least);
+        sizes << a.width - std::min(share, (missing * share + give - 1) / give);
+    }
+    resizeDocks(docks, sizes, Qt::Horizontal);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    scheduleMapRoom();
+}
+
+void MainWindow::savePanels() {
+    settings_->setValue("Window/Panels", saveState());
+}
 
 void MainWindow::buildPlatform() {
     connectMessagesAndFiles();
@@ -367,10 +451,30 @@ void MainWindow::connectDialogs() {
 void MainWindow::connectListWindows() {
     Platform& p = platform_;
     p.listChanged = [this](ListChange change) {
+        if (change != ListChange::DataChanged && state_.list.model.window) {
+            listDock_->show(); // a list to see: its panel comes back if it was closed
+        }
         listView_->showChange(change != ListChange::DataChanged);
+        if (!listSized_ && state_.list.model.window) {
+            // The first list of the run gets the width of its columns, as far as the map's
+            // half of the window allows; after that the panel keeps the width the user gives it.
+            listSized_ = true;
+            int wanted = listView_->frameWidth() * 2 + 24; // frame, scroll bar and a little air
+            for (const ListColumn& column : listColumns(state_.list.model.window->listMode)) {
+                wanted += column.width;
+            }
+            if (listDock_->width() < wanted && !listDock_->isFloating()) {
+                resizeDocks({listDock_}, {wanted}, Qt::Horizontal);
+                scheduleMapRoom();
+            }
+        }
         mapView_->update();
     };
-    p.showListRow = [this](std::size_t position) { listView_->scrollToDisplayRow(position); };
+    p.showListRow = [this](std::size_t position) {
+        listDock_->show();
+        listView_->scrollToDisplayRow(position);
+        mapView_->showHighlighted(); // the row found, in the middle of the map
+    };
     p.showFind = [this] {
         if (find_ == nullptr) {
             find_ = new FindDialog(this, state_, platform_,
@@ -387,6 +491,13 @@ void MainWindow::connectListWindows() {
             find_ = nullptr;
         }
     };
+    p.pickTile = [this](TilePick& pick) {
+        SetTilePicker picker(this, state_, platform_, pick);
+        const bool chosen =
+            setTilePickerShown ? setTilePickerShown(picker) : picker.exec() == QDialog::Accepted;
+        return chosen && picker.take(pick);
+    };
+    p.showStatus = [this](const std::string& text) { statusBar()->showMessage(qs(text)); };
     p.showUnusedIds = [this] {
         UnusedIdsDialog dialog(
             this, [this](bool ranges) { return unusedIdListing(state_, platform_, ranges); });
@@ -397,28 +508,49 @@ void MainWindow::connectListWindows() {
         }
     };
     p.showDiff = [this] {
-        DiffDialog dialog(this, state_.diff.last);
-        connect(&dialog, &DiffDialog::saveRequested, this, [this](bool page) { saveDiff(page); });
-        // The changes are marked on the map while the window is open; a change selected there
+        if (diff_ != nullptr) { // the comparison before gives way to this one
+            diff_->deleteLater();
+            diff_ = nullptr;
+        }
+        diff_ = new DiffDialog(diffDock_, state_.diff.last);
+        diff_->setWindowFlags(Qt::Widget); // a panel's content, not a window of its own
+        diffDock_->setWidget(diff_);
+        diffDock_->setWindowTitle(diff_->windowTitle());
+        connect(diff_, &DiffDialog::saveRequested, this, [this](bool page) { saveDiff(page); });
+        // Close in the panel closes the panel, and the comparison with it.
+        connect(diff_, &QDialog::finished, this, [this] { diffDock_->close(); });
+        // The changes are marked on the map while the panel is open; a change selected there
         // is brought into view.
         mapView_->setChanges(state_.diff.last.objectives
                                  ? objectChangeRows(*state_.diff.last.objectives)
                                  : std::vector<ObjectChangeRow>{});
-        connect(&dialog, &DiffDialog::changeSelected, this, [this](int x, int y) {
+        connect(diff_, &DiffDialog::changeSelected, this, [this](int x, int y) {
             mapView_->setSelectedChange(QPoint(x, y));
             if (mapPanel_->isVisible() && state_.terrain.terrainOpen) {
                 mapView_->setView(std::max(mapView_->pixelsPerPost(), 4.0), x + 0.5, y + 0.5);
             }
         });
+        diffDock_->show();
+        diffDock_->raise();
         if (diffShown) {
-            diffShown(dialog);
-        } else {
-            dialog.exec();
+            diffShown(*diff_);
         }
-        state_.diff = {}; // the later terrain it holds is not kept past its window
-        mapView_->setChanges({});
-        mapView_->setSelectedChange(std::nullopt);
     };
+}
+
+void MainWindow::closeComparison() {
+    if (diff_ == nullptr) {
+        state_.diff = {};
+        return;
+    }
+    DiffDialog* shown = diff_;
+    diff_ = nullptr;
+    state_.diff = {}; // the later terrain it holds is not kept past its panel
+    mapView_->setChanges({});
+    mapView_->setSelectedChange(std::nullopt);
+    diffDock_->setWidget(new QWidget(diffDock_));
+    shown->deleteLater();
+    diffDock_->hide();
 }
 
 void MainWindow::connectProgress() {
@@ -517,18 +649,6 @@ void MainWindow::showStartFolder() {
     startFolderLabel_->setToolTip(commandStatusText(cmd::ChooseStartFolder));
 }
 
-void MainWindow::placeSplitter() {
-    int listWidth = settings_->value("Window/ListWidth", 0).toInt();
-    if (listWidth <= 0) {
-        listWidth = listView_->frameWidth() * 2 + 24; // frame, scroll bar and a little air
-        for (const ListColumn& column : listColumns(ListMode::Reports)) {
-            listWidth += column.width;
-        }
-    }
-    const int total = std::max(splitter_->width(), listWidth + 200);
-    splitter_->setSizes({listWidth, total - listWidth});
-}
-
 QAction* MainWindow::menuAction(int command) const {
     auto it = actions_.find(command);
     return it == actions_.end() ? nullptr : it->second;
@@ -624,8 +744,29 @@ QWidget* MainWindow::buildMapPanel() {
     connect(mapView_, &MapView::hovered, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
     connect(mapView_, &MapView::markerClicked, this, &MainWindow::selectRowFromMap);
-    mapPanel_->hide(); // until terrain is open
-    return mapPanel_;
+    connect(mapView_, &MapView::postMenuRequested, this,
+            [this](std::int32_t x, std::int32_t y, QPoint at) {
+                auto* menu = new QMenu(this);
+                menu->setAttribute(Qt::WA_DeleteOnClose);
+                QAction* set = menu->addAction(QString("Set Tile at %1,%2...").arg(x).arg(y));
+                set->setStatusTip(qs(commandStatusText(cmd::SetTile)));
+                connect(
+                    set, &QAction::triggered, this, [this, x, y] { setTileAt(x, y); },
+                    Qt::QueuedConnection);
+                menu->popup(at);
+            });
+    // Until terrain is open the middle says how to get a map.
+    auto* hint = new QLabel("Open a theater's terrain (File > Open L2 Terrain file ...) to see "
+                            "its map here.",
+                            this);
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setWordWrap(true);
+    hint->setEnabled(false);
+    centre_ = new QStackedWidget(this);
+    centre_->addWidget(hint);
+    centre_->addWidget(mapPanel_);
+    centre_->setCurrentWidget(hint);
+    return centre_;
 }
 
 void MainWindow::connectAuditPanel() {
@@ -634,25 +775,16 @@ void MainWindow::connectAuditPanel() {
         mapView_->setSelectedFinding(-1);
         mapView_->update(); // the findings are markers of the map
         if (!state_.audit.done) {
-            auditPanel_->hide(); // the terrain it audited changed
+            // The terrain it audited changed. While a command runs (an Apply) the audit comes
+            // again at its end, and the panel stays where it is meanwhile.
+            if (!busy_) {
+                auditDock_->hide();
+            }
             return;
         }
-        if (!auditPanel_->isVisible()) {
-            auditPanel_->show();
-            // The panel's room comes from what the list does not need for its columns first,
-            // then from the map.
-            QList<int> sizes = splitter_->sizes();
-            const int panel = std::max(480, splitter_->width() / 3);
-            int listNeeds = listView_->frameWidth() * 2 + 24;
-            for (const ListColumn& column : listColumns(state_.list.listMode)) {
-                listNeeds += column.width;
-            }
-            const int fromList = std::clamp(sizes[0] - listNeeds, 0, panel);
-            sizes[0] -= fromList;
-            sizes[1] = std::max(200, sizes[1] - (panel - fromList));
-            sizes[2] = panel;
-            splitter_->setSizes(sizes);
-        }
+        auditDock_->show();
+        auditDock_->raise();
+        scheduleMapRoom();
     };
     connect(auditPanel_, &AuditPanel::findingSelected, this,
             [this](std::int32_t x, std::int32_t y, int finding) {
@@ -736,22 +868,30 @@ void MainWindow::saveDiff(bool page) {
 }
 
 // Apply and Apply All of Check: the first repair of the finding (or of every finding of its
-// check) put in place through the mend, which writes the terrain pair back or the Parents to a
-// new export and audits again.
+// check, after a question) put in place through the mend, which writes the terrain pair back or
+// the Parents to a new export and audits again. What was done goes to the status bar and the
+// panel; the next finding of the check is selected. Only failures are messages.
 void MainWindow::applyRepairs(int finding, bool wholeCheck) {
-    if (!state_.audit.done || finding < 0) {
+    if (!state_.audit.done || finding < 0 || busy_) {
         return;
     }
-    const ApplyChoice choice =
-        chooseRepairs(state_.audit.last, static_cast<std::size_t>(finding), wholeCheck);
+    const auto at = static_cast<std::size_t>(finding);
+    const ApplyChoice choice = chooseRepairs(state_.audit.last, at, wholeCheck);
     if (choice.command != 0) {
         runCommand(choice.command); // as from its menu item: its own dialogs and message
         return;
     }
-    const std::optional<MendRequest> request = mendRequestFor(state_, platform_, choice);
-    if (!request || busy_) {
+    if (wholeCheck &&
+        showMessage(platform_, applyAllQuestion(state_, state_.audit.last, at, choice),
+                    "Apply All of Check", MessageIcon::Question,
+                    MessageButtons::YesNo) != MessageAnswer::Yes) {
         return;
     }
+    const std::optional<MendRequest> request = mendRequestFor(state_, platform_, choice);
+    if (!request) {
+        return;
+    }
+    const AuditReport before = state_.audit.last.report;
     MendResult result;
     runWork(cmd::MendTheater, [&] {
         runFlow(state_, platform_, cmd::MendTheater, [&] {
@@ -759,9 +899,25 @@ void MainWindow::applyRepairs(int finding, bool wholeCheck) {
             return result.done;
         });
     });
-    if (result.terrainWritten || result.exportWritten || !result.terrain.steps.empty()) {
-        showMessage(platform_, mendSummary(state_, *request, result), "Repairs Applied",
-                    MessageIcon::Information);
+    if (!result.done ||
+        (!result.terrainWritten && !result.exportWritten && result.terrain.steps.empty())) {
+        return; // it said why
+    }
+    const std::string summary = mendSummary(state_, *request, result);
+    const bool refused =
+        std::any_of(result.terrain.steps.begin(), result.terrain.steps.end(),
+                    [](const MendStep& s) { return s.outcome == MendStep::Outcome::Refused; });
+    if (refused) {
+        showMessage(platform_, summary, "Repairs Not All Applied", MessageIcon::Warning);
+    }
+    QString line = qs(summary).trimmed();
+    line.replace("\r\n ", " ").replace("\r\n", " ");
+    statusBar()->showMessage(line);
+    auditPanel_->showWorkDone(line);
+    if (state_.audit.done) {
+        const std::optional<std::size_t> next =
+            nextFindingAfterApply(before, at, state_.audit.last.report);
+        auditPanel_->selectFinding(next ? static_cast<int>(*next) : -1);
     }
 }
 
@@ -795,20 +951,31 @@ void MainWindow::compareWithBaseline() {
 
 void MainWindow::syncMap(int command) {
     if (!state_.terrain.terrainOpen || state_.terrain.matrix.empty()) {
+        if (mappedTerrain_ != nullptr) { // closed: the map goes with it
+            mappedTerrain_ = nullptr;
+            mapView_->terrainChanged(true);
+            centre_->setCurrentIndex(0);
+        }
         return;
     }
     const void* block = state_.terrain.matrix.posts.data();
     const bool newTerrain = block != mappedTerrain_;
     if (newTerrain || command == cmd::LevelAirbases || command == cmd::MendTheater ||
         command == cmd::UndoTerrain || command == cmd::RedoTerrain) {
-        if (!mapPanel_->isVisible() && options_.mode == RunMode::Interactive) {
-            mapPanel_->show();
-            placeSplitter();
+        if (centre_->currentWidget() != mapPanel_ && options_.mode == RunMode::Interactive) {
+            centre_->setCurrentWidget(mapPanel_);
+            scheduleMapRoom();
         }
         mappedTerrain_ = block;
         mapView_->terrainChanged(newTerrain);
     }
     mapView_->update();
+}
+
+void MainWindow::setTileAt(std::int32_t mapX, std::int32_t mapY) {
+    state_.tools.tileX = mapX;
+    state_.tools.tileY = mapY;
+    runCommand(cmd::SetTile);
 }
 
 void MainWindow::selectRowFromMap(std::size_t row) {
@@ -842,6 +1009,9 @@ void MainWindow::runWork(int command, const std::function<void()>& work) {
     work();
     mapView_->setFrozen(false);
     busy_ = false;
+    if (!state_.audit.done) {
+        auditDock_->hide(); // no audit came back
+    }
     syncMap(command);
     showStartFolder();
     // Always render: a checkable entry toggles itself when clicked, the model says what holds.
@@ -874,6 +1044,7 @@ void MainWindow::handleCloseRequest() {
     }
     closeRequested_ = true;
     posted_.clear();
+    savePanels();
     vantor::handleCloseRequest(state_, platform_);
     close();
     QCoreApplication::quit();
@@ -885,6 +1056,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         posted_.push_back(0);
         return;
     }
+    savePanels();
     if (!closeRequested_) {
         closeRequested_ = true;
         vantor::handleCloseRequest(state_, platform_);

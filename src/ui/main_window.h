@@ -11,11 +11,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QSettings;
-class QSplitter;
+class QStackedWidget;
 class QToolBar;
 
 namespace vantor::ui {
@@ -31,6 +33,7 @@ class ProgressDialog;
 class MapView;
 class AuditPanel;
 class DiffDialog;
+class SetTilePicker;
 
 struct MainWindowOptions {
     RunMode mode = RunMode::Interactive;
@@ -66,7 +69,11 @@ class MainWindow : public QMainWindow {
     ListView* listView() const { return listView_; }
     MapView* mapView() const { return mapView_; }
     QWidget* mapPanel() const { return mapPanel_; }
-    QSplitter* splitter() const { return splitter_; }
+    // The panels beside the map: the list, the audit and the comparison of two versions.
+    QDockWidget* listPanel() const { return listDock_; }
+    QDockWidget* auditDock() const { return auditDock_; }
+    QDockWidget* comparisonPanel() const { return diffDock_; }
+    DiffDialog* comparison() const { return diff_; }
     QLabel* startFolderLabel() const { return startFolderLabel_; }
     AuditPanel* auditPanel() const { return auditPanel_; }
     // Shows the unused-identifier dialog modally; tests may take it over before it runs.
@@ -80,8 +87,14 @@ class MainWindow : public QMainWindow {
     std::function<void(DiffDialog&)> diffShown;
     bool closeRequested() const { return closeRequested_; }
 
+    // Set Tile at a post (a right-click on the map): the picker, then the pair commit.
+    void setTileAt(std::int32_t mapX, std::int32_t mapY);
+    // Shows the Set Tile picker modally (true for Set Tile); tests may take it over.
+    std::function<bool(SetTilePicker&)> setTilePickerShown;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void buildPlatform();
@@ -105,8 +118,13 @@ class MainWindow : public QMainWindow {
     void compareWithBaseline();
     // Save Page... (true) or Save JSON... (false) of the comparison window.
     void saveDiff(bool page);
-    // The list as wide as its columns (or as the user last left it), the map beside it.
-    void placeSplitter();
+    QDockWidget* addPanel(const QString& title, const QString& name, QWidget* content,
+                          Qt::DockWidgetArea area);
+    // The map keeps at least half the window's width: the docked panels give way.
+    void keepMapRoom();
+    void scheduleMapRoom();
+    void savePanels();
+    void closeComparison();
     void selectRowFromMap(std::size_t row);
 
     MainWindowOptions options_;
@@ -120,7 +138,13 @@ class MainWindow : public QMainWindow {
     ListView* listView_ = nullptr;
     MapView* mapView_ = nullptr;
     QWidget* mapPanel_ = nullptr;
-    QSplitter* splitter_ = nullptr;
+    QStackedWidget* centre_ = nullptr; // the map panel, or a hint until terrain is open
+    QDockWidget* listDock_ = nullptr;
+    QDockWidget* auditDock_ = nullptr;
+    QDockWidget* diffDock_ = nullptr;
+    DiffDialog* diff_ = nullptr;
+    bool mapRoomPending_ = false;
+    bool listSized_ = false; // the first list of the run was given its columns' width
     QLabel* startFolderLabel_ = nullptr;
     AuditPanel* auditPanel_ = nullptr;
     const void* mappedTerrain_ = nullptr; // the matrix block the map shows

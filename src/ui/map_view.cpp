@@ -436,52 +436,103 @@ void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
     painter.restore();
 }
 
+std::vector<LegendEntry> MapView::legendRows() const {
+    return legendEntries(
+        mode_,
+        legendContent(markers(), state_.audit.done ? &state_.audit.last.report.findings : nullptr,
+                      state_.diff.done && !state_.diff.last.same()));
+}
+
+// What the legend must not cover: the selected finding and the selected change.
+std::vector<std::pair<double, double>> MapView::legendKeepClear() const {
+    const MapTransform t = transform();
+    std::vector<std::pair<double, double>> points;
+    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
+    if (state_.audit.done && selectedFinding_ >= 0 &&
+        static_cast<std::size_t>(selectedFinding_) < findings.size()) {
+        const AuditFinding& f = findings[static_cast<std::size_t>(selectedFinding_)];
+        points.emplace_back(t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5));
+    }
+    if (selectedChange_) {
+        points.emplace_back(t.screenX(selectedChange_->x() + 0.5),
+                            t.screenY(selectedChange_->y() + 0.5));
+    }
+    return points;
+}
+
+QRect MapView::legendRect() const {
+    const int rows = legendCollapsed_ ? 0 : static_cast<int>(legendRows().size());
+    const int width = 150;
+    const int height = legendLine * (rows + 1) + 8;
+    const LegendBox box =
+        placeLegend(legendCorner_, this->width(), this->height(), width, height, legendKeepClear());
+    return {box.left, box.top, width, height};
+}
+
 void MapView::paintLegend(QPainter& painter) {
-    const std::vector<LegendEntry> entries = legendEntries(mode_);
-    // While a comparison is shown, its marks: a swatch for the posts, rings for objectives.
-    const std::pair<const char*, QColor> changeRows[] = {
-        {"Post changed", QColor::fromRgb(changedPostColour)},
-        {"Objective added", QColor::fromRgb(objectChangeColour("added"))},
-        {"Objective deleted", QColor::fromRgb(objectChangeColour("deleted"))},
-        {"Objective changed", QColor::fromRgb(objectChangeColour("changed"))},
-    };
-    const int changes = state_.diff.done ? static_cast<int>(std::size(changeRows)) : 0;
-    const int line = 16;
-    const QRect box(width() - 150, 8, 142, (static_cast<int>(entries.size()) + changes) * line + 8);
+    const std::vector<LegendEntry> entries = legendRows();
+    const QRect box = legendRect();
+    painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.fillRect(box, QColor(255, 255, 255, 210));
+    painter.fillRect(box, QColor(255, 255, 255, 220));
+    painter.setPen(QColor(0, 0, 0, 120));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
     painter.setPen(Qt::black);
     int y = box.top() + 4;
+    // The title: a click folds the legend to it or opens it again, a drag moves it.
+    QFont bold = painter.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.drawText(
+        QRect(box.left() + 6, y, box.width() - 12, legendLine), Qt::AlignVCenter | Qt::AlignLeft,
+        legendCollapsed_ ? QString::fromUtf8("Legend \u25b8") : QString::fromUtf8("Legend \u25be"));
+    painter.setFont(font());
+    y += legendLine;
+    if (legendCollapsed_) {
+        painter.restore();
+        return;
+    }
     for (const LegendEntry& e : entries) {
         const QRect icon(box.left() + 6, y, markerSpriteSize, markerSpriteSize - 1);
-        if (e.markerKind >= 0) {
+        const QColor colour = QColor::fromRgba(e.colour);
+        switch (e.swatch) {
+        case LegendSwatch::Marker: {
             MapMarker m;
             m.kind = static_cast<MarkerKind>(e.markerKind);
             painter.drawImage(icon.topLeft(), sprite(m));
-        } else {
-            painter.fillRect(icon.adjusted(1, 2, -1, -2), QColor::fromRgba(e.colour));
+            break;
         }
-        painter.drawText(QRect(icon.right() + 6, y, box.width() - 30, line),
-                         Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(e.label));
-        y += line;
-    }
-    for (int i = 0; i < changes; ++i) {
-        const auto& [label, colour] = changeRows[i];
-        const QRect icon(box.left() + 6, y, markerSpriteSize, markerSpriteSize - 1);
-        if (i == 0) {
+        case LegendSwatch::Colour:
+            painter.fillRect(icon.adjusted(1, 2, -1, -2), colour);
+            break;
+        case LegendSwatch::Finding: {
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            const QPainterPath path = findingShape(e.shape, QRectF(icon).center(), 4.5);
+            painter.strokePath(path,
+                               QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.fillPath(path, colour);
+            painter.strokePath(path, QPen(Qt::black, 1));
+            painter.restore();
+            break;
+        }
+        case LegendSwatch::ChangedPost:
             painter.fillRect(icon.adjusted(4, 4, -4, -4), colour);
-        } else {
+            break;
+        case LegendSwatch::ChangeRing:
             painter.save();
             painter.setRenderHint(QPainter::Antialiasing, true);
             painter.setPen(QPen(colour, 2));
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(QRectF(icon).adjusted(1.5, 1, -1.5, -1));
             painter.restore();
+            break;
         }
-        painter.drawText(QRect(icon.right() + 6, y, box.width() - 30, line),
-                         Qt::AlignVCenter | Qt::AlignLeft, label);
-        y += line;
+        painter.drawText(QRect(icon.right() + 6, y, box.width() - 30, legendLine),
+                         Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(e.label));
+        y += legendLine;
     }
+    painter.restore();
 }
 
 void MapView::wheelEvent(QWheelEvent* event) {
@@ -501,10 +552,22 @@ void MapView::wheelEvent(QWheelEvent* event) {
 }
 
 void MapView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton && !state_.terrain.matrix.empty()) {
+        const MapTransform t = transform();
+        const QPointF at = event->position();
+        const std::int64_t x = t.postX(at.x());
+        const std::int64_t y = t.postY(at.y());
+        if (state_.terrain.matrix.contains(x, y)) {
+            emit postMenuRequested(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
+                                   event->globalPosition().toPoint());
+        }
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         pressAt_ = event->position().toPoint();
         lastDrag_ = pressAt_;
-        dragging_ = true;
+        onLegend_ = legendShown_ && legendRect().contains(pressAt_);
+        dragging_ = !onLegend_;
     }
 }
 
@@ -527,6 +590,16 @@ void MapView::mouseReleaseEvent(QMouseEvent* event) {
     }
     dragging_ = false;
     const QPoint at = event->position().toPoint();
+    if (onLegend_) {
+        onLegend_ = false;
+        if ((at - pressAt_).manhattanLength() > 3) {
+            legendCorner_ = nearestCorner(at.x(), at.y(), width(), height()); // dragged away
+        } else if (at.y() < legendRect().top() + legendLine + 4) {
+            legendCollapsed_ = !legendCollapsed_; // its title clicked
+        }
+        update();
+        return;
+    }
     if ((at - pressAt_).manhattanLength() > 3) {
         return; // a drag, not a click
     }
@@ -570,6 +643,16 @@ bool MapView::saveImage(const QString& path, QString& error,
 
 void MapView::setLegendShown(bool shown) {
     legendShown_ = shown;
+    update();
+}
+
+void MapView::setLegendCollapsed(bool collapsed) {
+    legendCollapsed_ = collapsed;
+    update();
+}
+
+void MapView::setLegendCorner(LegendCorner corner) {
+    legendCorner_ = corner;
     update();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 #include <QThreadPool>
 #include <QWidget>
 #include <functional>
@@ -56,6 +57,13 @@ class MapView : public QWidget {
                    const std::function<void(const char*)>& stage = {});
 
     void setLegendShown(bool shown);
+    // Where the legend stands now (the user's corner, or another that keeps the selection clear)
+    // and its rows; folded, only its title shows.
+    QRect legendRect() const;
+    std::vector<LegendEntry> legendRows() const;
+    void setLegendCollapsed(bool collapsed);
+    bool legendCollapsed() const { return legendCollapsed_; }
+    void setLegendCorner(LegendCorner corner);
     // The audit finding (its position among the last audit's findings) ringed on the map, or
     // none (-1). Every finding of the last audit is a marker of its check.
     void setSelectedFinding(int finding);
@@ -71,6 +79,8 @@ class MapView : public QWidget {
 
   signals:
     void markerClicked(std::size_t row);
+    // A right-click on a post of the map: its menu, at that point of the screen.
+    void postMenuRequested(std::int32_t mapX, std::int32_t mapY, QPoint globalAt);
     void hovered(const QString& text);
 
   protected:
@@ -89,6 +99,7 @@ class MapView : public QWidget {
     const QImage& sprite(const MapMarker& marker);
     std::vector<MapMarker> markers() const;
     void paintLegend(QPainter& painter);
+    std::vector<std::pair<double, double>> legendKeepClear() const;
     void paintFindings(QPainter& painter, const MapTransform& t);
     void paintChanges(QPainter& painter, const MapTransform& t);
 
@@ -104,6 +115,10 @@ class MapView : public QWidget {
     QThreadPool pool_;
     std::map<std::tuple<int, int, bool>, QImage> sprites_;
     bool legendShown_ = true;
+    bool legendCollapsed_ = false;
+    LegendCorner legendCorner_ = LegendCorner::TopRight;
+    bool onLegend_ = false; // the mouse went down on the legend
+    static constexpr int legendLine = 16;
     QPoint pressAt_;
     QPoint lastDrag_;
     bool dragging_ = false;

@@ -24,12 +24,12 @@ TEST(MenuModel, MainMenuHasEveryItemInOrderWithItsStartingState) {
     EXPECT_EQ(model.menus[TheaterMenu].title, "Theater");
     EXPECT_EQ(model.menus[HelpMenu].title, "Help");
 
-    EXPECT_EQ(
-        describeMenu(model.menus[FileMenu]),
-        (Lines{"10203 &Open  Source csv File...", "10215 Open &L2 Terrain file ...",
-               "10233 &Close Output Files (greyed)", "10205 &Export Objects ...", "---",
-               "10228 Load L2M &Matrix File... (greyed)", "10227 &Save L2M Matrix... (greyed)",
-               "---", "10240 Start Folder...", "---", "10202 E&xit"}));
+    EXPECT_EQ(describeMenu(model.menus[FileMenu]),
+              (Lines{"10203 &Open  Source csv File...", "10215 Open &L2 Terrain file ...",
+                     "10248 Close &Terrain (greyed)", "10233 &Close Output Files (greyed)",
+                     "10205 &Export Objects ...", "---", "10228 Load L2M &Matrix File... (greyed)",
+                     "10227 &Save L2M Matrix... (greyed)", "---", "10240 Start Folder...", "---",
+                     "10202 E&xit"}));
     EXPECT_EQ(describeMenu(model.menus[EditMenu]),
               (Lines{"10208 &Find ...", "10213 &Clear All Selections", "10211 &Select Objects",
                      "10230 &Delete Selected", "---", "10243 &Undo (greyed)",
@@ -45,6 +45,7 @@ TEST(MenuModel, MainMenuHasEveryItemInOrderWithItsStartingState) {
                      "10237 Check &City and Junction Objects (greyed)",
                      "---",
                      "10222 &Find L2 Info... (greyed)",
+                     "10247 Set T&ile... (greyed)",
                      "10224 &List Unused Objective ID's  (greyed)",
                      "---",
                      "10236 Remove Object &Links",

@@ -25,6 +25,7 @@ Lines recentLines(const ApplicationState& state) {
     const Lines all = testing::describeMenu(state.menu.menus[FileMenu]);
     const Lines fixedStart{"10203 &Open  Source csv File...",
                            "10215 Open &L2 Terrain file ...",
+                           "10248 Close &Terrain (greyed)",
                            "10233 &Close Output Files (greyed)",
                            "10205 &Export Objects ...",
                            "---",

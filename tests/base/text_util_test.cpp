@@ -81,5 +81,11 @@ TEST(TextUtil, FormatWithIntReplacesTheFirstPlaceholder) {
     EXPECT_EQ(formatWithInt("none", 1), "none");
 }
 
+TEST(TextUtil, ACountTakesTheWordOfItsNumber) {
+    EXPECT_EQ(countText(0, "tile", "tiles"), "0 tiles");
+    EXPECT_EQ(countText(1, "tile", "tiles"), "1 tile");
+    EXPECT_EQ(countText(24, "repair", "repairs"), "24 repairs");
+}
+
 } // namespace
 } // namespace vantor

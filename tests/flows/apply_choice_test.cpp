@@ -1,7 +1,10 @@
+#include "app/application_state.h"
 #include "app/commands.h"
 #include "flows/mend_flow.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace vantor {
 namespace {
@@ -93,6 +96,70 @@ TEST(ApplyChoice, EachCheckCountsWhatIsNewSinceTheBaseline) {
     EXPECT_EQ(report.baseline->fresh, 2u);
     compareWithBaseline(report, {}, "empty.json");
     EXPECT_EQ(report.outcomes[auditIndex(AuditCheck::Roads)].fresh, 2u) << "counted again, anew";
+}
+
+// After an Apply the selection goes to the next finding of the same check that is still found;
+// at the end of the check, back to the one before; none when the check is gone.
+TEST(ApplyChoice, TheNextFindingAfterAnApplyIsOfTheSameCheck) {
+    AuditReport before;
+    before.findings = {tileFinding(AuditCheck::Roads, 1, 1),   // 0
+                       tileFinding(AuditCheck::Roads, 2, 2),   // 1
+                       tileFinding(AuditCheck::Roads, 3, 3),   // 2
+                       tileFinding(AuditCheck::Roads, 4, 4),   // 3
+                       tileFinding(AuditCheck::Rivers, 5, 5)}; // 4
+    const auto without = [&](std::initializer_list<std::size_t> gone) {
+        AuditReport after;
+        for (std::size_t i = 0; i < before.findings.size(); ++i) {
+            if (std::find(gone.begin(), gone.end(), i) == gone.end()) {
+                after.findings.push_back(before.findings[i]);
+            }
+        }
+        return after;
+    };
+    struct Case {
+        const char* name;
+        std::size_t applied;
+        AuditReport after;
+        std::optional<std::size_t> next;
+    };
+    const Case cases[] = {
+        {"the next one", 1, without({1}), 1},
+        {"a gap's two breaks went together", 1, without({1, 2}), 1},
+        {"the last of the check: the one before", 3, without({3}), 2},
+        {"the check's last finding: none", 4, without({4}), std::nullopt},
+        {"nothing went: the next all the same", 0, without({}), 1},
+        {"no such finding", 9, without({}), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(nextFindingAfterApply(before, c.applied, c.after), c.next);
+    }
+    AuditReport moved = without({0, 1, 2, 3});
+    moved.findings.insert(moved.findings.begin(), tileFinding(AuditCheck::Roads, 8, 8));
+    EXPECT_EQ(nextFindingAfterApply(before, 0, moved), 0u) << "a road finding found anew";
+}
+
+TEST(ApplyChoice, ApplyAllAsksWithTheCountAndTheFiles) {
+    ApplicationState state;
+    state.files.inputs.held = {{{}, "/t/Theater.L2"}, {{}, "/t/Theater.O2"}};
+    TheaterAudit audit;
+    audit.report.findings = {tileFinding(AuditCheck::Roads, 1, 1),
+                             tileFinding(AuditCheck::Roads, 2, 2),
+                             tileFinding(AuditCheck::Rivers, 3, 3), parentFinding(40)};
+    audit.report.findings.push_back(tileFinding(AuditCheck::Roads, 3, 3));
+    audit.report.findings.back().suggestions.clear(); // not counted: nothing to apply
+    EXPECT_EQ(applyAllQuestion(state, audit, 0, chooseRepairs(audit, 0, true)),
+              "Apply the first repair of 2 findings of the check roads?\r\n\r\n2 tiles are changed "
+              "and the terrain pair is written back: /t/Theater.L2 and /t/Theater.O2. The pair it "
+              "replaces is kept in its history (Edit > Undo).");
+    EXPECT_EQ(applyAllQuestion(state, audit, 2, chooseRepairs(audit, 2, true)),
+              "Apply the first repair of 1 finding of the check rivers?\r\n\r\n1 tile is changed "
+              "and the terrain pair is written back: /t/Theater.L2 and /t/Theater.O2. The pair it "
+              "replaces is kept in its history (Edit > Undo).");
+    audit.inputs = {{"source", "/t/Objectives.csv", 2}};
+    EXPECT_EQ(applyAllQuestion(state, audit, 3, chooseRepairs(audit, 3, true)),
+              "Apply the first repair of 1 finding of the check parents?\r\n\r\n1 Parent is set in "
+              "a new export, asked for next; /t/Objectives.csv stays as it is.");
 }
 
 } // namespace

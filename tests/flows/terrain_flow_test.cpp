@@ -1,5 +1,6 @@
 #include "app/commands.h"
 #include "app/recent_files.h"
+#include "app/shell_texts.h"
 #include "app/startup.h"
 #include "flows/dispatcher.h"
 #include "sample/sample_theater.h"
@@ -272,6 +273,51 @@ TEST(TerrainFlow, AMatrixOfAnotherSizeIsRefusedAndTerrainStaysClosed) {
     EXPECT_EQ(scripted.messages[0].title, "L2M Matrix Error");
     EXPECT_FALSE(later.terrain.terrainOpen);
     EXPECT_EQ(later.theater.xMapExtent, 1024);
+}
+
+// Close Terrain: asked first while an unsaved audit would go with it; then the terrain commands
+// are greyed, the open ones enabled, the theater's own geometry is back, and a terrain opens
+// again.
+TEST(TerrainFlow, CloseTerrainAsksForAnUnsavedAuditAndLetsTerrainOpenAgain) {
+    Session s;
+    EXPECT_FALSE(s.run(cmd::CloseTerrain)) << "nothing open: nothing to close";
+    EXPECT_TRUE(s.scripted.messages.empty());
+    ASSERT_TRUE(s.openTerrain(s.l2));
+    EXPECT_EQ(s.menuState(cmd::CloseTerrain), ItemState::Enabled);
+    const TheaterDefinition opened = s.state.theater;
+    const std::string folder = s.state.terrain.terrainDirectory;
+    s.state.audit.done = true;
+    s.state.audit.last.report.findings.resize(1);
+
+    s.scripted.answers = {MessageAnswer::No};
+    EXPECT_FALSE(s.run(cmd::CloseTerrain));
+    ASSERT_EQ(s.messages().size(), 1u);
+    EXPECT_EQ(s.messages()[0], "Close Terrain: The audit of this terrain (1 finding) has not been "
+                               "saved as a page or JSON and is closed with the terrain.\r\n\r\n"
+                               "Close the terrain?");
+    EXPECT_TRUE(s.state.terrain.terrainOpen);
+
+    s.state.audit.saved = true; // its page was written: nothing to ask
+    EXPECT_TRUE(s.run(cmd::CloseTerrain));
+    EXPECT_EQ(s.messages().size(), 1u);
+    EXPECT_FALSE(s.state.terrain.terrainOpen);
+    EXPECT_TRUE(s.state.terrain.matrix.empty());
+    EXPECT_FALSE(s.state.audit.done);
+    EXPECT_TRUE(s.state.files.inputs.held.empty());
+    EXPECT_EQ(s.state.terrain.terrainDirectory, folder) << "the next dialog starts there";
+    EXPECT_EQ(s.scripted.titles.back(), texts::programName);
+    for (int id : {cmd::OpenL2Terrain, cmd::LoadL2mMatrix}) {
+        EXPECT_EQ(s.menuState(id), ItemState::Enabled) << id;
+    }
+    for (int id : {cmd::CloseTerrain, cmd::SaveL2mMatrix, cmd::CheckRoads, cmd::AuditTheater,
+                   cmd::SetTile, cmd::FindL2Info, cmd::UndoTerrain}) {
+        EXPECT_EQ(s.menuState(id), ItemState::Greyed) << id;
+    }
+    EXPECT_EQ(s.state.theater.xSections, opened.xSections) << "the sample's ini names its size";
+
+    ASSERT_TRUE(s.openTerrain(s.l2));
+    EXPECT_TRUE(s.state.terrain.terrainOpen);
+    EXPECT_EQ(s.menuState(cmd::CloseTerrain), ItemState::Enabled);
 }
 
 TEST(TerrainFlow, FindL2InfoNeedsTerrainAndKeepsOneWindow) {

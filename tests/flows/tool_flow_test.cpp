@@ -251,7 +251,8 @@ TEST(ToolFlows, ASourceReadOnlyInPartWritesNothing) {
             at = text.find('\n', at) + 1;
         }
         std::ofstream file(s.source, std::ios::binary | std::ios::trunc);
-        file << text.substr(0, at) << std::string(maxLineLength + (std::size_t{1} << 20), 'x') << "\r\n"
+        file << text.substr(0, at) << std::string(maxLineLength + (std::size_t{1} << 20), 'x')
+             << "\r\n"
              << text.substr(at);
     }
     const std::string earlier = "an earlier file\n";

@@ -1,6 +1,8 @@
 #include "map/map_overlay.h"
 #include "map/map_render.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace vantor {
@@ -234,19 +236,74 @@ TEST(MapRender, SectionLinesAtCloseZoomOnly) {
     EXPECT_EQ(image.at(0, 5), map_colors::sea);
 }
 
-TEST(MapLegend, NamesEveryColourAndMarker) {
-    const auto relief = legendEntries(MapMode::Relief);
-    const auto tiles = legendEntries(MapMode::Tiles);
+TEST(MapLegend, NamesEveryColourAndOnlyTheMarksDrawn) {
+    const auto labels = [](const std::vector<LegendEntry>& entries) {
+        std::vector<std::string> out;
+        for (const LegendEntry& e : entries) {
+            out.push_back(e.label);
+        }
+        return out;
+    };
+    const auto relief = legendEntries(MapMode::Relief, {});
     EXPECT_EQ(relief.front().label, "Sea");
     EXPECT_EQ(relief.front().colour, map_colors::sea);
-    EXPECT_EQ(std::count_if(tiles.begin(), tiles.end(),
-                            [](const LegendEntry& e) { return e.markerKind >= 0; }),
-              markerKinds);
-    EXPECT_NE(std::find_if(tiles.begin(), tiles.end(),
-                           [](const LegendEntry& e) { return e.label == "Road"; }),
-              tiles.end());
+    EXPECT_EQ(relief.size(), 5u); // nothing drawn over the map: its colours alone
+    const auto tiles = legendEntries(MapMode::Tiles, {});
+    const std::vector<std::string> tileLabels = labels(tiles);
+    EXPECT_NE(std::ranges::find(tileLabels, "Road"), tileLabels.end());
+
+    // Two cities, a road break from a report, audit findings of two checks (one of them
+    // twice) and a comparison: each mark once, the findings in the page's shape and colour.
+    std::vector<MapMarker> markers(3);
+    markers[0].kind = MarkerKind::City;
+    markers[1].kind = MarkerKind::RoadBreak;
+    markers[2].kind = MarkerKind::City;
+    std::vector<AuditFinding> findings(3);
+    findings[0].check = AuditCheck::Roads;
+    findings[1].check = AuditCheck::Bridges;
+    findings[2].check = AuditCheck::Roads;
+    const auto drawn = legendEntries(MapMode::Relief, legendContent(markers, &findings, true));
+    const std::vector<std::string> all = labels(drawn);
+    const std::vector<std::string> marks(all.begin() + 5, all.end());
+    EXPECT_EQ(marks,
+              (std::vector<std::string>{"City", markerLabel(MarkerKind::RoadBreak), "Audit: roads",
+                                        "Audit: bridges", "Post changed", "Objective added",
+                                        "Objective deleted", "Objective changed"}));
+    const LegendEntry& roads = drawn[7];
+    EXPECT_EQ(roads.swatch, LegendSwatch::Finding);
+    EXPECT_STREQ(roads.shape, auditCheckStyle(AuditCheck::Roads).shape);
+    EXPECT_EQ(roads.colour & 0xffffffu,
+              std::strtoul(auditCheckStyle(AuditCheck::Roads).colour + 1, nullptr, 16));
     EXPECT_NE(hypsometric(0), hypsometric(9500));
     EXPECT_EQ(hypsometric(9500), argb(245, 245, 245));
+}
+
+// The legend stays in the user's corner unless the selection is under it; then it moves to the
+// next corner that leaves every such point clear.
+TEST(MapLegend, KeepsTheSelectionInSight) {
+    struct Case {
+        LegendCorner preferred;
+        std::vector<std::pair<double, double>> clear;
+        std::int32_t left, top;
+        LegendCorner corner;
+    };
+    const Case cases[] = {
+        {LegendCorner::TopRight, {}, 842, 8, LegendCorner::TopRight},
+        {LegendCorner::TopRight, {{900, 40}}, 8, 8, LegendCorner::TopLeft},
+        {LegendCorner::TopRight, {{900, 40}, {50, 40}}, 8, 492, LegendCorner::BottomLeft},
+        {LegendCorner::BottomLeft, {{50, 550}}, 842, 492, LegendCorner::BottomRight},
+        {LegendCorner::TopLeft, {{500, 300}}, 8, 8, LegendCorner::TopLeft},
+        // Just outside the box but within a ring's reach of it.
+        {LegendCorner::TopRight, {{835, 40}}, 8, 8, LegendCorner::TopLeft},
+    };
+    for (const Case& c : cases) {
+        const LegendBox box = placeLegend(c.preferred, 1000, 600, 150, 100, c.clear);
+        EXPECT_EQ(box.left, c.left);
+        EXPECT_EQ(box.top, c.top);
+        EXPECT_EQ(box.corner, c.corner);
+    }
+    EXPECT_EQ(nearestCorner(10, 590, 1000, 600), LegendCorner::BottomLeft);
+    EXPECT_EQ(nearestCorner(990, 10, 1000, 600), LegendCorner::TopRight);
 }
 
 } // namespace

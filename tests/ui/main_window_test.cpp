@@ -3,6 +3,7 @@
 #include "app/progress.h"
 #include "app/recent_files.h"
 #include "flows/audit_flow.h"
+#include "flows/set_tile_flow.h"
 #include "objectives/export_format.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
@@ -19,6 +20,7 @@
 #include "ui/map_view.h"
 #include "ui/progress_dialog.h"
 #include "ui/scan_parameters_dialog.h"
+#include "ui/set_tile_dialog.h"
 #include "ui/tool_dialogs.h"
 
 #ifndef _WIN32
@@ -29,6 +31,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +41,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
@@ -160,6 +164,7 @@ class MainWindowTest : public QObject {
         const QList<Item> file = itemsOf(topMenu(*w, 0));
         const QList<std::pair<QString, bool>> expectedFile{{"&Open  Source csv File...", true},
                                                            {"Open &L2 Terrain file ...", true},
+                                                           {"Close &Terrain", false},
                                                            {"&Close Output Files", false},
                                                            {"&Export Objects ...", true},
                                                            {"---", true},
@@ -194,6 +199,7 @@ class MainWindowTest : public QObject {
                                            "Check &City and Junction Objects",
                                            "---",
                                            "&Find L2 Info...",
+                                           "Set T&ile...",
                                            "&List Unused Objective ID's ",
                                            "---",
                                            "Remove Object &Links",
@@ -206,11 +212,12 @@ class MainWindowTest : public QObject {
                                            "---",
                                            "Audit Theater...",
                                            "Compare Versions..."}));
-        QCOMPARE(greyed, QStringList({"Check Roa&ds ...", "Check &Rivers ...",
-                                      "Check &Transition Tiles", "&Generate Section Report...",
-                                      "Output Te&xt Version...", "Place Bridges ...",
-                                      "Check &City and Junction Objects", "&Find L2 Info...",
-                                      "&List Unused Objective ID's ", "Audit Theater..."}));
+        QCOMPARE(greyed,
+                 QStringList({"Check Roa&ds ...", "Check &Rivers ...", "Check &Transition Tiles",
+                              "&Generate Section Report...", "Output Te&xt Version...",
+                              "Place Bridges ...", "Check &City and Junction Objects",
+                              "&Find L2 Info...", "Set T&ile...", "&List Unused Objective ID's ",
+                              "Audit Theater..."}));
 
         QMenu* help = topMenu(*w, 4);
         QCOMPARE(help->actions().size(), 2);
@@ -997,52 +1004,70 @@ class MainWindowTest : public QObject {
         actions->hide();
     }
 
-    // Once terrain opens, the list keeps room for all its columns beside the map; the width the
-    // user leaves it at is the width of the next run.
-    void theListStaysWideEnoughBesideTheMap() {
+    // The list, the audit and the comparison are panels around the map: with all three open
+    // in a 1600 x 1000 window the map keeps half the width, and where the user leaves a panel
+    // is where the next run puts it.
+    void thePanelsLeaveTheMapHalfTheWindowAndAreRemembered() {
         testing::TempDir theater;
-        QVERIFY(writeSample(theater, 8));
+        QVERIFY(writeSample(theater, 16));
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
         {
             MainWindow w(optionsFor(theater));
             w.startUp();
-            w.resize(1344, 1000);
+            w.resize(1600, 1000);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             std::deque<std::string> answers = {l2, source};
             answerFilesInTurn(w, answers);
+            QStringList messages;
+            collectMessages(w, messages);
             w.runCommand(cmd::OpenL2Terrain);
             QVERIFY(w.mapPanel()->isVisible());
             w.runCommand(cmd::OpenSourceCsv);
             QTRY_VERIFY(w.listView()->model() != nullptr && w.listView()->model()->rowCount() > 0);
+            w.menuAction(cmd::AuditTheater)->trigger();
+            QTRY_VERIFY(w.auditDock()->isVisible());
+            // A comparison of the terrain with itself, beside the audit in a tab.
+            const std::string later = (theater.path / "Later.L2M").string();
+            QVERIFY(saveL2m(w.state().terrain.matrix, later, {}).ok());
+            answers = {later, source};
+            w.diffShown = [](DiffDialog&) {};
+            w.menuAction(cmd::CompareVersions)->trigger();
+            QTRY_VERIFY(w.comparisonPanel()->isVisible());
+            QVERIFY(w.state().diff.done); // kept while its panel is open
+            QVERIFY(w.tabifiedDockWidgets(w.auditDock()).contains(w.comparisonPanel()));
+            QTRY_VERIFY2(w.mapPanel()->width() >= 800,
+                         qPrintable(QString::number(w.mapPanel()->width())));
+            QVERIFY(w.listPanel()->isVisible());
+            QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/panels_1600.png"));
+            // Closing the comparison's panel ends it.
+            w.comparisonPanel()->close();
+            QTRY_VERIFY(!w.state().diff.done);
+            // The user puts the audit under the map and closes the list.
+            w.addDockWidget(Qt::BottomDockWidgetArea, w.auditDock());
+            w.listPanel()->close();
             QCoreApplication::processEvents();
-            QHeaderView* header = w.listView()->header();
-            QCOMPARE(header->count(), 6);
-            QVERIFY2(w.listView()->viewport()->width() >= header->length(),
-                     qPrintable(QString("%1 < %2")
-                                    .arg(w.listView()->viewport()->width())
-                                    .arg(header->length())));
-            QVERIFY(w.mapPanel()->width() >= 400);
-            QDir().mkpath(VANTOR_SCREENSHOT_DIR);
-            QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/list_beside_map.png"));
-
-            // The user drags the splitter.
-            QSplitter* splitter = w.splitter();
-            const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
-            splitter->setSizes({520, total - 520});
-            emit splitter->splitterMoved(520, 1);
+            QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/panels_moved.png"));
+            w.close();
         }
         MainWindow again(optionsFor(theater));
         again.startUp();
-        again.resize(1344, 1000);
+        again.resize(1600, 1000);
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
-        std::deque<std::string> answers = {l2};
+        QVERIFY(!again.auditDock()->isVisible()); // no audit yet
+        QVERIFY(!again.listPanel()->isVisible());
+        std::deque<std::string> answers = {l2, source, source};
         answerFilesInTurn(again, answers);
         again.runCommand(cmd::OpenL2Terrain);
-        QVERIFY(again.mapPanel()->isVisible());
-        QCOMPARE(again.splitter()->sizes().value(0), 520);
+        again.menuAction(cmd::AuditTheater)->trigger();
+        QTRY_VERIFY(again.auditDock()->isVisible());
+        QCOMPARE(again.dockWidgetArea(again.auditDock()), Qt::BottomDockWidgetArea);
+        // A list opened brings its panel back.
+        again.runCommand(cmd::OpenSourceCsv);
+        QTRY_VERIFY(again.listPanel()->isVisible());
+        QTRY_VERIFY(again.mapPanel()->width() >= 800);
     }
 
     // Esc in the progress window stops the radar run between objects: nothing is written and a
@@ -1432,20 +1457,60 @@ class MainWindowTest : public QObject {
             w.mapView()->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_repair_tiles.png"));
         w.mapView()->setMode(MapMode::Relief);
 
-        // One gap filled: both of its breaks go.
+        // One gap filled: both of its breaks go. No message box: the status bar and the panel
+        // say what was done, the panel stays and the next road finding is selected.
+        const qsizetype said = messages.size();
+        const AuditFinding applied =
+            w.state()
+                .audit.last.report.findings[static_cast<std::size_t>(rowOf(AuditCheck::Roads))];
         w.auditPanel()->applyButton()->click();
         QTRY_COMPARE(count(AuditCheck::Roads), roads - 2);
-        QVERIFY2(messages.last().startsWith("Repairs Applied:  1 of 1 repairs put in place."),
-                 qPrintable(messages.last()));
+        QCOMPARE(messages.size(), said);
+        QVERIFY(w.auditDock()->isVisible());
+        const QString status = w.statusBar()->currentMessage();
+        QVERIFY2(status.startsWith("The repair was put in place.") &&
+                     status.contains(QString::fromStdString(l2)),
+                 qPrintable(status));
+        QCOMPARE(w.auditPanel()->workDone()->text(), status);
+        const int next = w.auditPanel()->currentFinding();
+        QVERIFY(next >= 0);
+        const AuditFinding& nextFinding =
+            w.state().audit.last.report.findings[static_cast<std::size_t>(next)];
+        QCOMPARE(nextFinding.check, AuditCheck::Roads);
+        QVERIFY(nextFinding.mapX != applied.mapX || nextFinding.mapY != applied.mapY);
+        QCOMPARE(w.mapView()->selectedFinding(), next);
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_applied.png"));
         QVERIFY(std::filesystem::exists(l2 + ".bak"));
         QVERIFY(w.menuAction(cmd::UndoTerrain)->isEnabled());
         QCOMPARE(w.menuAction(cmd::UndoTerrain)->text(), QString("&Undo Mend of 1 tile"));
         const std::string afterRoad = slurpFile(l2);
 
-        // Every river break at once.
+        // Every river break at once, after a question that says how many and where; No changes
+        // nothing.
         findings->setCurrentItem(findings->topLevelItem(rowOf(AuditCheck::Rivers)));
+        QStringList asked;
+        MessageAnswer answer = MessageAnswer::No;
+        w.platform().messageBox = [&](const MessageBoxRequest& m) {
+            if (m.buttons == MessageButtons::YesNo) {
+                asked << QString::fromStdString(m.title + ": " + m.text);
+                return answer;
+            }
+            messages << QString::fromStdString(m.title + ": " + m.text);
+            return MessageAnswer::Ok;
+        };
+        w.auditPanel()->applyAllButton()->click();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].startsWith(QString("Apply All of Check: Apply the first repair of %1 "
+                                             "findings of the check rivers?")
+                                         .arg(rivers)) &&
+                     asked[0].contains(QString::fromStdString(l2)),
+                 qPrintable(asked[0]));
+        QCOMPARE(slurpFile(l2), afterRoad);
+        answer = MessageAnswer::Yes;
         w.auditPanel()->applyAllButton()->click();
         QTRY_COMPARE(count(AuditCheck::Rivers), std::size_t{0});
+        QCOMPARE(messages.size(), said);
+        QCOMPARE(w.auditPanel()->currentFinding(), -1); // no river finding left to select
         QCOMPARE(count(AuditCheck::Roads), roads - 2);
         QVERIFY(slurpFile(l2) != afterRoad);
 
@@ -1486,7 +1551,8 @@ class MainWindowTest : public QObject {
         QVERIFY(answers.empty());
         QCOMPARE(slurpFile(source), before);
         const std::string written = slurpFile(mended);
-        QVERIFY2(messages.last().contains("1 Parents set"), qPrintable(messages.last()));
+        QVERIFY2(w.statusBar()->currentMessage().contains("1 Parent set"),
+                 qPrintable(w.statusBar()->currentMessage()));
         std::istringstream lines(written);
         std::string line;
         for (std::size_t n = 0; n <= *f.sourceLine; ++n) {
@@ -1680,6 +1746,342 @@ class MainWindowTest : public QObject {
         QCOMPARE(asked.size(), std::size_t{1});
         QCOMPARE(asked[0].title, std::string("Against a Git Revision"));
         QVERIFY(answers.empty());
+    }
+
+    // Edit > Find brings the map to the object found; a second click on the highlighted row
+    // brings it back after the map was moved away.
+    void findAndAHighlightedRowCentreTheMap() {
+        SampleDesk desk(16);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
+                                           (theater.path / "Theater.csv").string()};
+        answerFilesInTurn(w, answers);
+        w.runCommand(cmd::OpenL2Terrain);
+        w.runCommand(cmd::OpenSourceCsv);
+        QTRY_VERIFY(w.state().list.model.window.has_value());
+        const ListObjectRow row = w.state().list.model.window->objectRows[20];
+        const QPointF post(row.x + 0.5, row.y + 0.5);
+        w.mapView()->setView(4, 10, 10);
+        w.runCommand(cmd::Find);
+        FindDialog* find = w.findDialog();
+        QVERIFY(find != nullptr);
+        find->fieldButton(3)->click(); // ID#
+        find->searchField()->setText(QString::number(row.identifier));
+        QTest::keyClick(find->searchField(), Qt::Key_Return);
+        QCOMPARE(w.mapView()->centre(), post);
+        find->close();
+        QTRY_VERIFY(w.findDialog() == nullptr);
+
+        w.mapView()->setView(4, 10, 10);
+        ListView* list = w.listView();
+        const QModelIndexList rows = list->selectionModel()->selectedRows();
+        QCOMPARE(rows.size(), 1);
+        const QRect at = list->visualRect(rows[0]);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
+        QCOMPARE(w.mapView()->centre(), post);
+        w.mapView()->grab();
+        QTRY_VERIFY(!w.mapView()->tilesPending());
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/find_centres_map.png"));
+    }
+
+    // The legend lists what is drawn, in the audit page's shapes and colours; it folds to its
+    // title and moves out of the way of the finding selected.
+    void theLegendExplainsWhatIsDrawnAndKeepsTheSelectionClear() {
+        SampleDesk desk(16);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
+                                           (theater.path / "Theater.csv").string()};
+        answerFilesInTurn(w, answers);
+        w.runCommand(cmd::OpenL2Terrain);
+        const auto labels = [&] {
+            QStringList out;
+            for (const LegendEntry& e : w.mapView()->legendRows()) {
+                out << QString::fromStdString(e.label);
+            }
+            return out;
+        };
+        QCOMPARE(labels(), QStringList({"Sea", "Lowland", "Hills", "Highland", "Peaks"}));
+        w.runCommand(cmd::OpenSourceCsv);
+        w.menuAction(cmd::AuditTheater)->trigger();
+        QTRY_VERIFY(w.state().audit.done);
+        QVERIFY(labels().contains("City"));
+        QVERIFY(labels().contains("Audit: roads"));
+        QVERIFY(!labels().contains("Road break")); // no road report is listed
+        QVERIFY(!labels().contains("Post changed"));
+
+        // A finding under the legend: the legend goes to another corner.
+        MapView* map = w.mapView();
+        const QRect box = map->legendRect();
+        const auto& findings = w.state().audit.last.report.findings;
+        const std::size_t pick = 0;
+        const AuditFinding& f = findings[pick];
+        map->setView(4, f.mapX + 0.5 - (box.center().x() - map->width() / 2.0) / 4,
+                     f.mapY + 0.5 + (box.center().y() - map->height() / 2.0) / 4);
+        map->setSelectedFinding(static_cast<int>(pick));
+        const MapTransform t = map->transform();
+        const QPoint finding(static_cast<int>(t.screenX(f.mapX + 0.5)),
+                             static_cast<int>(t.screenY(f.mapY + 0.5)));
+        QVERIFY(box.contains(finding));
+        QVERIFY(!map->legendRect().contains(finding));
+        map->grab();
+        QTRY_VERIFY(!map->tilesPending());
+        QVERIFY(map->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/legend_with_audit.png"));
+        // Dragged to the lower left it stays there; a click on its title folds it.
+        QTest::mousePress(map, Qt::LeftButton, {}, map->legendRect().topLeft() + QPoint(20, 8));
+        QTest::mouseMove(map, QPoint(30, map->height() - 30));
+        QTest::mouseRelease(map, Qt::LeftButton, {}, QPoint(30, map->height() - 30));
+        QCOMPARE(map->legendRect().left(), legendMargin);
+        QVERIFY(map->legendRect().bottom() > map->height() / 2);
+        QTest::mouseClick(map, Qt::LeftButton, {}, map->legendRect().topLeft() + QPoint(20, 8));
+        QVERIFY(map->legendCollapsed());
+        QVERIFY(map->legendRect().height() < 30);
+        QVERIFY(map->grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/legend_folded.png"));
+    }
+
+    // The audit panel's search box and check filter narrow the rows as the page's do; a
+    // column's header sorts by it, numbers as numbers; a finding selected from elsewhere is
+    // shown whatever the filter.
+    void theAuditPanelSearchesFiltersAndSorts() {
+        SampleDesk desk(16);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
+                                           (theater.path / "Theater.csv").string()};
+        answerFilesInTurn(w, answers);
+        w.runCommand(cmd::OpenL2Terrain);
+        w.runCommand(cmd::OpenSourceCsv);
+        w.menuAction(cmd::AuditTheater)->trigger();
+        QTRY_VERIFY(w.state().audit.done);
+        AuditPanel* panel = w.auditPanel();
+        QTreeWidget* rows = panel->findings();
+        const auto shown = [&] {
+            QList<QTreeWidgetItem*> out;
+            for (int i = 0; i < rows->topLevelItemCount(); ++i) {
+                if (!rows->topLevelItem(i)->isHidden()) {
+                    out << rows->topLevelItem(i);
+                }
+            }
+            return out;
+        };
+        const auto& report = w.state().audit.last.report;
+        const int all = static_cast<int>(report.findings.size());
+        QCOMPARE(shown().size(), all);
+
+        const int roads =
+            panel->checkFilter()->findData(static_cast<int>(auditIndex(AuditCheck::Roads)));
+        QVERIFY(roads > 0);
+        QCOMPARE(panel->checkFilter()->itemText(roads),
+                 QString("roads (%1)").arg(report.outcomes[auditIndex(AuditCheck::Roads)].count));
+        panel->checkFilter()->setCurrentIndex(roads);
+        QCOMPARE(shown().size(),
+                 static_cast<int>(report.outcomes[auditIndex(AuditCheck::Roads)].count));
+        for (QTreeWidgetItem* item : shown()) {
+            QCOMPARE(item->text(0), QString("roads"));
+        }
+        panel->checkFilter()->setCurrentIndex(0);
+        panel->searchBox()->setText("Village 11");
+        QVERIFY(!shown().isEmpty() && shown().size() < all);
+        for (QTreeWidgetItem* item : shown()) {
+            bool found = false;
+            for (int c = 0; c < rows->columnCount(); ++c) {
+                found = found || item->text(c).contains("Village 11", Qt::CaseInsensitive);
+            }
+            QVERIFY(found);
+        }
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_panel_search.png"));
+
+        // A finding the search hides, selected from elsewhere: the search gives way.
+        int hidden = -1;
+        for (int i = 0; i < all && hidden < 0; ++i) {
+            if (panel->rowOf(i)->isHidden()) {
+                hidden = i;
+            }
+        }
+        QVERIFY(hidden >= 0);
+        panel->selectFinding(hidden);
+        QVERIFY(panel->searchBox()->text().isEmpty());
+        QCOMPARE(panel->currentFinding(), hidden);
+
+        // Sorted by Map X: numbers, not text (so 9 before 10), then back.
+        rows->sortByColumn(1, Qt::AscendingOrder);
+        for (int i = 1; i < rows->topLevelItemCount(); ++i) {
+            QVERIFY(rows->topLevelItem(i - 1)->text(1).toInt() <=
+                    rows->topLevelItem(i)->text(1).toInt());
+        }
+        rows->sortByColumn(1, Qt::DescendingOrder);
+        QVERIFY(rows->topLevelItem(0)->text(1).toInt() >=
+                rows->topLevelItem(rows->topLevelItemCount() - 1)->text(1).toInt());
+        QCOMPARE(panel->currentFinding(), hidden); // the selection stays with its finding
+    }
+
+    // File > Close Terrain: asked first while an audit is unsaved; then the map, the audit and
+    // the terrain commands go, and another theater's terrain opens.
+    void closeTerrainThenOpenAnotherTheater() {
+        SampleDesk desk(16);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
+        testing::TempDir other;
+        QVERIFY(writeSample(other, 16)); // another theater's files, of the same size
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
+                                           (theater.path / "Theater.csv").string()};
+        answerFilesInTurn(w, answers);
+        QVERIFY(!w.menuAction(cmd::CloseTerrain)->isEnabled());
+        w.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(w.menuAction(cmd::CloseTerrain)->isEnabled());
+        QVERIFY(!w.menuAction(cmd::OpenL2Terrain)->isEnabled());
+        w.menuAction(cmd::AuditTheater)->trigger();
+        QTRY_VERIFY(w.auditDock()->isVisible());
+
+        QStringList asked;
+        MessageAnswer answer = MessageAnswer::No;
+        w.platform().messageBox = [&](const MessageBoxRequest& m) {
+            asked << QString::fromStdString(m.title + ": " + m.text);
+            return answer;
+        };
+        w.menuAction(cmd::CloseTerrain)->trigger();
+        QTRY_COMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].startsWith("Close Terrain: The audit of this terrain (") &&
+                     asked[0].contains("has not been saved"),
+                 qPrintable(asked[0]));
+        QVERIFY(w.state().terrain.terrainOpen); // No: nothing closed
+        answer = MessageAnswer::Yes;
+        w.menuAction(cmd::CloseTerrain)->trigger();
+        QTRY_VERIFY(!w.state().terrain.terrainOpen);
+        QCOMPARE(asked.size(), 2);
+        QVERIFY(!w.mapPanel()->isVisible());
+        QVERIFY(!w.auditDock()->isVisible());
+        QVERIFY(!w.state().audit.done);
+        QVERIFY(w.menuAction(cmd::OpenL2Terrain)->isEnabled());
+        QVERIFY(w.menuAction(cmd::LoadL2mMatrix)->isEnabled());
+        for (int greyed : {cmd::CloseTerrain, cmd::AuditTheater, cmd::CheckRoads, cmd::SetTile,
+                           cmd::SaveL2mMatrix, cmd::UndoTerrain}) {
+            QVERIFY2(!w.menuAction(greyed)->isEnabled(), qPrintable(QString::number(greyed)));
+        }
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/terrain_closed.png"));
+
+        answers = {(other.path / "Theater.L2").string()};
+        w.runCommand(cmd::OpenL2Terrain);
+        QVERIFY(w.state().terrain.terrainOpen);
+        QCOMPARE(w.state().terrain.matrix.width, 16 * 16);
+        QTRY_VERIFY(w.mapPanel()->isVisible());
+        QVERIFY(w.windowTitle().contains(QString::fromStdString(other.str())));
+        w.mapView()->grab();
+        QTRY_VERIFY(!w.mapView()->tilesPending());
+        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/another_theater.png"));
+    }
+
+    // Set Tile from the map: a right-click names the post; the picker lists the tiles that fit,
+    // ranked, says what a typed tile would break, and the tile chosen is written back as one
+    // change that Undo takes back.
+    void setTileFromThePickerAndUndoIt() {
+        SampleDesk desk(16);
+        auto& [theater, sampleWritten, w] = desk;
+        QVERIFY(sampleWritten);
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const std::string l2 = (theater.path / "Theater.L2").string();
+        std::deque<std::string> answers = {l2, (theater.path / "Theater.csv").string()};
+        answerFilesInTurn(w, answers);
+        QStringList messages;
+        collectMessages(w, messages);
+        w.runCommand(cmd::OpenL2Terrain);
+        w.menuAction(cmd::AuditTheater)->trigger();
+        QTRY_VERIFY(w.state().audit.done);
+        const auto roads = [&] {
+            return w.state().audit.last.report.outcomes[auditIndex(AuditCheck::Roads)].count;
+        };
+        const std::size_t roadsBefore = roads();
+        // The post the first road finding's first repair changes.
+        const auto& findings = w.state().audit.last.report.findings;
+        const auto road = std::find_if(findings.begin(), findings.end(), [](const AuditFinding& f) {
+            return f.check == AuditCheck::Roads && !f.suggestions.empty() &&
+                   f.suggestions.front().tile.has_value();
+        });
+        QVERIFY(road != findings.end());
+        const TileRepair repair = *road->suggestions.front().tile;
+
+        // A right-click on the map asks for that post's menu.
+        MapView* map = w.mapView();
+        map->setView(8, repair.x + 0.5, repair.y + 0.5);
+        std::optional<QPoint> clicked;
+        connect(map, &MapView::postMenuRequested, this,
+                [&](std::int32_t x, std::int32_t y, QPoint) { clicked = QPoint(x, y); });
+        QTest::mouseClick(map, Qt::RightButton, {}, QPoint(map->width() / 2, map->height() / 2));
+        QCOMPARE(clicked, std::optional(QPoint(repair.x, repair.y)));
+        const std::uint32_t was = w.state().terrain.matrix.at(repair.x, repair.y).tileId;
+
+        int shown = 0;
+        const auto look = [&](SetTilePicker& picker) {
+            ++shown;
+            QCOMPARE(picker.mapXField()->value(), repair.x);
+            QCOMPARE(picker.mapYField()->value(), repair.y);
+            QTreeWidget* choices = picker.choices();
+            QVERIFY(choices->topLevelItemCount() >= 1);
+            QCOMPARE(choices->topLevelItem(0)->text(0), QString::number(repair.to));
+            QVERIFY(choices->topLevelItem(0)->text(2).contains("road break"));
+            // The first is chosen to begin with.
+            QCOMPARE(picker.tileField()->text(), QString::number(repair.to));
+            picker.tileField()->setText(QString::number(was));
+            QVERIFY(!picker.setButton()->isEnabled()); // the post's own tile
+            picker.tileField()->setText("x12");
+            QVERIFY(!picker.setButton()->isEnabled());
+            // On the road's own post a tile without a road, typed by hand, breaks the road on
+            // its far side: said in red, and it may still be set.
+            picker.mapXField()->setValue(road->mapX);
+            picker.mapYField()->setValue(road->mapY);
+            QVERIFY(picker.postLabel()->text().startsWith(
+                QString("Map X %1  Map Y %2").arg(road->mapX).arg(road->mapY)));
+            picker.tileField()->setText("1");
+            QVERIFY2(picker.effectLabel()->text().contains("Makes: road break"),
+                     qPrintable(picker.effectLabel()->text()));
+            QVERIFY(picker.setButton()->isEnabled());
+            picker.mapXField()->setValue(repair.x);
+            picker.mapYField()->setValue(repair.y);
+            QCOMPARE(picker.tileField()->text(), QString::number(repair.to));
+            picker.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&picker));
+            QVERIFY(picker.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/set_tile_picker.png"));
+        };
+        w.setTilePickerShown = [&](SetTilePicker& picker) {
+            look(picker);
+            return true;
+        };
+        const qsizetype said = messages.size();
+        w.setTileAt(repair.x, repair.y);
+        QCOMPARE(shown, 1);
+        QCOMPARE(w.state().terrain.matrix.at(repair.x, repair.y).tileId, repair.to);
+        QCOMPARE(messages.size(), said); // said in the status bar, not in a box
+        const QString what =
+            QString::fromStdString(setTileWhat(repair.x, repair.y, was, repair.to));
+        QVERIFY2(w.statusBar()->currentMessage().startsWith(what),
+                 qPrintable(w.statusBar()->currentMessage()));
+        QTRY_VERIFY(w.state().audit.done);
+        QVERIFY(roads() < roadsBefore);
+        QCOMPARE(w.menuAction(cmd::UndoTerrain)->text(), "&Undo " + what);
+
+        w.menuAction(cmd::UndoTerrain)->trigger();
+        QTRY_COMPARE(w.state().terrain.matrix.at(repair.x, repair.y).tileId, was);
+        QTRY_COMPARE(roads(), roadsBefore);
+        // Cancelled, nothing happens.
+        w.setTilePickerShown = [](SetTilePicker&) { return false; };
+        const std::string bytes = slurpFile(l2);
+        w.menuAction(cmd::SetTile)->trigger();
+        QTRY_COMPARE(slurpFile(l2), bytes);
     }
 
     void screenshotOfTheMainWindow() {
