@@ -1479,6 +1479,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(nextFinding.check, AuditCheck::Roads);
         QVERIFY(nextFinding.mapX != applied.mapX || nextFinding.mapY != applied.mapY);
         QCOMPARE(w.mapView()->selectedFinding(), next);
+        w.mapView()->grab(); // asks for the tiles of the view
+        QTRY_VERIFY(!w.mapView()->tilesPending());
         QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_applied.png"));
         QVERIFY(std::filesystem::exists(l2 + ".bak"));
         QVERIFY(w.menuAction(cmd::UndoTerrain)->isEnabled());
