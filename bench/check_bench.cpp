@@ -39,8 +39,9 @@ const World& world() {
         std::ofstream(dir / "Falcon4.ocd", std::ios::binary) << sampleClassFile();
         std::ofstream(dir / "TileInfo.dat", std::ios::binary) << sampleTileInfoFile();
         generateOcdList(dir.string());
-        loadOcdList(w.ocd, dir.string());
-        loadTileInfoList(w.tiles, dir.string());
+        std::string problem;
+        loadOcdList(w.ocd, dir.string(), problem);
+        loadTileInfoList(w.tiles, dir.string(), problem);
         std::filesystem::remove_all(dir);
         parseCityTileTables(w.tables, sampleCheckerScript());
         parseTileScript(w.script, ScriptKind::Checker, sampleCheckerScript());

@@ -19,30 +19,33 @@ RunMode parseCommandLine(std::string_view commandLine) {
     return RunMode::Interactive;
 }
 
-std::string takeStartFolderArgument(std::vector<std::string>& arguments, std::string& error) {
+bool takeStartFolderArgument(std::vector<std::string>& arguments, std::string& folder,
+                             std::string& error) {
+    folder.clear();
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (a.rfind("--dir=", 0) == 0) {
-            std::string folder = a.substr(6);
+            folder = a.substr(6);
             arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i));
             if (folder.empty()) {
                 error = "--dir needs a folder";
+                return false;
             }
-            return folder;
+            return true;
         }
         if (a == "--dir") {
             if (i + 1 >= arguments.size()) {
                 error = "--dir needs a folder";
                 arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i));
-                return {};
+                return false;
             }
-            std::string folder = arguments[i + 1];
+            folder = arguments[i + 1];
             arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i),
                             arguments.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-            return folder;
+            return true;
         }
     }
-    return {};
+    return true;
 }
 
 InfoRequest infoRequest(const std::vector<std::string>& arguments) {

@@ -13,9 +13,10 @@ namespace vantor {
 RunMode parseCommandLine(std::string_view commandLine);
 
 // "--dir DIR" or "--dir=DIR" among the arguments, as vantor-cli takes it: the start folder, which
-// is taken out of the arguments. Empty when none is given; error set when the option has no
-// folder after it.
-std::string takeStartFolderArgument(std::vector<std::string>& arguments, std::string& error);
+// is taken out of the arguments into `folder` (empty when none is given). False with the reason
+// in error when the option has no folder after it.
+bool takeStartFolderArgument(std::vector<std::string>& arguments, std::string& folder,
+                             std::string& error);
 
 // What the desktop program prints for "--help" or "-h" (and "--version") before it opens any
 // window, so that it answers without a display; none for any other command line.

@@ -16,8 +16,8 @@ namespace vantor {
 bool loadTheaters(ApplicationState& state, const Platform& platform) {
     state.theaters.iniPath = fromFsPath(findInFolder(state.folders.startDirectory, theaterIniName));
     std::string problem;
-    const IniFile ini = loadIniFile(toFsPath(state.theaters.iniPath), &problem);
-    if (!problem.empty()) {
+    IniFile ini;
+    if (!readIniFile(toFsPath(state.theaters.iniPath), ini, problem)) {
         showMessage(platform,
                     withReason("Cannot read " + state.theaters.iniPath +
                                    ".  The built-in theater list applies.",

@@ -88,7 +88,7 @@ bool sameFileOnDisk(const std::filesystem::path& a, const std::filesystem::path&
 
 } // namespace
 
-std::string outputClash(const std::vector<FileRole>& files) {
+std::optional<std::string> outputClash(const std::vector<FileRole>& files) {
     for (std::size_t i = 0; i < files.size(); ++i) {
         const FileRole& out = files[i];
         if (!out.output || out.path.empty()) {
@@ -108,7 +108,7 @@ std::string outputClash(const std::vector<FileRole>& files) {
                    other.role + "; nothing was written";
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 std::optional<std::string> outputRefusal(const std::filesystem::path& target, bool replacesInput) {

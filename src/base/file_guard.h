@@ -75,6 +75,6 @@ struct FileRole {
 // another output) or on one of the program's working files, as a message that names both; empty
 // when there is none. Paths are compared as the disk knows them: links followed, another
 // spelling of the same file is the same file.
-std::string outputClash(const std::vector<FileRole>& files);
+std::optional<std::string> outputClash(const std::vector<FileRole>& files);
 
 } // namespace vantor

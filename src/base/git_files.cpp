@@ -43,13 +43,14 @@ ProgramRun git(const fs::path& top, std::vector<std::string> arguments,
 
 } // namespace
 
-fs::path gitWorkTreeOf(const fs::path& folder, std::string& error) {
+bool gitWorkTreeOf(const fs::path& folder, fs::path& top, std::string& error) {
     const ProgramRun run = git(folder, {"rev-parse", "--show-toplevel"});
     if (!run.ran || run.status != 0) {
         error = reasonOf(run);
-        return {};
+        return false;
     }
-    return toFsPath(firstLine(run.output));
+    top = toFsPath(firstLine(run.output));
+    return true;
 }
 
 bool gitFileAt(const fs::path& top, const std::string& revision, const fs::path& file,
@@ -97,14 +98,15 @@ bool setGitConfig(const fs::path& top, const std::string& name, const std::strin
     return true;
 }
 
-fs::path gitFolderOf(const fs::path& top, std::string& error) {
+bool gitFolderOf(const fs::path& top, fs::path& folder, std::string& error) {
     const ProgramRun run = git(top, {"rev-parse", "--git-common-dir"});
     if (!run.ran || run.status != 0) {
         error = reasonOf(run);
-        return {};
+        return false;
     }
-    const fs::path folder = toFsPath(firstLine(run.output));
-    return folder.is_absolute() ? folder : top / folder;
+    const fs::path named = toFsPath(firstLine(run.output));
+    folder = named.is_absolute() ? named : top / named;
+    return true;
 }
 
 namespace {
@@ -166,8 +168,8 @@ std::string shellQuoted(const std::string& text) {
 GitSetup setUpGitRepository(const std::filesystem::path& folder,
                             const std::filesystem::path& program, int textForm) {
     GitSetup setup;
-    const std::filesystem::path top = gitWorkTreeOf(folder, setup.error);
-    if (top.empty()) {
+    std::filesystem::path top;
+    if (!gitWorkTreeOf(folder, top, setup.error)) {
         setup.error = fromFsPath(folder) + " is in no git work tree: " + setup.error;
         return setup;
     }
@@ -197,8 +199,8 @@ GitSetup setUpGitRepository(const std::filesystem::path& folder,
             setup.lines.push_back("git config " + name + " set to " + value);
         }
     }
-    const std::filesystem::path gitFolder = gitFolderOf(top, setup.error);
-    if (gitFolder.empty()) {
+    std::filesystem::path gitFolder;
+    if (!gitFolderOf(top, gitFolder, setup.error)) {
         return setup;
     }
     // The history of a write-back and its working files are no part of the theater.

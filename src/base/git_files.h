@@ -10,9 +10,10 @@
 
 namespace vantor {
 
-// The top folder of the git work tree that holds `folder`; empty, with the reason in error, when
-// it is in none or git cannot be run.
-std::filesystem::path gitWorkTreeOf(const std::filesystem::path& folder, std::string& error);
+// The top folder of the git work tree that holds `folder`, into `top`; false with the reason in
+// error when it is in none or git cannot be run.
+bool gitWorkTreeOf(const std::filesystem::path& folder, std::filesystem::path& top,
+                   std::string& error);
 
 // `file` (in the work tree `top`) as it was at `revision` ("HEAD", "v1.2", "HEAD~3", a commit),
 // written into `to`. False with git's own reason when the revision or the file is not there.
@@ -27,7 +28,8 @@ bool setGitConfig(const std::filesystem::path& top, const std::string& name,
                   const std::string& value, std::string& error);
 
 // The repository's own folder (.git, or where a linked work tree's is), for its info/exclude.
-std::filesystem::path gitFolderOf(const std::filesystem::path& top, std::string& error);
+bool gitFolderOf(const std::filesystem::path& top, std::filesystem::path& folder,
+                 std::string& error);
 
 // What git-setup did, a line per file or setting: "added", "already there", "set".
 struct GitSetup {

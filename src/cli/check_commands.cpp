@@ -68,17 +68,15 @@ int check(const GlobalOptions& options, const CheckCommands& c, int command) {
         return exitFailed;
     }
     ApplicationState& state = session.state;
-    std::string refused;
+    std::optional<std::string> refused;
     session.platform.editScanParameters = [&](ScanDialogModel& model) {
         refused = applyArea(c.area, model);
         model.parameters.searchRange = c.range;
         model.writeToFile = !c.countOnly;
-        if (refused.empty()) {
-            if (const std::optional<std::string> problem = beginCheck(model)) {
-                refused = *problem;
-            }
+        if (!refused) {
+            refused = beginCheck(model);
         }
-        return refused.empty();
+        return !refused;
     };
     if (airbases && !c.area.empty()) {
         // Levelling has no dialog of its own: it walks the search area as set.
@@ -87,15 +85,15 @@ int check(const GlobalOptions& options, const CheckCommands& c, int command) {
         model.endMapX = state.theater.lastMapX;
         model.endMapY = state.theater.lastMapY;
         refused = applyArea(c.area, model);
-        if (refused.empty()) {
+        if (!refused) {
             state.scan.parameters.startMapX = model.parameters.startMapX;
             state.scan.parameters.startMapY = model.parameters.startMapY;
             state.theater.lastMapX = model.endMapX;
             state.theater.lastMapY = model.endMapY;
         }
     }
-    if (!refused.empty()) {
-        std::fprintf(stderr, "Error: %s\n", refused.c_str());
+    if (refused) {
+        std::fprintf(stderr, "Error: %s\n", refused->c_str());
         return exitUsage;
     }
     session.io.answerFile(FileRequestRole::Source, options.source);
@@ -104,8 +102,8 @@ int check(const GlobalOptions& options, const CheckCommands& c, int command) {
     }
     const int shownBefore = session.io.messagesShown;
     const bool ran = session.run(command);
-    if (!refused.empty()) {
-        std::fprintf(stderr, "Error: %s\n", refused.c_str());
+    if (refused) {
+        std::fprintf(stderr, "Error: %s\n", refused->c_str());
         return exitUsage;
     }
     if (!ran && session.io.messagesShown == shownBefore) {

@@ -32,8 +32,8 @@ int history(const GlobalOptions& options, const HistoryCommands& c) {
         }
     }
     const HistoryListing listing = listTerrainHistory(options.terrain);
-    std::fprintf(listing.ok ? stdout : stderr, "%s%s",
-                 listing.ok ? "" : "Error: ", forTerminal(listing.text).c_str());
+    std::fprintf(listing.ok ? stdout : stderr, "%s%s", listing.ok ? "" : "Error: ",
+                 forTerminal(listing.ok ? listing.text : listing.error).c_str());
     return listing.ok ? exitOk : exitFailed;
 }
 
@@ -43,7 +43,7 @@ int move(const GlobalOptions& options, const HistoryCommands& c, bool redo) {
         // Nothing to undo is no failure of the files: said, with status 1 all the same, so that
         // a script does not go on as if the pair had changed.
         std::fprintf(stderr, "%s: %s\n", moved.change.error.empty() ? "Nothing done" : "Error",
-                     forTerminal(moved.text).c_str());
+                     forTerminal(moved.error).c_str());
         return exitFailed;
     }
     if (!options.quiet) {

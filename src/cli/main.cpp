@@ -258,10 +258,10 @@ constexpr FileOption fileOptions[] = {
 };
 constexpr const char* commandsWritingOutAsNamed[] = {"mend", "l2m", "render"};
 
-std::string fileClash(const CLI::App& app) {
+std::optional<std::string> fileClash(const CLI::App& app) {
     const std::vector<CLI::App*> parsed = app.get_subcommands();
     if (parsed.empty()) {
-        return {};
+        return std::nullopt;
     }
     const CLI::App& command = *parsed.front();
     std::vector<FileRole> files;
@@ -337,8 +337,8 @@ int runCli(int argc, char** argv) {
         return code == 0 ? exitOk : exitUsage;
     }
     options.dirGiven = app.count("--dir") > 0;
-    if (const std::string clash = fileClash(app); !clash.empty()) {
-        std::fprintf(stderr, "Error: %s\n", clash.c_str());
+    if (const std::optional<std::string> clash = fileClash(app)) {
+        std::fprintf(stderr, "Error: %s\n", clash->c_str());
         return exitFailed;
     }
     // Each family runs its command if it was the one parsed, and answers -1 otherwise.

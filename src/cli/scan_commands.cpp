@@ -28,31 +28,21 @@ std::optional<std::int32_t> country(const std::string& text) {
     return std::nullopt;
 }
 
-std::string rangeText(const FieldRange& r) {
-    if (r.low == std::numeric_limits<std::int64_t>::min()) {
-        return "at most " + std::to_string(r.high);
+// Sets one value through the core's rule for numbers given (a value outside the dialog's range
+// is refused, never clamped), naming the option in the refusal.
+std::optional<std::string> setValue(ScanDialogModel& m, ScanField field, const char* option,
+                                    std::int32_t value) {
+    if (std::optional<std::string> refused = setScanField(m, field, value)) {
+        return std::string(option) + " " + *refused;
     }
-    return std::to_string(r.low) + " to " + std::to_string(r.high);
+    return std::nullopt;
 }
 
-// Types one value into its field, refusing (rather than clamping) a value outside the
-// dialog's range. An empty string means the value was accepted.
-std::string typeValue(ScanDialogModel& m, ScanField field, const char* option, std::int32_t value) {
-    FieldRange range = scanFieldRange(m, field);
-    if (field == ScanField::StartingObjectId) {
-        range.low = 1; // the dialog takes any number below its top; identifiers begin at 1
-    }
-    if (value < range.low || value > range.high) {
-        return std::string(option) + " must be " + rangeText(range) + ", not " +
-               std::to_string(value);
-    }
-    typeScanField(m, field, std::to_string(value));
-    return {};
-}
-
-// Applies the options to the dialog's model. An empty string means every value was accepted.
-std::string applyOptions(const ScanCommands& c, ScanDialogModel& m, bool forBridges) {
-    if (std::string refused = applyArea(c.area, m); !refused.empty()) {
+// Applies the options to the dialog's model; the first refusal, or none when every value was
+// accepted.
+std::optional<std::string> applyOptions(const ScanCommands& c, ScanDialogModel& m,
+                                        bool forBridges) {
+    if (std::optional<std::string> refused = applyArea(c.area, m)) {
         return refused;
     }
     if (forBridges) {
@@ -62,7 +52,7 @@ std::string applyOptions(const ScanCommands& c, ScanDialogModel& m, bool forBrid
             {ScanField::Supply, "--supply", c.supply}};
         for (const auto& [field, option, value] : values) {
             if (value) {
-                if (std::string refused = typeValue(m, field, option, *value); !refused.empty()) {
+                if (std::optional<std::string> refused = setValue(m, field, option, *value)) {
                     return refused;
                 }
             }
@@ -86,10 +76,7 @@ std::string applyOptions(const ScanCommands& c, ScanDialogModel& m, bool forBrid
     m.writeToFile = !c.countOnly;
     m.appendToOutput = c.append && m.appendEnabled;
     m.textReport = c.text && m.textReportEnabled;
-    if (const std::optional<std::string> refused = beginCheck(m)) {
-        return *refused;
-    }
-    return {};
+    return beginCheck(m);
 }
 
 int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
@@ -126,10 +113,10 @@ int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
             return exitFailed;
         }
     }
-    std::string refused;
+    std::optional<std::string> refused;
     session.platform.editScanParameters = [&](ScanDialogModel& model) {
         refused = applyOptions(c, model, bridges);
-        return refused.empty();
+        return !refused;
     };
     if (!options.out.empty()) {
         session.io.answerFile(FileRequestRole::Output, options.out);
@@ -138,8 +125,8 @@ int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
         }
     }
     const bool ran = session.run(command);
-    if (!refused.empty()) {
-        std::fprintf(stderr, "Error: %s\n", refused.c_str());
+    if (refused) {
+        std::fprintf(stderr, "Error: %s\n", refused->c_str());
         return exitUsage;
     }
     return ran ? exitOk : exitFailed;
@@ -147,15 +134,15 @@ int runScan(const GlobalOptions& options, const ScanCommands& c, int command) {
 
 } // namespace
 
-std::string applyArea(const std::vector<std::int32_t>& area, ScanDialogModel& m) {
+std::optional<std::string> applyArea(const std::vector<std::int32_t>& area, ScanDialogModel& m) {
     if (area.empty()) {
-        return {};
+        return std::nullopt;
     }
     const char* options[] = {"--area X0", "--area Y0", "--area X1", "--area Y1"};
     const ScanField fields[] = {ScanField::StartMapX, ScanField::StartMapY, ScanField::EndMapX,
                                 ScanField::EndMapY};
     for (std::size_t i = 0; i < 4; ++i) {
-        if (std::string refused = typeValue(m, fields[i], options[i], area[i]); !refused.empty()) {
+        if (std::optional<std::string> refused = setValue(m, fields[i], options[i], area[i])) {
             return refused;
         }
     }

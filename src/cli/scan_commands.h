@@ -34,8 +34,8 @@ struct ScanCommands {
 
 void addScanCommands(CLI::App& app, ScanCommands& commands);
 
-// --area as the scan parameters dialog would take it; the refusal, or empty when accepted.
-std::string applyArea(const std::vector<std::int32_t>& area, ScanDialogModel& model);
+// --area as the scan parameters dialog would take it; the refusal, or none when accepted.
+std::optional<std::string> applyArea(const std::vector<std::int32_t>& area, ScanDialogModel& model);
 void addAreaOption(CLI::App* app, std::vector<std::int32_t>& area);
 // The exit status of the scan command that was parsed, or -1 when none was.
 int runScanCommands(const GlobalOptions& options, const ScanCommands& commands);

@@ -186,9 +186,9 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
             return true;
         });
         // A report, another file or an export without objects would look clean.
-        if (const char* problem = exportShapeProblem(
+        if (const std::optional<std::string> problem = exportShapeProblem(
                 sourceLines.size(), sourceLines.empty() ? std::string_view() : sourceLines[0])) {
-            audit.error = withReason("Cannot audit " + sourcePath + " as the source", problem);
+            audit.error = withReason("Cannot audit " + sourcePath + " as the source", *problem);
             return audit;
         }
         in.sourceLines = &sourceLines;
@@ -207,7 +207,7 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
     // The class list serves the parents check too, which runs without it by the Type text.
     if (g.wanted({AuditCheck::Urban, AuditCheck::Airbases, AuditCheck::Parents})) {
         std::string problem;
-        if (loadOcdList(ocd, state.folders.startDirectory, &problem)) {
+        if (loadOcdList(ocd, state.folders.startDirectory, problem)) {
             const std::filesystem::path path =
                 findInFolder(state.folders.startDirectory, ocdListName);
             audit.inputs.push_back({"list", absolutePath(path), sizeOf(path)});
@@ -222,7 +222,7 @@ TheaterAudit auditTheater(const ApplicationState& state, const std::string& sour
     }
     if (g.wanted({AuditCheck::Urban})) {
         std::string problem;
-        if (loadTileInfoList(tileInfo, state.folders.startDirectory, &problem)) {
+        if (loadTileInfoList(tileInfo, state.folders.startDirectory, problem)) {
             const std::filesystem::path path =
                 findInFolder(state.folders.startDirectory, tileInfoName);
             audit.inputs.push_back({"list", absolutePath(path), sizeOf(path)});

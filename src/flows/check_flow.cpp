@@ -88,8 +88,8 @@ bool writeCheckedMasterExport(ApplicationState& state, const Platform& platform,
         return false;
     }
     if (!state.reference.ocdList.loaded) {
-        loadOcdList(state.reference.ocdList,
-                    state.folders.startDirectory); // without it new objects get zeros
+        std::string ignored; // without the list new objects get zeros, and that is all
+        loadOcdList(state.reference.ocdList, state.folders.startDirectory, ignored);
     }
     const RadarWalk walk =
         makeRadarWalk(state.tools.radarSettings, state.theater.lastMapX, state.terrain.matrix);
@@ -137,7 +137,7 @@ bool runCityCheckStep(ApplicationState& state, const Platform& platform, Occupan
                       CheckObjects& objects) {
     std::string problem;
     if (!state.reference.ocdList.loaded &&
-        !loadOcdList(state.reference.ocdList, state.folders.startDirectory, &problem)) {
+        !loadOcdList(state.reference.ocdList, state.folders.startDirectory, problem)) {
         showListProblem(platform, ocdListName,
                         "OCDList.dat missing.  To generate list: Copy Falcon4.ocd to this "
                         "folder.\r\n Select Help/HowTo/Place Objects from menu.  Run City check "
@@ -146,7 +146,7 @@ bool runCityCheckStep(ApplicationState& state, const Platform& platform, Occupan
         return false;
     }
     if (!state.reference.tileInfo.loaded &&
-        !loadTileInfoList(state.reference.tileInfo, state.folders.startDirectory, &problem)) {
+        !loadTileInfoList(state.reference.tileInfo, state.folders.startDirectory, problem)) {
         showListProblem(platform, tileInfoName,
                         "TileInfo.dat missing.  To generate list: Copy TileInfo.dat to this "
                         "folder.\r\n If not available, run Trellon and load Texture.bin.  Check "
@@ -308,7 +308,7 @@ bool levelOnGrid(ApplicationState& state, const Platform& platform, const Occupa
                  const CheckObjects& objects, std::int32_t& levelled) {
     std::string problem;
     if (!state.reference.ocdList.loaded &&
-        !loadOcdList(state.reference.ocdList, state.folders.startDirectory, &problem)) {
+        !loadOcdList(state.reference.ocdList, state.folders.startDirectory, problem)) {
         showListProblem(
             platform, ocdListName,
             state.runMode == RunMode::AirbaseBatch

@@ -96,18 +96,19 @@ bool compareExports(TheaterDiff& d, const std::string& beforeSource,
             }
             return false;
         };
-        const char* shape =
+        const std::optional<std::string> shape =
             lines->empty() || !lines->front().starts_with('1')
                 ? exportShapeProblem(lines->size(), lines->empty() ? "" : lines->front())
             : text->find('\0') != std::string::npos
-                ? "it holds NUL bytes, which no objective export has"
+                ? std::optional<std::string>("it holds NUL bytes, which no objective export has")
             : lines->size() < 2 || !namesColumn((*lines)[1], "Name") ||
                     !namesColumn((*lines)[1], "ID")
-                ? "it is no objective export: its second line is no header naming the Name "
-                  "and ID columns"
-                : nullptr;
-        if (shape != nullptr) {
-            d.error = withReason("Cannot compare the export " + *path, shape);
+                ? std::optional<std::string>(
+                      "it is no objective export: its second line is no header naming the Name "
+                      "and ID columns")
+                : std::nullopt;
+        if (shape) {
+            d.error = withReason("Cannot compare the export " + *path, *shape);
             return false;
         }
     }
@@ -146,9 +147,10 @@ RevisionCopy copyRevision(const std::string& terrain, const std::string& source,
         const std::filesystem::path folderOfFile =
             std::filesystem::absolute(file, ec).parent_path();
         std::string error;
-        const std::filesystem::path top = gitWorkTreeOf(folderOfFile, error);
+        std::filesystem::path top;
         const std::filesystem::path to = folder / file.filename();
-        if (top.empty() || !gitFileAt(top, revision, file, to, error)) {
+        if (!gitWorkTreeOf(folderOfFile, top, error) ||
+            !gitFileAt(top, revision, file, to, error)) {
             copy.error = withReason("Cannot read " + fromFsPath(file) + " as revision " + revision +
                                         " holds it",
                                     error);
@@ -249,8 +251,9 @@ TheaterDiff diffWithRevision(const ApplicationState& state, const std::string& r
 bool compareVersionsCommand(ApplicationState& state, const Platform& platform) {
     // In a git work tree the open versions can be compared with a revision instead of files.
     std::string notInGit;
+    std::filesystem::path top;
     if (state.terrain.terrainOpen && !isMatrixFile(state.terrain.terrainPath) &&
-        !gitWorkTreeOf(toFsPath(folderPart(state.terrain.terrainPath)), notInGit).empty()) {
+        gitWorkTreeOf(toFsPath(folderPart(state.terrain.terrainPath)), top, notInGit)) {
         const std::optional<std::string> revision = requestText(
             platform, {"Against a Git Revision",
                        "Compare the open terrain and the listed export with what a git revision "

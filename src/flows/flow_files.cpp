@@ -29,10 +29,10 @@ bool ensureTerrain(ApplicationState& state, const Platform& platform) {
 
 namespace {
 
-// Why the open source is no objective export a tool can work on, or empty when it is one. A tool
+// Why the open source is no objective export a tool can work on, or none when it is one. A tool
 // given an empty file, a title or the header lines alone, or a report, would write an empty
 // output and look done.
-std::string sourceProblem(TextReader& source) {
+std::optional<std::string> sourceProblem(TextReader& source) {
     std::string first;
     std::string line;
     std::size_t lines = 0;
@@ -42,11 +42,11 @@ std::string sourceProblem(TextReader& source) {
     if (source.failed) {
         return source.error;
     }
-    if (const char* problem = exportShapeProblem(lines, first)) {
+    if (std::optional<std::string> problem = exportShapeProblem(lines, first)) {
         return problem;
     }
     rewindReader(source);
-    return {};
+    return std::nullopt;
 }
 
 } // namespace
@@ -62,10 +62,10 @@ bool openToolSource(ApplicationState& state, const Platform& platform) {
                     state.files.sourcePath, MessageIcon::Error);
         return false;
     }
-    if (const std::string problem = sourceProblem(state.files.toolSourceFile); !problem.empty()) {
+    if (const std::optional<std::string> problem = sourceProblem(state.files.toolSourceFile)) {
         state.files.toolSourceFile.close();
         showMessage(platform,
-                    withReason("Cannot use " + state.files.sourcePath + " as the source", problem),
+                    withReason("Cannot use " + state.files.sourcePath + " as the source", *problem),
                     texts::error, MessageIcon::Error);
         return false;
     }

@@ -76,7 +76,7 @@ bool moveHistoryCommand(ApplicationState& state, const Platform& platform, bool 
     }
     const HistoryMove move = moveTerrainHistory(state.terrain.terrainPath, 1, redo);
     if (!move.ok) {
-        showMessage(platform, move.text, redo ? "Redo" : "Undo",
+        showMessage(platform, move.error, redo ? "Redo" : "Undo",
                     move.change.state == SetState::Old && move.change.error.empty()
                         ? MessageIcon::Information
                         : MessageIcon::Error);
@@ -117,8 +117,8 @@ HistoryListing listTerrainHistory(const std::string& l2Path) {
     std::string recovered;
     PairHistory h;
     if (!pairRecovered(l2Path, l2, o2, recovered, error) || !readPairHistory(l2, h, error)) {
-        listing.text = "Cannot list the history of " + l2Path + ": " + error +
-                       (error.ends_with('.') ? "\n" : ".\n");
+        listing.error = "Cannot list the history of " + l2Path + ": " + error +
+                        (error.ends_with('.') ? "\n" : ".\n");
         return listing;
     }
     listing.ok = true;
@@ -188,27 +188,27 @@ HistoryMove moveTerrainHistory(const std::string& l2Path, int steps, bool redo) 
     std::string recovered;
     PairHistory h;
     if (!pairRecovered(l2Path, l2, o2, recovered, error) || !readPairHistory(l2, h, error)) {
-        move.text = "Cannot " + std::string(verb) + " on " + l2Path + ": " + error +
-                    (error.ends_with('.') ? "" : ".");
+        move.error = "Cannot " + std::string(verb) + " on " + l2Path + ": " + error +
+                     (error.ends_with('.') ? "" : ".");
         move.change.error = error;
         return move;
     }
     const std::string before = recovered.empty() ? std::string() : recovered + "\r\n ";
     if (h.current() == nullptr) {
-        move.text = before + "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) +
-                    ": the terrain has no history yet: nothing was written back to it.";
+        move.error = before + "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) +
+                     ": the terrain has no history yet: nothing was written back to it.";
         return move;
     }
     // Where the steps lead is decided under the pair's lock, on the history as it is then.
     move.change = moveGenerations(l2, o2, steps, redo);
     if (!move.change.nothingToDo.empty()) {
-        move.text = before + "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) + ": " +
-                    move.change.nothingToDo + ".";
+        move.error = before + "Nothing to " + std::string(verb) + " on " + fromFsPath(l2) + ": " +
+                     move.change.nothingToDo + ".";
         return move;
     }
     if (move.change.state != SetState::New) {
-        move.text = before + "The " + std::string(verb) + " was not made. " +
-                    pairChangeText(move.change, l2, o2);
+        move.error = before + "The " + std::string(verb) + " was not made. " +
+                     pairChangeText(move.change, l2, o2);
         return move;
     }
     move.ok = true;

@@ -18,13 +18,15 @@ bool redoTerrainCommand(ApplicationState& state, const Platform& platform);
 // The command line's history, undo and redo, on the files alone.
 struct HistoryListing {
     bool ok = false;
-    std::string text; // the listing, or why there is none
+    std::string text;  // the listing
+    std::string error; // why there is none
 };
 HistoryListing listTerrainHistory(const std::string& l2Path);
 
 struct HistoryMove {
     bool ok = false;
-    std::string text; // what was put back and where the replaced pair is kept, or why not
+    std::string text;  // what was put back and where the replaced pair is kept
+    std::string error; // why nothing was put back: nothing to do, or a failure (change.error)
     PairChange change;
 };
 HistoryMove moveTerrainHistory(const std::string& l2Path, int steps, bool redo);

@@ -162,7 +162,8 @@ void readMarkerClasses(ApplicationState& state) {
     }
     for (const ListObjectRow& row : state.list.model.window->objectRows) {
         if (objectMarkerKind(row.type) == MarkerKind::Other) {
-            loadOcdList(state.reference.markerClasses, state.folders.startDirectory);
+            std::string ignored; // without it the markers are drawn as "other"
+            loadOcdList(state.reference.markerClasses, state.folders.startDirectory, ignored);
             return;
         }
     }
@@ -374,7 +375,7 @@ bool writeExportCommand(ApplicationState& state, const Platform& platform) {
         std::fflush(state.files.outputFile.handle.get());
     }
     std::string error;
-    if (!writeExport(state.list.model, state.files.outputPath, &error)) {
+    if (!writeExport(state.list.model, state.files.outputPath, error)) {
         showMessage(platform, "Cannot write " + state.files.outputPath + ": " + error, texts::error,
                     MessageIcon::Error);
         return false;
@@ -392,7 +393,7 @@ bool textVersionCommand(ApplicationState& state, const Platform& platform) {
     std::string error;
     const bool complete = writeTextVersion(
         state.list.model, state.files.textReportFile.handle.get(), state.list.listKind,
-        state.scan.scanAll, titleTimeFor(state, state.list.model.sourcePath), &error);
+        state.scan.scanAll, titleTimeFor(state, state.list.model.sourcePath), error);
     notifyListChanged(platform, ListChange::DataChanged);
     if (!complete) {
         abandonTextFile(state.files.textReportFile);

@@ -59,9 +59,9 @@ void finishTerrainOpen(ApplicationState& state, const Platform& platform) {
 // Why the O2 file does not fit the theater selected from Quillon.ini, or empty when it does. The
 // check is made only where the ini file gives the theater's sections itself: without them the
 // files alone decide the size, as they always did.
-std::string o2TheaterRefusal(const ApplicationState& state, const BinaryReader& o2) {
+std::optional<std::string> o2TheaterRefusal(const ApplicationState& state, const BinaryReader& o2) {
     if (state.runMode != RunMode::Interactive) {
-        return {};
+        return std::nullopt;
     }
     const TheaterDefinition& t = state.theater;
     const IniFile ini = loadIniFile(toFsPath(state.theaters.iniPath));
@@ -70,11 +70,11 @@ std::string o2TheaterRefusal(const ApplicationState& state, const BinaryReader& 
     const std::optional<std::int32_t> y =
         parseLeadingInt(iniValue(ini, t.sectionName, "Y Sections", ""));
     if (!x || !y || *x <= 0 || *y <= 0) {
-        return {}; // no sections of its own that could be compared
+        return std::nullopt; // no sections of its own that could be compared
     }
     const std::int32_t sections = sectionsFromO2Size(o2.size);
     if (sections == *x && sections == *y) {
-        return {};
+        return std::nullopt;
     }
     return fromFsPath(o2.path) + " describes a map of " + std::to_string(sections) + " x " +
            std::to_string(sections) + " sections, but the selected theater " + t.sectionName +
@@ -193,12 +193,12 @@ bool openTerrainAtPath(ApplicationState& state, const Platform& platform) {
         showDataFileOpenFailed(platform, pair.o2Path, pair.error);
         return false;
     }
-    std::string refusal = o2SizeRefusal(fromFsPath(pair.o2.path), pair.o2.size);
-    if (refusal.empty()) {
+    std::optional<std::string> refusal = o2SizeRefusal(fromFsPath(pair.o2.path), pair.o2.size);
+    if (!refusal) {
         refusal = o2TheaterRefusal(state, pair.o2);
     }
-    if (!refusal.empty()) {
-        showMessage(platform, refusal, terrain_texts::o2ReadError, MessageIcon::Error);
+    if (refusal) {
+        showMessage(platform, *refusal, terrain_texts::o2ReadError, MessageIcon::Error);
         return false;
     }
 

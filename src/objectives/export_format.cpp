@@ -141,7 +141,7 @@ std::optional<std::time_t> parseTitleTime(std::string_view line) {
     return when;
 }
 
-const char* exportShapeProblem(std::size_t lineCount, std::string_view firstLine) {
+std::optional<std::string> exportShapeProblem(std::size_t lineCount, std::string_view firstLine) {
     if (lineCount == 0) {
         return "the file is empty";
     }
@@ -154,7 +154,7 @@ const char* exportShapeProblem(std::size_t lineCount, std::string_view firstLine
     if (lineCount == 2) {
         return "it holds its two header lines and no objects";
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 std::string exportText(std::string_view text) {

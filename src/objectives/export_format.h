@@ -71,8 +71,8 @@ std::optional<std::time_t> parseTitleTime(std::string_view titleLine);
 
 // Why a text is no objective export with objects in it, from how many lines it has (counting
 // up to three is enough) and its first line: empty, a first line that does not begin with "1"
-// (a report or another file), or the header lines alone. Null when it is one.
-const char* exportShapeProblem(std::size_t lineCount, std::string_view firstLine);
+// (a report or another file), or the header lines alone. None when it is one.
+std::optional<std::string> exportShapeProblem(std::size_t lineCount, std::string_view firstLine);
 
 // An objective export (or report) as stable text: the title without its date, then every line with
 // its fields' blanks trimmed and joined by ", ", so that a rewrite that only respaces or redates a

@@ -359,11 +359,9 @@ void clearAllMarks(ListState& list) {
     list.deletionMode = false;
 }
 
-bool writeExport(const ListState& list, const std::string& exportPath, std::string* error) {
-    const auto fail = [error](std::string why) {
-        if (error != nullptr) {
-            *error = std::move(why);
-        }
+bool writeExport(const ListState& list, const std::string& exportPath, std::string& error) {
+    const auto fail = [&error](std::string why) {
+        error = std::move(why);
         return false;
     };
     TextReader source;
@@ -451,7 +449,7 @@ std::string textVersionLine(const ListReportRow& r, ListKind listKind, bool scan
 } // namespace
 
 bool writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
-                      std::time_t when, std::string* error) {
+                      std::time_t when, std::string& error) {
     if (!list.window || list.window->listMode != ListMode::Reports) {
         return true;
     }
@@ -472,9 +470,7 @@ bool writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool 
         std::string problem;
         const std::optional<std::vector<ListReportRow>> beyond = linesBeyondTheRows(list, problem);
         if (!beyond) {
-            if (error != nullptr) {
-                *error = problem;
-            }
+            error = problem;
             return false;
         }
         lines.insert(lines.end(), beyond->begin(), beyond->end());

@@ -115,15 +115,14 @@ void clearAllMarks(ListState& list);
 // The user-form export: the source's two header lines, then each data line whose row is
 // selected or, in deletion mode, not marked for deletion (lines without a row are exported
 // in deletion mode). The export replaces its target only when complete.
-// False with the reason in `error` (when given) when the export could not be written.
-bool writeExport(const ListState& list, const std::string& exportPath,
-                 std::string* error = nullptr);
+// False with the reason in `error` when the export could not be written.
+bool writeExport(const ListState& list, const std::string& exportPath, std::string& error);
 
 // The text version of a report list, written to an open file: the rows sorted by Sect X, Sect Y,
 // Tile X and Tile Y (the list shows them so afterwards), with the report's lines past the list's
 // row limit, read again from its source, sorted in among them. False, with nothing written and
 // the reason in `error`, when those lines cannot be read again: a text version never lacks lines.
 bool writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool scanAll,
-                      std::time_t when, std::string* error = nullptr);
+                      std::time_t when, std::string& error);
 
 } // namespace vantor

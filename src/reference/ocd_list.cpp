@@ -252,7 +252,7 @@ bool decodeOcdList(std::span<const unsigned char> bytes, OcdList& list) {
     return true;
 }
 
-bool loadOcdList(OcdList& list, const std::string& startDirectory, std::string* problem) {
+bool loadOcdList(OcdList& list, const std::string& startDirectory, std::string& problem) {
     const std::filesystem::path path = findInFolder(startDirectory, ocdListName);
     std::string why;
     std::vector<unsigned char> bytes;
@@ -266,9 +266,7 @@ bool loadOcdList(OcdList& list, const std::string& startDirectory, std::string* 
             why = "it holds fewer classes than the " + std::to_string(count) + " it counts";
         }
     }
-    if (problem != nullptr) {
-        *problem = examinePath(path).kind == FileKind::Missing ? std::string() : why;
-    }
+    problem = examinePath(path).kind == FileKind::Missing ? std::string() : why;
     return false;
 }
 
@@ -359,7 +357,8 @@ OcdGeneration generateOcdList(const std::string& startDirectory) {
 
 OcdUpdate updateOcdList(OcdList& list, TextReader& source, const std::string& startDirectory) {
     OcdUpdate result;
-    if (!source.isOpen() || !loadOcdList(list, startDirectory)) {
+    std::string ignored; // this refinement fails without a message
+    if (!source.isOpen() || !loadOcdList(list, startDirectory, ignored)) {
         return result;
     }
     std::string line;

@@ -79,9 +79,9 @@ OcdEntry ocdListHeader(std::uint32_t count);
 std::string ocdCsvLine(const OcdEntry& entry);
 
 // Reads OCDList.dat from the start folder; false (and the list untouched) when it cannot be
-// opened or holds fewer records than its header says. problem (if given) is left empty when the
-// file is missing and says what is wrong with one that is there.
-bool loadOcdList(OcdList& list, const std::string& startDirectory, std::string* problem = nullptr);
+// opened or holds fewer records than its header says. problem is left empty when the file is
+// missing and says what is wrong with one that is there.
+bool loadOcdList(OcdList& list, const std::string& startDirectory, std::string& problem);
 // The same from the file's bytes.
 bool decodeOcdList(std::span<const unsigned char> bytes, OcdList& list);
 

@@ -29,7 +29,7 @@ bool decodeTileInfo(std::span<const unsigned char> bytes, TileInfoList& list) {
     return true;
 }
 
-bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory, std::string* problem) {
+bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory, std::string& problem) {
     const std::filesystem::path path = findInFolder(startDirectory, tileInfoName);
     std::string why;
     std::vector<unsigned char> bytes;
@@ -43,9 +43,7 @@ bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory, std
             why = "it holds no record count";
         }
     }
-    if (problem != nullptr) {
-        *problem = examinePath(path).kind == FileKind::Missing ? std::string() : why;
-    }
+    problem = examinePath(path).kind == FileKind::Missing ? std::string() : why;
     return false;
 }
 

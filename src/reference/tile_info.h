@@ -27,8 +27,7 @@ struct TileInfoList {
 // Reads the list from the start folder; false when the file cannot be opened or holds no count.
 // A file shorter than its count says gives the records it holds. problem (if given) is left
 // empty when the file is missing and says what is wrong with one that is there.
-bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory,
-                      std::string* problem = nullptr);
+bool loadTileInfoList(TileInfoList& list, const std::string& startDirectory, std::string& problem);
 // The same from the file's bytes.
 bool decodeTileInfo(std::span<const unsigned char> bytes, TileInfoList& list);
 

@@ -167,6 +167,28 @@ FieldTyped typeScanField(ScanDialogModel& m, ScanField field, std::string_view t
     return typed;
 }
 
+std::optional<std::string> setScanField(ScanDialogModel& m, ScanField field, std::int64_t value) {
+    FieldRange range = scanFieldRange(m, field);
+    if (field == ScanField::StartingObjectId) {
+        range.low = 1; // the dialog takes any number below its top; identifiers begin at 1
+    }
+    if (value < range.low || value > range.high) {
+        return "must be " +
+               (range.low == std::numeric_limits<std::int64_t>::min()
+                    ? "at most " + std::to_string(range.high)
+                    : std::to_string(range.low) + " to " + std::to_string(range.high)) +
+               ", not " + std::to_string(value);
+    }
+    const auto v = static_cast<std::int32_t>(value);
+    if (isSection(field)) {
+        applySection(m, field, v);
+    } else {
+        std::int32_t scratch = 0;
+        fieldRef(m, field, scratch) = v;
+    }
+    return std::nullopt;
+}
+
 void toggleWriteToFile(ScanDialogModel& m) {
     m.writeToFile = !m.writeToFile;
     m.appendEnabled = m.writeToFile;

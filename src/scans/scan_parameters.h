@@ -81,6 +81,13 @@ struct FieldTyped {
 // field's replacement value; an accepted value moves its coupled field (without echo back).
 FieldTyped typeScanField(ScanDialogModel& model, ScanField field, std::string_view text);
 
+// A field set from a number rather than typed (a command line's option): a value outside the
+// field's range is refused, not replaced, with the reason ("must be 0 to 4095, not 5000"), and
+// so is a starting objective ID below 1; an accepted value moves its coupled field as typing
+// does. None when the value was set.
+std::optional<std::string> setScanField(ScanDialogModel& model, ScanField field,
+                                        std::int64_t value);
+
 // "Create/Scan Objects && Write to File" toggles writing and enables the append box with it.
 void toggleWriteToFile(ScanDialogModel& model);
 

@@ -58,19 +58,24 @@ IniFile parseIniText(std::string_view text) {
     return ini;
 }
 
-IniFile loadIniFile(const std::filesystem::path& path, std::string* error) {
+bool readIniFile(const std::filesystem::path& path, IniFile& ini, std::string& error) {
+    ini = {};
     std::string text;
-    std::string why;
     if (examinePath(path).kind == FileKind::Missing) {
-        return {};
+        return true;
     }
-    if (!readTextFile(path, text, why)) {
-        if (error != nullptr) {
-            *error = why;
-        }
-        return {};
+    if (!readTextFile(path, text, error)) {
+        return false;
     }
-    return parseIniText(text);
+    ini = parseIniText(text);
+    return true;
+}
+
+IniFile loadIniFile(const std::filesystem::path& path) {
+    IniFile ini;
+    std::string ignored;
+    readIniFile(path, ini, ignored);
+    return ini;
 }
 
 std::string iniValue(const IniFile& ini, std::string_view section, std::string_view key,

@@ -27,8 +27,9 @@ struct IniFile {
 
 IniFile parseIniText(std::string_view text);
 // A missing file reads as an empty one: every lookup gets its default. So does a file that is
-// there but cannot be read, and error (if given) then says why.
-IniFile loadIniFile(const std::filesystem::path& path, std::string* error = nullptr);
+// there but cannot be read; readIniFile then says why (false), loadIniFile does not.
+bool readIniFile(const std::filesystem::path& path, IniFile& ini, std::string& error);
+IniFile loadIniFile(const std::filesystem::path& path);
 
 // The value of key in section, or the default (trimmed as the platform trims it). Values are
 // read into a buffer of 255 characters, so at most 254 characters come back.

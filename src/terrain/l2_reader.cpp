@@ -51,7 +51,7 @@ std::int32_t sectionsFromO2Size(std::uint64_t o2Size) {
     return integerSquareRoot(o2Size / 4);
 }
 
-std::string o2SizeRefusal(const std::string& o2Name, std::uint64_t o2Size) {
+std::optional<std::string> o2SizeRefusal(const std::string& o2Name, std::uint64_t o2Size) {
     if (o2Size % 4 != 0) {
         return o2Name + " holds " + std::to_string(o2Size) +
                " bytes, which is no whole number of 4-byte block offsets: the file is cut short "
@@ -67,7 +67,7 @@ std::string o2SizeRefusal(const std::string& o2Name, std::uint64_t o2Size) {
                std::to_string((side + 1) * (side + 1)) +
                "): the file is cut short or has stray entries. Nothing was read.";
     }
-    return {};
+    return std::nullopt;
 }
 
 RecordLayout recordLayoutFor(std::uint64_t l2Size, std::span<const std::uint32_t> usedOffsets) {
@@ -235,9 +235,9 @@ TerrainResult decodeSectionRow(const SectionRow& row, TerrainPost*& cell,
 TerrainResult readTerrain(BinaryReader& l2, BinaryReader& o2, TerrainMatrix& matrix,
                           const TerrainProgress& progress) {
     releaseMatrix(matrix);
-    if (const std::string refusal = o2SizeRefusal(fromFsPath(o2.path.filename()), o2.size);
-        !refusal.empty()) {
-        return failed(refusal, o2ReadError);
+    if (const std::optional<std::string> refusal =
+            o2SizeRefusal(fromFsPath(o2.path.filename()), o2.size)) {
+        return failed(*refusal, o2ReadError);
     }
     const std::int32_t sections = sectionsFromO2Size(o2.size);
     if (sections == 0) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -17,7 +18,7 @@ std::int32_t sectionsFromO2Size(std::uint64_t o2Size);
 
 // Why an O2 file of this size cannot be a map's block offsets (no whole number of offsets, or no
 // square number of them), or empty when it can.
-std::string o2SizeRefusal(const std::string& o2Name, std::uint64_t o2Size);
+std::optional<std::string> o2SizeRefusal(const std::string& o2Name, std::uint64_t o2Size);
 
 // The record layout of an L2 file, as its size and the block offsets of its O2 file tell it.
 // Offsets that are all multiples of one layout's section size (and not of the other's) name

@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
         args.push_back(a.toStdString());
     }
     std::string error;
-    const std::string startFolder = vantor::takeStartFolderArgument(args, error);
-    if (error.empty() && !startFolder.empty() &&
+    std::string startFolder;
+    if (vantor::takeStartFolderArgument(args, startFolder, error) && !startFolder.empty() &&
         !QFileInfo(QString::fromStdString(startFolder)).isDir()) {
         error = "Cannot use " + startFolder + " as the start folder: it is no folder";
     }

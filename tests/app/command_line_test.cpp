@@ -58,7 +58,9 @@ TEST(CommandLine, TheStartFolderIsTakenOutOfTheArguments) {
     for (const Case& c : cases) {
         Args arguments = c.arguments;
         std::string error;
-        EXPECT_EQ(takeStartFolderArgument(arguments, error), c.folder);
+        std::string folder;
+        EXPECT_EQ(takeStartFolderArgument(arguments, folder, error), !c.error) << error;
+        EXPECT_EQ(folder, c.folder);
         EXPECT_EQ(!error.empty(), c.error) << error;
         EXPECT_EQ(arguments, c.left);
     }

@@ -46,7 +46,8 @@ struct List {
     }
     std::string exported() {
         const std::string out = (dir.path / "out.csv").string();
-        EXPECT_TRUE(writeExport(list, out));
+        std::string error;
+        EXPECT_TRUE(writeExport(list, out, error)) << error;
         const auto bytes = testing::readBytes(out);
         return std::string(bytes.begin(), bytes.end());
     }
@@ -208,7 +209,8 @@ TEST(ListTextVersion, RowsAreWrittenBySectionAndTileWithTheirErrorTexts) {
                               "0, 9, 1, 1, 102, 7, 8, x, 15,\r\n");
     testing::TempDir dir;
     std::FILE* f = std::fopen((dir.path / "t.txt").c_str(), "w+b");
-    writeTextVersion(l.list, f, ListKind::AllScansReport, false, 0);
+    std::string error;
+    EXPECT_TRUE(writeTextVersion(l.list, f, ListKind::AllScansReport, false, 0, error)) << error;
     std::fclose(f);
     const auto bytes = testing::readBytes(dir.path / "t.txt");
     const std::string text(bytes.begin(), bytes.end());

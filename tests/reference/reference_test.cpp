@@ -187,15 +187,18 @@ TEST(OcdList, LoadsWhatItWroteAndRefusesAShortList) {
         classFile(3, {{0, "A"}, {1, "Village"}, {2, "Airbase"}, {3, "B"}}));
     ASSERT_TRUE(generateOcdList(dir.str()).ok);
     OcdList list;
-    ASSERT_TRUE(loadOcdList(list, dir.str()));
+    std::string problem;
+    ASSERT_TRUE(loadOcdList(list, dir.str(), problem));
     ASSERT_EQ(list.count(), 3u);
     EXPECT_EQ(list.records[2].classCode, 140);
     const std::string dat = testing::readFile(dir.path / ocdListName);
     put(dir.path / ocdListName, dat.substr(0, dat.size() - 1));
     OcdList shortList;
-    EXPECT_FALSE(loadOcdList(shortList, dir.str()));
+    EXPECT_FALSE(loadOcdList(shortList, dir.str(), problem));
     EXPECT_FALSE(shortList.loaded);
-    EXPECT_FALSE(loadOcdList(shortList, (dir.path / "nowhere").string()));
+    EXPECT_EQ(problem, "it holds fewer classes than the 3 it counts");
+    EXPECT_FALSE(loadOcdList(shortList, (dir.path / "nowhere").string(), problem));
+    EXPECT_EQ(problem, "") << "a missing list is no problem of the list";
 }
 
 TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
@@ -216,7 +219,8 @@ TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
         "L, Last, 1, 15, 104, 5, 5, 0, 0, 0, 6, 1, 15, 0, 0, 0, 0, 0, 5\r\n";
     put(dir.path / "export.csv", head + body);
     OcdList before;
-    ASSERT_TRUE(loadOcdList(before, dir.str()));
+    std::string problem;
+    ASSERT_TRUE(loadOcdList(before, dir.str(), problem));
     TextReader source;
     ASSERT_TRUE(openTextReader(source, dir.path / "export.csv"));
     OcdList list;
@@ -228,7 +232,7 @@ TEST(OcdUpdate, TakesTheDefaultsOfObjectsWhoseClassHasAnEntry) {
                                       (dir.path / "OCDList.dat").string() + ".");
     EXPECT_EQ(u.messages[0].title, "OCD List Updated");
     OcdList reread;
-    ASSERT_TRUE(loadOcdList(reread, dir.str()));
+    ASSERT_TRUE(loadOcdList(reread, dir.str(), problem));
     EXPECT_EQ(reread.records[1].defaultBFlags, 7u);
     EXPECT_EQ(reread.records[1].defaultFeatureCount, 3);
     EXPECT_EQ(reread.records[1].defaultPriority, 15); // Priority 0 keeps the entry's
@@ -270,7 +274,8 @@ TEST(TileInfo, FindsTheFirstRecordOfATileOrPositionZero) {
     TempDir dir;
     put(dir.path / tileInfoName, tileInfoFile(3, {{7, 0x100}, {9, 0x200}, {7, 0x300}}));
     TileInfoList list;
-    ASSERT_TRUE(loadTileInfoList(list, dir.str()));
+    std::string problem;
+    ASSERT_TRUE(loadTileInfoList(list, dir.str(), problem));
     EXPECT_EQ(findTileInfo(list, 7), 0u);
     EXPECT_EQ(findTileInfo(list, 9), 1u);
     EXPECT_EQ(findTileInfo(list, 8), 0u);
@@ -280,17 +285,20 @@ TEST(TileInfo, FindsTheFirstRecordOfATileOrPositionZero) {
 TEST(TileInfo, EmptyShortAndMissingFiles) {
     TempDir dir;
     TileInfoList list;
-    EXPECT_FALSE(loadTileInfoList(list, dir.str()));
+    std::string problem = "unset";
+    EXPECT_FALSE(loadTileInfoList(list, dir.str(), problem));
+    EXPECT_EQ(problem, "") << "missing";
     put(dir.path / tileInfoName, tileInfoFile(0, {}));
-    ASSERT_TRUE(loadTileInfoList(list, dir.str()));
+    ASSERT_TRUE(loadTileInfoList(list, dir.str(), problem));
     EXPECT_TRUE(list.records.empty());
     // Claims a million records and holds two: only those two are taken.
     put(dir.path / tileInfoName, tileInfoFile(1000000, {{5, 1}, {6, 2}}));
-    ASSERT_TRUE(loadTileInfoList(list, dir.str()));
+    ASSERT_TRUE(loadTileInfoList(list, dir.str(), problem));
     EXPECT_EQ(list.records.size(), 2u);
     EXPECT_EQ(list.declared, 1000000u);
     put(dir.path / tileInfoName, "ab");
-    EXPECT_FALSE(loadTileInfoList(list, dir.str()));
+    EXPECT_FALSE(loadTileInfoList(list, dir.str(), problem));
+    EXPECT_FALSE(problem.empty());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "scans/scan_parameters.h"
 
 #include <gtest/gtest.h>
+#include <optional>
+#include <string>
 
 namespace vantor {
 namespace {
@@ -61,6 +63,37 @@ TEST(ScanDialog, ValuesOutsideTheirRangeBeepAndAreReplaced) {
         EXPECT_EQ(t.beep, c.beep) << c.text;
         EXPECT_EQ(scanFieldValue(m, c.field), c.value) << c.text;
     }
+}
+
+// A number given (a command line's option) is refused outside the field's range instead of being
+// replaced, says why, and leaves the field as it was; one taken moves its coupled field.
+TEST(ScanDialog, ANumberGivenIsRefusedOutsideItsRange) {
+    struct Case {
+        ScanField field;
+        std::int64_t value;
+        std::optional<std::string> refused;
+        std::int32_t shown; // the field's value afterwards
+    };
+    const Case cases[] = {
+        {ScanField::StartMapX, 1023, std::nullopt, 1023},
+        {ScanField::StartMapX, 1024, "must be 0 to 1023, not 1024", 0},
+        {ScanField::EndSectY, 64, "must be 0 to 63, not 64", 0},
+        {ScanField::StartSectY, 62, std::nullopt, 62},
+        {ScanField::StartingObjectId, 0, "must be 1 to 65536, not 0", 1},
+        {ScanField::StartingObjectId, 500, std::nullopt, 500},
+        {ScanField::Priority, -1, "must be 0 to 100, not -1", 20},
+        {ScanField::Supply, 255, std::nullopt, 255},
+        {ScanField::Supply, 5000000000, "must be 0 to 255, not 5000000000", 235},
+    };
+    for (const Case& c : cases) {
+        ScanDialogModel m = wholeMap();
+        m.parameters.startingObjectId = 1;
+        EXPECT_EQ(setScanField(m, c.field, c.value), c.refused) << c.value;
+        EXPECT_EQ(scanFieldValue(m, c.field), c.shown) << c.value;
+    }
+    ScanDialogModel m = wholeMap();
+    ASSERT_EQ(setScanField(m, ScanField::StartSectY, 62), std::nullopt);
+    EXPECT_EQ(m.parameters.startMapY, 16) << "the map field follows its section";
 }
 
 TEST(ScanDialog, BeginChecksTheAreaAndTitlesFollowTheScan) {
