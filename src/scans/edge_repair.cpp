@@ -196,10 +196,22 @@ std::string faultText(const TerrainFault& f) {
     if (f.script == RepairScript::Bridge) {
         return "two-tile bridge at " + where + " without its far tile";
     }
-    const char* kind = f.script == RepairScript::Road    ? "road"
-                       : f.script == RepairScript::River ? "river"
-                                                         : "transition";
-    return std::string(kind) + " break to the " + directionName(f.direction) + " of " + where;
+    return std::string(repairScriptName(f.script)) + " break to the " + directionName(f.direction) +
+           " of " + where;
+}
+
+const char* repairScriptName(RepairScript script) {
+    switch (script) {
+    case RepairScript::Road:
+        return "road";
+    case RepairScript::River:
+        return "river";
+    case RepairScript::Transition:
+        return "transition";
+    case RepairScript::Bridge:
+        return "bridge";
+    }
+    return "";
 }
 
 std::vector<TerrainFault> faultsAround(const TileView& view, const RepairScripts& scripts,

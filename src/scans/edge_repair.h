@@ -124,6 +124,9 @@ std::vector<TileChoice> tilesThatFit(const TerrainMatrix& matrix, const RepairTa
 // far tile".
 std::string faultText(const TerrainFault& fault);
 
+// "road", "river", "transition", "bridge".
+const char* repairScriptName(RepairScript script);
+
 // "West", "North", "East", "South" for 1 to 4.
 const char* directionName(int direction);
 

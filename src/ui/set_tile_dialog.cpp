@@ -24,20 +24,6 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-const char* scriptName(RepairScript script) {
-    switch (script) {
-    case RepairScript::Road:
-        return "road";
-    case RepairScript::River:
-        return "river";
-    case RepairScript::Transition:
-        return "transition";
-    case RepairScript::Bridge:
-        return "bridge";
-    }
-    return "";
-}
-
 QString faultsText(const std::vector<TerrainFault>& faults) {
     QStringList texts;
     for (const TerrainFault& f : faults) {
@@ -129,7 +115,7 @@ void SetTilePicker::showPost() {
         auto* item = new QTreeWidgetItem(choices_);
         item->setText(0, QString::number(c.repair.to));
         item->setData(0, Qt::UserRole, c.repair.to);
-        item->setText(1, scriptName(c.script));
+        item->setText(1, repairScriptName(c.script));
         item->setText(2,
                       c.mended.empty() ? QString("nothing; makes no fault") : faultsText(c.mended));
         item->setToolTip(2, item->text(2));

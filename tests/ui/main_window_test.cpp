@@ -107,7 +107,20 @@ struct SampleDesk {
         : written(writeSample(theater, sections, features)), w(optionsFor(theater)) {
         w.startUp();
     }
+    // The window at 1600 x 1000 on the screen.
+    void show() {
+        w.resize(1600, 1000);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+    }
 };
+
+// The window as a screenshot once the map's tiles are drawn.
+void saveShot(QWidget& window, MapView& map, const char* name) {
+    map.grab(); // asks for the tiles of the view
+    QTRY_VERIFY(!map.tilesPending());
+    QVERIFY(window.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/" + name));
+}
 
 // The window's messages collected as "Title: text", each answered Ok.
 void collectMessages(MainWindow& w, QStringList& messages) {
@@ -127,6 +140,18 @@ void answerFilesInTurn(MainWindow& w, std::deque<std::string>& answers) {
         answers.pop_front();
         return FileRequestResult{FileRequestStatus::Chosen, next, 0};
     };
+}
+
+// The sample's terrain opened and (withList) its export listed, the file dialogs answered from
+// `answers`, which go on answering later requests.
+void openSample(MainWindow& w, const testing::TempDir& theater, std::deque<std::string>& answers,
+                bool withList = true) {
+    answers = {(theater.path / "Theater.L2").string(), (theater.path / "Theater.csv").string()};
+    answerFilesInTurn(w, answers);
+    w.runCommand(cmd::OpenL2Terrain);
+    if (withList) {
+        w.runCommand(cmd::OpenSourceCsv);
+    }
 }
 
 } // namespace
@@ -1253,9 +1278,7 @@ class MainWindowTest : public QObject {
         SampleDesk desk(16);
         auto& [theater, sampleWritten, w] = desk;
         QVERIFY(sampleWritten);
-        w.resize(1600, 1000);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        desk.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
         const std::string checked = (theater.path / "City.csv").string();
@@ -1414,9 +1437,7 @@ class MainWindowTest : public QObject {
         SampleDesk desk(16);
         auto& [theater, sampleWritten, w] = desk;
         QVERIFY(sampleWritten);
-        w.resize(1600, 1000);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        desk.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
         const std::string source = (theater.path / "Theater.csv").string();
         std::deque<std::string> answers = {l2, source};
@@ -1479,9 +1500,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(nextFinding.check, AuditCheck::Roads);
         QVERIFY(nextFinding.mapX != applied.mapX || nextFinding.mapY != applied.mapY);
         QCOMPARE(w.mapView()->selectedFinding(), next);
-        w.mapView()->grab(); // asks for the tiles of the view
-        QTRY_VERIFY(!w.mapView()->tilesPending());
-        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/audit_applied.png"));
+        saveShot(w, *w.mapView(), "audit_applied.png");
         QVERIFY(std::filesystem::exists(l2 + ".bak"));
         QVERIFY(w.menuAction(cmd::UndoTerrain)->isEnabled());
         QCOMPARE(w.menuAction(cmd::UndoTerrain)->text(), QString("&Undo Mend of 1 tile"));
@@ -1756,14 +1775,9 @@ class MainWindowTest : public QObject {
         SampleDesk desk(16);
         auto& [theater, sampleWritten, w] = desk;
         QVERIFY(sampleWritten);
-        w.resize(1600, 1000);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
-                                           (theater.path / "Theater.csv").string()};
-        answerFilesInTurn(w, answers);
-        w.runCommand(cmd::OpenL2Terrain);
-        w.runCommand(cmd::OpenSourceCsv);
+        desk.show();
+        std::deque<std::string> answers;
+        openSample(w, theater, answers);
         QTRY_VERIFY(w.state().list.model.window.has_value());
         const ListObjectRow row = w.state().list.model.window->objectRows[20];
         const QPointF post(row.x + 0.5, row.y + 0.5);
@@ -1785,9 +1799,7 @@ class MainWindowTest : public QObject {
         const QRect at = list->visualRect(rows[0]);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
         QCOMPARE(w.mapView()->centre(), post);
-        w.mapView()->grab();
-        QTRY_VERIFY(!w.mapView()->tilesPending());
-        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/find_centres_map.png"));
+        saveShot(w, *w.mapView(), "find_centres_map.png");
     }
 
     // The legend lists what is drawn, in the audit page's shapes and colours; it folds to its
@@ -1796,9 +1808,7 @@ class MainWindowTest : public QObject {
         SampleDesk desk(16);
         auto& [theater, sampleWritten, w] = desk;
         QVERIFY(sampleWritten);
-        w.resize(1600, 1000);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        desk.show();
         std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
                                            (theater.path / "Theater.csv").string()};
         answerFilesInTurn(w, answers);
@@ -1855,14 +1865,9 @@ class MainWindowTest : public QObject {
         SampleDesk desk(16);
         auto& [theater, sampleWritten, w] = desk;
         QVERIFY(sampleWritten);
-        w.resize(1600, 1000);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        std::deque<std::string> answers = {(theater.path / "Theater.L2").string(),
-                                           (theater.path / "Theater.csv").string()};
-        answerFilesInTurn(w, answers);
-        w.runCommand(cmd::OpenL2Terrain);
-        w.runCommand(cmd::OpenSourceCsv);
+        desk.show();
+        std::deque<std::string> answers;
+        openSample(w, theater, answers);
         w.menuAction(cmd::AuditTheater)->trigger();
         QTRY_VERIFY(w.state().audit.done);
         AuditPanel* panel = w.auditPanel();
@@ -1981,9 +1986,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.state().terrain.matrix.width, 16 * 16);
         QTRY_VERIFY(w.mapPanel()->isVisible());
         QVERIFY(w.windowTitle().contains(QString::fromStdString(other.str())));
-        w.mapView()->grab();
-        QTRY_VERIFY(!w.mapView()->tilesPending());
-        QVERIFY(w.grab().save(QString(VANTOR_SCREENSHOT_DIR) + "/another_theater.png"));
+        saveShot(w, *w.mapView(), "another_theater.png");
     }
 
     // Set Tile from the map: a right-click names the post; the picker lists the tiles that fit,
@@ -1993,9 +1996,7 @@ class MainWindowTest : public QObject {
         SampleDesk desk(16);
         auto& [theater, sampleWritten, w] = desk;
         QVERIFY(sampleWritten);
-        w.resize(1600, 1000);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        desk.show();
         const std::string l2 = (theater.path / "Theater.L2").string();
         std::deque<std::string> answers = {l2, (theater.path / "Theater.csv").string()};
         answerFilesInTurn(w, answers);
