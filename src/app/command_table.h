@@ -77,7 +77,8 @@ struct CommandFacts {
     ToolbarIcon icon = ToolbarIcon::None;
     const char* cli = nullptr;               // the vantor-cli subcommand that does the same work
     AuditMender mends = AuditMender::ByHand; // the audit findings it mends; ByHand: none
-    bool withRequest = false; // run by runFlow with its caller's request, never dispatched alone
+    bool withRequest = false;    // run by runFlow with its caller's request, never dispatched alone
+    bool changesTerrain = false; // may change the open terrain's posts: the map is drawn anew
 };
 
 namespace commandtable {
@@ -184,11 +185,13 @@ inline constexpr std::array table{
         .menu = {.menu = "Edit", .label = "&Undo", .state = Greyed, .separatorBefore = true},
         .status = "Put back the terrain pair that the last write-back (a mend, a "
                   "levelling, an Apply) replaced, from the terrain's history.",
-        .cli = "undo"},
+        .cli = "undo",
+        .changesTerrain = true},
     CommandFacts{.id = cmd::RedoTerrain,
                  .menu = {.menu = "Edit", .label = "&Redo", .state = Greyed},
                  .status = "Put back the terrain pair that the last Undo replaced.",
-                 .cli = "redo"},
+                 .cli = "redo",
+                 .changesTerrain = true},
     CommandFacts{.id = cmd::KeepSourceDates,
                  .menu = {.menu = "Edit", .label = "&Keep Source Dates"},
                  .status = "Date what is written with its source's title date instead of now, so "
@@ -291,7 +294,8 @@ inline constexpr std::array table{
                  .refusal = "Cannot set a tile until the terrain file (L2) is opened.",
                  .enabledOn = onEvents({TerrainOpened}),
                  .greyedOn = onEvents({TerrainShut}),
-                 .cli = "set-tile"},
+                 .cli = "set-tile",
+                 .changesTerrain = true},
     CommandFacts{
         .id = cmd::ListUnusedIds,
         .menu = {.menu = "Actions", .label = "&List Unused Objective ID's ", .state = Greyed},
@@ -326,7 +330,8 @@ inline constexpr std::array table{
                  .menu = {.menu = "Actions", .label = "Level Airbases"},
                  .status = "Level the Airbases (modifies Theater.L2 elevations)",
                  .cli = "level-airbases",
-                 .mends = AuditMender::LevelAirbases},
+                 .mends = AuditMender::LevelAirbases,
+                 .changesTerrain = true},
     CommandFacts{.id = cmd::CheckPlaceMoveObjects,
                  .menu = {.menu = "Actions", .label = "Check/Place/Move Objects"},
                  .status = "Check map for misplaced junction objects and move or place Objects.",
@@ -378,7 +383,8 @@ inline constexpr std::array table{
                  .refusal = "Cannot mend the theater until the terrain file (L2) is opened.",
                  .cli = "mend",
                  .mends = AuditMender::Mend,
-                 .withRequest = true},
+                 .withRequest = true,
+                 .changesTerrain = true},
 
     CommandFacts{.id = cmd::LoadSourceIntoList},
     CommandFacts{.id = cmd::CloseFindDialog},

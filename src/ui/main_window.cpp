@@ -12,6 +12,7 @@
 #include "base/file_lookup.h"
 #include "base/input_file.h"
 #include "flows/audit_flow.h"
+#include "flows/command_runner.h"
 #include "flows/diff_flow.h"
 #include "flows/dispatcher.h"
 #include "flows/list_flow.h"
@@ -213,6 +214,17 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
                         : std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
     }
     buildPlatform();
+    runner_ = std::make_unique<CommandRunner>(
+        state_, platform_,
+        CommandRunner::Hooks{
+            [this] { QTimer::singleShot(0, this, [this] { runner_->runPosted(); }); },
+            [this](bool frozen) { mapView_->setFrozen(frozen); },
+            [this](int command) { afterCommand(command); },
+            [this] {
+                savePanels();
+                close();
+                QCoreApplication::quit();
+            }});
     buildToolBar();
 
     listView_ = new ListView(
@@ -385,22 +397,15 @@ void MainWindow::connectMessagesAndFiles() {
     };
     p.setWindowTitle = [this](const std::string& title) { setWindowTitle(qs(title)); };
     p.beep = [] { QApplication::beep(); };
-    p.postCommand = [this](int command) {
-        posted_.push_back(command);
-        schedulePosted();
-    };
-    p.postCloseRequest = [this] {
-        posted_.push_back(0);
-        schedulePosted();
-    };
+    p.postCommand = [this](int command) { runner_->post(command); };
+    p.postCloseRequest = [this] { runner_->postClose(); };
     p.startHelp = [this] {
         return !options_.manualPath.isEmpty() &&
                QDesktopServices::openUrl(QUrl::fromLocalFile(options_.manualPath));
     };
     p.menuChanged = [this](const MenuModel&) {
-        menusDirty_ = true;
-        if (!busy_) {
-            renderMenus();
+        if (runner_ == nullptr || !runner_->busy()) {
+            renderMenus(); // while a command runs, its end renders them
         }
     };
 }
@@ -655,7 +660,6 @@ QAction* MainWindow::menuAction(int command) const {
 }
 
 void MainWindow::renderMenus() {
-    menusDirty_ = false;
     QMenuBar* bar = menuBar();
     for (QAction* old : bar->actions()) {
         if (QMenu* menu = old->menu()) {
@@ -777,7 +781,7 @@ void MainWindow::connectAuditPanel() {
         if (!state_.audit.done) {
             // The terrain it audited changed. While a command runs (an Apply) the audit comes
             // again at its end, and the panel stays where it is meanwhile.
-            if (!busy_) {
+            if (!runner_->busy()) {
                 auditDock_->hide();
             }
             return;
@@ -872,7 +876,7 @@ void MainWindow::saveDiff(bool page) {
 // the Parents to a new export and audits again. What was done goes to the status bar and the
 // panel; the next finding of the check is selected. Only failures are messages.
 void MainWindow::applyRepairs(int finding, bool wholeCheck) {
-    if (!state_.audit.done || finding < 0 || busy_) {
+    if (!state_.audit.done || finding < 0 || runner_->busy()) {
         return;
     }
     const auto at = static_cast<std::size_t>(finding);
@@ -960,8 +964,7 @@ void MainWindow::syncMap(int command) {
     }
     const void* block = state_.terrain.matrix.posts.data();
     const bool newTerrain = block != mappedTerrain_;
-    if (newTerrain || command == cmd::LevelAirbases || command == cmd::MendTheater ||
-        command == cmd::UndoTerrain || command == cmd::RedoTerrain) {
+    if (redrawTerrainAfter(command, newTerrain)) {
         if (centre_->currentWidget() != mapPanel_ && options_.mode == RunMode::Interactive) {
             centre_->setCurrentWidget(mapPanel_);
             scheduleMapRoom();
@@ -996,19 +999,20 @@ void MainWindow::selectRowFromMap(std::size_t row) {
 }
 
 void MainWindow::runCommand(int command) {
-    if (busy_) {
-        posted_.push_back(command);
-        return;
-    }
-    runWork(command, [&] { dispatchCommand(state_, platform_, command); });
+    runner_->run(command);
 }
 
 void MainWindow::runWork(int command, const std::function<void()>& work) {
-    busy_ = true;
-    mapView_->setFrozen(true); // nothing reads the terrain while a command may change it
-    work();
-    mapView_->setFrozen(false);
-    busy_ = false;
+    runner_->runWork(command, work);
+}
+
+bool MainWindow::closeRequested() const {
+    return runner_->closeRequested();
+}
+
+// After every command: the panels, the map, the start folder and the menus as the core left
+// them.
+void MainWindow::afterCommand(int command) {
     if (!state_.audit.done) {
         auditDock_->hide(); // no audit came back
     }
@@ -1016,52 +1020,15 @@ void MainWindow::runWork(int command, const std::function<void()>& work) {
     showStartFolder();
     // Always render: a checkable entry toggles itself when clicked, the model says what holds.
     renderMenus();
-    schedulePosted();
-}
-
-void MainWindow::schedulePosted() {
-    if (!posted_.empty()) {
-        QTimer::singleShot(0, this, &MainWindow::runPosted);
-    }
-}
-
-void MainWindow::runPosted() {
-    if (busy_ || posted_.empty()) {
-        return;
-    }
-    const int command = posted_.front();
-    posted_.pop_front();
-    if (command == 0) {
-        handleCloseRequest();
-        return;
-    }
-    runCommand(command);
-}
-
-void MainWindow::handleCloseRequest() {
-    if (closeRequested_) {
-        return;
-    }
-    closeRequested_ = true;
-    posted_.clear();
-    savePanels();
-    vantor::handleCloseRequest(state_, platform_);
-    close();
-    QCoreApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (busy_) {
+    if (!runner_->windowClosing()) {
         event->ignore(); // a running command ends first
-        posted_.push_back(0);
         return;
     }
     savePanels();
-    if (!closeRequested_) {
-        closeRequested_ = true;
-        vantor::handleCloseRequest(state_, platform_);
-        QCoreApplication::quit();
-    }
+    QCoreApplication::quit();
     event->accept();
 }
 

@@ -20,6 +20,10 @@ class QSettings;
 class QStackedWidget;
 class QToolBar;
 
+namespace vantor {
+class CommandRunner;
+}
+
 namespace vantor::ui {
 
 class FindDialog;
@@ -85,7 +89,7 @@ class MainWindow : public QMainWindow {
     std::function<IdToolChoice(IdLimitsDialog&)> idLimitsShown;
     // And for the comparison of two versions.
     std::function<void(DiffDialog&)> diffShown;
-    bool closeRequested() const { return closeRequested_; }
+    bool closeRequested() const;
 
     // Set Tile at a post (a right-click on the map): the picker, then the pair commit.
     void setTileAt(std::int32_t mapX, std::int32_t mapY);
@@ -105,9 +109,7 @@ class MainWindow : public QMainWindow {
     void connectSettings();
     void buildToolBar();
     void renderMenus();
-    void schedulePosted();
-    void runPosted();
-    void handleCloseRequest();
+    void afterCommand(int command);
     QWidget* buildMapPanel();
     void syncMap(int command);
     void showStartFolder();
@@ -154,10 +156,7 @@ class MainWindow : public QMainWindow {
     QElapsedTimer progressShown_;
     FindL2InfoDialog* findL2Info_ = nullptr;
     std::map<int, QAction*> actions_;
-    std::deque<int> posted_;
-    bool busy_ = false;
-    bool menusDirty_ = false;
-    bool closeRequested_ = false;
+    std::unique_ptr<CommandRunner> runner_;
 };
 
 } // namespace vantor::ui
