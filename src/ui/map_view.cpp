@@ -17,18 +17,7 @@ namespace vantor::ui {
 
 namespace {
 
-constexpr int tilePixels = 256;
-constexpr double minPixelsPerPost = 1.0 / 64;
-constexpr double maxPixelsPerPost = 64;
 constexpr std::size_t cacheLimit = 600; // about 150 MB of tiles
-
-// The zoom level whose tiles show 2^level posts per pixel, for a given zoom.
-int levelFor(double pixelsPerPost) {
-    if (pixelsPerPost >= 1) {
-        return 0;
-    }
-    return std::max(0, static_cast<int>(std::floor(std::log2(1.0 / pixelsPerPost))));
-}
 
 } // namespace
 
@@ -78,40 +67,26 @@ void MapView::setMode(MapMode mode) {
 }
 
 void MapView::fitWhole() {
-    const TerrainMatrix& m = state_.terrain.matrix;
-    if (m.empty()) {
-        return;
-    }
-    const double fit = std::min(static_cast<double>(std::max(width(), 1)) / m.width,
-                                static_cast<double>(std::max(height(), 1)) / m.height);
-    setView(fit, m.width / 2.0, m.height / 2.0);
-    fitted_ = true;
+    view_.fitWhole(state_.terrain.matrix.width, state_.terrain.matrix.height);
+    update();
 }
 
 void MapView::resizeEvent(QResizeEvent*) {
-    if (fitted_) {
-        fitWhole();
-    }
+    view_.resize(width(), height(), state_.terrain.matrix.width, state_.terrain.matrix.height);
 }
 
 void MapView::setView(double pixelsPerPost, double centreX, double centreY) {
-    fitted_ = false;
-    pixelsPerPost_ = std::clamp(pixelsPerPost, minPixelsPerPost, maxPixelsPerPost);
-    centreX_ = centreX;
-    centreY_ = centreY;
+    view_.setView(pixelsPerPost, centreX, centreY);
     update();
 }
 
 void MapView::panBy(double dx, double dy) {
-    setView(pixelsPerPost_, centreX_ - dx / pixelsPerPost_, centreY_ + dy / pixelsPerPost_);
+    view_.panBy(dx, dy);
+    update();
 }
 
 MapTransform MapView::transform() const {
-    MapTransform t;
-    t.pixelsPerPost = pixelsPerPost_;
-    t.originX = centreX_ - width() / 2.0 / pixelsPerPost_;
-    t.originY = centreY_ + height() / 2.0 / pixelsPerPost_;
-    return t;
+    return view_.transform();
 }
 
 std::vector<MapMarker> MapView::markers() const {
@@ -134,7 +109,7 @@ void MapView::showHighlighted() {
         }
     }
     if (count > 0) {
-        setView(pixelsPerPost_, sumX / count, sumY / count);
+        setView(view_.pixelsPerPost, sumX / count, sumY / count);
     }
     update();
 }
@@ -159,15 +134,7 @@ void MapView::requestTile(const TileKey& key) {
         return;
     }
     pending_.insert(key);
-    const auto [level, column, row] = key;
-    const std::int32_t postsPerPixel = 1 << level;
-    const std::int32_t postsPerTile = tilePixels * postsPerPixel;
-    MapWindow window;
-    window.left = column * postsPerTile;
-    window.top = (row + 1) * postsPerTile - 1;
-    window.width = tilePixels;
-    window.height = tilePixels;
-    window.scale = level == 0 ? 1 : -postsPerPixel;
+    const MapWindow window = tileWindow(key);
     const std::uint64_t generation = generation_;
     const MapMode mode = mode_;
     pool_.start([this, generation, key, window, mode] {
@@ -186,9 +153,8 @@ void MapView::tileDone(std::uint64_t generation, TileKey key, QImage image) {
     }
     pending_.erase(key);
     if (cache_.size() >= cacheLimit) {
-        const int level = levelFor(pixelsPerPost_);
-        std::erase_if(cache_,
-                      [level](const auto& entry) { return std::get<0>(entry.first) != level; });
+        const int level = tileLevelFor(view_.pixelsPerPost);
+        std::erase_if(cache_, [level](const auto& entry) { return entry.first.level != level; });
     }
     cache_[key] = std::move(image);
     update();
@@ -213,40 +179,26 @@ void MapView::paintEvent(QPaintEvent*) {
         return;
     }
     const MapTransform t = transform();
-    const int level = levelFor(pixelsPerPost_);
-    const double postsPerTile = static_cast<double>(tilePixels) * (1 << level);
-    const double firstX = std::max(0.0, std::floor(t.originX / postsPerTile));
-    const double lastX =
-        std::min((m.width - 1) / postsPerTile,
-                 std::floor((t.originX + width() / pixelsPerPost_) / postsPerTile));
-    const double firstY =
-        std::max(0.0, std::floor((t.originY - height() / pixelsPerPost_) / postsPerTile));
-    const double lastY =
-        std::min((m.height - 1) / postsPerTile, std::floor(t.originY / postsPerTile));
     // Zoomed in, posts are squares; zoomed out, tiles are smoothed down to the zoom.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, pixelsPerPost_ < 1);
-    for (int row = static_cast<int>(firstY); row <= static_cast<int>(lastY); ++row) {
-        for (int column = static_cast<int>(firstX); column <= static_cast<int>(lastX); ++column) {
-            const TileKey key{level, column, row};
-            const QRectF target(t.screenX(column * postsPerTile),
-                                t.screenY((row + 1) * postsPerTile), postsPerTile * pixelsPerPost_,
-                                postsPerTile * pixelsPerPost_);
-            const auto it = cache_.find(key);
-            if (it != cache_.end()) {
-                painter.drawImage(target, it->second);
-                continue;
-            }
-            requestTile(key);
-            // Meanwhile the coarser level's tile, if it is there, stands in.
-            const auto coarse = cache_.find({level + 1, column / 2, row / 2});
-            if (coarse != cache_.end()) {
-                const QRectF part((column % 2) * tilePixels / 2.0, (1 - row % 2) * tilePixels / 2.0,
-                                  tilePixels / 2.0, tilePixels / 2.0);
-                painter.drawImage(target, coarse->second, part);
-            }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, view_.pixelsPerPost < 1);
+    for (const PlacedTile& tile : tilesInView(view_, m.width, m.height)) {
+        const QRectF target(tile.left, tile.top, tile.side, tile.side);
+        const auto it = cache_.find(tile.key);
+        if (it != cache_.end()) {
+            painter.drawImage(target, it->second);
+            continue;
+        }
+        requestTile(tile.key);
+        // Meanwhile the coarser level's tile, if it is there, stands in.
+        const auto [level, column, row] = tile.key;
+        const auto coarse = cache_.find({level + 1, column / 2, row / 2});
+        if (coarse != cache_.end()) {
+            const double half = mapTilePixels / 2.0;
+            const QRectF part((column % 2) * half, (1 - row % 2) * half, half, half);
+            painter.drawImage(target, coarse->second, part);
         }
     }
-    if (pixelsPerPost_ * postsPerSectionSide >= 24) {
+    if (view_.pixelsPerPost * postsPerSectionSide >= 24) {
         // Section lines over the map only.
         painter.setPen(QColor(0, 0, 0, 90));
         const double top = std::max(0.0, t.screenY(m.height));
@@ -254,12 +206,12 @@ void MapView::paintEvent(QPaintEvent*) {
         const double left = std::max(0.0, t.screenX(0));
         const double right = std::min<double>(width(), t.screenX(m.width));
         const double x0 = std::max(0.0, std::ceil(t.originX / 16) * 16);
-        const double x1 = std::min<double>(m.width, t.originX + width() / pixelsPerPost_);
+        const double x1 = std::min<double>(m.width, t.originX + width() / view_.pixelsPerPost);
         for (double x = x0; x <= x1; x += 16) {
             painter.drawLine(QPointF(t.screenX(x), top), QPointF(t.screenX(x), bottom));
         }
         const double y0 =
-            std::max(0.0, std::ceil((t.originY - height() / pixelsPerPost_) / 16) * 16);
+            std::max(0.0, std::ceil((t.originY - height() / view_.pixelsPerPost) / 16) * 16);
         const double y1 = std::min<double>(m.height, t.originY);
         for (double y = y0; y <= y1; y += 16) {
             painter.drawLine(QPointF(left, t.screenY(y)), QPointF(right, t.screenY(y)));
@@ -379,8 +331,8 @@ void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
     painter.save();
     if (const std::optional<TerrainDiff>& terrain = state_.diff.last.terrain) {
         const QColor magenta = QColor::fromRgb(changedPostColour);
-        if (pixelsPerPost_ > 3.0) {
-            const double side = pixelsPerPost_;
+        if (view_.pixelsPerPost > 3.0) {
+            const double side = view_.pixelsPerPost;
             for (const PostChange& p : terrain->posts) {
                 const QPointF c(t.screenX(p.x + 0.5), t.screenY(p.y + 0.5));
                 if (inView(c)) {
@@ -541,13 +493,8 @@ void MapView::wheelEvent(QWheelEvent* event) {
         return;
     }
     const QPointF at = event->position();
-    const MapTransform t = transform();
-    const double mapX = t.originX + at.x() / pixelsPerPost_;
-    const double mapY = t.originY - at.y() / pixelsPerPost_;
-    const double zoom =
-        std::clamp(pixelsPerPost_ * std::pow(1.25, steps), minPixelsPerPost, maxPixelsPerPost);
-    // The point under the mouse stays under it.
-    setView(zoom, mapX - (at.x() - width() / 2.0) / zoom, mapY + (at.y() - height() / 2.0) / zoom);
+    view_.zoomAbout(steps, at.x(), at.y()); // the point under the mouse stays under it
+    update();
     event->accept();
 }
 

@@ -2,6 +2,7 @@
 
 #include "map/map_overlay.h"
 #include "map/map_render.h"
+#include "map/map_viewport.h"
 #include "tools/theater_diff.h"
 
 #include <QImage>
@@ -41,8 +42,8 @@ class MapView : public QWidget {
     // Pixels per post (1/16 to 64) with the given map point at the centre.
     void setView(double pixelsPerPost, double centreX, double centreY);
     void panBy(double dx, double dy); // in pixels
-    double pixelsPerPost() const { return pixelsPerPost_; }
-    QPointF centre() const { return {centreX_, centreY_}; }
+    double pixelsPerPost() const { return view_.pixelsPerPost; }
+    QPointF centre() const { return {view_.centreX, view_.centreY}; }
     MapTransform transform() const;
 
     // Centres the rows highlighted in the list and redraws their markers.
@@ -93,7 +94,7 @@ class MapView : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    using TileKey = std::tuple<int, int, int>; // level, column, row (from the south)
+    using TileKey = MapTileKey;
     void requestTile(const TileKey& key);
     void tileDone(std::uint64_t generation, TileKey key, QImage image);
     const QImage& sprite(const MapMarker& marker);
@@ -106,9 +107,7 @@ class MapView : public QWidget {
     ApplicationState& state_;
     MapMode mode_ = MapMode::Relief;
     TileClassifier classes_;
-    double pixelsPerPost_ = 1;
-    double centreX_ = 0;
-    double centreY_ = 0;
+    MapViewport view_;
     std::map<TileKey, QImage> cache_;
     std::set<TileKey> pending_;
     std::uint64_t generation_ = 0;
@@ -122,7 +121,6 @@ class MapView : public QWidget {
     QPoint pressAt_;
     QPoint lastDrag_;
     bool dragging_ = false;
-    bool fitted_ = false; // the whole map is in view and follows the widget's size
     bool frozen_ = false;
     int selectedFinding_ = -1;
     std::vector<ObjectChangeRow> changes_;

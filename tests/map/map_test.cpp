@@ -1,5 +1,6 @@
 #include "map/map_overlay.h"
 #include "map/map_render.h"
+#include "map/map_viewport.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -304,6 +305,78 @@ TEST(MapLegend, KeepsTheSelectionInSight) {
     }
     EXPECT_EQ(nearestCorner(10, 590, 1000, 600), LegendCorner::BottomLeft);
     EXPECT_EQ(nearestCorner(990, 10, 1000, 600), LegendCorner::TopRight);
+}
+
+// The view's arithmetic, whatever front end draws it.
+TEST(MapViewport, ZoomKeepsThePointUnderTheMouseAndFittingFollowsTheSize) {
+    MapViewport v;
+    v.resize(800, 600, 0, 0);
+    v.fitWhole(1024, 2048);
+    EXPECT_TRUE(v.fitted);
+    EXPECT_DOUBLE_EQ(v.pixelsPerPost, 600.0 / 2048);
+    EXPECT_DOUBLE_EQ(v.centreX, 512);
+    v.resize(1200, 800, 1024, 2048); // fitted: fitted again
+    EXPECT_DOUBLE_EQ(v.pixelsPerPost, 800.0 / 2048);
+
+    v.setView(2, 100, 100);
+    EXPECT_FALSE(v.fitted);
+    const auto under = [&v](double px, double py) {
+        const MapTransform t = v.transform();
+        return std::pair{t.originX + px / v.pixelsPerPost, t.originY - py / v.pixelsPerPost};
+    };
+    const auto before = under(650, 150);
+    v.zoomAbout(3, 650, 150);
+    EXPECT_DOUBLE_EQ(v.pixelsPerPost, 2 * 1.25 * 1.25 * 1.25);
+    const auto after = under(650, 150);
+    EXPECT_NEAR(after.first, before.first, 1e-9);
+    EXPECT_NEAR(after.second, before.second, 1e-9);
+    v.zoomAbout(100, 0, 0);
+    EXPECT_EQ(v.pixelsPerPost, maxPixelsPerPost);
+    v.zoomAbout(-200, 0, 0);
+    EXPECT_EQ(v.pixelsPerPost, minPixelsPerPost);
+    v.setView(1, 100, 100);
+    v.panBy(10, -20); // dragged right and up: the map moves with the mouse
+    EXPECT_DOUBLE_EQ(v.centreX, 90);
+    EXPECT_DOUBLE_EQ(v.centreY, 80);
+}
+
+TEST(MapViewport, TheTilesOfTheViewAndThePostsEachShows) {
+    struct Case {
+        double zoom;
+        int level;
+    };
+    for (const Case& c : {Case{64, 0}, Case{1, 0}, Case{0.75, 0}, Case{0.5, 1}, Case{0.3, 1},
+                          Case{0.25, 2}, Case{1.0 / 64, 6}}) {
+        EXPECT_EQ(tileLevelFor(c.zoom), c.level) << c.zoom;
+    }
+    const MapWindow fine = tileWindow({0, 2, 1});
+    EXPECT_EQ(fine.left, 512);
+    EXPECT_EQ(fine.top, 511);
+    EXPECT_EQ(fine.scale, 1);
+    const MapWindow coarse = tileWindow({2, 1, 0});
+    EXPECT_EQ(coarse.left, 1024);
+    EXPECT_EQ(coarse.top, 1023);
+    EXPECT_EQ(coarse.scale, -4);
+
+    MapViewport v;
+    v.resize(512, 512, 0, 0);
+    v.setView(1, 300, 200); // posts 44 to 556 east, -56 to 456 north of a 1024 x 1024 map
+    std::vector<PlacedTile> tiles = tilesInView(v, 1024, 1024);
+    ASSERT_EQ(tiles.size(), 6u) << "columns 0 to 2, rows 0 and 1";
+    EXPECT_EQ(tiles[0].key, (MapTileKey{0, 0, 0}));
+    EXPECT_EQ(tiles[5].key, (MapTileKey{0, 2, 1}));
+    v.setView(1, 256, 256);
+    tiles = tilesInView(v, 1024, 1024);
+    EXPECT_DOUBLE_EQ(tiles[0].left, 0);
+    EXPECT_DOUBLE_EQ(tiles[0].top, 256); // row 0 is the south: the lower half of the view
+    EXPECT_DOUBLE_EQ(tiles[0].side, 256);
+    v.setView(1, 2000, 2000);
+    EXPECT_TRUE(tilesInView(v, 1024, 1024).empty()) << "off the map";
+    v.fitWhole(1024, 1024);
+    tiles = tilesInView(v, 1024, 1024);
+    ASSERT_EQ(tiles.size(), 4u) << "half a pixel a post: four tiles of 512 posts";
+    EXPECT_EQ(tiles[3].key, (MapTileKey{1, 1, 1}));
+    EXPECT_DOUBLE_EQ(tiles[3].side, 256);
 }
 
 } // namespace
