@@ -245,6 +245,24 @@ std::int64_t markerAt(const std::vector<MapMarker>& markers, const MapTransform&
     return best;
 }
 
+MarkShape findingMark(std::string_view shape, double cx, double cy, double r) {
+    MarkShape m;
+    if (shape == "square") {
+        const double h = 0.85 * r;
+        m.corners = {{cx - h, cy - h}, {cx + h, cy - h}, {cx + h, cy + h}, {cx - h, cy + h}};
+    } else if (shape == "diamond") {
+        const double h = 1.2 * r;
+        m.corners = {{cx, cy - h}, {cx + h, cy}, {cx, cy + h}, {cx - h, cy}};
+    } else if (shape == "triangle") {
+        m.corners = {
+            {cx, cy - 1.3 * r}, {cx + 1.15 * r, cy + 0.85 * r}, {cx - 1.15 * r, cy + 0.85 * r}};
+    } else {
+        m.circle = true;
+        m.radius = r;
+    }
+    return m;
+}
+
 LegendContent legendContent(const std::vector<MapMarker>& markers,
                             const std::vector<AuditFinding>* findings, bool changes) {
     LegendContent content;

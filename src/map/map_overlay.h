@@ -95,6 +95,21 @@ struct LegendEntry {
     LegendSwatch swatch = LegendSwatch::Colour;
     const char* shape = ""; // a finding's shape, as the audit page draws it
 };
+// A finding's mark on the desktop's map, as the audit page draws it, in pixels about the post's
+// centre: the check's shape ("square", "diamond", "triangle"; anything else a circle) filled
+// with its colour over a white halo, outlined black.
+struct MarkShape {
+    bool circle = false;
+    double radius = 0;                              // a circle's
+    std::vector<std::pair<double, double>> corners; // a polygon's, in order
+};
+inline constexpr double findingMarkRadius = 4.5;
+MarkShape findingMark(std::string_view shape, double cx, double cy, double r = findingMarkRadius);
+// The rings about a post: the selected finding, a changed objective, the selected change.
+inline constexpr double selectedFindingRing = 11;
+inline constexpr double changedObjectiveRing = 7;
+inline constexpr double selectedChangeRing = 12;
+
 // What is drawn over the map, which the legend explains: nothing else is listed.
 struct LegendContent {
     std::vector<MarkerKind> markers;  // the kinds of the list's markers shown

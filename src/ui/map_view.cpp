@@ -248,25 +248,18 @@ namespace {
 
 // A finding's mark, drawn as the page draws it: a white halo under a black outline keeps the
 // check's colour visible on relief, sea and every tile class alike.
-QPainterPath findingShape(const char* shape, QPointF c, double r) {
+QPainterPath findingShape(const char* shape, QPointF c, double r = findingMarkRadius) {
+    const MarkShape mark = findingMark(shape, c.x(), c.y(), r);
     QPainterPath path;
-    const std::string_view s(shape);
-    if (s == "square") {
-        path.addRect(c.x() - 0.85 * r, c.y() - 0.85 * r, 1.7 * r, 1.7 * r);
-    } else if (s == "diamond") {
-        path.moveTo(c.x(), c.y() - 1.2 * r);
-        path.lineTo(c.x() + 1.2 * r, c.y());
-        path.lineTo(c.x(), c.y() + 1.2 * r);
-        path.lineTo(c.x() - 1.2 * r, c.y());
-        path.closeSubpath();
-    } else if (s == "triangle") {
-        path.moveTo(c.x(), c.y() - 1.3 * r);
-        path.lineTo(c.x() + 1.15 * r, c.y() + 0.85 * r);
-        path.lineTo(c.x() - 1.15 * r, c.y() + 0.85 * r);
-        path.closeSubpath();
-    } else {
-        path.addEllipse(c, r, r);
+    if (mark.circle) {
+        path.addEllipse(c, mark.radius, mark.radius);
+        return path;
     }
+    path.moveTo(mark.corners.front().first, mark.corners.front().second);
+    for (std::size_t i = 1; i < mark.corners.size(); ++i) {
+        path.lineTo(mark.corners[i].first, mark.corners[i].second);
+    }
+    path.closeSubpath();
     return path;
 }
 
@@ -279,7 +272,6 @@ void MapView::paintFindings(QPainter& painter, const MapTransform& t) {
     const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const double r = 4.5;
     const QPen halo(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     const QPen outline(Qt::black, 1);
     for (std::size_t i = 0; i < findings.size(); ++i) {
@@ -293,7 +285,7 @@ void MapView::paintFindings(QPainter& painter, const MapTransform& t) {
         if (c.x() < -10 || c.y() < -10 || c.x() > width() + 10 || c.y() > height() + 10) {
             continue;
         }
-        const QPainterPath path = findingShape(style.shape, c, r);
+        const QPainterPath path = findingShape(style.shape, c);
         painter.strokePath(path, halo);
         painter.fillPath(path, QColor(style.colour));
         painter.strokePath(path, outline);
@@ -303,9 +295,9 @@ void MapView::paintFindings(QPainter& painter, const MapTransform& t) {
         const QPointF c(t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5));
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(Qt::white, 4));
-        painter.drawEllipse(c, 11.0, 11.0);
+        painter.drawEllipse(c, selectedFindingRing, selectedFindingRing);
         painter.setPen(QPen(Qt::black, 2));
-        painter.drawEllipse(c, 11.0, 11.0);
+        painter.drawEllipse(c, selectedFindingRing, selectedFindingRing);
     }
     painter.restore();
 }
@@ -373,17 +365,17 @@ void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
         }
         const QColor colour = QColor::fromRgb(objectChangeColour(r.change));
         painter.setPen(QPen(Qt::white, 4));
-        painter.drawEllipse(c, 7.0, 7.0);
+        painter.drawEllipse(c, changedObjectiveRing, changedObjectiveRing);
         painter.setPen(QPen(colour, 2));
-        painter.drawEllipse(c, 7.0, 7.0);
+        painter.drawEllipse(c, changedObjectiveRing, changedObjectiveRing);
     }
     if (selectedChange_) {
         const QPointF c(t.screenX(selectedChange_->x() + 0.5),
                         t.screenY(selectedChange_->y() + 0.5));
         painter.setPen(QPen(Qt::white, 4));
-        painter.drawEllipse(c, 12.0, 12.0);
+        painter.drawEllipse(c, selectedChangeRing, selectedChangeRing);
         painter.setPen(QPen(Qt::black, 2));
-        painter.drawEllipse(c, 12.0, 12.0);
+        painter.drawEllipse(c, selectedChangeRing, selectedChangeRing);
     }
     painter.restore();
 }
@@ -460,7 +452,7 @@ void MapView::paintLegend(QPainter& painter) {
         case LegendSwatch::Finding: {
             painter.save();
             painter.setRenderHint(QPainter::Antialiasing, true);
-            const QPainterPath path = findingShape(e.shape, QRectF(icon).center(), 4.5);
+            const QPainterPath path = findingShape(e.shape, QRectF(icon).center());
             painter.strokePath(path,
                                QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             painter.fillPath(path, colour);

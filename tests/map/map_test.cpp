@@ -379,5 +379,25 @@ TEST(MapViewport, TheTilesOfTheViewAndThePostsEachShows) {
     EXPECT_DOUBLE_EQ(tiles[3].side, 256);
 }
 
+TEST(MapLegend, FindingMarksAreThePagesShapes) {
+    const MarkShape square = findingMark("square", 10, 20, 2);
+    EXPECT_FALSE(square.circle);
+    EXPECT_EQ(square.corners, (std::vector<std::pair<double, double>>{
+                                  {8.3, 18.3}, {11.7, 18.3}, {11.7, 21.7}, {8.3, 21.7}}));
+    EXPECT_EQ(findingMark("diamond", 0, 0, 10).corners.size(), 4u);
+    const MarkShape triangle = findingMark("triangle", 0, 0, 10);
+    ASSERT_EQ(triangle.corners.size(), 3u);
+    EXPECT_DOUBLE_EQ(triangle.corners[0].second, -13) << "its point up";
+    const MarkShape circle = findingMark("circle", 0, 0);
+    EXPECT_TRUE(circle.circle);
+    EXPECT_DOUBLE_EQ(circle.radius, findingMarkRadius);
+    EXPECT_TRUE(findingMark("anything else", 0, 0).circle);
+    for (AuditCheck check : auditChecks) { // every check's shape is one of them
+        const std::string_view shape = auditCheckStyle(check).shape;
+        EXPECT_TRUE(shape == "none" || shape == "circle" || !findingMark(shape, 0, 0).circle)
+            << shape;
+    }
+}
+
 } // namespace
 } // namespace vantor
