@@ -11,12 +11,7 @@
 namespace vantor::cli {
 
 bool encodePng(const MapImage& image, std::string& bytes, std::string& error) {
-    PngBytes file;
-    if (!encodeMapPng(image, file, error)) {
-        return false;
-    }
-    bytes.assign(reinterpret_cast<const char*>(file.data()), file.size());
-    return true;
+    return encodeMapPng(image, bytes, error);
 }
 
 bool writePng(const MapImage& image, const std::string& path, std::string& error) {

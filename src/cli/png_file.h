@@ -14,7 +14,7 @@ bool writePng(const MapImage& image, const std::string& path, std::string& error
 // A PNG file made by the encoder, aside and renamed over the target once complete.
 bool writePngFile(const PngBytes& file, const std::string& path, std::string& error);
 
-// The same PNG file's bytes in memory, for embedding.
+// The same PNG file's bytes in memory, for embedding (the core's encoder, as every front end's).
 bool encodePng(const MapImage& image, std::string& bytes, std::string& error);
 
 // Reads an RGBA PNG back (for checks); false when it is not one.

@@ -700,6 +700,15 @@ void huffmanLengths(const std::uint32_t* frequencies, int count, int limit, std:
     }
 }
 
+bool encodeMapPng(const MapImage& image, std::string& bytes, std::string& error) {
+    PngBytes file;
+    if (!encodeMapPng(image, file, error)) {
+        return false;
+    }
+    bytes.assign(reinterpret_cast<const char*>(file.data()), file.size());
+    return true;
+}
+
 bool encodeMapPng(const MapImage& image, PngBytes& bytes, std::string& error, unsigned threads) {
     if (image.pixels.size() != static_cast<std::size_t>(std::max(image.width, 0)) *
                                    static_cast<std::size_t>(std::max(image.height, 0))) {

@@ -20,6 +20,9 @@ using PngBytes = std::vector<unsigned char, MatrixAllocator<unsigned char>>;
 // depend only on the image, never on the number of threads. False with the reason in `error`
 // (an image with no pixels has no PNG form).
 bool encodeMapPng(const MapImage& image, PngBytes& bytes, std::string& error, unsigned threads = 0);
+// The same file's bytes as text, for embedding in a page: what every front end embeds, so that
+// a page saved from any of them is the same file.
+bool encodeMapPng(const MapImage& image, std::string& bytes, std::string& error);
 
 // Gives pixel row y (0 at the top) of a picture: its pixels where they are, or drawn into
 // `room` (a row's worth) and `room` returned. Called from several threads at once.

@@ -18,6 +18,7 @@
 #include "flows/list_flow.h"
 #include "flows/mend_flow.h"
 #include "map/map_render.h"
+#include "map/png_encoder.h"
 #include "report/audit_json.h"
 #include "report/audit_page.h"
 #include "report/diff_report.h"
@@ -35,7 +36,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -131,20 +131,6 @@ QStringList suiteSettingsFiles(const QString& explicitFile) {
 #endif
 }
 
-bool encodeQtPng(const MapImage& image, std::string& png, std::string& error) {
-    const QImage picture = toQImage(image);
-    QByteArray encoded;
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    // Quality 85 is zlib level 1: a whole theater's map is encoded in a fraction of the time.
-    if (!picture.save(&buffer, "PNG", 85)) {
-        error = "the map picture could not be encoded";
-        return false;
-    }
-    png.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
-    return true;
-}
-
 // A save that takes seconds on a whole theater (the page's map drawn and encoded) shows the
 // progress window, a stage at a time, until it is done.
 class SaveProgress {
@@ -171,7 +157,8 @@ class SaveProgress {
     report::PngEncoder encoder() const {
         return [this](const MapImage& image, std::string& png, std::string& error) {
             stage("Encoding the picture", 2048);
-            return encodeQtPng(image, png, error);
+            // The core's encoder, as vantor-cli's: a page saved here is the file it writes.
+            return encodeMapPng(image, png, error);
         };
     }
 

@@ -4,8 +4,11 @@
 #include "app/recent_files.h"
 #include "flows/audit_flow.h"
 #include "flows/set_tile_flow.h"
+#include "map/png_encoder.h"
 #include "objectives/export_format.h"
 #include "reference/ocd_list.h"
+#include "report/audit_json.h"
+#include "report/audit_page.h"
 #include "sample/sample_theater.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -1254,6 +1257,25 @@ class MainWindowTest : public QObject {
         const std::string pageText = slurpFile(page);
         QVERIFY(pageText.rfind("<!DOCTYPE html>", 0) == 0);
         QVERIFY(pageText.find("data:image/png;base64,") != std::string::npos);
+        // Its map is the core's picture, encoded as vantor-cli encodes it: the page saved here
+        // is the file `vantor-cli audit --html` writes.
+        const TheaterAudit& done = w.state().audit.last;
+        std::string expected;
+        std::string error;
+        QVERIFY(report::auditPageOf(
+            done, w.state().theater, w.state().terrain.matrix,
+            report::auditJson(done, w.state().theater, "vantor"),
+            [](const MapImage& image, std::string& png, std::string& why) {
+                return encodeMapPng(image, png, why);
+            },
+            expected, error));
+        const auto picture = [](const std::string& html) {
+            const std::size_t at = html.find("data:image/png;base64,");
+            return at == std::string::npos ? std::string()
+                                           : html.substr(at, html.find('"', at) - at);
+        };
+        QVERIFY(!picture(expected).empty());
+        QVERIFY(picture(pageText) == picture(expected));
         QVERIFY(slurpFile(json).find("\"format\": \"vantor-audit\"") != std::string::npos);
         // The audit against itself: nothing is new.
         answers = {json};
