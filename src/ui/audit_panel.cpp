@@ -2,7 +2,7 @@
 
 #include "app/command_table.h"
 #include "app/commands.h"
-#include "base/text_util.h"
+#include "audit/audit_text.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -36,37 +36,16 @@ enum Column {
 };
 
 QString summaryText(const AuditReport& report) {
-    QStringList counts;
-    QStringList skipped;
-    for (AuditCheck check : auditChecks) {
-        const AuditOutcome& o = report.outcomes[auditIndex(check)];
-        if (!o.selected) {
-            continue;
-        }
-        if (o.skipped) {
-            skipped << QString("%1 (%2)").arg(auditCheckName(check),
-                                              QString::fromStdString(o.reason));
-        } else {
-            counts << QString("%1 %2").arg(auditCheckName(check)).arg(o.count);
-        }
+    const AuditSummaryText t = auditSummaryText(report);
+    const auto q = [](const std::string& text) {
+        return QString::fromStdString(text).toHtmlEscaped();
+    };
+    QString text = "<b>" + q(t.count) + "</b>: " + q(t.byCheck);
+    if (!t.fresh.empty()) {
+        text += "<br><b>" + q(t.fresh) + "</b> " + q(t.sinceBaseline);
     }
-    QString text =
-        QString("<b>%1</b>: %2")
-            .arg(QString::fromStdString(countText(report.total(), "finding", "findings")))
-            .arg(counts.join(", "));
-    if (report.baseline) {
-        const AuditBaseline& b = *report.baseline;
-        const QString renumbered =
-            b.renumbered > 0 ? QString(", %1 of them under another objective ID").arg(b.renumbered)
-                             : QString();
-        text += QString("<br><b>%1 new</b> since the baseline %2 (%3 known%4; new ones in bold)")
-                    .arg(b.fresh)
-                    .arg(QString::fromStdString(b.path).toHtmlEscaped())
-                    .arg(b.known)
-                    .arg(renumbered);
-    }
-    if (!skipped.isEmpty()) {
-        text += "<br>Skipped: " + skipped.join("; ").toHtmlEscaped();
+    if (!t.skipped.empty()) {
+        text += "<br>Skipped: " + q(t.skipped);
     }
     return text;
 }
@@ -98,16 +77,7 @@ class FindingRow : public QTreeWidgetItem {
 } // namespace
 
 QString repairText(const AuditFinding& f) {
-    QStringList texts;
-    for (const AuditSuggestion& s : f.suggestions) {
-        texts << QString::fromStdString(s.text);
-    }
-    QString text = texts.join("; or ");
-    if (!f.repairNote.empty()) {
-        const QString note = QString::fromStdString(f.repairNote);
-        text = text.isEmpty() ? note : text + " (" + note + ")";
-    }
-    return text;
+    return QString::fromStdString(findingRepairsText(f));
 }
 
 AuditPanel::AuditPanel(QWidget* parent)
