@@ -252,7 +252,15 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The panels hide as the window's children go, after the state they would touch: they tell
+    // this window nothing more.
+    for (QDockWidget* dock : {listDock_, auditDock_, diffDock_}) {
+        if (dock != nullptr) {
+            dock->disconnect(this);
+        }
+    }
+}
 
 QDockWidget* MainWindow::addPanel(const QString& title, const QString& name, QWidget* content,
                                   Qt::DockWidgetArea area) {
