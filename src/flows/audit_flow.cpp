@@ -324,6 +324,7 @@ bool auditAgain(ApplicationState& state, const Platform& platform, const std::st
     }
     state.audit.last = std::move(audit);
     state.audit.done = true;
+    state.audit.saved = false; // a new audit, not saved yet
     if (platform.showAudit) {
         platform.showAudit();
     }

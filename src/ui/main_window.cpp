@@ -828,6 +828,7 @@ void MainWindow::saveAudit(bool page) {
                     MessageIcon::Error);
         return;
     }
+    state_.audit.saved = true; // Close Terrain need not ask for it
     statusBar()->showMessage("Wrote " + qs(chosen.path));
 }
 
@@ -1010,6 +1011,9 @@ bool MainWindow::closeRequested() const {
 void MainWindow::afterCommand(int command) {
     if (!state_.audit.done) {
         auditDock_->hide(); // no audit came back
+    }
+    if (!state_.diff.done && diff_ != nullptr) {
+        closeComparison(); // the comparison went with the terrain it compared
     }
     syncMap(command);
     showStartFolder();

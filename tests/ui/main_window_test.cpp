@@ -1276,6 +1276,7 @@ class MainWindowTest : public QObject {
         };
         QVERIFY(!picture(expected).empty());
         QVERIFY(picture(pageText) == picture(expected));
+        QVERIFY(w.state().audit.saved); // closing the terrain need not ask for it
         QVERIFY(slurpFile(json).find("\"format\": \"vantor-audit\"") != std::string::npos);
         // The audit against itself: nothing is new.
         answers = {json};
