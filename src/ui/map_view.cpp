@@ -585,14 +585,4 @@ void MapView::setLegendShown(bool shown) {
     update();
 }
 
-void MapView::setLegendCollapsed(bool collapsed) {
-    legendCollapsed_ = collapsed;
-    update();
-}
-
-void MapView::setLegendCorner(LegendCorner corner) {
-    legendCorner_ = corner;
-    update();
-}
-
 } // namespace vantor::ui

@@ -62,9 +62,7 @@ class MapView : public QWidget {
     // and its rows; folded, only its title shows.
     QRect legendRect() const;
     std::vector<LegendEntry> legendRows() const;
-    void setLegendCollapsed(bool collapsed);
     bool legendCollapsed() const { return legendCollapsed_; }
-    void setLegendCorner(LegendCorner corner);
     // The audit finding (its position among the last audit's findings) ringed on the map, or
     // none (-1). Every finding of the last audit is a marker of its check.
     void setSelectedFinding(int finding);
