@@ -1,8 +1,14 @@
 #pragma once
 
 #include "audit/audit.h"
+#include "terrain/theater.h"
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vantor {
 
@@ -20,5 +26,52 @@ AuditSummaryText auditSummaryText(const AuditReport& report);
 // A finding's repairs in one line: every suggestion, best first, joined by "; or ", then the
 // note on what has none (in brackets after them, or alone).
 std::string findingRepairsText(const AuditFinding& finding);
+
+// The findings table beside the map: its columns, and a finding's row as every front end shows
+// it. A number column sorts by its number; the rest by their text.
+enum class AuditColumn { Check, MapX, MapY, SectX, SectY, TileX, TileY, Object, Detail, Repair };
+inline constexpr std::size_t auditColumnCount = 10;
+inline constexpr std::array<const char*, auditColumnCount> auditColumnTitles{
+    "Check",  "Map X",  "Map Y",  "Sect X", "Sect Y",
+    "Tile X", "Tile Y", "Object", "Detail", "Repair"};
+struct AuditRow {
+    std::array<std::string, auditColumnCount> text;
+    std::array<std::optional<std::int64_t>, auditColumnCount> number;
+    std::string repairs; // every repair, whole (findingRepairsText): the Repair cell's tip
+    bool fresh = false;  // new against the baseline: shown in bold
+};
+AuditRow auditRow(const AuditReport& report, const AuditFinding& finding,
+                  const TheaterDefinition& theater);
+
+// The order of two rows by a column: numbers as numbers, the rest as text; negative, zero or
+// positive. Equal rows keep the audit's order (the caller's stable sort).
+int compareAuditRows(const AuditRow& a, const AuditRow& b, std::size_t column);
+
+// The search box and the check filter: whether a row is shown. An empty search matches every
+// row; the check is the audit index of the check shown, or none for all checks.
+bool auditRowShown(const AuditRow& row, const AuditFinding& finding, std::string_view search,
+                   std::optional<std::size_t> check);
+
+// The check filter's entries after "All checks": the checks that found something, as
+// "roads (2)", with their audit indexes.
+struct AuditFilterEntry {
+    std::string text;
+    std::size_t check = 0;
+};
+inline constexpr const char* allChecksEntry = "All checks";
+std::vector<AuditFilterEntry> auditFilterEntries(const AuditReport& report);
+
+// The selected finding explained under the table: its detail, every suggestion (best first),
+// then what has no repair.
+struct FindingExplanation {
+    std::string detail;
+    std::vector<std::string> suggestions;
+    std::string note; // empty: nothing to add
+    // Apply runs the command that mends the whole file where one does ("Run Command...").
+    std::string applyText;
+    bool applyEnabled = false;
+    bool applyAllEnabled = false;
+};
+FindingExplanation explainFinding(const AuditFinding& finding, int mendingCommand);
 
 } // namespace vantor

@@ -220,4 +220,86 @@ std::string diffSummary(const TheaterDiff& diff) {
     return text;
 }
 
+std::string comparisonTitle(const TheaterDiff& diff) {
+    return diff.same() ? "Compare Versions: the Same" : "Compare Versions: Changes";
+}
+
+std::string comparisonVersionText(const std::string& terrain, const std::string& source) {
+    std::string text = terrain;
+    if (!source.empty()) {
+        text += (text.empty() ? "" : ", ") + source;
+    }
+    return text.empty() ? "-" : text;
+}
+
+namespace {
+
+void terrainRows(const TerrainDiff& t, std::size_t limit, std::vector<ComparisonRow>& rows) {
+    ComparisonRow& group = rows.emplace_back();
+    if (!t.sameSize) {
+        group.text[0] = "Terrain: the size changed (" + n(t.widthBefore) + " x " +
+                        n(t.heightBefore) + " posts, now " + n(t.widthAfter) + " x " +
+                        n(t.heightAfter) + ")";
+        return;
+    }
+    group.text[0] = "Terrain: " + postsChangedText(t);
+    // Each changed post under its section; sections open where that stays readable.
+    const std::vector<PostChangeRow> posts = postChangeRows(t, limit);
+    auto next = posts.begin();
+    for (std::size_t i = 0; i < t.sections.size(); ++i) {
+        const SectionChange& s = t.sections[i];
+        ComparisonRow& row = rows.emplace_back();
+        row.depth = 1;
+        row.text[0] = sectionText(s);
+        row.text[3] = countText(static_cast<std::size_t>(s.posts), "post", "posts") + ", " +
+                      sectionAreaText(s);
+        row.colour = changedPostColour;
+        row.post = std::pair{(s.area.startX + s.area.endX) / 2, (s.area.startY + s.area.endY) / 2};
+        row.expanded = t.sections.size() <= 8;
+        for (; next != posts.end() && next->section == i; ++next) {
+            ComparisonRow& post = rows.emplace_back();
+            post.depth = 2;
+            post.text[0] = next->where;
+            post.text[1] = next->before;
+            post.text[2] = next->after;
+            post.text[3] = next->what;
+            post.post = std::pair{next->x, next->y};
+        }
+    }
+    if (t.postsChanged > limit) {
+        ComparisonRow& more = rows.emplace_back();
+        more.depth = 1;
+        more.text[0] =
+            "and " + countText(static_cast<std::size_t>(t.postsChanged - limit), "post", "posts") +
+            " more (Save JSON... has them all)";
+    }
+}
+
+} // namespace
+
+std::vector<ComparisonRow> comparisonRows(const TheaterDiff& diff, std::size_t limit) {
+    std::vector<ComparisonRow> rows;
+    if (diff.terrain) {
+        terrainRows(*diff.terrain, limit, rows);
+    }
+    if (diff.objectives) {
+        const ExportDiff& d = *diff.objectives;
+        const std::vector<ObjectChangeRow> changes = objectChangeRows(d);
+        rows.emplace_back().text[0] = "Objectives: " + n(changes.size()) + " changed, " +
+                                      n(d.renumbered) + " renumbered, " + n(d.unchanged) +
+                                      " unchanged";
+        for (const ObjectChangeRow& r : changes) {
+            ComparisonRow& row = rows.emplace_back();
+            row.depth = 1;
+            row.text[0] = r.change;
+            row.text[1] = r.before;
+            row.text[2] = r.after;
+            row.text[3] = r.what;
+            row.colour = objectChangeColour(r.change);
+            row.post = std::pair{r.x, r.y};
+        }
+    }
+    return rows;
+}
+
 } // namespace vantor

@@ -85,4 +85,21 @@ std::vector<PostChangeRow> postChangeRows(const TerrainDiff& terrain, std::size_
 // "and N more" (the JSON has them all).
 std::string diffDetails(const TheaterDiff& diff, std::size_t limit = 1000);
 
+// The comparison panel of a desktop program: its title, the versions compared, and the tree of
+// changes (a group line for the terrain and one for the objectives; the terrain's sections
+// under it, each section's changed posts under the section), in order, with each row's depth.
+struct ComparisonRow {
+    int depth = 0;                       // 0: a group line, which spans every column
+    std::string text[4];                 // Change, Before, After, What
+    std::optional<std::uint32_t> colour; // the first column's mark colour (0xRRGGBB)
+    std::optional<std::pair<std::int32_t, std::int32_t>> post; // the post to show when selected
+    bool expanded = true;                                      // open as the panel first shows it
+};
+inline constexpr const char* comparisonColumnTitles[4] = {"Change", "Before", "After", "What"};
+std::string comparisonTitle(const TheaterDiff& diff);
+// "Before: A.L2, A.csv" and "After: ..." ("-" for a side that holds nothing).
+std::string comparisonVersionText(const std::string& terrain, const std::string& source);
+// The first `limit` changed posts are listed; "and N more" says what the JSON has beyond them.
+std::vector<ComparisonRow> comparisonRows(const TheaterDiff& diff, std::size_t limit = 1000);
+
 } // namespace vantor

@@ -94,8 +94,11 @@ AuditPanel::AuditPanel(QWidget* parent)
     findings_->setRootIsDecorated(false);
     findings_->setUniformRowHeights(true); // keeps a long audit quick to scroll
     findings_->setColumnCount(Columns);
-    findings_->setHeaderLabels({"Check", "Map X", "Map Y", "Sect X", "Sect Y", "Tile X", "Tile Y",
-                                "Object", "Detail", "Repair"});
+    QStringList titles;
+    for (const char* title : auditColumnTitles) {
+        titles << title;
+    }
+    findings_->setHeaderLabels(titles);
     // Sorted by a click on a column's header; until then in the audit's order.
     findings_->header()->setSortIndicator(-1, Qt::AscendingOrder);
     findings_->setSortingEnabled(true);
@@ -204,18 +207,18 @@ void AuditPanel::showWorkDone(const QString& text) {
 }
 
 void AuditPanel::filterRows() {
-    const QString wanted = search_->text().trimmed();
+    if (audit_ == nullptr) {
+        return;
+    }
+    const std::string wanted = search_->text().toStdString();
     const QVariant check = checkFilter_->currentData();
+    const std::optional<std::size_t> only =
+        check.isValid() ? std::optional<std::size_t>(check.toInt()) : std::nullopt;
     for (int i = 0; i < findings_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = findings_->topLevelItem(i);
-        bool shown = !check.isValid() || item->data(CheckColumn, NumberRole) == check;
-        if (shown && !wanted.isEmpty()) {
-            shown = false;
-            for (int c = 0; c < Columns && !shown; ++c) {
-                shown = item->text(c).contains(wanted, Qt::CaseInsensitive);
-            }
-        }
-        item->setHidden(!shown);
+        const auto at = static_cast<std::size_t>(item->data(CheckColumn, Qt::UserRole).toInt());
+        const AuditFinding& f = audit_->report.findings[at];
+        item->setHidden(!auditRowShown(rows_[at], f, wanted, only));
     }
 }
 
@@ -234,25 +237,22 @@ void AuditPanel::showRepairs(int finding) {
         return;
     }
     const AuditFinding& f = audit_->report.findings[static_cast<std::size_t>(finding)];
-    QString text = "<b>" + QString::fromStdString(f.detail).toHtmlEscaped() + "</b>";
-    if (!f.suggestions.empty()) {
+    const FindingExplanation e = explainFinding(f, findingCommand(f));
+    QString text = "<b>" + QString::fromStdString(e.detail).toHtmlEscaped() + "</b>";
+    if (!e.suggestions.empty()) {
         text += "<ol style=\"margin: 0\">";
-        for (const AuditSuggestion& s : f.suggestions) {
-            text += "<li>" + QString::fromStdString(s.text).toHtmlEscaped() + "</li>";
+        for (const std::string& s : e.suggestions) {
+            text += "<li>" + QString::fromStdString(s).toHtmlEscaped() + "</li>";
         }
         text += "</ol>";
     }
-    if (!f.repairNote.empty()) {
-        text += "<br>" + QString::fromStdString(f.repairNote).toHtmlEscaped();
-    } else if (f.suggestions.empty()) {
-        text += "<br>Nothing here is mended by a tile or a Parent.";
+    if (!e.note.empty()) {
+        text += "<br>" + QString::fromStdString(e.note).toHtmlEscaped();
     }
     repairs_->setText(text);
-    // A command mends the whole file at once: Apply runs it, and there is nothing more to apply.
-    const bool runs = findingCommand(f) != 0;
-    apply_->setText(runs ? "Run Command..." : "Apply");
-    apply_->setEnabled(canApply(f) || runs);
-    applyAll_->setEnabled(canApply(f));
+    apply_->setText(QString::fromStdString(e.applyText));
+    apply_->setEnabled(e.applyEnabled);
+    applyAll_->setEnabled(e.applyAllEnabled);
 }
 
 // A wrapped label is given the height of its text at the width it has: the layout asks it at
@@ -286,51 +286,35 @@ void AuditPanel::showAudit(const TheaterAudit& audit, const TheaterDefinition& t
     const QVariant filtered = checkFilter_->currentData();
     checkFilter_->blockSignals(true);
     checkFilter_->clear();
-    checkFilter_->addItem("All checks");
-    for (AuditCheck check : auditChecks) {
-        const AuditOutcome& o = audit.report.outcomes[auditIndex(check)];
-        if (o.selected && !o.skipped && o.count > 0) {
-            checkFilter_->addItem(QString("%1 (%2)").arg(auditCheckName(check)).arg(o.count),
-                                  static_cast<int>(auditIndex(check)));
-        }
+    checkFilter_->addItem(allChecksEntry);
+    for (const AuditFilterEntry& entry : auditFilterEntries(audit.report)) {
+        checkFilter_->addItem(QString::fromStdString(entry.text), static_cast<int>(entry.check));
     }
     checkFilter_->setCurrentIndex(std::max(0, checkFilter_->findData(filtered)));
     checkFilter_->blockSignals(false);
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(audit.report.findings.size()));
+    rows_.clear();
+    rows_.reserve(audit.report.findings.size());
     for (const AuditFinding& f : audit.report.findings) {
+        const AuditRow& row = rows_.emplace_back(auditRow(audit.report, f, theater));
         auto* item = new FindingRow;
-        item->setText(CheckColumn, auditCheckName(f.check));
-        item->setData(CheckColumn, NumberRole, static_cast<int>(auditIndex(f.check)));
-        const std::int32_t values[] = {f.mapX,
-                                       f.mapY,
-                                       userSectX(theater, f.mapX),
-                                       userSectY(theater, f.mapY),
-                                       userTileX(theater, f.mapX),
-                                       userTileY(theater, f.mapY)};
-        for (int c = MapX; c <= TileY; ++c) {
-            item->setText(c, QString::number(values[c - MapX]));
-            item->setData(c, NumberRole, values[c - MapX]);
-            item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        for (int c = 0; c < Columns; ++c) {
+            const auto column = static_cast<std::size_t>(c);
+            item->setText(c, QString::fromStdString(row.text[column]));
+            if (row.number[column]) {
+                item->setData(c, NumberRole, static_cast<qlonglong>(*row.number[column]));
+            }
+            if (c >= MapX && c <= TileY) {
+                item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+            }
         }
         item->setData(MapX, Qt::UserRole, f.mapX);
         item->setData(MapY, Qt::UserRole, f.mapY);
-        if (f.objectId) {
-            item->setText(
-                Object,
-                QString("%1 %2").arg(*f.objectId).arg(QString::fromStdString(f.objectName)));
-            item->setData(Object, NumberRole, static_cast<qlonglong>(*f.objectId));
-        }
         item->setData(CheckColumn, Qt::UserRole, static_cast<int>(items.size()));
-        const QString detail = QString::fromStdString(f.detail);
-        const QString repair = repairText(f);
-        item->setText(Detail, detail);
-        item->setToolTip(Detail, detail); // the whole text, however narrow the column
-        item->setText(Repair, f.suggestions.empty()
-                                  ? repair
-                                  : QString::fromStdString(f.suggestions.front().text));
-        item->setToolTip(Repair, repair);
-        if (audit.report.baseline && !f.known) {
+        item->setToolTip(Detail, item->text(Detail)); // the whole text, however narrow the column
+        item->setToolTip(Repair, QString::fromStdString(row.repairs));
+        if (row.fresh) {
             QFont bold = item->font(CheckColumn);
             bold.setBold(true);
             for (int c = 0; c < Columns; ++c) {

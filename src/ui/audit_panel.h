@@ -1,10 +1,12 @@
 #pragma once
 
 #include "audit/audit.h"
+#include "audit/audit_text.h"
 #include "terrain/theater.h"
 
 #include <QWidget>
 #include <cstdint>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -64,6 +66,7 @@ class AuditPanel : public QWidget {
     void filterRows();
 
     const TheaterAudit* audit_ = nullptr;
+    std::vector<AuditRow> rows_; // the findings' rows, in the audit's order
     QLabel* summary_ = nullptr;
     QLabel* workDone_ = nullptr;
     QLineEdit* search_ = nullptr;

@@ -19,90 +19,34 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The post an item stands for, kept for the map.
-void setPost(QTreeWidgetItem* item, std::int32_t x, std::int32_t y) {
-    item->setData(0, Qt::UserRole, QPoint(x, y));
-}
-
-QString versionText(const std::string& terrain, const std::string& source) {
-    QString text = qs(terrain);
-    if (!source.empty()) {
-        text += (text.isEmpty() ? "" : ", ") + qs(source);
+// The rows of the core's tree of changes, under their parents; a changed section's or
+// objective's mark colour, a little darker to read as text on white.
+void addRows(QTreeWidget* tree, const std::vector<ComparisonRow>& rows) {
+    std::vector<QTreeWidgetItem*> parents;
+    std::vector<QTreeWidgetItem*> items;
+    for (const ComparisonRow& row : rows) {
+        parents.resize(static_cast<std::size_t>(row.depth));
+        auto* item =
+            parents.empty() ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(parents.back());
+        for (int c = 0; c < 4; ++c) {
+            item->setText(c, qs(row.text[c]));
+        }
+        if (row.depth == 0 || (row.text[1].empty() && row.text[2].empty() && !row.post)) {
+            item->setFirstColumnSpanned(true);
+        }
+        item->setToolTip(3, qs(row.text[3]));
+        if (row.colour) {
+            item->setForeground(0, QColor::fromRgb(*row.colour).darker(125));
+        }
+        if (row.post) {
+            item->setData(0, Qt::UserRole, QPoint(row.post->first, row.post->second));
+        }
+        parents.push_back(item);
+        items.push_back(item);
     }
-    return text.isEmpty() ? QString("-") : text.toHtmlEscaped();
-}
-
-// The colours of the page's markers, a little darker to read as text on white.
-QColor colourOf(const std::string& change) {
-    return QColor::fromRgb(objectChangeColour(change)).darker(125);
-}
-
-void addTerrain(QTreeWidget* tree, const TerrainDiff& t) {
-    auto* group = new QTreeWidgetItem(tree);
-    group->setFirstColumnSpanned(true);
-    if (!t.sameSize) {
-        group->setText(0, QString("Terrain: the size changed (%1 x %2 posts, now %3 x %4)")
-                              .arg(t.widthBefore)
-                              .arg(t.heightBefore)
-                              .arg(t.widthAfter)
-                              .arg(t.heightAfter));
-        return;
+    for (std::size_t i = 0; i < rows.size(); ++i) { // once each has its children
+        items[i]->setExpanded(rows[i].expanded);
     }
-    group->setText(0, "Terrain: " + qs(postsChangedText(t)));
-    std::vector<QTreeWidgetItem*> sections;
-    for (const SectionChange& s : t.sections) {
-        auto* item = new QTreeWidgetItem(group);
-        item->setText(0, qs(sectionText(s)));
-        item->setText(3, QString(s.posts == 1 ? "%1 post, %2" : "%1 posts, %2")
-                             .arg(s.posts)
-                             .arg(qs(sectionAreaText(s))));
-        item->setForeground(0, QColor::fromRgb(changedPostColour).darker(125));
-        setPost(item, (s.area.startX + s.area.endX) / 2, (s.area.startY + s.area.endY) / 2);
-        sections.push_back(item);
-    }
-    // Each changed post under its section, with what it was and what it became.
-    constexpr std::size_t shown = 1000;
-    for (const PostChangeRow& r : postChangeRows(t, shown)) {
-        auto* item = new QTreeWidgetItem(sections[r.section]);
-        item->setText(0, qs(r.where));
-        item->setText(1, qs(r.before));
-        item->setText(2, qs(r.after));
-        item->setText(3, qs(r.what));
-        setPost(item, r.x, r.y);
-    }
-    if (t.postsChanged > shown) {
-        auto* more = new QTreeWidgetItem(group);
-        more->setFirstColumnSpanned(true);
-        more->setText(0, QString("and %1 more (Save JSON... has them all)")
-                             .arg(qs(countText(static_cast<std::size_t>(t.postsChanged - shown),
-                                               "post", "posts"))));
-    }
-    // Sections open where that stays readable.
-    for (QTreeWidgetItem* item : sections) {
-        item->setExpanded(sections.size() <= 8);
-    }
-    group->setExpanded(true);
-}
-
-void addObjectives(QTreeWidget* tree, const ExportDiff& d) {
-    const std::vector<ObjectChangeRow> rows = objectChangeRows(d);
-    auto* group = new QTreeWidgetItem(tree);
-    group->setFirstColumnSpanned(true);
-    group->setText(0, QString("Objectives: %1 changed, %2 renumbered, %3 unchanged")
-                          .arg(rows.size())
-                          .arg(d.renumbered)
-                          .arg(d.unchanged));
-    for (const ObjectChangeRow& r : rows) {
-        auto* item = new QTreeWidgetItem(group);
-        item->setText(0, qs(r.change));
-        item->setText(1, qs(r.before));
-        item->setText(2, qs(r.after));
-        item->setText(3, qs(r.what));
-        item->setToolTip(3, qs(r.what));
-        item->setForeground(0, colourOf(r.change));
-        setPost(item, r.x, r.y);
-    }
-    group->setExpanded(true);
 }
 
 } // namespace
@@ -111,12 +55,14 @@ DiffDialog::DiffDialog(QWidget* owner, const TheaterDiff& diff)
     : QDialog(owner), summary_(new QPlainTextEdit(this)), changes_(new QTreeWidget(this)),
       savePage_(new QPushButton("Save Page...", this)),
       saveJson_(new QPushButton("Save JSON...", this)) {
-    setWindowTitle(diff.same() ? "Compare Versions: the Same" : "Compare Versions: Changes");
+    setWindowTitle(qs(comparisonTitle(diff)));
     setModal(true);
-    auto* versions =
-        new QLabel("<b>Before:</b> " + versionText(diff.beforeTerrain, diff.beforeSource) +
-                       "<br><b>After:</b> " + versionText(diff.afterTerrain, diff.afterSource),
-                   this);
+    auto* versions = new QLabel(
+        "<b>Before:</b> " +
+            qs(comparisonVersionText(diff.beforeTerrain, diff.beforeSource)).toHtmlEscaped() +
+            "<br><b>After:</b> " +
+            qs(comparisonVersionText(diff.afterTerrain, diff.afterSource)).toHtmlEscaped(),
+        this);
     versions->setTextInteractionFlags(Qt::TextSelectableByMouse);
     versions->setWordWrap(true);
 
@@ -130,15 +76,11 @@ DiffDialog::DiffDialog(QWidget* owner, const TheaterDiff& diff)
     summary_->setFixedHeight(summary_->fontMetrics().lineSpacing() * (lines + 1) + 12);
 
     changes_->setColumnCount(4);
-    changes_->setHeaderLabels({"Change", "Before", "After", "What"});
+    changes_->setHeaderLabels({comparisonColumnTitles[0], comparisonColumnTitles[1],
+                               comparisonColumnTitles[2], comparisonColumnTitles[3]});
     changes_->setRootIsDecorated(true);
     changes_->setUniformRowHeights(true);
-    if (diff.terrain) {
-        addTerrain(changes_, *diff.terrain);
-    }
-    if (diff.objectives) {
-        addObjectives(changes_, *diff.objectives);
-    }
+    addRows(changes_, comparisonRows(diff));
     changes_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     changes_->header()->setStretchLastSection(true);
 
