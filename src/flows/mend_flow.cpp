@@ -2,6 +2,7 @@
 
 #include "app/application_state.h"
 #include "app/command_table.h"
+#include "app/commands.h"
 #include "app/menu_rules.h"
 #include "app/platform_calls.h"
 #include "app/shell_texts.h"
@@ -10,6 +11,7 @@
 #include "base/safe_writer.h"
 #include "base/text_util.h"
 #include "flows/audit_flow.h"
+#include "flows/dispatcher.h"
 #include "flows/flow_files.h"
 #include "flows/terrain_flow.h"
 #include "objectives/export_format.h"
@@ -367,6 +369,63 @@ std::string mendSummary(const ApplicationState& state, const MendRequest& reques
         text += "\r\n The mended export was written to " + request.outPath + ".";
     }
     return text;
+}
+
+AppliedRepairs applyRepairs(ApplicationState& state, const Platform& platform, std::size_t finding,
+                            bool wholeCheck, const WorkRunner& runWork) {
+    AppliedRepairs applied;
+    if (!state.audit.done || finding >= state.audit.last.report.findings.size()) {
+        return applied;
+    }
+    const ApplyChoice choice = chooseRepairs(state.audit.last, finding, wholeCheck);
+    if (choice.command != 0) {
+        applied.command = choice.command; // its own dialogs and message
+        return applied;
+    }
+    if (wholeCheck &&
+        showMessage(platform, applyAllQuestion(state, state.audit.last, finding, choice),
+                    "Apply All of Check", MessageIcon::Question,
+                    MessageButtons::YesNo) != MessageAnswer::Yes) {
+        return applied;
+    }
+    const std::optional<MendRequest> request = mendRequestFor(state, platform, choice);
+    if (!request) {
+        return applied;
+    }
+    const AuditReport before = state.audit.last.report;
+    MendResult result;
+    runWork(cmd::MendTheater, [&] {
+        runFlow(state, platform, cmd::MendTheater, [&] {
+            result = mendTheater(state, platform, *request);
+            return result.done;
+        });
+    });
+    if (!result.done ||
+        (!result.terrainWritten && !result.exportWritten && result.terrain.steps.empty())) {
+        return applied; // it said why
+    }
+    applied.done = true;
+    const std::string summary = mendSummary(state, *request, result);
+    applied.refused =
+        std::any_of(result.terrain.steps.begin(), result.terrain.steps.end(),
+                    [](const MendStep& s) { return s.outcome == MendStep::Outcome::Refused; });
+    if (applied.refused) {
+        showMessage(platform, summary, "Repairs Not All Applied", MessageIcon::Warning);
+    }
+    // One line: the message's line breaks (and the blank that starts a continued line) go.
+    const std::size_t first = summary.find_first_not_of(" \t\r\n");
+    std::string line = first == std::string::npos
+                           ? std::string()
+                           : summary.substr(first, summary.find_last_not_of(" \t\r\n") - first + 1);
+    for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;) {
+        const std::size_t end = at + 2 < line.size() && line[at + 2] == ' ' ? at + 3 : at + 2;
+        line.replace(at, end - at, " ");
+    }
+    applied.line = std::move(line);
+    if (state.audit.done) {
+        applied.next = nextFindingAfterApply(before, finding, state.audit.last.report);
+    }
+    return applied;
 }
 
 } // namespace vantor

@@ -4,6 +4,7 @@
 #include "audit/mend.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,5 +77,20 @@ std::optional<std::size_t> nextFindingAfterApply(const AuditReport& before, std:
 // What the mend came to, in one message: tile changes and Parents written, what had no repair.
 std::string mendSummary(const ApplicationState& state, const MendRequest& request,
                         const MendResult& result);
+
+// Apply and Apply All of Check beside the map: the finding's first repair (or that of every
+// finding of its check, after a question) put in place through the mend, or the command that
+// mends it run as from its menu item. The front end runs the work as it runs a command (busy,
+// the map frozen): runWork(command, work). What it came to, for the status line and the panel.
+struct AppliedRepairs {
+    int command = 0;      // the command to run instead, as from its menu (nothing else done)
+    bool done = false;    // something was written
+    bool refused = false; // some repair could not be made: the summary said why, as a warning
+    std::string line;     // the summary in one line, for the status bar and the panel
+    std::optional<std::size_t> next; // the finding to select in the audit made again
+};
+using WorkRunner = std::function<void(int command, const std::function<void()>& work)>;
+AppliedRepairs applyRepairs(ApplicationState& state, const Platform& platform, std::size_t finding,
+                            bool wholeCheck, const WorkRunner& runWork);
 
 } // namespace vantor

@@ -22,6 +22,7 @@
 #include "report/audit_json.h"
 #include "report/audit_page.h"
 #include "report/diff_report.h"
+#include "report/panel_saves.h"
 #include "ui/audit_panel.h"
 #include "ui/diff_dialog.h"
 #include "ui/find_dialog.h"
@@ -129,54 +130,6 @@ QStringList suiteSettingsFiles(const QString& explicitFile) {
     }
     return files;
 #endif
-}
-
-// A save that takes seconds on a whole theater (the page's map drawn and encoded) shows the
-// progress window, a stage at a time, until it is done.
-class SaveProgress {
-  public:
-    SaveProgress(const Platform& platform, std::string caption)
-        : platform_(platform), caption_(std::move(caption)) {
-        if (platform_.progressOpen) {
-            platform_.progressOpen({caption_, "Drawing the map", "", 0});
-        }
-    }
-    ~SaveProgress() {
-        if (platform_.progressClose) {
-            platform_.progressClose();
-        }
-    }
-    SaveProgress(const SaveProgress&) = delete;
-    SaveProgress& operator=(const SaveProgress&) = delete;
-    void stage(const char* label, int position) const {
-        if (platform_.progressReport) {
-            platform_.progressReport({caption_, label, "", position});
-        }
-    }
-    // The encoder, telling its stage first.
-    report::PngEncoder encoder() const {
-        return [this](const MapImage& image, std::string& png, std::string& error) {
-            stage("Encoding the picture", 2048);
-            // The core's encoder, as vantor-cli's: a page saved here is the file it writes.
-            return encodeMapPng(image, png, error);
-        };
-    }
-
-  private:
-    const Platform& platform_;
-    std::string caption_;
-};
-
-// Where a report's page ("Save Audit Page", Audit.html) or JSON goes.
-FileRequestResult askReportPath(const Platform& platform, const std::string& folder, bool page,
-                                const std::string& what, const std::string& name) {
-    FileRequest request;
-    request.kind = FileDialogKind::Save;
-    request.title = "Save " + what + (page ? " Page" : " JSON");
-    request.filter = page ? "Web page|*.html||" : "JSON file|*.json||";
-    request.initialName = name + (page ? ".html" : ".json");
-    request.initialFolder = folder;
-    return requestFile(platform, request);
 }
 
 } // namespace
@@ -732,7 +685,7 @@ QWidget* MainWindow::buildMapPanel() {
         if (path.isEmpty()) {
             return;
         }
-        std::optional<SaveProgress> progress(std::in_place, platform_, "Save Map Image");
+        std::optional<report::SaveProgress> progress(std::in_place, platform_, "Save Map Image");
         const bool saved = mapView_->saveImage(
             path, error, [&progress](const char* stage) { progress->stage(stage, 2048); });
         progress.reset();
@@ -800,71 +753,18 @@ void MainWindow::connectAuditPanel() {
 
 // The page holds the relief map of the whole theater, drawn as vantor-cli draws it.
 void MainWindow::saveAudit(bool page) {
-    if (!state_.audit.done) {
-        return;
+    const std::string wrote = report::saveAuditReport(state_, platform_, page);
+    if (!wrote.empty()) {
+        statusBar()->showMessage(qs(wrote));
     }
-    const FileRequestResult chosen =
-        askReportPath(platform_, state_.folders.startDirectory, page, "Audit", "Audit");
-    if (chosen.status != FileRequestStatus::Chosen) {
-        return;
-    }
-    const TheaterAudit& audit = state_.audit.last;
-    const std::string json = report::auditJson(audit, state_.theater, "vantor");
-    std::string bytes = json;
-    std::string error;
-    std::optional<SaveProgress> progress;
-    if (page) {
-        progress.emplace(platform_, "Save Audit Page");
-    }
-    const bool made = !page || report::auditPageOf(audit, state_.theater, state_.terrain.matrix,
-                                                   json, progress->encoder(), bytes, error);
-    if (progress) {
-        progress->stage("Writing the page", 3584);
-    }
-    const bool written = made && writeAuditFile(audit, chosen.path, bytes, error);
-    progress.reset();
-    if (!written) {
-        showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
-                    MessageIcon::Error);
-        return;
-    }
-    state_.audit.saved = true; // Close Terrain need not ask for it
-    statusBar()->showMessage("Wrote " + qs(chosen.path));
 }
 
 // The page's maps are drawn as vantor-cli draws them: the open terrain and the later version.
 void MainWindow::saveDiff(bool page) {
-    if (!state_.diff.done) {
-        return;
+    const std::string wrote = report::saveComparisonReport(state_, platform_, page);
+    if (!wrote.empty()) {
+        statusBar()->showMessage(qs(wrote));
     }
-    const FileRequestResult chosen =
-        askReportPath(platform_, state_.folders.startDirectory, page, "Comparison", "Changes");
-    if (chosen.status != FileRequestStatus::Chosen) {
-        return;
-    }
-    const TheaterDiff& diff = state_.diff.last;
-    std::string bytes;
-    std::string error;
-    std::optional<SaveProgress> progress;
-    if (page) {
-        progress.emplace(platform_, "Save Comparison Page");
-    }
-    const bool made =
-        page ? report::diffPage(diff, diff.beforeRead ? *diff.beforeRead : state_.terrain.matrix,
-                                loadTileClassifier(state_.folders.startDirectory),
-                                progress->encoder(), bytes, error)
-             : (bytes = report::diffJson(diff, "vantor"), true);
-    if (progress) {
-        progress->stage("Writing the page", 3584);
-    }
-    const bool written = made && writeDiffFile(diff, chosen.path, bytes, error);
-    progress.reset();
-    if (!written) {
-        showMessage(platform_, "Cannot write " + chosen.path + ": " + error, texts::error,
-                    MessageIcon::Error);
-        return;
-    }
-    statusBar()->showMessage("Wrote " + qs(chosen.path));
 }
 
 // Apply and Apply All of Check: the first repair of the finding (or of every finding of its
@@ -872,81 +772,32 @@ void MainWindow::saveDiff(bool page) {
 // the Parents to a new export and audits again. What was done goes to the status bar and the
 // panel; the next finding of the check is selected. Only failures are messages.
 void MainWindow::applyRepairs(int finding, bool wholeCheck) {
-    if (!state_.audit.done || finding < 0 || runner_->busy()) {
+    if (finding < 0 || runner_->busy()) {
         return;
     }
-    const auto at = static_cast<std::size_t>(finding);
-    const ApplyChoice choice = chooseRepairs(state_.audit.last, at, wholeCheck);
-    if (choice.command != 0) {
-        runCommand(choice.command); // as from its menu item: its own dialogs and message
+    const AppliedRepairs applied = vantor::applyRepairs(
+        state_, platform_, static_cast<std::size_t>(finding), wholeCheck,
+        [this](int command, const std::function<void()>& work) { runWork(command, work); });
+    if (applied.command != 0) {
+        runCommand(applied.command); // as from its menu item: its own dialogs and message
         return;
     }
-    if (wholeCheck &&
-        showMessage(platform_, applyAllQuestion(state_, state_.audit.last, at, choice),
-                    "Apply All of Check", MessageIcon::Question,
-                    MessageButtons::YesNo) != MessageAnswer::Yes) {
-        return;
-    }
-    const std::optional<MendRequest> request = mendRequestFor(state_, platform_, choice);
-    if (!request) {
-        return;
-    }
-    const AuditReport before = state_.audit.last.report;
-    MendResult result;
-    runWork(cmd::MendTheater, [&] {
-        runFlow(state_, platform_, cmd::MendTheater, [&] {
-            result = mendTheater(state_, platform_, *request);
-            return result.done;
-        });
-    });
-    if (!result.done ||
-        (!result.terrainWritten && !result.exportWritten && result.terrain.steps.empty())) {
+    if (!applied.done) {
         return; // it said why
     }
-    const std::string summary = mendSummary(state_, *request, result);
-    const bool refused =
-        std::any_of(result.terrain.steps.begin(), result.terrain.steps.end(),
-                    [](const MendStep& s) { return s.outcome == MendStep::Outcome::Refused; });
-    if (refused) {
-        showMessage(platform_, summary, "Repairs Not All Applied", MessageIcon::Warning);
-    }
-    QString line = qs(summary).trimmed();
-    line.replace("\r\n ", " ").replace("\r\n", " ");
-    statusBar()->showMessage(line);
-    auditPanel_->showWorkDone(line);
+    statusBar()->showMessage(qs(applied.line));
+    auditPanel_->showWorkDone(qs(applied.line));
     if (state_.audit.done) {
-        const std::optional<std::size_t> next =
-            nextFindingAfterApply(before, at, state_.audit.last.report);
-        auditPanel_->selectFinding(next ? static_cast<int>(*next) : -1);
+        auditPanel_->selectFinding(applied.next ? static_cast<int>(*applied.next) : -1);
     }
 }
 
 // Compare with Baseline...: the findings an earlier audit's JSON holds are known, the others
 // new; the panel, and the page and JSON saved from it, say which.
 void MainWindow::compareWithBaseline() {
-    if (!state_.audit.done) {
-        return;
+    if (report::compareAuditWithBaseline(state_, platform_)) {
+        platform_.showAudit();
     }
-    FileRequest request;
-    request.role = FileRequestRole::Baseline;
-    request.kind = FileDialogKind::Open;
-    request.title = "Baseline: an Earlier Audit's JSON";
-    request.filter = "Audit JSON|*.json||";
-    request.initialName = "*.json";
-    request.initialFolder = state_.folders.csvDirectory;
-    const FileRequestResult chosen = platform_.requestFile(request);
-    if (chosen.status != FileRequestStatus::Chosen) {
-        return;
-    }
-    std::string error;
-    std::vector<BaselineFinding> keys;
-    if (!report::readBaseline(chosen.path, keys, error)) {
-        showMessage(platform_, "Cannot use " + chosen.path + " as the baseline: " + error,
-                    texts::error, MessageIcon::Error);
-        return;
-    }
-    vantor::compareWithBaseline(state_.audit.last.report, keys, chosen.path);
-    platform_.showAudit();
 }
 
 void MainWindow::syncMap(int command) {
