@@ -1,11 +1,12 @@
 #include "ui/list_view.h"
 
 #include "app/application_state.h"
+#include "app/toolbar_sprites.h"
+#include "ui/map_view.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPixmap>
 
 namespace vantor::ui {
@@ -14,23 +15,7 @@ namespace {
 
 // State icons: unmarked, selected, marked for deletion.
 QIcon stateIcon(int which) {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(90, 90, 90), 2));
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(QRectF(5, 5, 22, 22), 3, 3);
-    if (which == 1) {
-        p.setPen(QPen(QColor(20, 140, 40), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPolyline(QPolygonF({{9, 16}, {14, 22}, {24, 9}}));
-    } else if (which == 2) {
-        p.setPen(QPen(QColor(200, 30, 30), 4, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(10, 10), QPointF(22, 22));
-        p.drawLine(QPointF(22, 10), QPointF(10, 22));
-    }
-    p.end();
-    return QIcon(pixmap);
+    return QIcon(QPixmap::fromImage(toQImage(listStateSprite(which, 32))));
 }
 
 } // namespace

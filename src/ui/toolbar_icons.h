@@ -6,7 +6,7 @@
 
 namespace vantor::ui {
 
-// The toolbar's pictures, drawn by the program itself.
+// The toolbar's pictures, as the core draws them for every front end.
 QIcon toolbarIcon(ToolbarIcon icon);
 
 } // namespace vantor::ui
