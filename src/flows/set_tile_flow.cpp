@@ -10,6 +10,8 @@
 #include "scans/tile_script.h"
 #include "terrain/terrain_file.h"
 
+#include <algorithm>
+
 namespace vantor {
 
 namespace {
@@ -154,6 +156,77 @@ SetTileResult setTile(ApplicationState& state, const Platform& platform,
     }
     r.done = r.terrainWritten;
     return r;
+}
+
+namespace {
+
+std::string faultsText(const std::vector<TerrainFault>& faults) {
+    std::string text;
+    for (const TerrainFault& f : faults) {
+        text += (text.empty() ? "" : "; ") + faultText(f);
+    }
+    return text;
+}
+
+} // namespace
+
+TileChoiceRow tileChoiceRow(const TileChoice& c) {
+    TileChoiceRow row;
+    row.tile = c.repair.to;
+    row.text[0] = std::to_string(c.repair.to);
+    row.text[1] = repairScriptName(c.script);
+    row.text[2] = c.mended.empty() ? "nothing; makes no fault" : faultsText(c.mended);
+    row.text[3] = std::to_string(c.repair.changedEdges);
+    return row;
+}
+
+TilePickEffect tilePickEffect(ApplicationState& state, const Platform& platform, std::int32_t x,
+                              std::int32_t y, std::string_view typed) {
+    TilePickEffect e;
+    const std::string text = trimBlanks(typed);
+    if (text.empty()) {
+        e.lines.push_back("Choose a tile above or type its ID.");
+        return e;
+    }
+    std::uint64_t tile = 0;
+    const bool number = text.size() <= 10 && std::all_of(text.begin(), text.end(), [](char c) {
+                            return c >= '0' && c <= '9';
+                        });
+    if (number) {
+        tile = std::stoull(text);
+    }
+    e.warning = true;
+    if (!number || tile > 0xFFFFFFFFull) {
+        e.lines.push_back(text + " is no tile ID.");
+        return e;
+    }
+    const SetTileRequest request{x, y, static_cast<std::uint32_t>(tile), true};
+    if (const std::optional<std::string> problem = setTileProblem(state, request)) {
+        e.lines.push_back(*problem);
+        return e;
+    }
+    e.warning = false;
+    const SetTileResult r = setTile(state, platform, request);
+    e.settable = r.done;
+    e.tile = request.tile;
+    e.lines.push_back(setTileOutcome(request, r));
+    if (!r.effect.mended.empty()) {
+        e.lines.push_back("Mends: " + faultsText(r.effect.mended));
+    }
+    if (!r.effect.made.empty()) {
+        e.boldFrom = e.lines.size();
+        e.lines.push_back("Makes: " + faultsText(r.effect.made) +
+                          " (set all the same if you wish)");
+        e.warning = true;
+    }
+    if (!r.scriptsMissing.empty()) {
+        std::string missing;
+        for (const std::string& name : r.scriptsMissing) {
+            missing += (missing.empty() ? "" : ", ") + name;
+        }
+        e.lines.push_back("Not looked at: " + missing + " cannot be read from the start folder.");
+    }
+    return e;
 }
 
 } // namespace vantor

@@ -2,9 +2,11 @@
 
 #include "scans/edge_repair.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantor {
@@ -54,6 +56,29 @@ bool setTileCommand(ApplicationState& state, const Platform& platform);
 // picker.
 std::vector<TileChoice> tileChoicesAt(const ApplicationState& state, std::int32_t x,
                                       std::int32_t y);
+
+// The picker's texts, the same in every front end: its columns, a fitting tile's row, what the
+// list says when nothing fits, and what the tile typed (or chosen) would do, said before it is
+// set (a dry run of setTile).
+inline constexpr const char* tileChoiceColumns[4] = {"Tile", "Script", "Mends", "Edges changed"};
+inline constexpr const char* tileChoicesHeading =
+    "Tiles of the scripts at hand that fit the four neighbours, best first:";
+inline constexpr const char* noTileFits =
+    "No tile of the scripts at hand fits here; a tile typed below is set all the same.";
+struct TileChoiceRow {
+    std::string text[4];
+    std::uint32_t tile = 0;
+};
+TileChoiceRow tileChoiceRow(const TileChoice& choice);
+struct TilePickEffect {
+    std::vector<std::string> lines;  // said in turn
+    std::size_t boldFrom = SIZE_MAX; // the line of the faults it makes, where it makes any
+    bool warning = false;            // said in red: no tile, a refusal, or faults it makes
+    bool settable = false;           // Set Tile may put it in place
+    std::uint32_t tile = 0;
+};
+TilePickEffect tilePickEffect(ApplicationState& state, const Platform& platform, std::int32_t x,
+                              std::int32_t y, std::string_view typed);
 
 // "Set tile at 512,195: 4007 → 10005", the history's name of the change.
 std::string setTileWhat(std::int32_t x, std::int32_t y, std::uint32_t from, std::uint32_t to);

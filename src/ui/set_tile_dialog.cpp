@@ -24,14 +24,6 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QString faultsText(const std::vector<TerrainFault>& faults) {
-    QStringList texts;
-    for (const TerrainFault& f : faults) {
-        texts << qs(faultText(f));
-    }
-    return texts.join("; ");
-}
-
 } // namespace
 
 SetTilePicker::SetTilePicker(QWidget* owner, ApplicationState& state, const Platform& platform,
@@ -48,7 +40,8 @@ SetTilePicker::SetTilePicker(QWidget* owner, ApplicationState& state, const Plat
     mapY_->setValue(start.y);
     post_->setWordWrap(true);
     choices_->setColumnCount(4);
-    choices_->setHeaderLabels({"Tile", "Script", "Mends", "Edges changed"});
+    choices_->setHeaderLabels(
+        {tileChoiceColumns[0], tileChoiceColumns[1], tileChoiceColumns[2], tileChoiceColumns[3]});
     choices_->setRootIsDecorated(false);
     choices_->header()->setStretchLastSection(false);
     choices_->header()->setSectionResizeMode(2, QHeaderView::Stretch);
@@ -73,9 +66,7 @@ SetTilePicker::SetTilePicker(QWidget* owner, ApplicationState& state, const Plat
     auto* column = new QVBoxLayout(this);
     column->addLayout(where);
     column->addWidget(post_);
-    column->addWidget(new QLabel("Tiles of the scripts at hand that fit the four neighbours, "
-                                 "best first:",
-                                 this));
+    column->addWidget(new QLabel(tileChoicesHeading, this));
     column->addWidget(choices_, 1);
     column->addLayout(typed);
     column->addWidget(effect_);
@@ -112,21 +103,19 @@ void SetTilePicker::showPost() {
     choices_->clear();
     const std::vector<TileChoice> fits = tileChoicesAt(state_, x, y);
     for (const TileChoice& c : fits) {
+        const TileChoiceRow row = tileChoiceRow(c);
         auto* item = new QTreeWidgetItem(choices_);
-        item->setText(0, QString::number(c.repair.to));
-        item->setData(0, Qt::UserRole, c.repair.to);
-        item->setText(1, repairScriptName(c.script));
-        item->setText(2,
-                      c.mended.empty() ? QString("nothing; makes no fault") : faultsText(c.mended));
+        for (int column = 0; column < 4; ++column) {
+            item->setText(column, qs(row.text[column]));
+        }
+        item->setData(0, Qt::UserRole, row.tile);
         item->setToolTip(2, item->text(2));
-        item->setText(3, QString::number(c.repair.changedEdges));
         item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     }
     if (fits.empty()) {
         auto* none = new QTreeWidgetItem(choices_);
-        none->setText(0, "No tile of the scripts at hand fits here; a tile typed below is set "
-                         "all the same.");
+        none->setText(0, noTileFits);
         none->setFirstColumnSpanned(true);
         none->setFlags(Qt::NoItemFlags);
     }
@@ -141,45 +130,15 @@ void SetTilePicker::showPost() {
 }
 
 void SetTilePicker::showEffect() {
-    settable_ = false;
-    const QString text = tile_->text().trimmed();
-    bool number = false;
-    const qulonglong tile = text.toULongLong(&number);
+    const TilePickEffect e = tilePickEffect(state_, platform_, mapX_->value(), mapY_->value(),
+                                            tile_->text().toStdString());
+    settable_ = e.settable;
     QString said;
-    QString colour = "black";
-    if (text.isEmpty()) {
-        said = "Choose a tile above or type its ID.";
-    } else if (!number || tile > 0xFFFFFFFFull) {
-        said = text.toHtmlEscaped() + " is no tile ID.";
-        colour = "#b00000";
-    } else {
-        const SetTileRequest request{mapX_->value(), mapY_->value(),
-                                     static_cast<std::uint32_t>(tile), true};
-        if (const std::optional<std::string> problem = setTileProblem(state_, request)) {
-            said = qs(*problem).toHtmlEscaped();
-            colour = "#b00000";
-        } else {
-            const SetTileResult r = setTile(state_, platform_, request);
-            settable_ = r.done;
-            said = qs(setTileOutcome(request, r)).toHtmlEscaped();
-            if (!r.effect.mended.empty()) {
-                said += "<br>Mends: " + faultsText(r.effect.mended).toHtmlEscaped();
-            }
-            if (!r.effect.made.empty()) {
-                said += "<br><b>Makes: " + faultsText(r.effect.made).toHtmlEscaped() +
-                        "</b> (set all the same if you wish)";
-                colour = "#b00000";
-            }
-            if (!r.scriptsMissing.empty()) {
-                QStringList missing;
-                for (const std::string& name : r.scriptsMissing) {
-                    missing << qs(name);
-                }
-                said += "<br>Not looked at: " + missing.join(", ").toHtmlEscaped() +
-                        " cannot be read from the start folder.";
-            }
-        }
+    for (std::size_t i = 0; i < e.lines.size(); ++i) {
+        const QString line = qs(e.lines[i]).toHtmlEscaped();
+        said += (i == 0 ? "" : "<br>") + (i == e.boldFrom ? "<b>" + line + "</b>" : line);
     }
+    const QString colour = e.warning ? "#b00000" : "black";
     effect_->setText("<span style=\"color:" + colour + "\">" + said + "</span>");
     set_->setEnabled(settable_);
 }
