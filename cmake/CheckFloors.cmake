@@ -15,6 +15,7 @@ set(vantor_floor_flows 4)
 set(vantor_floor_ui 5)
 set(vantor_floor_cli 5)
 set(vantor_floor_report 5)
+set(vantor_floor_win32 5)
 
 function(vantor_check_floors dir)
     file(GLOB_RECURSE files "${dir}/*.h" "${dir}/*.cpp")

@@ -1,0 +1,1397 @@
+#include "win32/main_window.h"
+
+#include "analysis/radar_dialog.h"
+#include "app/command_table.h"
+#include "app/commands.h"
+#include "app/menu_model.h"
+#include "app/platform_calls.h"
+#include "app/progress.h"
+#include "app/recent_files.h"
+#include "app/shell_texts.h"
+#include "app/startup.h"
+#include "app/toolbar.h"
+#include "app/toolbar_sprites.h"
+#include "base/file_lookup.h"
+#include "flows/command_runner.h"
+#include "flows/list_flow.h"
+#include "flows/mend_flow.h"
+#include "flows/set_tile_flow.h"
+#include "map/png_encoder.h"
+#include "objectives/find.h"
+#include "objectives/unused_ids.h"
+#include "report/panel_saves.h"
+#include "scans/scan_parameters.h"
+#include "terrain/l2_info.h"
+#include "tools/id_mover.h"
+#include "win32/form.h"
+#include "win32/map_pane.h"
+#include "win32/panels.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace vantor::win32 {
+
+namespace {
+
+constexpr wchar_t mainClass[] = L"VantorMainWindow";
+constexpr UINT runPostedMessage = WM_APP + 1;
+constexpr UINT scriptMessage = WM_APP + 2;
+constexpr UINT endRunMessage = WM_APP + 3;
+constexpr int listId = 501;
+constexpr int modeId = 502;
+constexpr int wholeId = 503;
+constexpr int legendId = 504;
+constexpr int tabsId = 505;
+constexpr int mapBarHeight = 30;
+
+// "Object Export file|*.csv||" as the common dialog's filter: pairs ended by NULs.
+std::wstring dialogFilter(const std::string& filter) {
+    std::wstring out = widen(filter);
+    if (out.empty()) {
+        out = L"All files|*.*||";
+    }
+    std::replace(out.begin(), out.end(), L'|', L'\0');
+    out.push_back(L'\0');
+    return out;
+}
+
+// A sprite as a bitmap an image list takes: 32 bits, alpha premultiplied.
+HBITMAP bitmapOf(const MapImage& image) {
+    BITMAPINFO info = topDownBitmap(image.width, image.height);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) {
+        return nullptr;
+    }
+    auto* out = static_cast<std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        const Argb p = image.pixels[i];
+        const std::uint32_t a = p >> 24;
+        const auto pre = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+        out[i] = (a << 24) | (pre((p >> 16) & 0xff) << 16) | (pre((p >> 8) & 0xff) << 8) |
+                 pre(p & 0xff);
+    }
+    return bitmap;
+}
+
+int selectedListRow(HWND list) {
+    return static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+const char* roleName(FileRequestRole role) {
+    switch (role) {
+    case FileRequestRole::Terrain:
+        return "terrain";
+    case FileRequestRole::Source:
+        return "source";
+    case FileRequestRole::Output:
+        return "output";
+    case FileRequestRole::Script:
+        return "script";
+    case FileRequestRole::Version:
+        return "version";
+    case FileRequestRole::Folder:
+        return "folder";
+    case FileRequestRole::Baseline:
+        return "baseline";
+    }
+    return "file";
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options)) {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &MainWindow::procedure;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = mainClass;
+        wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    RECT work{0, 0, 1280, 900};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = std::max(800, static_cast<int>((work.right - work.left) * 0.8));
+    const int height = std::max(600, static_cast<int>((work.bottom - work.top) * 0.9));
+    window_ = CreateWindowExW(WS_EX_CONTROLPARENT, mainClass, widen(texts::programName).c_str(),
+                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + 40,
+                              work.top + 20, width, height, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
+    buildPlatform();
+    runner_ = std::make_unique<CommandRunner>(
+        state_, platform_,
+        CommandRunner::Hooks{[this] { PostMessageW(window_, runPostedMessage, 0, 0); },
+                             [this](bool frozen) { map_->setFrozen(frozen); },
+                             [this](int command) { afterCommand(command); },
+                             [this] { PostMessageW(window_, endRunMessage, 0, 0); }});
+    buildToolBar();
+    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+                                 0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                            WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                            0, 0, 10, 10, window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(listId)),
+                            GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_GRIDLINES);
+    stateImages_ = ImageList_Create(16, 16, ILC_COLOR32, 3, 0);
+    for (int which = 0; which < 3; ++which) {
+        HBITMAP b = bitmapOf(listStateSprite(which, 16));
+        ImageList_Add(stateImages_, b, nullptr);
+        DeleteObject(b);
+    }
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(stateImages_));
+    const auto control = [this](const wchar_t* kind, const wchar_t* text, DWORD style, int id) {
+        HWND c = CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0,
+                                 10, 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+        return c;
+    };
+    modeBox_ = control(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST, modeId);
+    SendMessageW(modeBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Relief"));
+    SendMessageW(modeBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Tile classes"));
+    SendMessageW(modeBox_, CB_SETCURSEL, 0, 0);
+    wholeButton_ = control(L"BUTTON", L"Whole Map", BS_PUSHBUTTON, wholeId);
+    legendBox_ = control(L"BUTTON", L"Legend", BS_AUTOCHECKBOX, legendId);
+    SendMessageW(legendBox_, BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+    map_ = std::make_unique<MapPane>(window_, state_);
+    map_->hovered = [this](const std::string& text) { showStatus(text); };
+    map_->markerClicked = [this](std::size_t row) { selectRowFromMap(row); };
+    map_->setTileAt = [this](std::int32_t x, std::int32_t y) { setTileAt(x, y); };
+    tabs_ = control(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, tabsId);
+    audit_ = std::make_unique<AuditPane>(window_);
+    audit_->findingSelected = [this](std::int32_t x, std::int32_t y, int finding) {
+        map_->setSelectedFinding(finding);
+        map_->setView(std::max(map_->pixelsPerPost(), 4.0), x + 0.5, y + 0.5);
+    };
+    audit_->applyRequested = [this](int finding, bool whole) { applyRepairs(finding, whole); };
+    audit_->baselineRequested = [this] {
+        if (report::compareAuditWithBaseline(state_, platform_)) {
+            platform_.showAudit();
+        }
+    };
+    audit_->saveRequested = [this](bool page) {
+        showStatus(report::saveAuditReport(state_, platform_, page));
+    };
+    comparison_ = std::make_unique<ComparisonPane>(window_);
+    comparison_->changeSelected = [this](std::int32_t x, std::int32_t y) {
+        map_->setSelectedChange(std::pair{x, y});
+        map_->setView(std::max(map_->pixelsPerPost(), 4.0), x + 0.5, y + 0.5);
+    };
+    comparison_->saveRequested = [this](bool page) {
+        showStatus(report::saveComparisonReport(state_, platform_, page));
+    };
+    comparison_->closed = [this] { closeComparison(); };
+    layOut();
+}
+
+MainWindow::~MainWindow() {
+    progress_.reset();
+    find_.reset();
+    findL2Info_.reset();
+    audit_.reset();
+    comparison_.reset();
+    map_.reset();
+    if (window_ != nullptr && IsWindow(window_)) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+    ImageList_Destroy(toolImages_);
+    ImageList_Destroy(stateImages_);
+}
+
+void MainWindow::buildToolBar() {
+    toolBar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
+                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP,
+                               0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    toolImages_ = ImageList_Create(toolbarSpriteWidth, toolbarSpriteHeight, ILC_COLOR32,
+                                   static_cast<int>(toolbarButtons().size()), 0);
+    std::vector<TBBUTTON> buttons;
+    for (const ToolbarButton& button : toolbarButtons()) {
+        HBITMAP b = bitmapOf(toolbarSprite(button.icon, 1));
+        const int image = ImageList_Add(toolImages_, b, nullptr);
+        DeleteObject(b);
+        TBBUTTON tb{};
+        tb.iBitmap = image;
+        tb.idCommand = button.command;
+        tb.fsState = TBSTATE_ENABLED;
+        tb.fsStyle = BTNS_BUTTON;
+        buttons.push_back(tb);
+    }
+    SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_));
+    SendMessageW(toolBar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
+}
+
+// ---- The platform seam ----
+
+void MainWindow::logLine(const std::string& line) {
+    if (options_.log.empty()) {
+        return;
+    }
+    std::ofstream out(toFsPath(options_.log), std::ios::app | std::ios::binary);
+    out << line << "\n";
+}
+
+MessageAnswer MainWindow::messageBox(const MessageBoxRequest& r) {
+    const bool yesNo = r.buttons == MessageButtons::YesNo;
+    if (!options_.script.empty()) { // a scripted run says it in its log and answers Yes
+        logLine("message: " + (r.title.empty() ? std::string("Error") : r.title) + ": " + r.text);
+        return yesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    UINT flags = yesNo ? MB_YESNO : MB_OK;
+    switch (r.icon) {
+    case MessageIcon::Information:
+        flags |= MB_ICONINFORMATION;
+        break;
+    case MessageIcon::Warning:
+        flags |= MB_ICONWARNING;
+        break;
+    case MessageIcon::Error:
+        flags |= MB_ICONERROR;
+        break;
+    case MessageIcon::Question:
+        flags |= MB_ICONQUESTION;
+        break;
+    case MessageIcon::None:
+        break;
+    }
+    const int answer =
+        MessageBoxW(r.ownedByMainWindow ? window_ : nullptr, widen(r.text).c_str(),
+                    widen(r.title.empty() ? std::string("Error") : r.title).c_str(), flags);
+    if (!yesNo) {
+        return MessageAnswer::Ok;
+    }
+    return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+FileRequestResult MainWindow::fileDialog(const FileRequest& r) {
+    if (!options_.script.empty()) { // the answers given on the command line, by role
+        std::deque<std::string>& queue = options_.answers[r.role];
+        if (queue.empty()) {
+            logLine(std::string("file: ") + roleName(r.role) + ": " + r.title + ": cancelled");
+            return {};
+        }
+        FileRequestResult chosen{FileRequestStatus::Chosen, queue.front(), 0};
+        queue.pop_front();
+        logLine(std::string("file: ") + roleName(r.role) + ": " + r.title + ": " + chosen.path);
+        return chosen;
+    }
+    if (r.kind == FileDialogKind::Folder) {
+        const std::wstring title = widen(r.title);
+        BROWSEINFOW info{};
+        info.hwndOwner = window_;
+        info.lpszTitle = title.c_str();
+        info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+        PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+        if (chosen == nullptr) {
+            return {};
+        }
+        std::wstring path(32768, L'\0');
+        const bool got = SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()),
+                                               GPFIDL_DEFAULT) != FALSE;
+        CoTaskMemFree(chosen);
+        if (!got) {
+            return {FileRequestStatus::Error, "", 0};
+        }
+        path.resize(wcslen(path.c_str()));
+        return {FileRequestStatus::Chosen, narrow(path), 0};
+    }
+    std::wstring buffer(32768, L'\0');
+    if (!r.initialName.empty() && r.initialName.find('*') == std::string::npos) {
+        const std::wstring name = widen(r.initialName);
+        std::copy(name.begin(), name.end(), buffer.begin());
+    }
+    const std::wstring filter = dialogFilter(r.filter);
+    const std::wstring title = widen(r.title);
+    const std::wstring folder = widen(r.initialFolder);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = window_;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (r.kind == FileDialogKind::Open) {
+        ofn.Flags |= OFN_FILEMUSTEXIST;
+    }
+    const BOOL ok = r.kind == FileDialogKind::Open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+    if (!ok) {
+        const DWORD code = CommDlgExtendedError();
+        return code == 0 ? FileRequestResult{}
+                         : FileRequestResult{FileRequestStatus::Error, "", static_cast<int>(code)};
+    }
+    buffer.resize(wcslen(buffer.c_str()));
+    return {FileRequestStatus::Chosen, narrow(buffer), 0};
+}
+
+void MainWindow::buildPlatform() {
+    Platform& p = platform_;
+    p.messageBox = [this](const MessageBoxRequest& r) { return messageBox(r); };
+    p.requestFile = [this](const FileRequest& r) { return fileDialog(r); };
+    p.requestText = [this](const TextRequest& r) -> std::optional<std::string> {
+        Form form(window_, r.title, 300);
+        HWND field = form.edit(r.label, r.initial);
+        form.buttons({{"OK", 1}, {"Cancel", 0}}, 0);
+        std::string text;
+        form.pressed = [&](int) {
+            text = windowText(field);
+            return true;
+        };
+        if (form.run() != 1) {
+            return std::nullopt;
+        }
+        return text;
+    };
+    p.setWindowTitle = [this](const std::string& title) { setWindowText(window_, title); };
+    p.beep = [] { MessageBeep(MB_OK); };
+    p.postCommand = [this](int command) { runner_->post(command); };
+    p.postCloseRequest = [this] { runner_->postClose(); };
+    p.startHelp = [this] {
+        if (options_.manualPath.empty()) {
+            return false;
+        }
+        const auto started = reinterpret_cast<INT_PTR>(ShellExecuteW(
+            window_, L"open", widen(options_.manualPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        return started > 32;
+    };
+    p.menuChanged = [this](const MenuModel&) {
+        if (runner_ == nullptr || !runner_->busy()) {
+            renderMenus();
+        }
+    };
+    p.showStatus = [this](const std::string& text) { showStatus(text); };
+    connectDialogs();
+    connectLists();
+    connectProgress();
+    connectSettings();
+}
+
+void MainWindow::connectDialogs() {
+    Platform& p = platform_;
+    p.editScanParameters = [this](ScanDialogModel& model) {
+        Form form(window_, model.title, 120);
+        std::map<HWND, ScanField> fields;
+        std::map<ScanField, HWND> edits;
+        const auto field = [&](ScanField f, const std::string& label, bool enabled = true) {
+            HWND e = form.edit(label, std::to_string(scanFieldValue(model, f)));
+            EnableWindow(e, enabled);
+            fields[e] = f;
+            edits[f] = e;
+        };
+        const char* labels[] = {"Start at %s X coordinate:", "Start at %s Y coordinate:",
+                                "End at %s X coordinate:", "End at %s Y coordinate:"};
+        const auto area = [&](const char* title, const char* unit, std::array<ScanField, 4> fs) {
+            form.text(title, 1, true);
+            for (std::size_t i = 0; i < fs.size(); ++i) {
+                std::string label = labels[i];
+                label.replace(label.find("%s"), 2, unit);
+                field(fs[i], label);
+            }
+        };
+        area("Map Search Area", "Map",
+             {ScanField::StartMapX, ScanField::StartMapY, ScanField::EndMapX, ScanField::EndMapY});
+        area("Sector Search Area", "Sect",
+             {ScanField::StartSectX, ScanField::StartSectY, ScanField::EndSectX,
+              ScanField::EndSectY});
+        form.text("Object Selection Info", 1, true);
+        const bool objects = model.objectFieldsEnabled;
+        field(ScanField::StartingObjectId, "Starting Object ID#:", objects);
+        HWND range = form.combo("Search Range (+/- tiles):", {"0", "1", "2", "3", "4"},
+                                model.parameters.searchRange);
+        field(ScanField::Priority, "Priority (0 - 100):", objects);
+        field(ScanField::Supply, "Supply (0 - 255):", objects);
+        const std::vector<std::string> countries(countryNames.begin(), countryNames.end());
+        HWND owner = form.combo("Owner of Objects", countries, model.parameters.owner);
+        HWND controller =
+            form.combo("Controller of Objects", countries, model.parameters.controller);
+        EnableWindow(owner, objects);
+        EnableWindow(controller, objects);
+        if (!model.appendEnabled) {
+            model.appendToOutput = false;
+        }
+        HWND write = form.check("Create/Scan Objects && Write to File", model.writeToFile);
+        HWND append = form.check("Append New Objects to End of File.", model.appendToOutput);
+        HWND text = form.check("Output Text Error Report File", model.textReport);
+        EnableWindow(append, model.appendEnabled);
+        EnableWindow(text, model.textReportEnabled);
+        form.buttons({{"Begin", 1}, {"Cancel", 0}}, 0);
+        form.changed = [&](HWND control, int code) {
+            if (const auto f = fields.find(control); f != fields.end() && code == EN_CHANGE) {
+                const FieldTyped typed = typeScanField(model, f->second, windowText(control));
+                if (typed.beep) {
+                    MessageBeep(MB_OK);
+                }
+                if (typed.replaced) {
+                    form.set(control, std::to_string(scanFieldValue(model, f->second)));
+                }
+                if (typed.moved) {
+                    form.set(edits[*typed.moved],
+                             std::to_string(scanFieldValue(model, *typed.moved)));
+                }
+            } else if (code == CBN_SELCHANGE) {
+                const int i = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+                (control == range    ? model.parameters.searchRange
+                 : control == owner ? model.parameters.owner
+                                    : model.parameters.controller) = i;
+            } else if (code == BN_CLICKED) {
+                const bool on = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+                if (control == write) {
+                    toggleWriteToFile(model);
+                    EnableWindow(append, model.appendEnabled);
+                } else if (control == append) {
+                    model.appendToOutput = on;
+                } else if (control == text) {
+                    model.textReport = on;
+                }
+            }
+        };
+        form.pressed = [&](int result) {
+            if (result == 1) {
+                if (const std::optional<std::string> refused = beginCheck(model)) {
+                    showMessage(platform_, *refused, "Information", MessageIcon::Warning);
+                    return false;
+                }
+            }
+            return true;
+        };
+        return form.run() == 1;
+    };
+    p.editRadarSettings = [this](RadarDialogModel& model) {
+        Form form(window_, radarDialogTitle, 120);
+        std::array<HWND, 3> edits{};
+        for (std::size_t f = 0; f < 3; ++f) {
+            edits[f] = form.edit(radarFieldLabels[f], model.texts[f]);
+        }
+        form.buttons({{"Scan", 1}, {"Cancel", 0}}, 0);
+        form.changed = [&](HWND control, int code) {
+            for (std::size_t f = 0; f < 3; ++f) {
+                if (control == edits[f] && code == EN_CHANGE) {
+                    editRadarField(model, static_cast<RadarDialogField>(f), windowText(control));
+                }
+            }
+        };
+        form.pressed = [&](int result) {
+            if (result != 1) {
+                return true;
+            }
+            for (std::size_t f = 0; f < 3; ++f) {
+                model.texts[f] = windowText(edits[f]);
+            }
+            if (const std::optional<std::string> problem = confirmRadarDialog(model)) {
+                showMessage(platform_, *problem, radarDialogTitle, MessageIcon::Warning);
+                return false;
+            }
+            return true;
+        };
+        return form.run() == 1;
+    };
+    p.editIdLimits = [this](IdLimitsDialogModel& model) {
+        Form form(window_, "Move ID's and Links ", 120);
+        HWND oldStart = form.edit("Move ID's Starting at", model.oldStart);
+        HWND oldEnd = form.edit("and ID's Endting at", model.oldEnd);
+        HWND newStart = form.edit("to ID's Starting at", model.newStart);
+        form.buttons({{"Move ID's", static_cast<int>(IdToolChoice::MoveIds)},
+                      {"Fix Bridge Offset", static_cast<int>(IdToolChoice::FixBridgeOffsets)},
+                      {"Cancel", static_cast<int>(IdToolChoice::Cancel)}},
+                     static_cast<int>(IdToolChoice::Cancel));
+        form.pressed = [&](int result) {
+            if (result == static_cast<int>(IdToolChoice::MoveIds)) {
+                model.oldStart = windowText(oldStart);
+                model.oldEnd = windowText(oldEnd);
+                model.newStart = windowText(newStart);
+            }
+            return true;
+        };
+        return static_cast<IdToolChoice>(form.run());
+    };
+    p.pickTile = [this](TilePick& pick) {
+        Form form(window_, "Set Tile", 420);
+        HWND mapX = form.edit("Map X", std::to_string(pick.x));
+        HWND mapY = form.edit("Map Y", std::to_string(pick.y));
+        HWND post = form.text("", 2);
+        form.text(tileChoicesHeading);
+        HWND choices = form.list(10);
+        HWND tile = form.edit("Tile ID", "");
+        HWND effect = form.text("", 4);
+        form.buttons({{"Set Tile", 1}, {"Cancel", 0}}, 0);
+        std::vector<std::uint32_t> tiles;
+        TilePickEffect said;
+        const auto where = [&] {
+            return std::pair{static_cast<std::int32_t>(std::atoi(windowText(mapX).c_str())),
+                             static_cast<std::int32_t>(std::atoi(windowText(mapY).c_str()))};
+        };
+        const auto showEffect = [&] {
+            const auto [x, y] = where();
+            said = tilePickEffect(state_, platform_, x, y, windowText(tile));
+            std::string text;
+            for (const std::string& line : said.lines) {
+                text += (text.empty() ? "" : "\r\n") + line;
+            }
+            form.set(effect, text);
+            EnableWindow(form.button(1), said.settable);
+        };
+        const auto showPost = [&] {
+            const auto [x, y] = where();
+            form.set(post, postStatusText(state_.theater, state_.terrain.matrix, x, y));
+            SendMessageW(choices, LB_RESETCONTENT, 0, 0);
+            tiles.clear();
+            for (const TileChoice& c : tileChoicesAt(state_, x, y)) {
+                const TileChoiceRow row = tileChoiceRow(c);
+                const std::string line = row.text[0] + "   " + row.text[1] + "   mends " +
+                                         row.text[2] + "   (" + row.text[3] + " " +
+                                         tileChoiceColumns[3] + ")";
+                SendMessageW(choices, LB_ADDSTRING, 0,
+                             reinterpret_cast<LPARAM>(widen(line).c_str()));
+                tiles.push_back(row.tile);
+            }
+            if (tiles.empty()) {
+                SendMessageW(choices, LB_ADDSTRING, 0,
+                             reinterpret_cast<LPARAM>(widen(noTileFits).c_str()));
+                showEffect();
+            } else {
+                SendMessageW(choices, LB_SETCURSEL, 0, 0);
+                form.set(tile, std::to_string(tiles.front()));
+                showEffect();
+            }
+        };
+        form.changed = [&](HWND control, int code) {
+            if ((control == mapX || control == mapY) && code == EN_CHANGE) {
+                showPost();
+            } else if (control == choices && code == LBN_SELCHANGE) {
+                const auto at =
+                    static_cast<std::size_t>(SendMessageW(choices, LB_GETCURSEL, 0, 0));
+                if (at < tiles.size()) {
+                    form.set(tile, std::to_string(tiles[at]));
+                    showEffect();
+                }
+            } else if (control == tile && code == EN_CHANGE) {
+                showEffect();
+            }
+        };
+        form.pressed = [&](int result) { return result != 1 || said.settable; };
+        showPost();
+        if (form.run() != 1 || !said.settable) {
+            return false;
+        }
+        const auto [x, y] = where();
+        pick.x = x;
+        pick.y = y;
+        pick.tile = said.tile;
+        return true;
+    };
+    p.showFindL2Info = [this] {
+        if (findL2Info_ == nullptr) {
+            findL2Info_ = std::make_unique<Form>(window_, "Find L2 Info", 140);
+            Form& form = *findL2Info_;
+            HWND mapX = form.edit("Map X", "");
+            HWND mapY = form.edit("Map Y", "");
+            HWND tileId = form.edit("Tile ID#", "");
+            HWND elevation = form.edit("Elevation", "");
+            SendMessageW(tileId, EM_SETREADONLY, TRUE, 0);
+            SendMessageW(elevation, EM_SETREADONLY, TRUE, 0);
+            form.buttons({{"&Find", 1}, {"&Exit", 0}}, 0);
+            form.pressed = [this, mapX, mapY, tileId, elevation](int result) {
+                if (result == 1) {
+                    const L2Info info = lookupL2Info(state_.terrain.matrix, windowText(mapX),
+                                                     windowText(mapY));
+                    findL2Info_->set(tileId, info.tileIdText);
+                    findL2Info_->set(elevation, info.elevationText);
+                    SetFocus(mapX);
+                    return false;
+                }
+                PostMessageW(window_, WM_COMMAND, cmd::CloseFindL2Info, 0);
+                return false;
+            };
+            form.dismissed = [this] { PostMessageW(window_, WM_COMMAND, cmd::CloseFindL2Info, 0); };
+        }
+        findL2Info_->show();
+    };
+    p.closeFindL2Info = [this] { findL2Info_.reset(); };
+}
+
+void MainWindow::connectLists() {
+    Platform& p = platform_;
+    p.listChanged = [this](ListChange change) { showList(change != ListChange::DataChanged); };
+    p.showListRow = [this](std::size_t position) {
+        SendMessageW(list_, LVM_ENSUREVISIBLE, position, FALSE);
+        map_->showHighlighted();
+    };
+    p.showFind = [this] {
+        if (find_ == nullptr) {
+            find_ = std::make_unique<Form>(window_, "Find Object", 320);
+            Form& form = *find_;
+            const ListMode mode = state_.list.find.createdForListMode;
+            std::array<HWND, 6> fields{};
+            for (int field = 1; field <= 6; ++field) {
+                const FindFieldText text = findFieldText(mode, field);
+                fields[static_cast<std::size_t>(field - 1)] = form.radio(text.label, field == 1);
+                EnableWindow(fields[static_cast<std::size_t>(field - 1)], text.enabled);
+            }
+            HWND prompt = form.text("");
+            findText_ = form.edit("", "");
+            HWND selectWhenFound = form.check("Select When Found", state_.list.find.selectWhenFound);
+            HWND fromTop = form.check("Always start search from top", state_.list.find.alwaysFromTop);
+            form.buttons({{"Find Next", 1}, {"Close", 0}}, 0);
+            const auto choose = [this, fields, prompt](int field) {
+                chooseFindField(state_.list.find, field);
+                for (int f = 1; f <= 6; ++f) {
+                    SendMessageW(fields[static_cast<std::size_t>(f - 1)], BM_SETCHECK,
+                                 f == state_.list.find.field ? BST_CHECKED : BST_UNCHECKED, 0);
+                }
+                find_->set(prompt, findFieldText(state_.list.find.createdForListMode,
+                                                 state_.list.find.field)
+                                       .prompt);
+            };
+            choose(state_.list.find.field);
+            form.changed = [this, fields, choose, selectWhenFound, fromTop](HWND control, int code) {
+                if (code != BN_CLICKED) {
+                    return;
+                }
+                for (int f = 1; f <= 6; ++f) {
+                    if (control == fields[static_cast<std::size_t>(f - 1)]) {
+                        choose(f);
+                    }
+                }
+                if (control == selectWhenFound) {
+                    toggleSelectWhenFound(state_.list.find);
+                    SendMessageW(control, BM_SETCHECK,
+                                 state_.list.find.selectWhenFound ? BST_CHECKED : BST_UNCHECKED, 0);
+                } else if (control == fromTop) {
+                    toggleAlwaysFromTop(state_.list.find);
+                    SendMessageW(control, BM_SETCHECK,
+                                 state_.list.find.alwaysFromTop ? BST_CHECKED : BST_UNCHECKED, 0);
+                }
+            };
+            form.pressed = [this](int result) {
+                if (result == 1) {
+                    const FindOutcome outcome = findNext(state_.list.model, state_.list.find,
+                                                         windowText(findText_));
+                    if (outcome.found) {
+                        showList(false);
+                        platform_.showListRow(outcome.position);
+                    } else {
+                        showMessage(platform_, outcome.message, notFoundTitle,
+                                    MessageIcon::Information);
+                    }
+                    SetFocus(findText_);
+                    return false;
+                }
+                PostMessageW(window_, WM_COMMAND, cmd::CloseFindDialog, 0);
+                return false;
+            };
+            form.dismissed = [this] { PostMessageW(window_, WM_COMMAND, cmd::CloseFindDialog, 0); };
+        }
+        find_->show();
+    };
+    p.closeFind = [this] { find_.reset(); };
+    p.showUnusedIds = [this] {
+        Form form(window_, unusedIdsTitle, 520);
+        form.text("Select All, Copy and Paste into Notepad");
+        HWND box = form.textBox("", 24, true);
+        form.buttons({{"Close", 0}, {"List By Single ID's", 1}, {"List By ID Ranges", 2}}, 0);
+        form.pressed = [&](int result) {
+            if (result == 0) {
+                return true;
+            }
+            form.set(box, unusedIdListing(state_, platform_, result == 2));
+            return false;
+        };
+        form.run();
+    };
+    p.showAudit = [this] {
+        audit_->showAudit(state_.audit.last, state_.theater);
+        map_->setSelectedFinding(-1);
+        map_->update();
+        if (!state_.audit.done) {
+            if (!runner_->busy()) {
+                showSide(side_ == 0 ? -1 : side_);
+            }
+            return;
+        }
+        showSide(0);
+    };
+    p.showDiff = [this] {
+        comparison_->showDiff(state_.diff.last);
+        map_->setChanges(state_.diff.last.objectives
+                             ? objectChangeRows(*state_.diff.last.objectives)
+                             : std::vector<ObjectChangeRow>{});
+        map_->setSelectedChange(std::nullopt);
+        showSide(1);
+    };
+}
+
+void MainWindow::connectProgress() {
+    Platform& p = platform_;
+    p.progressOpen = [this](const ProgressView& view) {
+        if (progress_ == nullptr) {
+            progress_ = std::make_unique<Form>(window_, view.caption, 320);
+            progress_->asks = false;
+            progressLabel_ = progress_->text(view.label);
+            progressCounter_ = progress_->text(view.counter);
+            progressBar_ = progress_->control(PROGRESS_CLASSW, 0, 18);
+            SendMessageW(progressBar_, PBM_SETRANGE32, 0, 4096);
+            progress_->buttons({{"Abort", 0}}, 0);
+            progress_->pressed = [this](int) {
+                requestAbort(state_);
+                return false;
+            };
+            progress_->dismissed = [this] { requestAbort(state_); };
+            EnableWindow(window_, FALSE); // modal: nothing else is reached meanwhile
+        }
+        platform_.progressReport(view);
+        progress_->show();
+        progressPumped_ = GetTickCount();
+    };
+    p.progressReport = [this](const ProgressView& view) {
+        if (progress_ == nullptr) {
+            return;
+        }
+        setWindowText(progress_->window(), view.caption);
+        progress_->set(progressLabel_, view.label);
+        progress_->set(progressCounter_, view.counter);
+        SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(std::min(view.position, 4096)),
+                     0);
+        // The window draws itself and takes Abort and Esc between rows of work, at most every
+        // 20 ms: a scan reports every post it looks at.
+        if (GetTickCount() - progressPumped_ >= 20) {
+            progressPumped_ = GetTickCount();
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    PostQuitMessage(static_cast<int>(message.wParam));
+                    break;
+                }
+                if (!Form::dialogMessage(message)) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                }
+            }
+        }
+    };
+    p.progressClose = [this] {
+        if (progress_ != nullptr) {
+            EnableWindow(window_, TRUE);
+            progress_.reset();
+            SetActiveWindow(window_);
+        }
+    };
+}
+
+// The settings store: the registry, under the key path the core names, in HKEY_CURRENT_USER,
+// each value a string (REG_SZ), as the Qt program writes them there through QSettings.
+void MainWindow::connectSettings() {
+    Platform& p = platform_;
+    p.readSetting = [](const std::string& key, const std::string& name) {
+        SettingRead read;
+        HKEY handle = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, widen(key).c_str(), 0, nullptr, 0, KEY_READ,
+                            nullptr, &handle, nullptr) != ERROR_SUCCESS) {
+            read.keyOpened = false;
+            return read;
+        }
+        const std::wstring value = widen(name);
+        DWORD type = 0;
+        DWORD size = 0;
+        if (RegQueryValueExW(handle, value.c_str(), nullptr, &type, nullptr, &size) ==
+            ERROR_SUCCESS) {
+            if (type == REG_SZ || type == REG_EXPAND_SZ) {
+                std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+                DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+                if (RegQueryValueExW(handle, value.c_str(), nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(text.data()), &bytes) ==
+                    ERROR_SUCCESS) {
+                    text.resize(wcslen(text.c_str()));
+                    read.value = narrow(text);
+                }
+            } else if (type == REG_DWORD) {
+                DWORD number = 0;
+                DWORD bytes = sizeof(number);
+                if (RegQueryValueExW(handle, value.c_str(), nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(&number), &bytes) == ERROR_SUCCESS) {
+                    read.value = std::to_string(number);
+                }
+            }
+        }
+        RegCloseKey(handle);
+        return read;
+    };
+    p.writeSetting = [](const std::string& key, const std::string& name, const std::string& text) {
+        HKEY handle = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, widen(key).c_str(), 0, nullptr, 0, KEY_WRITE,
+                            nullptr, &handle, nullptr) != ERROR_SUCCESS) {
+            return false;
+        }
+        const std::wstring value = widen(text);
+        const bool ok =
+            RegSetValueExW(handle, widen(name).c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+            ERROR_SUCCESS;
+        RegCloseKey(handle);
+        return ok;
+    };
+}
+
+// ---- The window ----
+
+void MainWindow::startUp() {
+    const std::string folder =
+        chooseStartFolder(platform_, options_.startFolderArgument, options_.startDirectory);
+    vantor::startUp(state_, platform_, options_.mode, folder);
+    renderMenus();
+    showStartFolder();
+    if (options_.mode == RunMode::Interactive) {
+        ShowWindow(window_, SW_SHOW);
+        UpdateWindow(window_);
+    }
+    if (!options_.script.empty()) {
+        Form::scriptAnswer = [this](Form& form) {
+            takeShot(form.window(), "form");
+            // The default button, as Enter presses it; a form that stays open is closed.
+            form.pressDefault();
+            if (!form.ended()) {
+                SendMessageW(form.window(), WM_CLOSE, 0, 0);
+            }
+        };
+        PostMessageW(window_, scriptMessage, 0, 0);
+    }
+}
+
+int MainWindow::run() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!Form::dialogMessage(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void MainWindow::runCommand(int command) {
+    runner_->run(command);
+}
+
+void MainWindow::renderMenus() {
+    HMENU bar = CreateMenu();
+    statusTexts_.clear();
+    std::function<void(HMENU, const std::vector<MenuItem>&)> fill =
+        [&](HMENU menu, const std::vector<MenuItem>& items) {
+            for (const MenuItem& item : items) {
+                if (item.separator) {
+                    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+                    continue;
+                }
+                if (item.popup) {
+                    HMENU sub = CreatePopupMenu();
+                    fill(sub, item.items);
+                    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub),
+                                widen(item.text).c_str());
+                    continue;
+                }
+                UINT flags = MF_STRING;
+                if (item.state != ItemState::Enabled) {
+                    flags |= MF_GRAYED;
+                }
+                if (item.checked) {
+                    flags |= MF_CHECKED;
+                }
+                AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.id), widen(item.text).c_str());
+                statusTexts_.try_emplace(item.id, statusText(item));
+            }
+        };
+    for (const Menu& menu : state_.menu.menus) {
+        HMENU popup = CreatePopupMenu();
+        fill(popup, menu.items);
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), widen(menu.title).c_str());
+    }
+    HMENU old = GetMenu(window_);
+    SetMenu(window_, bar);
+    if (old != nullptr) {
+        DestroyMenu(old);
+    }
+    DrawMenuBar(window_);
+}
+
+void MainWindow::showStatus(const std::string& text) {
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+}
+
+void MainWindow::showStartFolder() {
+    const std::string& folder = state_.folders.startDirectory;
+    SendMessageW(statusBar_, SB_SETTEXTW, 1,
+                 reinterpret_cast<LPARAM>(
+                     widen(folder.empty() ? std::string() : "Start folder: " + folder).c_str()));
+}
+
+void MainWindow::layOut() {
+    if (statusBar_ == nullptr || map_ == nullptr || comparison_ == nullptr) {
+        return;
+    }
+    RECT client;
+    GetClientRect(window_, &client);
+    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
+    SendMessageW(statusBar_, WM_SIZE, 0, 0);
+    RECT r;
+    GetWindowRect(toolBar_, &r);
+    const int top = r.bottom - r.top;
+    GetWindowRect(statusBar_, &r);
+    const int bottom = client.bottom - (r.bottom - r.top);
+    const int width = client.right;
+    const int parts[2] = {std::max(100, width - 420), -1};
+    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    // The map keeps at least half the width; the list and the side panel share the rest.
+    int listWidth = listShown_ ? width * 28 / 100 : 0;
+    int sideWidth = side_ >= 0 ? width * 30 / 100 : 0;
+    if (listWidth + sideWidth > width / 2) {
+        const int sum = listWidth + sideWidth;
+        listWidth = listWidth * (width / 2) / sum;
+        sideWidth = sideWidth * (width / 2) / sum;
+    }
+    const int height = std::max(0, bottom - top);
+    ShowWindow(list_, listShown_ ? SW_SHOW : SW_HIDE);
+    MoveWindow(list_, 0, top, listWidth, height, TRUE);
+    const int mapLeft = listWidth + (listShown_ ? 3 : 0);
+    const int mapWidth = std::max(10, width - mapLeft - sideWidth - (side_ >= 0 ? 3 : 0));
+    MoveWindow(modeBox_, mapLeft + 4, top + 3, 120, 200, TRUE);
+    MoveWindow(wholeButton_, mapLeft + 130, top + 2, 90, 25, TRUE);
+    MoveWindow(legendBox_, mapLeft + 228, top + 4, 80, 21, TRUE);
+    MoveWindow(map_->window(), mapLeft, top + mapBarHeight, mapWidth,
+               std::max(10, height - mapBarHeight), TRUE);
+    const int sideLeft = width - sideWidth;
+    ShowWindow(tabs_, side_ >= 0 ? SW_SHOW : SW_HIDE);
+    ShowWindow(audit_->window(), side_ == 0 ? SW_SHOW : SW_HIDE);
+    ShowWindow(comparison_->window(), side_ == 1 ? SW_SHOW : SW_HIDE);
+    if (side_ >= 0) {
+        MoveWindow(tabs_, sideLeft, top, sideWidth, 26, TRUE);
+        HWND pane = side_ == 0 ? audit_->window() : comparison_->window();
+        MoveWindow(pane, sideLeft, top + 26, sideWidth, std::max(10, height - 26), TRUE);
+    }
+}
+
+// The tabs above the side panel: the audit and the comparison, those there are.
+void MainWindow::showSide(int which) {
+    side_ = which;
+    SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
+    int index = 0;
+    const auto tab = [&](const std::string& text, int panel) {
+        std::wstring label = widen(text);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT | TCIF_PARAM;
+        item.pszText = label.data();
+        item.lParam = panel;
+        SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        if (panel == which) {
+            SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        }
+        ++index;
+    };
+    if (state_.audit.done) {
+        tab("Audit", 0);
+    }
+    if (state_.diff.done) {
+        tab(comparison_->title(), 1);
+    }
+    layOut();
+}
+
+void MainWindow::closeComparison() {
+    state_.diff = {}; // the later terrain it holds is not kept past its panel
+    map_->setChanges({});
+    map_->setSelectedChange(std::nullopt);
+    showSide(state_.audit.done ? 0 : -1);
+}
+
+void MainWindow::showList(bool reset) {
+    ++syncingList_;
+    const bool open = state_.list.model.window.has_value();
+    if (reset) {
+        while (SendMessageW(list_, LVM_DELETECOLUMN, 0, 0) != FALSE) {
+        }
+        const ListMode mode = open ? state_.list.model.window->listMode : state_.list.listMode;
+        int index = 0;
+        for (const ListColumn& column : listColumns(mode)) {
+            std::wstring title = widen(column.title);
+            LVCOLUMNW c{};
+            c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+            c.fmt = LVCFMT_CENTER;
+            c.pszText = title.data();
+            c.cx = column.width;
+            SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++),
+                         reinterpret_cast<LPARAM>(&c));
+        }
+    }
+    const std::size_t rows = open ? state_.list.model.window->display.size() : 0;
+    SendMessageW(list_, LVM_SETITEMCOUNT, rows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    // The highlights the core holds are the rows selected in the view.
+    if (open) {
+        const ListWindow& w = *state_.list.model.window;
+        LVITEMW none{};
+        none.stateMask = LVIS_SELECTED;
+        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+        for (std::size_t p = 0; p < w.display.size(); ++p) {
+            if (w.highlighted[w.display[p]] != 0) {
+                LVITEMW item{};
+                item.stateMask = LVIS_SELECTED;
+                item.state = LVIS_SELECTED;
+                SendMessageW(list_, LVM_SETITEMSTATE, p, reinterpret_cast<LPARAM>(&item));
+            }
+        }
+    }
+    InvalidateRect(list_, nullptr, TRUE);
+    if (listShown_ != open) {
+        listShown_ = open;
+        layOut();
+    }
+    map_->update();
+    --syncingList_;
+}
+
+void MainWindow::readListSelection() {
+    if (syncingList_ > 0 || !state_.list.model.window) {
+        return;
+    }
+    ListWindow& w = *state_.list.model.window;
+    std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
+    for (int p = selectedListRow(list_); p >= 0;
+         p = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(p),
+                                           LVNI_SELECTED))) {
+        if (static_cast<std::size_t>(p) < w.display.size()) {
+            w.highlighted[w.display[static_cast<std::size_t>(p)]] = 1;
+        }
+    }
+    map_->update();
+}
+
+void MainWindow::listNotify(NMHDR* header, LRESULT& result) {
+    if (!state_.list.model.window) {
+        return;
+    }
+    ListWindow& w = *state_.list.model.window;
+    switch (header->code) {
+    case LVN_GETDISPINFOW: {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+        const auto position = static_cast<std::size_t>(info->item.iItem);
+        if (position >= w.display.size()) {
+            return;
+        }
+        if ((info->item.mask & LVIF_TEXT) != 0) {
+            cell_ = widen(cellText(w, position, info->item.iSubItem, state_.list.listKind,
+                                   state_.scan.scanAll));
+            lstrcpynW(info->item.pszText, cell_.c_str(), info->item.cchTextMax);
+        }
+        if ((info->item.mask & LVIF_IMAGE) != 0 && info->item.iSubItem == 0) {
+            const std::int32_t mark = markOf(w, w.display[position]);
+            info->item.iImage = mark == MarkSelected ? 1 : mark == MarkDeleted ? 2 : 0;
+        }
+        return;
+    }
+    case LVN_ITEMCHANGED:
+    case LVN_ODSTATECHANGED:
+        readListSelection();
+        return;
+    case NM_CLICK:
+        map_->showHighlighted();
+        return;
+    case LVN_ITEMACTIVATE:
+        activateHighlighted(w);
+        InvalidateRect(list_, nullptr, FALSE);
+        map_->update();
+        return;
+    case LVN_COLUMNCLICK:
+        sortByHeader(state_.list.model, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+        showList(false);
+        return;
+    default:
+        break;
+    }
+    (void)result;
+}
+
+void MainWindow::selectRowFromMap(std::size_t row) {
+    if (!state_.list.model.window) {
+        return;
+    }
+    ListWindow& w = *state_.list.model.window;
+    std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
+    if (row < w.highlighted.size()) {
+        w.highlighted[row] = 1;
+    }
+    showList(false);
+    const auto at = std::find(w.display.begin(), w.display.end(), row);
+    if (at != w.display.end()) {
+        SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(at - w.display.begin()), FALSE);
+    }
+}
+
+void MainWindow::applyRepairs(int finding, bool wholeCheck) {
+    if (finding < 0 || runner_->busy()) {
+        return;
+    }
+    const AppliedRepairs applied = vantor::applyRepairs(
+        state_, platform_, static_cast<std::size_t>(finding), wholeCheck,
+        [this](int command, const std::function<void()>& work) { runner_->runWork(command, work); });
+    if (applied.command != 0) {
+        runCommand(applied.command); // as from its menu item: its own dialogs and message
+        return;
+    }
+    if (!applied.done) {
+        return;
+    }
+    showStatus(applied.line);
+    audit_->showWorkDone(applied.line);
+    if (state_.audit.done) {
+        audit_->selectFinding(applied.next ? static_cast<int>(*applied.next) : -1);
+    }
+}
+
+void MainWindow::setTileAt(std::int32_t x, std::int32_t y) {
+    state_.tools.tileX = x;
+    state_.tools.tileY = y;
+    runCommand(cmd::SetTile);
+}
+
+void MainWindow::syncMap(int command) {
+    if (!state_.terrain.terrainOpen || state_.terrain.matrix.empty()) {
+        if (mappedTerrain_ != nullptr) {
+            mappedTerrain_ = nullptr;
+            map_->terrainChanged(true);
+        }
+        return;
+    }
+    const void* block = state_.terrain.matrix.posts.data();
+    const bool newTerrain = block != mappedTerrain_;
+    if (redrawTerrainAfter(command, newTerrain)) {
+        mappedTerrain_ = block;
+        map_->terrainChanged(newTerrain);
+    }
+    map_->update();
+}
+
+void MainWindow::afterCommand(int command) {
+    if (!state_.audit.done && side_ == 0) {
+        showSide(state_.diff.done ? 1 : -1); // no audit came back
+    }
+    if (!state_.diff.done && side_ == 1) {
+        closeComparison(); // the comparison went with the terrain it compared
+    }
+    syncMap(command);
+    showStartFolder();
+    renderMenus();
+}
+
+void MainWindow::notify(NMHDR* header, LRESULT& result) {
+    if (header->code == TTN_GETDISPINFOW) { // a toolbar button's tooltip
+        auto* tip = reinterpret_cast<NMTTDISPINFOW*>(header);
+        for (const ToolbarButton& button : toolbarButtons()) {
+            if (static_cast<UINT_PTR>(button.command) == tip->hdr.idFrom) {
+                tip_ = widen(button.tooltip);
+                tip->lpszText = tip_.data();
+                showStatus(commandStatusText(button.command));
+            }
+        }
+        return;
+    }
+    if (header->hwndFrom == list_) {
+        listNotify(header, result);
+    } else if (header->hwndFrom == tabs_ && header->code == TCN_SELCHANGE) {
+        const int index = static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
+        TCITEMW item{};
+        item.mask = TCIF_PARAM;
+        SendMessageW(tabs_, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        side_ = static_cast<int>(item.lParam);
+        layOut();
+    }
+}
+
+LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        reinterpret_cast<MainWindow*>(create->lpCreateParams)->window_ = window;
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self == nullptr ? DefWindowProcW(window, message, w, l) : self->handle(message, w, l);
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_SIZE:
+        layOut();
+        return 0;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {640, 420};
+        return 0;
+    case WM_COMMAND: {
+        const int id = LOWORD(w);
+        const auto from = reinterpret_cast<HWND>(l);
+        if (from == modeBox_ && HIWORD(w) == CBN_SELCHANGE) {
+            map_->setMode(SendMessageW(modeBox_, CB_GETCURSEL, 0, 0) == 0 ? MapMode::Relief
+                                                                           : MapMode::Tiles);
+        } else if (from == wholeButton_) {
+            map_->fitWhole();
+        } else if (from == legendBox_) {
+            map_->setLegendShown(SendMessageW(legendBox_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        } else if (from == nullptr || from == toolBar_) {
+            runCommand(id); // a menu item, a toolbar button, a command a window posted
+        }
+        return 0;
+    }
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        notify(reinterpret_cast<NMHDR*>(l), result);
+        return result;
+    }
+    case WM_MENUSELECT: {
+        const UINT item = LOWORD(w);
+        const auto it = statusTexts_.find(static_cast<int>(item));
+        if ((HIWORD(w) & MF_POPUP) == 0 && it != statusTexts_.end()) {
+            showStatus(it->second);
+        }
+        return 0;
+    }
+    case runPostedMessage:
+        runner_->runPosted();
+        return 0;
+    case scriptMessage:
+        scriptStep();
+        return 0;
+    case endRunMessage:
+        closing_ = true;
+        DestroyWindow(window_);
+        return 0;
+    case WM_CLOSE:
+        if (runner_->windowClosing()) {
+            closing_ = true;
+            DestroyWindow(window_);
+        }
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(1);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window_, message, w, l);
+}
+
+// ---- The scripted run ----
+
+void MainWindow::takeShot(HWND window, const std::string& name) {
+    if (options_.shots.empty() || window == nullptr) {
+        return;
+    }
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    // From the screen as it shows the window (a printed window comes out blank under Wine).
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    MapImage image;
+    image.resize(width, height);
+    BITMAPINFO info = topDownBitmap(width, height);
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), image.pixels.data(), &info,
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    for (Argb& p : image.pixels) {
+        p |= 0xff000000u;
+    }
+    char number[8];
+    std::snprintf(number, sizeof(number), "%02d", ++shotCount_);
+    const std::string path = options_.shots + "/" + number + "-" + name + ".png";
+    std::string png;
+    std::string error;
+    if (encodeMapPng(image, png, error)) {
+        std::ofstream out(toFsPath(path), std::ios::binary | std::ios::trunc);
+        out.write(png.data(), static_cast<std::streamsize>(png.size()));
+        logLine("shot: " + path);
+    } else {
+        logLine("shot: " + path + ": " + error);
+    }
+}
+
+// A step of the script: a command's identifier, or "apply" (the first finding the panel can
+// apply). After each, a picture of the window; after the last, the window closes.
+void MainWindow::scriptStep() {
+    if (runner_->busy() || runner_->waiting() > 0) {
+        PostMessageW(window_, scriptMessage, 0, 0); // what it posted runs first
+        return;
+    }
+    if (scriptAt_ >= options_.script.size()) {
+        if (!options_.finalShot.empty()) {
+            const std::string steps = options_.shots;
+            takeShot(window_, "last");
+            std::error_code ignored;
+            char number[8];
+            std::snprintf(number, sizeof(number), "%02d", shotCount_);
+            std::filesystem::copy_file(toFsPath(steps + "/" + number + "-last.png"),
+                                       toFsPath(options_.finalShot),
+                                       std::filesystem::copy_options::overwrite_existing, ignored);
+        }
+        logLine("script: done");
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        return;
+    }
+    const std::string step = options_.script[scriptAt_++];
+    logLine("step: " + step);
+    std::string name = step;
+    if (step == "apply") {
+        for (std::size_t i = 0; state_.audit.done && i < state_.audit.last.report.findings.size();
+             ++i) {
+            const AuditFinding& f = state_.audit.last.report.findings[i];
+            if (canApply(f) && findingCommand(f) == 0) {
+                audit_->selectFinding(static_cast<int>(i));
+                applyRepairs(static_cast<int>(i), false);
+                break;
+            }
+        }
+    } else if (step == "fit") {
+        map_->fitWhole();
+    } else {
+        const int command = std::atoi(step.c_str());
+        const char* label = nullptr;
+        for (const CommandFacts& facts : commandtable::table) {
+            if (facts.id == command) {
+                label = facts.cli != nullptr ? facts.cli : nullptr;
+            }
+        }
+        name = step + (label != nullptr ? std::string("-") + label : std::string());
+        runCommand(command);
+    }
+    UpdateWindow(window_);
+    takeShot(window_, name);
+    PostMessageW(window_, scriptMessage, 0, 0);
+}
+
+} // namespace vantor::win32

@@ -1,0 +1,26 @@
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace vantor::win32 {
+
+// The core speaks UTF-8; Windows speaks UTF-16. Every text and path crosses here.
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+
+std::string windowText(HWND window);
+void setWindowText(HWND window, const std::string& text);
+
+// A 32-bit picture's header, rows from the top, as MapImage keeps them.
+BITMAPINFO topDownBitmap(int width, int height);
+
+// The font of message boxes, which every control of the program uses.
+HFONT messageFont();
+
+} // namespace vantor::win32
