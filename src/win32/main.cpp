@@ -18,20 +18,26 @@ namespace {
 using vantor::win32::narrow;
 using vantor::win32::widen;
 
-// Said on the console the program was started from, else in a message box.
+// Said where the program's output goes (a file or pipe it was given, the console it was
+// started from), else in a message box.
 void say(const std::string& text, const wchar_t* title) {
-    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-        HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-        const std::wstring wide = widen(text);
-        DWORD written = 0;
-        if (GetFileType(out) == FILE_TYPE_CHAR) {
-            WriteConsoleW(out, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        } else { // redirected: the bytes as they are
-            WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        }
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE || GetFileType(out) == FILE_TYPE_UNKNOWN) {
+        out = AttachConsole(ATTACH_PARENT_PROCESS) ? GetStdHandle(STD_OUTPUT_HANDLE) : nullptr;
+    }
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+        MessageBoxW(nullptr, widen(text).c_str(), title, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    MessageBoxW(nullptr, widen(text).c_str(), title, MB_OK | MB_ICONINFORMATION);
+    DWORD written = 0;
+    if (GetFileType(out) == FILE_TYPE_CHAR) {
+        const std::wstring wide = widen(text);
+        if (WriteConsoleW(out, wide.c_str(), static_cast<DWORD>(wide.size()), &written,
+                          nullptr)) {
+            return;
+        }
+    }
+    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 bool isFolder(const std::string& path) {

@@ -34,6 +34,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -1329,7 +1330,11 @@ void MainWindow::takeShot(HWND window, const std::string& name) {
     }
     char number[8];
     std::snprintf(number, sizeof(number), "%02d", ++shotCount_);
-    const std::string path = options_.shots + "/" + number + "-" + name + ".png";
+    std::string file = name;
+    std::replace_if(
+        file.begin(), file.end(), [](char c) { return std::strchr("\\/:*?\"<>|", c) != nullptr; },
+        '-');
+    const std::string path = options_.shots + "\\" + number + "-" + file + ".png";
     std::string png;
     std::string error;
     if (encodeMapPng(image, png, error)) {
@@ -1341,8 +1346,8 @@ void MainWindow::takeShot(HWND window, const std::string& name) {
     }
 }
 
-// A step of the script: a command's identifier, or "apply" (the first finding the panel can
-// apply). After each, a picture of the window; after the last, the window closes.
+// A step of the script: a command's identifier, "apply" (the first finding the panel can
+// apply), "finding:N" (the audit's finding N selected) or "fit" (the whole map). After each, a picture of the window; after the last, the window closes.
 void MainWindow::scriptStep() {
     if (runner_->busy() || runner_->waiting() > 0) {
         PostMessageW(window_, scriptMessage, 0, 0); // what it posted runs first
@@ -1355,7 +1360,7 @@ void MainWindow::scriptStep() {
             std::error_code ignored;
             char number[8];
             std::snprintf(number, sizeof(number), "%02d", shotCount_);
-            std::filesystem::copy_file(toFsPath(steps + "/" + number + "-last.png"),
+            std::filesystem::copy_file(toFsPath(steps + "\\" + number + "-last.png"),
                                        toFsPath(options_.finalShot),
                                        std::filesystem::copy_options::overwrite_existing, ignored);
         }
@@ -1378,6 +1383,8 @@ void MainWindow::scriptStep() {
         }
     } else if (step == "fit") {
         map_->fitWhole();
+    } else if (step.rfind("finding:", 0) == 0) { // a finding of the audit selected, by number
+        audit_->selectFinding(std::atoi(step.c_str() + 8));
     } else {
         const int command = std::atoi(step.c_str());
         const char* label = nullptr;

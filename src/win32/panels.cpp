@@ -122,34 +122,56 @@ AuditPane::~AuditPane() {
     DeleteObject(bold_);
 }
 
+namespace {
+
+// The height a wrapped text needs at a width, in the control's font.
+int textHeight(HWND control, int width) {
+    const std::wstring text = widen(windowText(control));
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return r.bottom - r.top;
+}
+
+} // namespace
+
 void AuditPane::layOut(int width, int height) {
     const int m = 4;
     const int inner = std::max(10, width - 2 * m);
     int y = m;
-    MoveWindow(summary_, m, y, inner, 48, TRUE);
-    y += 50;
+    // The summary and what the last Apply did, whole, however narrow the panel.
+    const int summary = std::min(textHeight(summary_, inner) + 2, height / 4);
+    MoveWindow(summary_, m, y, inner, summary, TRUE);
+    y += summary + m;
     if (IsWindowVisible(workDone_)) {
-        MoveWindow(workDone_, m, y, inner, 34, TRUE);
-        y += 36;
+        const int done = std::min(textHeight(workDone_, inner) + 2, height / 5);
+        MoveWindow(workDone_, m, y, inner, done, TRUE);
+        y += done + m;
     }
     const int filterWidth = std::min(180, inner / 2);
     MoveWindow(search_, m, y, inner - filterWidth - m, 23, TRUE);
     MoveWindow(filter_, m + inner - filterWidth, y, filterWidth, 240, TRUE);
     y += 27;
-    const int buttons = 2 * 27 + m;
+    const int buttons = 3 * 27 + m;
     const int explanation = 110;
     const int listHeight = std::max(40, height - y - explanation - buttons - 2 * m);
     MoveWindow(list_, m, y, inner, listHeight, TRUE);
     y += listHeight + m;
     MoveWindow(explanation_, m, y, inner, explanation, TRUE);
     y += explanation + m;
-    const int third = (inner - 2 * m) / 3;
-    MoveWindow(apply_, m, y, third, 25, TRUE);
-    MoveWindow(applyAll_, m + third + m, y, third, 25, TRUE);
-    MoveWindow(baseline_, m + 2 * (third + m), y, third, 25, TRUE);
+    // Two to a row, so that the panel may stay narrow beside the map.
+    const int half = (inner - m) / 2;
+    MoveWindow(apply_, m, y, half, 25, TRUE);
+    MoveWindow(applyAll_, m + half + m, y, half, 25, TRUE);
     y += 27;
-    MoveWindow(savePage_, m + third + m, y, third, 25, TRUE);
-    MoveWindow(saveJson_, m + 2 * (third + m), y, third, 25, TRUE);
+    MoveWindow(baseline_, m, y, inner, 25, TRUE);
+    y += 27;
+    MoveWindow(savePage_, m, y, half, 25, TRUE);
+    MoveWindow(saveJson_, m + half + m, y, half, 25, TRUE);
 }
 
 void AuditPane::showAudit(const TheaterAudit& audit, const TheaterDefinition& theater) {
@@ -164,7 +186,7 @@ void AuditPane::showAudit(const TheaterAudit& audit, const TheaterDefinition& th
         summary += "\r\nSkipped: " + t.skipped;
     }
     setWindowText(summary_, summary);
-    showWorkDone("");
+    showWorkDone(""); // lays the panel out for the summary's height
     rows_.clear();
     rows_.reserve(audit.report.findings.size());
     for (const AuditFinding& f : audit.report.findings) {
