@@ -80,7 +80,9 @@ void addIdentity(HANDLE handle, FileFacts& facts) {
         const std::uint64_t ticks =
             (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
             info.ftLastWriteTime.dwLowDateTime;
-        facts.modified = static_cast<std::int64_t>(ticks) * 100; // 100 ns ticks, another epoch
+        // 100 ns ticks since 1601: as nanoseconds since 1970, as the rest of the program counts.
+        constexpr std::int64_t ticksTo1970 = 116444736000000000LL;
+        facts.modified = (static_cast<std::int64_t>(ticks) - ticksTo1970) * 100;
     }
 }
 #else

@@ -40,13 +40,7 @@ std::string nowText() {
 }
 
 std::string modifiedText(const FileFacts& facts) {
-#ifdef _WIN32
-    // 100-nanosecond ticks since 1601.
-    constexpr std::int64_t epochOffset = 11644473600LL;
-    return timeText(static_cast<std::time_t>(facts.modified / 1000000000 - epochOffset));
-#else
     return timeText(static_cast<std::time_t>(facts.modified / 1000000000));
-#endif
 }
 
 const char* whereText(Generation::Where where) {

@@ -77,7 +77,11 @@ cmp -s "$dir/Theater.L2" "$work/Theater.L2" || fail "undo did not put the old L2
 cmp -s "$dir/Theater.O2" "$work/Theater.O2" || fail "undo did not put the old O2 back"
 run --terrain "$wdir\\Theater.L2" redo | grep -q "is in place again" || fail "redo"
 cmp -s "$dir/Theater.L2" "$levelled" || fail "redo did not bring the levelled L2 back"
-run --terrain "$wdir\\Theater.L2" history | grep -q "Levelling of" || fail "history"
+history=$(run --terrain "$wdir\\Theater.L2" history)
+echo "$history" | grep -q "Levelling of" || fail "history: $history"
+# Each generation says when it was made (the Windows file times once overflowed to nothing).
+[ "$(echo "$history" | grep -cE '^[ *]+[0-9]+  20[0-9]{2}-[0-9]{2}-[0-9]{2} ')" -eq 2 ] ||
+    fail "the generations' dates: $history"
 rm -f "$levelled"
 run --dir "$wdir" --terrain "$wdir\\Theater.L2" --source "$wdir\\Theater.csv" \
     --out "$wdir\\Map.png" render --scale 2 | grep -q "Wrote" || fail "render"
