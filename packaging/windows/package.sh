@@ -16,7 +16,8 @@ name=vantor-$version-windows-x64
 
 stage=$(mktemp -d)
 work=$(mktemp -d)
-trap 'rm -rf "$stage" "$work"' EXIT
+wineserver=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
+trap 'WINEPREFIX=$work/prefix "$wineserver" -k 2>/dev/null || true; rm -rf "$stage" "$work"' EXIT
 x86_64-w64-mingw32-strip -o "$stage/vantor.exe" "$build/src/win32/vantor.exe"
 x86_64-w64-mingw32-strip -o "$stage/vantor-cli.exe" "$build/src/cli/vantor-cli.exe"
 sed 's/$/\r/' "$readme" > "$stage/README.txt" # Notepad's line ends

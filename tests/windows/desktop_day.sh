@@ -12,8 +12,9 @@ shots=$(realpath -m "$3")
 wine=${WINE:-$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)}
 export WINEDEBUG=-all
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 export WINEPREFIX=$work/prefix
+wineserver=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
+trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 win() { echo "Z:$1" | tr '/' '\\'; }
 # Every start of Wine under a timeout: without a display a window is waited for for ever.
