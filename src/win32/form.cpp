@@ -1,8 +1,7 @@
 #include "win32/form.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
+#include <commctrl.h>
 
 namespace vantor::win32 {
 
@@ -50,10 +49,10 @@ Form::Form(HWND owner, const std::string& title, int fieldWidth)
         return RegisterClassExW(&wc) != 0;
     }();
     (void)registered;
-    window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, formClass,
-                              widen(title).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, owner, nullptr,
-                              GetModuleHandleW(nullptr), this);
+    window_ =
+        CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, formClass, widen(title).c_str(),
+                        WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200,
+                        owner, nullptr, GetModuleHandleW(nullptr), this);
 }
 
 Form::~Form() {
@@ -70,19 +69,19 @@ HWND Form::add(const wchar_t* kind, const std::string& text, DWORD style, int he
                const std::string& label, bool fullWidth) {
     Row row;
     if (!label.empty()) {
-        row.label = CreateWindowExW(0, L"STATIC", widen(label).c_str(), WS_CHILD | WS_VISIBLE, 0,
-                                    0, 10, 10, window_, nullptr, GetModuleHandleW(nullptr),
-                                    nullptr);
+        row.label = CreateWindowExW(0, L"STATIC", widen(label).c_str(), WS_CHILD | WS_VISIBLE, 0, 0,
+                                    10, 10, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
         SendMessageW(row.label, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
     }
-    const DWORD exStyle = kind == std::wstring_view(L"EDIT") || kind == std::wstring_view(WC_LISTBOXW)
-                              ? WS_EX_CLIENTEDGE
-                              : 0;
+    const DWORD exStyle =
+        kind == std::wstring_view(L"EDIT") || kind == std::wstring_view(WC_LISTBOXW)
+            ? WS_EX_CLIENTEDGE
+            : 0;
     ++setting_;
-    row.control = CreateWindowExW(exStyle, kind, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                  0, 0, 10, 10, window_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + rows_.size())),
-                                  GetModuleHandleW(nullptr), nullptr);
+    row.control = CreateWindowExW(
+        exStyle, kind, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + rows_.size())),
+        GetModuleHandleW(nullptr), nullptr);
     --setting_;
     SendMessageW(row.control, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
     row.height = height;
@@ -156,8 +155,8 @@ void Form::buttons(std::vector<std::pair<std::string, int>> buttons, int cancelR
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         HWND b = CreateWindowExW(
             0, L"BUTTON", widen(buttons[i].first).c_str(),
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0,
-            0, 10, 10, window_,
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, 0,
+            10, 10, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstButtonId + static_cast<int>(i))),
             GetModuleHandleW(nullptr), nullptr);
         SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);

@@ -40,7 +40,7 @@ class Form {
     // The form is about to close by Esc or the close box (modeless forms).
     std::function<void()> dismissed;
 
-    int run(); // modal: the result of the button that closed it
+    int run();   // modal: the result of the button that closed it
     void show(); // modeless: the caller keeps the form and destroys it
     void end(int result);
     // A control's text set without it counting as a change.

@@ -5,13 +5,12 @@
 #include "win32/main_window.h"
 
 #include <commctrl.h>
-#include <objbase.h>
-#include <shellapi.h>
-
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <objbase.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -32,8 +31,7 @@ void say(const std::string& text, const wchar_t* title) {
     DWORD written = 0;
     if (GetFileType(out) == FILE_TYPE_CHAR) {
         const std::wstring wide = widen(text);
-        if (WriteConsoleW(out, wide.c_str(), static_cast<DWORD>(wide.size()), &written,
-                          nullptr)) {
+        if (WriteConsoleW(out, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
             return;
         }
     }
@@ -77,9 +75,9 @@ std::string findManual() {
 bool takeScriptOptions(std::vector<std::string>& args, vantor::win32::MainWindowOptions& options,
                        std::string& error) {
     static const std::pair<const char*, vantor::FileRequestRole> roles[] = {
-        {"terrain", vantor::FileRequestRole::Terrain}, {"source", vantor::FileRequestRole::Source},
-        {"output", vantor::FileRequestRole::Output},   {"script", vantor::FileRequestRole::Script},
-        {"version", vantor::FileRequestRole::Version}, {"folder", vantor::FileRequestRole::Folder},
+        {"terrain", vantor::FileRequestRole::Terrain},  {"source", vantor::FileRequestRole::Source},
+        {"output", vantor::FileRequestRole::Output},    {"script", vantor::FileRequestRole::Script},
+        {"version", vantor::FileRequestRole::Version},  {"folder", vantor::FileRequestRole::Folder},
         {"baseline", vantor::FileRequestRole::Baseline}};
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -109,7 +107,8 @@ bool takeScriptOptions(std::vector<std::string>& args, vantor::win32::MainWindow
             }
         } else if (a == "--shot") {
             options.finalShot = absolute(value);
-            options.shots = narrow(std::filesystem::path(widen(options.finalShot)).parent_path().wstring());
+            options.shots =
+                narrow(std::filesystem::path(widen(options.finalShot)).parent_path().wstring());
         } else if (a == "--log") {
             options.log = absolute(value);
         } else {
@@ -123,7 +122,8 @@ bool takeScriptOptions(std::vector<std::string>& args, vantor::win32::MainWindow
             }
             if (!known) {
                 error = "--answer takes ROLE=PATH, the role one of terrain, source, output, "
-                        "script, version, folder, baseline; not " + value;
+                        "script, version, folder, baseline; not " +
+                        value;
                 return false;
             }
         }

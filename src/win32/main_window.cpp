@@ -27,16 +27,15 @@
 #include "win32/map_pane.h"
 #include "win32/panels.h"
 
+#include <algorithm>
 #include <commctrl.h>
 #include <commdlg.h>
-#include <shellapi.h>
-#include <shlobj.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <shellapi.h>
+#include <shlobj.h>
 
 namespace vantor::win32 {
 
@@ -77,8 +76,8 @@ HBITMAP bitmapOf(const MapImage& image) {
         const Argb p = image.pixels[i];
         const std::uint32_t a = p >> 24;
         const auto pre = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-        out[i] = (a << 24) | (pre((p >> 16) & 0xff) << 16) | (pre((p >> 8) & 0xff) << 8) |
-                 pre(p & 0xff);
+        out[i] =
+            (a << 24) | (pre((p >> 16) & 0xff) << 16) | (pre((p >> 8) & 0xff) << 8) | pre(p & 0xff);
     }
     return bitmap;
 }
@@ -128,9 +127,8 @@ MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options))
     const int width = std::max(800, static_cast<int>((work.right - work.left) * 0.8));
     const int height = std::max(600, static_cast<int>((work.bottom - work.top) * 0.9));
     window_ = CreateWindowExW(WS_EX_CONTROLPARENT, mainClass, widen(texts::programName).c_str(),
-                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + 40,
-                              work.top + 20, width, height, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), this);
+                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + 40, work.top + 20,
+                              width, height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     buildPlatform();
     runner_ = std::make_unique<CommandRunner>(
         state_, platform_,
@@ -141,11 +139,11 @@ MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options))
     buildToolBar();
     statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
                                  0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
-                            0, 0, 10, 10, window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(listId)),
-                            GetModuleHandleW(nullptr), nullptr);
+    list_ =
+        CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                        WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0,
+                        0, 10, 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(listId)),
+                        GetModuleHandleW(nullptr), nullptr);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_GRIDLINES);
     stateImages_ = ImageList_Create(16, 16, ILC_COLOR32, 3, 0);
@@ -218,8 +216,8 @@ MainWindow::~MainWindow() {
 
 void MainWindow::buildToolBar() {
     toolBar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
-                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP,
-                               0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0,
+                               0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     toolImages_ = ImageList_Create(toolbarSpriteWidth, toolbarSpriteHeight, ILC_COLOR32,
                                    static_cast<int>(toolbarButtons().size()), 0);
@@ -236,7 +234,8 @@ void MainWindow::buildToolBar() {
         buttons.push_back(tb);
     }
     SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_));
-    SendMessageW(toolBar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageW(toolBar_, TB_ADDBUTTONSW, buttons.size(),
+                 reinterpret_cast<LPARAM>(buttons.data()));
     SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
 }
 
@@ -334,7 +333,8 @@ FileRequestResult MainWindow::fileDialog(const FileRequest& r) {
     if (r.kind == FileDialogKind::Open) {
         ofn.Flags |= OFN_FILEMUSTEXIST;
     }
-    const BOOL ok = r.kind == FileDialogKind::Open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+    const BOOL ok =
+        r.kind == FileDialogKind::Open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
     if (!ok) {
         const DWORD code = CommDlgExtendedError();
         return code == 0 ? FileRequestResult{}
@@ -450,7 +450,7 @@ void MainWindow::connectDialogs() {
                 }
             } else if (code == CBN_SELCHANGE) {
                 const int i = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
-                (control == range    ? model.parameters.searchRange
+                (control == range   ? model.parameters.searchRange
                  : control == owner ? model.parameters.owner
                                     : model.parameters.controller) = i;
             } else if (code == BN_CLICKED) {
@@ -578,8 +578,7 @@ void MainWindow::connectDialogs() {
             if ((control == mapX || control == mapY) && code == EN_CHANGE) {
                 showPost();
             } else if (control == choices && code == LBN_SELCHANGE) {
-                const auto at =
-                    static_cast<std::size_t>(SendMessageW(choices, LB_GETCURSEL, 0, 0));
+                const auto at = static_cast<std::size_t>(SendMessageW(choices, LB_GETCURSEL, 0, 0));
                 if (at < tiles.size()) {
                     form.set(tile, std::to_string(tiles[at]));
                     showEffect();
@@ -612,8 +611,8 @@ void MainWindow::connectDialogs() {
             form.buttons({{"&Find", 1}, {"&Exit", 0}}, 0);
             form.pressed = [this, mapX, mapY, tileId, elevation](int result) {
                 if (result == 1) {
-                    const L2Info info = lookupL2Info(state_.terrain.matrix, windowText(mapX),
-                                                     windowText(mapY));
+                    const L2Info info =
+                        lookupL2Info(state_.terrain.matrix, windowText(mapX), windowText(mapY));
                     findL2Info_->set(tileId, info.tileIdText);
                     findL2Info_->set(elevation, info.elevationText);
                     SetFocus(mapX);
@@ -649,8 +648,10 @@ void MainWindow::connectLists() {
             }
             HWND prompt = form.text("");
             findText_ = form.edit("", "");
-            HWND selectWhenFound = form.check("Select When Found", state_.list.find.selectWhenFound);
-            HWND fromTop = form.check("Always start search from top", state_.list.find.alwaysFromTop);
+            HWND selectWhenFound =
+                form.check("Select When Found", state_.list.find.selectWhenFound);
+            HWND fromTop =
+                form.check("Always start search from top", state_.list.find.alwaysFromTop);
             form.buttons({{"Find Next", 1}, {"Close", 0}}, 0);
             const auto choose = [this, fields, prompt](int field) {
                 chooseFindField(state_.list.find, field);
@@ -663,7 +664,8 @@ void MainWindow::connectLists() {
                                        .prompt);
             };
             choose(state_.list.find.field);
-            form.changed = [this, fields, choose, selectWhenFound, fromTop](HWND control, int code) {
+            form.changed = [this, fields, choose, selectWhenFound, fromTop](HWND control,
+                                                                            int code) {
                 if (code != BN_CLICKED) {
                     return;
                 }
@@ -684,8 +686,8 @@ void MainWindow::connectLists() {
             };
             form.pressed = [this](int result) {
                 if (result == 1) {
-                    const FindOutcome outcome = findNext(state_.list.model, state_.list.find,
-                                                         windowText(findText_));
+                    const FindOutcome outcome =
+                        findNext(state_.list.model, state_.list.find, windowText(findText_));
                     if (outcome.found) {
                         showList(false);
                         platform_.showListRow(outcome.position);
@@ -804,8 +806,8 @@ void MainWindow::connectSettings() {
     p.readSetting = [](const std::string& key, const std::string& name) {
         SettingRead read;
         HKEY handle = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, widen(key).c_str(), 0, nullptr, 0, KEY_READ,
-                            nullptr, &handle, nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, widen(key).c_str(), 0, nullptr, 0, KEY_READ, nullptr,
+                            &handle, nullptr) != ERROR_SUCCESS) {
             read.keyOpened = false;
             return read;
         }
@@ -818,8 +820,8 @@ void MainWindow::connectSettings() {
                 std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
                 DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
                 if (RegQueryValueExW(handle, value.c_str(), nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(text.data()), &bytes) ==
-                    ERROR_SUCCESS) {
+                                     reinterpret_cast<BYTE*>(text.data()),
+                                     &bytes) == ERROR_SUCCESS) {
                     text.resize(wcslen(text.c_str()));
                     read.value = narrow(text);
                 }
@@ -842,11 +844,10 @@ void MainWindow::connectSettings() {
             return false;
         }
         const std::wstring value = widen(text);
-        const bool ok =
-            RegSetValueExW(handle, widen(name).c_str(), 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
-            ERROR_SUCCESS;
+        const bool ok = RegSetValueExW(handle, widen(name).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+                        ERROR_SUCCESS;
         RegCloseKey(handle);
         return ok;
     };
@@ -917,7 +918,7 @@ void MainWindow::renderMenus() {
                     flags |= MF_CHECKED;
                 }
                 AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.id), widen(item.text).c_str());
-                statusTexts_.try_emplace(item.id, statusText(item));
+                statusTexts_.try_emplace(item.id, vantor::statusText(item));
             }
         };
     for (const Menu& menu : state_.menu.menus) {
@@ -935,6 +936,14 @@ void MainWindow::renderMenus() {
 
 void MainWindow::showStatus(const std::string& text) {
     SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+}
+
+std::string MainWindow::statusText() const {
+    const auto length = static_cast<int>(LOWORD(SendMessageW(statusBar_, SB_GETTEXTLENGTHW, 0, 0)));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(statusBar_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    return narrow(text);
 }
 
 void MainWindow::showStartFolder() {
@@ -1000,7 +1009,8 @@ void MainWindow::showSide(int which) {
         item.mask = TCIF_TEXT | TCIF_PARAM;
         item.pszText = label.data();
         item.lParam = panel;
-        SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&item));
         if (panel == which) {
             SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
         }
@@ -1048,7 +1058,8 @@ void MainWindow::showList(bool reset) {
         const ListWindow& w = *state_.list.model.window;
         LVITEMW none{};
         none.stateMask = LVIS_SELECTED;
-        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&none));
         for (std::size_t p = 0; p < w.display.size(); ++p) {
             if (w.highlighted[w.display[p]] != 0) {
                 LVITEMW item{};
@@ -1074,8 +1085,8 @@ void MainWindow::readListSelection() {
     ListWindow& w = *state_.list.model.window;
     std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
     for (int p = selectedListRow(list_); p >= 0;
-         p = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(p),
-                                           LVNI_SELECTED))) {
+         p = static_cast<int>(
+             SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(p), LVNI_SELECTED))) {
         if (static_cast<std::size_t>(p) < w.display.size()) {
             w.highlighted[w.display[static_cast<std::size_t>(p)]] = 1;
         }
@@ -1148,9 +1159,11 @@ void MainWindow::applyRepairs(int finding, bool wholeCheck) {
     if (finding < 0 || runner_->busy()) {
         return;
     }
-    const AppliedRepairs applied = vantor::applyRepairs(
-        state_, platform_, static_cast<std::size_t>(finding), wholeCheck,
-        [this](int command, const std::function<void()>& work) { runner_->runWork(command, work); });
+    const AppliedRepairs applied =
+        vantor::applyRepairs(state_, platform_, static_cast<std::size_t>(finding), wholeCheck,
+                             [this](int command, const std::function<void()>& work) {
+                                 runner_->runWork(command, work);
+                             });
     if (applied.command != 0) {
         runCommand(applied.command); // as from its menu item: its own dialogs and message
         return;
@@ -1218,7 +1231,8 @@ void MainWindow::notify(NMHDR* header, LRESULT& result) {
         const int index = static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
         TCITEMW item{};
         item.mask = TCIF_PARAM;
-        SendMessageW(tabs_, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(tabs_, TCM_GETITEMW, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&item));
         side_ = static_cast<int>(item.lParam);
         layOut();
     }
@@ -1248,7 +1262,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         const auto from = reinterpret_cast<HWND>(l);
         if (from == modeBox_ && HIWORD(w) == CBN_SELCHANGE) {
             map_->setMode(SendMessageW(modeBox_, CB_GETCURSEL, 0, 0) == 0 ? MapMode::Relief
-                                                                           : MapMode::Tiles);
+                                                                          : MapMode::Tiles);
         } else if (from == wholeButton_) {
             map_->fitWhole();
         } else if (from == legendBox_) {
@@ -1347,7 +1361,8 @@ void MainWindow::takeShot(HWND window, const std::string& name) {
 }
 
 // A step of the script: a command's identifier, "apply" (the first finding the panel can
-// apply), "finding:N" (the audit's finding N selected) or "fit" (the whole map). After each, a picture of the window; after the last, the window closes.
+// apply), "finding:N" (the audit's finding N selected) or "fit" (the whole map). After each, a
+// picture of the window; after the last, the window closes.
 void MainWindow::scriptStep() {
     if (runner_->busy() || runner_->waiting() > 0) {
         PostMessageW(window_, scriptMessage, 0, 0); // what it posted runs first

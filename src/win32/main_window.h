@@ -6,7 +6,6 @@
 #include "win32/wide.h"
 
 #include <commctrl.h>
-
 #include <deque>
 #include <map>
 #include <memory>
@@ -55,6 +54,16 @@ class MainWindow {
     ApplicationState& state() { return state_; }
     Platform& platform() { return platform_; }
     void runCommand(int command);
+    // What the window shows, for the tests.
+    MapPane& map() { return *map_; }
+    AuditPane& auditPane() { return *audit_; }
+    ComparisonPane& comparisonPane() { return *comparison_; }
+    HWND listView() const { return list_; }
+    HWND toolBar() const { return toolBar_; }
+    HWND statusBar() const { return statusBar_; }
+    std::string statusText() const;
+    // The panel beside the map: 0 the audit, 1 the comparison, -1 none.
+    int sidePanel() const { return side_; }
 
   private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);

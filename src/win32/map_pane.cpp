@@ -5,10 +5,9 @@
 #include "flows/list_flow.h"
 #include "map/map_overlay.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <cmath>
+#include <windowsx.h>
 
 namespace vantor::win32 {
 
@@ -173,8 +172,9 @@ void MapPane::paint() {
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, RGB(200, 200, 200));
             SelectObject(dc, messageFont());
-            DrawTextW(dc, L"Open a theater's terrain (File > Open L2 Terrain file ...) to see its "
-                          L"map here.",
+            DrawTextW(dc,
+                      L"Open a theater's terrain (File > Open L2 Terrain file ...) to see its "
+                      L"map here.",
                       -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
         EndPaint(window_, &ps);
@@ -201,10 +201,9 @@ void MapPane::paint() {
         drawLegendBox(picture_, legend, entries, legendFolded_);
     }
     BITMAPINFO info = topDownBitmap(picture_.width, picture_.height);
-    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(picture_.width),
-                      static_cast<DWORD>(picture_.height), 0, 0, 0,
-                      static_cast<UINT>(picture_.height), picture_.pixels.data(), &info,
-                      DIB_RGB_COLORS);
+    SetDIBitsToDevice(
+        dc, 0, 0, static_cast<DWORD>(picture_.width), static_cast<DWORD>(picture_.height), 0, 0, 0,
+        static_cast<UINT>(picture_.height), picture_.pixels.data(), &info, DIB_RGB_COLORS);
     if (legendShown_) {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(0, 0, 0));
@@ -212,9 +211,10 @@ void MapPane::paint() {
         for (std::size_t i = 0; i < legend.textAt.size(); ++i) {
             const std::wstring text =
                 widen(i == 0 ? std::string(legendTitle(legendFolded_)) : entries[i - 1].label);
-            RECT r{legend.textAt[i].first, legend.textAt[i].second,
-                   legend.left + legend.width - 4, legend.textAt[i].second + legend.line};
-            DrawTextW(dc, text.c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+            RECT r{legend.textAt[i].first, legend.textAt[i].second, legend.left + legend.width - 4,
+                   legend.textAt[i].second + legend.line};
+            DrawTextW(dc, text.c_str(), -1, &r,
+                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
         }
     }
     EndPaint(window_, &ps);

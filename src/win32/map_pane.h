@@ -38,8 +38,8 @@ class MapPane {
     // The picture the pane shows now, the legend's texts aside.
     const MapImage& picture() const { return picture_; }
 
-    std::function<void(const std::string&)> hovered;          // the post under the mouse
-    std::function<void(std::size_t row)> markerClicked;       // a list row's marker
+    std::function<void(const std::string&)> hovered;           // the post under the mouse
+    std::function<void(std::size_t row)> markerClicked;        // a list row's marker
     std::function<void(std::int32_t, std::int32_t)> setTileAt; // the right-click menu's choice
 
   private:

@@ -2,9 +2,8 @@
 
 #include "app/command_table.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
+#include <commctrl.h>
 
 namespace vantor::win32 {
 
@@ -25,7 +24,8 @@ void addColumns(HWND list, const char* const* titles, std::size_t count, int wid
 }
 
 int selectedRow(HWND list) {
-    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void selectRow(HWND list, int row) {
@@ -95,8 +95,7 @@ AuditPane::AuditPane(HWND parent) : Panel(parent) {
     summary_ = child(L"STATIC", "", SS_LEFT | SS_NOPREFIX);
     workDone_ = child(L"STATIC", "", SS_LEFT | SS_NOPREFIX);
     search_ = child(L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
-    SendMessageW(search_, EM_SETCUEBANNER, TRUE,
-                 reinterpret_cast<LPARAM>(L"Search the findings"));
+    SendMessageW(search_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"Search the findings"));
     filter_ = child(WC_COMBOBOXW, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
     list_ = child(WC_LISTVIEWW, "",
                   WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
@@ -104,8 +103,7 @@ AuditPane::AuditPane(HWND parent) : Panel(parent) {
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     addColumns(list_, auditColumnTitles.data(), auditColumnTitles.size(), 60);
-    explanation_ = child(L"EDIT", "",
-                         WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+    explanation_ = child(L"EDIT", "", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                          WS_EX_CLIENTEDGE);
     apply_ = child(L"BUTTON", "Apply", WS_TABSTOP | WS_DISABLED);
     applyAll_ = child(L"BUTTON", "Apply All of Check", WS_TABSTOP | WS_DISABLED);
@@ -128,7 +126,8 @@ namespace {
 int textHeight(HWND control, int width) {
     const std::wstring text = widen(windowText(control));
     HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT r{0, 0, width, 0};
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
@@ -396,13 +395,13 @@ LRESULT AuditPane::handle(UINT message, WPARAM w, LPARAM l) {
 
 ComparisonPane::ComparisonPane(HWND parent) : Panel(parent) {
     versions_ = child(L"STATIC", "", SS_LEFT | SS_NOPREFIX);
-    summary_ = child(L"EDIT", "",
-                     WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL,
-                     WS_EX_CLIENTEDGE);
+    summary_ =
+        child(L"EDIT", "", WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL,
+              WS_EX_CLIENTEDGE);
     SendMessageW(summary_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)),
                  TRUE);
-    list_ = child(WC_LISTVIEWW, "",
-                  WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE);
+    list_ = child(WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                  WS_EX_CLIENTEDGE);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     addColumns(list_, comparisonColumnTitles, 4, 160);

@@ -3,10 +3,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
-
 #include <string>
 #include <string_view>
+#include <windows.h>
 
 namespace vantor::win32 {
 
