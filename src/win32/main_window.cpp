@@ -251,7 +251,7 @@ void MainWindow::logLine(const std::string& line) {
 
 MessageAnswer MainWindow::messageBox(const MessageBoxRequest& r) {
     const bool yesNo = r.buttons == MessageButtons::YesNo;
-    if (!options_.script.empty()) { // a scripted run says it in its log and answers Yes
+    if (scripted()) { // a scripted run says it in its log and answers Yes
         logLine("message: " + (r.title.empty() ? std::string("Error") : r.title) + ": " + r.text);
         return yesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     }
@@ -282,7 +282,7 @@ MessageAnswer MainWindow::messageBox(const MessageBoxRequest& r) {
 }
 
 FileRequestResult MainWindow::fileDialog(const FileRequest& r) {
-    if (!options_.script.empty()) { // the answers given on the command line, by role
+    if (scripted()) { // the answers given on the command line, by role
         std::deque<std::string>& queue = options_.answers[r.role];
         if (queue.empty()) {
             logLine(std::string("file: ") + roleName(r.role) + ": " + r.title + ": cancelled");
@@ -865,7 +865,7 @@ void MainWindow::startUp() {
         ShowWindow(window_, SW_SHOW);
         UpdateWindow(window_);
     }
-    if (!options_.script.empty()) {
+    if (scripted()) {
         Form::scriptAnswer = [this](Form& form) {
             takeShot(form.window(), "form");
             // The default button, as Enter presses it; a form that stays open is closed.
@@ -874,7 +874,9 @@ void MainWindow::startUp() {
                 SendMessageW(form.window(), WM_CLOSE, 0, 0);
             }
         };
-        PostMessageW(window_, scriptMessage, 0, 0);
+        if (!options_.script.empty()) {
+            PostMessageW(window_, scriptMessage, 0, 0);
+        }
     }
 }
 

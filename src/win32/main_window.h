@@ -93,6 +93,9 @@ class MainWindow {
     void scriptStep();
     void takeShot(HWND window, const std::string& name);
     void logLine(const std::string& line);
+    // A run whose questions are answered from its command line (a script, or a batch mode
+    // given its files), never by a dialog on the screen.
+    bool scripted() const { return !options_.script.empty() || !options_.answers.empty(); }
     MessageAnswer messageBox(const MessageBoxRequest& request);
     FileRequestResult fileDialog(const FileRequest& request);
 

@@ -79,6 +79,16 @@ undated() { tr -d '\r' < "$1" | sed '1s/[0-9].*//'; }
 cmp -s <(undated "$dir/Roads.csv") <(undated "$work/native/Roads.csv") ||
     fail "Roads.csv differs from vantor-cli's"
 
+# The airbase batch mode: no window, its files given, the terrain levelled, status 1 at its end.
+cp "$work/Theater.L2" "$work/Theater.O2" "$dir/"
+status=0
+onDisplay "$wine" "$exe" --dir "$W" @airbase --answer "terrain=$W\\Theater.L2" \
+    --answer "source=$W\\Theater.csv" --answer "script=$W\\Airbase-Leveler-Script.dat" \
+    --log "$(win "$work")\\batch.log" || status=$?
+[ "$status" -eq 1 ] || fail "@airbase ended with status $status"
+tr -d '\r' < "$work/batch.log" | grep -q "Airbases were leveled" || fail "@airbase: $(cat "$work/batch.log")"
+cmp -s "$dir/Theater.L2" "$work/Theater.L2" && fail "@airbase left the terrain as it was"
+
 # The settings went to the registry where the Qt program keeps them, as strings.
 settings=$(onDisplay "$wine" reg query 'HKCU\Software\Moravik\Quillon' /s | tr -d '\r')
 echo "$settings" | grep -q "REG_SZ" || fail "no settings in HKCU\\Software\\Moravik\\Quillon: $settings"
