@@ -243,9 +243,15 @@ void terrainRows(const TerrainDiff& t, std::size_t limit, std::vector<Comparison
         return;
     }
     group.text[0] = "Terrain: " + postsChangedText(t);
-    // Each changed post under its section; sections open where that stays readable.
+    // Each changed post under its section; sections open where that stays readable. The posts
+    // come row by row across the whole map, so a section's are gathered from all of them.
     const std::vector<PostChangeRow> posts = postChangeRows(t, limit);
-    auto next = posts.begin();
+    std::vector<std::vector<const PostChangeRow*>> postsOf(t.sections.size());
+    for (const PostChangeRow& p : posts) {
+        if (p.section < postsOf.size()) {
+            postsOf[p.section].push_back(&p);
+        }
+    }
     for (std::size_t i = 0; i < t.sections.size(); ++i) {
         const SectionChange& s = t.sections[i];
         ComparisonRow& row = rows.emplace_back();
@@ -256,14 +262,14 @@ void terrainRows(const TerrainDiff& t, std::size_t limit, std::vector<Comparison
         row.colour = changedPostColour;
         row.post = std::pair{(s.area.startX + s.area.endX) / 2, (s.area.startY + s.area.endY) / 2};
         row.expanded = t.sections.size() <= 8;
-        for (; next != posts.end() && next->section == i; ++next) {
+        for (const PostChangeRow* p : postsOf[i]) {
             ComparisonRow& post = rows.emplace_back();
             post.depth = 2;
-            post.text[0] = next->where;
-            post.text[1] = next->before;
-            post.text[2] = next->after;
-            post.text[3] = next->what;
-            post.post = std::pair{next->x, next->y};
+            post.text[0] = p->where;
+            post.text[1] = p->before;
+            post.text[2] = p->after;
+            post.text[3] = p->what;
+            post.post = std::pair{p->x, p->y};
         }
     }
     if (t.postsChanged > limit) {

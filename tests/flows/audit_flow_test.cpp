@@ -4,6 +4,8 @@
 #include "app/startup.h"
 #include "flows/audit_flow.h"
 #include "flows/dispatcher.h"
+#include "flows/mend_flow.h"
+#include "flows/set_tile_flow.h"
 #include "objectives/export_format.h"
 #include "reference/ocd_list.h"
 #include "sample/sample_theater.h"
@@ -736,6 +738,161 @@ TEST(Audit, TheMenuCommandAuditsTheOpenTerrainAndTheListedExport) {
     EXPECT_FALSE(t.state.audit.done);
     EXPECT_TRUE(t.state.audit.last.report.findings.empty());
     EXPECT_EQ(shown, 4);
+}
+
+// The index of the first finding of the check in the last audit.
+std::size_t firstOf(const ApplicationState& state, AuditCheck check) {
+    const std::vector<AuditFinding>& findings = state.audit.last.report.findings;
+    const auto at = std::find_if(findings.begin(), findings.end(),
+                                 [check](const AuditFinding& f) { return f.check == check; });
+    EXPECT_NE(at, findings.end()) << auditCheckName(check);
+    return static_cast<std::size_t>(at - findings.begin());
+}
+
+// Apply beside the map: a finding a whole command mends hands that command back; a tile repair
+// is put in place and said in one line; Apply All asks first, and No leaves everything.
+TEST(Audit, ApplyMendsTheFindingOrHandsBackTheCommandThatDoes) {
+    Theater t;
+    ASSERT_TRUE(generateOcdList(t.dir.str()).ok);
+    t.scripted.fileAnswers.push_back(chosen(t.source));
+    ASSERT_TRUE(dispatchCommand(t.state, t.scripted.platform(), cmd::AuditTheater));
+    ASSERT_TRUE(t.state.audit.done);
+    std::vector<int> ran;
+    const WorkRunner runWork = [&ran](int command, const std::function<void()>& work) {
+        ran.push_back(command);
+        work();
+    };
+    const testing::Bytes l2 = testing::readBytes(t.l2);
+
+    const AppliedRepairs urban = applyRepairs(t.state, t.scripted.platform(),
+                                              firstOf(t.state, AuditCheck::Urban), false, runWork);
+    EXPECT_EQ(urban.command, cmd::CheckCityJunction);
+    EXPECT_FALSE(urban.done);
+    EXPECT_TRUE(ran.empty()) << "the front end runs the command itself";
+
+    // Apply All of Check answered No.
+    const std::size_t road = firstOf(t.state, AuditCheck::Roads);
+    const std::size_t messages = t.scripted.messages.size();
+    const AppliedRepairs no = applyRepairs(t.state, t.scripted.platform(), road, true, runWork);
+    EXPECT_FALSE(no.done);
+    EXPECT_EQ(no.command, 0);
+    ASSERT_EQ(t.scripted.messages.size(), messages + 1);
+    EXPECT_EQ(t.scripted.messages.back().title, "Apply All of Check");
+    EXPECT_EQ(t.scripted.messages.back().buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(ran.empty());
+    EXPECT_TRUE(testing::readBytes(t.l2) == l2) << "written all the same";
+
+    // Apply on one road break: its first repair goes on the terrain, which is written.
+    const AuditFinding applied = t.state.audit.last.report.findings[road];
+    const TileRepair& repair = *applied.suggestions.front().tile;
+    const std::size_t roadsBefore = t.count(t.state.audit.last, AuditCheck::Roads);
+    const AppliedRepairs one = applyRepairs(t.state, t.scripted.platform(), road, false, runWork);
+    EXPECT_TRUE(one.done);
+    EXPECT_FALSE(one.refused);
+    EXPECT_EQ(ran, std::vector<int>{cmd::MendTheater});
+    EXPECT_EQ(t.state.terrain.matrix.at(repair.x, repair.y).tileId, repair.to);
+    EXPECT_FALSE(testing::readBytes(t.l2) == l2) << "not written";
+    EXPECT_FALSE(one.line.empty());
+    EXPECT_EQ(one.line.find_first_of("\r\n"), std::string::npos) << one.line;
+    EXPECT_NE(one.line.front(), ' ');
+    EXPECT_TRUE(one.line.starts_with("The repair was put in place.")) << one.line;
+    // The audit made again; the selection goes on to another road break, where one is left.
+    ASSERT_TRUE(t.state.audit.done);
+    EXPECT_EQ(t.count(t.state.audit.last, AuditCheck::Roads), roadsBefore - 2) << "a gap mends two";
+    if (roadsBefore > 2) {
+        ASSERT_TRUE(one.next.has_value());
+        EXPECT_EQ(t.state.audit.last.report.findings[*one.next].check, AuditCheck::Roads);
+    }
+}
+
+TEST(SetTile, TheChoicesRowSaysWhatTheTileMends) {
+    TileChoice choice;
+    choice.repair.to = 10005;
+    choice.repair.changedEdges = 2;
+    choice.script = RepairScript::River;
+    TileChoiceRow row = tileChoiceRow(choice);
+    EXPECT_EQ(row.tile, 10005u);
+    EXPECT_EQ(row.text[0], "10005");
+    EXPECT_EQ(row.text[1], "river");
+    EXPECT_EQ(row.text[2], "nothing; makes no fault");
+    EXPECT_EQ(row.text[3], "2");
+    choice.mended = {{RepairScript::River, 4, 5, 1}, {RepairScript::Bridge, 6, 7, 0}};
+    row = tileChoiceRow(choice);
+    EXPECT_EQ(row.text[2],
+              "river break to the West of 4,5; two-tile bridge at 6,7 without its far tile");
+}
+
+// What the picker says of the tile typed, before anything is set: nothing is changed or written
+// by saying it.
+TEST(SetTile, ThePickerSaysWhatTheTileTypedWouldDo) {
+    Theater t(8);
+    const TheaterAudit audit = auditTheater(t.state, t.source, only({AuditCheck::Roads}));
+    ASSERT_FALSE(audit.report.findings.empty());
+    const AuditFinding& f = audit.report.findings.front();
+    ASSERT_FALSE(f.suggestions.empty());
+    const TileRepair gap = *f.suggestions.front().tile; // the tile that fills the gap
+    const std::uint32_t own = t.state.terrain.matrix.at(gap.x, gap.y).tileId;
+    const std::string gapAt = std::to_string(gap.x) + "," + std::to_string(gap.y);
+    const std::string breakAt = std::to_string(f.mapX) + "," + std::to_string(f.mapY);
+    struct Case {
+        const char* name;
+        std::int32_t x, y;
+        std::string typed;
+        std::string first; // the first line, or its start
+        bool warning;
+        bool settable;
+        bool makes; // a "Makes:" line, in bold
+    };
+    const Case cases[] = {
+        {"nothing typed", gap.x, gap.y, "", "Choose a tile above or type its ID.", false, false,
+         false},
+        {"blanks", gap.x, gap.y, "  \t", "Choose a tile above or type its ID.", false, false,
+         false},
+        {"letters", gap.x, gap.y, " abc ", "abc is no tile ID.", true, false, false},
+        {"a sign", gap.x, gap.y, "-5", "-5 is no tile ID.", true, false, false},
+        {"past 32 bits", gap.x, gap.y, "4294967296", "4294967296 is no tile ID.", true, false,
+         false},
+        {"eleven digits", gap.x, gap.y, "10000000000", "10000000000 is no tile ID.", true, false,
+         false},
+        {"the post's own tile", gap.x, gap.y, std::to_string(own),
+         "The post at " + gapAt + " already has tile " + std::to_string(own) + ".", true, false,
+         false},
+        {"too large for 7-byte records", gap.x, gap.y, "70000", "Tile 70000 does not fit", true,
+         false, false},
+        {"off the map", 9999, 0, "10005", "Map X 9999, Map Y 0 is off the map", true, false, false},
+        {"the tile that fills the gap", gap.x, gap.y, std::to_string(gap.to),
+         "Set tile at " + gapAt + ": " + std::to_string(own) + " \u2192 " + std::to_string(gap.to) +
+             "; it mends 2 faults and makes none.",
+         false, true, false},
+        // The gap's tile on the break's post breaks the road on its far side.
+        {"a tile that breaks the road", f.mapX, f.mapY, std::to_string(own),
+         "Set tile at " + breakAt + ": ", true, true, true},
+    };
+    const TerrainMatrix matrix = t.state.terrain.matrix;
+    const testing::Bytes l2 = testing::readBytes(t.l2);
+    const std::size_t messages = t.scripted.messages.size();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TilePickEffect e = tilePickEffect(t.state, t.scripted.platform(), c.x, c.y, c.typed);
+        ASSERT_FALSE(e.lines.empty());
+        EXPECT_TRUE(e.lines[0].starts_with(c.first)) << e.lines[0];
+        EXPECT_EQ(e.warning, c.warning);
+        EXPECT_EQ(e.settable, c.settable);
+        if (c.settable) {
+            EXPECT_EQ(std::to_string(e.tile), c.typed);
+        }
+        if (c.makes) {
+            ASSERT_LT(e.boldFrom, e.lines.size());
+            EXPECT_TRUE(e.lines[e.boldFrom].starts_with("Makes: road break"))
+                << e.lines[e.boldFrom];
+            EXPECT_TRUE(e.lines[e.boldFrom].ends_with(" (set all the same if you wish)"));
+        } else {
+            EXPECT_EQ(e.boldFrom, SIZE_MAX);
+        }
+    }
+    EXPECT_TRUE(t.state.terrain.matrix.posts == matrix.posts) << "changed by a preview";
+    EXPECT_TRUE(testing::readBytes(t.l2) == l2) << "written by a preview";
+    EXPECT_EQ(t.scripted.messages.size(), messages) << t.scripted.messages.back().text;
 }
 
 } // namespace

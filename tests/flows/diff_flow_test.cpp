@@ -9,6 +9,8 @@
 #include "support/temp_dir.h"
 #include "support/terrain_files.h"
 #include "terrain/l2m_file.h"
+#include "terrain/terrain_diff.h"
+#include "tools/theater_diff.h"
 
 #include <filesystem>
 #include <fstream>
@@ -227,6 +229,182 @@ TEST(DiffFlow, InAGitWorkTreeTheOpenTerrainIsComparedWithARevision) {
     v.scripted.textAnswers.push_back(std::nullopt);
     dispatchCommand(v.state, v.scripted.platform(), cmd::CompareVersions);
     EXPECT_GT(v.scripted.fileRequests.size(), filesAsked);
+}
+
+// A map of sections x sections of 16 x 16 posts, every post tile 1000 at 100 feet.
+TerrainMatrix flatMap(std::int32_t sections) {
+    TerrainMatrix m;
+    EXPECT_TRUE(allocateMatrix(m, sections * 16, sections * 16, SevenByteRecords));
+    for (std::int32_t y = 0; y < m.height; ++y) {
+        for (std::int32_t x = 0; x < m.width; ++x) {
+            m.at(x, y).tileId = 1000;
+            m.at(x, y).elevation = 100;
+        }
+    }
+    return m;
+}
+
+std::vector<std::string> rowTexts(const std::vector<ComparisonRow>& rows) {
+    std::vector<std::string> texts;
+    for (const ComparisonRow& r : rows) {
+        texts.push_back(std::to_string(r.depth) + " " + r.text[0] + " | " + r.text[3]);
+    }
+    return texts;
+}
+
+// The panel's tree: the terrain's group line, each section under it and each changed post
+// under its own section, though the posts come row by row across sections.
+TEST(Comparison, EachChangedPostIsListedUnderItsSection) {
+    const TerrainMatrix before = flatMap(3);
+    TerrainMatrix after = before;
+    after.at(20, 0).tileId = 1001;   // section column 1, row 0
+    after.at(3, 1).elevation = 150;  // section column 0, row 0
+    after.at(5, 2).attribute1 = 1;   // section column 0, row 0
+    after.at(40, 40).elevation = 90; // section column 2, row 2
+    TheaterDiff diff;
+    diff.terrain = diffTerrain(before, after);
+    const std::vector<ComparisonRow> rows = comparisonRows(diff);
+    EXPECT_EQ(rowTexts(rows), (std::vector<std::string>{
+                                  "0 Terrain: 4 posts changed in 3 sections | ",
+                                  "1 Sect X 0, Sect Y 2 | 2 posts, Map X 3 to 5, Map Y 1 to 2",
+                                  "2 Map X 3, Map Y 1 | elevation",
+                                  "2 Map X 5, Map Y 2 | attributes",
+                                  "1 Sect X 1, Sect Y 2 | 1 post, Map X 20, Map Y 0",
+                                  "2 Map X 20, Map Y 0 | tile",
+                                  "1 Sect X 2, Sect Y 0 | 1 post, Map X 40, Map Y 40",
+                                  "2 Map X 40, Map Y 40 | elevation",
+                              }));
+    ASSERT_EQ(rows.size(), 8u);
+    // The group line has no mark and nothing to show; a section shows the middle of its posts
+    // in the changed posts' colour; a post shows itself, with both its versions.
+    EXPECT_FALSE(rows[0].colour.has_value());
+    EXPECT_FALSE(rows[0].post.has_value());
+    EXPECT_EQ(rows[1].colour, changedPostColour);
+    EXPECT_EQ(rows[1].post, (std::pair{4, 1}));
+    EXPECT_TRUE(rows[1].expanded);
+    EXPECT_FALSE(rows[2].colour.has_value());
+    EXPECT_EQ(rows[2].post, (std::pair{3, 1}));
+    EXPECT_EQ(rows[2].text[1], "tile 1000, elevation 100");
+    EXPECT_EQ(rows[2].text[2], "tile 1000, elevation 150");
+    EXPECT_EQ(rows[5].post, (std::pair{20, 0}));
+
+    // Beyond the limit the posts are counted, after the sections, which are all listed.
+    EXPECT_EQ(rowTexts(comparisonRows(diff, 2)),
+              (std::vector<std::string>{
+                  "0 Terrain: 4 posts changed in 3 sections | ",
+                  "1 Sect X 0, Sect Y 2 | 2 posts, Map X 3 to 5, Map Y 1 to 2",
+                  "2 Map X 3, Map Y 1 | elevation",
+                  "1 Sect X 1, Sect Y 2 | 1 post, Map X 20, Map Y 0",
+                  "2 Map X 20, Map Y 0 | tile",
+                  "1 Sect X 2, Sect Y 0 | 1 post, Map X 40, Map Y 40",
+                  "1 and 2 posts more (Save JSON... has them all) | ",
+              }));
+    EXPECT_EQ(comparisonRows(diff, 3).back().text[0],
+              "and 1 post more (Save JSON... has them all)");
+    EXPECT_EQ(comparisonRows(diff, 4).back().text[0], "Map X 40, Map Y 40") << "none more";
+}
+
+TEST(Comparison, SectionsAreFoldedWhenThereAreMoreThanEight) {
+    for (const std::size_t sections : {1u, 8u, 9u}) {
+        SCOPED_TRACE(std::to_string(sections) + " sections");
+        const TerrainMatrix before = flatMap(3);
+        TerrainMatrix after = before;
+        for (std::size_t i = 0; i < sections; ++i) {
+            after.at(static_cast<std::int32_t>(i % 3) * 16, static_cast<std::int32_t>(i / 3) * 16)
+                .tileId = 2000;
+        }
+        TheaterDiff diff;
+        diff.terrain = diffTerrain(before, after);
+        const std::vector<ComparisonRow> rows = comparisonRows(diff);
+        ASSERT_EQ(rows.size(), 1 + 2 * sections);
+        for (const ComparisonRow& row : rows) {
+            if (row.depth == 1) {
+                EXPECT_EQ(row.expanded, sections <= 8) << row.text[0];
+            }
+        }
+    }
+}
+
+TEST(Comparison, ASizeChangeIsOneLineAndTheObjectivesAreCountedAndMarked) {
+    TheaterDiff diff;
+    diff.terrain = diffTerrain(flatMap(1), flatMap(2));
+    ExportDiff& d = diff.objectives.emplace();
+    const auto object = [](std::int32_t id, std::string name, std::int32_t x, std::int32_t y) {
+        DiffObject o;
+        o.id = id;
+        o.name = std::move(name);
+        o.objectiveClass = 2;
+        o.x = x;
+        o.y = y;
+        return o;
+    };
+    d.before = {object(1, "Gone", 5, 6), object(2, "Town 2", 10, 12)};
+    d.after = {object(2, "Town 2", 11, 12), object(3, "New", 7, 8)};
+    d.deleted = {0};
+    d.added = {1};
+    ObjectChange moved;
+    moved.before = 1;
+    moved.after = 0;
+    moved.moved = true;
+    d.changed = {moved};
+    d.renumbered = 1;
+    d.unchanged = 4;
+    const std::vector<ComparisonRow> rows = comparisonRows(diff);
+    ASSERT_EQ(rows.size(), 5u);
+    struct Expected {
+        int depth;
+        std::string change;
+        std::string before;
+        std::string after;
+        std::string what;
+        std::optional<std::uint32_t> colour;
+        std::optional<std::pair<std::int32_t, std::int32_t>> post;
+    };
+    const Expected expected[] = {
+        {0, "Terrain: the size changed (16 x 16 posts, now 32 x 32)", "", "", "", {}, {}},
+        {0, "Objectives: 3 changed, 1 renumbered, 4 unchanged", "", "", "", {}, {}},
+        {1, "deleted", "1 Gone (class 2, Map X 5, Map Y 6)", "", "", 0xd52828, std::pair{5, 6}},
+        {1, "added", "", "3 New (class 2, Map X 7, Map Y 8)", "", 0x1eaa3c, std::pair{7, 8}},
+        {1, "changed", "2 Town 2 (class 2, Map X 10, Map Y 12)",
+         "2 Town 2 (class 2, Map X 11, Map Y 12)", "moved", 0xf09600, std::pair{11, 12}},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        const ComparisonRow& r = rows[i];
+        const Expected& e = expected[i];
+        EXPECT_EQ(r.depth, e.depth);
+        EXPECT_EQ(r.text[0], e.change);
+        EXPECT_EQ(r.text[1], e.before);
+        EXPECT_EQ(r.text[2], e.after);
+        EXPECT_EQ(r.text[3], e.what);
+        EXPECT_EQ(r.colour, e.colour);
+        EXPECT_EQ(r.post, e.post);
+    }
+    EXPECT_EQ(comparisonTitle(diff), "Compare Versions: Changes");
+}
+
+TEST(Comparison, TheTitleAndTheVersionsCompared) {
+    TheaterDiff same;
+    same.terrain = diffTerrain(flatMap(1), flatMap(1));
+    same.objectives.emplace();
+    EXPECT_EQ(comparisonTitle(same), "Compare Versions: the Same");
+    EXPECT_EQ(rowTexts(comparisonRows(same)),
+              (std::vector<std::string>{"0 Terrain: 0 posts changed in 0 sections | ",
+                                        "0 Objectives: 0 changed, 0 renumbered, 0 unchanged | "}));
+    struct Case {
+        const char* terrain;
+        const char* source;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"", "", "-"},
+        {"A.L2", "", "A.L2"},
+        {"", "A.csv", "A.csv"},
+        {"A.L2", "A.csv", "A.L2, A.csv"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(comparisonVersionText(c.terrain, c.source), c.text);
+    }
 }
 
 } // namespace
