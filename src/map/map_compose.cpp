@@ -228,11 +228,18 @@ void composeMapView(const MapViewport& view, const TerrainMatrix& matrix,
         placeTile(tiles.tile(matrix, classes, mode, placed.key), placed, out);
     }
     drawSectionLines(view, matrix, out);
+    drawMapOverlays(view, matrix, overlays, out);
+}
+
+void drawMapOverlays(const MapViewport& view, const TerrainMatrix& matrix,
+                     const MapOverlays& overlays, MapImage& out) {
     const MapTransform t = view.transform();
-    std::vector<MapMarker> markers = overlays.markers;
-    std::stable_partition(markers.begin(), markers.end(),
-                          [](const MapMarker& m) { return !m.highlighted; });
-    drawMarkers(out, t, markers);
+    if (!overlays.markers.empty()) {
+        std::vector<MapMarker> markers = overlays.markers;
+        std::stable_partition(markers.begin(), markers.end(),
+                              [](const MapMarker& m) { return !m.highlighted; });
+        drawMarkers(out, t, markers);
+    }
     drawFindings(overlays, matrix, t, out);
     drawChanges(overlays, view, t, out);
 }
@@ -243,8 +250,10 @@ const char* legendTitle(bool folded) {
 
 LegendLayout legendLayout(LegendCorner corner, std::int32_t viewWidth, std::int32_t viewHeight,
                           std::size_t entries, bool folded,
-                          const std::vector<std::pair<double, double>>& keepClear) {
+                          const std::vector<std::pair<double, double>>& keepClear,
+                          std::int32_t line) {
     LegendLayout l;
+    l.line = line;
     const auto rows = static_cast<std::int32_t>(folded ? 0 : entries);
     l.height = l.line * (rows + 1) + 8;
     const LegendBox box = placeLegend(corner, viewWidth, viewHeight, l.width, l.height, keepClear);

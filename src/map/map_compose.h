@@ -55,6 +55,11 @@ void composeMapView(const MapViewport& view, const TerrainMatrix& matrix,
                     const TileClassifier& classes, MapMode mode, MapTileCache& tiles,
                     const MapOverlays& overlays, MapImage& out);
 
+// The overlays alone, over whatever the picture holds (a transparent one for a front end that
+// draws the terrain itself): the markers, the findings and their ring, the changes and theirs.
+void drawMapOverlays(const MapViewport& view, const TerrainMatrix& matrix,
+                     const MapOverlays& overlays, MapImage& out);
+
 // A finding's mark of a check's style about (cx, cy): a white halo, the check's colour, a
 // black outline.
 void drawFindingMark(MapImage& image, const char* shape, Argb colour, double cx, double cy);
@@ -66,13 +71,14 @@ struct LegendLayout {
     std::int32_t top = 0;
     std::int32_t width = 150;
     std::int32_t height = 0;
-    std::int32_t line = 18; // a row's height
+    std::int32_t line = 18; // a row's height: the front end's line of text
     // The title's row, then each entry's label: the left and top of its text.
     std::vector<std::pair<std::int32_t, std::int32_t>> textAt;
 };
 LegendLayout legendLayout(LegendCorner corner, std::int32_t viewWidth, std::int32_t viewHeight,
                           std::size_t entries, bool folded,
-                          const std::vector<std::pair<double, double>>& keepClear);
+                          const std::vector<std::pair<double, double>>& keepClear,
+                          std::int32_t line = 18);
 void drawLegendBox(MapImage& image, const LegendLayout& layout,
                    const std::vector<LegendEntry>& entries, bool folded);
 // The title as written: "Legend" with a triangle that says whether it is folded.

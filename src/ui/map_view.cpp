@@ -232,74 +232,12 @@ void MapView::paintEvent(QPaintEvent*) {
             painter.drawImage(QPointF(cx - half, cy - half), sprite(marker));
         }
     }
-    paintFindings(painter, t);
-    paintChanges(painter, t);
-    if (legendShown_) {
-        paintLegend(painter);
-    }
+    paintOverlays(painter);
 }
 
 void MapView::setSelectedFinding(int finding) {
     selectedFinding_ = finding;
     update();
-}
-
-namespace {
-
-// A finding's mark, drawn as the page draws it: a white halo under a black outline keeps the
-// check's colour visible on relief, sea and every tile class alike.
-QPainterPath findingShape(const char* shape, QPointF c, double r = findingMarkRadius) {
-    const MarkShape mark = findingMark(shape, c.x(), c.y(), r);
-    QPainterPath path;
-    if (mark.circle) {
-        path.addEllipse(c, mark.radius, mark.radius);
-        return path;
-    }
-    path.moveTo(mark.corners.front().first, mark.corners.front().second);
-    for (std::size_t i = 1; i < mark.corners.size(); ++i) {
-        path.lineTo(mark.corners[i].first, mark.corners[i].second);
-    }
-    path.closeSubpath();
-    return path;
-}
-
-} // namespace
-
-void MapView::paintFindings(QPainter& painter, const MapTransform& t) {
-    if (!state_.audit.done) {
-        return;
-    }
-    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QPen halo(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    const QPen outline(Qt::black, 1);
-    for (std::size_t i = 0; i < findings.size(); ++i) {
-        const AuditFinding& f = findings[i];
-        const AuditCheckStyle style = auditCheckStyle(f.check);
-        if (std::string_view(style.shape) == "none" ||
-            !state_.terrain.matrix.contains(f.mapX, f.mapY)) {
-            continue;
-        }
-        const QPointF c(t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5));
-        if (c.x() < -10 || c.y() < -10 || c.x() > width() + 10 || c.y() > height() + 10) {
-            continue;
-        }
-        const QPainterPath path = findingShape(style.shape, c);
-        painter.strokePath(path, halo);
-        painter.fillPath(path, QColor(style.colour));
-        painter.strokePath(path, outline);
-    }
-    if (selectedFinding_ >= 0 && static_cast<std::size_t>(selectedFinding_) < findings.size()) {
-        const AuditFinding& f = findings[static_cast<std::size_t>(selectedFinding_)];
-        const QPointF c(t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(Qt::white, 4));
-        painter.drawEllipse(c, selectedFindingRing, selectedFindingRing);
-        painter.setPen(QPen(Qt::black, 2));
-        painter.drawEllipse(c, selectedFindingRing, selectedFindingRing);
-    }
-    painter.restore();
 }
 
 void MapView::setChanges(std::vector<ObjectChangeRow> objectives) {
@@ -310,74 +248,6 @@ void MapView::setChanges(std::vector<ObjectChangeRow> objectives) {
 void MapView::setSelectedChange(std::optional<QPoint> post) {
     selectedChange_ = post;
     update();
-}
-
-// In the page's colours.
-void MapView::paintChanges(QPainter& painter, const MapTransform& t) {
-    if (!state_.diff.done) {
-        return;
-    }
-    const auto inView = [this](QPointF c) {
-        return c.x() >= -12 && c.y() >= -12 && c.x() <= width() + 12 && c.y() <= height() + 12;
-    };
-    painter.save();
-    if (const std::optional<TerrainDiff>& terrain = state_.diff.last.terrain) {
-        const QColor magenta = QColor::fromRgb(changedPostColour);
-        if (view_.pixelsPerPost > 3.0) {
-            const double side = view_.pixelsPerPost;
-            for (const PostChange& p : terrain->posts) {
-                const QPointF c(t.screenX(p.x + 0.5), t.screenY(p.y + 0.5));
-                if (inView(c)) {
-                    painter.fillRect(QRectF(c.x() - side / 2, c.y() - side / 2, side, side),
-                                     magenta);
-                }
-            }
-        } else {
-            // Zoomed out, a whole theater's changes may stand in view: each is three pixels
-            // square, set straight into one image that is drawn once.
-            QImage marks(size(), QImage::Format_ARGB32_Premultiplied);
-            marks.fill(Qt::transparent);
-            const QRgb colour = magenta.rgba();
-            const int w = marks.width();
-            const int h = marks.height();
-            for (const PostChange& p : terrain->posts) {
-                const int cx = static_cast<int>(std::floor(t.screenX(p.x + 0.5)));
-                const int cy = static_cast<int>(std::floor(t.screenY(p.y + 0.5)));
-                if (cx < -1 || cy < -1 || cx > w || cy > h) {
-                    continue;
-                }
-                for (int y = std::max(cy - 1, 0); y <= std::min(cy + 1, h - 1); ++y) {
-                    auto* line = reinterpret_cast<QRgb*>(marks.scanLine(y));
-                    for (int x = std::max(cx - 1, 0); x <= std::min(cx + 1, w - 1); ++x) {
-                        line[x] = colour;
-                    }
-                }
-            }
-            painter.drawImage(0, 0, marks);
-        }
-    }
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setBrush(Qt::NoBrush);
-    for (const ObjectChangeRow& r : changes_) {
-        const QPointF c(t.screenX(r.x + 0.5), t.screenY(r.y + 0.5));
-        if (!inView(c)) {
-            continue;
-        }
-        const QColor colour = QColor::fromRgb(objectChangeColour(r.change));
-        painter.setPen(QPen(Qt::white, 4));
-        painter.drawEllipse(c, changedObjectiveRing, changedObjectiveRing);
-        painter.setPen(QPen(colour, 2));
-        painter.drawEllipse(c, changedObjectiveRing, changedObjectiveRing);
-    }
-    if (selectedChange_) {
-        const QPointF c(t.screenX(selectedChange_->x() + 0.5),
-                        t.screenY(selectedChange_->y() + 0.5));
-        painter.setPen(QPen(Qt::white, 4));
-        painter.drawEllipse(c, selectedChangeRing, selectedChangeRing);
-        painter.setPen(QPen(Qt::black, 2));
-        painter.drawEllipse(c, selectedChangeRing, selectedChangeRing);
-    }
-    painter.restore();
 }
 
 std::vector<LegendEntry> MapView::legendRows() const {
@@ -404,77 +274,64 @@ std::vector<std::pair<double, double>> MapView::legendKeepClear() const {
     return points;
 }
 
-QRect MapView::legendRect() const {
-    const int rows = legendCollapsed_ ? 0 : static_cast<int>(legendRows().size());
-    const int width = 150;
-    const int height = legendLine * (rows + 1) + 8;
-    const LegendBox box =
-        placeLegend(legendCorner_, this->width(), this->height(), width, height, legendKeepClear());
-    return {box.left, box.top, width, height};
+LegendLayout MapView::legendLayoutNow() const {
+    return legendLayout(legendCorner_, width(), height(), legendRows().size(), legendCollapsed_,
+                        legendKeepClear(), legendLine);
 }
 
-void MapView::paintLegend(QPainter& painter) {
-    const std::vector<LegendEntry> entries = legendRows();
-    const QRect box = legendRect();
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.fillRect(box, QColor(255, 255, 255, 220));
-    painter.setPen(QColor(0, 0, 0, 120));
-    painter.drawRect(box.adjusted(0, 0, -1, -1));
-    painter.setPen(Qt::black);
-    int y = box.top() + 4;
-    // The title: a click folds the legend to it or opens it again, a drag moves it.
-    QFont bold = painter.font();
-    bold.setBold(true);
-    painter.setFont(bold);
-    painter.drawText(
-        QRect(box.left() + 6, y, box.width() - 12, legendLine), Qt::AlignVCenter | Qt::AlignLeft,
-        legendCollapsed_ ? QString::fromUtf8("Legend \u25b8") : QString::fromUtf8("Legend \u25be"));
-    painter.setFont(font());
-    y += legendLine;
-    if (legendCollapsed_) {
-        painter.restore();
+QRect MapView::legendRect() const {
+    const LegendLayout l = legendLayoutNow();
+    return {l.left, l.top, l.width, l.height};
+}
+
+// The audit's findings, a comparison's changes and the legend's box, drawn by the core into one
+// picture over the map (as the native Windows program and the pages draw them); then the
+// legend's texts in the widget's font.
+void MapView::paintOverlays(QPainter& painter) {
+    MapOverlays overlays;
+    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
+    if (state_.audit.done) {
+        overlays.findings = &findings;
+        overlays.selectedFinding = selectedFinding_;
+    }
+    if (state_.diff.done) {
+        if (state_.diff.last.terrain) {
+            overlays.changedPosts = &*state_.diff.last.terrain;
+        }
+        overlays.changedObjectives = changes_;
+        if (selectedChange_) {
+            overlays.selectedChange = std::pair{selectedChange_->x(), selectedChange_->y()};
+        }
+    }
+    const bool marks = overlays.findings != nullptr || state_.diff.done;
+    if (!marks && !legendShown_) {
         return;
     }
-    for (const LegendEntry& e : entries) {
-        const QRect icon(box.left() + 6, y, markerSpriteSize, markerSpriteSize - 1);
-        const QColor colour = QColor::fromRgba(e.colour);
-        switch (e.swatch) {
-        case LegendSwatch::Marker: {
-            MapMarker m;
-            m.kind = static_cast<MarkerKind>(e.markerKind);
-            painter.drawImage(icon.topLeft(), sprite(m));
-            break;
-        }
-        case LegendSwatch::Colour:
-            painter.fillRect(icon.adjusted(1, 2, -1, -2), colour);
-            break;
-        case LegendSwatch::Finding: {
-            painter.save();
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            const QPainterPath path = findingShape(e.shape, QRectF(icon).center());
-            painter.strokePath(path,
-                               QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            painter.fillPath(path, colour);
-            painter.strokePath(path, QPen(Qt::black, 1));
-            painter.restore();
-            break;
-        }
-        case LegendSwatch::ChangedPost:
-            painter.fillRect(icon.adjusted(4, 4, -4, -4), colour);
-            break;
-        case LegendSwatch::ChangeRing:
-            painter.save();
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.setPen(QPen(colour, 2));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(QRectF(icon).adjusted(1.5, 1, -1.5, -1));
-            painter.restore();
-            break;
-        }
-        painter.drawText(QRect(icon.right() + 6, y, box.width() - 30, legendLine),
-                         Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(e.label));
-        y += legendLine;
+    MapImage overlay;
+    overlay.resize(width(), height());
+    drawMapOverlays(view_, state_.terrain.matrix, overlays, overlay);
+    const std::vector<LegendEntry> entries = legendRows();
+    LegendLayout legend;
+    if (legendShown_) {
+        legend = legendLayoutNow();
+        drawLegendBox(overlay, legend, entries, legendCollapsed_);
+    }
+    painter.drawImage(0, 0, toQImage(overlay));
+    if (!legendShown_) {
+        return;
+    }
+    // The title: a click folds the legend to it or opens it again, a drag moves it.
+    painter.save();
+    QFont bold = painter.font();
+    bold.setBold(true);
+    for (std::size_t i = 0; i < legend.textAt.size(); ++i) {
+        painter.setFont(i == 0 ? bold : font());
+        painter.setPen(Qt::black);
+        const auto [x, y] = legend.textAt[i];
+        painter.drawText(QRect(x, y, legend.left + legend.width - x - 4, legend.line),
+                         Qt::AlignVCenter | Qt::AlignLeft,
+                         QString::fromStdString(i == 0 ? std::string(legendTitle(legendCollapsed_))
+                                                       : entries[i - 1].label));
     }
     painter.restore();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/map_compose.h"
 #include "map/map_overlay.h"
 #include "map/map_render.h"
 #include "map/map_viewport.h"
@@ -97,10 +98,9 @@ class MapView : public QWidget {
     void tileDone(std::uint64_t generation, TileKey key, QImage image);
     const QImage& sprite(const MapMarker& marker);
     std::vector<MapMarker> markers() const;
-    void paintLegend(QPainter& painter);
+    void paintOverlays(QPainter& painter);
+    LegendLayout legendLayoutNow() const;
     std::vector<std::pair<double, double>> legendKeepClear() const;
-    void paintFindings(QPainter& painter, const MapTransform& t);
-    void paintChanges(QPainter& painter, const MapTransform& t);
 
     ApplicationState& state_;
     MapMode mode_ = MapMode::Relief;
