@@ -303,23 +303,38 @@ void MapView::paintOverlays(QPainter& painter) {
             overlays.selectedChange = std::pair{selectedChange_->x(), selectedChange_->y()};
         }
     }
-    const bool marks = overlays.findings != nullptr || state_.diff.done;
-    if (!marks && !legendShown_) {
-        return;
+    if (overlays.findings != nullptr || state_.diff.done) {
+        MapImage overlay;
+        overlay.resize(width(), height());
+        drawMapOverlays(view_, state_.terrain.matrix, overlays, overlay);
+        painter.drawImage(0, 0, toQImage(overlay));
     }
-    MapImage overlay;
-    overlay.resize(width(), height());
-    drawMapOverlays(view_, state_.terrain.matrix, overlays, overlay);
-    const std::vector<LegendEntry> entries = legendRows();
-    LegendLayout legend;
-    if (legendShown_) {
-        legend = legendLayoutNow();
-        drawLegendBox(overlay, legend, entries, legendCollapsed_);
-    }
-    painter.drawImage(0, 0, toQImage(overlay));
     if (!legendShown_) {
         return;
     }
+    // The legend's box in a picture of its own size, drawn again only when what it lists
+    // changes, and put in its place.
+    const std::vector<LegendEntry> entries = legendRows();
+    const LegendLayout legend = legendLayoutNow();
+    std::string key = legendCollapsed_ ? "folded" : "open";
+    for (const LegendEntry& e : entries) {
+        key += "\n" + e.label + " " + std::to_string(e.colour);
+    }
+    if (key != legendKey_) {
+        LegendLayout atOrigin = legend;
+        atOrigin.left = 0;
+        atOrigin.top = 0;
+        for (auto& [x, y] : atOrigin.textAt) {
+            x -= legend.left;
+            y -= legend.top;
+        }
+        MapImage box;
+        box.resize(legend.width, legend.height);
+        drawLegendBox(box, atOrigin, entries, legendCollapsed_);
+        legendBox_ = toQImage(box);
+        legendKey_ = std::move(key);
+    }
+    painter.drawImage(legend.left, legend.top, legendBox_);
     // The title: a click folds the legend to it or opens it again, a drag moves it.
     painter.save();
     QFont bold = painter.font();

@@ -15,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <tuple>
 
 namespace vantor {
@@ -113,6 +114,8 @@ class MapView : public QWidget {
     std::map<std::tuple<int, int, bool>, QImage> sprites_;
     bool legendShown_ = true;
     bool legendCollapsed_ = false;
+    QImage legendBox_;      // the legend's box as last drawn
+    std::string legendKey_; // what it listed then
     LegendCorner legendCorner_ = LegendCorner::TopRight;
     bool onLegend_ = false; // the mouse went down on the legend
     static constexpr int legendLine = 16;
