@@ -1,6 +1,7 @@
 #include "ui/map_view.h"
 
 #include "app/application_state.h"
+#include "app/map_state.h"
 #include "base/file_lookup.h"
 #include "base/safe_writer.h"
 
@@ -90,26 +91,12 @@ MapTransform MapView::transform() const {
 }
 
 std::vector<MapMarker> MapView::markers() const {
-    if (!state_.list.model.window) {
-        return {};
-    }
-    return listMarkers(*state_.list.model.window, state_.list.listKind, state_.scan.scanAll,
-                       markerClassList(state_.reference));
+    return mapMarkers(state_);
 }
 
 void MapView::showHighlighted() {
-    double sumX = 0;
-    double sumY = 0;
-    int count = 0;
-    for (const MapMarker& m : markers()) {
-        if (m.highlighted) {
-            sumX += m.x + 0.5;
-            sumY += m.y + 0.5;
-            ++count;
-        }
-    }
-    if (count > 0) {
-        setView(view_.pixelsPerPost, sumX / count, sumY / count);
+    if (const auto centre = highlightedCentre(markers())) {
+        setView(view_.pixelsPerPost, centre->first, centre->second);
     }
     update();
 }
@@ -251,32 +238,20 @@ void MapView::setSelectedChange(std::optional<QPoint> post) {
 }
 
 std::vector<LegendEntry> MapView::legendRows() const {
-    return legendEntries(
-        mode_,
-        legendContent(markers(), state_.audit.done ? &state_.audit.last.report.findings : nullptr,
-                      state_.diff.done && !state_.diff.last.same()));
+    return mapLegendEntries(state_, mode_);
 }
 
-// What the legend must not cover: the selected finding and the selected change.
-std::vector<std::pair<double, double>> MapView::legendKeepClear() const {
-    const MapTransform t = transform();
-    std::vector<std::pair<double, double>> points;
-    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
-    if (state_.audit.done && selectedFinding_ >= 0 &&
-        static_cast<std::size_t>(selectedFinding_) < findings.size()) {
-        const AuditFinding& f = findings[static_cast<std::size_t>(selectedFinding_)];
-        points.emplace_back(t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5));
-    }
+MapSelection MapView::selection() const {
+    MapSelection s{selectedFinding_, std::nullopt};
     if (selectedChange_) {
-        points.emplace_back(t.screenX(selectedChange_->x() + 0.5),
-                            t.screenY(selectedChange_->y() + 0.5));
+        s.change = std::pair{selectedChange_->x(), selectedChange_->y()};
     }
-    return points;
+    return s;
 }
 
 LegendLayout MapView::legendLayoutNow() const {
     return legendLayout(legendCorner_, width(), height(), legendRows().size(), legendCollapsed_,
-                        legendKeepClear(), legendLine);
+                        legendKeepClear(state_, transform(), selection()), legendLine);
 }
 
 QRect MapView::legendRect() const {
@@ -288,21 +263,7 @@ QRect MapView::legendRect() const {
 // picture over the map (as the native Windows program and the pages draw them); then the
 // legend's texts in the widget's font.
 void MapView::paintOverlays(QPainter& painter) {
-    MapOverlays overlays;
-    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
-    if (state_.audit.done) {
-        overlays.findings = &findings;
-        overlays.selectedFinding = selectedFinding_;
-    }
-    if (state_.diff.done) {
-        if (state_.diff.last.terrain) {
-            overlays.changedPosts = &*state_.diff.last.terrain;
-        }
-        overlays.changedObjectives = changes_;
-        if (selectedChange_) {
-            overlays.selectedChange = std::pair{selectedChange_->x(), selectedChange_->y()};
-        }
-    }
+    const MapOverlays overlays = mapOverlays(state_, selection(), changes_, false);
     if (overlays.findings != nullptr || state_.diff.done) {
         MapImage overlay;
         overlay.resize(width(), height());

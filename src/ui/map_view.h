@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/map_state.h"
 #include "map/map_compose.h"
 #include "map/map_overlay.h"
 #include "map/map_render.h"
@@ -101,7 +102,7 @@ class MapView : public QWidget {
     std::vector<MapMarker> markers() const;
     void paintOverlays(QPainter& painter);
     LegendLayout legendLayoutNow() const;
-    std::vector<std::pair<double, double>> legendKeepClear() const;
+    MapSelection selection() const;
 
     ApplicationState& state_;
     MapMode mode_ = MapMode::Relief;

@@ -2,6 +2,7 @@
 
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/map_state.h"
 #include "flows/list_flow.h"
 #include "map/map_overlay.h"
 
@@ -100,56 +101,24 @@ void MapPane::update() {
 }
 
 std::vector<MapMarker> MapPane::markers() const {
-    if (!state_.list.model.window) {
-        return {};
-    }
-    return listMarkers(*state_.list.model.window, state_.list.listKind, state_.scan.scanAll,
-                       markerClassList(state_.reference));
+    return mapMarkers(state_);
 }
 
 void MapPane::showHighlighted() {
-    double sumX = 0;
-    double sumY = 0;
-    int count = 0;
-    for (const MapMarker& m : markers()) {
-        if (m.highlighted) {
-            sumX += m.x + 0.5;
-            sumY += m.y + 0.5;
-            ++count;
-        }
-    }
-    if (count > 0) {
-        setView(view_.pixelsPerPost, sumX / count, sumY / count);
+    if (const auto centre = highlightedCentre(markers())) {
+        setView(view_.pixelsPerPost, centre->first, centre->second);
     }
     update();
 }
 
-std::vector<LegendEntry> MapPane::legendRows() const {
-    return legendEntries(
-        mode_,
-        legendContent(markers(), state_.audit.done ? &state_.audit.last.report.findings : nullptr,
-                      state_.diff.done && !state_.diff.last.same()));
-}
-
-std::vector<std::pair<double, double>> MapPane::legendKeepClear() const {
-    const MapTransform t = view_.transform();
-    std::vector<std::pair<double, double>> points;
-    const std::vector<AuditFinding>& findings = state_.audit.last.report.findings;
-    if (state_.audit.done && selectedFinding_ >= 0 &&
-        static_cast<std::size_t>(selectedFinding_) < findings.size()) {
-        const AuditFinding& f = findings[static_cast<std::size_t>(selectedFinding_)];
-        points.emplace_back(t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5));
-    }
-    if (selectedChange_) {
-        points.emplace_back(t.screenX(selectedChange_->first + 0.5),
-                            t.screenY(selectedChange_->second + 0.5));
-    }
-    return points;
+MapSelection MapPane::selection() const {
+    return {selectedFinding_, selectedChange_};
 }
 
 LegendLayout MapPane::currentLegend() const {
-    return legendLayout(legendCorner_, view_.width, view_.height, legendRows().size(),
-                        legendFolded_, legendKeepClear());
+    return legendLayout(legendCorner_, view_.width, view_.height,
+                        mapLegendEntries(state_, mode_).size(), legendFolded_,
+                        legendKeepClear(state_, view_.transform(), selection()));
 }
 
 void MapPane::paint() {
@@ -180,21 +149,9 @@ void MapPane::paint() {
         EndPaint(window_, &ps);
         return;
     }
-    MapOverlays overlays;
-    overlays.markers = markers();
-    if (state_.audit.done) {
-        overlays.findings = &state_.audit.last.report.findings;
-        overlays.selectedFinding = selectedFinding_;
-    }
-    if (state_.diff.done && state_.diff.last.terrain) {
-        overlays.changedPosts = &*state_.diff.last.terrain;
-    }
-    if (state_.diff.done) {
-        overlays.changedObjectives = changes_;
-        overlays.selectedChange = selectedChange_;
-    }
+    const MapOverlays overlays = mapOverlays(state_, selection(), changes_, true);
     composeMapView(view_, m, classes_, mode_, tiles_, overlays, picture_);
-    const std::vector<LegendEntry> entries = legendRows();
+    const std::vector<LegendEntry> entries = mapLegendEntries(state_, mode_);
     LegendLayout legend;
     if (legendShown_) {
         legend = currentLegend();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/application_state.h"
+#include "app/map_state.h"
 #include "map/map_compose.h"
 #include "win32/wide.h"
 
@@ -47,8 +48,7 @@ class MapPane {
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void paint();
     std::vector<MapMarker> markers() const;
-    std::vector<LegendEntry> legendRows() const;
-    std::vector<std::pair<double, double>> legendKeepClear() const;
+    MapSelection selection() const;
     LegendLayout currentLegend() const;
 
     ApplicationState& state_;
