@@ -11,7 +11,9 @@
 #include "app/startup.h"
 #include "app/toolbar.h"
 #include "app/toolbar_sprites.h"
+#include "base/file_guard.h"
 #include "base/file_lookup.h"
+#include "base/safe_writer.h"
 #include "flows/command_runner.h"
 #include "flows/list_flow.h"
 #include "flows/mend_flow.h"
@@ -50,6 +52,7 @@ constexpr int modeId = 502;
 constexpr int wholeId = 503;
 constexpr int legendId = 504;
 constexpr int tabsId = 505;
+constexpr int saveMapId = 506;
 constexpr int mapBarHeight = 30;
 
 // "Object Export file|*.csv||" as the common dialog's filter: pairs ended by NULs.
@@ -166,6 +169,7 @@ MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options))
     SendMessageW(modeBox_, CB_SETCURSEL, 0, 0);
     wholeButton_ = control(L"BUTTON", L"Whole Map", BS_PUSHBUTTON, wholeId);
     legendBox_ = control(L"BUTTON", L"Legend", BS_AUTOCHECKBOX, legendId);
+    saveMapButton_ = control(L"BUTTON", L"Save Map Image...", BS_PUSHBUTTON, saveMapId);
     SendMessageW(legendBox_, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
     map_ = std::make_unique<MapPane>(window_, state_);
@@ -987,6 +991,7 @@ void MainWindow::layOut() {
     MoveWindow(modeBox_, mapLeft + 4, top + 3, 120, 200, TRUE);
     MoveWindow(wholeButton_, mapLeft + 130, top + 2, 90, 25, TRUE);
     MoveWindow(legendBox_, mapLeft + 228, top + 4, 80, 21, TRUE);
+    MoveWindow(saveMapButton_, mapLeft + std::max(312, mapWidth - 134), top + 2, 130, 25, TRUE);
     MoveWindow(map_->window(), mapLeft, top + mapBarHeight, mapWidth,
                std::max(10, height - mapBarHeight), TRUE);
     const int sideLeft = width - sideWidth;
@@ -1267,6 +1272,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
                                                                           : MapMode::Tiles);
         } else if (from == wholeButton_) {
             map_->fitWhole();
+        } else if (from == saveMapButton_) {
+            saveMapImage();
         } else if (from == legendBox_) {
             map_->setLegendShown(SendMessageW(legendBox_, BM_GETCHECK, 0, 0) == BST_CHECKED);
         } else if (from == nullptr || from == toolBar_) {
@@ -1314,26 +1321,29 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
 
 // ---- The scripted run ----
 
-void MainWindow::takeShot(HWND window, const std::string& name) {
-    if (options_.shots.empty() || window == nullptr) {
-        return;
-    }
+// What the screen shows of a window, whole or its client area (a printed window comes out blank
+// under Wine).
+static MapImage screenPicture(HWND window, bool clientOnly) {
+    MapImage image;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT r;
-    GetWindowRect(window, &r);
+    if (clientOnly) {
+        GetClientRect(window, &r);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    } else {
+        GetWindowRect(window, &r);
+    }
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
     if (width <= 0 || height <= 0) {
-        return;
+        return image;
     }
-    // From the screen as it shows the window (a printed window comes out blank under Wine).
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, old);
-    MapImage image;
     image.resize(width, height);
     BITMAPINFO info = topDownBitmap(width, height);
     GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), image.pixels.data(), &info,
@@ -1343,6 +1353,42 @@ void MainWindow::takeShot(HWND window, const std::string& name) {
     ReleaseDC(nullptr, screen);
     for (Argb& p : image.pixels) {
         p |= 0xff000000u;
+    }
+    return image;
+}
+
+// Save Map Image...: the map as it stands in the window, legend and marks and all.
+void MainWindow::saveMapImage() {
+    FileRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Save Map Image";
+    request.filter = "PNG image|*.png||";
+    request.initialName = "Map.png";
+    request.initialFolder = state_.terrain.terrainDirectory;
+    const FileRequestResult chosen = platform_.requestFile(request);
+    if (chosen.status != FileRequestStatus::Chosen) {
+        return;
+    }
+    // The terrain the map shows, and whatever else is held open, is never written over.
+    InputScope scope(state_.files.inputs);
+    const MapImage image = screenPicture(map_->window(), true);
+    std::string png;
+    std::string error;
+    if (!encodeMapPng(image, png, error) || !writeFileAside(toFsPath(chosen.path), png, error)) {
+        showMessage(platform_, "Cannot write " + chosen.path + ": " + error, "Save Map Image",
+                    MessageIcon::Warning);
+        return;
+    }
+    showStatus("Wrote " + chosen.path);
+}
+
+void MainWindow::takeShot(HWND window, const std::string& name) {
+    if (options_.shots.empty() || window == nullptr) {
+        return;
+    }
+    const MapImage image = screenPicture(window, false);
+    if (image.width <= 0) {
+        return;
     }
     char number[8];
     std::snprintf(number, sizeof(number), "%02d", ++shotCount_);

@@ -92,6 +92,7 @@ class MainWindow {
     // The scripted run: the next step, and a picture of a window into the shots folder.
     void scriptStep();
     void takeShot(HWND window, const std::string& name);
+    void saveMapImage();
     void logLine(const std::string& line);
     // A run whose questions are answered from its command line (a script, or a batch mode
     // given its files), never by a dialog on the screen.
@@ -110,6 +111,7 @@ class MainWindow {
     HWND modeBox_ = nullptr;
     HWND wholeButton_ = nullptr;
     HWND legendBox_ = nullptr;
+    HWND saveMapButton_ = nullptr;
     HIMAGELIST toolImages_ = nullptr;
     HIMAGELIST stateImages_ = nullptr;
     std::unique_ptr<MapPane> map_;

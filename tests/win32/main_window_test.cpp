@@ -12,7 +12,9 @@
 
 #include <commctrl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -201,6 +203,32 @@ TEST_F(Desk, TheMapShowsTheTerrainAndCentresOnAFinding) {
     }();
     EXPECT_NEAR(t.screenX(f.mapX + 0.5), client.right / 2.0, 1.0);
     EXPECT_GE(window_->map().pixelsPerPost(), 4.0);
+}
+
+TEST_F(Desk, SaveMapImageWritesTheMapAsItStands) {
+    run(cmd::OpenL2Terrain);
+    answers[FileRequestRole::Output] = path("Map.png");
+    HWND button = FindWindowExW(window_->window(), nullptr, L"BUTTON", L"Save Map Image...");
+    ASSERT_NE(button, nullptr);
+    SendMessageW(window_->window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    pump();
+    std::ifstream in(std::filesystem::path(widen(path("Map.png"))), std::ios::binary);
+    std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(png.size(), 33u) << window_->statusText();
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    // The picture is the map's client area: its size in the header, big-endian.
+    const auto number = [&png](std::size_t at) {
+        return (static_cast<unsigned char>(png[at]) << 24) |
+               (static_cast<unsigned char>(png[at + 1]) << 16) |
+               (static_cast<unsigned char>(png[at + 2]) << 8) |
+               static_cast<unsigned char>(png[at + 3]);
+    };
+    RECT client;
+    GetClientRect(window_->map().window(), &client);
+    EXPECT_EQ(number(16), static_cast<unsigned>(client.right));
+    EXPECT_EQ(number(20), static_cast<unsigned>(client.bottom));
+    EXPECT_EQ(window_->statusText(), "Wrote " + path("Map.png"));
 }
 
 TEST_F(Desk, TheAuditPanelSearchesAppliesAndUndoes) {
