@@ -251,9 +251,10 @@ const char* legendTitle(bool folded) {
 LegendLayout legendLayout(LegendCorner corner, std::int32_t viewWidth, std::int32_t viewHeight,
                           std::size_t entries, bool folded,
                           const std::vector<std::pair<double, double>>& keepClear,
-                          std::int32_t line) {
+                          std::int32_t line, std::int32_t width) {
     LegendLayout l;
     l.line = line;
+    l.width = width;
     const auto rows = static_cast<std::int32_t>(folded ? 0 : entries);
     l.height = l.line * (rows + 1) + 8;
     const LegendBox box = placeLegend(corner, viewWidth, viewHeight, l.width, l.height, keepClear);

@@ -78,7 +78,7 @@ struct LegendLayout {
 LegendLayout legendLayout(LegendCorner corner, std::int32_t viewWidth, std::int32_t viewHeight,
                           std::size_t entries, bool folded,
                           const std::vector<std::pair<double, double>>& keepClear,
-                          std::int32_t line = 18);
+                          std::int32_t line = 18, std::int32_t width = 150);
 void drawLegendBox(MapImage& image, const LegendLayout& layout,
                    const std::vector<LegendEntry>& entries, bool folded);
 // The title as written: "Legend" with a triangle that says whether it is folded.

@@ -13,8 +13,8 @@ constexpr wchar_t formClass[] = L"VantorForm";
 constexpr UINT scriptMessage = WM_APP + 40;
 constexpr int firstControlId = 100; // clear of IDOK and IDCANCEL, which Enter and Esc send
 constexpr int firstButtonId = 1000;
-constexpr int margin = 11;
-constexpr int gap = 7;
+constexpr int formMargin = 11;
+constexpr int formGap = 7;
 constexpr int lineHeight = 23;
 
 std::vector<HWND>& modelessForms() {
@@ -71,7 +71,8 @@ HWND Form::add(const wchar_t* kind, const std::string& text, DWORD style, int he
     if (!label.empty()) {
         row.label = CreateWindowExW(0, L"STATIC", widen(label).c_str(), WS_CHILD | WS_VISIBLE, 0, 0,
                                     10, 10, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(row.label, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+        SendMessageW(row.label, WM_SETFONT, reinterpret_cast<WPARAM>(messageFontFor(window_)),
+                     TRUE);
     }
     const DWORD exStyle =
         kind == std::wstring_view(L"EDIT") || kind == std::wstring_view(WC_LISTBOXW)
@@ -83,7 +84,7 @@ HWND Form::add(const wchar_t* kind, const std::string& text, DWORD style, int he
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + rows_.size())),
         GetModuleHandleW(nullptr), nullptr);
     --setting_;
-    SendMessageW(row.control, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+    SendMessageW(row.control, WM_SETFONT, reinterpret_cast<WPARAM>(messageFontFor(window_)), TRUE);
     row.height = height;
     (void)fullWidth;
     rows_.push_back(row);
@@ -120,7 +121,7 @@ HWND Form::text(const std::string& text, int lines, bool bold) {
     if (bold) {
         if (bold_ == nullptr) {
             LOGFONTW font{};
-            GetObjectW(messageFont(), sizeof(font), &font);
+            GetObjectW(messageFontFor(window_), sizeof(font), &font);
             font.lfWeight = FW_BOLD;
             bold_ = CreateFontIndirectW(&font);
         }
@@ -159,7 +160,7 @@ void Form::buttons(std::vector<std::pair<std::string, int>> buttons, int cancelR
             10, 10, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstButtonId + static_cast<int>(i))),
             GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+        SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(messageFontFor(window_)), TRUE);
         buttons_.emplace_back(b, buttons[i].second);
     }
 }
@@ -174,45 +175,52 @@ HWND Form::button(int result) const {
 }
 
 void Form::layOut() {
+    // Laid out at 96 DPI, scaled to the form's.
+    const int dpi = dpiOf(window_);
+    const auto px = [dpi](int pixels) { return scaled(pixels, dpi); };
+    const int margin = px(formMargin);
+    const int gap = px(formGap);
+    HFONT font = messageFontFor(window_);
     int labelWidth = 0;
     for (const Row& row : rows_) {
         if (row.label != nullptr) {
-            labelWidth = std::max(labelWidth, textWidth(row.label, messageFont()) + 4);
+            labelWidth = std::max(labelWidth, textWidth(row.label, font) + px(4));
         }
     }
-    int width = labelWidth + (labelWidth > 0 ? gap : 0) + fieldWidth_;
+    int width = labelWidth + (labelWidth > 0 ? gap : 0) + px(fieldWidth_);
     for (const Row& row : rows_) { // a box or a line of text wider than the fields widens it
         if (row.label == nullptr && row.height < 3 * lineHeight) {
-            width = std::max(width, textWidth(row.control, messageFont()) + 24);
+            width = std::max(width, textWidth(row.control, font) + px(24));
         }
     }
-    width = std::min(width, 900);
+    width = std::min(width, px(900));
     int y = margin;
     for (const Row& row : rows_) {
+        const int height = px(row.height);
         if (row.label != nullptr) {
-            MoveWindow(row.label, margin, y + 3, labelWidth, row.height - 4, FALSE);
-            MoveWindow(row.control, margin + labelWidth + gap, y, width - labelWidth - gap,
-                       row.height, FALSE);
+            MoveWindow(row.label, margin, y + px(3), labelWidth, height - px(4), FALSE);
+            MoveWindow(row.control, margin + labelWidth + gap, y, width - labelWidth - gap, height,
+                       FALSE);
         } else {
-            MoveWindow(row.control, margin, y, width, row.height, FALSE);
+            MoveWindow(row.control, margin, y, width, height, FALSE);
         }
-        y += row.height + 5;
+        y += height + px(5);
     }
     // The buttons on the right, side by side, each as wide as its text needs.
     int buttonsWidth = 0;
     std::vector<int> widths;
     for (const auto& [b, r] : buttons_) {
-        widths.push_back(std::max(80, textWidth(b, messageFont()) + 24));
+        widths.push_back(std::max(px(80), textWidth(b, font) + px(24)));
         buttonsWidth += widths.back() + gap;
     }
     width = std::max(width, buttonsWidth - gap);
     int x = margin + width - (buttonsWidth - gap);
-    y += 4;
+    y += px(4);
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        MoveWindow(buttons_[i].first, x, y, widths[i], 25, FALSE);
+        MoveWindow(buttons_[i].first, x, y, widths[i], px(25), FALSE);
         x += widths[i] + gap;
     }
-    y += 25 + margin;
+    y += px(25) + margin;
     RECT frame{0, 0, width + 2 * margin, y};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));

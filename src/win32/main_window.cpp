@@ -149,9 +149,10 @@ MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options))
                         GetModuleHandleW(nullptr), nullptr);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_GRIDLINES);
-    stateImages_ = ImageList_Create(16, 16, ILC_COLOR32, 3, 0);
+    const int stateSide = scaled(16, dpiOf(window_));
+    stateImages_ = ImageList_Create(stateSide, stateSide, ILC_COLOR32, 3, 0);
     for (int which = 0; which < 3; ++which) {
-        HBITMAP b = bitmapOf(listStateSprite(which, 16));
+        HBITMAP b = bitmapOf(listStateSprite(which, stateSide));
         ImageList_Add(stateImages_, b, nullptr);
         DeleteObject(b);
     }
@@ -160,7 +161,7 @@ MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options))
         HWND c = CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0,
                                  10, 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(messageFontFor(window_)), TRUE);
         return c;
     };
     modeBox_ = control(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST, modeId);
@@ -171,7 +172,7 @@ MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options))
     legendBox_ = control(L"BUTTON", L"Legend", BS_AUTOCHECKBOX, legendId);
     saveMapButton_ = control(L"BUTTON", L"Save Map Image...", BS_PUSHBUTTON, saveMapId);
     SendMessageW(legendBox_, BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(messageFontFor(window_)), TRUE);
     map_ = std::make_unique<MapPane>(window_, state_);
     map_->hovered = [this](const std::string& text) { showStatus(text); };
     map_->markerClicked = [this](std::size_t row) { selectRowFromMap(row); };
@@ -223,11 +224,13 @@ void MainWindow::buildToolBar() {
                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0,
                                0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    toolImages_ = ImageList_Create(toolbarSpriteWidth, toolbarSpriteHeight, ILC_COLOR32,
-                                   static_cast<int>(toolbarButtons().size()), 0);
+    // The pictures at a whole multiple of their size nearest the window's DPI.
+    const int scale = std::max(1, (dpiOf(window_) + 48) / 96);
+    toolImages_ = ImageList_Create(toolbarSpriteWidth * scale, toolbarSpriteHeight * scale,
+                                   ILC_COLOR32, static_cast<int>(toolbarButtons().size()), 0);
     std::vector<TBBUTTON> buttons;
     for (const ToolbarButton& button : toolbarButtons()) {
-        HBITMAP b = bitmapOf(toolbarSprite(button.icon, 1));
+        HBITMAP b = bitmapOf(toolbarSprite(button.icon, scale));
         const int image = ImageList_Add(toolImages_, b, nullptr);
         DeleteObject(b);
         TBBUTTON tb{};
@@ -963,6 +966,8 @@ void MainWindow::layOut() {
     if (statusBar_ == nullptr || map_ == nullptr || comparison_ == nullptr) {
         return;
     }
+    const int dpi = dpiOf(window_);
+    const auto px = [dpi](int pixels) { return scaled(pixels, dpi); };
     RECT client;
     GetClientRect(window_, &client);
     SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
@@ -973,7 +978,7 @@ void MainWindow::layOut() {
     GetWindowRect(statusBar_, &r);
     const int bottom = client.bottom - (r.bottom - r.top);
     const int width = client.right;
-    const int parts[2] = {std::max(100, width - 420), -1};
+    const int parts[2] = {std::max(px(100), width - px(420)), -1};
     SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     // The map keeps at least half the width; the list and the side panel share the rest.
     int listWidth = listShown_ ? width * 28 / 100 : 0;
@@ -986,22 +991,26 @@ void MainWindow::layOut() {
     const int height = std::max(0, bottom - top);
     ShowWindow(list_, listShown_ ? SW_SHOW : SW_HIDE);
     MoveWindow(list_, 0, top, listWidth, height, TRUE);
-    const int mapLeft = listWidth + (listShown_ ? 3 : 0);
-    const int mapWidth = std::max(10, width - mapLeft - sideWidth - (side_ >= 0 ? 3 : 0));
-    MoveWindow(modeBox_, mapLeft + 4, top + 3, 120, 200, TRUE);
-    MoveWindow(wholeButton_, mapLeft + 130, top + 2, 90, 25, TRUE);
-    MoveWindow(legendBox_, mapLeft + 228, top + 4, 80, 21, TRUE);
-    MoveWindow(saveMapButton_, mapLeft + std::max(312, mapWidth - 134), top + 2, 130, 25, TRUE);
-    MoveWindow(map_->window(), mapLeft, top + mapBarHeight, mapWidth,
-               std::max(10, height - mapBarHeight), TRUE);
+    const int mapLeft = listWidth + (listShown_ ? px(3) : 0);
+    const int mapWidth = std::max(10, width - mapLeft - sideWidth - (side_ >= 0 ? px(3) : 0));
+    MoveWindow(modeBox_, mapLeft + px(4), top + px(3), px(120), px(200), TRUE);
+    MoveWindow(wholeButton_, mapLeft + px(130), top + px(2), px(90), px(25), TRUE);
+    MoveWindow(legendBox_, mapLeft + px(228), top + px(4), px(80), px(21), TRUE);
+    // At the bar's right end, where the map is wide enough to leave it room.
+    const int saveLeft = std::max(px(312), mapWidth - px(134));
+    ShowWindow(saveMapButton_, saveLeft + px(130) <= mapWidth ? SW_SHOW : SW_HIDE);
+    MoveWindow(saveMapButton_, mapLeft + saveLeft, top + px(2), px(130), px(25), TRUE);
+    const int bar = px(mapBarHeight);
+    MoveWindow(map_->window(), mapLeft, top + bar, mapWidth, std::max(10, height - bar), TRUE);
     const int sideLeft = width - sideWidth;
     ShowWindow(tabs_, side_ >= 0 ? SW_SHOW : SW_HIDE);
     ShowWindow(audit_->window(), side_ == 0 ? SW_SHOW : SW_HIDE);
     ShowWindow(comparison_->window(), side_ == 1 ? SW_SHOW : SW_HIDE);
     if (side_ >= 0) {
-        MoveWindow(tabs_, sideLeft, top, sideWidth, 26, TRUE);
+        const int tabs = px(26);
+        MoveWindow(tabs_, sideLeft, top, sideWidth, tabs, TRUE);
         HWND pane = side_ == 0 ? audit_->window() : comparison_->window();
-        MoveWindow(pane, sideLeft, top + 26, sideWidth, std::max(10, height - 26), TRUE);
+        MoveWindow(pane, sideLeft, top + tabs, sideWidth, std::max(10, height - tabs), TRUE);
     }
 }
 
@@ -1053,7 +1062,7 @@ void MainWindow::showList(bool reset) {
             c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
             c.fmt = LVCFMT_CENTER;
             c.pszText = title.data();
-            c.cx = column.width;
+            c.cx = scaled(column.width, dpiOf(window_)); // laid out at 96 DPI
             SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++),
                          reinterpret_cast<LPARAM>(&c));
         }
@@ -1261,6 +1270,22 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_SIZE:
         layOut();
         return 0;
+    case WM_DPICHANGED: { // moved to a monitor of another DPI: its size and fonts follow
+        const auto* suggested = reinterpret_cast<const RECT*>(l);
+        HFONT font = messageFontFor(window_);
+        EnumChildWindows(
+            window_,
+            [](HWND child, LPARAM f) {
+                SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(f), TRUE);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(font));
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        layOut();
+        return 0;
+    }
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {640, 420};
         return 0;

@@ -118,7 +118,8 @@ MapSelection MapPane::selection() const {
 LegendLayout MapPane::currentLegend() const {
     return legendLayout(legendCorner_, view_.width, view_.height,
                         mapLegendEntries(state_, mode_).size(), legendFolded_,
-                        legendKeepClear(state_, view_.transform(), selection()));
+                        legendKeepClear(state_, view_.transform(), selection()),
+                        scaled(18, dpiOf(window_)), scaled(150, dpiOf(window_)));
 }
 
 void MapPane::paint() {
@@ -140,7 +141,7 @@ void MapPane::paint() {
             DeleteObject(background);
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, RGB(200, 200, 200));
-            SelectObject(dc, messageFont());
+            SelectObject(dc, messageFontFor(window_));
             DrawTextW(dc,
                       L"Open a theater's terrain (File > Open L2 Terrain file ...) to see its "
                       L"map here.",
@@ -164,7 +165,7 @@ void MapPane::paint() {
     if (legendShown_) {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(0, 0, 0));
-        SelectObject(dc, messageFont());
+        SelectObject(dc, messageFontFor(window_));
         for (std::size_t i = 0; i < legend.textAt.size(); ++i) {
             const std::wstring text =
                 widen(i == 0 ? std::string(legendTitle(legendFolded_)) : entries[i - 1].label);

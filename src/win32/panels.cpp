@@ -12,6 +12,7 @@ namespace {
 constexpr wchar_t panelClass[] = L"VantorPanel";
 
 void addColumns(HWND list, const char* const* titles, std::size_t count, int width) {
+    width = scaled(width, dpiOf(list));
     for (std::size_t i = 0; i < count; ++i) {
         std::wstring title = widen(titles[i]);
         LVCOLUMNW column{};
@@ -70,7 +71,7 @@ Panel::~Panel() {
 HWND Panel::child(const wchar_t* kind, const std::string& text, DWORD style, DWORD exStyle) {
     HWND c = CreateWindowExW(exStyle, kind, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0,
                              0, 10, 10, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(messageFontFor(window_)), TRUE);
     return c;
 }
 
@@ -111,7 +112,7 @@ AuditPane::AuditPane(HWND parent) : Panel(parent) {
     savePage_ = child(L"BUTTON", "Save Page...", WS_TABSTOP);
     saveJson_ = child(L"BUTTON", "Save JSON...", WS_TABSTOP);
     LOGFONTW font{};
-    GetObjectW(messageFont(), sizeof(font), &font);
+    GetObjectW(messageFontFor(window_), sizeof(font), &font);
     font.lfWeight = FW_BOLD;
     bold_ = CreateFontIndirectW(&font);
 }
@@ -139,7 +140,9 @@ int textHeight(HWND control, int width) {
 } // namespace
 
 void AuditPane::layOut(int width, int height) {
-    const int m = 4;
+    const int dpi = dpiOf(window_);
+    const auto px = [dpi](int pixels) { return scaled(pixels, dpi); };
+    const int m = px(4);
     const int inner = std::max(10, width - 2 * m);
     int y = m;
     // The summary and what the last Apply did, whole, however narrow the panel.
@@ -151,12 +154,15 @@ void AuditPane::layOut(int width, int height) {
         MoveWindow(workDone_, m, y, inner, done, TRUE);
         y += done + m;
     }
-    const int filterWidth = std::min(180, inner / 2);
-    MoveWindow(search_, m, y, inner - filterWidth - m, 23, TRUE);
-    MoveWindow(filter_, m + inner - filterWidth, y, filterWidth, 240, TRUE);
-    y += 27;
-    const int buttons = 3 * 27 + m;
-    const int explanation = 110;
+    const int filterWidth = std::min(px(180), inner / 2);
+    const int line = px(23);
+    const int button = px(25);
+    const int row = px(27);
+    MoveWindow(search_, m, y, inner - filterWidth - m, line, TRUE);
+    MoveWindow(filter_, m + inner - filterWidth, y, filterWidth, px(240), TRUE);
+    y += row;
+    const int buttons = 3 * row + m;
+    const int explanation = px(110);
     const int listHeight = std::max(40, height - y - explanation - buttons - 2 * m);
     MoveWindow(list_, m, y, inner, listHeight, TRUE);
     y += listHeight + m;
@@ -164,13 +170,13 @@ void AuditPane::layOut(int width, int height) {
     y += explanation + m;
     // Two to a row, so that the panel may stay narrow beside the map.
     const int half = (inner - m) / 2;
-    MoveWindow(apply_, m, y, half, 25, TRUE);
-    MoveWindow(applyAll_, m + half + m, y, half, 25, TRUE);
-    y += 27;
-    MoveWindow(baseline_, m, y, inner, 25, TRUE);
-    y += 27;
-    MoveWindow(savePage_, m, y, half, 25, TRUE);
-    MoveWindow(saveJson_, m + half + m, y, half, 25, TRUE);
+    MoveWindow(apply_, m, y, half, button, TRUE);
+    MoveWindow(applyAll_, m + half + m, y, half, button, TRUE);
+    y += row;
+    MoveWindow(baseline_, m, y, inner, button, TRUE);
+    y += row;
+    MoveWindow(savePage_, m, y, half, button, TRUE);
+    MoveWindow(saveJson_, m + half + m, y, half, button, TRUE);
 }
 
 void AuditPane::showAudit(const TheaterAudit& audit, const TheaterDefinition& theater) {
@@ -411,20 +417,23 @@ ComparisonPane::ComparisonPane(HWND parent) : Panel(parent) {
 }
 
 void ComparisonPane::layOut(int width, int height) {
-    const int m = 4;
+    const int dpi = dpiOf(window_);
+    const auto px = [dpi](int pixels) { return scaled(pixels, dpi); };
+    const int m = px(4);
     const int inner = std::max(10, width - 2 * m);
     int y = m;
-    MoveWindow(versions_, m, y, inner, 34, TRUE);
-    y += 36;
-    MoveWindow(summary_, m, y, inner, 110, TRUE);
-    y += 110 + m;
-    const int listHeight = std::max(40, height - y - 25 - 2 * m);
+    MoveWindow(versions_, m, y, inner, px(34), TRUE);
+    y += px(36);
+    MoveWindow(summary_, m, y, inner, px(110), TRUE);
+    y += px(110) + m;
+    const int button = px(25);
+    const int listHeight = std::max(px(40), height - y - button - 2 * m);
     MoveWindow(list_, m, y, inner, listHeight, TRUE);
     y += listHeight + m;
     const int third = (inner - 2 * m) / 3;
-    MoveWindow(savePage_, m, y, third, 25, TRUE);
-    MoveWindow(saveJson_, m + third + m, y, third, 25, TRUE);
-    MoveWindow(close_, m + 2 * (third + m), y, third, 25, TRUE);
+    MoveWindow(savePage_, m, y, third, button, TRUE);
+    MoveWindow(saveJson_, m + third + m, y, third, button, TRUE);
+    MoveWindow(close_, m + 2 * (third + m), y, third, button, TRUE);
 }
 
 void ComparisonPane::showDiff(const TheaterDiff& diff) {

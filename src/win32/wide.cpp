@@ -50,16 +50,56 @@ BITMAPINFO topDownBitmap(int width, int height) {
     return info;
 }
 
-HFONT messageFont() {
-    static HFONT font = [] {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-            return CreateFontIndirectW(&metrics.lfMessageFont);
+int dpiOf(HWND window) {
+    // Through the module, so that the program still starts where the call is missing.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto forWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window != nullptr && forWindow != nullptr) {
+        if (const UINT dpi = forWindow(window); dpi > 0) {
+            return static_cast<int>(dpi);
         }
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    }();
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int scaled(int pixels, int dpi) {
+    return MulDiv(pixels, dpi, 96);
+}
+
+HFONT messageFont(int dpi) {
+    static std::vector<std::pair<int, HFONT>> fonts; // one a DPI, kept for the program's run
+    for (const auto& [at, font] : fonts) {
+        if (at == dpi) {
+            return font;
+        }
+    }
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+    static const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    HFONT font = nullptr;
+    if (forDpi != nullptr &&
+        forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi))) {
+        font = CreateFontIndirectW(&metrics.lfMessageFont);
+    } else if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        metrics.lfMessageFont.lfHeight =
+            MulDiv(metrics.lfMessageFont.lfHeight, dpi, dpiOf(nullptr)); // the system's DPI
+        font = CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    if (font == nullptr) {
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
+    fonts.emplace_back(dpi, font);
     return font;
+}
+
+HFONT messageFontFor(HWND window) {
+    return messageFont(dpiOf(window));
 }
 
 } // namespace vantor::win32

@@ -19,7 +19,11 @@ void setWindowText(HWND window, const std::string& text);
 // A 32-bit picture's header, rows from the top, as MapImage keeps them.
 BITMAPINFO topDownBitmap(int width, int height);
 
-// The font of message boxes, which every control of the program uses.
-HFONT messageFont();
+// The font of message boxes, which every control of the program uses, at a window's DPI (the
+// program is aware of each monitor's), and lengths laid out at 96 DPI scaled to it.
+int dpiOf(HWND window);
+HFONT messageFont(int dpi = 96);
+HFONT messageFontFor(HWND window);
+int scaled(int pixels, int dpi);
 
 } // namespace vantor::win32

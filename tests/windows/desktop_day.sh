@@ -79,6 +79,17 @@ undated() { tr -d '\r' < "$1" | sed '1s/[0-9].*//'; }
 cmp -s <(undated "$dir/Roads.csv") <(undated "$work/native/Roads.csv") ||
     fail "Roads.csv differs from vantor-cli's"
 
+# The same program on a screen of 144 DPI: the layout, the fonts and the pictures follow it.
+onDisplay "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+mkdir -p "$shots/dpi144"
+status=0
+onDisplay "$wine" "$exe" --dir "$W" --script 10215,10203,10241,finding:1 \
+    --answer "terrain=$W\\Theater.L2" --answer "source=$W\\Theater.csv" \
+    --shot "$(win "$shots/dpi144")\\day.png" || status=$?
+[ "$status" -eq 1 ] || fail "the run at 144 DPI ended with status $status"
+[ -s "$shots/dpi144/04-finding-1.png" ] || fail "no picture of the run at 144 DPI"
+onDisplay "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+
 # The airbase batch mode: no window, its files given, the terrain levelled, status 1 at its end.
 cp "$work/Theater.L2" "$work/Theater.O2" "$dir/"
 status=0
