@@ -135,7 +135,6 @@ class MainWindow {
     int syncingList_ = 0;
     std::size_t scriptAt_ = 0;
     int shotCount_ = 0;
-    bool closing_ = false;
 };
 
 } // namespace vantor::win32
