@@ -61,6 +61,22 @@ struct AuditFilterEntry {
 inline constexpr const char* allChecksEntry = "All checks";
 std::vector<AuditFilterEntry> auditFilterEntries(const AuditReport& report);
 
+// What the panel's controls do, as their tooltips say.
+namespace audittips {
+inline constexpr const char* checkFilter = "Show the findings of one check";
+inline constexpr const char* savePage =
+    "Write the audit as one self-contained page: map, markers and table";
+inline constexpr const char* saveJson = "Write every finding as JSON (docs/audit.schema.json)";
+inline constexpr const char* apply =
+    "Put the selected finding's first repair in place: the terrain pair is written back (the "
+    "previous pair kept in its history: Edit > Undo), a Parent goes to a new export; for a "
+    "finding a command mends, run that command";
+inline constexpr const char* applyAll =
+    "Put the first repair of every finding of the selected finding's check in place";
+inline constexpr const char* baseline =
+    "Read an earlier audit's JSON: the findings it holds are known, the others new (in bold)";
+} // namespace audittips
+
 // The selected finding explained under the table: its detail, every suggestion (best first),
 // then what has no repair.
 struct FindingExplanation {

@@ -96,6 +96,11 @@ struct ComparisonRow {
     bool expanded = true;                                      // open as the panel first shows it
 };
 inline constexpr const char* comparisonColumnTitles[4] = {"Change", "Before", "After", "What"};
+// The saves' tooltips.
+inline constexpr const char* comparisonPageTip =
+    "One page: the maps of both versions with the changes marked, and the tables of the changes";
+inline constexpr const char* comparisonJsonTip =
+    "The changes as JSON, as vantor-cli diff --json writes them";
 std::string comparisonTitle(const TheaterDiff& diff);
 // "Before: A.L2, A.csv" and "After: ..." ("-" for a side that holds nothing).
 std::string comparisonVersionText(const std::string& terrain, const std::string& source);

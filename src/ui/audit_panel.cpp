@@ -108,7 +108,7 @@ AuditPanel::AuditPanel(QWidget* parent)
     workDone_->hide();
     search_->setPlaceholderText("Search the findings");
     search_->setClearButtonEnabled(true);
-    checkFilter_->setToolTip("Show the findings of one check");
+    checkFilter_->setToolTip(audittips::checkFilter);
     connect(search_, &QLineEdit::textChanged, this, &AuditPanel::filterRows);
     connect(checkFilter_, &QComboBox::currentIndexChanged, this, &AuditPanel::filterRows);
     findings_->header()->setStretchLastSection(true);
@@ -121,14 +121,10 @@ AuditPanel::AuditPanel(QWidget* parent)
     repairBox->setWidget(repairs_);
     repairBox->setWidgetResizable(true);
     repairBox->setFixedHeight(repairs_->fontMetrics().lineSpacing() * 8);
-    savePage_->setToolTip("Write the audit as one self-contained page: map, markers and table");
-    saveJson_->setToolTip("Write every finding as JSON (docs/audit.schema.json)");
-    apply_->setToolTip("Put the selected finding's first repair in place: the terrain pair is "
-                       "written back (the previous pair kept in its history: Edit > Undo), a "
-                       "Parent goes to a new "
-                       "export; for a finding a command mends, run that command");
-    applyAll_->setToolTip("Put the first repair of every finding of the selected finding's "
-                          "check in place");
+    savePage_->setToolTip(audittips::savePage);
+    saveJson_->setToolTip(audittips::saveJson);
+    apply_->setToolTip(audittips::apply);
+    applyAll_->setToolTip(audittips::applyAll);
     apply_->setEnabled(false);
     applyAll_->setEnabled(false);
     // Two rows, so that the panel can stay narrow beside the map.
@@ -161,8 +157,7 @@ AuditPanel::AuditPanel(QWidget* parent)
     connect(savePage_, &QPushButton::clicked, this, &AuditPanel::savePageRequested);
     connect(saveJson_, &QPushButton::clicked, this, &AuditPanel::saveJsonRequested);
     connect(baseline_, &QPushButton::clicked, this, &AuditPanel::baselineRequested);
-    baseline_->setToolTip("Read an earlier audit's JSON: the findings it holds are known, the "
-                          "others new (in bold)");
+    baseline_->setToolTip(audittips::baseline);
     connect(apply_, &QPushButton::clicked, this, [this] {
         if (currentFinding() >= 0) {
             emit applyRequested(currentFinding(), false);

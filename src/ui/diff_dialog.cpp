@@ -88,9 +88,8 @@ DiffDialog::DiffDialog(QWidget* owner, const TheaterDiff& diff)
     close->setDefault(true);
     savePage_->setAutoDefault(false);
     saveJson_->setAutoDefault(false);
-    savePage_->setToolTip("One page: the maps of both versions with the changes marked, and the "
-                          "tables of the changes");
-    saveJson_->setToolTip("The changes as JSON, as vantor-cli diff --json writes them");
+    savePage_->setToolTip(comparisonPageTip);
+    saveJson_->setToolTip(comparisonJsonTip);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(changes_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item, QTreeWidgetItem*) {

@@ -75,6 +75,37 @@ HWND Panel::child(const wchar_t* kind, const std::string& text, DWORD style, DWO
     return c;
 }
 
+void Panel::tip(HWND control, const char* text) {
+    if (tips_ == nullptr) {
+        tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, scaled(360, dpiOf(window_)));
+    }
+    std::wstring wide = widen(text);
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = window_;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = wide.data();
+    SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+std::string Panel::tipOf(HWND control) const {
+    if (tips_ == nullptr) {
+        return {};
+    }
+    wchar_t text[1024] = {};
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.hwnd = window_;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = text;
+    SendMessageW(tips_, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&info));
+    return narrow(text);
+}
+
 LRESULT CALLBACK Panel::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
@@ -115,6 +146,12 @@ AuditPane::AuditPane(HWND parent) : Panel(parent) {
     GetObjectW(messageFontFor(window_), sizeof(font), &font);
     font.lfWeight = FW_BOLD;
     bold_ = CreateFontIndirectW(&font);
+    tip(filter_, audittips::checkFilter);
+    tip(apply_, audittips::apply);
+    tip(applyAll_, audittips::applyAll);
+    tip(baseline_, audittips::baseline);
+    tip(savePage_, audittips::savePage);
+    tip(saveJson_, audittips::saveJson);
 }
 
 AuditPane::~AuditPane() {
@@ -414,6 +451,8 @@ ComparisonPane::ComparisonPane(HWND parent) : Panel(parent) {
     savePage_ = child(L"BUTTON", "Save Page...", WS_TABSTOP);
     saveJson_ = child(L"BUTTON", "Save JSON...", WS_TABSTOP);
     close_ = child(L"BUTTON", "Close", WS_TABSTOP);
+    tip(savePage_, comparisonPageTip);
+    tip(saveJson_, comparisonJsonTip);
 }
 
 void ComparisonPane::layOut(int width, int height) {

@@ -20,11 +20,16 @@ class Panel {
     Panel(const Panel&) = delete;
     Panel& operator=(const Panel&) = delete;
     HWND window() const { return window_; }
+    // The tooltip text of one of the panel's controls; empty where it has none.
+    std::string tipOf(HWND control) const;
 
   protected:
     virtual LRESULT handle(UINT message, WPARAM w, LPARAM l);
     HWND child(const wchar_t* kind, const std::string& text, DWORD style, DWORD exStyle = 0);
+    // A tooltip for a control of the panel.
+    void tip(HWND control, const char* text);
     HWND window_ = nullptr;
+    HWND tips_ = nullptr;
 
   private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);

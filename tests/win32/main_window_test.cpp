@@ -237,6 +237,18 @@ TEST_F(Desk, TheAuditPanelSearchesAppliesAndUndoes) {
     run(cmd::AuditTheater);
     ASSERT_TRUE(window_->state().audit.done);
     AuditPane& pane = window_->auditPane();
+    // The buttons say what they do, in the Qt program's words.
+    const std::pair<const wchar_t*, const char*> tips[] = {
+        {L"Apply", audittips::apply},
+        {L"Apply All of Check", audittips::applyAll},
+        {L"Compare with Baseline...", audittips::baseline},
+        {L"Save Page...", audittips::savePage},
+        {L"Save JSON...", audittips::saveJson}};
+    for (const auto& [label, text] : tips) {
+        HWND button = FindWindowExW(pane.window(), nullptr, L"BUTTON", label);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(pane.tipOf(button), text);
+    }
     const std::size_t all = window_->state().audit.last.report.findings.size();
     EXPECT_EQ(pane.shownRows(), all);
     EXPECT_EQ(SendMessageW(pane.findings(), LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(all));
