@@ -489,4 +489,16 @@ bool writeTextVersion(ListState& list, std::FILE* file, ListKind listKind, bool 
     return true;
 }
 
+std::optional<std::size_t> highlightOnly(ListWindow& w, std::size_t row) {
+    std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
+    if (row < w.highlighted.size()) {
+        w.highlighted[row] = 1;
+    }
+    const auto at = std::find(w.display.begin(), w.display.end(), row);
+    if (at == w.display.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(at - w.display.begin());
+}
+
 } // namespace vantor

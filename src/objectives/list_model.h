@@ -108,6 +108,9 @@ void sortByHeader(ListState& list, int column);
 // them all.
 void toggleMark(ListWindow& window, std::size_t row);
 void activateHighlighted(ListWindow& window);
+// A marker picked on the map: its row alone highlighted; where it stands in the display, if it
+// is displayed.
+std::optional<std::size_t> highlightOnly(ListWindow& window, std::size_t row);
 // "&Select Objects" and "&Delete Selected" mark the highlighted rows.
 void markHighlighted(ListState& list, std::int32_t mark);
 void clearAllMarks(ListState& list);

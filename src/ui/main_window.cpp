@@ -827,15 +827,10 @@ void MainWindow::selectRowFromMap(std::size_t row) {
     if (!state_.list.model.window) {
         return;
     }
-    ListWindow& w = *state_.list.model.window;
-    std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
-    if (row < w.highlighted.size()) {
-        w.highlighted[row] = 1;
-    }
+    const std::optional<std::size_t> shown = highlightOnly(*state_.list.model.window, row);
     listView_->showChange(false);
-    const auto at = std::find(w.display.begin(), w.display.end(), row);
-    if (at != w.display.end()) {
-        listView_->scrollToDisplayRow(static_cast<std::size_t>(at - w.display.begin()));
+    if (shown) {
+        listView_->scrollToDisplayRow(*shown);
     }
     mapView_->update();
 }

@@ -35,7 +35,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -514,15 +513,10 @@ void MainWindow::selectRowFromMap(std::size_t row) {
     if (!state_.list.model.window) {
         return;
     }
-    ListWindow& w = *state_.list.model.window;
-    std::fill(w.highlighted.begin(), w.highlighted.end(), 0);
-    if (row < w.highlighted.size()) {
-        w.highlighted[row] = 1;
-    }
+    const std::optional<std::size_t> shown = highlightOnly(*state_.list.model.window, row);
     showList(false);
-    const auto at = std::find(w.display.begin(), w.display.end(), row);
-    if (at != w.display.end()) {
-        SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(at - w.display.begin()), FALSE);
+    if (shown) {
+        SendMessageW(list_, LVM_ENSUREVISIBLE, *shown, FALSE);
     }
 }
 
@@ -777,9 +771,7 @@ void MainWindow::takeShot(HWND window, const std::string& name) {
     const std::string path = options_.shots + "\\" + number + "-" + file + ".png";
     std::string png;
     std::string error;
-    if (encodeMapPng(image, png, error)) {
-        std::ofstream out(toFsPath(path), std::ios::binary | std::ios::trunc);
-        out.write(png.data(), static_cast<std::streamsize>(png.size()));
+    if (encodeMapPng(image, png, error) && writeFileAside(toFsPath(path), png, error)) {
         logLine("shot: " + path);
     } else {
         logLine("shot: " + path + ": " + error);

@@ -135,6 +135,7 @@ class MainWindow {
     int syncingList_ = 0;
     std::size_t scriptAt_ = 0;
     int shotCount_ = 0;
+    std::string logText_; // the scripted run's log so far
 };
 
 } // namespace vantor::win32

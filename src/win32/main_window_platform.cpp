@@ -4,6 +4,7 @@
 #include "app/platform_calls.h"
 #include "app/progress.h"
 #include "base/file_lookup.h"
+#include "base/safe_writer.h"
 #include "flows/command_runner.h"
 #include "flows/list_flow.h"
 #include "flows/set_tile_flow.h"
@@ -22,7 +23,6 @@
 #include <array>
 #include <commctrl.h>
 #include <commdlg.h>
-#include <fstream>
 #include <map>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -71,8 +71,10 @@ void MainWindow::logLine(const std::string& line) {
     if (options_.log.empty()) {
         return;
     }
-    std::ofstream out(toFsPath(options_.log), std::ios::app | std::ios::binary);
-    out << line << "\n";
+    // The whole log written aside each time: a script's log is a few dozen lines.
+    logText_ += line + "\n";
+    std::string error;
+    writeFileAside(toFsPath(options_.log), logText_, error);
 }
 
 MessageAnswer MainWindow::messageBox(const MessageBoxRequest& r) {
