@@ -37,6 +37,7 @@
 #include <filesystem>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
 namespace vantor::win32 {
 
@@ -53,6 +54,8 @@ constexpr int legendId = 504;
 constexpr int tabsId = 505;
 constexpr int saveMapId = 506;
 constexpr int mapBarHeight = 30;
+constexpr int edgeWidth = 5;    // the draggable edge between a panel and the map
+constexpr int leastPanel = 140; // a panel's least width
 
 // A sprite as a bitmap an image list takes: 32 bits, alpha premultiplied.
 HBITMAP bitmapOf(const MapImage& image) {
@@ -220,6 +223,8 @@ void MainWindow::startUp() {
     const std::string folder =
         chooseStartFolder(platform_, options_.startFolderArgument, options_.startDirectory);
     vantor::startUp(state_, platform_, options_.mode, folder);
+    panelWidths_ = loadPanelWidths(platform_);
+    layOut();
     renderMenus();
     showStartFolder();
     if (options_.mode == RunMode::Interactive) {
@@ -334,19 +339,21 @@ void MainWindow::layOut() {
     const int width = client.right;
     const int parts[2] = {std::max(px(100), width - px(420)), -1};
     SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    // The map keeps at least half the width; the list and the side panel share the rest.
-    int listWidth = listShown_ ? width * 28 / 100 : 0;
-    int sideWidth = side_ >= 0 ? width * 30 / 100 : 0;
-    if (listWidth + sideWidth > width / 2) {
-        const int sum = listWidth + sideWidth;
-        listWidth = listWidth * (width / 2) / sum;
-        sideWidth = sideWidth * (width / 2) / sum;
-    }
+    // The map keeps at least half the width; the list and the side panel share the rest, each
+    // as wide as the user dragged it. Between them and the map, the edges the user drags.
+    const PanelWidths room = sharePanelRoom(width, panelsWanted(), panelsShown(), px(leastPanel));
+    laidOut_ = room;
+    const int listWidth = room.list;
+    const int sideWidth = room.side;
     const int height = std::max(0, bottom - top);
     ShowWindow(list_, listShown_ ? SW_SHOW : SW_HIDE);
     MoveWindow(list_, 0, top, listWidth, height, TRUE);
-    const int mapLeft = listWidth + (listShown_ ? px(3) : 0);
-    const int mapWidth = std::max(10, width - mapLeft - sideWidth - (side_ >= 0 ? px(3) : 0));
+    const int edge = px(edgeWidth);
+    const int mapLeft = listWidth + (listShown_ ? edge : 0);
+    const int mapWidth = std::max(10, width - mapLeft - sideWidth - (side_ >= 0 ? edge : 0));
+    listEdge_ = listShown_ ? RECT{listWidth, top, listWidth + edge, top + height} : RECT{};
+    sideEdge_ =
+        side_ >= 0 ? RECT{width - sideWidth - edge, top, width - sideWidth, top + height} : RECT{};
     MoveWindow(modeBox_, mapLeft + px(4), top + px(3), px(120), px(200), TRUE);
     MoveWindow(wholeButton_, mapLeft + px(130), top + px(2), px(90), px(25), TRUE);
     MoveWindow(legendBox_, mapLeft + px(228), top + px(4), px(80), px(21), TRUE);
@@ -366,6 +373,40 @@ void MainWindow::layOut() {
         HWND pane = side_ == 0 ? audit_->window() : comparison_->window();
         MoveWindow(pane, sideLeft, top + tabs, sideWidth, std::max(10, height - tabs), TRUE);
     }
+}
+
+PanelWidths MainWindow::panelsWanted() const {
+    const int dpi = dpiOf(window_);
+    return {panelWidths_.list > 0 ? scaled(panelWidths_.list, dpi) : 0,
+            panelWidths_.side > 0 ? scaled(panelWidths_.side, dpi) : 0};
+}
+
+PanelsShown MainWindow::panelsShown() const {
+    return {listShown_, side_ >= 0};
+}
+
+int MainWindow::edgeAt(POINT at) const {
+    if (PtInRect(&listEdge_, at) != 0) {
+        return static_cast<int>(PanelEdge::List);
+    }
+    if (PtInRect(&sideEdge_, at) != 0) {
+        return static_cast<int>(PanelEdge::Side);
+    }
+    return -1;
+}
+
+// The dragged edge follows the pointer where it was grabbed, within the room the map and the
+// other panel leave; the widths are kept at 96 DPI.
+void MainWindow::dragEdge(int x) {
+    const int dpi = dpiOf(window_);
+    RECT client;
+    GetClientRect(window_, &client);
+    const auto which = static_cast<PanelEdge>(dragging_);
+    const PanelWidths wanted = dragPanelEdge(client.right, panelsWanted(), panelsShown(),
+                                             scaled(leastPanel, dpi), which, x - grabbedAt_);
+    const auto logical = [dpi](int pixels) { return pixels > 0 ? MulDiv(pixels, 96, dpi) : 0; };
+    panelWidths_ = {logical(wanted.list), logical(wanted.side)};
+    layOut();
 }
 
 // The tabs above the side panel: the audit and the comparison, those there are.
@@ -635,6 +676,43 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         layOut();
         return 0;
     }
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(w) == window_ && LOWORD(l) == HTCLIENT) {
+            POINT at;
+            GetCursorPos(&at);
+            ScreenToClient(window_, &at);
+            if (edgeAt(at) >= 0) {
+                SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+                return TRUE;
+            }
+        }
+        break;
+    case WM_LBUTTONDOWN: {
+        const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+        dragging_ = edgeAt(at);
+        if (dragging_ >= 0) {
+            grabbedAt_ = at.x - (dragging_ == static_cast<int>(PanelEdge::List) ? listEdge_.left
+                                                                                : sideEdge_.right);
+            SetCapture(window_);
+        }
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (dragging_ >= 0) {
+            dragEdge(GET_X_LPARAM(l));
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (dragging_ >= 0) {
+            dragEdge(GET_X_LPARAM(l));
+            dragging_ = -1;
+            ReleaseCapture();
+            storePanelWidths(platform_, panelWidths_);
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        dragging_ = -1;
+        return 0;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {640, 420};
         return 0;
@@ -754,7 +832,7 @@ void MainWindow::saveMapImage() {
     showStatus("Wrote " + chosen.path);
 }
 
-void MainWindow::takeShot(HWND window, const std::string& name) {
+void MainWindow::takeShot(HWND window, const std::string& name, bool numbered) {
     if (options_.shots.empty() || window == nullptr) {
         return;
     }
@@ -762,13 +840,16 @@ void MainWindow::takeShot(HWND window, const std::string& name) {
     if (image.width <= 0) {
         return;
     }
-    char number[8];
-    std::snprintf(number, sizeof(number), "%02d", ++shotCount_);
     std::string file = name;
     std::replace_if(
         file.begin(), file.end(), [](char c) { return std::strchr("\\/:*?\"<>|", c) != nullptr; },
         '-');
-    const std::string path = options_.shots + "\\" + number + "-" + file + ".png";
+    if (numbered) {
+        char number[8];
+        std::snprintf(number, sizeof(number), "%02d-", ++shotCount_);
+        file = number + file;
+    }
+    const std::string path = options_.shots + "\\" + file + ".png";
     std::string png;
     std::string error;
     if (encodeMapPng(image, png, error) && writeFileAside(toFsPath(path), png, error)) {

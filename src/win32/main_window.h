@@ -2,6 +2,7 @@
 
 #include "app/application_state.h"
 #include "app/command_line.h"
+#include "app/panel_room.h"
 #include "app/platform.h"
 #include "win32/wide.h"
 
@@ -62,6 +63,8 @@ class MainWindow {
     HWND toolBar() const { return toolBar_; }
     HWND statusBar() const { return statusBar_; }
     std::string statusText() const;
+    // The list's and the side panel's widths, as laid out.
+    PanelWidths panelRoom() const { return laidOut_; }
     // The panel beside the map: 0 the audit, 1 the comparison, -1 none.
     int sidePanel() const { return side_; }
 
@@ -76,6 +79,10 @@ class MainWindow {
     void buildToolBar();
     void renderMenus();
     void layOut();
+    PanelWidths panelsWanted() const; // at the window's DPI
+    PanelsShown panelsShown() const;
+    int edgeAt(POINT at) const; // the PanelEdge under the point, or -1
+    void dragEdge(int x);
     void afterCommand(int command);
     void syncMap(int command);
     void showStatus(const std::string& text);
@@ -91,7 +98,8 @@ class MainWindow {
     void notify(NMHDR* header, LRESULT& result);
     // The scripted run: the next step, and a picture of a window into the shots folder.
     void scriptStep();
-    void takeShot(HWND window, const std::string& name);
+    // Numbered in the order taken, or by its name alone.
+    void takeShot(HWND window, const std::string& name, bool numbered = true);
     void saveMapImage();
     void logLine(const std::string& line);
     // A run whose questions are answered from its command line (a script, or a batch mode
@@ -131,11 +139,18 @@ class MainWindow {
     std::wstring cell_;                      // a list cell's text
     const void* mappedTerrain_ = nullptr;
     bool listShown_ = false;
-    int side_ = -1; // the panel beside the map: 0 the audit, 1 the comparison
+    PanelWidths panelWidths_; // as the user left them, at 96 DPI
+    PanelWidths laidOut_;     // as they are shown
+    RECT listEdge_{};         // the edges the user drags
+    RECT sideEdge_{};
+    int dragging_ = -1; // the PanelEdge being dragged
+    int grabbedAt_ = 0; // where on it, from the panel's side
+    int side_ = -1;     // the panel beside the map: 0 the audit, 1 the comparison
     int syncingList_ = 0;
     std::size_t scriptAt_ = 0;
     int shotCount_ = 0;
-    std::string logText_; // the scripted run's log so far
+    bool progressShot_ = false; // the progress window's picture is taken once, at work
+    std::string logText_;       // the scripted run's log so far
 };
 
 } // namespace vantor::win32

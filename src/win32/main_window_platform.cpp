@@ -601,6 +601,11 @@ void MainWindow::connectProgress() {
         progress_->set(progressCounter_, view.counter);
         SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(std::min(view.position, 4096)),
                      0);
+        // A scripted run's picture of it: the first long work, a quarter done.
+        if (!progressShot_ && view.position >= 1024 && view.position < 4096) {
+            progressShot_ = true;
+            takeShot(progress_->window(), "progress", false);
+        }
         // The window draws itself and takes Abort and Esc between rows of work, at most every
         // 20 ms: a scan reports every post it looks at.
         if (GetTickCount() - progressPumped_ >= 20) {

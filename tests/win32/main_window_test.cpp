@@ -2,6 +2,7 @@
 // toolbar, its list, its map and its audit panel, with the file dialogs answered by the test.
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/panel_room.h"
 #include "app/recent_files.h"
 #include "app/toolbar.h"
 #include "sample/sample_theater.h"
@@ -35,10 +36,15 @@ class Desk : public ::testing::Test {
         sample.sections = 8;
         std::string error;
         ASSERT_TRUE(writeSampleTheater(folder_, sample, error)) << error;
-        MainWindowOptions options;
-        options.startFolderArgument = folder_;
-        options.startDirectory = folder_;
-        window_ = std::make_unique<MainWindow>(options);
+        forgetPanelWidths();
+        options_.startFolderArgument = folder_;
+        options_.startDirectory = folder_;
+        start();
+        answers[FileRequestRole::Terrain] = path("Theater.L2");
+        answers[FileRequestRole::Source] = path("Theater.csv");
+    }
+    void start() {
+        window_ = std::make_unique<MainWindow>(options_);
         Platform& p = window_->platform();
         p.requestFile = [this](const FileRequest& r) {
             const auto it = answers.find(r.role);
@@ -54,12 +60,11 @@ class Desk : public ::testing::Test {
         window_->startUp();
         ShowWindow(window_->window(), SW_SHOW);
         SetCursorPos(0, 0); // off the window: the map's hover would take the status bar
-        answers[FileRequestRole::Terrain] = path("Theater.L2");
-        answers[FileRequestRole::Source] = path("Theater.csv");
     }
     void TearDown() override {
         Form::scriptAnswer = nullptr;
         window_.reset();
+        forgetPanelWidths();
         std::error_code ignored;
         std::filesystem::remove_all(std::filesystem::path(widen(folder_)), ignored);
     }
@@ -91,7 +96,12 @@ class Desk : public ::testing::Test {
         return text;
     }
 
+    static void forgetPanelWidths() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, widen(std::string(settingsKey) + "\\Window").c_str());
+    }
+
     std::string folder_;
+    MainWindowOptions options_;
     std::unique_ptr<MainWindow> window_;
     std::map<FileRequestRole, std::string> answers;
     std::vector<std::string> messages;
@@ -174,6 +184,53 @@ TEST_F(Desk, TheListShowsTheCoresRowsAndSortsByAHeader) {
     EXPECT_EQ(narrow(first),
               cellText(*window_->state().list.model.window, 0, 2, window_->state().list.listKind,
                        window_->state().scan.scanAll));
+}
+
+// The edges between the panels and the map are dragged with the mouse; the map keeps half the
+// window, and the widths are there again when the program next starts.
+TEST_F(Desk, PanelEdgesAreDraggedAndRemembered) {
+    run(cmd::OpenL2Terrain);
+    run(cmd::OpenSourceCsv);
+    run(cmd::AuditTheater);
+    const PanelWidths before = window_->panelRoom();
+    ASSERT_GT(before.list, 0);
+    ASSERT_GT(before.side, 0);
+    RECT client;
+    GetClientRect(window_->window(), &client);
+    const int y = client.bottom / 2;
+    const auto drag = [&](int from, int to) {
+        HWND w = window_->window();
+        SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from, y));
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to, y));
+        SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(to, y));
+        pump();
+    };
+    drag(before.list + 2, before.list + 2 - 60);
+    EXPECT_EQ(window_->panelRoom().list, before.list - 60);
+    EXPECT_EQ(window_->panelRoom().side, before.side);
+    RECT listRect;
+    GetWindowRect(window_->listView(), &listRect);
+    EXPECT_EQ(listRect.right - listRect.left, before.list - 60);
+    const int sideEdge = client.right - before.side - 2;
+    drag(sideEdge, sideEdge - 40);
+    EXPECT_EQ(window_->panelRoom().side, before.side + 40);
+    // Dragged across the map, the list stops where the map would have less than half.
+    drag(window_->panelRoom().list + 2, client.right - 10);
+    const PanelWidths wide = window_->panelRoom();
+    EXPECT_EQ(wide.list + wide.side, client.right / 2);
+    EXPECT_EQ(wide.side, before.side + 40);
+    // A press on the map's bar is no drag.
+    drag(wide.list + 40, wide.list + 140);
+    EXPECT_EQ(window_->panelRoom().list, wide.list);
+    const SettingRead stored =
+        window_->platform().readSetting(std::string(settingsKey) + "\\Window", "ListWidth");
+    ASSERT_TRUE(stored.value.has_value());
+    EXPECT_EQ(*stored.value, std::to_string(wide.list)); // 96 DPI under the test's display
+    // The next start lays the panels out as they were left.
+    window_.reset();
+    start();
+    run(cmd::OpenSourceCsv);
+    EXPECT_EQ(window_->panelRoom().list, wide.list);
 }
 
 TEST_F(Desk, TheMapShowsTheTerrainAndCentresOnAFinding) {

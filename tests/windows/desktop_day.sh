@@ -66,6 +66,9 @@ for picture in 01-10215-info 02-10203-list 03-10241-audit 04-finding-1 05-apply 
     [ "$(stat -c %s "$shots/$picture.png" 2>/dev/null || echo 0)" -gt 20000 ] ||
         fail "no picture $picture.png of the step"
 done
+# The progress window, taken once at work.
+[ "$(stat -c %s "$shots/progress.png" 2>/dev/null || echo 0)" -gt 2000 ] ||
+    fail "no picture of the progress window"
 grep -q "message: Undo: Generation 1" "$work/day.log" || fail "undo: $(cat "$work/day.log")"
 # Apply wrote the pair back and Undo put the original back, byte for byte.
 cmp -s "$dir/Theater.L2" "$work/Theater.L2" || fail "the terrain is not the original after undo"
@@ -89,6 +92,19 @@ onDisplay "$wine" "$exe" --dir "$W" --script 10215,10203,10241,finding:1 \
 [ "$status" -eq 1 ] || fail "the run at 144 DPI ended with status $status"
 [ -s "$shots/dpi144/04-finding-1.png" ] || fail "no picture of the run at 144 DPI"
 onDisplay "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+
+# The radar batch mode: no window, the settings dialog taken as it stands, its files given; the
+# export it writes is vantor-cli's with the same (default) settings.
+status=0
+onDisplay "$wine" "$exe" --dir "$W" @radar --answer "terrain=$W\\Theater.L2" \
+    --answer "source=$W\\Theater.csv" --answer "output=$W\\Radar.csv" \
+    --log "$(win "$work")\\radar.log" || status=$?
+[ "$status" -eq 1 ] || fail "@radar ended with status $status"
+"$native" --dir "$work/native" --terrain "$work/native/Theater.L2" \
+    --source "$work/native/Theater.csv" --out "$work/native/Radar.csv" radar >/dev/null
+[ -s "$dir/Radar.csv" ] || fail "@radar wrote no export: $(tr -d '\r' < "$work/radar.log")"
+cmp -s <(tr -d '\r' < "$dir/Radar.csv") <(tr -d '\r' < "$work/native/Radar.csv") ||
+    fail "@radar's export differs from vantor-cli's"
 
 # The airbase batch mode: no window, its files given, the terrain levelled, status 1 at its end.
 cp "$work/Theater.L2" "$work/Theater.O2" "$dir/"
