@@ -128,10 +128,11 @@ Argb cssColour(const char* hex) {
 }
 
 // A ring about a post: white under, the colour over.
-void drawRing(MapImage& image, double cx, double cy, double radius, Argb colour) {
+void drawRing(MapImage& image, double cx, double cy, double radius, Argb colour, double scale) {
     MapCanvas canvas(image);
-    canvas.strokeEllipse(cx, cy, radius, radius, pen(4, argb(255, 255, 255)));
-    canvas.strokeEllipse(cx, cy, radius, radius, pen(2, colour));
+    radius *= scale;
+    canvas.strokeEllipse(cx, cy, radius, radius, pen(4 * scale, argb(255, 255, 255)));
+    canvas.strokeEllipse(cx, cy, radius, radius, pen(2 * scale, colour));
 }
 
 bool near(const MapImage& image, double x, double y, double margin) {
@@ -148,15 +149,15 @@ void drawFindings(const MapOverlays& o, const TerrainMatrix& m, const MapTransfo
         const double cx = t.screenX(f.mapX + 0.5);
         const double cy = t.screenY(f.mapY + 0.5);
         if (std::string_view(style.shape) != "none" && m.contains(f.mapX, f.mapY) &&
-            near(out, cx, cy, 10)) {
-            drawFindingMark(out, style.shape, cssColour(style.colour), cx, cy);
+            near(out, cx, cy, 10 * o.scale)) {
+            drawFindingMark(out, style.shape, cssColour(style.colour), cx, cy, o.scale);
         }
     }
     if (o.selectedFinding >= 0 &&
         static_cast<std::size_t>(o.selectedFinding) < o.findings->size()) {
         const AuditFinding& f = (*o.findings)[static_cast<std::size_t>(o.selectedFinding)];
         drawRing(out, t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5), selectedFindingRing,
-                 argb(0, 0, 0));
+                 argb(0, 0, 0), o.scale);
     }
 }
 
@@ -165,7 +166,7 @@ void drawChanges(const MapOverlays& o, const MapViewport& view, const MapTransfo
     const Argb magenta = 0xff000000u | changedPostColour;
     if (o.changedPosts != nullptr) {
         // A post as its square zoomed in; zoomed out, three pixels square so it stays in sight.
-        const double side = std::max(3.0, view.pixelsPerPost);
+        const double side = std::max(3.0 * o.scale, view.pixelsPerPost);
         for (const PostChange& p : o.changedPosts->posts) {
             const double cx = t.screenX(p.x + 0.5);
             const double cy = t.screenY(p.y + 0.5);
@@ -185,23 +186,26 @@ void drawChanges(const MapOverlays& o, const MapViewport& view, const MapTransfo
     for (const ObjectChangeRow& r : o.changedObjectives) {
         const double cx = t.screenX(r.x + 0.5);
         const double cy = t.screenY(r.y + 0.5);
-        if (near(out, cx, cy, 12)) {
-            drawRing(out, cx, cy, changedObjectiveRing, 0xff000000u | objectChangeColour(r.change));
+        if (near(out, cx, cy, 12 * o.scale)) {
+            drawRing(out, cx, cy, changedObjectiveRing, 0xff000000u | objectChangeColour(r.change),
+                     o.scale);
         }
     }
     if (o.selectedChange) {
         drawRing(out, t.screenX(o.selectedChange->first + 0.5),
-                 t.screenY(o.selectedChange->second + 0.5), selectedChangeRing, argb(0, 0, 0));
+                 t.screenY(o.selectedChange->second + 0.5), selectedChangeRing, argb(0, 0, 0),
+                 o.scale);
     }
 }
 
 } // namespace
 
-void drawFindingMark(MapImage& image, const char* shape, Argb colour, double cx, double cy) {
-    const MarkShape mark = findingMark(shape, cx, cy);
+void drawFindingMark(MapImage& image, const char* shape, Argb colour, double cx, double cy,
+                     double scale) {
+    const MarkShape mark = findingMark(shape, cx, cy, findingMarkRadius * scale);
     MapCanvas canvas(image);
-    const Pen halo = pen(3, argb(255, 255, 255), LineCap::Round, LineJoin::Round);
-    const Pen outline = pen(1, argb(0, 0, 0));
+    const Pen halo = pen(3 * scale, argb(255, 255, 255), LineCap::Round, LineJoin::Round);
+    const Pen outline = pen(scale, argb(0, 0, 0));
     if (mark.circle) {
         canvas.strokeEllipse(cx, cy, mark.radius, mark.radius, halo);
         canvas.fillEllipse(cx, cy, mark.radius, mark.radius, colour);
@@ -238,7 +242,7 @@ void drawMapOverlays(const MapViewport& view, const TerrainMatrix& matrix,
         std::vector<MapMarker> markers = overlays.markers;
         std::stable_partition(markers.begin(), markers.end(),
                               [](const MapMarker& m) { return !m.highlighted; });
-        drawMarkers(out, t, markers);
+        drawMarkers(out, t, markers, overlays.scale);
     }
     drawFindings(overlays, matrix, t, out);
     drawChanges(overlays, view, t, out);
@@ -251,18 +255,21 @@ const char* legendTitle(bool folded) {
 LegendLayout legendLayout(LegendCorner corner, std::int32_t viewWidth, std::int32_t viewHeight,
                           std::size_t entries, bool folded,
                           const std::vector<std::pair<double, double>>& keepClear,
-                          std::int32_t line, std::int32_t width) {
+                          std::int32_t line, std::int32_t width, double scale) {
     LegendLayout l;
     l.line = line;
     l.width = width;
+    l.scale = std::max(scale, 1.0);
+    const std::int32_t gap = static_cast<std::int32_t>(std::lround(6 * l.scale));
+    const std::int32_t swatch = 2 * spriteHalf(l.scale) + 1;
     const auto rows = static_cast<std::int32_t>(folded ? 0 : entries);
     l.height = l.line * (rows + 1) + 8;
     const LegendBox box = placeLegend(corner, viewWidth, viewHeight, l.width, l.height, keepClear);
     l.left = box.left;
     l.top = box.top;
-    l.textAt.emplace_back(l.left + 6, l.top + 4);
+    l.textAt.emplace_back(l.left + gap, l.top + 4);
     for (std::int32_t i = 0; i < rows; ++i) {
-        l.textAt.emplace_back(l.left + 6 + markerSpriteSize + 6, l.top + 4 + l.line * (i + 1));
+        l.textAt.emplace_back(l.left + gap + swatch + gap, l.top + 4 + l.line * (i + 1));
     }
     return l;
 }
@@ -276,16 +283,17 @@ void drawLegendBox(MapImage& image, const LegendLayout& l, const std::vector<Leg
     if (folded) {
         return;
     }
+    const double k = l.scale;
     for (std::size_t i = 0; i < entries.size() && i + 1 < l.textAt.size(); ++i) {
         const LegendEntry& e = entries[i];
-        const double x = l.left + 6;
+        const double x = l.left + std::round(6 * k);
         const double y = l.textAt[i + 1].second;
-        const double w = markerSpriteSize;
-        const double h = markerSpriteSize - 1;
+        const double w = 2 * spriteHalf(k) + 1;
+        const double h = w - 1;
         switch (e.swatch) {
         case LegendSwatch::Marker: {
             const MapImage& sprite =
-                markerSprite(static_cast<MarkerKind>(e.markerKind), MarkNone, false);
+                markerSprite(static_cast<MarkerKind>(e.markerKind), MarkNone, false, k);
             for (int sy = 0; sy < sprite.height; ++sy) {
                 for (int sx = 0; sx < sprite.width; ++sx) {
                     blendPixel(image, static_cast<int>(x) + sx, static_cast<int>(y) + sy,
@@ -295,16 +303,17 @@ void drawLegendBox(MapImage& image, const LegendLayout& l, const std::vector<Leg
             break;
         }
         case LegendSwatch::Colour:
-            canvas.fillRect(x + 1, y + 2, w - 2, h - 4, e.colour);
+            canvas.fillRect(x + k, y + 2 * k, w - 2 * k, h - 4 * k, e.colour);
             break;
         case LegendSwatch::Finding:
-            drawFindingMark(image, e.shape, e.colour, x + w / 2, y + h / 2);
+            drawFindingMark(image, e.shape, e.colour, x + w / 2, y + h / 2, k);
             break;
         case LegendSwatch::ChangedPost:
-            canvas.fillRect(x + 4, y + 4, w - 8, h - 8, e.colour);
+            canvas.fillRect(x + 4 * k, y + 4 * k, w - 8 * k, h - 8 * k, e.colour);
             break;
         case LegendSwatch::ChangeRing:
-            canvas.strokeEllipse(x + w / 2, y + h / 2, (w - 3) / 2, (h - 2) / 2, pen(2, e.colour));
+            canvas.strokeEllipse(x + w / 2, y + h / 2, (w - 3 * k) / 2, (h - 2 * k) / 2,
+                                 pen(2 * k, e.colour));
             break;
         }
     }

@@ -43,6 +43,8 @@ struct MapOverlays {
     const TerrainDiff* changedPosts = nullptr; // a comparison's
     std::vector<ObjectChangeRow> changedObjectives;
     std::optional<std::pair<std::int32_t, std::int32_t>> selectedChange;
+    // The marks' size and lines: 1 at 96 dots per inch, more on a screen of more.
+    double scale = 1;
 };
 
 inline constexpr Argb mapBackground = argb(48, 48, 52);
@@ -62,7 +64,8 @@ void drawMapOverlays(const MapViewport& view, const TerrainMatrix& matrix,
 
 // A finding's mark of a check's style about (cx, cy): a white halo, the check's colour, a
 // black outline.
-void drawFindingMark(MapImage& image, const char* shape, Argb colour, double cx, double cy);
+void drawFindingMark(MapImage& image, const char* shape, Argb colour, double cx, double cy,
+                     double scale = 1);
 
 // The legend box in the view: its background and frame, each entry's swatch; the front end
 // writes the title and the labels where the layout says, in its own font.
@@ -72,13 +75,14 @@ struct LegendLayout {
     std::int32_t width = 150;
     std::int32_t height = 0;
     std::int32_t line = 18; // a row's height: the front end's line of text
+    double scale = 1;       // the swatches' size, as the map's marks
     // The title's row, then each entry's label: the left and top of its text.
     std::vector<std::pair<std::int32_t, std::int32_t>> textAt;
 };
 LegendLayout legendLayout(LegendCorner corner, std::int32_t viewWidth, std::int32_t viewHeight,
                           std::size_t entries, bool folded,
                           const std::vector<std::pair<double, double>>& keepClear,
-                          std::int32_t line = 18, std::int32_t width = 150);
+                          std::int32_t line = 18, std::int32_t width = 150, double scale = 1);
 void drawLegendBox(MapImage& image, const LegendLayout& layout,
                    const std::vector<LegendEntry>& entries, bool folded);
 // The title as written: "Legend" with a triangle that says whether it is folded.

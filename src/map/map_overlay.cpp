@@ -43,7 +43,7 @@ constexpr Argb deletedCross = argb(255, 0, 0);
 constexpr Argb highlightFrame = argb(255, 255, 0);
 
 // Whether (dx, dy) from the centre lies in the shape, and on its edge.
-bool inside(Shape shape, std::int32_t r, std::int32_t dx, std::int32_t dy) {
+bool inside(Shape shape, std::int32_t r, std::int32_t dx, std::int32_t dy, std::int32_t line = 1) {
     switch (shape) {
     case Shape::Square:
         return std::abs(dx) <= r && std::abs(dy) <= r;
@@ -54,33 +54,42 @@ bool inside(Shape shape, std::int32_t r, std::int32_t dx, std::int32_t dy) {
     case Shape::Circle:
         return dx * dx + dy * dy <= r * r + r;
     case Shape::Cross:
-        return (std::abs(dx - dy) <= 1 || std::abs(dx + dy) <= 1) && std::abs(dx) <= r &&
+        return (std::abs(dx - dy) <= line || std::abs(dx + dy) <= line) && std::abs(dx) <= r &&
                std::abs(dy) <= r;
     }
     return false;
 }
 
-MapImage makeSprite(MarkerKind kind, std::int32_t mark, bool highlighted) {
+// At scale 1 the sprite is markerSpriteSize square with lines a pixel wide; at a larger scale
+// (a screen of more dots per inch) the sizes and the lines grow with it.
+MapImage makeSprite(MarkerKind kind, std::int32_t mark, bool highlighted, double scale) {
     const Style& s = styles[static_cast<std::size_t>(kind)];
+    const std::int32_t c = spriteHalf(scale);
+    const std::int32_t side = 2 * c + 1;
+    const std::int32_t line =
+        std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(scale)));
+    const std::int32_t radius =
+        static_cast<std::int32_t>(std::lround(s.radius * std::max(scale, 1.0)));
     MapImage image;
-    image.resize(markerSpriteSize, markerSpriteSize, 0);
-    const std::int32_t c = markerSpriteSize / 2;
-    for (std::int32_t y = 0; y < markerSpriteSize; ++y) {
-        for (std::int32_t x = 0; x < markerSpriteSize; ++x) {
+    image.resize(side, side, 0);
+    for (std::int32_t y = 0; y < side; ++y) {
+        for (std::int32_t x = 0; x < side; ++x) {
             const std::int32_t dx = x - c;
             const std::int32_t dy = c - y; // up is positive
-            if (highlighted && (std::abs(dx) == c || std::abs(dy) == c)) {
+            if (highlighted && (c - std::abs(dx) < line || c - std::abs(dy) < line) &&
+                std::abs(dx) <= c && std::abs(dy) <= c) {
                 image.at(x, y) = highlightFrame;
             }
-            if (mark == MarkSelected && std::abs(dx * dx + dy * dy - (c - 1) * (c - 1)) <= c - 2) {
+            if (mark == MarkSelected &&
+                std::abs(dx * dx + dy * dy - (c - line) * (c - line)) <= (c - 2 * line) * line) {
                 image.at(x, y) = selectedRing;
             }
-            if (inside(s.shape, s.radius, dx, dy)) {
-                const bool edge = !inside(s.shape, s.radius - 1, dx, dy);
+            if (inside(s.shape, radius, dx, dy, line)) {
+                const bool edge = !inside(s.shape, radius - line, dx, dy, line);
                 image.at(x, y) = edge && s.shape != Shape::Cross ? outline : s.fill;
             }
-            if (mark == MarkDeleted && std::abs(dx) <= c - 1 && std::abs(dy) <= c - 1 &&
-                (dx == dy || dx == -dy)) {
+            if (mark == MarkDeleted && std::abs(dx) <= c - line && std::abs(dy) <= c - line &&
+                (std::abs(dx - dy) < line || std::abs(dx + dy) < line)) {
                 image.at(x, y) = deletedCross;
             }
         }
@@ -164,22 +173,32 @@ std::vector<MapMarker> listMarkers(const ListWindow& w, ListKind listKind, bool 
     return markers;
 }
 
-const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted) {
+std::int32_t spriteHalf(double scale) {
+    return static_cast<std::int32_t>(std::lround(markerSpriteSize / 2 * std::max(scale, 1.0)));
+}
+
+const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted, double scale) {
     static std::mutex guard;
-    static std::map<std::tuple<int, int, bool>, MapImage> sprites;
+    static std::map<std::tuple<int, int, bool, long>, MapImage> sprites;
     const std::lock_guard lock(guard);
-    const auto key = std::tuple{static_cast<int>(kind), static_cast<int>(mark), highlighted};
+    const long hundredths = std::lround(std::max(scale, 1.0) * 100);
+    const auto key =
+        std::tuple{static_cast<int>(kind), static_cast<int>(mark), highlighted, hundredths};
     auto it = sprites.find(key);
     if (it == sprites.end()) {
-        it = sprites.emplace(key, makeSprite(kind, mark, highlighted)).first;
+        it = sprites
+                 .emplace(key, makeSprite(kind, mark, highlighted,
+                                          static_cast<double>(hundredths) / 100))
+                 .first;
     }
     return it->second;
 }
 
 MarkerRows::MarkerRows(const MapTransform& t, std::int32_t width, std::int32_t height,
-                       const std::vector<MapMarker>& markers)
+                       const std::vector<MapMarker>& markers, double scale)
     : width_(width), rows_(static_cast<std::size_t>(std::max(height, 0))) {
-    const std::int32_t half = markerSpriteSize / 2;
+    const std::int32_t half = spriteHalf(scale);
+    const std::int32_t side = 2 * half + 1;
     // Highlighted markers last, so they stay on top.
     for (const bool top : {false, true}) {
         for (const MapMarker& m : markers) {
@@ -190,12 +209,11 @@ MarkerRows::MarkerRows(const MapTransform& t, std::int32_t width, std::int32_t h
             // the picture; the test in doubles keeps the conversion below in range.
             const double sx = std::floor(t.screenX(m.x + 0.5));
             const double sy = std::floor(t.screenY(m.y + 0.5));
-            if (!(sx > -markerSpriteSize && sy > -markerSpriteSize &&
-                  sx < static_cast<double>(width) + markerSpriteSize &&
-                  sy < static_cast<double>(height) + markerSpriteSize)) {
+            if (!(sx > -side && sy > -side && sx < static_cast<double>(width) + side &&
+                  sy < static_cast<double>(height) + side)) {
                 continue;
             }
-            const MapImage& sprite = markerSprite(m.kind, m.mark, m.highlighted);
+            const MapImage& sprite = markerSprite(m.kind, m.mark, m.highlighted, scale);
             const Placed p{static_cast<std::int32_t>(sx) - half,
                            static_cast<std::int32_t>(sy) - half, &sprite};
             for (std::int32_t y = std::max(p.top, 0); y < std::min(p.top + sprite.height, height);
@@ -220,8 +238,9 @@ void MarkerRows::draw(std::int32_t py, Argb* row) const {
     }
 }
 
-void drawMarkers(MapImage& image, const MapTransform& t, const std::vector<MapMarker>& markers) {
-    const MarkerRows rows(t, image.width, image.height, markers);
+void drawMarkers(MapImage& image, const MapTransform& t, const std::vector<MapMarker>& markers,
+                 double scale) {
+    const MarkerRows rows(t, image.width, image.height, markers, scale);
     for (std::int32_t py = 0; py < image.height; ++py) {
         rows.draw(
             py,

@@ -48,16 +48,20 @@ std::vector<MapMarker> listMarkers(const ListWindow& window, ListKind listKind, 
                                    const OcdList* classes = nullptr);
 
 // A marker as drawn: a small image centred on the post's centre. Selected markers carry a
-// white ring, markers marked for deletion a red cross, highlighted ones a yellow frame.
-const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted);
+// white ring, markers marked for deletion a red cross, highlighted ones a yellow frame. At a
+// scale above 1 (a screen of more dots per inch than 96) it is that much larger, its lines too.
+const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted,
+                             double scale = 1);
 inline constexpr std::int32_t markerSpriteSize = 15;
+// Half a sprite's side at that scale, the centre pixel left out.
+std::int32_t spriteHalf(double scale);
 
 // The markers placed on a picture of width x height pixels shown through the transform, drawn a
 // pixel row at a time (from any number of threads at once).
 class MarkerRows {
   public:
     MarkerRows(const MapTransform& transform, std::int32_t width, std::int32_t height,
-               const std::vector<MapMarker>& markers);
+               const std::vector<MapMarker>& markers, double scale = 1);
     void draw(std::int32_t py, Argb* row) const;
 
   private:
@@ -73,7 +77,7 @@ class MarkerRows {
 
 // Draws the markers over an image shown through the transform.
 void drawMarkers(MapImage& image, const MapTransform& transform,
-                 const std::vector<MapMarker>& markers);
+                 const std::vector<MapMarker>& markers, double scale = 1);
 
 // The marker nearest to a pixel within `radius` pixels, or -1.
 std::int64_t markerAt(const std::vector<MapMarker>& markers, const MapTransform& transform,

@@ -111,6 +111,11 @@ void MapPane::showHighlighted() {
     update();
 }
 
+// The marks grow with the screen's dots per inch, as the text does.
+double MapPane::markScale() const {
+    return dpiOf(window_) / 96.0;
+}
+
 MapSelection MapPane::selection() const {
     return {selectedFinding_, selectedChange_};
 }
@@ -119,7 +124,7 @@ LegendLayout MapPane::currentLegend() const {
     return legendLayout(legendCorner_, view_.width, view_.height,
                         mapLegendEntries(state_, mode_).size(), legendFolded_,
                         legendKeepClear(state_, view_.transform(), selection()),
-                        scaled(18, dpiOf(window_)), scaled(150, dpiOf(window_)));
+                        scaled(18, dpiOf(window_)), scaled(150, dpiOf(window_)), markScale());
 }
 
 void MapPane::paint() {
@@ -150,7 +155,8 @@ void MapPane::paint() {
         EndPaint(window_, &ps);
         return;
     }
-    const MapOverlays overlays = mapOverlays(state_, selection(), changes_, true);
+    MapOverlays overlays = mapOverlays(state_, selection(), changes_, true);
+    overlays.scale = markScale();
     composeMapView(view_, m, classes_, mode_, tiles_, overlays, picture_);
     const std::vector<LegendEntry> entries = mapLegendEntries(state_, mode_);
     LegendLayout legend;
@@ -253,7 +259,8 @@ LRESULT MapPane::handle(UINT message, WPARAM w, LPARAM l) {
             }
             update();
         } else if (!dragged_ && markerClicked) {
-            const std::int64_t row = markerAt(markers(), view_.transform(), at.x, at.y);
+            const std::int64_t row =
+                markerAt(markers(), view_.transform(), at.x, at.y, 8 * markScale());
             if (row >= 0) {
                 markerClicked(static_cast<std::size_t>(row));
             }

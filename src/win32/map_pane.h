@@ -49,6 +49,7 @@ class MapPane {
     void paint();
     std::vector<MapMarker> markers() const;
     MapSelection selection() const;
+    double markScale() const;
     LegendLayout currentLegend() const;
 
     ApplicationState& state_;

@@ -145,6 +145,63 @@ TEST(MapCompose, FindingsAreMarkedOnTheirPostInTheirChecksColour) {
     EXPECT_TRUE(v.compose().pixels == marked.pixels);
 }
 
+// On a screen of more dots per inch the marks are drawn larger, in proportion; at 96 they are
+// the pictures the map pages and exports have always had.
+TEST(MapCompose, MarksGrowWithTheScale) {
+    const auto opaquePixels = [](const MapImage& image) {
+        return std::count_if(image.pixels.begin(), image.pixels.end(),
+                             [](Argb p) { return (p >> 24) != 0; });
+    };
+    const MapImage& plain = markerSprite(MarkerKind::City, MarkSelected, true);
+    EXPECT_EQ(plain.width, markerSpriteSize);
+    EXPECT_EQ(&markerSprite(MarkerKind::City, MarkSelected, true, 0.5), &plain) << "never smaller";
+    const struct {
+        double scale;
+        int side;
+    } cases[] = {{1.25, 19}, {1.5, 23}, {2, 29}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale);
+        for (const MarkerKind kind :
+             {MarkerKind::City, MarkerKind::Bridge, MarkerKind::RoadBreak}) {
+            const MapImage& small = markerSprite(kind, MarkNone, false);
+            const MapImage& large = markerSprite(kind, MarkNone, false, c.scale);
+            EXPECT_EQ(large.width, c.side);
+            EXPECT_EQ(large.height, c.side);
+            const double grown =
+                static_cast<double>(opaquePixels(large)) / static_cast<double>(opaquePixels(small));
+            EXPECT_GT(grown, c.scale * c.scale * 0.6) << markerLabel(kind);
+            EXPECT_LT(grown, c.scale * c.scale * 1.6) << markerLabel(kind);
+            // The centre keeps the kind's colour, the corners stay clear.
+            EXPECT_EQ(large.at(c.side / 2, c.side / 2), small.at(7, 7)) << markerLabel(kind);
+            EXPECT_EQ(large.at(0, 0), 0u);
+        }
+    }
+
+    // A finding's mark and the selection's ring, twice as large at scale 2.
+    View v;
+    std::vector<AuditFinding> findings(1);
+    findings[0].check = AuditCheck::Roads; // a circle of 4.5 pixels
+    findings[0].mapX = 7;
+    findings[0].mapY = 12;
+    v.overlays.findings = &findings;
+    v.overlays.selectedFinding = 0;
+    const Argb colour = opaque(static_cast<std::uint32_t>(
+        std::strtoul(auditCheckStyle(AuditCheck::Roads).colour + 1, nullptr, 16)));
+    const int x = View::px(7);
+    const int y = View::py(12);
+    const MapImage one = v.compose();
+    v.overlays.scale = 2;
+    const MapImage two = v.compose();
+    EXPECT_NE(one.at(x + 6, y), colour);
+    EXPECT_EQ(two.at(x + 6, y), colour);
+    const auto dark = [](Argb p) {
+        return std::max({(p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff}) < 64u;
+    };
+    EXPECT_TRUE(dark(one.at(x + 10, y)));
+    EXPECT_FALSE(dark(two.at(x + 10, y)));
+    EXPECT_TRUE(dark(two.at(x + 21, y)));
+}
+
 TEST(MapCompose, AChangedPostIsAMagentaSquare) {
     View v;
     const MapImage plain = v.compose();
