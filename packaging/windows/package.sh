@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows distribution from a cross-build: vantor-VERSION-windows-x64.zip (vantor.exe,
-# vantor-cli.exe, the manual as text) and vantor-VERSION-windows-x64-setup.exe, the installer,
+# vantor-cli.exe, the manual as text, the licence where there is one) and vantor-VERSION-windows-x64-setup.exe, the installer,
 # which is then installed silently under Wine, run, and uninstalled.
 # Usage: package.sh BUILD_DIR README OUT_DIR VERSION
 set -euo pipefail
@@ -21,9 +21,18 @@ trap 'WINEPREFIX=$work/prefix "$wineserver" -k 2>/dev/null || true; rm -rf "$sta
 x86_64-w64-mingw32-strip -o "$stage/vantor.exe" "$build/src/win32/vantor.exe"
 x86_64-w64-mingw32-strip -o "$stage/vantor-cli.exe" "$build/src/cli/vantor-cli.exe"
 sed 's/$/\r/' "$readme" > "$stage/README.txt" # Notepad's line ends
+# The licence, where the project beside the README has one, goes with the programs.
+files=(vantor.exe vantor-cli.exe README.txt)
+for licence in LICENSE LICENSE.txt LICENSE.md COPYING; do
+    if [ -f "$(dirname "$readme")/$licence" ]; then
+        sed 's/\r*$/\r/' "$(dirname "$readme")/$licence" > "$stage/LICENSE.txt"
+        files+=(LICENSE.txt)
+        break
+    fi
+done
 mkdir -p "$out"
 rm -f "$out/$name.zip" "$out/$name-setup.exe"
-(cd "$stage" && cmake -E tar cf "$out/$name.zip" --format=zip vantor.exe vantor-cli.exe README.txt)
+(cd "$stage" && cmake -E tar cf "$out/$name.zip" --format=zip "${files[@]}")
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out/$name-setup.exe" \
     "$here/vantor.nsi" >/dev/null
 echo "Built $out/$name.zip ($(stat -c %s "$out/$name.zip") bytes) and $name-setup.exe" \
@@ -36,7 +45,7 @@ timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || true
 timeout 300 "$wine" "$out/$name-setup.exe" /S || fail "the installer ended with status $?"
 user=$(ls "$WINEPREFIX/drive_c/users" | grep -v -i public | head -n 1)
 installed="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/Vantor"
-for f in vantor.exe vantor-cli.exe README.txt Uninstall.exe; do
+for f in "${files[@]}" Uninstall.exe; do
     [ -f "$installed/$f" ] || fail "the installer put no $f into $installed"
 done
 menu="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Vantor"
