@@ -28,6 +28,7 @@ class MapPane {
     void fitWhole();
     void setView(double pixelsPerPost, double centreX, double centreY);
     double pixelsPerPost() const { return view_.pixelsPerPost; }
+    std::pair<double, double> centre() const { return {view_.centreX, view_.centreY}; }
     void setFrozen(bool frozen);
     void setLegendShown(bool shown);
     void setSelectedFinding(int finding);

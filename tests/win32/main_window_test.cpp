@@ -5,12 +5,15 @@
 #include "app/panel_room.h"
 #include "app/recent_files.h"
 #include "app/toolbar.h"
+#include "flows/set_tile_flow.h"
 #include "sample/sample_theater.h"
+#include "terrain/l2_info.h"
 #include "win32/form.h"
 #include "win32/main_window.h"
 #include "win32/map_pane.h"
 #include "win32/panels.h"
 
+#include <algorithm>
 #include <commctrl.h>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +97,22 @@ class Desk : public ::testing::Test {
         SendMessageW(window_->listView(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&item));
         return text;
+    }
+
+    // A form's controls of a kind (EDIT, BUTTON, LISTBOX), in the order laid out.
+    static std::vector<HWND> controls(HWND form, const wchar_t* kind) {
+        std::vector<HWND> found;
+        for (HWND c = FindWindowExW(form, nullptr, kind, nullptr); c != nullptr;
+             c = FindWindowExW(form, c, kind, nullptr)) {
+            found.push_back(c);
+        }
+        return found;
+    }
+    static void type(HWND field, const std::string& text) {
+        SetWindowTextW(field, widen(text).c_str());
+    }
+    static void click(HWND form, const wchar_t* button) {
+        SendMessageW(FindWindowExW(form, nullptr, L"BUTTON", button), BM_CLICK, 0, 0);
     }
 
     static void forgetPanelWidths() {
@@ -338,6 +357,162 @@ TEST_F(Desk, TheAuditPanelSearchesAppliesAndUndoes) {
     run(cmd::UndoTerrain);
     ASSERT_FALSE(messages.empty());
     EXPECT_NE(messages.back().find("is in place again"), std::string::npos) << messages.back();
+}
+
+// The radar settings refuse a step out of range with the dialog's own warning and keep it open;
+// the ID tool takes the ranges typed, or nothing when cancelled.
+TEST_F(Desk, RadarAndIdToolsRunThroughTheirDialogs) {
+    answers[FileRequestRole::Output] = path("radar.csv");
+    std::vector<std::string> seen;
+    Form::scriptAnswer = [&](Form& form) {
+        const std::vector<HWND> fields = controls(form.window(), L"EDIT");
+        ASSERT_EQ(fields.size(), 3u);
+        seen.push_back(windowText(form.window()));
+        for (HWND f : fields) {
+            seen.push_back(windowText(f));
+        }
+        type(fields[1], "0");
+        form.press(1);
+        ASSERT_FALSE(form.ended());
+        type(fields[1], "2.5");
+        form.press(1);
+    };
+    run(cmd::RadarProfiles);
+    EXPECT_EQ(seen, (std::vector<std::string>{"Configure Radar Scanner", "  40", "1.0", "1.0"}));
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages.front(), "The range scan increment must be from 0.01 to 10000 km.");
+    EXPECT_EQ(messages.back().rfind("Total of 131 Objects processed.", 0), 0u) << messages.back();
+    EXPECT_EQ(window_->state().tools.radarSettings.rangeIncrement, 2.5f);
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(widen(path("radar.csv")))));
+
+    seen.clear();
+    bool move = true;
+    Form::scriptAnswer = [&](Form& form) {
+        const std::vector<HWND> fields = controls(form.window(), L"EDIT");
+        ASSERT_EQ(fields.size(), 3u);
+        seen.push_back(windowText(form.window()));
+        for (HWND f : fields) {
+            seen.push_back(windowText(f));
+        }
+        if (move) {
+            type(fields[0], "10");
+            type(fields[1], "30");
+            type(fields[2], "5010");
+            click(form.window(), L"Move ID's");
+        } else {
+            click(form.window(), L"Cancel");
+        }
+    };
+    answers[FileRequestRole::Output] = path("moved.csv");
+    messages.clear();
+    run(cmd::MoveObjectIds);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages.back().find("Objects IDs and/or Links changed."), std::string::npos)
+        << messages.back();
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(widen(path("moved.csv")))));
+    move = false;
+    std::filesystem::remove(std::filesystem::path(widen(path("moved.csv"))));
+    run(cmd::MoveObjectIds);
+    EXPECT_EQ(seen, (std::vector<std::string>{"Move ID's and Links ", "0", "0", "10",
+                                              "Move ID's and Links ", "10", "30", "5010"}));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(widen(path("moved.csv")))));
+}
+
+// Find (by ID#) selects the row and brings the map to it; Find L2 Info says a post's tile and
+// elevation. Both are windows beside the main one, closed by their own buttons.
+TEST_F(Desk, FindAndFindL2InfoAnswerInTheirWindows) {
+    run(cmd::OpenL2Terrain);
+    run(cmd::OpenSourceCsv);
+    const ListObjectRow row = window_->state().list.model.window->objectRows[20];
+    window_->map().setView(4, 10, 10);
+    run(cmd::Find);
+    HWND find = FindWindowW(nullptr, L"Find Object");
+    ASSERT_NE(find, nullptr);
+    const std::vector<HWND> buttons = controls(find, L"BUTTON");
+    ASSERT_GE(buttons.size(), 3u);
+    SendMessageW(buttons[2], BM_CLICK, 0, 0); // the third field: ID#
+    const std::vector<HWND> fields = controls(find, L"EDIT");
+    ASSERT_EQ(fields.size(), 1u);
+    type(fields[0], std::to_string(row.identifier));
+    click(find, L"Find Next");
+    pump();
+    EXPECT_EQ(window_->map().centre(), std::pair(row.x + 0.5, row.y + 0.5));
+    const int selected = static_cast<int>(
+        SendMessageW(window_->listView(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(narrow(listCell(selected, 2)), std::to_string(row.identifier));
+    click(find, L"Close");
+    pump();
+    EXPECT_EQ(FindWindowW(nullptr, L"Find Object"), nullptr);
+
+    run(cmd::FindL2Info);
+    HWND info = FindWindowW(nullptr, L"Find L2 Info");
+    ASSERT_NE(info, nullptr);
+    const std::vector<HWND> l2 = controls(info, L"EDIT");
+    ASSERT_EQ(l2.size(), 4u);
+    const L2Info expected = lookupL2Info(window_->state().terrain.matrix, "40", "41");
+    ASSERT_FALSE(expected.tileIdText.empty());
+    type(l2[0], "40");
+    type(l2[1], "41");
+    click(info, L"&Find");
+    EXPECT_EQ(windowText(l2[2]), expected.tileIdText);
+    EXPECT_EQ(windowText(l2[3]), expected.elevationText);
+    click(info, L"&Exit");
+    pump();
+    EXPECT_EQ(FindWindowW(nullptr, L"Find L2 Info"), nullptr);
+}
+
+// A right-click's Set Tile: the picker opens on the post with the tile that mends most chosen;
+// the post's own tile cannot be set; the tile set is said in the status bar and undone.
+TEST_F(Desk, SetTileFromThePickerAndUndoIt) {
+    run(cmd::OpenL2Terrain);
+    run(cmd::AuditTheater);
+    ASSERT_TRUE(window_->state().audit.done);
+    const auto& findings = window_->state().audit.last.report.findings;
+    const auto road = std::find_if(findings.begin(), findings.end(), [](const AuditFinding& f) {
+        return f.check == AuditCheck::Roads && !f.suggestions.empty() &&
+               f.suggestions.front().tile.has_value();
+    });
+    ASSERT_NE(road, findings.end());
+    const TileRepair repair = *road->suggestions.front().tile;
+    const std::uint32_t was = window_->state().terrain.matrix.at(repair.x, repair.y).tileId;
+    const std::string bytes = [&] {
+        std::ifstream in(std::filesystem::path(widen(path("Theater.L2"))), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    int shown = 0;
+    Form::scriptAnswer = [&](Form& form) {
+        ++shown;
+        const std::vector<HWND> fields = controls(form.window(), L"EDIT");
+        ASSERT_EQ(fields.size(), 3u); // Map X, Map Y, Tile ID
+        EXPECT_EQ(windowText(fields[0]), std::to_string(repair.x));
+        EXPECT_EQ(windowText(fields[1]), std::to_string(repair.y));
+        const std::vector<HWND> lists = controls(form.window(), L"LISTBOX");
+        ASSERT_EQ(lists.size(), 1u);
+        EXPECT_GE(SendMessageW(lists[0], LB_GETCOUNT, 0, 0), 1);
+        EXPECT_EQ(windowText(fields[2]), std::to_string(repair.to));
+        type(fields[2], std::to_string(was));
+        EXPECT_FALSE(IsWindowEnabled(form.button(1))) << "the post's own tile";
+        type(fields[2], "x12");
+        EXPECT_FALSE(IsWindowEnabled(form.button(1)));
+        type(fields[2], std::to_string(repair.to));
+        EXPECT_TRUE(IsWindowEnabled(form.button(1)));
+        form.press(1);
+    };
+    window_->map().setTileAt(repair.x, repair.y);
+    pump();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(window_->state().terrain.matrix.at(repair.x, repair.y).tileId, repair.to);
+    EXPECT_EQ(window_->statusText().rfind(setTileWhat(repair.x, repair.y, was, repair.to), 0), 0u)
+        << window_->statusText();
+    run(cmd::UndoTerrain);
+    EXPECT_EQ(window_->state().terrain.matrix.at(repair.x, repair.y).tileId, was);
+    // Cancelled, the pair stays as it is.
+    Form::scriptAnswer = [](Form& form) { form.press(0); };
+    messages.clear();
+    run(cmd::SetTile);
+    std::ifstream in(std::filesystem::path(widen(path("Theater.L2"))), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
 }
 
 TEST_F(Desk, ScanParametersDialogKeepsItsFieldsInRange) {
