@@ -53,6 +53,9 @@ constexpr int wholeId = 503;
 constexpr int legendId = 504;
 constexpr int tabsId = 505;
 constexpr int saveMapId = 506;
+constexpr int listTabsId = 507;
+constexpr int closeListId = 508;
+constexpr int closeSideId = 509;
 constexpr int mapBarHeight = 30;
 constexpr int edgeWidth = 5;    // the draggable edge between a panel and the map
 constexpr int leastPanel = 140; // a panel's least width
@@ -149,6 +152,15 @@ MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options))
     map_->markerClicked = [this](std::size_t row) { selectRowFromMap(row); };
     map_->setTileAt = [this](std::int32_t x, std::int32_t y) { setTileAt(x, y); };
     tabs_ = control(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, tabsId);
+    // The list's panel has its tab too; each panel closes by the button beside its tabs.
+    listTabs_ = control(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, listTabsId);
+    TCITEMW listTab{};
+    listTab.mask = TCIF_TEXT;
+    std::wstring listLabel = L"List";
+    listTab.pszText = listLabel.data();
+    SendMessageW(listTabs_, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&listTab));
+    closeList_ = control(L"BUTTON", L"\u00d7", BS_PUSHBUTTON, closeListId);
+    closeSide_ = control(L"BUTTON", L"\u00d7", BS_PUSHBUTTON, closeSideId);
     audit_ = std::make_unique<AuditPane>(window_);
     audit_->findingSelected = [this](std::int32_t x, std::int32_t y, int finding) {
         map_->setSelectedFinding(finding);
@@ -346,12 +358,21 @@ void MainWindow::layOut() {
     const int listWidth = room.list;
     const int sideWidth = room.side;
     const int height = std::max(0, bottom - top);
-    ShowWindow(list_, listShown_ ? SW_SHOW : SW_HIDE);
-    MoveWindow(list_, 0, top, listWidth, height, TRUE);
+    const bool listOpen = panelsShown().list;
+    const int tabs = px(26);
+    const int closer = px(22); // the close button beside a panel's tabs
+    for (HWND c : {list_, listTabs_, closeList_}) {
+        ShowWindow(c, listOpen ? SW_SHOW : SW_HIDE);
+    }
+    if (listOpen) {
+        MoveWindow(listTabs_, 0, top, std::max(10, listWidth - closer - px(2)), tabs, TRUE);
+        MoveWindow(closeList_, listWidth - closer, top + px(2), closer, closer, TRUE);
+        MoveWindow(list_, 0, top + tabs, listWidth, std::max(10, height - tabs), TRUE);
+    }
     const int edge = px(edgeWidth);
-    const int mapLeft = listWidth + (listShown_ ? edge : 0);
+    const int mapLeft = listWidth + (listOpen ? edge : 0);
     const int mapWidth = std::max(10, width - mapLeft - sideWidth - (side_ >= 0 ? edge : 0));
-    listEdge_ = listShown_ ? RECT{listWidth, top, listWidth + edge, top + height} : RECT{};
+    listEdge_ = listOpen ? RECT{listWidth, top, listWidth + edge, top + height} : RECT{};
     sideEdge_ =
         side_ >= 0 ? RECT{width - sideWidth - edge, top, width - sideWidth, top + height} : RECT{};
     MoveWindow(modeBox_, mapLeft + px(4), top + px(3), px(120), px(200), TRUE);
@@ -365,11 +386,12 @@ void MainWindow::layOut() {
     MoveWindow(map_->window(), mapLeft, top + bar, mapWidth, std::max(10, height - bar), TRUE);
     const int sideLeft = width - sideWidth;
     ShowWindow(tabs_, side_ >= 0 ? SW_SHOW : SW_HIDE);
+    ShowWindow(closeSide_, side_ >= 0 ? SW_SHOW : SW_HIDE);
     ShowWindow(audit_->window(), side_ == 0 ? SW_SHOW : SW_HIDE);
     ShowWindow(comparison_->window(), side_ == 1 ? SW_SHOW : SW_HIDE);
     if (side_ >= 0) {
-        const int tabs = px(26);
-        MoveWindow(tabs_, sideLeft, top, sideWidth, tabs, TRUE);
+        MoveWindow(tabs_, sideLeft, top, std::max(10, sideWidth - closer - px(2)), tabs, TRUE);
+        MoveWindow(closeSide_, width - closer, top + px(2), closer, closer, TRUE);
         HWND pane = side_ == 0 ? audit_->window() : comparison_->window();
         MoveWindow(pane, sideLeft, top + tabs, sideWidth, std::max(10, height - tabs), TRUE);
     }
@@ -382,7 +404,20 @@ PanelWidths MainWindow::panelsWanted() const {
 }
 
 PanelsShown MainWindow::panelsShown() const {
-    return {listShown_, side_ >= 0};
+    return {listShown_ && !listClosed_, side_ >= 0};
+}
+
+// A panel closed by its button: the list comes back with the next list shown, the audit with
+// the next audit; a comparison closed is gone, as its Close button does.
+void MainWindow::closePanel(HWND button) {
+    if (button == closeList_) {
+        listClosed_ = true;
+        layOut();
+    } else if (side_ == 1) {
+        closeComparison();
+    } else if (side_ == 0) {
+        showSide(state_.diff.done ? 1 : -1);
+    }
 }
 
 int MainWindow::edgeAt(POINT at) const {
@@ -481,8 +516,9 @@ void MainWindow::showList(bool reset) {
         }
     }
     InvalidateRect(list_, nullptr, TRUE);
-    if (listShown_ != open) {
+    if (listShown_ != open || (reset && open && listClosed_)) {
         listShown_ = open;
+        listClosed_ = false; // a list to see: its panel comes back if it was closed
         layOut();
     }
     map_->update();
@@ -726,6 +762,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
             map_->fitWhole();
         } else if (from == saveMapButton_) {
             saveMapImage();
+        } else if (from == closeList_ || from == closeSide_) {
+            closePanel(from);
         } else if (from == legendBox_) {
             map_->setLegendShown(SendMessageW(legendBox_, BM_GETCHECK, 0, 0) == BST_CHECKED);
         } else if (from == nullptr || from == toolBar_) {

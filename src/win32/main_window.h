@@ -83,6 +83,7 @@ class MainWindow {
     PanelsShown panelsShown() const;
     int edgeAt(POINT at) const; // the PanelEdge under the point, or -1
     void dragEdge(int x);
+    void closePanel(HWND button);
     void afterCommand(int command);
     void syncMap(int command);
     void showStatus(const std::string& text);
@@ -116,6 +117,9 @@ class MainWindow {
     HWND statusBar_ = nullptr;
     HWND list_ = nullptr;
     HWND tabs_ = nullptr;
+    HWND listTabs_ = nullptr;
+    HWND closeList_ = nullptr; // the panels' close buttons
+    HWND closeSide_ = nullptr;
     HWND modeBox_ = nullptr;
     HWND wholeButton_ = nullptr;
     HWND legendBox_ = nullptr;
@@ -139,6 +143,7 @@ class MainWindow {
     std::wstring cell_;                      // a list cell's text
     const void* mappedTerrain_ = nullptr;
     bool listShown_ = false;
+    bool listClosed_ = false; // by the user, until the next list
     PanelWidths panelWidths_; // as the user left them, at 96 DPI
     PanelWidths laidOut_;     // as they are shown
     RECT listEdge_{};         // the edges the user drags

@@ -460,6 +460,10 @@ void MainWindow::connectLists() {
     Platform& p = platform_;
     p.listChanged = [this](ListChange change) { showList(change != ListChange::DataChanged); };
     p.showListRow = [this](std::size_t position) {
+        if (listClosed_) {
+            listClosed_ = false;
+            layOut();
+        }
         SendMessageW(list_, LVM_ENSUREVISIBLE, position, FALSE);
         map_->showHighlighted();
     };

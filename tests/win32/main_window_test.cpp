@@ -252,6 +252,44 @@ TEST_F(Desk, PanelEdgesAreDraggedAndRemembered) {
     EXPECT_EQ(window_->panelRoom().list, wide.list);
 }
 
+// Each panel closes by the button beside its tabs and the map takes the room; the list comes
+// back with the next list, the audit with the next audit, a comparison is gone.
+TEST_F(Desk, PanelsCloseAndComeBack) {
+    run(cmd::OpenL2Terrain);
+    run(cmd::OpenSourceCsv);
+    run(cmd::AuditTheater);
+    HWND w = window_->window();
+    const auto closeButtons = [&] {
+        std::vector<HWND> found;
+        for (HWND c : controls(w, L"BUTTON")) {
+            if (windowText(c) == "\xc3\x97" && IsWindowVisible(c)) {
+                found.push_back(c);
+            }
+        }
+        return found;
+    };
+    RECT map;
+    GetWindowRect(window_->map().window(), &map);
+    const long narrow = map.right - map.left;
+    ASSERT_EQ(closeButtons().size(), 2u);
+    SendMessageW(closeButtons().front(), BM_CLICK, 0, 0); // the list's, at the left
+    EXPECT_FALSE(IsWindowVisible(window_->listView()));
+    EXPECT_EQ(window_->panelRoom().list, 0);
+    SendMessageW(closeButtons().front(), BM_CLICK, 0, 0); // the audit's
+    EXPECT_EQ(window_->sidePanel(), -1);
+    EXPECT_TRUE(closeButtons().empty());
+    GetWindowRect(window_->map().window(), &map);
+    EXPECT_GT(map.right - map.left, narrow);
+    RECT client;
+    GetClientRect(w, &client);
+    EXPECT_GE(map.right - map.left, client.right - 10);
+    run(cmd::OpenSourceCsv);
+    EXPECT_TRUE(IsWindowVisible(window_->listView()));
+    run(cmd::AuditTheater);
+    EXPECT_EQ(window_->sidePanel(), 0);
+    EXPECT_EQ(closeButtons().size(), 2u);
+}
+
 TEST_F(Desk, TheMapShowsTheTerrainAndCentresOnAFinding) {
     run(cmd::OpenL2Terrain);
     RECT client;
