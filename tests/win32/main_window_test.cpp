@@ -456,6 +456,45 @@ TEST_F(Desk, RadarAndIdToolsRunThroughTheirDialogs) {
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(widen(path("moved.csv")))));
 }
 
+// The progress window says how far the work is; its Abort stops the radar profiles, which then
+// write nothing, and the next run goes through.
+TEST_F(Desk, AbortInTheProgressWindowStopsTheRadarAndWritesNothing) {
+    run(cmd::OpenL2Terrain);
+    answers[FileRequestRole::Output] = path("radar.csv");
+    Form::scriptAnswer = [](Form& form) { form.press(1); }; // the settings as they stand
+    const auto report = window_->platform().progressReport;
+    int reports = 0;
+    std::string caption;
+    std::string shown;
+    window_->platform().progressReport = [&](const ProgressView& view) {
+        report(view);
+        if (++reports == 2) {
+            HWND progress = FindWindowW(L"VantorForm", nullptr);
+            ASSERT_NE(progress, nullptr);
+            caption = view.caption;
+            shown = windowText(progress);
+            click(progress, L"Abort");
+        }
+    };
+    run(cmd::RadarProfiles);
+    EXPECT_GE(reports, 2);
+    EXPECT_FALSE(caption.empty());
+    EXPECT_EQ(shown, caption);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().rfind("The radar profiles were stopped after ", 0), 0u)
+        << messages.back();
+    EXPECT_NE(messages.back().find("radar.csv is as it was."), std::string::npos)
+        << messages.back();
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(widen(path("radar.csv")))));
+    EXPECT_EQ(FindWindowW(L"VantorForm", nullptr), nullptr) << "the progress window closed";
+    EXPECT_TRUE(IsWindowEnabled(window_->window()));
+
+    window_->platform().progressReport = report;
+    run(cmd::RadarProfiles);
+    EXPECT_EQ(messages.back().rfind("Total of 131 Objects processed.", 0), 0u) << messages.back();
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(widen(path("radar.csv")))));
+}
+
 // Find (by ID#) selects the row and brings the map to it; Find L2 Info says a post's tile and
 // elevation. Both are windows beside the main one, closed by their own buttons.
 TEST_F(Desk, FindAndFindL2InfoAnswerInTheirWindows) {
