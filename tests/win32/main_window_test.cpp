@@ -108,6 +108,15 @@ class Desk : public ::testing::Test {
         }
         return found;
     }
+    // The form's title and its fields' texts, noted in turn; its fields.
+    static std::vector<HWND> readForm(Form& form, std::vector<std::string>& seen) {
+        const std::vector<HWND> fields = controls(form.window(), L"EDIT");
+        seen.push_back(windowText(form.window()));
+        for (HWND f : fields) {
+            seen.push_back(windowText(f));
+        }
+        return fields;
+    }
     static void type(HWND field, const std::string& text) {
         SetWindowTextW(field, widen(text).c_str());
     }
@@ -403,12 +412,8 @@ TEST_F(Desk, RadarAndIdToolsRunThroughTheirDialogs) {
     answers[FileRequestRole::Output] = path("radar.csv");
     std::vector<std::string> seen;
     Form::scriptAnswer = [&](Form& form) {
-        const std::vector<HWND> fields = controls(form.window(), L"EDIT");
+        const std::vector<HWND> fields = readForm(form, seen);
         ASSERT_EQ(fields.size(), 3u);
-        seen.push_back(windowText(form.window()));
-        for (HWND f : fields) {
-            seen.push_back(windowText(f));
-        }
         type(fields[1], "0");
         form.press(1);
         ASSERT_FALSE(form.ended());
@@ -426,12 +431,8 @@ TEST_F(Desk, RadarAndIdToolsRunThroughTheirDialogs) {
     seen.clear();
     bool move = true;
     Form::scriptAnswer = [&](Form& form) {
-        const std::vector<HWND> fields = controls(form.window(), L"EDIT");
+        const std::vector<HWND> fields = readForm(form, seen);
         ASSERT_EQ(fields.size(), 3u);
-        seen.push_back(windowText(form.window()));
-        for (HWND f : fields) {
-            seen.push_back(windowText(f));
-        }
         if (move) {
             type(fields[0], "10");
             type(fields[1], "30");
