@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows distribution from a cross-build: vantor-VERSION-windows-x64.zip (vantor.exe,
-# vantor-cli.exe, the manual as text, the licence where there is one) and vantor-VERSION-windows-x64-setup.exe, the installer,
-# which is then installed silently under Wine, run, and uninstalled.
+# vantor-cli.exe, the manual as text, the licence where there is one) and
+# vantor-VERSION-windows-x64-setup.exe, the installer, which is then installed silently under
+# Wine, run, and uninstalled.
 # Usage: package.sh BUILD_DIR README OUT_DIR VERSION
 set -euo pipefail
 build=$(realpath "$1")

@@ -8,8 +8,8 @@ struct Platform;
 
 // The width of a desktop window shared between the map and the panels beside it: the list at
 // the left, the audit or the comparison at the right. Each panel is as wide as the user last
-// left it (a share of the window until then) and never narrower than `least`; the map keeps at
-// least half the window.
+// left it (a share of the window until then) and no narrower than `least`, and the map keeps at
+// least half the window: in a window too narrow for both, the map's half comes first.
 struct PanelWidths {
     std::int32_t list = 0; // 0: the default share
     std::int32_t side = 0;

@@ -141,6 +141,7 @@ bool near(const MapImage& image, double x, double y, double margin) {
 
 void drawFindings(const MapOverlays& o, const TerrainMatrix& m, const MapTransform& t,
                   MapImage& out) {
+    const double k = markScaleOf(o.scale);
     if (o.findings == nullptr) {
         return;
     }
@@ -149,24 +150,25 @@ void drawFindings(const MapOverlays& o, const TerrainMatrix& m, const MapTransfo
         const double cx = t.screenX(f.mapX + 0.5);
         const double cy = t.screenY(f.mapY + 0.5);
         if (std::string_view(style.shape) != "none" && m.contains(f.mapX, f.mapY) &&
-            near(out, cx, cy, 10 * o.scale)) {
-            drawFindingMark(out, style.shape, cssColour(style.colour), cx, cy, o.scale);
+            near(out, cx, cy, 10 * k)) {
+            drawFindingMark(out, style.shape, cssColour(style.colour), cx, cy, k);
         }
     }
     if (o.selectedFinding >= 0 &&
         static_cast<std::size_t>(o.selectedFinding) < o.findings->size()) {
         const AuditFinding& f = (*o.findings)[static_cast<std::size_t>(o.selectedFinding)];
         drawRing(out, t.screenX(f.mapX + 0.5), t.screenY(f.mapY + 0.5), selectedFindingRing,
-                 argb(0, 0, 0), o.scale);
+                 argb(0, 0, 0), k);
     }
 }
 
 void drawChanges(const MapOverlays& o, const MapViewport& view, const MapTransform& t,
                  MapImage& out) {
+    const double k = markScaleOf(o.scale);
     const Argb magenta = 0xff000000u | changedPostColour;
     if (o.changedPosts != nullptr) {
         // A post as its square zoomed in; zoomed out, three pixels square so it stays in sight.
-        const double side = std::max(3.0 * o.scale, view.pixelsPerPost);
+        const double side = std::max(3.0 * k, view.pixelsPerPost);
         for (const PostChange& p : o.changedPosts->posts) {
             const double cx = t.screenX(p.x + 0.5);
             const double cy = t.screenY(p.y + 0.5);
@@ -186,15 +188,14 @@ void drawChanges(const MapOverlays& o, const MapViewport& view, const MapTransfo
     for (const ObjectChangeRow& r : o.changedObjectives) {
         const double cx = t.screenX(r.x + 0.5);
         const double cy = t.screenY(r.y + 0.5);
-        if (near(out, cx, cy, 12 * o.scale)) {
+        if (near(out, cx, cy, 12 * k)) {
             drawRing(out, cx, cy, changedObjectiveRing, 0xff000000u | objectChangeColour(r.change),
-                     o.scale);
+                     k);
         }
     }
     if (o.selectedChange) {
         drawRing(out, t.screenX(o.selectedChange->first + 0.5),
-                 t.screenY(o.selectedChange->second + 0.5), selectedChangeRing, argb(0, 0, 0),
-                 o.scale);
+                 t.screenY(o.selectedChange->second + 0.5), selectedChangeRing, argb(0, 0, 0), k);
     }
 }
 
@@ -259,12 +260,13 @@ LegendLayout legendLayout(LegendCorner corner, std::int32_t viewWidth, std::int3
     LegendLayout l;
     l.line = line;
     l.width = width;
-    l.scale = std::max(scale, 1.0);
+    l.scale = markScaleOf(scale);
     const std::int32_t gap = static_cast<std::int32_t>(std::lround(6 * l.scale));
     const std::int32_t swatch = 2 * spriteHalf(l.scale) + 1;
     const auto rows = static_cast<std::int32_t>(folded ? 0 : entries);
     l.height = l.line * (rows + 1) + 8;
-    const LegendBox box = placeLegend(corner, viewWidth, viewHeight, l.width, l.height, keepClear);
+    const LegendBox box =
+        placeLegend(corner, viewWidth, viewHeight, l.width, l.height, keepClear, l.scale);
     l.left = box.left;
     l.top = box.top;
     l.textAt.emplace_back(l.left + gap, l.top + 4);

@@ -173,23 +173,24 @@ std::vector<MapMarker> listMarkers(const ListWindow& w, ListKind listKind, bool 
     return markers;
 }
 
+double markScaleOf(double scale) {
+    return static_cast<double>(std::lround(std::max(scale, 1.0) * 100)) / 100;
+}
+
 std::int32_t spriteHalf(double scale) {
-    return static_cast<std::int32_t>(std::lround(markerSpriteSize / 2 * std::max(scale, 1.0)));
+    return static_cast<std::int32_t>(std::lround(markerSpriteSize / 2 * markScaleOf(scale)));
 }
 
 const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted, double scale) {
     static std::mutex guard;
     static std::map<std::tuple<int, int, bool, long>, MapImage> sprites;
     const std::lock_guard lock(guard);
-    const long hundredths = std::lround(std::max(scale, 1.0) * 100);
+    const long hundredths = std::lround(markScaleOf(scale) * 100);
     const auto key =
         std::tuple{static_cast<int>(kind), static_cast<int>(mark), highlighted, hundredths};
     auto it = sprites.find(key);
     if (it == sprites.end()) {
-        it = sprites
-                 .emplace(key, makeSprite(kind, mark, highlighted,
-                                          static_cast<double>(hundredths) / 100))
-                 .first;
+        it = sprites.emplace(key, makeSprite(kind, mark, highlighted, markScaleOf(scale))).first;
     }
     return it->second;
 }
@@ -320,18 +321,19 @@ Argb cssColour(const char* hex) {
 
 LegendBox placeLegend(LegendCorner preferred, std::int32_t viewWidth, std::int32_t viewHeight,
                       std::int32_t boxWidth, std::int32_t boxHeight,
-                      const std::vector<std::pair<double, double>>& keepClear) {
+                      const std::vector<std::pair<double, double>>& keepClear, double scale) {
+    const double m = 14 * std::max(scale, 1.0);
     const auto at = [&](LegendCorner c) {
         const bool left = c == LegendCorner::TopLeft || c == LegendCorner::BottomLeft;
         const bool top = c == LegendCorner::TopLeft || c == LegendCorner::TopRight;
         return LegendBox{left ? legendMargin : viewWidth - boxWidth - legendMargin,
                          top ? legendMargin : viewHeight - boxHeight - legendMargin, c};
     };
-    // A point's mark (a ring of up to 12 pixels) stays clear of the box as well.
+    // A point's mark (a ring of up to 12 pixels at scale 1) stays clear of the box as well.
     const auto clear = [&](const LegendBox& b) {
         for (const auto& [x, y] : keepClear) {
-            if (x > b.left - 14 && x < b.left + boxWidth + 14 && y > b.top - 14 &&
-                y < b.top + boxHeight + 14) {
+            if (x > b.left - m && x < b.left + boxWidth + m && y > b.top - m &&
+                y < b.top + boxHeight + m) {
                 return false;
             }
         }

@@ -53,6 +53,8 @@ std::vector<MapMarker> listMarkers(const ListWindow& window, ListKind listKind, 
 const MapImage& markerSprite(MarkerKind kind, std::int32_t mark, bool highlighted,
                              double scale = 1);
 inline constexpr std::int32_t markerSpriteSize = 15;
+// The scale the marks are drawn at: at least 1, in hundredths.
+double markScaleOf(double scale);
 // Half a sprite's side at that scale, the centre pixel left out.
 std::int32_t spriteHalf(double scale);
 
@@ -135,7 +137,7 @@ struct LegendBox {
 inline constexpr std::int32_t legendMargin = 8;
 LegendBox placeLegend(LegendCorner preferred, std::int32_t viewWidth, std::int32_t viewHeight,
                       std::int32_t boxWidth, std::int32_t boxHeight,
-                      const std::vector<std::pair<double, double>>& keepClear);
+                      const std::vector<std::pair<double, double>>& keepClear, double scale = 1);
 // The corner nearest to a point of the view: where a legend dragged there goes.
 LegendCorner nearestCorner(double x, double y, std::int32_t viewWidth, std::int32_t viewHeight);
 

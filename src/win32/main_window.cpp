@@ -398,6 +398,9 @@ void MainWindow::layOut() {
 }
 
 PanelWidths MainWindow::panelsWanted() const {
+    if (dragging_ >= 0) {
+        return dragPixels_;
+    }
     const int dpi = dpiOf(window_);
     return {panelWidths_.list > 0 ? scaled(panelWidths_.list, dpi) : 0,
             panelWidths_.side > 0 ? scaled(panelWidths_.side, dpi) : 0};
@@ -416,6 +419,7 @@ void MainWindow::closePanel(HWND button) {
     } else if (side_ == 1) {
         closeComparison();
     } else if (side_ == 0) {
+        auditClosed_ = true;
         showSide(state_.diff.done ? 1 : -1);
     }
 }
@@ -431,17 +435,30 @@ int MainWindow::edgeAt(POINT at) const {
 }
 
 // The dragged edge follows the pointer where it was grabbed, within the room the map and the
-// other panel leave; the widths are kept at 96 DPI.
+// other panel leave.
 void MainWindow::dragEdge(int x) {
-    const int dpi = dpiOf(window_);
     RECT client;
     GetClientRect(window_, &client);
-    const auto which = static_cast<PanelEdge>(dragging_);
-    const PanelWidths wanted = dragPanelEdge(client.right, panelsWanted(), panelsShown(),
-                                             scaled(leastPanel, dpi), which, x - grabbedAt_);
-    const auto logical = [dpi](int pixels) { return pixels > 0 ? MulDiv(pixels, 96, dpi) : 0; };
-    panelWidths_ = {logical(wanted.list), logical(wanted.side)};
+    dragMoved_ = true;
+    dragPixels_ =
+        dragPanelEdge(client.right, dragPixels_, panelsShown(), scaled(leastPanel, dpiOf(window_)),
+                      static_cast<PanelEdge>(dragging_), x - grabbedAt_);
     layOut();
+}
+
+// A drag that moved an edge leaves the widths, kept at 96 DPI, in the settings; a mere click
+// leaves the panels to their shares.
+void MainWindow::endDrag() {
+    if (dragging_ < 0) {
+        return;
+    }
+    dragging_ = -1;
+    if (dragMoved_) {
+        const int dpi = dpiOf(window_);
+        const auto logical = [dpi](int pixels) { return pixels > 0 ? MulDiv(pixels, 96, dpi) : 0; };
+        panelWidths_ = {logical(dragPixels_.list), logical(dragPixels_.side)};
+        storePanelWidths(platform_, panelWidths_);
+    }
 }
 
 // The tabs above the side panel: the audit and the comparison, those there are.
@@ -462,7 +479,7 @@ void MainWindow::showSide(int which) {
         }
         ++index;
     };
-    if (state_.audit.done) {
+    if (state_.audit.done && !auditClosed_) {
         tab("Audit", 0);
     }
     if (state_.diff.done) {
@@ -475,7 +492,7 @@ void MainWindow::closeComparison() {
     state_.diff = {}; // the later terrain it holds is not kept past its panel
     map_->setChanges({});
     map_->setSelectedChange(std::nullopt);
-    showSide(state_.audit.done ? 0 : -1);
+    showSide(state_.audit.done && !auditClosed_ ? 0 : -1);
 }
 
 void MainWindow::showList(bool reset) {
@@ -725,29 +742,34 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         break;
     case WM_LBUTTONDOWN: {
         const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-        dragging_ = edgeAt(at);
-        if (dragging_ >= 0) {
-            grabbedAt_ = at.x - (dragging_ == static_cast<int>(PanelEdge::List) ? listEdge_.left
-                                                                                : sideEdge_.right);
+        const int edge = edgeAt(at);
+        if (edge >= 0) {
+            dragPixels_ = panelsWanted();
+            dragging_ = edge;
+            dragMoved_ = false;
+            pressedAt_ = at.x;
+            grabbedAt_ = at.x - (edge == static_cast<int>(PanelEdge::List) ? listEdge_.left
+                                                                           : sideEdge_.right);
             SetCapture(window_);
         }
         return 0;
     }
     case WM_MOUSEMOVE:
-        if (dragging_ >= 0) {
+        if (dragging_ >= 0 && (dragMoved_ || GET_X_LPARAM(l) != pressedAt_)) {
             dragEdge(GET_X_LPARAM(l));
         }
         return 0;
     case WM_LBUTTONUP:
         if (dragging_ >= 0) {
-            dragEdge(GET_X_LPARAM(l));
-            dragging_ = -1;
+            if (dragMoved_ || GET_X_LPARAM(l) != pressedAt_) {
+                dragEdge(GET_X_LPARAM(l));
+            }
+            endDrag();
             ReleaseCapture();
-            storePanelWidths(platform_, panelWidths_);
         }
         return 0;
-    case WM_CAPTURECHANGED:
-        dragging_ = -1;
+    case WM_CAPTURECHANGED: // also when the capture is taken away mid-drag
+        endDrag();
         return 0;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {640, 420};

@@ -83,6 +83,7 @@ class MainWindow {
     PanelsShown panelsShown() const;
     int edgeAt(POINT at) const; // the PanelEdge under the point, or -1
     void dragEdge(int x);
+    void endDrag();
     void closePanel(HWND button);
     void afterCommand(int command);
     void syncMap(int command);
@@ -150,7 +151,11 @@ class MainWindow {
     RECT sideEdge_{};
     int dragging_ = -1; // the PanelEdge being dragged
     int grabbedAt_ = 0; // where on it, from the panel's side
-    int side_ = -1;     // the panel beside the map: 0 the audit, 1 the comparison
+    int pressedAt_ = 0;
+    bool dragMoved_ = false;
+    PanelWidths dragPixels_;   // the widths while dragging, in the screen's pixels
+    bool auditClosed_ = false; // by the user, until the next audit
+    int side_ = -1;            // the panel beside the map: 0 the audit, 1 the comparison
     int syncingList_ = 0;
     std::size_t scriptAt_ = 0;
     int shotCount_ = 0;

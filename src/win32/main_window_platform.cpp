@@ -562,6 +562,7 @@ void MainWindow::connectLists() {
             }
             return;
         }
+        auditClosed_ = false;
         showSide(0);
     };
     p.showDiff = [this] {
@@ -606,7 +607,8 @@ void MainWindow::connectProgress() {
         SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(std::min(view.position, 4096)),
                      0);
         // A scripted run's picture of it: the first long work, a quarter done.
-        if (!progressShot_ && view.position >= 1024 && view.position < 4096) {
+        if (!progressShot_ && view.position >= 1024 && view.position < 4096 &&
+            IsWindowVisible(progress_->window())) {
             progressShot_ = true;
             takeShot(progress_->window(), "progress", false);
         }

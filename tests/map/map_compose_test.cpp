@@ -177,6 +177,20 @@ TEST(MapCompose, MarksGrowWithTheScale) {
         }
     }
 
+    // Every screen's scale: the sprite is placed by the half it has.
+    for (int dpi = 96; dpi <= 300; ++dpi) {
+        const double scale = dpi / 96.0;
+        EXPECT_EQ(markerSprite(MarkerKind::Town, MarkNone, false, scale).width,
+                  2 * spriteHalf(scale) + 1)
+            << dpi;
+    }
+    // The legend keeps clear of a selection's ring as large as the scale makes it.
+    const std::vector<std::pair<double, double>> ring = {{400 - 10 - 150 - 20, 30}};
+    EXPECT_EQ(placeLegend(LegendCorner::TopRight, 400, 300, 150, 100, ring, 1).corner,
+              LegendCorner::TopRight);
+    EXPECT_NE(placeLegend(LegendCorner::TopRight, 400, 300, 150, 100, ring, 2).corner,
+              LegendCorner::TopRight);
+
     // A finding's mark and the selection's ring, twice as large at scale 2.
     View v;
     std::vector<AuditFinding> findings(1);

@@ -233,6 +233,11 @@ TEST_F(Desk, PanelEdgesAreDraggedAndRemembered) {
         SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(to, y));
         pump();
     };
+    // A click on an edge moves nothing and leaves the panels to their shares.
+    drag(before.list + 2, before.list + 2);
+    EXPECT_EQ(window_->panelRoom().list, before.list);
+    const std::string windowKey = std::string(settingsKey) + "\\Window";
+    EXPECT_FALSE(window_->platform().readSetting(windowKey, "ListWidth").value.has_value());
     drag(before.list + 2, before.list + 2 - 60);
     EXPECT_EQ(window_->panelRoom().list, before.list - 60);
     EXPECT_EQ(window_->panelRoom().side, before.side);
@@ -247,11 +252,10 @@ TEST_F(Desk, PanelEdgesAreDraggedAndRemembered) {
     const PanelWidths wide = window_->panelRoom();
     EXPECT_EQ(wide.list + wide.side, client.right / 2);
     EXPECT_EQ(wide.side, before.side + 40);
-    // A press on the map's bar is no drag.
+    // A press beside the edge, on the map, is no drag.
     drag(wide.list + 40, wide.list + 140);
     EXPECT_EQ(window_->panelRoom().list, wide.list);
-    const SettingRead stored =
-        window_->platform().readSetting(std::string(settingsKey) + "\\Window", "ListWidth");
+    const SettingRead stored = window_->platform().readSetting(windowKey, "ListWidth");
     ASSERT_TRUE(stored.value.has_value());
     EXPECT_EQ(*stored.value, std::to_string(wide.list)); // 96 DPI under the test's display
     // The next start lays the panels out as they were left.
@@ -279,7 +283,7 @@ TEST_F(Desk, PanelsCloseAndComeBack) {
     };
     RECT map;
     GetWindowRect(window_->map().window(), &map);
-    const long narrow = map.right - map.left;
+    const long mapBefore = map.right - map.left;
     ASSERT_EQ(closeButtons().size(), 2u);
     SendMessageW(closeButtons().front(), BM_CLICK, 0, 0); // the list's, at the left
     EXPECT_FALSE(IsWindowVisible(window_->listView()));
@@ -288,12 +292,30 @@ TEST_F(Desk, PanelsCloseAndComeBack) {
     EXPECT_EQ(window_->sidePanel(), -1);
     EXPECT_TRUE(closeButtons().empty());
     GetWindowRect(window_->map().window(), &map);
-    EXPECT_GT(map.right - map.left, narrow);
+    EXPECT_GT(map.right - map.left, mapBefore);
     RECT client;
     GetClientRect(w, &client);
     EXPECT_GE(map.right - map.left, client.right - 10);
     run(cmd::OpenSourceCsv);
     EXPECT_TRUE(IsWindowVisible(window_->listView()));
+    // A comparison opened while the audit is closed: closing it leaves the audit closed.
+    const std::filesystem::path later = std::filesystem::path(widen(folder_)) / L"later";
+    std::filesystem::create_directory(later);
+    for (const wchar_t* file : {L"Theater.L2", L"Theater.O2"}) {
+        std::filesystem::copy_file(std::filesystem::path(widen(folder_)) / file, later / file);
+    }
+    answers[FileRequestRole::Version] = narrow((later / L"Theater.L2").wstring());
+    const auto ask = window_->platform().requestFile;
+    int versions = 0; // the later terrain, then no later export
+    window_->platform().requestFile = [&](const FileRequest& r) {
+        return r.role == FileRequestRole::Version && versions++ > 0 ? FileRequestResult{} : ask(r);
+    };
+    run(cmd::CompareVersions);
+    ASSERT_TRUE(window_->state().diff.done) << (messages.empty() ? "" : messages.back());
+    EXPECT_EQ(window_->sidePanel(), 1);
+    SendMessageW(closeButtons().back(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(window_->state().diff.done);
+    EXPECT_EQ(window_->sidePanel(), -1);
     run(cmd::AuditTheater);
     EXPECT_EQ(window_->sidePanel(), 0);
     EXPECT_EQ(closeButtons().size(), 2u);
