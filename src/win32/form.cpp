@@ -242,6 +242,12 @@ void Form::set(HWND control, const std::string& text) {
     --setting_;
 }
 
+void Form::setWarning(HWND label, bool warning) {
+    if (warning ? warnings_.insert(label).second : warnings_.erase(label) != 0) {
+        InvalidateRect(label, nullptr, TRUE);
+    }
+}
+
 void Form::press(int result) {
     if (HWND b = button(result)) {
         SendMessageW(window_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED),
@@ -351,6 +357,14 @@ LRESULT Form::handle(UINT message, WPARAM w, LPARAM l) {
             end(cancelResult_);
         }
         return 0;
+    case WM_CTLCOLORSTATIC:
+        if (warnings_.count(reinterpret_cast<HWND>(l)) != 0) {
+            const auto dc = reinterpret_cast<HDC>(w);
+            SetTextColor(dc, RGB(0xb0, 0, 0));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        break;
     case WM_COMMAND: {
         const int id = LOWORD(w);
         const int code = HIWORD(w);

@@ -3,6 +3,7 @@
 #include "win32/wide.h"
 
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,6 +46,8 @@ class Form {
     void end(int result);
     // A control's text set without it counting as a change.
     void set(HWND control, const std::string& text);
+    // A line of text's colour: said in red, or as the system writes text.
+    void setWarning(HWND label, bool warning);
     // Presses a button as a click does; the default one (the first) as Enter does.
     void press(int result);
     void pressDefault();
@@ -82,6 +85,7 @@ class Form {
     bool modeless_ = false;
     int setting_ = 0;
     HFONT bold_ = nullptr;
+    std::set<HWND> warnings_; // the lines of text said in red
 };
 
 } // namespace vantor::win32

@@ -555,7 +555,7 @@ void MainWindow::readListSelection() {
             w.highlighted[w.display[static_cast<std::size_t>(p)]] = 1;
         }
     }
-    map_->update();
+    map_->showHighlighted(); // by the mouse or the keys: the map follows
 }
 
 void MainWindow::listNotify(NMHDR* header, LRESULT& result) {
@@ -588,7 +588,17 @@ void MainWindow::listNotify(NMHDR* header, LRESULT& result) {
     case NM_CLICK:
         map_->showHighlighted();
         return;
-    case LVN_ITEMACTIVATE:
+    case NM_RCLICK: // a row's mark is toggled by a right-click or a double-click
+    case NM_DBLCLK: {
+        const int row = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
+        if (row >= 0 && static_cast<std::size_t>(row) < w.display.size()) {
+            toggleMark(w, w.display[static_cast<std::size_t>(row)]);
+            InvalidateRect(list_, nullptr, FALSE);
+            map_->update();
+        }
+        return;
+    }
+    case LVN_ITEMACTIVATE: // several rows highlighted: they are all selected
         activateHighlighted(w);
         InvalidateRect(list_, nullptr, FALSE);
         map_->update();

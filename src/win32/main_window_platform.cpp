@@ -360,7 +360,11 @@ void MainWindow::connectDialogs() {
         form.text(tileChoicesHeading);
         HWND choices = form.list(10);
         HWND tile = form.edit("Tile ID", "");
-        HWND effect = form.text("", 4);
+        // What the tile would do: the faults it makes in bold, and all of it in red when it
+        // makes any or cannot be set.
+        HWND effect = form.text("", 3);
+        HWND made = form.text("", 2, true);
+        HWND rest = form.text("", 2);
         form.buttons({{"Set Tile", 1}, {"Cancel", 0}}, 0);
         std::vector<std::uint32_t> tiles;
         TilePickEffect said;
@@ -371,11 +375,16 @@ void MainWindow::connectDialogs() {
         const auto showEffect = [&] {
             const auto [x, y] = where();
             said = tilePickEffect(state_, platform_, x, y, windowText(tile));
-            std::string text;
-            for (const std::string& line : said.lines) {
-                text += (text.empty() ? "" : "\r\n") + line;
+            std::array<std::string, 3> texts;
+            for (std::size_t i = 0; i < said.lines.size(); ++i) {
+                std::string& text = texts[i < said.boldFrom ? 0 : i == said.boldFrom ? 1 : 2];
+                text += (text.empty() ? "" : "\r\n") + said.lines[i];
             }
-            form.set(effect, text);
+            const std::array<HWND, 3> labels{effect, made, rest};
+            for (std::size_t i = 0; i < labels.size(); ++i) {
+                form.set(labels[i], texts[i]);
+                form.setWarning(labels[i], said.warning);
+            }
             EnableWindow(form.button(1), said.settable);
         };
         const auto showPost = [&] {
@@ -413,6 +422,8 @@ void MainWindow::connectDialogs() {
                 }
             } else if (control == tile && code == EN_CHANGE) {
                 showEffect();
+            } else if (control == choices && code == LBN_DBLCLK && said.settable) {
+                form.press(1); // a fitting tile double-clicked is set
             }
         };
         form.pressed = [&](int result) { return result != 1 || said.settable; };

@@ -200,6 +200,22 @@ TEST_F(Desk, TheListShowsTheCoresRowsAndSortsByAHeader) {
                                window_->state().list.listKind, window_->state().scan.scanAll));
         }
     }
+    // A right-click toggles a row's mark, and so does a double-click.
+    const auto clickRow = [&](UINT code, int row) {
+        NMITEMACTIVATE click{};
+        click.hdr.hwndFrom = list;
+        click.hdr.code = code;
+        click.iItem = row;
+        SendMessageW(window_->window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+    };
+    const std::size_t third = w.display[3];
+    const std::int32_t before = markOf(w, third);
+    clickRow(NM_RCLICK, 3);
+    EXPECT_NE(markOf(w, third), before);
+    clickRow(NM_DBLCLK, 3);
+    EXPECT_EQ(markOf(w, third), before);
+    clickRow(NM_RCLICK, -1); // below the rows: nothing
+    EXPECT_EQ(markOf(w, third), before);
     // A click on the ID# header sorts by it: the rows follow the core's order.
     NMLISTVIEW click{};
     click.hdr.hwndFrom = list;
@@ -544,6 +560,20 @@ TEST_F(Desk, FindAndFindL2InfoAnswerInTheirWindows) {
     click(find, L"Close");
     pump();
     EXPECT_EQ(FindWindowW(nullptr, L"Find Object"), nullptr);
+    // A row highlighted from the keyboard brings the map to it as a click does.
+    const ListObjectRow other = window_->state().list.model.window->objectRows[5];
+    std::size_t at = 0;
+    const ListWindow& w = *window_->state().list.model.window;
+    while (at < w.display.size() && w.display[at] != 5) {
+        ++at;
+    }
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(window_->listView(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(window_->listView(), LVM_SETITEMSTATE, at, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(window_->map().centre(), std::pair(other.x + 0.5, other.y + 0.5));
 
     run(cmd::FindL2Info);
     HWND info = FindWindowW(nullptr, L"Find L2 Info");
@@ -595,9 +625,30 @@ TEST_F(Desk, SetTileFromThePickerAndUndoIt) {
         EXPECT_FALSE(IsWindowEnabled(form.button(1))) << "the post's own tile";
         type(fields[2], "x12");
         EXPECT_FALSE(IsWindowEnabled(form.button(1)));
-        type(fields[2], std::to_string(repair.to));
+        // On the road's own post a tile without a road breaks the road on its far side: the
+        // faults it makes are said in a line of their own, in bold, and it may still be set.
+        type(fields[0], std::to_string(road->mapX));
+        type(fields[1], std::to_string(road->mapY));
+        type(fields[2], "1");
+        HWND made = nullptr;
+        for (HWND label : controls(form.window(), L"STATIC")) {
+            if (windowText(label).rfind("Makes: road break", 0) == 0) {
+                made = label;
+            }
+        }
+        ASSERT_NE(made, nullptr);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(made, WM_GETFONT, 0, 0)), sizeof(font),
+                   &font);
+        EXPECT_EQ(font.lfWeight, FW_BOLD);
         EXPECT_TRUE(IsWindowEnabled(form.button(1)));
-        form.press(1);
+        // Back on the repair's post, the fitting tile is set by a double-click.
+        type(fields[0], std::to_string(repair.x));
+        type(fields[1], std::to_string(repair.y));
+        EXPECT_EQ(windowText(fields[2]), std::to_string(repair.to));
+        SendMessageW(form.window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(lists[0]), LBN_DBLCLK),
+                     reinterpret_cast<LPARAM>(lists[0]));
+        EXPECT_TRUE(form.ended());
     };
     window_->map().setTileAt(repair.x, repair.y);
     pump();
