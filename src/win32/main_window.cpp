@@ -841,18 +841,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
 
 // ---- The scripted run ----
 
-// What the screen shows of a window, whole or its client area (a printed window comes out blank
-// under Wine).
-static MapImage screenPicture(HWND window, bool clientOnly) {
+// What the screen shows of a window (a printed window comes out blank under Wine).
+static MapImage screenPicture(HWND window) {
     MapImage image;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT r;
-    if (clientOnly) {
-        GetClientRect(window, &r);
-        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    } else {
-        GetWindowRect(window, &r);
-    }
+    GetWindowRect(window, &r);
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
     if (width <= 0 || height <= 0) {
@@ -891,7 +885,7 @@ void MainWindow::saveMapImage() {
     }
     // The terrain the map shows, and whatever else is held open, is never written over.
     InputScope scope(state_.files.inputs);
-    const MapImage image = screenPicture(map_->window(), true);
+    const MapImage image = map_->snapshot();
     std::string png;
     std::string error;
     if (!encodeMapPng(image, png, error) || !writeFileAside(toFsPath(chosen.path), png, error)) {
@@ -906,7 +900,7 @@ void MainWindow::takeShot(HWND window, const std::string& name, bool numbered) {
     if (options_.shots.empty() || window == nullptr) {
         return;
     }
-    const MapImage image = screenPicture(window, false);
+    const MapImage image = screenPicture(window);
     if (image.width <= 0) {
         return;
     }

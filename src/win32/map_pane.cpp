@@ -130,6 +130,12 @@ LegendLayout MapPane::currentLegend() const {
 void MapPane::paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window_, &ps);
+    draw(dc);
+    EndPaint(window_, &ps);
+}
+
+// The map as the pane shows it, into a device context: the screen's or a picture's.
+void MapPane::draw(HDC dc) {
     RECT client;
     GetClientRect(window_, &client);
     const TerrainMatrix& m = state_.terrain.matrix;
@@ -152,7 +158,6 @@ void MapPane::paint() {
                       L"map here.",
                       -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
-        EndPaint(window_, &ps);
         return;
     }
     MapOverlays overlays = mapOverlays(state_, selection(), changes_, true);
@@ -181,7 +186,35 @@ void MapPane::paint() {
                       DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
         }
     }
-    EndPaint(window_, &ps);
+}
+
+// Drawn off the screen, so that nothing over the pane (a window, the screen's edge) is in it.
+MapImage MapPane::snapshot() {
+    RECT client;
+    GetClientRect(window_, &client);
+    MapImage image;
+    if (client.right <= 0 || client.bottom <= 0) {
+        return image;
+    }
+    BITMAPINFO info = topDownBitmap(client.right, client.bottom);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) {
+        return image;
+    }
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    draw(memory);
+    GdiFlush();
+    image.resize(client.right, client.bottom);
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        image.pixels[i] = pixels[i] | 0xff000000u; // GDI's text leaves no alpha
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    return image;
 }
 
 LRESULT CALLBACK MapPane::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {

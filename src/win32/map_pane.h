@@ -39,6 +39,8 @@ class MapPane {
     void update();
     // The picture the pane shows now, the legend's texts aside.
     const MapImage& picture() const { return picture_; }
+    // The map with its legend as shown, drawn afresh.
+    MapImage snapshot();
 
     std::function<void(const std::string&)> hovered;           // the post under the mouse
     std::function<void(std::size_t row)> markerClicked;        // a list row's marker
@@ -48,6 +50,7 @@ class MapPane {
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void paint();
+    void draw(HDC dc);
     std::vector<MapMarker> markers() const;
     MapSelection selection() const;
     double markScale() const;

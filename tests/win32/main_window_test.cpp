@@ -390,6 +390,22 @@ TEST_F(Desk, SaveMapImageWritesTheMapAsItStands) {
     EXPECT_EQ(number(16), static_cast<unsigned>(client.right));
     EXPECT_EQ(number(20), static_cast<unsigned>(client.bottom));
     EXPECT_EQ(window_->statusText(), "Wrote " + path("Map.png"));
+    // Drawn off the screen: a window over the map is not in the picture, and the picture is
+    // the map as composed.
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"over the map", WS_POPUP | WS_VISIBLE,
+                                 0, 0, 4000, 4000, nullptr, nullptr, nullptr, nullptr);
+    pump();
+    const MapImage shot = window_->map().snapshot();
+    DestroyWindow(cover);
+    ASSERT_EQ(shot.width, client.right);
+    const MapImage& composed = window_->map().picture();
+    ASSERT_EQ(composed.width, shot.width);
+    // Away from the legend's corner, every pixel is the composed map's.
+    for (int y = client.bottom / 2; y < client.bottom; y += 7) {
+        for (int x = 0; x < client.right / 2; x += 5) {
+            ASSERT_EQ(shot.at(x, y), composed.at(x, y) | 0xff000000u) << x << "," << y;
+        }
+    }
 }
 
 TEST_F(Desk, TheAuditPanelSearchesAppliesAndUndoes) {
