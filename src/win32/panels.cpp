@@ -24,6 +24,22 @@ void addColumns(HWND list, const char* const* titles, std::size_t count, int wid
     }
 }
 
+// The header's arrow on the column the rows are sorted by, up or down; none on the others.
+void showSortArrow(HWND list, int column, bool ascending) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int c = 0; c < count; ++c) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (c == column) {
+            item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        }
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
 int selectedRow(HWND list) {
     return static_cast<int>(
         SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -253,7 +269,41 @@ void AuditPane::showAudit(const TheaterAudit& audit, const TheaterDefinition& th
     SendMessageW(filter_, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
     --syncing_;
     refresh();
+    fitColumns();
     explain(-1);
+}
+
+// The columns up to Detail as wide as their title and their texts (the first rows' texts, in a
+// large audit), Detail no wider than a screenful of it; the whole text is the row's tip.
+void AuditPane::fitColumns() {
+    const int dpi = dpiOf(list_);
+    HDC dc = GetDC(list_);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+    const auto widthOf = [dc](const std::string& text) {
+        const std::wstring wide = widen(text);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    constexpr std::size_t measured = 2000;
+    for (std::size_t c = 0; c <= static_cast<std::size_t>(AuditColumn::Detail); ++c) {
+        int width = widthOf(auditColumnTitles[c]) + scaled(12, dpi); // and the sort arrow
+        for (std::size_t r = 0; r < rows_.size() && r < measured; ++r) {
+            width = std::max(width, widthOf(rows_[r].text[c]));
+        }
+        width = std::min(width + scaled(12, dpi), scaled(480, dpi));
+        SendMessageW(list_, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(width, 0));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list_, dc);
+}
+
+std::string AuditPane::rowTip(std::size_t row) const {
+    if (row >= shown_.size()) {
+        return {};
+    }
+    const AuditRow& r = rows_[shown_[row]];
+    return r.text[static_cast<std::size_t>(AuditColumn::Detail)] + "\r\n" + r.repairs;
 }
 
 void AuditPane::refresh() {
@@ -389,6 +439,12 @@ LRESULT AuditPane::handle(UINT message, WPARAM w, LPARAM l) {
             }
             return 0;
         }
+        if (header->code == LVN_GETINFOTIPW) { // the row's detail and repairs, whole
+            auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(l);
+            cell_ = widen(rowTip(static_cast<std::size_t>(tip->iItem)));
+            lstrcpynW(tip->pszText, cell_.c_str(), tip->cchTextMax);
+            return 0;
+        }
         if (header->code == LVN_ITEMCHANGED && syncing_ == 0) {
             auto* change = reinterpret_cast<NMLISTVIEW*>(l);
             if ((change->uChanged & LVIF_STATE) != 0 &&
@@ -407,6 +463,7 @@ LRESULT AuditPane::handle(UINT message, WPARAM w, LPARAM l) {
             const int column = reinterpret_cast<NMLISTVIEW*>(l)->iSubItem;
             ascending_ = column == sortColumn_ ? !ascending_ : true;
             sortColumn_ = column;
+            showSortArrow(list_, sortColumn_, ascending_);
             const int finding = currentFinding();
             refresh();
             selectFinding(finding);

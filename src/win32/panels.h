@@ -49,6 +49,8 @@ class AuditPane : public Panel {
     void showWorkDone(const std::string& text);
     HWND findings() const { return list_; }
     std::size_t shownRows() const { return shown_.size(); }
+    // A row's tip: its detail and every repair, whole.
+    std::string rowTip(std::size_t row) const;
     void setSearch(const std::string& text);
 
     std::function<void(std::int32_t, std::int32_t, int)> findingSelected;
@@ -61,6 +63,7 @@ class AuditPane : public Panel {
 
   private:
     void layOut(int width, int height);
+    void fitColumns();
     void refresh();
     void explain(int finding);
 
@@ -95,6 +98,7 @@ class ComparisonPane : public Panel {
 
   private:
     void layOut(int width, int height);
+    void fitColumns();
 
     std::vector<ComparisonRow> rows_; // those shown: the rows of a folded section are not
     std::string title_;

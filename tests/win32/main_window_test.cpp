@@ -5,6 +5,7 @@
 #include "app/panel_room.h"
 #include "app/recent_files.h"
 #include "app/toolbar.h"
+#include "audit/audit_text.h"
 #include "flows/set_tile_flow.h"
 #include "sample/sample_theater.h"
 #include "terrain/l2_info.h"
@@ -680,6 +681,62 @@ TEST_F(Desk, SetTileFromThePickerAndUndoIt) {
     run(cmd::SetTile);
     std::ifstream in(std::filesystem::path(widen(path("Theater.L2"))), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+}
+
+// The findings' columns are as wide as their texts, the header shows the order the rows are
+// sorted in, and a row's tip holds its detail and every repair, however narrow the columns.
+TEST_F(Desk, AuditColumnsFitAndSayTheirOrder) {
+    run(cmd::OpenL2Terrain);
+    run(cmd::OpenSourceCsv);
+    run(cmd::AuditTheater);
+    ASSERT_TRUE(window_->state().audit.done);
+    AuditPane& pane = window_->auditPane();
+    HWND list = pane.findings();
+    const auto columnWidth = [list](int c) {
+        return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+    };
+    const auto textWidth = [list](const std::string& text) {
+        return static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                             reinterpret_cast<LPARAM>(widen(text).c_str())));
+    };
+    const AuditFinding& first = window_->state().audit.last.report.findings.front();
+    EXPECT_GE(columnWidth(0), textWidth("transitions"));
+    EXPECT_GE(columnWidth(static_cast<int>(AuditColumn::Detail)),
+              std::min(textWidth(first.detail), 400));
+    // The tip of the first row (the audit's order until a header is clicked).
+    wchar_t text[2048] = {};
+    NMLVGETINFOTIPW tip{};
+    tip.hdr.hwndFrom = list;
+    tip.hdr.code = LVN_GETINFOTIPW;
+    tip.pszText = text;
+    tip.cchTextMax = 2048;
+    tip.iItem = 0;
+    SendMessageW(pane.window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_NE(narrow(text).find(first.detail), std::string::npos) << narrow(text);
+    EXPECT_NE(narrow(text).find(findingRepairsText(first)), std::string::npos) << narrow(text);
+
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const auto arrow = [header](int c) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+        return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    };
+    EXPECT_EQ(arrow(1), 0);
+    const auto clickHeader = [&](int c) {
+        NMLISTVIEW click{};
+        click.hdr.hwndFrom = list;
+        click.hdr.code = LVN_COLUMNCLICK;
+        click.iSubItem = c;
+        SendMessageW(pane.window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+    };
+    clickHeader(1);
+    EXPECT_EQ(arrow(1), HDF_SORTUP);
+    clickHeader(1);
+    EXPECT_EQ(arrow(1), HDF_SORTDOWN);
+    clickHeader(2);
+    EXPECT_EQ(arrow(1), 0);
+    EXPECT_EQ(arrow(2), HDF_SORTUP);
 }
 
 TEST_F(Desk, ScanParametersDialogKeepsItsFieldsInRange) {
