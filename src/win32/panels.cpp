@@ -546,20 +546,41 @@ void ComparisonPane::showDiff(const TheaterDiff& diff) {
         text += c;
     }
     setWindowText(summary_, text);
-    // The rows under a folded section are left out; a row's depth is its indent.
-    rows_.clear();
+    rows_ = comparisonRows(diff);
+    open_.clear();
+    for (const ComparisonRow& row : rows_) {
+        open_.push_back(row.expanded);
+    }
+    showRows();
+    for (int c = 0; c < 4; ++c) {
+        SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), LVSCW_AUTOSIZE_USEHEADER);
+    }
+}
+
+bool ComparisonPane::folds(std::size_t row) const {
+    return row + 1 < rows_.size() && rows_[row + 1].depth > rows_[row].depth;
+}
+
+// The rows, those under a folded one left out, each indented by its depth; a row that folds
+// says whether it is open, and opens or closes on a double-click (or Enter).
+void ComparisonPane::showRows() {
+    shown_.clear();
     int foldedBelow = -1;
-    for (ComparisonRow& row : comparisonRows(diff)) {
-        if (foldedBelow >= 0 && row.depth > foldedBelow) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (foldedBelow >= 0 && rows_[i].depth > foldedBelow) {
             continue;
         }
-        foldedBelow = row.expanded ? -1 : row.depth;
-        rows_.push_back(std::move(row));
+        foldedBelow = folds(i) && !open_[i] ? rows_[i].depth : -1;
+        shown_.push_back(i);
     }
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const ComparisonRow& row = rows_[i];
-        std::wstring first = widen(row.text[0]);
+    for (std::size_t i = 0; i < shown_.size(); ++i) {
+        const std::size_t at = shown_[i];
+        const ComparisonRow& row = rows_[at];
+        std::wstring first =
+            widen((folds(at) ? std::string(open_[at] ? "\xe2\x96\xbe " : "\xe2\x96\xb8 ") : "") +
+                  row.text[0]);
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_INDENT;
         item.iItem = static_cast<int>(i);
@@ -574,9 +595,22 @@ void ComparisonPane::showDiff(const TheaterDiff& diff) {
             SendMessageW(list_, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&sub));
         }
     }
-    for (int c = 0; c < 4; ++c) {
-        SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), LVSCW_AUTOSIZE_USEHEADER);
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+void ComparisonPane::toggle(std::size_t shownRow) {
+    if (shownRow >= shown_.size() || !folds(shown_[shownRow])) {
+        return;
     }
+    open_[shown_[shownRow]] = !open_[shown_[shownRow]];
+    showRows();
+    selectRow(list_, static_cast<int>(shownRow));
+    SendMessageW(list_, LVM_ENSUREVISIBLE, shownRow, FALSE);
+}
+
+bool ComparisonPane::isOpen(std::size_t shownRow) const {
+    return shownRow < shown_.size() && open_[shown_[shownRow]];
 }
 
 LRESULT ComparisonPane::handle(UINT message, WPARAM w, LPARAM l) {
@@ -600,13 +634,40 @@ LRESULT ComparisonPane::handle(UINT message, WPARAM w, LPARAM l) {
             auto* change = reinterpret_cast<NMLISTVIEW*>(l);
             if ((change->uNewState & LVIS_SELECTED) != 0 &&
                 (change->uOldState & LVIS_SELECTED) == 0 && change->iItem >= 0 &&
-                static_cast<std::size_t>(change->iItem) < rows_.size()) {
-                const ComparisonRow& row = rows_[static_cast<std::size_t>(change->iItem)];
+                static_cast<std::size_t>(change->iItem) < shown_.size()) {
+                const ComparisonRow& row = rows_[shown_[static_cast<std::size_t>(change->iItem)]];
                 if (row.post && changeSelected) {
                     changeSelected(row.post->first, row.post->second);
                 }
             }
             return 0;
+        }
+        if (header->hwndFrom == list_ && header->code == LVN_ITEMACTIVATE) {
+            const int row = reinterpret_cast<NMITEMACTIVATE*>(l)->iItem;
+            if (row >= 0) {
+                toggle(static_cast<std::size_t>(row));
+            }
+            return 0;
+        }
+        if (header->hwndFrom == list_ && header->code == NM_CUSTOMDRAW) {
+            // A change's first cell in the colour of its mark on the map.
+            auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(l);
+            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+                return CDRF_NOTIFYITEMDRAW;
+            }
+            if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+                return CDRF_NOTIFYSUBITEMDRAW;
+            }
+            if (draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
+                const auto row = static_cast<std::size_t>(draw->nmcd.dwItemSpec);
+                draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+                if (draw->iSubItem == 0 && row < shown_.size() && rows_[shown_[row]].colour) {
+                    const std::uint32_t c = *rows_[shown_[row]].colour;
+                    draw->clrText = RGB((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff);
+                }
+                return CDRF_NEWFONT;
+            }
+            return CDRF_DODEFAULT;
         }
         break;
     }

@@ -88,6 +88,10 @@ class ComparisonPane : public Panel {
     void showDiff(const TheaterDiff& diff);
     std::string title() const { return title_; }
     HWND changes() const { return list_; }
+    std::size_t shownRows() const { return shown_.size(); }
+    // A shown row that folds, opened or closed as a double-click does; whether it is open.
+    void toggle(std::size_t shownRow);
+    bool isOpen(std::size_t shownRow) const;
 
     std::function<void(std::int32_t, std::int32_t)> changeSelected;
     std::function<void(bool page)> saveRequested;
@@ -98,9 +102,12 @@ class ComparisonPane : public Panel {
 
   private:
     void layOut(int width, int height);
-    void fitColumns();
+    void showRows();
+    bool folds(std::size_t row) const; // rows deeper than it follow
 
-    std::vector<ComparisonRow> rows_; // those shown: the rows of a folded section are not
+    std::vector<ComparisonRow> rows_;
+    std::vector<bool> open_;         // of each row that folds
+    std::vector<std::size_t> shown_; // the rows shown: those under a folded row are not
     std::string title_;
     HWND versions_, summary_, list_, savePage_, saveJson_, close_;
 };

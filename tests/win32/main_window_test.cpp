@@ -739,6 +739,46 @@ TEST_F(Desk, AuditColumnsFitAndSayTheirOrder) {
     EXPECT_EQ(arrow(2), HDF_SORTUP);
 }
 
+// A comparison of many changed sections shows them folded; a double-click opens a section and
+// closes it again.
+TEST_F(Desk, FoldedSectionsOfAComparisonOpen) {
+    run(cmd::OpenL2Terrain);
+    SampleOptions other;
+    other.sections = 8;
+    other.seed = 99; // another terrain: every section differs
+    std::string error;
+    ASSERT_TRUE(writeSampleTheater(path("later"), other, error)) << error;
+    answers[FileRequestRole::Version] = path("later\\Theater.L2");
+    const auto ask = window_->platform().requestFile;
+    int versions = 0; // the later terrain, then no later export
+    window_->platform().requestFile = [&](const FileRequest& r) {
+        return r.role == FileRequestRole::Version && versions++ > 0 ? FileRequestResult{} : ask(r);
+    };
+    run(cmd::CompareVersions);
+    ASSERT_TRUE(window_->state().diff.done) << (messages.empty() ? "" : messages.back());
+    ComparisonPane& pane = window_->comparisonPane();
+    const std::size_t before = pane.shownRows();
+    std::size_t folded = SIZE_MAX;
+    for (std::size_t i = 0; i < before && folded == SIZE_MAX; ++i) {
+        if (!pane.isOpen(i)) {
+            folded = i;
+        }
+    }
+    ASSERT_NE(folded, SIZE_MAX) << "no folded section among " << before << " rows";
+    NMITEMACTIVATE open{};
+    open.hdr.hwndFrom = pane.changes();
+    open.hdr.code = LVN_ITEMACTIVATE;
+    open.iItem = static_cast<int>(folded);
+    SendMessageW(pane.window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&open));
+    EXPECT_TRUE(pane.isOpen(folded));
+    EXPECT_GT(pane.shownRows(), before);
+    EXPECT_EQ(SendMessageW(pane.changes(), LVM_GETITEMCOUNT, 0, 0),
+              static_cast<LRESULT>(pane.shownRows()));
+    SendMessageW(pane.window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&open));
+    EXPECT_FALSE(pane.isOpen(folded));
+    EXPECT_EQ(pane.shownRows(), before);
+}
+
 TEST_F(Desk, ScanParametersDialogKeepsItsFieldsInRange) {
     run(cmd::OpenL2Terrain);
     std::string typed;
