@@ -56,6 +56,10 @@ constexpr int saveMapId = 506;
 constexpr int listTabsId = 507;
 constexpr int closeListId = 508;
 constexpr int closeSideId = 509;
+// The panel menu's items.
+constexpr int listPanelItem = 1;
+constexpr int auditPanelItem = 2;
+constexpr int comparisonPanelItem = 3;
 constexpr int mapBarHeight = 30;
 constexpr int edgeWidth = 5;    // the draggable edge between a panel and the map
 constexpr int leastPanel = 140; // a panel's least width
@@ -461,6 +465,33 @@ void MainWindow::endDrag() {
     }
 }
 
+// The panels, ticked where shown; one that has nothing to show is greyed.
+HMENU MainWindow::panelMenu() const {
+    HMENU menu = CreatePopupMenu();
+    const auto item = [menu](int id, const wchar_t* text, bool shown, bool there) {
+        const UINT state = (shown ? UINT{MF_CHECKED} : UINT{MF_UNCHECKED}) |
+                           (there ? UINT{MF_ENABLED} : UINT{MF_GRAYED});
+        AppendMenuW(menu, MF_STRING | state, static_cast<UINT_PTR>(id), text);
+    };
+    item(listPanelItem, L"List", panelsShown().list, listShown_);
+    item(auditPanelItem, L"Audit", state_.audit.done && !auditClosed_, state_.audit.done);
+    item(comparisonPanelItem, L"Comparison", state_.diff.done, state_.diff.done);
+    return menu;
+}
+
+// A panel of the menu shown, or closed: a comparison closed is gone.
+void MainWindow::choosePanel(int item) {
+    if (item == listPanelItem && listShown_) {
+        listClosed_ = !listClosed_;
+        layOut();
+    } else if (item == auditPanelItem && state_.audit.done) {
+        auditClosed_ = !auditClosed_;
+        showSide(!auditClosed_ ? 0 : state_.diff.done ? 1 : -1);
+    } else if (item == comparisonPanelItem && state_.diff.done) {
+        closeComparison();
+    }
+}
+
 // The tabs above the side panel: the audit and the comparison, those there are.
 void MainWindow::showSide(int which) {
     side_ = which;
@@ -781,6 +812,24 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_CAPTURECHANGED: // also when the capture is taken away mid-drag
         endDrag();
         return 0;
+    case WM_CONTEXTMENU: { // on the toolbar or a panel's tabs: the panels, to show or close
+        const auto from = reinterpret_cast<HWND>(w);
+        if (from != toolBar_ && from != tabs_ && from != listTabs_) {
+            break;
+        }
+        POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+        if (at.x == -1 && at.y == -1) { // from the keyboard
+            RECT r;
+            GetWindowRect(from, &r);
+            at = {r.left, r.bottom};
+        }
+        HMENU menu = panelMenu();
+        const int chosen = static_cast<int>(
+            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr));
+        DestroyMenu(menu);
+        choosePanel(chosen);
+        return 0;
+    }
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {640, 420};
         return 0;

@@ -55,6 +55,9 @@ class MainWindow {
     ApplicationState& state() { return state_; }
     Platform& platform() { return platform_; }
     void runCommand(int command);
+    // The menu of the toolbar and the panels' tabs: the panels, shown or closed by their item
+    // (1 the list, 2 the audit, 3 the comparison).
+    void choosePanel(int item);
     // What the window shows, for the tests.
     MapPane& map() { return *map_; }
     AuditPane& auditPane() { return *audit_; }
@@ -85,6 +88,7 @@ class MainWindow {
     void dragEdge(int x);
     void endDrag();
     void closePanel(HWND button);
+    HMENU panelMenu() const;
     void afterCommand(int command);
     void syncMap(int command);
     void showStatus(const std::string& text);

@@ -254,10 +254,12 @@ LRESULT MapPane::handle(UINT message, WPARAM w, LPARAM l) {
         pressed_ = POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
         last_ = *pressed_;
         dragged_ = false;
+        // The legend is dragged by any part of it, and folds by a click on its title.
         const LegendLayout legend = currentLegend();
         onLegend_ = legendShown_ && pressed_->x >= legend.left &&
                     pressed_->x < legend.left + legend.width && pressed_->y >= legend.top &&
-                    pressed_->y < legend.top + legend.line + 4;
+                    pressed_->y < legend.top + legend.height;
+        onLegendTitle_ = onLegend_ && pressed_->y < legend.top + legend.line + 4;
         return 0;
     }
     case WM_MOUSEMOVE: {
@@ -271,6 +273,10 @@ LRESULT MapPane::handle(UINT message, WPARAM w, LPARAM l) {
                 update();
             }
             last_ = at;
+        }
+        if (!tracking_) { // told when the pointer leaves, to stop saying the post
+            TRACKMOUSEEVENT leave{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window_, 0};
+            tracking_ = TrackMouseEvent(&leave) != FALSE;
         }
         if (hovered && !m.empty()) {
             const MapTransform t = view_.transform();
@@ -287,7 +293,7 @@ LRESULT MapPane::handle(UINT message, WPARAM w, LPARAM l) {
         if (onLegend_) {
             if (dragged_) { // dropped: it goes to the nearest corner
                 legendCorner_ = nearestCorner(at.x, at.y, view_.width, view_.height);
-            } else {
+            } else if (onLegendTitle_) {
                 legendFolded_ = !legendFolded_;
             }
             update();
@@ -295,12 +301,18 @@ LRESULT MapPane::handle(UINT message, WPARAM w, LPARAM l) {
             const std::int64_t row =
                 markerAt(markers(), view_.transform(), at.x, at.y, 8 * markScale());
             if (row >= 0) {
-                markerClicked(static_cast<std::size_t>(row));
+                markerClicked(markers()[static_cast<std::size_t>(row)].row);
             }
         }
         pressed_.reset();
         return 0;
     }
+    case WM_MOUSELEAVE:
+        tracking_ = false;
+        if (hovered) {
+            hovered("");
+        }
+        return 0;
     case WM_RBUTTONUP: {
         if (m.empty() || !setTileAt) {
             return 0;

@@ -75,6 +75,8 @@ class MapPane {
     POINT last_{};
     bool dragged_ = false;
     bool onLegend_ = false;
+    bool onLegendTitle_ = false;
+    bool tracking_ = false; // the pointer's leaving is asked for
 };
 
 } // namespace vantor::win32

@@ -283,7 +283,8 @@ TEST_F(Desk, PanelEdgesAreDraggedAndRemembered) {
 }
 
 // Each panel closes by the button beside its tabs and the map takes the room; the list comes
-// back with the next list, the audit with the next audit, a comparison is gone.
+// back with the next list, the audit with the next audit (or either from the panel menu), a
+// comparison is gone.
 TEST_F(Desk, PanelsCloseAndComeBack) {
     run(cmd::OpenL2Terrain);
     run(cmd::OpenSourceCsv);
@@ -305,7 +306,16 @@ TEST_F(Desk, PanelsCloseAndComeBack) {
     SendMessageW(closeButtons().front(), BM_CLICK, 0, 0); // the list's, at the left
     EXPECT_FALSE(IsWindowVisible(window_->listView()));
     EXPECT_EQ(window_->panelRoom().list, 0);
+    // The menu of the toolbar and the tabs shows a closed panel again, and closes it.
+    window_->choosePanel(1);
+    EXPECT_TRUE(IsWindowVisible(window_->listView()));
+    window_->choosePanel(1);
+    EXPECT_FALSE(IsWindowVisible(window_->listView()));
     SendMessageW(closeButtons().front(), BM_CLICK, 0, 0); // the audit's
+    EXPECT_EQ(window_->sidePanel(), -1);
+    window_->choosePanel(2);
+    EXPECT_EQ(window_->sidePanel(), 0);
+    window_->choosePanel(2);
     EXPECT_EQ(window_->sidePanel(), -1);
     EXPECT_TRUE(closeButtons().empty());
     GetWindowRect(window_->map().window(), &map);
