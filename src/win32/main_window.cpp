@@ -564,6 +564,17 @@ void MainWindow::showList(bool reset) {
         }
     }
     InvalidateRect(list_, nullptr, TRUE);
+    if (open && !listSized_ && panelWidths_.list == 0) {
+        // The first list of the run gets the width of its columns (as far as the map's half of
+        // the window allows) unless the user has given the panel a width.
+        listSized_ = true;
+        int wanted = GetSystemMetrics(SM_CXVSCROLL) * 96 / dpiOf(window_) + 28;
+        for (const ListColumn& column : listColumns(state_.list.model.window->listMode)) {
+            wanted += column.width;
+        }
+        panelWidths_.list = wanted;
+        layOut();
+    }
     if (listShown_ != open || (reset && open && listClosed_)) {
         listShown_ = open;
         listClosed_ = false; // a list to see: its panel comes back if it was closed

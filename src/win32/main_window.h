@@ -149,6 +149,7 @@ class MainWindow {
     const void* mappedTerrain_ = nullptr;
     bool listShown_ = false;
     bool listClosed_ = false; // by the user, until the next list
+    bool listSized_ = false;  // the first list of the run was given its columns' width
     PanelWidths panelWidths_; // as the user left them, at 96 DPI
     PanelWidths laidOut_;     // as they are shown
     RECT listEdge_{};         // the edges the user drags

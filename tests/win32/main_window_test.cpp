@@ -194,6 +194,14 @@ TEST_F(Desk, TheListShowsTheCoresRowsAndSortsByAHeader) {
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0),
               static_cast<LRESULT>(listColumns(w.listMode).size()));
+    // The run's first list: the panel as wide as its columns, as far as the map's half allows.
+    int columns = 0;
+    for (const ListColumn& column : listColumns(w.listMode)) {
+        columns += column.width;
+    }
+    RECT client;
+    GetClientRect(window_->window(), &client);
+    EXPECT_GE(window_->panelRoom().list, std::min<int>(columns, client.right / 2));
     for (int row : {0, 5}) {
         for (int column : {0, 1, 2}) {
             EXPECT_EQ(narrow(listCell(row, column)),
