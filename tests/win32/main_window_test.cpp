@@ -109,6 +109,20 @@ class Desk : public ::testing::Test {
         }
         return found;
     }
+    // Compare Versions with a later terrain, and no later export.
+    void compareWith(const std::string& laterTerrain) {
+        const auto ask = window_->platform().requestFile;
+        int versions = 0;
+        window_->platform().requestFile = [&](const FileRequest& r) {
+            if (r.role != FileRequestRole::Version) {
+                return ask(r);
+            }
+            return versions++ == 0 ? FileRequestResult{FileRequestStatus::Chosen, laterTerrain, 0}
+                                   : FileRequestResult{};
+        };
+        run(cmd::CompareVersions);
+        window_->platform().requestFile = ask;
+    }
     // The form's title and its fields' texts, noted in turn; its fields.
     static std::vector<HWND> readForm(Form& form, std::vector<std::string>& seen) {
         const std::vector<HWND> fields = controls(form.window(), L"EDIT");
@@ -339,13 +353,7 @@ TEST_F(Desk, PanelsCloseAndComeBack) {
     for (const wchar_t* file : {L"Theater.L2", L"Theater.O2"}) {
         std::filesystem::copy_file(std::filesystem::path(widen(folder_)) / file, later / file);
     }
-    answers[FileRequestRole::Version] = narrow((later / L"Theater.L2").wstring());
-    const auto ask = window_->platform().requestFile;
-    int versions = 0; // the later terrain, then no later export
-    window_->platform().requestFile = [&](const FileRequest& r) {
-        return r.role == FileRequestRole::Version && versions++ > 0 ? FileRequestResult{} : ask(r);
-    };
-    run(cmd::CompareVersions);
+    compareWith(narrow((later / L"Theater.L2").wstring()));
     ASSERT_TRUE(window_->state().diff.done) << (messages.empty() ? "" : messages.back());
     EXPECT_EQ(window_->sidePanel(), 1);
     SendMessageW(closeButtons().back(), BM_CLICK, 0, 0);
@@ -766,13 +774,7 @@ TEST_F(Desk, FoldedSectionsOfAComparisonOpen) {
     other.seed = 99; // another terrain: every section differs
     std::string error;
     ASSERT_TRUE(writeSampleTheater(path("later"), other, error)) << error;
-    answers[FileRequestRole::Version] = path("later\\Theater.L2");
-    const auto ask = window_->platform().requestFile;
-    int versions = 0; // the later terrain, then no later export
-    window_->platform().requestFile = [&](const FileRequest& r) {
-        return r.role == FileRequestRole::Version && versions++ > 0 ? FileRequestResult{} : ask(r);
-    };
-    run(cmd::CompareVersions);
+    compareWith(path("later\\Theater.L2"));
     ASSERT_TRUE(window_->state().diff.done) << (messages.empty() ? "" : messages.back());
     ComparisonPane& pane = window_->comparisonPane();
     const std::size_t before = pane.shownRows();
