@@ -95,6 +95,22 @@ HWND Form::edit(const std::string& label, const std::string& text) {
     return add(L"EDIT", text, WS_TABSTOP | ES_AUTOHSCROLL, lineHeight, label, false);
 }
 
+HWND Form::number(const std::string& label, std::int32_t value, std::int32_t least,
+                  std::int32_t most) {
+    HWND field = edit(label, std::to_string(value));
+    ++setting_;
+    HWND arrows = CreateWindowExW(0, UPDOWN_CLASSW, L"",
+                                  WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT |
+                                      UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                  0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(arrows, UDM_SETRANGE32, static_cast<WPARAM>(least), static_cast<LPARAM>(most));
+    SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
+    SendMessageW(arrows, UDM_SETPOS32, 0, static_cast<LPARAM>(value));
+    --setting_;
+    rows_.back().arrows = arrows;
+    return field;
+}
+
 HWND Form::combo(const std::string& label, const std::vector<std::string>& items, int selected) {
     HWND box = add(WC_COMBOBOXW, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 240, label, false);
     for (const std::string& item : items) {
@@ -201,6 +217,9 @@ void Form::layOut() {
             MoveWindow(row.label, margin, y + px(3), labelWidth, height - px(4), FALSE);
             MoveWindow(row.control, margin + labelWidth + gap, y, width - labelWidth - gap, height,
                        FALSE);
+            if (row.arrows != nullptr) { // set against the field again, where it now stands
+                SendMessageW(row.arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(row.control), 0);
+            }
         } else {
             MoveWindow(row.control, margin, y, width, height, FALSE);
         }

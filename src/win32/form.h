@@ -2,6 +2,7 @@
 
 #include "win32/wide.h"
 
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
@@ -21,6 +22,9 @@ class Form {
     Form& operator=(const Form&) = delete;
 
     HWND edit(const std::string& label, const std::string& text);
+    // A field of a whole number with arrows that step it within [least, most].
+    HWND number(const std::string& label, std::int32_t value, std::int32_t least,
+                std::int32_t most);
     HWND combo(const std::string& label, const std::vector<std::string>& items, int selected);
     HWND check(const std::string& text, bool checked);
     HWND radio(const std::string& text, bool first);
@@ -76,6 +80,7 @@ class Form {
         HWND label = nullptr; // null: the control takes the whole width
         HWND control = nullptr;
         int height = 0;
+        HWND arrows = nullptr; // a number field's up-down control
     };
     std::vector<Row> rows_;
     std::vector<std::pair<HWND, int>> buttons_;

@@ -354,8 +354,9 @@ void MainWindow::connectDialogs() {
     };
     p.pickTile = [this](TilePick& pick) {
         Form form(window_, "Set Tile", 420);
-        HWND mapX = form.edit("Map X", std::to_string(pick.x));
-        HWND mapY = form.edit("Map Y", std::to_string(pick.y));
+        const TerrainMatrix& m = state_.terrain.matrix;
+        HWND mapX = form.number("Map X", pick.x, 0, std::max<std::int32_t>(0, m.width - 1));
+        HWND mapY = form.number("Map Y", pick.y, 0, std::max<std::int32_t>(0, m.height - 1));
         HWND post = form.text("", 2);
         form.text(tileChoicesHeading);
         HWND choices = form.list(10);

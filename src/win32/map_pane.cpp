@@ -3,6 +3,7 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/map_state.h"
+#include "app/menu_model.h"
 #include "flows/list_flow.h"
 #include "map/map_overlay.h"
 
@@ -307,6 +308,11 @@ LRESULT MapPane::handle(UINT message, WPARAM w, LPARAM l) {
         pressed_.reset();
         return 0;
     }
+    case WM_MENUSELECT: // the right-click menu's item says what it does, as the menus' do
+        if (LOWORD(w) == setTileItem && (HIWORD(w) & MF_POPUP) == 0 && hovered) {
+            hovered(commandStatusText(cmd::SetTile));
+        }
+        return 0;
     case WM_MOUSELEAVE:
         tracking_ = false;
         if (hovered) {

@@ -660,6 +660,24 @@ TEST_F(Desk, SetTileFromThePickerAndUndoIt) {
         ASSERT_EQ(fields.size(), 3u); // Map X, Map Y, Tile ID
         EXPECT_EQ(windowText(fields[0]), std::to_string(repair.x));
         EXPECT_EQ(windowText(fields[1]), std::to_string(repair.y));
+        // Map X and Y step by their arrows, within the map.
+        const std::vector<HWND> arrows = controls(form.window(), UPDOWN_CLASSW);
+        ASSERT_EQ(arrows.size(), 2u);
+        int least = -1;
+        int most = -1;
+        SendMessageW(arrows[0], UDM_GETRANGE32, reinterpret_cast<WPARAM>(&least),
+                     reinterpret_cast<LPARAM>(&most));
+        EXPECT_EQ(least, 0);
+        EXPECT_EQ(most, window_->state().terrain.matrix.width - 1);
+        SendMessageW(arrows[0], UDM_SETPOS32, 0, repair.x + 1);
+        EXPECT_EQ(windowText(fields[0]), std::to_string(repair.x + 1));
+        bool postSaid = false;
+        for (HWND label : controls(form.window(), L"STATIC")) {
+            postSaid = postSaid ||
+                       windowText(label).rfind("Map X " + std::to_string(repair.x + 1), 0) == 0;
+        }
+        EXPECT_TRUE(postSaid) << "the post under the arrows is said";
+        SendMessageW(arrows[0], UDM_SETPOS32, 0, repair.x);
         const std::vector<HWND> lists = controls(form.window(), L"LISTBOX");
         ASSERT_EQ(lists.size(), 1u);
         EXPECT_GE(SendMessageW(lists[0], LB_GETCOUNT, 0, 0), 1);
