@@ -170,6 +170,14 @@ std::vector<ListColumn> listColumns(ListMode listMode) {
             {"Tile ID#", 85}, {"X", 70},      {"Y", 70},      {"Error", 150}};
 }
 
+std::int32_t listColumnsWidth(ListMode listMode) {
+    std::int32_t width = 0;
+    for (const ListColumn& column : listColumns(listMode)) {
+        width += column.width;
+    }
+    return width;
+}
+
 std::size_t rowCount(const ListWindow& window) {
     return window.listMode == ListMode::Objects ? window.objectRows.size()
                                                 : window.reportRows.size();

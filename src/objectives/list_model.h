@@ -71,6 +71,8 @@ struct ListColumn {
     int width;
 };
 std::vector<ListColumn> listColumns(ListMode listMode);
+// The columns' widths together: what the list panel needs to show them all.
+std::int32_t listColumnsWidth(ListMode listMode);
 
 std::size_t rowCount(const ListWindow& window);
 std::int32_t markOf(const ListWindow& window, std::size_t row);

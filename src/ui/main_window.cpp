@@ -407,10 +407,9 @@ void MainWindow::connectListWindows() {
             // The first list of the run gets the width of its columns, as far as the map's
             // half of the window allows; after that the panel keeps the width the user gives it.
             listSized_ = true;
-            int wanted = listView_->frameWidth() * 2 + 24; // frame, scroll bar and a little air
-            for (const ListColumn& column : listColumns(state_.list.model.window->listMode)) {
-                wanted += column.width;
-            }
+            // The columns, the frame, the scroll bar and a little air.
+            const int wanted = listColumnsWidth(state_.list.model.window->listMode) +
+                               listView_->frameWidth() * 2 + 24;
             if (listDock_->width() < wanted && !listDock_->isFloating()) {
                 resizeDocks({listDock_}, {wanted}, Qt::Horizontal);
                 scheduleMapRoom();

@@ -414,18 +414,12 @@ PanelsShown MainWindow::panelsShown() const {
     return {listShown_ && !listClosed_, side_ >= 0};
 }
 
-// A panel closed by its button: the list comes back with the next list shown, the audit with
-// the next audit; a comparison closed is gone, as its Close button does.
+// A panel closed by its button, as its item of the panel menu closes it: the list comes back
+// with the next list shown, the audit with the next audit; a comparison closed is gone.
 void MainWindow::closePanel(HWND button) {
-    if (button == closeList_) {
-        listClosed_ = true;
-        layOut();
-    } else if (side_ == 1) {
-        closeComparison();
-    } else if (side_ == 0) {
-        auditClosed_ = true;
-        showSide(state_.diff.done ? 1 : -1);
-    }
+    choosePanel(button == closeList_ ? listPanelItem
+                : side_ == 1         ? comparisonPanelItem
+                                     : auditPanelItem);
 }
 
 int MainWindow::edgeAt(POINT at) const {
@@ -568,11 +562,9 @@ void MainWindow::showList(bool reset) {
         // The first list of the run gets the width of its columns (as far as the map's half of
         // the window allows) unless the user has given the panel a width.
         listSized_ = true;
-        int wanted = GetSystemMetrics(SM_CXVSCROLL) * 96 / dpiOf(window_) + 28;
-        for (const ListColumn& column : listColumns(state_.list.model.window->listMode)) {
-            wanted += column.width;
-        }
-        panelWidths_.list = wanted;
+        // The columns, the scroll bar and a little air, at 96 DPI.
+        panelWidths_.list = listColumnsWidth(state_.list.model.window->listMode) +
+                            GetSystemMetrics(SM_CXVSCROLL) * 96 / dpiOf(window_) + 28;
         layOut();
     }
     if (listShown_ != open || (reset && open && listClosed_)) {
